@@ -1,0 +1,67 @@
+// The one narrow interface through which the merge talks to people: message boxes,
+// the Merge Options dialog, the progress window and the three controls of the main
+// window that a merge touches. The desktop program implements it with widgets, the
+// command-line program with a terminal, the tests with a scripted fake.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace brambex {
+
+class MergeOptionsForm;
+
+// Message box styles; the values are those of the Windows message box.
+enum class MessageStyle {
+    Plain = 0,         // OK, no icon
+    Stop = 16,         // OK, stop icon
+    Question = 36,     // Yes and No, question icon
+    Exclamation = 48,  // OK, exclamation icon
+    Information = 64,  // OK, information icon
+};
+
+enum class Answer { Yes, No };
+
+// No caption given: the front end shows the application's name, "Brambex".
+inline constexpr std::optional<std::string_view> NoCaption = std::nullopt;
+
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // Each update lets the user act (a click on Cancel sets the cancel flag) before
+    // it returns.
+    virtual void SetTitle(std::string_view caption) = 0;
+    virtual void SetMessage(std::string_view text) = 0;
+    virtual void SetProgress(int done) = 0;
+};
+
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+
+    // A modal message; style is one of the OK styles.
+    virtual void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
+                             MessageStyle style) = 0;
+    // A Yes/No question with the question icon.
+    virtual Answer Ask(std::string_view text, std::optional<std::string_view> caption) = 0;
+
+    // Runs the Merge Options dialog over the form; true when the user pressed
+    // "Start Merge" and the form's may-close test passed, false when cancelled.
+    virtual bool RunMergeOptions(MergeOptionsForm& form) = 0;
+
+    // Opens the progress window. Cancel sets *cancelFlag; the window is closed when
+    // the returned object is destroyed.
+    virtual std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                                         std::string_view initialMessage,
+                                                         int total, bool* cancelFlag) = 0;
+
+    // The main window's folder list, status line and folder group caption.
+    virtual int FolderCount() = 0;
+    virtual void AddFolder(std::string_view name) = 0;
+    virtual void ClearFolders() = 0;
+    virtual void SetStatus(std::string_view text) = 0;
+    virtual void SetFolderGroupCaption(std::string_view text) = 0;
+};
+
+}  // namespace brambex

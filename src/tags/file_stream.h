@@ -1,0 +1,82 @@
+// Small binary file streams over POSIX file descriptors. The tag codec and every
+// other file copy of the program use them: reads report how many bytes arrived,
+// writes remember the first failure so that a pass can report it at the end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace brambex {
+
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Opens a file for reading; false when it cannot be opened.
+    bool Open(const std::string& path);
+    // Reads from memory instead of a file (tests and the fuzzer). The bytes must
+    // outlive the stream.
+    void OpenMemory(const unsigned char* data, std::size_t size);
+    bool IsOpen() const;
+    void Close();
+
+    // Reads up to n bytes; returns how many arrived. Fewer than n (end of file or an
+    // error) sets the failed state.
+    std::size_t Read(void* buffer, std::size_t n);
+    std::size_t LastCount() const { return lastCount_; }
+    bool Failed() const { return failed_; }
+    // Sets the read position to an absolute offset and clears the failed state.
+    bool Seek(std::int64_t offset);
+    std::int64_t Position() const { return position_; }
+    // Size of the whole input in bytes, or -1 when it cannot be told.
+    std::int64_t Size() const;
+    int Descriptor() const { return fd_; }
+
+private:
+    int fd_ = -1;
+    const unsigned char* memory_ = nullptr;
+    std::size_t memorySize_ = 0;
+    std::int64_t position_ = 0;
+    std::size_t lastCount_ = 0;
+    bool failed_ = false;
+    friend std::uint64_t CopyBytes(InputFile& in, class OutputFile& out, std::uint64_t n);
+};
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates the file, emptying one that exists; with exclusive set, fails when the
+    // file exists already.
+    bool Create(const std::string& path, bool exclusive = false);
+    // Writes into a growing memory buffer instead of a file (tests and the fuzzer).
+    void CreateMemory(std::string* sink);
+    bool IsOpen() const;
+
+    // Writes n bytes. After the first failure further writes are ignored.
+    void Write(const void* data, std::size_t n);
+    bool Failed() const { return failed_; }
+    // Closes the file; false when any write or the close itself failed.
+    bool Close();
+    int Descriptor() const { return fd_; }
+
+private:
+    int fd_ = -1;
+    std::string* memory_ = nullptr;
+    bool failed_ = false;
+    friend std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
+};
+
+// Copies n bytes from the input's position to the output, in the kernel where it can,
+// and leaves the input positioned after them. Returns the count copied; fewer than n
+// means the input ended or a write failed (then out.Failed() is set).
+std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
+
+}  // namespace brambex
