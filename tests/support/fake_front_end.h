@@ -1,0 +1,112 @@
+// A scripted front end for tests: records every message, answers every question
+// from a script, and keeps the main window's folder list, status line and group
+// caption as plain values.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "options/front_end.h"
+
+namespace brambex::testing {
+
+struct RecordedMessage {
+    std::string text;
+    std::optional<std::string> caption;
+    MessageStyle style;
+};
+
+struct ProgressEvent {
+    enum Kind { Open, Title, Message, Progress, Close } kind;
+    std::string text;
+    int value = 0;
+};
+
+class FakeFrontEnd : public FrontEnd {
+public:
+    std::vector<RecordedMessage> messages;
+    std::deque<Answer> answers;  // for Ask(); No when the script has run out
+    // Runs the Merge Options dialog; by default confirms the form as it stands.
+    std::function<bool(MergeOptionsForm&)> mergeOptions = [](MergeOptionsForm&) { return true; };
+    int mergeOptionsRuns = 0;
+    std::vector<ProgressEvent> progress;
+    bool progressOpen = false;
+    // Called at every progress update; a test can set the cancel flag here.
+    std::function<void(int updateIndex, bool* cancelFlag)> onProgressUpdate;
+    std::vector<std::string> folders;
+    std::string status;
+    std::string groupCaption = "Folders";
+
+    void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
+                     MessageStyle style) override {
+        messages.push_back({std::string(text), ToString(caption), style});
+    }
+    Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
+        messages.push_back({std::string(text), ToString(caption), MessageStyle::Question});
+        if (answers.empty()) return Answer::No;
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    bool RunMergeOptions(MergeOptionsForm& form) override {
+        ++mergeOptionsRuns;
+        return mergeOptions(form);
+    }
+    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                                 std::string_view initialMessage, int total,
+                                                 bool* cancelFlag) override {
+        progress.push_back({ProgressEvent::Open, std::string(caption), total});
+        progress.push_back({ProgressEvent::Message, std::string(initialMessage), 0});
+        progressOpen = true;
+        return std::make_unique<Window>(*this, cancelFlag);
+    }
+    int FolderCount() override { return static_cast<int>(folders.size()); }
+    void AddFolder(std::string_view name) override { folders.emplace_back(name); }
+    void ClearFolders() override { folders.clear(); }
+    void SetStatus(std::string_view text) override { status = text; }
+    void SetFolderGroupCaption(std::string_view text) override { groupCaption = text; }
+
+    // The texts of all recorded messages, for compact assertions.
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : messages) texts.push_back(m.text);
+        return texts;
+    }
+
+private:
+    static std::optional<std::string> ToString(std::optional<std::string_view> s) {
+        if (!s) return std::nullopt;
+        return std::string(*s);
+    }
+
+    class Window : public ProgressWindow {
+    public:
+        Window(FakeFrontEnd& owner, bool* cancelFlag) : owner_(owner), cancelFlag_(cancelFlag) {}
+        ~Window() override {
+            owner_.progress.push_back({ProgressEvent::Close, {}, 0});
+            owner_.progressOpen = false;
+        }
+        void SetTitle(std::string_view caption) override {
+            Record({ProgressEvent::Title, std::string(caption), 0});
+        }
+        void SetMessage(std::string_view text) override {
+            Record({ProgressEvent::Message, std::string(text), 0});
+        }
+        void SetProgress(int done) override { Record({ProgressEvent::Progress, {}, done}); }
+
+    private:
+        void Record(ProgressEvent e) {
+            owner_.progress.push_back(std::move(e));
+            if (owner_.onProgressUpdate) owner_.onProgressUpdate(updates_++, cancelFlag_);
+        }
+        FakeFrontEnd& owner_;
+        bool* cancelFlag_;
+        int updates_ = 0;
+    };
+};
+
+}  // namespace brambex::testing
