@@ -1,0 +1,198 @@
+// The file-system services on POSIX systems. Linux volumes with a FAT attribute byte
+// (vfat, and exFAT where the driver offers the same ioctl) also get the hidden
+// attribute, so that a key file made here is as hidden as one made on Windows.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <utility>
+
+#include "platform/file_system.h"
+
+#if defined(__linux__)
+#include <linux/msdos_fs.h>
+#endif
+
+namespace brambex::platform {
+
+namespace {
+
+std::function<bool(const std::string&)>& DeleteFault() {
+    static std::function<bool(const std::string&)> fault;
+    return fault;
+}
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsFolderEntry(const std::string& folder, const dirent& entry) {
+#if defined(_DIRENT_HAVE_D_TYPE) || defined(DT_DIR)
+    if (entry.d_type == DT_DIR)
+        return true;
+    if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK)
+        return false;
+#endif
+    // Unknown type or a link: ask for the target, so a link to a folder is a folder.
+    struct stat info {};
+    if (stat(JoinPath(folder, entry.d_name).c_str(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode);
+}
+
+void TrySetHiddenAttribute(int fd) {
+#if defined(__linux__) && defined(FAT_IOCTL_SET_ATTRIBUTES)
+    std::uint32_t attributes = 0;
+    if (ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0)
+        return;
+    attributes |= ATTR_HIDDEN;
+    ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes);
+#else
+    (void)fd;
+#endif
+}
+
+}  // namespace
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+bool MatchesWildcard(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    // Where the last "*" was and the name position it is trying to cover up to; on a
+    // mismatch the star takes one more character and matching resumes after it.
+    std::size_t starAt = std::string_view::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starAt = p++;
+            starName = n;
+        } else if (p < pattern.size() && FoldAscii(pattern[p]) == FoldAscii(name[n])) {
+            ++p;
+            ++n;
+        } else if (starAt != std::string_view::npos) {
+            p = starAt + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+std::vector<FoundEntry> FindMatching(const std::string& pattern) {
+    std::size_t cut = pattern.size();
+    while (cut > 0 && !IsSeparator(pattern[cut - 1]))
+        --cut;
+    std::string folder;
+    if (cut == 0) {
+        folder = ".";
+    } else if (cut == 1) {
+        folder = "/";
+    } else {
+        folder = pattern.substr(0, cut - 1);
+    }
+    std::string_view namePattern = std::string_view(pattern).substr(cut);
+
+    std::vector<FoundEntry> found;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return found;
+    while (const dirent* entry = readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (!MatchesWildcard(namePattern, name))
+            continue;
+        found.push_back({std::string(name), IsFolderEntry(folder, *entry)});
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end(),
+              [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
+    return found;
+}
+
+MakeFolderResult MakeFolder(const std::string& path) {
+    if (mkdir(path.c_str(), 0777) == 0)
+        return MakeFolderResult::Created;
+    switch (errno) {
+        case EEXIST:
+            return MakeFolderResult::Exists;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return MakeFolderResult::Refused;
+        default:
+            return MakeFolderResult::Failed;
+    }
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
+}
+
+NewFileResult CreateNewHiddenFile(const std::string& path) {
+    int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno == EEXIST ? NewFileResult::Exists : NewFileResult::Failed;
+    TrySetHiddenAttribute(fd);
+    if (close(fd) != 0) {
+        unlink(path.c_str());
+        return NewFileResult::Failed;
+    }
+    return NewFileResult::Created;
+}
+
+bool DeleteFile(const std::string& path) {
+    if (DeleteFault() && DeleteFault()(path)) {
+        errno = EACCES;
+        return false;
+    }
+    return unlink(path.c_str()) == 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool SetCurrentFolder(const std::string& path) {
+    return chdir(path.c_str()) == 0;
+}
+
+std::string CurrentFolder() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        if (getcwd(buffer.data(), buffer.size()) != nullptr) {
+            buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+            return buffer;
+        }
+        if (errno != ERANGE || buffer.size() > (1u << 20))
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != Separator)
+        path += Separator;
+    path += name;
+    return path;
+}
+
+void SetDeleteFaultForTesting(std::function<bool(const std::string& path)> fault) {
+    DeleteFault() = std::move(fault);
+}
+
+}  // namespace brambex::platform

@@ -1,0 +1,203 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/temp_tree.h"
+
+namespace brambex::platform {
+namespace {
+
+using testing::TempTree;
+
+TEST(MatchesWildcard, FollowsTheSearchRules) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"Moby Dick Disc*", "Moby Dick Disc 1", true},
+        {"Moby Dick Disc*", "Moby Dick Disc", true},  // "*" takes the empty run
+        {"Moby Dick Disc*", "Moby Dick Dis", false},
+        {"moby dick DISC*", "Moby Dick Disc 2", true},  // letters without regard to case
+        {"*.mp3", "01 Intro.MP3", true},
+        {"*.mp3", "01 Intro.mp3.txt", false},
+        {"*.mp3", ".mp3", true},
+        {"Moby Dick Disc* 2", "Moby Dick Disc 2", true},
+        {"Moby Dick Disc* 2", "Moby Dick Disc 12", false},
+        {"Moby Dick Disc* 2", "Moby Dick Disc 02", false},
+        {"Moby Dick Disc* 2", "Moby Dick Disc - bonus 2", true},
+        {"Opera* 01", "Opera 01", true},
+        {"07*.mp3", "07 Seven.mp3", true},
+        {"10*.mp3", "104 Late.mp3", true},
+        {"*a*b*", "xxaxxbxx", true},
+        {"*a*b", "ab ab a", false},
+        {"*", "", true},
+        {"", "", true},
+        {"", "x", false},
+        {"?", "x", false},  // only "*" is a wildcard
+        {"\xC3\x89t\xC3\xA9", "\xC3\x89t\xC3\xA9", true},
+        {"\xC3\xA9", "\xC3\x89", false},  // non-ASCII letters compare exactly
+        {"merged", "MERGED", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches)
+            << "pattern \"" << c.pattern << "\" name \"" << c.name << "\"";
+    }
+}
+
+TEST(FindMatching, ReportsFilesAndFoldersSortedByName) {
+    TempTree tree;
+    tree.Folder("Set/Opera 02");
+    tree.Folder("Set/Opera 01");
+    tree.File("Set/Opera notes.txt");
+    tree.File("Set/Other");
+    std::filesystem::create_directory_symlink(tree.Path("Set/Opera 01"), tree.Path("Set/Opera L"));
+
+    auto found = FindMatching(tree.Path("Set/OPERA*"));
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].name, "Opera 01");
+    EXPECT_TRUE(found[0].isFolder);
+    EXPECT_EQ(found[1].name, "Opera 02");
+    EXPECT_EQ(found[2].name, "Opera L");
+    EXPECT_TRUE(found[2].isFolder);  // a link to a folder is a folder
+    EXPECT_EQ(found[3].name, "Opera notes.txt");
+    EXPECT_FALSE(found[3].isFolder);
+}
+
+TEST(FindMatching, NeverReportsDotEntries) {
+    TempTree tree;
+    tree.File("Set/.hidden");
+    auto found = FindMatching(tree.Path("Set/*"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, ".hidden");
+}
+
+TEST(FindMatching, EmptyWhenNothingMatchesOrTheFolderIsMissing) {
+    TempTree tree;
+    tree.File("Set/a.txt");
+    EXPECT_TRUE(FindMatching(tree.Path("Set/*.mp3")).empty());
+    EXPECT_TRUE(FindMatching(tree.Path("Missing/*")).empty());
+    EXPECT_TRUE(FindMatching(tree.Path("Set/a.txt/*")).empty());
+}
+
+TEST(FindMatching, SearchesTheCurrentFolderWithoutASeparator) {
+    TempTree tree;
+    tree.File("Set/01 A.mp3");
+    ASSERT_TRUE(SetCurrentFolder(tree.Path("Set")));
+    auto found = FindMatching("*.mp3");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "01 A.mp3");
+}
+
+TEST(FindMatching, AcceptsABackslashBeforeTheNamePattern) {
+    TempTree tree;
+    tree.File("Set/01 A.mp3");
+    auto found = FindMatching(tree.Path("Set") + "\\*.mp3");
+    ASSERT_EQ(found.size(), 1u);
+}
+
+TEST(FindMatching, UnreadableFolderGivesNothing) {
+    if (testing::RunningAsRoot())
+        GTEST_SKIP() << testing::RootSkipReason;
+    TempTree tree;
+    tree.File("Set/01 A.mp3");
+    tree.SetMode("Set", std::filesystem::perms::owner_write);
+    EXPECT_TRUE(FindMatching(tree.Path("Set/*")).empty());
+}
+
+TEST(MakeFolder, TellsCreatedExistsAndOtherFailures) {
+    TempTree tree;
+    EXPECT_EQ(MakeFolder(tree.Path("New")), MakeFolderResult::Created);
+    EXPECT_TRUE(std::filesystem::is_directory(tree.Path("New")));
+    EXPECT_EQ(MakeFolder(tree.Path("New")), MakeFolderResult::Exists);
+    tree.File("Plain");
+    EXPECT_EQ(MakeFolder(tree.Path("Plain")), MakeFolderResult::Exists);
+    EXPECT_EQ(MakeFolder(tree.Path("Missing/New")), MakeFolderResult::Failed);
+    EXPECT_EQ(MakeFolder(tree.Path(std::string(300, 'x'))), MakeFolderResult::Failed);
+}
+
+TEST(MakeFolder, RefusedInAFolderWithoutWritePermission) {
+    if (testing::RunningAsRoot())
+        GTEST_SKIP() << testing::RootSkipReason;
+    TempTree tree;
+    tree.Folder("Locked");
+    tree.SetMode("Locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_EQ(MakeFolder(tree.Path("Locked/New")), MakeFolderResult::Refused);
+}
+
+TEST(PathExists, SeesFilesFoldersAndDanglingLinks) {
+    TempTree tree;
+    tree.File("f");
+    tree.Folder("d");
+    std::filesystem::create_symlink(tree.Path("gone"), tree.Path("link"));
+    EXPECT_TRUE(PathExists(tree.Path("f")));
+    EXPECT_TRUE(PathExists(tree.Path("d")));
+    EXPECT_TRUE(PathExists(tree.Path("link")));
+    EXPECT_FALSE(PathExists(tree.Path("gone")));
+    EXPECT_FALSE(PathExists(tree.Path("f/merged")));
+}
+
+TEST(CreateNewHiddenFile, MakesAnEmptyFileOnlyOnce) {
+    TempTree tree;
+    tree.Folder("Out");
+    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Created);
+    EXPECT_TRUE(tree.Exists("Out/merged"));
+    EXPECT_EQ(std::filesystem::file_size(tree.Path("Out/merged")), 0u);
+    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Exists);
+    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Missing/merged")), NewFileResult::Failed);
+}
+
+TEST(DeleteFile, RemovesFilesButNotFolders) {
+    TempTree tree;
+    tree.File("a.mp3");
+    tree.Folder("b.mp3");
+    EXPECT_TRUE(DeleteFile(tree.Path("a.mp3")));
+    EXPECT_FALSE(tree.Exists("a.mp3"));
+    EXPECT_FALSE(DeleteFile(tree.Path("a.mp3")));
+    EXPECT_FALSE(DeleteFile(tree.Path("b.mp3")));
+    EXPECT_TRUE(tree.Exists("b.mp3"));
+}
+
+TEST(DeleteFile, FaultHookMakesChosenDeletionsFail) {
+    TempTree tree;
+    tree.File("keep.mp3");
+    tree.File("go.mp3");
+    SetDeleteFaultForTesting([](const std::string& path) { return path.ends_with("keep.mp3"); });
+    EXPECT_FALSE(DeleteFile(tree.Path("keep.mp3")));
+    EXPECT_TRUE(DeleteFile(tree.Path("go.mp3")));
+    SetDeleteFaultForTesting(nullptr);
+    EXPECT_TRUE(tree.Exists("keep.mp3"));
+    EXPECT_TRUE(DeleteFile(tree.Path("keep.mp3")));
+}
+
+TEST(RenameFile, ReplacesTheTarget) {
+    TempTree tree;
+    tree.File("new", "new picture");
+    tree.File("old", "old picture");
+    EXPECT_TRUE(RenameFile(tree.Path("new"), tree.Path("old")));
+    EXPECT_EQ(tree.Read("old"), "new picture");
+    EXPECT_FALSE(tree.Exists("new"));
+    EXPECT_FALSE(RenameFile(tree.Path("new"), tree.Path("old")));
+}
+
+TEST(CurrentFolder, FollowsSetCurrentFolder) {
+    TempTree tree;
+    tree.Folder("Set");
+    ASSERT_TRUE(SetCurrentFolder(tree.Path("Set")));
+    EXPECT_EQ(std::filesystem::path(CurrentFolder()), std::filesystem::canonical(tree.Path("Set")));
+    EXPECT_FALSE(SetCurrentFolder(tree.Path("Missing")));
+    EXPECT_EQ(std::filesystem::path(CurrentFolder()), std::filesystem::canonical(tree.Path("Set")));
+}
+
+TEST(JoinPath, PutsOneSeparatorBetween) {
+    EXPECT_EQ(JoinPath("Moby Dick", "merged"), "Moby Dick/merged");
+    EXPECT_EQ(JoinPath("/", "music"), "/music");
+    EXPECT_EQ(JoinPath("", "merged"), "merged");
+}
+
+}  // namespace
+}  // namespace brambex::platform

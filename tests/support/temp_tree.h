@@ -1,0 +1,103 @@
+// Folder trees for tests: a fresh temp folder with helpers to make folders and files
+// in it and to read them back. The folder and everything in it is removed at the end,
+// also where a test took away write permission, and the process's current folder is
+// put back to where it was (the disc-set scan changes it).
+#pragma once
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace brambex::testing {
+
+class TempTree {
+  public:
+    TempTree() : savedCurrent_(std::filesystem::current_path()) {
+        const char* base = getenv("TMPDIR");
+        std::string templ = std::string(base && *base ? base : "/tmp") + "/brambex-test-XXXXXX";
+        if (mkdtemp(templ.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        root_ = templ;
+    }
+    ~TempTree() {
+        std::error_code ignored;
+        std::filesystem::current_path(savedCurrent_, ignored);
+        MakeWritable(root_);
+        std::filesystem::remove_all(root_, ignored);
+    }
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    const std::string& Root() const { return root_; }
+    // Absolute path of a name relative to the tree's root.
+    std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+    // Makes the folder and any missing parents; returns its absolute path.
+    std::string Folder(const std::string& relative) const {
+        std::filesystem::create_directories(Path(relative));
+        return Path(relative);
+    }
+    // Writes a file (making its folders); returns its absolute path.
+    std::string File(const std::string& relative, const std::string& content = {}) const {
+        std::filesystem::path path = Path(relative);
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        if (!out)
+            throw std::runtime_error("cannot write " + path.string());
+        return path.string();
+    }
+    std::string Read(const std::string& relative) const {
+        std::ifstream in(Path(relative), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    bool Exists(const std::string& relative) const {
+        struct stat info {};
+        return lstat(Path(relative).c_str(), &info) == 0;
+    }
+    // Names in a folder of the tree, sorted.
+    std::vector<std::string> List(const std::string& relative = {}) const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Path(relative)))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    void SetMode(const std::string& relative, std::filesystem::perms mode) const {
+        std::filesystem::permissions(Path(relative), mode);
+    }
+
+  private:
+    static void MakeWritable(const std::filesystem::path& folder) {
+        std::error_code ec;
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        for (auto it = std::filesystem::directory_iterator(folder, ec);
+             !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+            if (it->is_directory(ec) && !it->is_symlink(ec))
+                MakeWritable(it->path());
+        }
+    }
+
+    std::filesystem::path savedCurrent_;
+    std::string root_;
+};
+
+// A test that needs the system to refuse access cannot run as root, who is never
+// refused; such tests skip with this reason.
+inline bool RunningAsRoot() {
+    return geteuid() == 0;
+}
+inline constexpr const char* RootSkipReason =
+    "running as root: permission checks do not apply to root";
+
+}  // namespace brambex::testing
