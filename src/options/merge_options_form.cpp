@@ -1,0 +1,366 @@
+#include "options/merge_options_form.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "options/front_end.h"
+#include "options/merge_settings.h"
+#include "tags/genre_table.h"
+#include "tags/text_encoding.h"
+
+namespace brambex {
+
+namespace {
+
+constexpr std::string_view AudiobookGenre = "Audiobook";
+constexpr std::string_view MusicPattern = "<song>";
+constexpr std::string_view BookPattern = "<disc>-<track> <book>";
+constexpr std::string_view ForbiddenTitleMessage =
+    "The album name cannot contain any of\nthese characters: \\ / : * ? \" < > |\n"
+    "Please remove all of these characters or\nreplace them with some other ones.";
+
+// Letter case is folded for ASCII only: the texts compared against (disc endings,
+// genre names) are ASCII, and bytes of multi-byte characters must stay as they are.
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldCase(x) == FoldCase(y);
+           });
+}
+
+bool StartsWithFolded(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualFolded(text.substr(0, prefix.size()), prefix);
+}
+
+std::size_t FindFolded(std::string_view text, std::string_view part) {
+    if (part.size() > text.size())
+        return std::string_view::npos;
+    for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
+        if (EqualFolded(text.substr(i, part.size()), part))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+bool LessFolded(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
+    });
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int DigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 99;
+}
+
+// The title the dialog proposes: the album title without a trailing disc-1 ending,
+// marked as the first of numbered output folders, with characters a folder name cannot
+// hold replaced.
+std::string ProposedTitle(std::string_view albumTitle) {
+    std::string title(albumTitle);
+    for (std::string_view ending : {" Disc 1", " Disc 01", " Disk 1", " Disk 01"}) {
+        std::size_t at = FindFolded(title, ending);
+        if (at != std::string::npos && at + ending.size() == title.size()) {
+            title.resize(at);
+            break;
+        }
+    }
+    title += "_1";
+    for (char& c : title) {
+        if (ForbiddenTitleChars.find(c) != std::string_view::npos)
+            c = '-';
+    }
+    return title;
+}
+
+}  // namespace
+
+std::string GenreDisplayName(std::string_view text) {
+    std::size_t i = 0;
+    auto skipSpace = [&] {
+        while (i < text.size() && IsSpace(text[i]))
+            ++i;
+    };
+    skipSpace();
+    if (i >= text.size() || text[i] != '(')
+        return std::string(text);
+    ++i;
+    skipSpace();
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    int base = 10;
+    if (i < text.size() && text[i] == '0') {
+        // "0x" counts as a prefix only when a hexadecimal digit follows it; otherwise
+        // the 0 alone is the number, as strtol reads it.
+        if (i + 2 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+            DigitValue(text[i + 2]) < 16) {
+            base = 16;
+            i += 2;
+        } else {
+            base = 8;
+        }
+    }
+    std::size_t firstDigit = i;
+    std::int64_t value = 0;
+    while (i < text.size() && DigitValue(text[i]) < base) {
+        // Anything this large names no genre; stop growing but keep reading digits.
+        if (value < 1000000)
+            value = value * base + DigitValue(text[i]);
+        ++i;
+    }
+    if (i == firstDigit)
+        return std::string(text);
+    skipSpace();
+    if (i >= text.size() || text[i] != ')')
+        return std::string(text);
+    if (negative)
+        value = -value;
+    if (value < 0 || value >= GenreTable::Count)
+        return std::string(text);
+    std::optional<std::string_view> name = GenreTable::GenreName(static_cast<int>(value));
+    if (!name)
+        return std::string(text);
+    return std::string(*name);
+}
+
+MergeOptionsForm::MergeOptionsForm(MergeSettings& settings) : settings_(settings) {
+    titleGroupCaption_ = "Album/Book title";
+    artistGroupCaption_ = "Artist/Author";
+    nameGroupCaption_ = "Song/Track name";
+    keepGenre_.caption = "Keep the current genre";
+    keepAlbumTitle_.caption = "Keep the current album title";
+    keepArtist_.caption = "Keep the current artist";
+    keepTrackNames_.caption = "Keep the current track names";
+}
+
+void MergeOptionsForm::SetUp() {
+    musicChecked_ = !audioBookMode;
+    audioBooksChecked_ = audioBookMode;
+    ApplyMode();
+    // The list is filled after the mode's genre text went into the box, so that text is
+    // shown as typed and selects no entry.
+    genreList_.clear();
+    for (int n = 0;; ++n) {
+        std::optional<std::string_view> name = GenreTable::GenreName(n);
+        if (!name)
+            break;
+        genreList_.push_back({std::string(*name), n});
+    }
+    std::stable_sort(
+        genreList_.begin(), genreList_.end(),
+        [](const GenreEntry& a, const GenreEntry& b) { return LessFolded(a.name, b.name); });
+    genreSelection_.reset();
+    Changed();
+}
+
+void MergeOptionsForm::ChooseMusic() {
+    audioBookMode = false;
+    musicChecked_ = true;
+    audioBooksChecked_ = false;
+    ApplyMode();
+    Changed();
+}
+
+void MergeOptionsForm::ChooseAudioBooks() {
+    audioBookMode = true;
+    musicChecked_ = false;
+    audioBooksChecked_ = true;
+    ApplyMode();
+    Changed();
+}
+
+void MergeOptionsForm::ApplyMode() {
+    const bool books = audioBooksChecked_;
+    keepAlbumTitle_.caption =
+        books ? "Keep the current book title" : "Keep the current album title";
+    keepArtist_.caption = books ? "Keep the current author" : "Keep the current artist";
+    keepTrackNames_.caption =
+        books ? "Keep the current track names" : "Keep the current song names";
+    titleGroupCaption_ =
+        books ? "Book title (and output folder name)" : "Album title (and output folder name)";
+    artistGroupCaption_ = books ? "Author" : "Artist";
+    nameGroupCaption_ = books ? "Track name" : "Song name";
+
+    title_.text = ProposedTitle(settings_.albumTitle);
+    keepAlbumTitle_.checked = false;
+    artist_.text = settings_.artist;
+    if (books) {
+        genreSelection_.reset();
+        PutGenreText(AudiobookGenre);
+        keepGenre_.checked = false;
+        keepArtist_.checked = false;
+        keepTrackNames_.checked = false;
+    } else {
+        PutGenreText(GenreDisplayName(settings_.genre));
+        name_.text = MusicPattern;
+        keepGenre_.checked = true;
+        keepArtist_.checked = true;
+        keepTrackNames_.checked = true;
+    }
+    KeepGenreResponse();
+    KeepAlbumTitleResponse();
+    KeepArtistResponse();
+    KeepTrackNamesResponse();
+}
+
+void MergeOptionsForm::KeepGenreResponse() {
+    if (keepGenre_.checked || musicChecked_) {
+        PutGenreText(GenreDisplayName(settings_.genre));
+    } else {
+        PutGenreText(AudiobookGenre);
+    }
+    genre_.enabled = !keepGenre_.checked;
+}
+
+void MergeOptionsForm::KeepAlbumTitleResponse() {
+    title_.enabled = !keepAlbumTitle_.checked;
+}
+
+void MergeOptionsForm::KeepArtistResponse() {
+    artist_.enabled = !keepArtist_.checked;
+}
+
+void MergeOptionsForm::KeepTrackNamesResponse() {
+    name_.text = (keepTrackNames_.checked || musicChecked_) ? MusicPattern : BookPattern;
+    name_.enabled = !keepTrackNames_.checked;
+}
+
+void MergeOptionsForm::PutGenreText(std::string_view text) {
+    genreTextHighlighted_ = true;
+    // An empty text would match every entry and silently turn "no genre" into the first
+    // genre of the list; it selects nothing instead.
+    if (!text.empty()) {
+        for (std::size_t i = 0; i < genreList_.size(); ++i) {
+            if (StartsWithFolded(genreList_[i].name, text)) {
+                genreSelection_ = static_cast<int>(i);
+                genre_.text = genreList_[i].name;
+                return;
+            }
+        }
+    }
+    genreSelection_.reset();
+    genre_.text = text;
+}
+
+void MergeOptionsForm::SetTitleText(std::string_view text) {
+    title_.text = text;
+    Changed();
+}
+
+void MergeOptionsForm::SetArtistText(std::string_view text) {
+    artist_.text = text;
+    Changed();
+}
+
+void MergeOptionsForm::SetNameText(std::string_view text) {
+    name_.text = text;
+    Changed();
+}
+
+void MergeOptionsForm::SetGenreText(std::string_view text) {
+    genre_.text = text;
+    genreSelection_.reset();
+    genreTextHighlighted_ = false;
+    Changed();
+}
+
+bool MergeOptionsForm::PickGenre(int listIndex) {
+    if (listIndex < 0 || listIndex >= static_cast<int>(genreList_.size()))
+        return false;
+    genreSelection_ = listIndex;
+    genre_.text = genreList_[static_cast<std::size_t>(listIndex)].name;
+    genreTextHighlighted_ = true;
+    Changed();
+    return true;
+}
+
+bool MergeOptionsForm::PickGenreNumber(int number) {
+    for (std::size_t i = 0; i < genreList_.size(); ++i) {
+        if (genreList_[i].number == number)
+            return PickGenre(static_cast<int>(i));
+    }
+    return false;
+}
+
+void MergeOptionsForm::SetKeepGenre(bool checked) {
+    keepGenre_.checked = checked;
+    KeepGenreResponse();
+    Changed();
+}
+
+void MergeOptionsForm::SetKeepAlbumTitle(bool checked) {
+    keepAlbumTitle_.checked = checked;
+    KeepAlbumTitleResponse();
+    Changed();
+}
+
+void MergeOptionsForm::SetKeepArtist(bool checked) {
+    keepArtist_.checked = checked;
+    KeepArtistResponse();
+    Changed();
+}
+
+void MergeOptionsForm::SetKeepTrackNames(bool checked) {
+    keepTrackNames_.checked = checked;
+    KeepTrackNamesResponse();
+    Changed();
+}
+
+bool MergeOptionsForm::TitleAllowed() const {
+    std::string_view title = CutUtf8Chars(title_.text, MaxSettingsText);
+    return title.find_first_of(ForbiddenTitleChars) == std::string_view::npos;
+}
+
+bool MergeOptionsForm::MayClose(FrontEnd& ui) const {
+    if (TitleAllowed())
+        return true;
+    ui.ShowMessage(ForbiddenTitleMessage, "Error", MessageStyle::Exclamation);
+    return false;
+}
+
+void MergeOptionsForm::Confirm() {
+    auto cut = [](std::string_view text) {
+        return std::string(CutUtf8Chars(text, MaxSettingsText));
+    };
+    if (genreSelection_) {
+        settings_.genre =
+            GenreReference(genreList_[static_cast<std::size_t>(*genreSelection_)].number);
+    } else {
+        settings_.genre = cut(genre_.text);
+    }
+    settings_.albumTitle = cut(title_.text);
+    settings_.artist = cut(artist_.text);
+    settings_.titleTemplate = cut(name_.text);
+    settings_.outputFolder = cut(title_.text);
+    settings_.keepTrackNames = keepTrackNames_.checked;
+    settings_.keepGenre = keepGenre_.checked;
+    settings_.keepArtist = keepArtist_.checked;
+    settings_.keepAlbumTitle = keepAlbumTitle_.checked;
+}
+
+void MergeOptionsForm::SetChangedCallback(std::function<void()> callback) {
+    changed_ = std::move(callback);
+}
+
+void MergeOptionsForm::Changed() {
+    if (changed_)
+        changed_();
+}
+
+}  // namespace brambex

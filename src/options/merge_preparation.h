@@ -1,0 +1,30 @@
+// Getting a merge's settings before its first track is copied: prefill them from the
+// first track's tags, let the user confirm or change them in the Merge Options dialog,
+// and decide whether the output is spread over numbered folders.
+#pragma once
+
+#include <string>
+
+namespace brambex {
+
+class FrontEnd;
+struct MergeSettings;
+
+// Fills genre, albumTitle, artist and titleTemplate from the album (TALB), band (TPE2),
+// genre (TCON) and title (TIT2) frames of the file's ID3v2.3 tag, taking what the tag
+// lacks from the ID3v1 trailer (a missing genre becomes the reference "(N)" of the
+// trailer's genre byte). A file that cannot be read or has no ID3v2.3 tag gives four
+// empty texts, and so do the missing ones when the file is too short to hold a trailer.
+// Frame texts are cut to 511 characters, trailer texts to 30. Never fails.
+void ReadFirstTrackTags(MergeSettings& settings, const std::string& path);
+
+// ReadFirstTrackTags, then the Merge Options dialog: builds a MergeOptionsForm over the
+// settings, calls its SetUp, runs ui.RunMergeOptions(form) and, when that returns true,
+// checks the title once more (MayClose) and calls Confirm. Then splitFolders: a
+// confirmed title ending in "_" and a digit is cut there and splits the output; else
+// more than 254 tracks split it after the message "Too many tracks to fit in one
+// folder.\nAdding a sequence number to the folder name.". False, with outputFolder,
+// splitFolders and the keep flags untouched, when the user cancelled the dialog.
+bool PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path);
+
+}  // namespace brambex
