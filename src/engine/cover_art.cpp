@@ -1,0 +1,79 @@
+// Cover-art copy. Each picture is written under a temporary name and renamed when it
+// is complete, so a full disk or an I/O error never leaves a truncated picture under a
+// name the user would trust.
+#include "engine/cover_art.h"
+
+#include "platform/file_system.h"
+#include "tags/file_stream.h"
+
+namespace brambex {
+
+namespace {
+
+constexpr std::size_t BlockSize = 4096;
+
+// Copies the whole input; false when a read or a write failed on the way.
+bool CopyAll(InputFile& in, OutputFile& out) {
+    unsigned char block[BlockSize];
+    std::int64_t copied = 0;
+    for (;;) {
+        std::size_t got = in.Read(block, BlockSize);
+        if (got > 0)
+            out.Write(block, got);
+        copied += static_cast<std::int64_t>(got);
+        if (got < BlockSize)
+            break;
+    }
+    // A short read is either the end of the file or a read error; the size tells.
+    std::int64_t size = in.Size();
+    return !out.Failed() && (size < 0 || copied == size);
+}
+
+// The temporary name starts with a dot and does not end in ".jpg", so no search for
+// pictures ever takes a half-written one for a picture.
+std::string TemporaryPath(const std::string& folder, const std::string& name) {
+    return platform::JoinPath(folder, "." + name + ".brambex-part");
+}
+
+// Creates the temporary file; a leftover of an interrupted run is replaced.
+bool CreateTemporary(OutputFile& out, const std::string& path) {
+    if (out.Create(path, true))
+        return true;
+    if (!platform::PathExists(path) || !platform::DeleteFile(path))
+        return false;
+    return out.Create(path, true);
+}
+
+}  // namespace
+
+void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder) {
+    for (const platform::FoundEntry& entry :
+         platform::FindMatching(platform::JoinPath(discFolder, "*.jpg"))) {
+        // A folder named like a picture holds no picture to copy.
+        if (entry.isFolder)
+            continue;
+        const std::string source = platform::JoinPath(discFolder, entry.name);
+        const std::string target = platform::JoinPath(settings.currentFolder, entry.name);
+        const std::string temporary = TemporaryPath(settings.currentFolder, entry.name);
+
+        InputFile in;
+        if (!in.Open(source)) {
+            ui.ShowMessage("Could not open input file", source, MessageStyle::Plain);
+            return;
+        }
+        OutputFile out;
+        if (!CreateTemporary(out, temporary)) {
+            ui.ShowMessage("Could not open output file", target, MessageStyle::Plain);
+            return;
+        }
+        bool complete = CopyAll(in, out);
+        complete = out.Close() && complete;
+        if (!complete || !platform::RenameFile(temporary, target)) {
+            platform::DeleteFile(temporary);
+            ui.ShowMessage("Could not write output file", target, MessageStyle::Plain);
+            return;
+        }
+    }
+}
+
+}  // namespace brambex

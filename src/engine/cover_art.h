@@ -1,0 +1,17 @@
+// Cover-art copy: the JPEG pictures of a disc folder go into the output folder that
+// was just prepared, byte for byte and under their own names.
+#pragma once
+
+#include <string>
+
+#include "options/front_end.h"
+#include "options/merge_settings.h"
+
+namespace brambex {
+
+// Copies every "*.jpg" file of the disc folder into settings.currentFolder, replacing
+// files of the same name. A picture that cannot be copied is reported and ends the
+// copying of this disc's pictures, but never the merge.
+void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder);
+
+}  // namespace brambex

@@ -1,0 +1,35 @@
+// Disc-set discovery: turns the folder of disc 1 into a set of sibling disc folders.
+// The scan, right after the user chose the folder, forms the stem the disc folders
+// share, makes the folder that holds them the current folder and counts discs and
+// tracks; the lookup finds each disc's folder again by its number during a merge.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "options/front_end.h"
+#include "options/merge_settings.h"
+
+namespace brambex {
+
+// True when the last scanned folder's name ended in a recognised disc-1 suffix.
+extern bool discSuffixFound;
+
+// The chosen folder's path with its disc-1 suffix (" Disc 1", " Disk 01", " 1", " 01"
+// ...) cut off; the whole path when no suffix is recognised.
+std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound);
+
+// Scans the set around the chosen folder (either separator accepted): sets the stem,
+// the counts and the current folder, and appends each disc folder's name to the
+// front end's folder list. False after a message when the scan could not run.
+bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chosenFolder);
+
+// Number of entries matching "*.mp3" in the folder (relative to the current folder).
+int CountTracks(const std::string& folder);
+
+// The name (relative to the current folder) of the folder of disc `disc`, 1-based;
+// nothing after a message when the disc is missing or ambiguous.
+std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc);
+
+}  // namespace brambex

@@ -1,0 +1,120 @@
+// Output folder preparation. The key file decides everything here: a folder without
+// it belongs to the user and is never emptied; a folder with it is ours to reuse.
+#include "engine/output_folder.h"
+
+#include "platform/file_system.h"
+#include "tags/text_encoding.h"
+
+namespace brambex {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Length of a trailing "_" with one or two digits, 0 when the title has none.
+std::size_t FolderNumberEnding(std::string_view title) {
+    std::size_t n = title.size();
+    if (n >= 2 && title[n - 2] == '_' && IsDigit(title[n - 1]))
+        return 2;
+    if (n >= 3 && title[n - 3] == '_' && IsDigit(title[n - 2]) && IsDigit(title[n - 1]))
+        return 3;
+    return 0;
+}
+
+}  // namespace
+
+std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber) {
+    std::string_view base =
+        albumTitle.substr(0, albumTitle.size() - FolderNumberEnding(albumTitle));
+    std::string ending = "_" + std::to_string(folderNumber);
+    // The ending is what tells the folders apart, so a long title gives way to it.
+    std::size_t room = MaxSettingsText > ending.size() ? MaxSettingsText - ending.size() : 0;
+    return std::string(CutUtf8Chars(base, room)) + ending;
+}
+
+bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui) {
+    if (settings.splitFolders) {
+        settings.currentFolder =
+            settings.outputFolder + "_" + std::to_string(settings.folderNumber);
+        settings.albumTitle = SplitAlbumTitle(settings.albumTitle, settings.folderNumber);
+    } else {
+        settings.currentFolder = settings.outputFolder;
+    }
+    const std::string& folder = settings.currentFolder;
+    const std::string keyPath = platform::JoinPath(folder, KeyFileName);
+
+    switch (platform::MakeFolder(folder)) {
+        case platform::MakeFolderResult::Created:
+            break;
+        case platform::MakeFolderResult::Failed:
+            ui.ShowMessage(folder, "mkdir failed", MessageStyle::Plain);
+            return false;
+        case platform::MakeFolderResult::Exists:
+        case platform::MakeFolderResult::Refused:
+            if (!platform::PathExists(folder)) {
+                ui.ShowMessage("The output folder \"" + folder +
+                                   "\" cannot be created. Check to see whether you\nhave write "
+                                   "permission on this drive.",
+                               "Error", MessageStyle::Stop);
+                return false;
+            }
+            if (!platform::PathExists(keyPath)) {
+                ui.ShowMessage("The output folder \"" + folder +
+                                   "\" conflicts with an existing\nfolder. Please select a "
+                                   "different title for this collection.",
+                               "Error", MessageStyle::Exclamation);
+                return false;
+            }
+            // Our own folder from an earlier merge. The first folder of a merge is only
+            // emptied when the user agrees; later ones belong to the same set.
+            if (settings.folderNumber <= 1) {
+                Answer answer = ui.Ask("The output folder \"" + folder +
+                                           "\" already exists.\nDo you want to delete its "
+                                           "contents and start over?",
+                                       "Error");
+                if (answer != Answer::Yes) {
+                    ui.ShowMessage("Skipping this merge.", "Error", MessageStyle::Plain);
+                    return false;
+                }
+            }
+            if (!ClearOutputFolder(ui, folder))
+                return false;
+            break;
+    }
+
+    if (platform::CreateNewHiddenFile(keyPath) != platform::NewFileResult::Created) {
+        ui.ShowMessage("Key file creation failed", "Error", MessageStyle::Stop);
+        return false;
+    }
+    return true;
+}
+
+bool ClearOutputFolder(FrontEnd& ui, const std::string& folder) {
+    // A key file that stays is caught when the new one cannot be created.
+    DeleteMatching(ui, folder, "/merged", false);
+    return DeleteMatching(ui, folder, "/*.mp3", true) &&
+           DeleteMatching(ui, folder, "/*.jpg", true) &&
+           DeleteMatching(ui, folder, "/*.jpeg", true);
+}
+
+bool DeleteMatching(FrontEnd& ui, const std::string& folder, std::string_view pattern,
+                    bool report) {
+    for (const platform::FoundEntry& entry :
+         platform::FindMatching(folder + std::string(pattern))) {
+        if (entry.isFolder)
+            continue;
+        std::string path = platform::JoinPath(folder, entry.name);
+        if (!platform::DeleteFile(path) && report) {
+            ui.ShowMessage("The file \"" + path +
+                               "\"\ncould not be deleted. Check to make sure\nyou have "
+                               "permission to delete files on this drive.",
+                           "Error", MessageStyle::Stop);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace brambex

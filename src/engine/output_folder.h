@@ -1,0 +1,36 @@
+// Output folder preparation: names the folder a merge fills next, creates it or
+// decides whether an existing one may be reused, empties an earlier output of its
+// tracks and pictures, and marks the folder as ours with the key file "merged".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "options/front_end.h"
+#include "options/merge_settings.h"
+
+namespace brambex {
+
+// Name of the empty file that marks a folder as an output folder of this program.
+inline constexpr std::string_view KeyFileName = "merged";
+
+// Sets currentFolder (and, when splitting, albumTitle) for settings.folderNumber and
+// makes that folder ready: created, or an earlier output folder emptied, with a new
+// key file. False after a message; a refused folder is left as it was.
+bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui);
+
+// Deletes the key file, then the .mp3, .jpg and .jpeg files of the folder; other files
+// and sub-folders stay. False after a message when a file cannot be deleted.
+bool ClearOutputFolder(FrontEnd& ui, const std::string& folder);
+
+// Deletes the files of the folder that match the pattern, which begins with a
+// separator (for example "/*.mp3"). Sub-folders are left alone. With report set, the
+// first file that cannot be deleted ends the work with a message and false; otherwise
+// such files are passed over.
+bool DeleteMatching(FrontEnd& ui, const std::string& folder, std::string_view pattern, bool report);
+
+// The album title of output folder `folderNumber` when the output is split: a trailing
+// "_" with one or two digits is replaced by "_<folderNumber>"; at most 511 characters.
+std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber);
+
+}  // namespace brambex
