@@ -1,0 +1,336 @@
+#include "options/merge_options_form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "options/merge_settings.h"
+#include "support/fake_front_end.h"
+
+namespace brambex {
+namespace {
+
+struct GenreCase {
+    const char* text;
+    const char* shown;
+};
+
+TEST(GenreDisplayNameTest, ReadsReferencesLikeStrtol) {
+    const GenreCase cases[] = {
+        {"(17)", "Rock"},
+        {"(17)Rock and more", "Rock"},
+        {"  ( \t17 )", "Rock"},
+        {"(+17)", "Rock"},
+        {"(010)", "Jazz"},  // leading zero: octal
+        {"(0x11)", "Rock"},
+        {"(0X7d)", "Dance Hall"},
+        {"(0)", "Blues"},
+        {"(-0)", "Blues"},
+        {"(125)", "Dance Hall"},
+        {"(126)", "(126)"},
+        {"(255)", "(255)"},
+        {"(-1)", "(-1)"},
+        {"(08)", "(08)"},  // 8 is no octal digit, so ")" is missing
+        {"(0x)", "(0x)"},
+        {"(- 17)", "(- 17)"},
+        {"(17", "(17"},
+        {"()", "()"},
+        {"17", "17"},
+        {"Rock", "Rock"},
+        {"", ""},
+        {"(99999999999999999999)", "(99999999999999999999)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GenreDisplayName(c.text), c.shown) << c.text;
+    }
+}
+
+class MergeOptionsFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        savedMode_ = audioBookMode;
+        settings.albumTitle = "Moby Dick Disc 1";
+        settings.artist = "Herman Melville";
+        settings.genre = "(17)";
+        settings.titleTemplate = "Chapter 1";
+    }
+    void TearDown() override { audioBookMode = savedMode_; }
+
+    MergeOptionsForm& Open(bool books) {
+        audioBookMode = books;
+        form.SetUp();
+        return form;
+    }
+
+    MergeSettings settings;
+    MergeOptionsForm form{settings};
+    testing::FakeFrontEnd ui;
+
+  private:
+    bool savedMode_ = true;
+};
+
+TEST_F(MergeOptionsFormTest, ProposedTitleDropsDiscEndingAndMarksFirstFolder) {
+    const GenreCase cases[] = {
+        {"Moby Dick Disc 1", "Moby Dick_1"},
+        {"Moby Dick, disk 01", "Moby Dick,_1"},
+        {"Moby Dick DISC 01", "Moby Dick_1"},
+        {"AC/DC Live", "AC-DC Live_1"},
+        {"a\\b:c*d?e\"f<g>h|i", "a-b-c-d-e-f-g-h-i_1"},
+        {"", "_1"},
+        {"Opera Disc 10", "Opera Disc 10_1"},
+        {"A Disc 1 B Disc 1", "A Disc 1 B Disc 1_1"},  // first occurrence is not at the end
+        {"Dune Disc 1 Disc 01", "Dune Disc 1_1"},
+        {"Zürich Disk 1", "Zürich_1"},
+    };
+    for (const auto& c : cases) {
+        settings.albumTitle = c.text;
+        Open(true);
+        EXPECT_EQ(form.Title().text, c.shown) << c.text;
+    }
+}
+
+TEST_F(MergeOptionsFormTest, FirstViewOfMusicCds) {
+    Open(false);
+    EXPECT_TRUE(form.MusicChecked());
+    EXPECT_FALSE(form.AudioBooksChecked());
+    // Shown as typed text: the list is filled only after the mode's text went in.
+    EXPECT_EQ(form.Genre().text, "Rock");
+    EXPECT_FALSE(form.GenreSelection().has_value());
+    EXPECT_FALSE(form.Genre().enabled);
+    EXPECT_EQ(form.Title().text, "Moby Dick_1");
+    EXPECT_TRUE(form.Title().enabled);
+    EXPECT_EQ(form.Artist().text, "Herman Melville");
+    EXPECT_FALSE(form.Artist().enabled);
+    EXPECT_EQ(form.Name().text, "<song>");
+    EXPECT_FALSE(form.Name().enabled);
+    EXPECT_TRUE(form.KeepGenre().checked);
+    EXPECT_FALSE(form.KeepAlbumTitle().checked);
+    EXPECT_TRUE(form.KeepArtist().checked);
+    EXPECT_TRUE(form.KeepTrackNames().checked);
+    EXPECT_EQ(form.KeepGenre().caption, "Keep the current genre");
+    EXPECT_EQ(form.KeepAlbumTitle().caption, "Keep the current album title");
+    EXPECT_EQ(form.KeepArtist().caption, "Keep the current artist");
+    EXPECT_EQ(form.KeepTrackNames().caption, "Keep the current song names");
+    EXPECT_EQ(form.TitleGroupCaption(), "Album title (and output folder name)");
+    EXPECT_EQ(form.ArtistGroupCaption(), "Artist");
+    EXPECT_EQ(form.NameGroupCaption(), "Song name");
+}
+
+TEST_F(MergeOptionsFormTest, FirstViewOfAudioBooks) {
+    Open(true);
+    EXPECT_TRUE(form.AudioBooksChecked());
+    EXPECT_EQ(form.Genre().text, "Audiobook");
+    EXPECT_FALSE(form.GenreSelection().has_value());
+    EXPECT_EQ(form.Name().text, "<disc>-<track> <book>");
+    for (const FieldState* f : {&form.Genre(), &form.Title(), &form.Artist(), &form.Name()}) {
+        EXPECT_TRUE(f->enabled);
+    }
+    for (const CheckState* c :
+         {&form.KeepGenre(), &form.KeepAlbumTitle(), &form.KeepArtist(), &form.KeepTrackNames()}) {
+        EXPECT_FALSE(c->checked) << c->caption;
+    }
+    EXPECT_EQ(form.KeepGenre().caption, "Keep the current genre");
+    EXPECT_EQ(form.KeepAlbumTitle().caption, "Keep the current book title");
+    EXPECT_EQ(form.KeepArtist().caption, "Keep the current author");
+    EXPECT_EQ(form.KeepTrackNames().caption, "Keep the current track names");
+    EXPECT_EQ(form.TitleGroupCaption(), "Book title (and output folder name)");
+    EXPECT_EQ(form.ArtistGroupCaption(), "Author");
+    EXPECT_EQ(form.NameGroupCaption(), "Track name");
+}
+
+TEST_F(MergeOptionsFormTest, GenreListHoldsEveryGenreAlphabetically) {
+    Open(true);
+    const auto& list = form.GenreList();
+    ASSERT_EQ(list.size(), 126u);
+    EXPECT_EQ(list.front().name, "A capella");
+    EXPECT_EQ(list.front().number, 123);
+    std::vector<bool> seen(126, false);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        seen.at(static_cast<std::size_t>(list[i].number)) = true;
+        if (i > 0) {
+            std::string a = list[i - 1].name, b = list[i].name;
+            for (auto* s : {&a, &b})
+                for (char& ch : *s)
+                    ch = static_cast<char>(std::tolower(ch));
+            EXPECT_LT(a, b);
+        }
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 126);
+}
+
+TEST_F(MergeOptionsFormTest, UntouchedGenreIsStoredAsTextButPickedGenreAsReference) {
+    Open(false);
+    form.Confirm();
+    EXPECT_EQ(settings.genre, "Rock");
+
+    settings.genre = "(17)";
+    Open(false);
+    ASSERT_TRUE(form.PickGenreNumber(17));
+    EXPECT_EQ(form.Genre().text, "Rock");
+    form.Confirm();
+    EXPECT_EQ(settings.genre, "(17)");
+}
+
+TEST_F(MergeOptionsFormTest, KeepGenreToggleInAudioBooksDropsPickedGenre) {
+    Open(true);
+    ASSERT_TRUE(form.PickGenreNumber(8));
+    EXPECT_EQ(form.Genre().text, "Jazz");
+    form.SetKeepGenre(true);
+    // Checked: the track's own genre, now matched against the filled list.
+    EXPECT_EQ(form.Genre().text, "Rock");
+    EXPECT_FALSE(form.Genre().enabled);
+    form.SetKeepGenre(false);
+    EXPECT_EQ(form.Genre().text, "Audiobook");
+    EXPECT_FALSE(form.GenreSelection().has_value());
+    EXPECT_TRUE(form.Genre().enabled);
+    form.Confirm();
+    EXPECT_EQ(settings.genre, "Audiobook");
+    EXPECT_FALSE(settings.keepGenre);
+}
+
+TEST_F(MergeOptionsFormTest, PuttingTextSelectsFirstAlphabeticalPrefixMatch) {
+    Open(false);
+    const GenreCase cases[] = {
+        {"(17)", "Rock"},  // before "Rock & Roll"
+        {"roc", "Rock"},
+        {"pop", "Pop"},
+        {"jazz", "Jazz"},
+        {"Euro", "Euro-House"},  // '-' sorts before letters
+        {"Audiobook", "Audiobook"},
+        {"(255)", "(255)"},
+    };
+    for (const auto& c : cases) {
+        settings.genre = c.text;
+        form.SetKeepGenre(false);  // music: the track's genre goes into the box
+        EXPECT_EQ(form.Genre().text, c.shown) << c.text;
+        if (form.GenreSelection()) {
+            EXPECT_EQ(form.GenreList()[static_cast<std::size_t>(*form.GenreSelection())].name,
+                      c.shown);
+        } else {
+            EXPECT_EQ(c.text, std::string(c.shown));
+        }
+    }
+}
+
+TEST_F(MergeOptionsFormTest, EmptyGenreSelectsNoEntry) {
+    settings.genre = "";
+    Open(false);
+    form.SetKeepGenre(false);
+    EXPECT_EQ(form.Genre().text, "");
+    EXPECT_FALSE(form.GenreSelection().has_value());
+    form.Confirm();
+    EXPECT_EQ(settings.genre, "");
+}
+
+TEST_F(MergeOptionsFormTest, TypingIntoGenreBoxClearsSelection) {
+    Open(true);
+    ASSERT_TRUE(form.PickGenreNumber(17));
+    form.SetGenreText("Spoken Word");
+    EXPECT_FALSE(form.GenreSelection().has_value());
+    EXPECT_FALSE(form.PickGenre(126));
+    EXPECT_FALSE(form.PickGenre(-1));
+    EXPECT_FALSE(form.PickGenreNumber(126));
+    form.Confirm();
+    EXPECT_EQ(settings.genre, "Spoken Word");
+}
+
+TEST_F(MergeOptionsFormTest, SwitchingModesDiscardsEditsAndRemembersMode) {
+    Open(false);
+    form.SetTitleText("Edited");
+    form.SetArtistText("Someone");
+    form.SetKeepGenre(false);
+    form.SetGenreText("Polka");
+    form.SetKeepTrackNames(false);
+    form.SetNameText("<track>");
+    form.ChooseAudioBooks();
+    EXPECT_TRUE(audioBookMode);
+    form.ChooseMusic();
+    EXPECT_FALSE(audioBookMode);
+    EXPECT_EQ(form.Title().text, "Moby Dick_1");
+    EXPECT_EQ(form.Artist().text, "Herman Melville");
+    EXPECT_EQ(form.Genre().text, "Rock");
+    EXPECT_EQ(form.Name().text, "<song>");
+
+    // Choosing the type already chosen applies it again.
+    form.SetTitleText("Edited");
+    form.ChooseMusic();
+    EXPECT_EQ(form.Title().text, "Moby Dick_1");
+
+    // The next dialog of the run opens with the type chosen last.
+    MergeOptionsForm next(settings);
+    next.SetUp();
+    EXPECT_TRUE(next.MusicChecked());
+}
+
+TEST_F(MergeOptionsFormTest, KeepBoxesEnableTheirFieldsAndSetNamePattern) {
+    Open(true);
+    form.SetTitleText("Typed");
+    form.SetKeepAlbumTitle(true);
+    EXPECT_FALSE(form.Title().enabled);
+    EXPECT_EQ(form.Title().text, "Typed");
+    form.SetKeepArtist(true);
+    EXPECT_FALSE(form.Artist().enabled);
+    form.SetKeepTrackNames(true);
+    EXPECT_EQ(form.Name().text, "<song>");
+    EXPECT_FALSE(form.Name().enabled);
+    form.SetKeepTrackNames(false);
+    EXPECT_EQ(form.Name().text, "<disc>-<track> <book>");
+    EXPECT_TRUE(form.Name().enabled);
+}
+
+TEST_F(MergeOptionsFormTest, MayCloseRefusesEveryForbiddenCharacter) {
+    Open(true);
+    for (char c : ForbiddenTitleChars) {
+        form.SetTitleText(std::string("AC") + c + "DC");
+        EXPECT_FALSE(form.MayClose(ui)) << c;
+    }
+    ASSERT_EQ(ui.messages.size(), ForbiddenTitleChars.size());
+    const auto& m = ui.messages.front();
+    EXPECT_EQ(m.text,
+              "The album name cannot contain any of\nthese characters: \\ / : * ? \" < > |\n"
+              "Please remove all of these characters or\nreplace them with some other ones.");
+    EXPECT_EQ(m.caption, "Error");
+    EXPECT_EQ(m.style, MessageStyle::Exclamation);
+
+    form.SetTitleText("AC-DC");
+    EXPECT_TRUE(form.MayClose(ui));
+    EXPECT_EQ(ui.messages.size(), ForbiddenTitleChars.size());
+}
+
+TEST_F(MergeOptionsFormTest, ConfirmWritesAllPlacesCutTo511Characters) {
+    Open(false);
+    std::string longTitle;
+    for (int i = 0; i < 600; ++i)
+        longTitle += "é";
+    form.SetTitleText(longTitle);
+    form.SetKeepArtist(false);
+    form.SetArtistText("Ärtist");
+    form.SetKeepAlbumTitle(true);
+    form.Confirm();
+    std::string expected;
+    for (int i = 0; i < 511; ++i)
+        expected += "é";
+    EXPECT_EQ(settings.albumTitle, expected);
+    EXPECT_EQ(settings.outputFolder, expected);
+    EXPECT_EQ(settings.artist, "Ärtist");
+    EXPECT_EQ(settings.titleTemplate, "<song>");
+    EXPECT_TRUE(settings.keepGenre);
+    EXPECT_TRUE(settings.keepAlbumTitle);
+    EXPECT_FALSE(settings.keepArtist);
+    EXPECT_TRUE(settings.keepTrackNames);
+}
+
+TEST_F(MergeOptionsFormTest, ChangedCallbackFiresForEveryUserAction) {
+    int calls = 0;
+    form.SetChangedCallback([&] { ++calls; });
+    Open(true);
+    form.ChooseMusic();
+    form.SetTitleText("x");
+    form.SetKeepGenre(false);
+    form.PickGenre(0);
+    EXPECT_EQ(calls, 5);
+}
+
+}  // namespace
+}  // namespace brambex

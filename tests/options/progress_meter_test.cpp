@@ -1,0 +1,57 @@
+#include "options/progress_meter.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace brambex {
+namespace {
+
+struct Step {
+    int done;
+    int percent;
+    bool changed;
+};
+
+void Feed(int total, std::initializer_list<Step> steps) {
+    ProgressMeter meter(total);
+    for (const Step& s : steps) {
+        EXPECT_EQ(meter.Update(s.done), s.changed) << "total " << total << " done " << s.done;
+        EXPECT_EQ(meter.Percent(), s.percent) << "total " << total << " done " << s.done;
+    }
+}
+
+TEST(ProgressMeterTest, PercentagesTruncateAndNeverGoBack) {
+    Feed(3, {{0, 0, false},
+             {1, 33, true},
+             {1, 33, false},
+             {2, 66, true},
+             {1, 66, false},
+             {3, 100, true},
+             {4, 100, false}});
+    Feed(254, {{253, 99, true}, {254, 100, true}});
+    Feed(7, {{-5, 0, false}, {INT_MAX, 100, true}});
+}
+
+TEST(ProgressMeterTest, ZeroTotalShowsFullForAnyCount) {
+    Feed(0, {{0, 0, false}, {1, 100, true}, {2, 100, false}});
+}
+
+TEST(ProgressMeterTest, LargeTotalsAreScaled) {
+    ProgressMeter big(30000000);
+    EXPECT_TRUE(big.TotalScaled());
+    EXPECT_EQ(big.Total(), 300000);
+    EXPECT_FALSE(big.Update(150000));
+    EXPECT_EQ(big.Percent(), 0);
+    EXPECT_TRUE(big.Update(15000000));
+    EXPECT_EQ(big.Percent(), 50);
+
+    ProgressMeter edge(21474836);
+    EXPECT_FALSE(edge.TotalScaled());
+    EXPECT_TRUE(edge.Update(21474836));
+    EXPECT_EQ(edge.Percent(), 100);
+    EXPECT_TRUE(ProgressMeter(21474837).TotalScaled());
+}
+
+}  // namespace
+}  // namespace brambex
