@@ -10,7 +10,7 @@
 namespace brambex {
 
 class InputFile {
-public:
+  public:
     InputFile() = default;
     ~InputFile();
     InputFile(const InputFile&) = delete;
@@ -35,9 +35,13 @@ public:
     // Size of the whole input in bytes, or -1 when it cannot be told.
     std::int64_t Size() const;
     int Descriptor() const { return fd_; }
+    // The errno of the last failed open or read; 0 when the input simply ended.
+    int Error() const { return error_; }
 
-private:
+  private:
     int fd_ = -1;
+    bool inMemory_ = false;
+    int error_ = 0;
     const unsigned char* memory_ = nullptr;
     std::size_t memorySize_ = 0;
     std::int64_t position_ = 0;
@@ -47,7 +51,7 @@ private:
 };
 
 class OutputFile {
-public:
+  public:
     OutputFile() = default;
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -56,8 +60,10 @@ public:
     // Creates the file, emptying one that exists; with exclusive set, fails when the
     // file exists already.
     bool Create(const std::string& path, bool exclusive = false);
-    // Writes into a growing memory buffer instead of a file (tests and the fuzzer).
-    void CreateMemory(std::string* sink);
+    // Writes into a growing memory buffer instead of a file (tests and the fuzzer). The
+    // sink is emptied first. A write that would make it longer than limit stores what
+    // fits and then fails with ENOSPC, like a full disk.
+    void CreateMemory(std::string* sink, std::size_t limit = static_cast<std::size_t>(-1));
     bool IsOpen() const;
 
     // Writes n bytes. After the first failure further writes are ignored.
@@ -66,11 +72,20 @@ public:
     // Closes the file; false when any write or the close itself failed.
     bool Close();
     int Descriptor() const { return fd_; }
+    // The errno of the first failure (open, write or close); 0 when none.
+    int Error() const { return error_; }
 
-private:
+  private:
+    // Writes what it can of n bytes and returns how many were stored.
+    std::size_t WriteSome(const void* data, std::size_t n);
+    void Fail(int error);
+
     int fd_ = -1;
     std::string* memory_ = nullptr;
+    std::size_t memoryLimit_ = 0;
+    bool open_ = false;
     bool failed_ = false;
+    int error_ = 0;
     friend std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
 };
 

@@ -8,7 +8,7 @@
 namespace brambex {
 
 class GenreTable {
-public:
+  public:
     static constexpr int Count = 126;
     // The name of a genre number, or none below 0 and above 125.
     static std::optional<std::string_view> GenreName(int number);

@@ -1,0 +1,12 @@
+// The codec's diagnostics: one line each on the standard error stream.
+#pragma once
+
+#include <string_view>
+
+namespace brambex {
+
+void WriteDiagnostic(std::string_view line);
+// The line followed by the text of an errno value.
+void WriteDiagnostic(std::string_view line, int error);
+
+}  // namespace brambex
