@@ -1,0 +1,45 @@
+// The command line of brambex-cli: which command, on which folder, and how the Merge
+// Options dialog is to be answered.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brambex::cli {
+
+enum class Command { None, Help, Scan, Merge, Demo };
+
+struct CliOptions {
+    Command command = Command::None;
+    std::string folder;  // FOLDER of scan and merge, DIR of demo
+
+    // Answers to the Merge Options dialog; none keeps what the dialog would show.
+    std::optional<bool> music;  // --music / --audiobook
+    std::optional<std::string> title;
+    std::optional<std::string> artist;
+    std::optional<std::string> genre;
+    std::optional<std::string> pattern;
+    std::optional<bool> keepGenre;
+    std::optional<bool> keepAlbum;
+    std::optional<bool> keepArtist;
+    std::optional<bool> keepNames;
+
+    bool yes = false;
+    bool dryRun = false;
+    bool quiet = false;
+};
+
+struct ParseResult {
+    CliOptions options;
+    std::string error;  // empty when the command line is good
+};
+
+// Parses the arguments after the program name.
+ParseResult ParseCommandLine(const std::vector<std::string_view>& args);
+
+// The text of --help.
+std::string UsageText();
+
+}  // namespace brambex::cli

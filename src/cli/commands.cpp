@@ -1,0 +1,162 @@
+#include "cli/commands.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/demo_set.h"
+#include "cli/interrupt.h"
+#include "cli/terminal_front_end.h"
+#include "engine/disc_set.h"
+#include "engine/merge_driver.h"
+#include "options/merge_settings.h"
+#include "platform/file_system.h"
+
+namespace brambex::cli {
+
+namespace {
+
+// The chosen folder as a full path without a trailing separator: the scan takes the
+// part before the last separator as the folder that holds the set.
+std::string FullPath(const std::string& folder) {
+    std::string path = folder;
+    if (!platform::IsSeparator(path.front()))
+        path = platform::JoinPath(platform::CurrentFolder(), path);
+    while (path.size() > 1 && platform::IsSeparator(path.back()))
+        path.pop_back();
+    return path;
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// Prints each planned folder and track of a dry run on standard output.
+class PrintedPlan : public MergePlan {
+  public:
+    void OutputFolder(const std::string& folder, const std::string& discFolder,
+                      const std::vector<std::string>& pictures) override {
+        std::printf("Output folder %s\n",
+                    Quoted(platform::JoinPath(platform::CurrentFolder(), folder)).c_str());
+        for (const std::string& picture : pictures)
+            std::printf("  picture %s from %s\n", Quoted(picture).c_str(),
+                        Quoted(discFolder).c_str());
+    }
+    void Track(const PlannedTrack& track) override {
+        std::printf("%s\n  from %s\n", track.outputPath.c_str(), track.inputPath.c_str());
+        for (const PlannedFrame& frame : track.frames) {
+            std::printf("  %s %s%s\n", frame.id.c_str(), frame.text.c_str(),
+                        frame.fits ? "" : "  (no room left in the tag: left out)");
+        }
+        std::printf("  ID3v1 title %s, artist %s, album %s, track %d, genre %s\n",
+                    track.trailerTitle ? Quoted(*track.trailerTitle).c_str() : "kept",
+                    Quoted(track.trailerArtist).c_str(), Quoted(track.trailerAlbum).c_str(),
+                    track.trailerTrack,
+                    track.trailerGenre < 0 ? "kept" : std::to_string(track.trailerGenre).c_str());
+        ++tracks;
+    }
+    int tracks = 0;
+};
+
+std::string OutputFolderList(const MergeSettings& settings) {
+    std::vector<std::string> names;
+    if (!settings.splitFolders) {
+        names.push_back(settings.outputFolder);
+    } else {
+        for (int f = 1; f <= settings.folderNumber; ++f)
+            names.push_back(settings.outputFolder + "_" + std::to_string(f));
+    }
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            list += i + 1 == names.size() ? " and " : ", ";
+        list += Quoted(platform::JoinPath(platform::CurrentFolder(), names[i]));
+    }
+    return list;
+}
+
+int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& settings) {
+    if (!ScanDiscSet(settings, ui, FullPath(options.folder)))
+        return ExitStopped;
+    for (const std::string& name : ui.SortedFolders())
+        std::printf("%s\n", name.c_str());
+    std::printf("%d discs, %d files.\n", settings.discCount, settings.trackCount);
+    return ExitSuccess;
+}
+
+int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& settings) {
+    if (!ScanDiscSet(settings, ui, FullPath(options.folder)))
+        return ExitStopped;
+    if (!options.quiet) {
+        std::fprintf(stderr, "%d discs, %d files.\n", settings.discCount, settings.trackCount);
+        std::fflush(stderr);
+    }
+    PrintedPlan plan;
+    MergeFolders(settings, ui, options.dryRun ? &plan : nullptr);
+    std::fflush(stdout);
+    if (ui.TitleRefused())
+        return ExitBadUsage;
+    if (InterruptRequested())
+        return ExitInterrupted;
+    if (!ui.MergeCompleted())
+        return ExitStopped;
+    if (options.dryRun) {
+        if (!options.quiet)
+            std::fprintf(stderr, "Dry run: %d tracks would be merged; nothing was written.\n",
+                         plan.tracks);
+        return ExitSuccess;
+    }
+    if (!options.quiet) {
+        int tracks = MergedTrackCount(settings);
+        if (tracks == 0) {
+            std::printf("Merged 0 tracks: the disc folders hold no tracks.\n");
+        } else {
+            std::printf("Merged %d track%s into %s.\n", tracks, tracks == 1 ? "" : "s",
+                        OutputFolderList(settings).c_str());
+        }
+    }
+    return ExitSuccess;
+}
+
+int RunDemo(const CliOptions& options) {
+    std::string error;
+    if (!WriteDemoSet(options.folder, error)) {
+        std::fprintf(stderr, "brambex-cli: %s\n", error.c_str());
+        return ExitStopped;
+    }
+    std::string first = platform::JoinPath(FullPath(options.folder), DemoFirstDiscFolder);
+    std::printf("Wrote a sample set of three discs. Merge it with:\n  brambex-cli merge '%s'\n",
+                first.c_str());
+    return ExitSuccess;
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    ParseResult parsed = ParseCommandLine(args);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "brambex-cli: %s\nTry 'brambex-cli --help'.\n", parsed.error.c_str());
+        return ExitBadUsage;
+    }
+    const CliOptions& options = parsed.options;
+    if (options.command == Command::Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return ExitSuccess;
+    }
+    if (options.command == Command::Demo)
+        return RunDemo(options);
+
+    CatchInterrupts();
+    bool barOnTerminal = !options.quiet && isatty(STDERR_FILENO);
+    TerminalFrontEnd ui(options, stderr, barOnTerminal, isatty(STDIN_FILENO));
+    MergeSettings settings;
+    if (options.command == Command::Scan)
+        return RunScan(options, ui, settings);
+    return RunMerge(options, ui, settings);
+}
+
+}  // namespace brambex::cli

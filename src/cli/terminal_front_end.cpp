@@ -1,0 +1,256 @@
+#include "cli/terminal_front_end.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+
+#include "cli/interrupt.h"
+#include "options/merge_options_form.h"
+#include "options/progress_meter.h"
+#include "tags/genre_table.h"
+#include "tags/text_encoding.h"
+
+namespace brambex::cli {
+
+namespace {
+
+constexpr std::string_view ApplicationName = "Brambex";
+constexpr int BarCells = 24;
+
+int TerminalWidth(std::FILE* stream) {
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+// A genre given by its number in the ID3v1 list ("17" for Rock); -1 for other text.
+int GenreNumberFromDigits(std::string_view text) {
+    if (text.empty() || text.size() > 3)
+        return -1;
+    int number = 0;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number < GenreTable::Count ? number : -1;
+}
+
+// Reads one answer line from standard input; false at its end or at Ctrl-C.
+bool ReadAnswer(std::string& line) {
+    line.clear();
+    char c;
+    for (;;) {
+        ssize_t n = read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR && !InterruptRequested())
+            continue;
+        if (n <= 0)
+            return false;
+        if (c == '\n')
+            return true;
+        line.push_back(c);
+    }
+}
+
+class TerminalProgress : public ProgressWindow {
+  public:
+    TerminalProgress(TerminalFrontEnd& terminal, int total, bool* cancelFlag)
+        : terminal_(terminal), meter_(total), cancelFlag_(cancelFlag) {
+        Poll();
+    }
+    ~TerminalProgress() override { terminal_.ClearBar(); }
+
+    void SetTitle(std::string_view) override { Poll(); }
+    void SetMessage(std::string_view text) override {
+        message_ = text;
+        terminal_.DrawBar(meter_.Percent(), message_);
+        Poll();
+    }
+    void SetProgress(int done) override {
+        if (meter_.Update(done))
+            terminal_.DrawBar(meter_.Percent(), message_);
+        Poll();
+    }
+
+  private:
+    // What the desktop window does while it dispatches waiting messages: a Cancel
+    // that arrived meanwhile raises the merge's cancel flag.
+    void Poll() {
+        if (InterruptRequested() && cancelFlag_)
+            *cancelFlag_ = true;
+    }
+
+    TerminalFrontEnd& terminal_;
+    ProgressMeter meter_;
+    bool* cancelFlag_;
+    std::string message_;
+};
+
+}  // namespace
+
+TerminalFrontEnd::TerminalFrontEnd(const CliOptions& options, std::FILE* err, bool showBar,
+                                   bool askTerminal)
+    : options_(options), err_(err), showBar_(showBar), askTerminal_(askTerminal) {}
+
+void TerminalFrontEnd::PrintMessage(std::string_view text,
+                                    std::optional<std::string_view> caption) {
+    ClearBar();
+    ++messageCount_;
+    std::string_view shown = caption.value_or(ApplicationName);
+    if (!shown.empty())
+        std::fprintf(err_, "%.*s: ", static_cast<int>(shown.size()), shown.data());
+    std::fprintf(err_, "%.*s", static_cast<int>(text.size()), text.data());
+}
+
+void TerminalFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
+                                   MessageStyle) {
+    PrintMessage(text, caption);
+    std::fputc('\n', err_);
+    std::fflush(err_);
+}
+
+Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_view> caption) {
+    PrintMessage(text, caption);
+    std::fputs(" [y/N] ", err_);
+    if (options_.yes) {
+        std::fputs("yes\n", err_);
+        std::fflush(err_);
+        return Answer::Yes;
+    }
+    if (!askTerminal_) {
+        std::fputs("no (--yes answers yes)\n", err_);
+        std::fflush(err_);
+        return Answer::No;
+    }
+    std::fflush(err_);
+    std::string line;
+    if (!ReadAnswer(line)) {
+        std::fputc('\n', err_);
+        return Answer::No;
+    }
+    std::string answer = LowerAscii(line);
+    answer.erase(0, answer.find_first_not_of(" \t"));
+    answer.erase(answer.find_last_not_of(" \t\r") + 1);
+    return answer == "y" || answer == "yes" ? Answer::Yes : Answer::No;
+}
+
+bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
+    if (InterruptRequested())
+        return false;
+    if (options_.music.value_or(false)) {
+        form.ChooseMusic();
+    } else {
+        form.ChooseAudioBooks();
+    }
+    // The keep boxes first: their responses put the mode's texts into the genre box and
+    // the name field, which the options below may then replace.
+    if (options_.keepGenre)
+        form.SetKeepGenre(*options_.keepGenre);
+    if (options_.keepAlbum)
+        form.SetKeepAlbumTitle(*options_.keepAlbum);
+    if (options_.keepArtist)
+        form.SetKeepArtist(*options_.keepArtist);
+    if (options_.keepNames)
+        form.SetKeepTrackNames(*options_.keepNames);
+    if (options_.title)
+        form.SetTitleText(*options_.title);
+    if (options_.artist)
+        form.SetArtistText(*options_.artist);
+    if (options_.pattern)
+        form.SetNameText(*options_.pattern);
+    if (options_.genre) {
+        int number = GenreTable::GenreNumber(*options_.genre);
+        if (number < 0)
+            number = GenreNumberFromDigits(*options_.genre);
+        if (number < 0 || !form.PickGenreNumber(number))
+            form.SetGenreText(*options_.genre);
+    }
+    if (!form.TitleAllowed()) {
+        form.MayClose(*this);
+        titleRefused_ = true;
+        return false;
+    }
+    if (!options_.quiet) {
+        ClearBar();
+        std::fprintf(err_, "%s\n", DescribeMergeOptions(form).c_str());
+        std::fflush(err_);
+    }
+    return true;
+}
+
+std::unique_ptr<ProgressWindow> TerminalFrontEnd::OpenProgress(std::string_view, std::string_view,
+                                                               int total, bool* cancelFlag) {
+    return std::make_unique<TerminalProgress>(*this, total, cancelFlag);
+}
+
+void TerminalFrontEnd::ClearFolders() {
+    folders_.clear();
+    mergeCompleted_ = true;
+}
+
+std::vector<std::string> TerminalFrontEnd::SortedFolders() const {
+    std::vector<std::string> sorted = folders_;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
+        std::string la = LowerAscii(a), lb = LowerAscii(b);
+        return la != lb ? la < lb : a < b;
+    });
+    return sorted;
+}
+
+void TerminalFrontEnd::ClearBar() {
+    if (!barDrawn_)
+        return;
+    std::fputs("\r\033[K", err_);
+    std::fflush(err_);
+    barDrawn_ = false;
+}
+
+void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
+    if (!showBar_)
+        return;
+    int filled = percent * BarCells / 100;
+    std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
+                       std::string(static_cast<std::size_t>(BarCells - filled), '.') + "] ";
+    char share[8];
+    std::snprintf(share, sizeof share, "%3d%% ", percent);
+    line += share;
+    line += text;
+    std::size_t width = static_cast<std::size_t>(std::max(TerminalWidth(err_) - 1, 10));
+    line = std::string(CutUtf8Chars(line, width));
+    std::fprintf(err_, "\r%s\033[K", line.c_str());
+    std::fflush(err_);
+    barDrawn_ = true;
+}
+
+std::string DescribeMergeOptions(const MergeOptionsForm& form) {
+    std::string genre = form.Genre().text;
+    std::string kept;
+    auto keep = [&kept](bool checked, const char* what) {
+        if (!checked)
+            return;
+        kept += kept.empty() ? "" : ", ";
+        kept += what;
+    };
+    keep(form.KeepGenre().checked, "genre");
+    keep(form.KeepAlbumTitle().checked, "album title");
+    keep(form.KeepArtist().checked, "artist");
+    keep(form.KeepTrackNames().checked, "track names");
+    std::string text = std::string(form.AudioBooksChecked() ? "Audio book" : "Music") + " \"" +
+                       form.Title().text + "\" by \"" + form.Artist().text + "\", genre \"" +
+                       genre + "\", track names \"" + form.Name().text + "\"";
+    text += kept.empty() ? ", keeping nothing." : ", keeping the tracks' " + kept + ".";
+    return text;
+}
+
+}  // namespace brambex::cli

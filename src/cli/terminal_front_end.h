@@ -1,0 +1,70 @@
+// The terminal as the merge's front end: message boxes become lines on standard error
+// ("caption: text"), questions are asked on the terminal (or answered from --yes),
+// the Merge Options dialog is answered from the command line's options, and the
+// progress window is a bar on standard error when that is a terminal.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "options/front_end.h"
+
+namespace brambex::cli {
+
+class TerminalFrontEnd : public FrontEnd {
+  public:
+    // err receives the messages and the progress bar; showBar draws the bar there;
+    // askTerminal asks the questions on standard input (else they are answered No
+    // unless --yes was given).
+    TerminalFrontEnd(const CliOptions& options, std::FILE* err, bool showBar, bool askTerminal);
+
+    void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
+                     MessageStyle style) override;
+    Answer Ask(std::string_view text, std::optional<std::string_view> caption) override;
+    bool RunMergeOptions(MergeOptionsForm& form) override;
+    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                                 std::string_view initialMessage, int total,
+                                                 bool* cancelFlag) override;
+    int FolderCount() override { return static_cast<int>(folders_.size()); }
+    void AddFolder(std::string_view name) override { folders_.emplace_back(name); }
+    void ClearFolders() override;
+    void SetStatus(std::string_view text) override { status_ = text; }
+    void SetFolderGroupCaption(std::string_view) override {}
+
+    // The folder list as the main window shows it: sorted alphabetically.
+    std::vector<std::string> SortedFolders() const;
+    const std::string& Status() const { return status_; }
+    // True once a merge has emptied the folder list, which it does only when complete.
+    bool MergeCompleted() const { return mergeCompleted_; }
+    // True when the title given on the command line was refused.
+    bool TitleRefused() const { return titleRefused_; }
+    // Count of messages shown (questions included).
+    int MessageCount() const { return messageCount_; }
+
+    // Erases the progress bar from its line before other output goes to err.
+    void ClearBar();
+    void DrawBar(int percent, const std::string& text);
+
+  private:
+    void PrintMessage(std::string_view text, std::optional<std::string_view> caption);
+
+    const CliOptions& options_;
+    std::FILE* err_;
+    bool showBar_;
+    bool askTerminal_;
+    bool barDrawn_ = false;
+    std::vector<std::string> folders_;
+    std::string status_;
+    bool mergeCompleted_ = false;
+    bool titleRefused_ = false;
+    int messageCount_ = 0;
+};
+
+// The text the Merge Options form is answered with, for the user to see what was
+// chosen.
+std::string DescribeMergeOptions(const MergeOptionsForm& form);
+
+}  // namespace brambex::cli
