@@ -101,12 +101,12 @@ TEST(FindMatching, AcceptsABackslashBeforeTheNamePattern) {
 }
 
 TEST(FindMatching, UnreadableFolderGivesNothing) {
-    if (testing::RunningAsRoot())
-        GTEST_SKIP() << testing::RootSkipReason;
     TempTree tree;
     tree.File("Set/01 A.mp3");
-    tree.SetMode("Set", std::filesystem::perms::owner_write);
-    EXPECT_TRUE(FindMatching(tree.Path("Set/*")).empty());
+    testing::RunUnprivileged(tree, [&] {
+        tree.SetMode("Set", std::filesystem::perms::owner_write);
+        EXPECT_TRUE(FindMatching(tree.Path("Set/*")).empty());
+    });
 }
 
 TEST(MakeFolder, TellsCreatedExistsAndOtherFailures) {
@@ -121,12 +121,13 @@ TEST(MakeFolder, TellsCreatedExistsAndOtherFailures) {
 }
 
 TEST(MakeFolder, RefusedInAFolderWithoutWritePermission) {
-    if (testing::RunningAsRoot())
-        GTEST_SKIP() << testing::RootSkipReason;
     TempTree tree;
     tree.Folder("Locked");
-    tree.SetMode("Locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    EXPECT_EQ(MakeFolder(tree.Path("Locked/New")), MakeFolderResult::Refused);
+    testing::RunUnprivileged(tree, [&] {
+        tree.SetMode("Locked",
+                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        EXPECT_EQ(MakeFolder(tree.Path("Locked/New")), MakeFolderResult::Refused);
+    });
 }
 
 TEST(PathExists, SeesFilesFoldersAndDanglingLinks) {

@@ -4,18 +4,23 @@
 // put back to where it was (the disc-set scan changes it).
 #pragma once
 
+#include <grp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace brambex::testing {
 
@@ -92,12 +97,45 @@ class TempTree {
     std::string root_;
 };
 
-// A test that needs the system to refuse access cannot run as root, who is never
-// refused; such tests skip with this reason.
 inline bool RunningAsRoot() {
     return geteuid() == 0;
 }
-inline constexpr const char* RootSkipReason =
-    "running as root: permission checks do not apply to root";
+
+// Permission checks never refuse root, and CI runs as root. There the body runs in a
+// child process that has become user "nobody", after the tree has been handed to that
+// user; the child's failures are printed by the child and count as one failure here.
+// Run as any other user, the body simply runs.
+inline void RunUnprivileged(const TempTree& tree, const std::function<void()>& body) {
+    if (!RunningAsRoot()) {
+        body();
+        return;
+    }
+    constexpr uid_t Nobody = 65534;
+    std::error_code ec;
+    lchown(tree.Root().c_str(), Nobody, Nobody);
+    for (auto it = std::filesystem::recursive_directory_iterator(tree.Root(), ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        lchown(it->path().c_str(), Nobody, Nobody);
+    fflush(nullptr);
+    pid_t child = fork();
+    ASSERT_GE(child, 0) << "fork failed";
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
+            _exit(2);
+        if (access(tree.Root().c_str(), R_OK | W_OK | X_OK) != 0)
+            _exit(3);
+        body();
+        fflush(nullptr);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the unprivileged child ended abnormally";
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "running as root and cannot become nobody";
+    if (WEXITSTATUS(status) == 3)
+        GTEST_SKIP() << "user nobody cannot reach the temp folder";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "checks failed in the unprivileged child (see above)";
+}
 
 }  // namespace brambex::testing

@@ -1,0 +1,147 @@
+#include "engine/cover_art.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <random>
+
+#include "platform/file_system.h"
+#include "support/fake_front_end.h"
+#include "support/temp_tree.h"
+
+namespace brambex {
+namespace {
+
+using testing::FakeFrontEnd;
+using testing::TempTree;
+using Names = std::vector<std::string>;
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+class CoverArtTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(platform::SetCurrentFolder(tree.Root()));
+        tree.File("Out/merged");
+        settings.currentFolder = "Out";
+    }
+
+    TempTree tree;
+    FakeFrontEnd ui;
+    MergeSettings settings;
+};
+
+TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
+    // Sizes around the copy's block size catch a lost or repeated last block.
+    const std::pair<const char*, std::size_t> pictures[] = {
+        {"AlbumArtSmall.jpg", 0}, {"Back.jpg", 4095},   {"Folder.jpg", 4096},
+        {"Inlay.JPG", 4097},      {"Large.jpg", 12288}, {"Odd.jpg", 70001},
+    };
+    unsigned seed = 1;
+    for (auto [name, size] : pictures)
+        tree.File(std::string("Disc 1/") + name, RandomBytes(size, seed++));
+    tree.File("Disc 1/cover.jpeg", "not copied");
+    tree.File("Disc 1/01 A.mp3", "not copied");
+    tree.Folder("Disc 1/Scans.jpg");
+
+    CopyCoverArt(settings, ui, "Disc 1");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(tree.List("Out"), (Names{"AlbumArtSmall.jpg", "Back.jpg", "Folder.jpg", "Inlay.JPG",
+                                       "Large.jpg", "Odd.jpg", "merged"}));
+    for (auto [name, size] : pictures) {
+        EXPECT_EQ(tree.Read(std::string("Out/") + name), tree.Read(std::string("Disc 1/") + name))
+            << name;
+        EXPECT_EQ(std::filesystem::file_size(tree.Path(std::string("Out/") + name)), size);
+    }
+}
+
+TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
+    tree.File("Disc 2/Folder.jpg", "disc two");
+    tree.File("Out/Folder.jpg", "disc one, a longer picture");
+    tree.File("Out/.Folder.jpg.brambex-part", "left over");
+    CopyCoverArt(settings, ui, "Disc 2");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(tree.Read("Out/Folder.jpg"), "disc two");
+    EXPECT_EQ(tree.List("Out"), (Names{"Folder.jpg", "merged"}));
+}
+
+TEST_F(CoverArtTest, DiscWithoutPicturesCopiesNothing) {
+    tree.File("Disc 1/01 A.mp3");
+    CopyCoverArt(settings, ui, "Disc 1");
+    CopyCoverArt(settings, ui, "Missing");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(tree.List("Out"), Names{"merged"});
+}
+
+TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
+    // A link whose target is gone is found by the search but cannot be opened, also
+    // by root.
+    std::filesystem::create_directories(tree.Path("Disc 1"));
+    std::filesystem::create_symlink(tree.Path("gone.jpg"), tree.Path("Disc 1/A.jpg"));
+    tree.File("Disc 1/B.jpg", "b");
+    CopyCoverArt(settings, ui, "Disc 1");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Could not open input file");
+    EXPECT_EQ(ui.messages[0].caption, "Disc 1/A.jpg");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+    EXPECT_EQ(tree.List("Out"), Names{"merged"});
+}
+
+TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
+    tree.File("Disc 1/Folder.jpg", "f");
+    settings.currentFolder = "Gone";
+    CopyCoverArt(settings, ui, "Disc 1");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Could not open output file");
+    EXPECT_EQ(ui.messages[0].caption, "Gone/Folder.jpg");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+}
+
+// Lowers the largest file this process may write, so that writes fail part way as on
+// a full disk. SIGXFSZ is ignored meanwhile so the write returns an error instead.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit saved_{};
+    sighandler_t oldHandler_;
+};
+
+TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
+    tree.File("Disc 1/Big.jpg", RandomBytes(100000, 7));
+    tree.File("Disc 1/Small.jpg", "s");
+    tree.File("Out/Big.jpg", "the picture of an earlier merge");
+    {
+        FileSizeLimit limit(20000);
+        CopyCoverArt(settings, ui, "Disc 1");
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Could not write output file");
+    EXPECT_EQ(ui.messages[0].caption, "Out/Big.jpg");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+    // No half picture anywhere, the earlier one intact, and the rest not tried.
+    EXPECT_EQ(tree.List("Out"), (Names{"Big.jpg", "merged"}));
+    EXPECT_EQ(tree.Read("Out/Big.jpg"), "the picture of an earlier merge");
+}
+
+}  // namespace
+}  // namespace brambex

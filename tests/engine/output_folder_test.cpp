@@ -1,0 +1,254 @@
+#include "engine/output_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/file_system.h"
+#include "support/fake_front_end.h"
+#include "support/temp_tree.h"
+#include "tags/text_encoding.h"
+
+namespace brambex {
+namespace {
+
+using testing::FakeFrontEnd;
+using testing::TempTree;
+using Names = std::vector<std::string>;
+
+TEST(SplitAlbumTitle, GivesEachFolderItsOwnNumber) {
+    struct Case {
+        const char* title;
+        int folder;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"Opera_7", 1, "Opera_1"},
+        {"Opera_7", 2, "Opera_2"},
+        {"Opera_12", 1, "Opera_1"},
+        {"Opera_12", 2, "Opera_2"},
+        {"Opera_123", 1, "Opera_123_1"},
+        {"Opera_123", 2, "Opera_123_2"},
+        {"Moby Dick", 1, "Moby Dick_1"},
+        {"Moby Dick_1", 2, "Moby Dick_2"},
+        {"Opera_", 3, "Opera__3"},
+        {"Opera_x7", 1, "Opera_x7_1"},
+        {"_5", 1, "_1"},
+        {"_12", 4, "_4"},
+        {"5", 1, "5_1"},
+        {"", 1, "_1"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SplitAlbumTitle(c.title, c.folder), c.result) << c.title << " / " << c.folder;
+}
+
+TEST(SplitAlbumTitle, LongTitleKeepsItsFolderNumber) {
+    std::string title;
+    for (int i = 0; i < 511; ++i)
+        title += "\xC3\xA9";  // 511 two-byte characters
+    std::string result = SplitAlbumTitle(title, 12);
+    EXPECT_EQ(CountUtf8Chars(result), MaxSettingsText);
+    EXPECT_TRUE(result.ends_with("\xC3\xA9_12"));
+}
+
+class OutputFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(platform::SetCurrentFolder(tree.Root()));
+        settings.outputFolder = "Moby Dick";
+        settings.albumTitle = "Moby Dick";
+        settings.folderNumber = 1;
+    }
+    void TearDown() override { platform::SetDeleteFaultForTesting(nullptr); }
+
+    // An output folder of an earlier merge: tracks, pictures, the user's own files.
+    void MakeEarlierOutput(const std::string& folder) {
+        tree.File(folder + "/merged");
+        tree.File(folder + "/01 1-1 A.mp3", "a");
+        tree.File(folder + "/02 1-2 B.MP3", "b");
+        tree.File(folder + "/Folder.jpg", "j");
+        tree.File(folder + "/cover.jpeg", "j");
+        tree.File(folder + "/playlist.m3u", "p");
+        tree.File(folder + "/Scans/back.jpg", "s");
+    }
+    std::string AlreadyExists(const std::string& folder) const {
+        return "The output folder \"" + folder +
+               "\" already exists.\nDo you want to delete its contents and start over?";
+    }
+
+    TempTree tree;
+    FakeFrontEnd ui;
+    MergeSettings settings;
+};
+
+TEST_F(OutputFolderTest, FirstMergeCreatesTheFolderAndItsKeyFile) {
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(settings.currentFolder, "Moby Dick");
+    EXPECT_EQ(settings.albumTitle, "Moby Dick");
+    EXPECT_EQ(tree.List("Moby Dick"), Names{"merged"});
+    EXPECT_EQ(std::filesystem::file_size(tree.Path("Moby Dick/merged")), 0u);
+}
+
+TEST_F(OutputFolderTest, SplitFoldersAreNumbered) {
+    settings.splitFolders = true;
+    settings.albumTitle = "Moby Dick_7";
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_EQ(settings.currentFolder, "Moby Dick_1");
+    EXPECT_EQ(settings.albumTitle, "Moby Dick_1");
+    settings.folderNumber = 2;
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_EQ(settings.currentFolder, "Moby Dick_2");
+    EXPECT_EQ(settings.albumTitle, "Moby Dick_2");
+    EXPECT_TRUE(tree.Exists("Moby Dick_1/merged"));
+    EXPECT_TRUE(tree.Exists("Moby Dick_2/merged"));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
+    MakeEarlierOutput("Moby Dick");
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Question);
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{"Scans", "merged", "playlist.m3u"}));
+    EXPECT_EQ(tree.Read("Moby Dick/merged"), "");
+    EXPECT_TRUE(tree.Exists("Moby Dick/Scans/back.jpg"));
+}
+
+TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
+    MakeEarlierOutput("Moby Dick");
+    Names before = tree.List("Moby Dick");
+    ui.answers = {Answer::No};
+    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
+    EXPECT_EQ(ui.messages[1].text, "Skipping this merge.");
+    EXPECT_EQ(ui.messages[1].caption, "Error");
+    EXPECT_EQ(ui.messages[1].style, MessageStyle::Plain);
+    EXPECT_EQ(tree.List("Moby Dick"), before);
+}
+
+TEST_F(OutputFolderTest, LaterSplitFolderIsClearedWithoutAsking) {
+    settings.splitFolders = true;
+    MakeEarlierOutput("Moby Dick_2");
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));  // folder 1 is new
+    settings.folderNumber = 2;
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(tree.List("Moby Dick_2"), (Names{"Scans", "merged", "playlist.m3u"}));
+}
+
+TEST_F(OutputFolderTest, SplitRemergeAsksForTheFirstFolderOnly) {
+    settings.splitFolders = true;
+    MakeEarlierOutput("Moby Dick_1");
+    MakeEarlierOutput("Moby Dick_2");
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    settings.folderNumber = 2;
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_EQ(ui.MessageTexts(), Names{AlreadyExists("Moby Dick_1")});
+    EXPECT_FALSE(tree.Exists("Moby Dick_2/01 1-1 A.mp3"));
+}
+
+TEST_F(OutputFolderTest, UsersOwnFolderIsAConflict) {
+    tree.File("Moby Dick/01 Mine.mp3");
+    tree.File("Moby Dick 2");  // a plain file of that name conflicts too
+    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    settings.outputFolder = "Moby Dick 2";
+    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text,
+              "The output folder \"Moby Dick\" conflicts with an existing\nfolder. Please "
+              "select a different title for this collection.");
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+    EXPECT_TRUE(ui.messages[1].text.starts_with("The output folder \"Moby Dick 2\" conflicts"));
+    EXPECT_EQ(tree.List("Moby Dick"), Names{"01 Mine.mp3"});
+}
+
+TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
+    settings.outputFolder = "Missing/Moby Dick";
+    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Missing/Moby Dick");
+    EXPECT_EQ(ui.messages[0].caption, "mkdir failed");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+}
+
+TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
+    tree.Folder("Locked");
+    testing::RunUnprivileged(tree, [&] {
+        tree.SetMode("Locked",
+                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        settings.outputFolder = "Locked/Moby Dick";
+        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  "The output folder \"Locked/Moby Dick\" cannot be created. Check to see "
+                  "whether you\nhave write permission on this drive.");
+        EXPECT_EQ(ui.messages[0].caption, "Error");
+        EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+    });
+}
+
+std::string CannotDelete(const std::string& path) {
+    return "The file \"" + path +
+           "\"\ncould not be deleted. Check to make sure\nyou have permission to delete "
+           "files on this drive.";
+}
+
+TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
+    MakeEarlierOutput("Moby Dick");
+    platform::SetDeleteFaultForTesting(
+        [](const std::string& path) { return path == "Moby Dick/02 1-2 B.MP3"; });
+    ui.answers = {Answer::Yes};
+    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, CannotDelete("Moby Dick/02 1-2 B.MP3"));
+    EXPECT_EQ(ui.messages[1].caption, "Error");
+    EXPECT_EQ(ui.messages[1].style, MessageStyle::Stop);
+    // What was deleted before stays deleted; the pictures were not reached.
+    EXPECT_EQ(tree.List("Moby Dick"),
+              (Names{"02 1-2 B.MP3", "Folder.jpg", "Scans", "cover.jpeg", "playlist.m3u"}));
+}
+
+TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
+    MakeEarlierOutput("Moby Dick");
+    testing::RunUnprivileged(tree, [&] {
+        tree.SetMode("Moby Dick",
+                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        ui.answers = {Answer::Yes};
+        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+        ASSERT_EQ(ui.messages.size(), 2u);
+        EXPECT_EQ(ui.messages[1].text, CannotDelete("Moby Dick/01 1-1 A.mp3"));
+        EXPECT_TRUE(tree.Exists("Moby Dick/merged"));
+        EXPECT_TRUE(tree.Exists("Moby Dick/Folder.jpg"));
+    });
+}
+
+TEST_F(OutputFolderTest, KeyFileThatCannotBeMade) {
+    tree.File("Moby Dick/merged/inside");  // a folder where the key file belongs
+    ui.answers = {Answer::Yes};
+    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, "Key file creation failed");
+    EXPECT_EQ(ui.messages[1].caption, "Error");
+    EXPECT_EQ(ui.messages[1].style, MessageStyle::Stop);
+}
+
+TEST_F(OutputFolderTest, DeleteMatchingPassesOverFailuresWhenNotReporting) {
+    tree.File("Out/a.mp3");
+    tree.File("Out/b.mp3");
+    tree.Folder("Out/c.mp3");
+    platform::SetDeleteFaultForTesting([](const std::string& path) { return path == "Out/a.mp3"; });
+    EXPECT_TRUE(DeleteMatching(ui, "Out", "/*.mp3", false));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(tree.List("Out"), (Names{"a.mp3", "c.mp3"}));
+    EXPECT_TRUE(DeleteMatching(ui, "Missing", "/*.mp3", true));
+}
+
+}  // namespace
+}  // namespace brambex
