@@ -1,0 +1,49 @@
+#include "shell/desktop_services.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace brambex {
+
+namespace {
+
+class QtDesktopServices : public DesktopServices {
+  public:
+    FolderChoice ChooseFolder(QWidget* owner, const std::string& root,
+                              const QString& title) override {
+        QString start = QString::fromStdString(root);
+        // Qt's dialog would quietly start elsewhere; a root that is gone is a failure
+        // the user must hear about, because it comes from a stored setting.
+        if (!QFileInfo(start).isDir())
+            return {FolderChoice::Failed, {}};
+        QString chosen = QFileDialog::getExistingDirectory(owner, title, start);
+        if (chosen.isEmpty())
+            return {FolderChoice::Cancelled, {}};
+        return {FolderChoice::Chosen, QDir::toNativeSeparators(chosen).toStdString()};
+    }
+    bool OpenHelpFile(const std::string& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    }
+};
+
+QtDesktopServices qtServices;
+DesktopServices* current = &qtServices;
+
+}  // namespace
+
+DesktopServices& Desktop() {
+    return *current;
+}
+
+void SetDesktopServices(DesktopServices* services) {
+    current = services ? services : &qtServices;
+}
+
+std::string ComputerRoot() {
+    return QDir::rootPath().toStdString();
+}
+
+}  // namespace brambex

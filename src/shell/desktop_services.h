@@ -1,0 +1,36 @@
+// The desktop services the windows use that tests must be able to replace: the folder
+// browser and the browser that shows the manual.
+#pragma once
+
+#include <QString>
+#include <string>
+
+class QWidget;
+
+namespace brambex {
+
+struct FolderChoice {
+    enum Kind { Chosen, Cancelled, Failed } kind = Cancelled;
+    std::string path;  // the chosen folder's full path when kind is Chosen
+};
+
+class DesktopServices {
+  public:
+    virtual ~DesktopServices() = default;
+    // Lets the user pick a folder, starting at root. Failed when the browser cannot
+    // be opened there, for example because root no longer exists.
+    virtual FolderChoice ChooseFolder(QWidget* owner, const std::string& root,
+                                      const QString& title) = 0;
+    // Shows an HTML file in the desktop's web browser; false when none could be started.
+    virtual bool OpenHelpFile(const std::string& path) = 0;
+};
+
+// The services in use: Qt's own unless a test has put others in place.
+DesktopServices& Desktop();
+// Replaces the services (null restores Qt's); the caller keeps them alive.
+void SetDesktopServices(DesktopServices* services);
+
+// The root of the file system: where browsing starts when no library path is set.
+std::string ComputerRoot();
+
+}  // namespace brambex

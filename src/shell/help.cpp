@@ -1,0 +1,46 @@
+#include "shell/help.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+#include "shell/desktop_services.h"
+#include "shell/message_box.h"
+
+#ifndef BRAMBEX_DATADIR
+#define BRAMBEX_DATADIR "share"
+#endif
+
+namespace brambex {
+
+std::string HelpFilePath = HelpFileName;
+
+std::string FormHelpFilePath(std::string_view programPath) {
+    std::size_t cut = programPath.find_last_of("/\\");
+    if (cut == std::string_view::npos)
+        return HelpFileName;
+    return std::string(programPath.substr(0, cut + 1)) + HelpFileName;
+}
+
+std::string LocateHelpFile() {
+    if (QFileInfo(QString::fromStdString(HelpFilePath)).isFile())
+        return HelpFilePath;
+    std::string folder = HelpFilePath.substr(0, HelpFilePath.size() - std::strlen(HelpFileName));
+    std::string installed =
+        folder + "../" + BRAMBEX_DATADIR + "/brambex/" + std::string(HelpFileName);
+    QFileInfo info(QString::fromStdString(installed));
+    if (info.isFile())
+        return info.canonicalFilePath().toStdString();
+    return HelpFilePath;
+}
+
+void ShowHelp(QWidget* owner) {
+    std::string file = LocateHelpFile();
+    bool exists = QFileInfo(QString::fromStdString(file)).isFile();
+    if (exists && Desktop().OpenHelpFile(file))
+        return;
+    std::string text = exists ? "No web browser could be started to show the manual\n" + file
+                              : "The manual is missing:\n" + file;
+    ShowMessageBox(owner, text, "Help", MessageStyle::Exclamation);
+}
+
+}  // namespace brambex

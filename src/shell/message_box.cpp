@@ -1,0 +1,57 @@
+#include "shell/message_box.h"
+
+#include <QMessageBox>
+
+namespace brambex {
+
+namespace {
+
+QMessageBox::Icon IconOf(MessageStyle style) {
+    switch (style) {
+        case MessageStyle::Plain:
+            return QMessageBox::NoIcon;
+        case MessageStyle::Stop:
+            return QMessageBox::Critical;
+        case MessageStyle::Question:
+            return QMessageBox::Question;
+        case MessageStyle::Exclamation:
+            return QMessageBox::Warning;
+        case MessageStyle::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString CaptionText(std::optional<std::string_view> caption) {
+    return caption ? ToQString(*caption) : QString::fromLatin1(ApplicationName);
+}
+
+void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
+                    MessageStyle style) {
+    if (style == MessageStyle::Question) {
+        AskYesNo(owner, text, caption);
+        return;
+    }
+    QMessageBox box(IconOf(style), CaptionText(caption), ToQString(text), QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
+                MessageStyle icon) {
+    QMessageBox box(IconOf(icon), CaptionText(caption), ToQString(text),
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+}  // namespace brambex

@@ -1,0 +1,28 @@
+// Modal message boxes in the program's conventions: a message without a caption is
+// captioned with the application's name, and the style picks the icon and buttons.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string_view>
+
+#include "options/front_end.h"
+
+class QWidget;
+
+namespace brambex {
+
+inline constexpr const char* ApplicationName = "Brambex";
+
+QString ToQString(std::string_view text);
+QString CaptionText(std::optional<std::string_view> caption);
+
+// Shows an OK box owned by owner (may be null) and waits until it is closed.
+void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
+                    MessageStyle style);
+
+// Asks a Yes/No question with the question icon (or the given icon).
+Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
+                MessageStyle icon = MessageStyle::Question);
+
+}  // namespace brambex

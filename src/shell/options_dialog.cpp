@@ -1,0 +1,126 @@
+#include "shell/options_dialog.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/audiobook_app.h"
+#include "shell/desktop_services.h"
+#include "shell/help.h"
+#include "shell/message_box.h"
+#include "shell/settings_store.h"
+
+namespace brambex {
+
+namespace {
+
+QPushButton* MakeButton(const char* text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("optionsDialog"));
+    setWindowTitle(QStringLiteral("Options"));
+    auto* ok = MakeButton("OK", "okButton", this);
+    auto* help = MakeButton("Help", "helpButton", this);
+    auto* group = new QGroupBox(QStringLiteral("Music Library Path"), this);
+    group->setObjectName(QStringLiteral("libraryPathGroup"));
+    pathLabel_ = new QLabel(QStringLiteral("Text1"), group);
+    pathLabel_->setObjectName(QStringLiteral("pathLabel"));
+    pathLabel_->setAlignment(Qt::AlignCenter);
+    pathLabel_->setTextFormat(Qt::PlainText);
+    pathLabel_->setWordWrap(true);
+    auto* set = MakeButton("Set Music Library Path", "setLibraryPathButton", this);
+    auto* forget = MakeButton("Forget Music Library Path", "forgetLibraryPathButton", this);
+
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(pathLabel_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(help);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addWidget(set, 0, Qt::AlignHCenter);
+    layout->addWidget(forget, 0, Qt::AlignHCenter);
+    layout->addLayout(buttons);
+    setMinimumWidth(320);
+
+    setTabOrder(ok, help);
+    setTabOrder(help, set);
+    setTabOrder(set, forget);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(help, &QPushButton::clicked, this, [this] { RunGuarded([this] { ShowHelp(this); }); });
+    connect(set, &QPushButton::clicked, this, [this] { RunGuarded([this] { SetLibraryPath(); }); });
+    connect(forget, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { ForgetLibraryPath(); }); });
+    ShowPath();
+}
+
+void OptionsDialog::ShowPath() {
+    pathLabel_->setText(MusicLibraryPath.empty() ? QStringLiteral("(not set)")
+                                                 : ToQString(MusicLibraryPath));
+}
+
+void OptionsDialog::SetLibraryPath() {
+    // Always from the computer's root, so that a path that went wrong can be left.
+    FolderChoice choice = Desktop().ChooseFolder(this, ComputerRoot(),
+                                                 QStringLiteral("Where is your music library?"));
+    switch (choice.kind) {
+        case FolderChoice::Failed:
+            ShowMessageBox(this,
+                           "Use the \"Forget Music Library Path\" button\nto reset the path "
+                           "to \"My Computer\".",
+                           "", MessageStyle::Information);
+            return;
+        case FolderChoice::Cancelled:
+            ShowMessageBox(this, "The music library path is unchanged.", NoCaption,
+                           MessageStyle::Plain);
+            return;
+        case FolderChoice::Chosen:
+            break;
+    }
+    // A cut path would name another folder; one that does not fit is refused whole.
+    const std::string& path = choice.path;
+    if (path.size() >= MaxLibraryPathBytes) {
+        ShowMessageBox(this,
+                       "This folder's path is too long to be kept as the music library path "
+                       "(at most 511 bytes):\n" +
+                           path,
+                       "Error", MessageStyle::Exclamation);
+        return;
+    }
+    MusicLibraryPath = path;
+    if (!StoreLibraryPath(path)) {
+        ShowMessageBox(this, "Cannot save music library path", "Error", MessageStyle::Plain);
+        return;
+    }
+    ShowPath();
+}
+
+void OptionsDialog::ForgetLibraryPath() {
+    switch (ForgetStoredLibraryPath()) {
+        case ForgetResult::NoKey:
+            return;
+        case ForgetResult::WriteFailed:
+            MusicLibraryPath.clear();
+            ShowPath();
+            ShowMessageBox(this, "Cannot save music library path", "Error", MessageStyle::Plain);
+            return;
+        case ForgetResult::Forgotten:
+            MusicLibraryPath.clear();
+            ShowPath();
+            return;
+    }
+}
+
+}  // namespace brambex

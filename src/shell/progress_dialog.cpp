@@ -1,0 +1,126 @@
+#include "shell/progress_dialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "shell/message_box.h"
+
+namespace brambex {
+
+TProgress::TProgress(QWidget* parent, std::string_view initialMessage, int total, bool* cancelFlag,
+                     std::string_view caption, bool showCancel)
+    : QDialog(parent), cancelFlag_(cancelFlag), meter_(total) {
+    setObjectName(QStringLiteral("progressDialog"));
+    setModal(false);
+    messageLine_ = new QLabel(ToQString(initialMessage), this);
+    messageLine_->setObjectName(QStringLiteral("messageLine"));
+    messageLine_->setAlignment(Qt::AlignCenter);
+    messageLine_->setTextFormat(Qt::PlainText);
+    messageLine_->setMinimumWidth(360);
+    gauge_ = new QProgressBar(this);
+    gauge_->setObjectName(QStringLiteral("gauge"));
+    gauge_->setRange(0, 100);
+    gauge_->setValue(0);
+    gauge_->setFormat(QStringLiteral("%p%"));
+    gauge_->setTextVisible(true);
+    gauge_->setAlignment(Qt::AlignCenter);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton_->setAutoDefault(false);
+    cancelButton_->setVisible(showCancel);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancelButton_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(messageLine_);
+    layout->addWidget(gauge_);
+    layout->addLayout(buttons);
+
+    if (!caption.empty())
+        setWindowTitle(ToQString(caption));
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { CmCancel(); });
+    if (cancelFlag_)
+        *cancelFlag_ = false;
+}
+
+TProgress::~TProgress() {
+    WaitMinimumShowTime();
+}
+
+void TProgress::Create() {
+    show();
+    raise();
+    shown_.start();
+    DispatchWaitingEvents();
+}
+
+void TProgress::SetTitle(std::string_view caption) {
+    setWindowTitle(ToQString(caption));
+    DispatchWaitingEvents();
+}
+
+void TProgress::SetMessage(std::string_view text) {
+    messageLine_->setText(ToQString(text));
+    DispatchWaitingEvents();
+}
+
+void TProgress::SetProgress(int done) {
+    // The bar changes only when the whole percentage grows: at most 100 redraws.
+    if (meter_.Update(done))
+        gauge_->setValue(meter_.Percent());
+    DispatchWaitingEvents();
+}
+
+void TProgress::CmCancel() {
+    if (cancelFlag_)
+        *cancelFlag_ = true;
+}
+
+// Esc: the same as Cancel; the window stays until the merge has stopped.
+void TProgress::reject() {
+    CmCancel();
+}
+
+// The close box takes the window away (after its second on screen) but leaves the
+// merge running; later updates have nothing to show.
+void TProgress::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    int remaining = RemainingShowMs();
+    if (remaining == 0) {
+        hide();
+        return;
+    }
+    QTimer::singleShot(remaining, this, [this] { hide(); });
+}
+
+int TProgress::RemainingShowMs() const {
+    if (!shown_.isValid())
+        return 0;
+    qint64 left = MinimumShowMs - shown_.elapsed();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+void TProgress::DispatchWaitingEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TProgress::WaitMinimumShowTime() {
+    int remaining = RemainingShowMs();
+    if (remaining == 0)
+        return;
+    // A timer ends the wait; the window keeps painting, but clicks wait for later.
+    QEventLoop loop;
+    QTimer::singleShot(remaining, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace brambex

@@ -1,0 +1,42 @@
+// The desktop program's side of the merge's front-end interface: message boxes owned
+// by a window, the Merge Options dialog, the progress window, and the main window's
+// folder list, status line and folder group caption.
+#pragma once
+
+#include "options/front_end.h"
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QWidget;
+
+namespace brambex {
+
+class QtFrontEnd : public FrontEnd {
+  public:
+    // owner owns the message boxes and dialogs; the three controls may be null for a
+    // front end that only shows messages (a dialog's own checks).
+    explicit QtFrontEnd(QWidget* owner, QListWidget* folderList = nullptr,
+                        QLabel* statusLine = nullptr, QGroupBox* folderGroup = nullptr);
+
+    void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
+                     MessageStyle style) override;
+    Answer Ask(std::string_view text, std::optional<std::string_view> caption) override;
+    bool RunMergeOptions(MergeOptionsForm& form) override;
+    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                                 std::string_view initialMessage, int total,
+                                                 bool* cancelFlag) override;
+    int FolderCount() override;
+    void AddFolder(std::string_view name) override;
+    void ClearFolders() override;
+    void SetStatus(std::string_view text) override;
+    void SetFolderGroupCaption(std::string_view text) override;
+
+  private:
+    QWidget* owner_;
+    QListWidget* folderList_;
+    QLabel* statusLine_;
+    QGroupBox* folderGroup_;
+};
+
+}  // namespace brambex

@@ -1,0 +1,231 @@
+#include "shell/verify_info_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "options/merge_options_form.h"
+#include "shell/audiobook_app.h"
+#include "shell/help.h"
+#include "shell/message_box.h"
+#include "shell/qt_front_end.h"
+
+namespace brambex {
+
+namespace {
+
+QString Text(std::string_view text) {
+    return ToQString(text);
+}
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QGroupBox* Group(std::string_view caption, const char* name, QWidget* parent) {
+    return Named(new QGroupBox(Text(caption), parent), name);
+}
+
+QLineEdit* Field(const char* name, QWidget* parent) {
+    auto* field = Named(new QLineEdit(parent), name);
+    field->setMaxLength(MergeOptionsForm::EditTypingLimit);
+    field->setMinimumWidth(300);
+    return field;
+}
+
+// The limit holds for what the user types; a longer text put in by the form itself is
+// shown whole, so the limit grows to it.
+void ShowField(QLineEdit* field, const FieldState& state, int typingLimit) {
+    QString text = Text(state.text);
+    if (field->text() != text) {
+        field->setMaxLength(std::max<int>(typingLimit, static_cast<int>(text.size())));
+        field->setText(text);
+    }
+    field->setEnabled(state.enabled);
+}
+
+void ShowCheck(QCheckBox* box, const CheckState& state) {
+    box->setText(Text(state.caption));
+    box->setChecked(state.checked);
+}
+
+}  // namespace
+
+VerifyInfoDlg::VerifyInfoDlg(QWidget* parent, MergeOptionsForm& form)
+    : QDialog(parent), form_(form) {
+    setObjectName(QStringLiteral("mergeOptionsDialog"));
+    setWindowTitle(Text(MergeOptionsForm::Caption));
+
+    auto* typeGroup = Group(MergeOptionsForm::TypeGroupCaption, "typeOfCdsGroup", this);
+    auto* optionsGroup = Group(MergeOptionsForm::OptionsGroupCaption, "optionsGroup", this);
+    auto* genreGroup = Group(MergeOptionsForm::GenreGroupCaption, "genreGroup", this);
+    titleGroup_ = Group("Album/Book title", "titleGroup", this);
+    artistGroup_ = Group("Artist/Author", "artistGroup", this);
+    nameGroup_ = Group("Song/Track name", "nameGroup", this);
+    startButton_ =
+        Named(new QPushButton(Text(MergeOptionsForm::StartCaption), this), "startMergeButton");
+    cancelButton_ =
+        Named(new QPushButton(Text(MergeOptionsForm::CancelCaption), this), "cancelButton");
+    helpButton_ = Named(new QPushButton(Text(MergeOptionsForm::HelpCaption), this), "helpButton");
+    musicButton_ =
+        Named(new QRadioButton(Text(MergeOptionsForm::MusicCaption), typeGroup), "musicCdsButton");
+    audioBooksButton_ = Named(
+        new QRadioButton(Text(MergeOptionsForm::AudioBooksCaption), typeGroup), "audioBooksButton");
+    keepGenreBox_ = Named(new QCheckBox(QStringLiteral("Keep the current genre"), optionsGroup),
+                          "keepGenreBox");
+    keepAlbumTitleBox_ =
+        Named(new QCheckBox(QStringLiteral("Keep the current album title"), optionsGroup),
+              "keepAlbumTitleBox");
+    keepArtistBox_ = Named(new QCheckBox(QStringLiteral("Keep the current artist"), optionsGroup),
+                           "keepArtistBox");
+    keepTrackNamesBox_ =
+        Named(new QCheckBox(QStringLiteral("Keep the current track names"), optionsGroup),
+              "keepTrackNamesBox");
+    genreBox_ = Named(new QComboBox(genreGroup), "genreBox");
+    genreBox_->setEditable(true);
+    genreBox_->setInsertPolicy(QComboBox::NoInsert);
+    // Typed text stays as typed: a genre that is not in the list is allowed.
+    genreBox_->setCompleter(nullptr);
+    genreBox_->setMaxVisibleItems(12);
+    genreBox_->lineEdit()->setMaxLength(MergeOptionsForm::GenreTypingLimit);
+    titleField_ = Field("titleField", titleGroup_);
+    artistField_ = Field("artistField", artistGroup_);
+    nameField_ = Field("nameField", nameGroup_);
+
+    startButton_->setDefault(true);
+    cancelButton_->setAutoDefault(false);
+    helpButton_->setAutoDefault(false);
+
+    auto* typeLayout = new QVBoxLayout(typeGroup);
+    typeLayout->addWidget(musicButton_);
+    typeLayout->addWidget(audioBooksButton_);
+    auto* optionsLayout = new QVBoxLayout(optionsGroup);
+    optionsLayout->addWidget(keepGenreBox_);
+    optionsLayout->addWidget(keepAlbumTitleBox_);
+    optionsLayout->addWidget(keepArtistBox_);
+    optionsLayout->addWidget(keepTrackNamesBox_);
+    (new QVBoxLayout(genreGroup))->addWidget(genreBox_);
+    (new QVBoxLayout(titleGroup_))->addWidget(titleField_);
+    (new QVBoxLayout(artistGroup_))->addWidget(artistField_);
+    (new QVBoxLayout(nameGroup_))->addWidget(nameField_);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(typeGroup, 0, 0);
+    grid->addWidget(optionsGroup, 1, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(genreGroup, 0, 1);
+    grid->addWidget(titleGroup_, 1, 1);
+    grid->addWidget(artistGroup_, 2, 1);
+    grid->addWidget(nameGroup_, 3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(startButton_);
+    buttons->addWidget(cancelButton_);
+    buttons->addWidget(helpButton_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    // The keyboard visits the controls in the order the dialog has always had.
+    QWidget* order[] = {startButton_,       cancelButton_, helpButton_,        musicButton_,
+                        audioBooksButton_,  keepGenreBox_, keepAlbumTitleBox_, keepArtistBox_,
+                        keepTrackNamesBox_, genreBox_,     titleField_,        artistField_,
+                        nameField_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    for (const GenreEntry& entry : form_.GenreList()) {
+        genreBox_->addItem(Text(entry.name), entry.number);
+    }
+    Bind();
+    form_.SetChangedCallback([this] { ShowForm(); });
+    ShowForm();
+}
+
+VerifyInfoDlg::~VerifyInfoDlg() {
+    form_.SetChangedCallback(nullptr);
+}
+
+void VerifyInfoDlg::Bind() {
+    // Only the user's own actions go to the form; what ShowForm puts into a widget
+    // must not come back as an edit.
+    connect(musicButton_, &QRadioButton::clicked, this, [this] { form_.ChooseMusic(); });
+    connect(audioBooksButton_, &QRadioButton::clicked, this, [this] { form_.ChooseAudioBooks(); });
+    connect(keepGenreBox_, &QCheckBox::clicked, this, [this](bool on) { form_.SetKeepGenre(on); });
+    connect(keepAlbumTitleBox_, &QCheckBox::clicked, this,
+            [this](bool on) { form_.SetKeepAlbumTitle(on); });
+    connect(keepArtistBox_, &QCheckBox::clicked, this,
+            [this](bool on) { form_.SetKeepArtist(on); });
+    connect(keepTrackNamesBox_, &QCheckBox::clicked, this,
+            [this](bool on) { form_.SetKeepTrackNames(on); });
+    connect(titleField_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetTitleText(text.toStdString()); });
+    connect(artistField_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetArtistText(text.toStdString()); });
+    connect(nameField_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetNameText(text.toStdString()); });
+    connect(genreBox_->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetGenreText(text.toStdString()); });
+    connect(genreBox_, &QComboBox::activated, this, [this](int index) {
+        if (!showing_)
+            form_.PickGenre(index);
+    });
+    connect(startButton_, &QPushButton::clicked, this, [this] { StartMerge(); });
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(helpButton_, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { ShowHelp(this); }); });
+}
+
+void VerifyInfoDlg::StartMerge() {
+    QtFrontEnd messages(this);
+    if (form_.MayClose(messages))
+        accept();
+}
+
+void VerifyInfoDlg::ShowForm() {
+    showing_ = true;
+    musicButton_->setChecked(form_.MusicChecked());
+    audioBooksButton_->setChecked(form_.AudioBooksChecked());
+    titleGroup_->setTitle(Text(form_.TitleGroupCaption()));
+    artistGroup_->setTitle(Text(form_.ArtistGroupCaption()));
+    nameGroup_->setTitle(Text(form_.NameGroupCaption()));
+    ShowField(titleField_, form_.Title(), MergeOptionsForm::EditTypingLimit);
+    ShowField(artistField_, form_.Artist(), MergeOptionsForm::EditTypingLimit);
+    ShowField(nameField_, form_.Name(), MergeOptionsForm::EditTypingLimit);
+    ShowCheck(keepGenreBox_, form_.KeepGenre());
+    ShowCheck(keepAlbumTitleBox_, form_.KeepAlbumTitle());
+    ShowCheck(keepArtistBox_, form_.KeepArtist());
+    ShowCheck(keepTrackNamesBox_, form_.KeepTrackNames());
+
+    // Changing the selection rewrites the edit field; what the user is typing comes
+    // back with the cursor where it was.
+    QLineEdit* genreEdit = genreBox_->lineEdit();
+    QString typed = genreEdit->text();
+    int cursor = genreEdit->cursorPosition();
+    int selection = form_.GenreSelection().value_or(-1);
+    if (genreBox_->currentIndex() != selection)
+        genreBox_->setCurrentIndex(selection);
+    QString genreText = Text(form_.Genre().text);
+    if (genreEdit->text() != genreText) {
+        genreEdit->setMaxLength(
+            std::max<int>(MergeOptionsForm::GenreTypingLimit, static_cast<int>(genreText.size())));
+        genreEdit->setText(genreText);
+        if (genreText == typed)
+            genreEdit->setCursorPosition(cursor);
+    }
+    if (form_.GenreTextHighlighted())
+        genreEdit->selectAll();
+    genreBox_->setEnabled(form_.Genre().enabled);
+    showing_ = false;
+}
+
+}  // namespace brambex

@@ -1,0 +1,51 @@
+// The "Merge Options" dialog: widgets bound to a MergeOptionsForm. Every click and
+// keystroke goes to the form; after each change the widgets show the form again.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace brambex {
+
+class MergeOptionsForm;
+
+class VerifyInfoDlg : public QDialog {
+    Q_OBJECT
+  public:
+    VerifyInfoDlg(QWidget* parent, MergeOptionsForm& form);
+    ~VerifyInfoDlg() override;
+
+    // "Start Merge": closes with Accepted when the title passes the form's check.
+    void StartMerge();
+
+  private:
+    void ShowForm();
+    void Bind();
+
+    MergeOptionsForm& form_;
+    bool showing_ = false;
+    QPushButton* startButton_;
+    QPushButton* cancelButton_;
+    QPushButton* helpButton_;
+    QRadioButton* musicButton_;
+    QRadioButton* audioBooksButton_;
+    QCheckBox* keepGenreBox_;
+    QCheckBox* keepAlbumTitleBox_;
+    QCheckBox* keepArtistBox_;
+    QCheckBox* keepTrackNamesBox_;
+    QComboBox* genreBox_;
+    QGroupBox* titleGroup_;
+    QGroupBox* artistGroup_;
+    QGroupBox* nameGroup_;
+    QLineEdit* titleField_;
+    QLineEdit* artistField_;
+    QLineEdit* nameField_;
+};
+
+}  // namespace brambex
