@@ -70,6 +70,7 @@ class OutputFolderTest : public ::testing::Test {
         tree.File(folder + "/cover.jpeg", "j");
         tree.File(folder + "/playlist.m3u", "p");
         tree.File(folder + "/Scans/back.jpg", "s");
+        tree.Folder(folder + "/Extras.mp3");  // a sub-folder stays, whatever its name
     }
     std::string AlreadyExists(const std::string& folder) const {
         return "The output folder \"" + folder +
@@ -113,7 +114,7 @@ TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
     EXPECT_EQ(ui.messages[0].caption, "Error");
     EXPECT_EQ(ui.messages[0].style, MessageStyle::Question);
-    EXPECT_EQ(tree.List("Moby Dick"), (Names{"Scans", "merged", "playlist.m3u"}));
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
     EXPECT_EQ(tree.Read("Moby Dick/merged"), "");
     EXPECT_TRUE(tree.Exists("Moby Dick/Scans/back.jpg"));
 }
@@ -138,7 +139,7 @@ TEST_F(OutputFolderTest, LaterSplitFolderIsClearedWithoutAsking) {
     settings.folderNumber = 2;
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(tree.List("Moby Dick_2"), (Names{"Scans", "merged", "playlist.m3u"}));
+    EXPECT_EQ(tree.List("Moby Dick_2"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, SplitRemergeAsksForTheFirstFolderOnly) {
@@ -211,8 +212,8 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     EXPECT_EQ(ui.messages[1].caption, "Error");
     EXPECT_EQ(ui.messages[1].style, MessageStyle::Stop);
     // What was deleted before stays deleted; the pictures were not reached.
-    EXPECT_EQ(tree.List("Moby Dick"),
-              (Names{"02 1-2 B.MP3", "Folder.jpg", "Scans", "cover.jpeg", "playlist.m3u"}));
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{"02 1-2 B.MP3", "Extras.mp3", "Folder.jpg", "Scans",
+                                             "cover.jpeg", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
