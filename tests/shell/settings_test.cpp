@@ -1,0 +1,233 @@
+// The music library path: the settings store's load, Set and Forget, and the Options
+// dialog over them, each in a private config folder.
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+
+#include "shell/audiobook_app.h"
+#include "shell/options_dialog.h"
+#include "shell/settings_store.h"
+#include "shell_test_support.h"
+
+using namespace brambex;
+using namespace brambex::testing;
+
+namespace {
+
+QString KeyFile() {
+    return QString::fromStdString(LibraryPathStoreLocation());
+}
+
+void WriteKey(const QByteArray& content) {
+    QDir().mkpath(QFileInfo(KeyFile()).absolutePath());
+    QFile file(KeyFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QString StoredValue() {
+    QSettings key(KeyFile(), QSettings::IniFormat);
+    return key.value(QStringLiteral("Default"), QStringLiteral("<none>")).toString();
+}
+
+}  // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    FakeDesktop desktop_;
+
+  private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        UseConfigFolder(*dir_);
+        MusicLibraryPath.clear();
+        desktop_ = FakeDesktop();
+        SetDesktopServices(&desktop_);
+    }
+    void cleanup() {
+        SetDesktopServices(nullptr);
+        QCOMPARE(VisibleTopLevels(), 0);
+        dir_.reset();
+    }
+
+    void storeLivesInPrivateConfigFolder() {
+        QVERIFY(KeyFile().startsWith(dir_->path()));
+        QVERIFY(KeyFile().endsWith(QStringLiteral("/Halvern Labs/Brambex.conf")));
+    }
+
+    void loadReadsOrDeletesTheKey_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<bool>("keyKept");
+        QTest::newRow("path") << QByteArray("[General]\nDefault=/srv/music\n") << "/srv/music"
+                              << true;
+        QTest::newRow("empty value") << QByteArray("[General]\nDefault=\n") << "" << true;
+        QTest::newRow("no default value") << QByteArray("[General]\nOther=1\n") << "" << false;
+        QTest::newRow("511 bytes") << "[General]\nDefault=/" + QByteArray(510, 'a') + "\n"
+                                   << "/" + QString(510, 'a') << true;
+        QTest::newRow("512 bytes") << "[General]\nDefault=/" + QByteArray(511, 'a') + "\n"
+                                   << "" << false;
+        QTest::newRow("600 bytes") << "[General]\nDefault=" + QByteArray(600, 'b') + "\n"
+                                   << "" << false;
+    }
+    void loadReadsOrDeletesTheKey() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, loaded);
+        QFETCH(bool, keyKept);
+        WriteKey(content);
+        MusicLibraryPath = "stale";
+        LoadLibraryPath();
+        QCOMPARE(QString::fromStdString(MusicLibraryPath), loaded);
+        QCOMPARE(QFileInfo::exists(KeyFile()), keyKept);
+    }
+
+    void loadWithoutKeyLeavesPathEmpty() {
+        LoadLibraryPath();
+        QVERIFY(MusicLibraryPath.empty());
+        QVERIFY(!QFileInfo::exists(KeyFile()));
+    }
+
+    void storeThenLoadRoundTrips() {
+        QVERIFY(StoreLibraryPath("/home/ann/Music/Hörbücher"));
+        MusicLibraryPath.clear();
+        LoadLibraryPath();
+        QCOMPARE(MusicLibraryPath, std::string("/home/ann/Music/Hörbücher"));
+    }
+
+    void forgetKeepsKeyWithEmptyValue() {
+        QCOMPARE(ForgetStoredLibraryPath(), ForgetResult::NoKey);
+        QVERIFY(!QFileInfo::exists(KeyFile()));
+        QVERIFY(StoreLibraryPath("/srv/music"));
+        QCOMPARE(ForgetStoredLibraryPath(), ForgetResult::Forgotten);
+        QCOMPARE(StoredValue(), QString());
+        LoadLibraryPath();
+        QVERIFY(MusicLibraryPath.empty());
+        QVERIFY(QFileInfo::exists(KeyFile()));
+    }
+
+    void storeFailsWhenKeyCannotBeCreated() {
+        // A file where the key's folder belongs blocks it, also for root.
+        QFile blocker(QFileInfo(QFileInfo(KeyFile()).absolutePath()).absoluteFilePath());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!StoreLibraryPath("/srv/music"));
+    }
+
+    void dialogShowsNotSetThenTheChosenPath() {
+        OptionsDialog dialog(nullptr);
+        auto* label = dialog.findChild<QLabel*>(QStringLiteral("pathLabel"));
+        QCOMPARE(label->text(), QStringLiteral("(not set)"));
+        MusicLibraryPath = "/srv/old";
+        desktop_.choices.push_back({FolderChoice::Chosen, "/srv/music"});
+        dialog.findChild<QPushButton*>(QStringLiteral("setLibraryPathButton"))->click();
+        QCOMPARE(label->text(), QStringLiteral("/srv/music"));
+        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(StoredValue(), QStringLiteral("/srv/music"));
+        // Set always browses from the computer's root, whatever is set.
+        QCOMPARE(desktop_.browses.at(0).root, ComputerRoot());
+        QCOMPARE(desktop_.browses.at(0).title, QStringLiteral("Where is your music library?"));
+
+        OptionsDialog reopened(nullptr);
+        QCOMPARE(reopened.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
+                 QStringLiteral("/srv/music"));
+    }
+
+    void setFailuresChangeNothing_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("cancelled")
+            << int(FolderChoice::Cancelled) << "The music library path is unchanged."
+            << "Brambex" << int(QMessageBox::NoIcon);
+        QTest::newRow("browser failed")
+            << int(FolderChoice::Failed)
+            << "Use the \"Forget Music Library Path\" button\nto reset the path to \"My "
+               "Computer\"."
+            << "" << int(QMessageBox::Information);
+    }
+    void setFailuresChangeNothing() {
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        QFETCH(int, icon);
+        MusicLibraryPath = "/srv/music";
+        OptionsDialog dialog(nullptr);
+        desktop_.choices.push_back({static_cast<FolderChoice::Kind>(kind), {}});
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        dialog.SetLibraryPath();
+        QCOMPARE(seen.text, text);
+        QCOMPARE(seen.caption, caption);
+        QCOMPARE(int(seen.icon), icon);
+        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
+                 QStringLiteral("/srv/music"));
+    }
+
+    void setThatCannotBeSavedKeepsNewPathForThisRun() {
+        QFile blocker(QFileInfo(QFileInfo(KeyFile()).absolutePath()).absoluteFilePath());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        OptionsDialog dialog(nullptr);
+        desktop_.choices.push_back({FolderChoice::Chosen, "/srv/music"});
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        dialog.SetLibraryPath();
+        QCOMPARE(seen.text, QStringLiteral("Cannot save music library path"));
+        QCOMPARE(seen.caption, QStringLiteral("Error"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
+                 QStringLiteral("(not set)"));
+        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+    }
+
+    void setRefusesPathTooLongToKeep() {
+        MusicLibraryPath = "/srv/music";
+        OptionsDialog dialog(nullptr);
+        desktop_.choices.push_back({FolderChoice::Chosen, "/" + std::string(600, 'x')});
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        dialog.SetLibraryPath();
+        QVERIFY(seen.text.startsWith(QStringLiteral("This folder's path is too long")));
+        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QVERIFY(!QFileInfo::exists(KeyFile()));
+    }
+
+    void forgetWithoutKeyDoesNothing() {
+        MusicLibraryPath = "/srv/music";
+        OptionsDialog dialog(nullptr);
+        dialog.findChild<QPushButton*>(QStringLiteral("forgetLibraryPathButton"))->click();
+        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
+                 QStringLiteral("/srv/music"));
+    }
+
+    void forgetClearsPathAndLabel() {
+        QVERIFY(StoreLibraryPath("/srv/music"));
+        LoadLibraryPath();
+        OptionsDialog dialog(nullptr);
+        dialog.ForgetLibraryPath();
+        QVERIFY(MusicLibraryPath.empty());
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
+                 QStringLiteral("(not set)"));
+        QCOMPARE(StoredValue(), QString());
+    }
+
+    void escKeepsChangesMadeInTheDialog() {
+        OptionsDialog dialog(nullptr);
+        desktop_.choices.push_back({FolderChoice::Chosen, "/srv/music"});
+        WhenModal(QStringLiteral("optionsDialog"), [](QWidget* w) {
+            w->findChild<QPushButton*>(QStringLiteral("setLibraryPathButton"))->click();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+    }
+};
+
+BRAMBEX_SHELL_TEST_MAIN(SettingsTest)
+#include "settings_test.moc"

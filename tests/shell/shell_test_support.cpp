@@ -1,0 +1,145 @@
+#include "shell_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+namespace brambex::testing {
+
+namespace {
+
+std::string BigEndian32(std::size_t n) {
+    std::string s(4, '\0');
+    for (int i = 3; i >= 0; --i, n >>= 8)
+        s[static_cast<std::size_t>(i)] = static_cast<char>(n);
+    return s;
+}
+
+std::string Syncsafe32(std::size_t n) {
+    std::string s(4, '\0');
+    for (int i = 3; i >= 0; --i, n >>= 7) {
+        s[static_cast<std::size_t>(i)] = static_cast<char>(n & 0x7F);
+    }
+    return s;
+}
+
+std::string TextFrame(const std::string& id, const std::string& text) {
+    std::string payload = std::string(1, '\0') + text;
+    return id + BigEndian32(payload.size()) + std::string(2, '\0') + payload;
+}
+
+std::string Field(const std::string& text, std::size_t size) {
+    std::string field = text.substr(0, size);
+    field.resize(size, '\0');
+    return field;
+}
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write test file");
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+}  // namespace
+
+void WhenModal(const QString& objectName, std::function<void(QWidget*)> action, int timeoutMs) {
+    auto* timer = new QTimer(qApp);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible() && modal->objectName() == objectName) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+            return;
+        }
+        if (started->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            QTest::qFail(qPrintable("no modal window " + objectName + " came up"), __FILE__,
+                         __LINE__);
+        }
+    });
+    timer->start();
+}
+
+void AnswerMessageBox(SeenBox* seen, QMessageBox::StandardButton button) {
+    WhenModal(QStringLiteral("messageBox"), [seen, button](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (!box)
+            return;
+        if (seen)
+            *seen = {box->text(), box->windowTitle(), box->icon()};
+        if (QAbstractButton* b = box->button(button)) {
+            b->click();
+        } else {
+            box->reject();
+        }
+    });
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+int VisibleTopLevels() {
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible())
+            ++count;
+    }
+    return count;
+}
+
+std::string TrackBytes(const std::string& album, const std::string& artist,
+                       const std::string& genre, const std::string& title) {
+    std::string frames = TextFrame("TALB", album) + TextFrame("TPE1", artist) +
+                         TextFrame("TPE2", artist) + TextFrame("TCON", genre) +
+                         TextFrame("TIT2", title) + std::string(128, '\0');
+    std::string tag = "ID3" + std::string("\x03\x00\x00", 3) + Syncsafe32(frames.size()) + frames;
+    std::string audio(2048, '\0');
+    for (std::size_t i = 0; i + 1 < audio.size(); i += 418) {
+        audio[i] = static_cast<char>(0xFF);
+        audio[i + 1] = static_cast<char>(0xFB);
+    }
+    std::string trailer = "TAG" + Field(title, 30) + Field(artist, 30) + Field(album, 30) +
+                          Field("2001", 4) + Field("", 28) + '\0' + '\1' + '\x0c';
+    return tag + audio + trailer;
+}
+
+std::string MakeDiscSet(const QTemporaryDir& dir, const std::string& stem, int discs,
+                        int tracksPerDisc, const std::string& album) {
+    for (int d = 1; d <= discs; ++d) {
+        QString folder = dir.filePath(QString::fromStdString(stem + " " + std::to_string(d)));
+        QDir().mkpath(folder);
+        for (int t = 1; t <= tracksPerDisc; ++t) {
+            QString name = QString::asprintf("%02d Track %d.mp3", t, t);
+            WriteFile(folder + "/" + name,
+                      TrackBytes(album, "Herman Melville", "(101)", "Track " + std::to_string(t)));
+        }
+    }
+    return dir.filePath(QString::fromStdString(stem + " 1")).toStdString();
+}
+
+void UseConfigFolder(const QTemporaryDir& dir) {
+    QString config = dir.filePath(QStringLiteral("config"));
+    QDir().mkpath(config);
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+}
+
+}  // namespace brambex::testing
