@@ -34,15 +34,13 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view needle) {
     return std::string_view::npos;
 }
 
-// The folder that holds the stem's last component: what the scan makes current.
-// Nothing when the stem has no folder part (it is already relative to it).
-std::optional<std::string> ParentFolder(const std::string& stem) {
+// The folder that holds the stem's last component (the stem is absolute): what the
+// scan makes current.
+std::string ParentFolder(const std::string& stem) {
     std::size_t cut = stem.size();
     while (cut > 0 && !platform::IsSeparator(stem[cut - 1]))
         --cut;
-    if (cut == 0)
-        return std::nullopt;
-    if (cut == 1)
+    if (cut <= 1)
         return std::string(1, platform::Separator);
     return stem.substr(0, cut - 1);
 }
@@ -76,18 +74,23 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound) {
 }
 
 bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chosenFolder) {
-    std::string_view chosen = chosenFolder;
+    std::string chosen = chosenFolder;
     // A path typed with a trailing separator names the same folder.
     while (chosen.size() > 1 && platform::IsSeparator(chosen.back()))
-        chosen.remove_suffix(1);
+        chosen.pop_back();
+    // The stem must keep naming the set after the current folder has changed, so a
+    // relative path is made absolute first.
+    if (chosen.empty())
+        chosen = platform::CurrentFolder();
+    else if (!platform::IsSeparator(chosen.front()))
+        chosen = platform::JoinPath(platform::CurrentFolder(), chosen);
 
     settings.discFolderStem =
         std::string(CutUtf8Chars(DiscFolderStem(chosen, discSuffixFound), MaxStemText));
     settings.discCount = 0;
     settings.trackCount = 0;
 
-    std::optional<std::string> parent = ParentFolder(settings.discFolderStem);
-    if (parent && !platform::SetCurrentFolder(*parent)) {
+    if (!platform::SetCurrentFolder(ParentFolder(settings.discFolderStem))) {
         ui.ShowMessage("chdir failed", "Error", MessageStyle::Plain);
         return false;
     }

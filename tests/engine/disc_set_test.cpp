@@ -186,6 +186,16 @@ TEST_F(DiscSetTest, AcceptsBackslashAndTrailingSeparator) {
     EXPECT_EQ(settings.discCount, 2);
 }
 
+TEST_F(DiscSetTest, RelativePathKeepsNamingTheSetAfterTheFolderChange) {
+    MakeDiscs("Opera 0", 2);
+    ASSERT_TRUE(platform::SetCurrentFolder(tree.Root()));
+    ASSERT_TRUE(ScanDiscSet(settings, ui, "Rips/Opera 01"));
+    EXPECT_EQ(settings.discCount, 2);
+    EXPECT_EQ(Current(), std::filesystem::canonical(tree.Path("Rips")));
+    EXPECT_EQ(Find(1), "Opera 01");
+    EXPECT_EQ(Find(2), "Opera 02");
+}
+
 TEST_F(DiscSetTest, FolderThatCannotBeEnteredEndsTheScan) {
     MakeDiscs("Opera 0", 2);
     ASSERT_TRUE(Scan("Rips/Opera 01"));
