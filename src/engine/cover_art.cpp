@@ -3,6 +3,9 @@
 // name the user would trust.
 #include "engine/cover_art.h"
 
+#include <cstdint>
+#include <string>
+
 #include "platform/file_system.h"
 #include "tags/file_stream.h"
 
