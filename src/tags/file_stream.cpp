@@ -39,9 +39,10 @@ bool InputFile::Open(const std::string& path) {
     return true;
 }
 
-void InputFile::OpenMemory(const unsigned char* data, std::size_t size) {
+void InputFile::OpenMemory(const unsigned char* data, std::size_t size, bool sizeKnown) {
     Close();
     inMemory_ = true;
+    sizeKnown_ = sizeKnown;
     memory_ = data;
     memorySize_ = size;
 }
@@ -56,6 +57,7 @@ void InputFile::Close() {
     }
     fd_ = -1;
     inMemory_ = false;
+    sizeKnown_ = true;
     memory_ = nullptr;
     memorySize_ = 0;
     position_ = 0;
@@ -107,7 +109,7 @@ bool InputFile::Seek(std::int64_t offset) {
 
 std::int64_t InputFile::Size() const {
     if (inMemory_) {
-        return static_cast<std::int64_t>(memorySize_);
+        return sizeKnown_ ? static_cast<std::int64_t>(memorySize_) : -1;
     }
     struct stat info;
     if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -19,8 +19,8 @@ class InputFile {
     // Opens a file for reading; false when it cannot be opened.
     bool Open(const std::string& path);
     // Reads from memory instead of a file (tests and the fuzzer). The bytes must
-    // outlive the stream.
-    void OpenMemory(const unsigned char* data, std::size_t size);
+    // outlive the stream. Without sizeKnown, Size() answers -1 as for a pipe.
+    void OpenMemory(const unsigned char* data, std::size_t size, bool sizeKnown = true);
     bool IsOpen() const;
     void Close();
 
@@ -41,6 +41,7 @@ class InputFile {
   private:
     int fd_ = -1;
     bool inMemory_ = false;
+    bool sizeKnown_ = true;
     int error_ = 0;
     const unsigned char* memory_ = nullptr;
     std::size_t memorySize_ = 0;
