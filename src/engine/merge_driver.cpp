@@ -1,7 +1,9 @@
 #include "engine/merge_driver.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/cover_art.h"
 #include "engine/disc_set.h"
@@ -16,7 +18,6 @@ namespace brambex {
 
 namespace {
 
-using platform::DeleteFile;
 using platform::FindMatching;
 using platform::JoinPath;
 using platform::MatchesWildcard;
@@ -37,6 +38,14 @@ std::string Format(const char* format, auto... args) {
     if (n > 0)
         std::snprintf(text.data(), text.size() + 1, format, args...);
     return text;
+}
+
+// A message with the system's reason appended, such as "(No space left on device)".
+std::string WithReason(std::string_view text, int error) {
+    std::string message(text);
+    if (error != 0)
+        message += std::string(" (") + std::strerror(error) + ")";
+    return message;
 }
 
 bool EqualsIgnoringCase(char a, char b) {
@@ -217,19 +226,21 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         return Fail("Could not open output file", outputPath);
     bool rewritten = RewriteTrack(in, out, disc, track, nullptr);
     bool written = out.Close();
-    in.Close();
-    if (!rewritten) {
-        DeleteFile(partialPath);
-        return false;
-    }
-    if (!written) {
-        DeleteFile(partialPath);
-        return Fail("Could not write output file", outputPath);
-    }
-    if (!RenameFile(partialPath, outputPath)) {
-        DeleteFile(partialPath);
-        return Fail("Could not rename the finished track to this name", outputPath);
-    }
+    // Whatever went wrong, the half-made file must not stay behind.
+    auto discard = [&](std::string_view text, const std::string& caption) {
+        platform::DeleteFile(partialPath);
+        return text.empty() ? false : Fail(text, caption);
+    };
+    if (!rewritten)
+        return discard({}, {});
+    if (in.Error() != 0)
+        return discard(WithReason("Could not read input file", in.Error()), inputPath);
+    if (!written)
+        return discard(WithReason("Could not write output file", out.Error()), outputPath);
+    // The finished track takes its name only now, so a track's name never shows a
+    // half-written file.
+    if (!RenameFile(partialPath, outputPath))
+        return discard(WithReason("Could not open output file", errno), outputPath);
     return true;
 }
 

@@ -1,0 +1,586 @@
+// The track merge driver over real folders: sets of MP3 files built from bytes in a
+// temp folder, merged through the scripted front end, outputs read back byte by byte.
+#include "engine/merge_driver.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/disc_set.h"
+#include "options/merge_options_form.h"
+#include "support/fake_front_end.h"
+#include "support/temp_tree.h"
+
+namespace brambex {
+namespace {
+
+using testing::FakeFrontEnd;
+using testing::ProgressEvent;
+using testing::TempTree;
+
+using Frame = std::pair<std::string, std::string>;  // id, ISO-8859-1 text
+using Frames = std::vector<Frame>;
+
+std::string BigEndian32(std::size_t n) {
+    std::string s(4, '\0');
+    for (int i = 3; i >= 0; --i, n >>= 8)
+        s[static_cast<std::size_t>(i)] = static_cast<char>(n);
+    return s;
+}
+
+std::string Syncsafe32(std::size_t n) {
+    std::string s(4, '\0');
+    for (int i = 3; i >= 0; --i, n >>= 7)
+        s[static_cast<std::size_t>(i)] = static_cast<char>(n & 0x7F);
+    return s;
+}
+
+std::string Field(const std::string& text, std::size_t size) {
+    std::string field = text.substr(0, size);
+    field.resize(size, '\0');
+    return field;
+}
+
+std::string Trailer(const std::string& title, const std::string& artist, const std::string& album,
+                    int track, int genre) {
+    return "TAG" + Field(title, 30) + Field(artist, 30) + Field(album, 30) + Field("1851", 4) +
+           Field("comment", 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
+}
+
+struct TrackBytes {
+    Frames frames;
+    std::size_t padding = 256;
+    std::string audio;
+    std::string trailer;
+
+    std::string Tag() const {
+        std::string body;
+        for (const auto& [id, text] : frames)
+            body += id + BigEndian32(text.size() + 1) + std::string(3, '\0') + text;
+        body.append(padding, '\0');
+        return std::string("ID3\x03\x00\x00", 6) + Syncsafe32(body.size()) + body;
+    }
+    std::string File() const { return Tag() + audio + trailer; }
+};
+
+// An output file taken apart: its tag's frames, the tag size, the audio and trailer.
+struct ParsedTrack {
+    std::size_t tagSize = 0;
+    Frames frames;
+    std::string audio;
+    std::string trailer;
+
+    std::string TrailerText(std::size_t offset) const {
+        std::string field = trailer.substr(offset, 30);
+        return field.substr(0, field.find('\0'));
+    }
+    std::string TrailerTitle() const { return TrailerText(3); }
+    std::string TrailerArtist() const { return TrailerText(33); }
+    std::string TrailerAlbum() const { return TrailerText(63); }
+    int TrailerTrack() const { return static_cast<unsigned char>(trailer[126]); }
+    int TrailerGenre() const { return static_cast<unsigned char>(trailer[127]); }
+    std::string Text(const std::string& id) const {
+        for (const auto& [frameId, text] : frames)
+            if (frameId == id)
+                return text;
+        return "<none>";
+    }
+};
+
+ParsedTrack Parse(const std::string& bytes) {
+    ParsedTrack t;
+    if (bytes.size() < 10 + 128 || bytes.compare(0, 3, "ID3") != 0) {
+        ADD_FAILURE() << "no ID3v2 tag";
+        return t;
+    }
+    for (int i = 6; i < 10; ++i)
+        t.tagSize = (t.tagSize << 7) | (bytes[i] & 0x7F);
+    std::size_t pos = 10;
+    while (pos + 10 <= 10 + t.tagSize && bytes[pos] != '\0') {
+        std::size_t size = 0;
+        for (int i = 4; i < 8; ++i)
+            size = (size << 8) | static_cast<unsigned char>(bytes[pos + i]);
+        std::string payload = bytes.substr(pos + 10, size);
+        std::string text = payload.empty() || payload[0] != '\0' ? payload : payload.substr(1);
+        t.frames.push_back({bytes.substr(pos, 4), text.substr(0, text.find('\0'))});
+        pos += 10 + size;
+    }
+    std::size_t audioStart = 10 + t.tagSize;
+    t.audio = bytes.substr(audioStart, bytes.size() - 128 - audioStart);
+    t.trailer = bytes.substr(bytes.size() - 128);
+    return t;
+}
+
+// Audio that tells the tracks apart: the name repeated, more than 4096 bytes.
+std::string AudioOf(const std::string& name) {
+    std::string audio;
+    while (audio.size() < 5000)
+        audio += name + "|";
+    return audio;
+}
+
+class MergeDriverTest : public ::testing::Test {
+  protected:
+    void SetUp() override { audioBookMode = true; }
+    void TearDown() override { audioBookMode = true; }
+
+    // A track with the usual frames of a ripped audiobook.
+    TrackBytes Usual(const std::string& disc, const std::string& name) const {
+        TrackBytes t;
+        t.frames = {{"TALB", "Moby Dick Disc 1"},
+                    {"TPE1", "Herman Melville"},
+                    {"TPE2", "Herman Melville"},
+                    {"TCON", "(101)"},
+                    {"TRCK", "3"},
+                    {"TIT2", "Title of " + name}};
+        t.audio = AudioOf(disc + "/" + name);
+        t.trailer = Trailer("Old title", "Old artist", "Old album", 3, 101);
+        return t;
+    }
+    void Put(const std::string& disc, const std::string& name) {
+        tree.File(disc + "/" + name, Usual(disc, name).File());
+    }
+    void Put(const std::string& disc, const std::string& name, const TrackBytes& t) {
+        tree.File(disc + "/" + name, t.File());
+    }
+    void ScanAndMerge(const std::string& disc1 = "Moby Dick Disc 1") {
+        ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path(disc1)));
+        MergeFolders(settings, ui);
+    }
+    ParsedTrack Output(const std::string& path) const { return Parse(tree.Read(path)); }
+    std::vector<int> ProgressValues() const {
+        std::vector<int> values;
+        for (const ProgressEvent& e : ui.progress)
+            if (e.kind == ProgressEvent::Progress)
+                values.push_back(e.value);
+        return values;
+    }
+    // The track files of an output folder (the key file and pictures left out).
+    std::vector<std::string> Tracks(const std::string& folder) const {
+        std::vector<std::string> tracks;
+        for (const std::string& name : tree.List(folder))
+            if (name != "merged" && name.find(".jpg") == std::string::npos)
+                tracks.push_back(name);
+        return tracks;
+    }
+
+    TempTree tree;
+    FakeFrontEnd ui;
+    MergeSettings settings;
+};
+
+TEST_F(MergeDriverTest, WorkedExampleFrameByFrame) {
+    for (const char* name : {"01 One.mp3", "02 Two.mp3", "03 Three.mp3", "04 Four.mp3"})
+        Put("Moby Dick Disc 1", name);
+    Put("Moby Dick Disc 2", "01 Chapter One.mp3");
+    Put("Moby Dick Disc 2", "02 Chapter Two.mp3");
+    TrackBytes input = Usual("Moby Dick Disc 2", "03 Chapter Three.mp3");
+    input.frames = {{"TIT2", "Chapter Three"}, {"TXXX", "kept as is"},       {"TPE1", "Someone"},
+                    {"TRCK", "3/9"},           {"TALB", "Moby Dick Disc 2"}, {"TCON", "(101)"},
+                    {"TPE2", "Someone"}};
+    Put("Moby Dick Disc 2", "03 Chapter Three.mp3", input);
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetArtistText("Herman Melville");
+        return true;
+    };
+
+    ScanAndMerge();
+
+    ASSERT_EQ(ui.messages.size(), 0u) << ui.messages[0].text;
+    EXPECT_EQ(settings.outputFolder, "Moby Dick");
+    EXPECT_TRUE(settings.splitFolders);
+    ParsedTrack out = Output("Moby Dick_1/07 2-3 Chapter Three.mp3");
+    Frames expected = {{"TIT2", "2-3 Moby Dick_1"}, {"TXXX", "kept as is"},
+                       {"TPE1", "Herman Melville"}, {"TRCK", "7"},
+                       {"TALB", "Moby Dick_1"},     {"TCON", "Audiobook"},
+                       {"TPE2", "Herman Melville"}};
+    EXPECT_EQ(out.frames, expected);
+    EXPECT_EQ(out.tagSize, input.Tag().size() - 10);
+    EXPECT_EQ(out.audio, input.audio);
+    EXPECT_EQ(out.trailer, Trailer("2-3 Moby Dick_1", "Herman Melville", "Moby Dick_1", 7, 12));
+    std::vector<int> progress = ProgressValues();
+    ASSERT_GE(progress.size(), 7u);
+    EXPECT_EQ(progress[6], 7);
+}
+
+TEST_F(MergeDriverTest, MissingFramesAreAddedInOrder) {
+    TrackBytes bare = Usual("Moby Dick Disc 1", "01 Bare.mp3");
+    bare.frames = {{"TPE1", "Old"}, {"COMM", "a note"}};
+    bare.trailer = Trailer("", "Trailer Artist", "Moby Dick Disc 1", 0, 0);
+    Put("Moby Dick Disc 1", "01 Bare.mp3", bare);
+
+    ScanAndMerge();
+
+    ParsedTrack out = Output("Moby Dick_1/01 1-1 Bare.mp3");
+    // TPE1 is rewritten where it stands but never counts as present: only TPE2 is added.
+    const std::string artist = "Trailer Artist";
+    Frames expected = {{"TPE1", artist}, {"COMM", "a note"},          {"TCON", "Audiobook"},
+                       {"TRCK", "1"},    {"TIT2", "1-1 Moby Dick_1"}, {"TALB", "Moby Dick_1"},
+                       {"TPE2", artist}};
+    EXPECT_EQ(out.frames, expected);
+    EXPECT_EQ(out.audio, bare.audio);
+}
+
+TEST_F(MergeDriverTest, KeepFlagsLeaveTheTracksOwnTexts) {
+    TrackBytes noTitle = Usual("Moby Dick Disc 1", "02 Untitled.mp3");
+    noTitle.frames = {{"TCON", "(17)"}, {"TRCK", "2"}};
+    Put("Moby Dick Disc 1", "01 First.mp3");
+    Put("Moby Dick Disc 1", "02 Untitled.mp3", noTitle);
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetKeepGenre(true);
+        form.SetKeepAlbumTitle(true);
+        form.SetKeepArtist(true);
+        form.SetKeepTrackNames(true);
+        form.SetArtistText("New Artist");
+        return true;
+    };
+
+    ScanAndMerge();
+
+    ParsedTrack first = Output("Moby Dick_1/01 1-1 First.mp3");
+    Frames expected = {{"TALB", "Moby Dick Disc 1"},
+                       {"TPE1", "Herman Melville"},
+                       {"TPE2", "Herman Melville"},
+                       {"TCON", "(101)"},
+                       {"TRCK", "1"},
+                       {"TIT2", "Title of 01 First.mp3"}};
+    EXPECT_EQ(first.frames, expected);
+    // The trailer keeps its title and genre but always gets the settings' artist and album.
+    EXPECT_EQ(first.TrailerTitle(), "Old title");
+    EXPECT_EQ(first.TrailerGenre(), 101);
+    EXPECT_EQ(first.TrailerArtist(), "New Artist");
+    EXPECT_EQ(first.TrailerAlbum(), "Moby Dick_1");
+    EXPECT_EQ(first.TrailerTrack(), 1);
+
+    // Nothing is added for kept frames: a track without them gets only its TRCK.
+    ParsedTrack second = Output("Moby Dick_1/02 1-2 Untitled.mp3");
+    EXPECT_EQ(second.frames, (Frames{{"TCON", "(17)"}, {"TRCK", "2"}}));
+}
+
+TEST_F(MergeDriverTest, FileNamesGapsAndOrder) {
+    const std::string disc = "Moby Dick Disc 1";
+    for (const char* name :
+         {"01 Intro.mp3", "02 Storm.mp3", "04 Calm.mp3", "05.mp3", "06 Live.mp3 Remix.mp3",
+          "07 Loud.MP3", "1 Short.mp3", "notes.mp3", "08 Cover.jpg"})
+        Put(disc, name);
+    Put("Moby Dick Disc 2", "02 Late Start.mp3");
+    Put("Moby Dick Disc 2", "03 Next.mp3");
+
+    ScanAndMerge();
+
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+    EXPECT_EQ(Tracks("Moby Dick_1"),
+              (std::vector<std::string>{"01 1-1 Intro.mp3", "02 1-2 Storm.mp3", "03 1-4 Calm.mp3",
+                                        "04 1-5 05.mp3", "05 1-6 Live.mp3", "06 1-7 Loud.mp3",
+                                        "07 2-2 Late Start.mp3", "08 2-3 Next.mp3"}));
+    EXPECT_EQ(Output("Moby Dick_1/03 1-4 Calm.mp3").audio, AudioOf(disc + "/04 Calm.mp3"));
+    EXPECT_EQ(Output("Moby Dick_1/07 2-2 Late Start.mp3").Text("TIT2"), "2-2 Moby Dick_1");
+    EXPECT_EQ(ProgressValues(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+
+    // The window opens at the first track; its caption changes only at a disc's track 01,
+    // which disc 2 does not have.
+    ASSERT_FALSE(ui.progress.empty());
+    EXPECT_EQ(ui.progress[0].kind, ProgressEvent::Open);
+    EXPECT_EQ(ui.progress[0].text, "Merging \"Moby Dick Disc 1\"");
+    for (const ProgressEvent& e : ui.progress)
+        EXPECT_NE(e.kind, ProgressEvent::Title);
+    EXPECT_EQ(ui.progress.back().kind, ProgressEvent::Close);
+
+    // A completed merge empties the folder list and the status line.
+    EXPECT_TRUE(ui.folders.empty());
+    EXPECT_EQ(ui.status, "");
+    EXPECT_EQ(ui.groupCaption, "Folders");
+}
+
+TEST_F(MergeDriverTest, ProgressMessagesNameTrackAndFolder) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    Put("Moby Dick Disc 2", "01 B.mp3");
+    std::string captionWhileMerging;
+    ui.onProgressUpdate = [&](int, bool*) { captionWhileMerging = ui.groupCaption; };
+
+    ScanAndMerge();
+
+    std::vector<std::pair<ProgressEvent::Kind, std::string>> texts;
+    for (const ProgressEvent& e : ui.progress)
+        if (e.kind == ProgressEvent::Title || e.kind == ProgressEvent::Message)
+            texts.push_back({e.kind, e.text});
+    EXPECT_EQ(texts, (std::vector<std::pair<ProgressEvent::Kind, std::string>>{
+                         {ProgressEvent::Message, ""},
+                         {ProgressEvent::Message, "Merging track  1 from \"Moby Dick Disc 1\""},
+                         {ProgressEvent::Title, "Merging \"Moby Dick Disc 2\""},
+                         {ProgressEvent::Message, "Merging track  1 from \"Moby Dick Disc 2\""}}));
+    EXPECT_EQ(ui.progress[0].value, 2);  // the total is the scan's track count
+    EXPECT_EQ(captionWhileMerging, "Folders in this book");
+}
+
+TEST_F(MergeDriverTest, TenBesideHundredIsADuplicate) {
+    Put("Moby Dick Disc 1", "09 Before.mp3");
+    Put("Moby Dick Disc 1", "10 Ten.mp3");
+    Put("Moby Dick Disc 1", "100 Hundred.mp3");
+
+    ScanAndMerge();
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Moby Dick Disc 1/10*.mp3");
+    EXPECT_EQ(ui.messages[0].caption, "Two or more mp3 files have the same sequence number!");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+    // Tracks before the duplicate stay; a failed merge leaves the folder list.
+    EXPECT_EQ(Tracks("Moby Dick_1"), (std::vector<std::string>{"01 1-9 Before.mp3"}));
+    EXPECT_EQ(ui.folders.size(), 1u);
+    EXPECT_FALSE(ui.progressOpen);
+}
+
+TEST_F(MergeDriverTest, SplitAt254WithEachFoldersPictures) {
+    // Three discs of 99 tracks and one of 3 (a disc of 100 would hold 10 beside 100):
+    // track 255 is disc 3's track 57 and opens folder 2.
+    for (int disc = 1; disc <= 4; ++disc) {
+        std::string folder = "Moby Dick Disc " + std::to_string(disc);
+        for (int n = 1; n <= (disc < 4 ? 99 : 3); ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%02d Part.mp3", n);
+            TrackBytes t;
+            t.frames = {{"TALB", "Moby Dick Disc 1"}, {"TIT2", "x"}};
+            t.audio = std::string(4200, static_cast<char>('a' + disc));
+            t.trailer = Trailer("", "", "", 0, 0);
+            Put(folder, name, t);
+        }
+        tree.File(folder + "/cover.jpg", "picture of disc " + std::to_string(disc));
+    }
+
+    ScanAndMerge();
+
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+    EXPECT_EQ(Tracks("Moby Dick_1").size(), 254u);
+    EXPECT_EQ(Tracks("Moby Dick_2").size(), 46u);
+    EXPECT_TRUE(tree.Exists("Moby Dick_1/254 3-56 Part.mp3"));
+    EXPECT_TRUE(tree.Exists("Moby Dick_2/01 3-57 Part.mp3"));
+    EXPECT_TRUE(tree.Exists("Moby Dick_2/46 4-3 Part.mp3"));
+    EXPECT_EQ(tree.Read("Moby Dick_1/cover.jpg"), "picture of disc 1");
+    EXPECT_EQ(tree.Read("Moby Dick_2/cover.jpg"), "picture of disc 3");
+
+    ParsedTrack opener = Output("Moby Dick_2/01 3-57 Part.mp3");
+    EXPECT_EQ(opener.Text("TALB"), "Moby Dick_2");
+    EXPECT_EQ(opener.Text("TRCK"), "1");
+    EXPECT_EQ(opener.TrailerTrack(), 1);
+    EXPECT_EQ(opener.Text("TIT2"), "3-57 Moby Dick_2");
+    EXPECT_EQ(Output("Moby Dick_1/254 3-56 Part.mp3").TrailerTrack(), 254);
+
+    std::vector<int> progress = ProgressValues();
+    ASSERT_EQ(progress.size(), 300u);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(progress[static_cast<std::size_t>(i)], i + 1);
+    EXPECT_EQ(MergedTrackCount(settings), 300);
+}
+
+TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
+    // 99 + 99 + 56 tracks.
+    for (int n = 0; n < 254; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%02d T.mp3", n % 99 + 1);
+        TrackBytes t;
+        t.audio = std::string(4200, 'z');
+        t.trailer = Trailer("", "", "", 0, 0);
+        Put("Big Set Disc " + std::to_string(n / 99 + 1), name, t);
+    }
+    ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Big Set Disc 1")));
+    ASSERT_EQ(settings.trackCount, 254);
+    // A track that arrives after the scan makes 255.
+    tree.File("Big Set Disc 3/99 Late.mp3", tree.Read("Big Set Disc 1/01 T.mp3"));
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetTitleText("Big Set");
+        return true;
+    };
+
+    MergeFolders(settings, ui);
+
+    EXPECT_FALSE(settings.splitFolders);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+    EXPECT_NE(ui.messages[0].text.find("\"Big Set\" already holds 254 tracks"), std::string::npos);
+    EXPECT_EQ(Tracks("Big Set").size(), 254u);
+    EXPECT_TRUE(tree.Exists("Big Set/merged"));
+    EXPECT_EQ(ui.folders.size(), 3u);
+}
+
+TEST_F(MergeDriverTest, CancelBetweenTracksFinishesTheRunningTrack) {
+    for (const char* name : {"01 A.mp3", "02 B.mp3", "03 C.mp3"})
+        Put("Moby Dick Disc 1", name);
+    // Cancel arrives while track 2 is announced, that is while it is being copied.
+    ui.onProgressUpdate = [&](int, bool* cancel) {
+        if (ui.progress.back().text == "Merging track  2 from \"Moby Dick Disc 1\"")
+            *cancel = true;
+    };
+
+    ScanAndMerge();
+
+    EXPECT_EQ(Tracks("Moby Dick_1"), (std::vector<std::string>{"01 1-1 A.mp3", "02 1-2 B.mp3"}));
+    EXPECT_EQ(tree.List("Moby Dick_1").size(), 3u);  // and the key file, nothing else
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Merge cancelled.");
+    EXPECT_EQ(ui.messages[0].caption, "");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Information);
+    EXPECT_FALSE(ui.progressOpen);
+    EXPECT_EQ(ui.folders.size(), 1u);
+}
+
+TEST_F(MergeDriverTest, CancelledOptionsCreateNothing) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    ui.mergeOptions = [](MergeOptionsForm&) { return false; };
+
+    ScanAndMerge();
+
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(tree.Exists("Moby Dick_1"));
+    EXPECT_TRUE(ui.progress.empty());
+}
+
+TEST_F(MergeDriverTest, EmptyFolderListRefusesToStart) {
+    MergeFolders(settings, ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Before merging, you must first select the folder\ncontaining the first disk of "
+              "the set.");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+    EXPECT_EQ(ui.mergeOptionsRuns, 0);
+}
+
+TEST_F(MergeDriverTest, UnknownPatternCodeLeavesNoPartialTrack) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    Put("Moby Dick Disc 1", "02 B.mp3");
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetNameText("<Title>");
+        return true;
+    };
+
+    ScanAndMerge();
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Unrecognized code: <Title> ignored.");
+    EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"merged"}));
+}
+
+TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
+    Put("Moby Dick Disc 1", "01 Small.mp3");
+    TrackBytes big = Usual("Moby Dick Disc 1", "02 Big.mp3");
+    big.audio = std::string(200000, 'b');
+    Put("Moby Dick Disc 1", "02 Big.mp3", big);
+    Put("Moby Dick Disc 1", "03 After.mp3");
+    // A file-size limit makes the big track's writes fail as a full disk would.
+    ui.onProgressUpdate = [&](int, bool*) {
+        if (ui.progress.back().text != "Merging track  2 from \"Moby Dick Disc 1\"")
+            return;
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{100000, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+
+    ScanAndMerge();
+    rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    signal(SIGXFSZ, SIG_DFL);
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("Could not write output file (", 0), 0u)
+        << ui.messages[0].text;
+    EXPECT_EQ(ui.messages[0].caption, "Moby Dick_1/02 1-2 Big.mp3");
+    EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"01 1-1 Small.mp3", "merged"}));
+    EXPECT_EQ(ui.folders.size(), 1u);
+}
+
+TEST_F(MergeDriverTest, NameTooLongForTheOutputStopsWithoutPartialFile) {
+    // The new name is four bytes longer than the input's 253, more than a name may hold.
+    std::string name = "01 " + std::string(246, 'n') + ".mp3";
+    Put("Moby Dick Disc 1", name);
+
+    ScanAndMerge();
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Could not open output file (File name too long)");
+    EXPECT_EQ(ui.messages[0].caption, "Moby Dick_1/01 1-1 " + std::string(246, 'n') + ".mp3");
+    EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"merged"}));
+}
+
+TEST_F(MergeDriverTest, InputThatCannotBeReadStopsWithItsPath) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    // A folder opens like a file but every read fails; a dangling link does not open.
+    tree.Folder("Moby Dick Disc 1/02 Folder.mp3");
+    ASSERT_EQ(symlink("nowhere", tree.Path("Moby Dick Disc 1/03 Gone.mp3").c_str()), 0);
+
+    ScanAndMerge();
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Could not read input file (Is a directory)");
+    EXPECT_EQ(ui.messages[0].caption, "Moby Dick Disc 1/02 Folder.mp3");
+    EXPECT_EQ(Tracks("Moby Dick_1"), (std::vector<std::string>{"01 1-1 A.mp3"}));
+
+    tree.File("Moby Dick_1/merged");
+    std::filesystem::remove(tree.Path("Moby Dick Disc 1/02 Folder.mp3"));
+    ui.messages.clear();
+    ui.answers = {Answer::Yes};
+    MergeFolders(settings, ui);
+    ASSERT_EQ(ui.messages.size(), 2u);  // the question whether to empty the folder, then:
+    EXPECT_EQ(ui.messages[1].text, "Could not open input file");
+    EXPECT_EQ(ui.messages[1].caption, "Moby Dick Disc 1/03 Gone.mp3");
+}
+
+class RecordedPlan : public MergePlan {
+  public:
+    void OutputFolder(const std::string& folder, const std::string& discFolder,
+                      const std::vector<std::string>& pictures) override {
+        folders.push_back(folder + " <- " + discFolder + " " + std::to_string(pictures.size()));
+    }
+    void Track(const PlannedTrack& track) override { tracks.push_back(track); }
+    std::vector<std::string> folders;
+    std::vector<PlannedTrack> tracks;
+};
+
+TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    Put("Moby Dick Disc 2", "01 B.mp3");
+    tree.File("Moby Dick Disc 1/front.jpg", "jpeg");
+    RecordedPlan plan;
+
+    ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Moby Dick Disc 1")));
+    MergeFolders(settings, ui, &plan);
+
+    EXPECT_FALSE(tree.Exists("Moby Dick_1"));
+    EXPECT_EQ(plan.folders, (std::vector<std::string>{"Moby Dick_1 <- Moby Dick Disc 1 1"}));
+    ASSERT_EQ(plan.tracks.size(), 2u);
+    const PlannedTrack& b = plan.tracks[1];
+    EXPECT_EQ(b.inputPath, "Moby Dick Disc 2/01 B.mp3");
+    EXPECT_EQ(b.outputPath, "Moby Dick_1/02 2-1 B.mp3");
+    std::vector<std::string> frames;
+    for (const PlannedFrame& f : b.frames)
+        frames.push_back(f.id + "=" + f.text);
+    EXPECT_EQ(frames, (std::vector<std::string>{"TALB=Moby Dick_1", "TPE1=Herman Melville",
+                                                "TPE2=Herman Melville", "TCON=Audiobook", "TRCK=2",
+                                                "TIT2=2-1 Moby Dick_1"}));
+    EXPECT_EQ(b.trailerTitle, "2-1 Moby Dick_1");
+    EXPECT_EQ(b.trailerTrack, 2);
+    EXPECT_EQ(b.trailerGenre, 12);
+    EXPECT_TRUE(ui.folders.empty());
+}
+
+TEST(TrackTitlePart, CutsNumberAndExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"03 Chapter Three.mp3", "Chapter Three"},
+        {"05.mp3", "05"},
+        {"05 Song.MP3", "Song"},
+        {"06 Live.mp3 Remix.mp3", "Live"},
+        {"07Song.mp3", "07Song"},
+        {"100 Hundred.mp3", "100 Hundred"},
+        {"08 .Mp3", ""},
+    };
+    for (const auto& [name, title] : cases)
+        EXPECT_EQ(TrackTitlePart(name), title) << name;
+}
+
+}  // namespace
+}  // namespace brambex
