@@ -14,7 +14,7 @@ struct MergeSettings;
 // genre (TCON) and title (TIT2) frames of the file's ID3v2.3 tag, taking what the tag
 // lacks from the ID3v1 trailer (a missing genre becomes the reference "(N)" of the
 // trailer's genre byte). A file that cannot be read or has no ID3v2.3 tag gives four
-// empty texts, and so do the missing ones when the file is too short to hold a trailer.
+// empty texts; the missing ones stay empty when the audio after the tag cannot be read.
 // Frame texts are cut to 511 characters, trailer texts to 30. Never fails.
 void ReadFirstTrackTags(MergeSettings& settings, const std::string& path);
 

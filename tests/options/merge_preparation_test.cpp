@@ -1,0 +1,205 @@
+#include "options/merge_preparation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "options/merge_options_form.h"
+#include "options/merge_settings.h"
+#include "support/fake_front_end.h"
+#include "tag_bytes.h"
+
+namespace brambex {
+namespace {
+
+using testing::Id3v1Trailer;
+using testing::Id3v2Tag;
+using testing::Latin1Frame;
+using testing::TextFrame;
+
+class MergePreparationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        savedMode_ = audioBookMode;
+        audioBookMode = true;
+    }
+    void TearDown() override { audioBookMode = savedMode_; }
+
+    std::string Track(const std::vector<TextFrame>& frames, int version = 3,
+                      std::size_t audio = 9000) {
+        return folder.Write(
+            "01 Track.mp3",
+            Id3v2Tag(frames, version) + testing::FillerAudio(audio) +
+                Id3v1Trailer("Trailer Title", "Trailer Artist", "Trailer Album", 101));
+    }
+
+    testing::TempFolder folder;
+    MergeSettings settings;
+    testing::FakeFrontEnd ui;
+
+  private:
+    bool savedMode_ = true;
+};
+
+const std::vector<TextFrame> AllFour = {
+    Latin1Frame("TALB", "Dune Disc 1"), Latin1Frame("TPE1", "Reader"),
+    Latin1Frame("TPE2", "Frank Herbert"), Latin1Frame("TCON", "(101)"),
+    Latin1Frame("TIT2", "Chapter 1")};
+
+TEST_F(MergePreparationTest, FramesWinOverTrailer) {
+    ReadFirstTrackTags(settings, Track(AllFour));
+    EXPECT_EQ(settings.albumTitle, "Dune Disc 1");
+    EXPECT_EQ(settings.artist, "Frank Herbert");
+    EXPECT_EQ(settings.genre, "(101)");
+    EXPECT_EQ(settings.titleTemplate, "Chapter 1");
+}
+
+TEST_F(MergePreparationTest, MissingFramesComeFromTrailer) {
+    ReadFirstTrackTags(settings, Track({Latin1Frame("TPE1", "Lead"), Latin1Frame("TALB", "Dune"),
+                                        Latin1Frame("TALB", "Dune Messiah")}));
+    EXPECT_EQ(settings.albumTitle, "Dune Messiah");  // a repeated frame replaces
+    EXPECT_EQ(settings.artist, "Trailer Artist");    // TPE1 is never read
+    EXPECT_EQ(settings.genre, "(101)");
+    EXPECT_EQ(settings.titleTemplate, "Trailer Title");
+}
+
+TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTexts) {
+    std::string v4 = Track(AllFour, 4);
+    std::string noTag =
+        folder.Write("02 x.mp3", testing::FillerAudio(9000) + Id3v1Trailer("T", "A", "B", 1));
+    for (const std::string& path : {v4, noTag, folder.Path() + "/missing.mp3"}) {
+        settings.albumTitle = settings.artist = settings.genre = settings.titleTemplate = "old";
+        ReadFirstTrackTags(settings, path);
+        EXPECT_EQ(settings.albumTitle, "") << path;
+        EXPECT_EQ(settings.artist, "") << path;
+        EXPECT_EQ(settings.genre, "") << path;
+        EXPECT_EQ(settings.titleTemplate, "") << path;
+    }
+    // Without an ID3v1 trailer the last bytes of the audio give no texts, and the genre
+    // is the reference for "none".
+    std::string noTrailer = folder.Write(
+        "03 x.mp3", Id3v2Tag({Latin1Frame("TALB", "Dune")}) + testing::FillerAudio(9000));
+    ReadFirstTrackTags(settings, noTrailer);
+    EXPECT_EQ(settings.albumTitle, "Dune");
+    EXPECT_EQ(settings.artist, "");
+    EXPECT_EQ(settings.titleTemplate, "");
+    EXPECT_EQ(settings.genre, "(255)");
+}
+
+TEST_F(MergePreparationTest, LongTextsAreCut) {
+    // The trailer holds ISO-8859-1: 30 bytes of "\xE9" are 30 characters "é".
+    std::string path =
+        folder.Write("03 x.mp3", Id3v2Tag({Latin1Frame("TALB", std::string(1000, 'a'))}) +
+                                     testing::FillerAudio(9000) +
+                                     Id3v1Trailer(std::string(40, '\xE9'), "\xC4rtist", "", 255));
+    ReadFirstTrackTags(settings, path);
+    EXPECT_EQ(settings.albumTitle, std::string(511, 'a'));
+    std::string accents;
+    for (int i = 0; i < 30; ++i)
+        accents += "é";
+    EXPECT_EQ(settings.titleTemplate, accents);
+    EXPECT_EQ(settings.artist, "Ärtist");
+    EXPECT_EQ(settings.genre, "(255)");
+}
+
+TEST_F(MergePreparationTest, ConfirmedTitleDecidesSplit) {
+    struct Case {
+        const char* title;
+        int tracks;
+        const char* folder;
+        bool split;
+        bool message;
+    };
+    const Case cases[] = {
+        {nullptr, 10, "Dune", true, false},  // the title as proposed: Dune_1
+        {"Live_2012", 10, "Live", true, false},    {"Opera_2", 300, "Opera", true, false},
+        {"Best_of", 254, "Best_of", false, false}, {"Best_of", 255, "Best_of", true, true},
+        {"Plain", 254, "Plain", false, false},     {"Plain_", 255, "Plain_", true, true},
+    };
+    std::string path = Track(AllFour);
+    for (const auto& c : cases) {
+        settings.trackCount = c.tracks;
+        settings.splitFolders = !c.split;
+        ui.messages.clear();
+        ui.mergeOptions = [&](MergeOptionsForm& form) {
+            if (c.title)
+                form.SetTitleText(c.title);
+            return form.MayClose(ui);
+        };
+        ASSERT_TRUE(PrepareMergeSettings(settings, ui, path));
+        EXPECT_EQ(settings.outputFolder, c.folder);
+        EXPECT_EQ(settings.albumTitle, c.title ? c.title : "Dune_1");
+        EXPECT_EQ(settings.splitFolders, c.split);
+        ASSERT_EQ(ui.messages.size(), c.message ? 1u : 0u);
+        if (c.message) {
+            EXPECT_EQ(ui.messages[0].text,
+                      "Too many tracks to fit in one folder.\nAdding a sequence number to the "
+                      "folder name.");
+            EXPECT_EQ(ui.messages[0].caption, "Error");
+            EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+        }
+    }
+}
+
+TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
+    settings.outputFolder = "Earlier";
+    settings.splitFolders = true;
+    settings.keepArtist = settings.keepGenre = true;
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetTitleText("Changed");
+        form.SetKeepArtist(false);
+        return false;
+    };
+    EXPECT_FALSE(PrepareMergeSettings(settings, ui, Track(AllFour)));
+    EXPECT_EQ(settings.outputFolder, "Earlier");
+    EXPECT_TRUE(settings.splitFolders);
+    EXPECT_TRUE(settings.keepArtist);
+    EXPECT_TRUE(settings.keepGenre);
+    // The prefilled texts stay.
+    EXPECT_EQ(settings.albumTitle, "Dune Disc 1");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MergePreparationTest, ForbiddenTitleNeverReachesSettings) {
+    // A front end that returns without running the title check.
+    settings.outputFolder = "Earlier";
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetTitleText("../../etc");
+        return true;
+    };
+    EXPECT_FALSE(PrepareMergeSettings(settings, ui, Track(AllFour)));
+    EXPECT_EQ(settings.outputFolder, "Earlier");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+}
+
+TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
+    if (std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") != 0) {
+        GTEST_SKIP() << "mutagen for /usr/bin/python3 is not installed";
+    }
+    std::string path = folder.Write("04 x.mp3", testing::FillerAudio(9000));
+    std::string script =
+        "from mutagen.id3 import ID3, TALB, TPE2, TCON, TIT2\n"
+        "t = ID3()\n"
+        "t.add(TALB(encoding=1, text='Ærø Disc 1'))\n"
+        "t.add(TPE2(encoding=1, text='Zoë'))\n"
+        "t.add(TCON(encoding=0, text='(17)'))\n"
+        "t.add(TIT2(encoding=1, text='Første'))\n"
+        "t.save('" +
+        path + "', v2_version=3)\n";
+    std::string scriptPath = folder.Write("tag.py", script);
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath).c_str()), 0);
+
+    audioBookMode = false;
+    ui.mergeOptions = [](MergeOptionsForm&) { return true; };
+    ASSERT_TRUE(PrepareMergeSettings(settings, ui, path));
+    EXPECT_EQ(settings.albumTitle, "Ærø_1");
+    EXPECT_EQ(settings.artist, "Zoë");
+    EXPECT_EQ(settings.genre, "Rock");
+    EXPECT_EQ(settings.titleTemplate, "<song>");
+    EXPECT_TRUE(settings.keepTrackNames);
+}
+
+}  // namespace
+}  // namespace brambex

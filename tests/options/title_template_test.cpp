@@ -1,0 +1,118 @@
+#include "options/title_template.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "options/merge_settings.h"
+#include "support/fake_front_end.h"
+#include "tag_bytes.h"
+#include "tags/mp3.h"
+
+namespace brambex {
+namespace {
+
+using testing::Id3v2Tag;
+using testing::Latin1Frame;
+
+class TitleTemplateTest : public ::testing::Test {
+  protected:
+    // Positions the codec at a title frame holding songTitle.
+    void SetUp() override { PlaceAtTitle("Call Me Ishmael"); }
+
+    void PlaceAtTitle(const std::string& songTitle) {
+        bytes_ = Id3v2Tag({Latin1Frame("TIT2", songTitle)}) + testing::FillerAudio(5000);
+        in_.OpenMemory(reinterpret_cast<const unsigned char*>(bytes_.data()), bytes_.size());
+        ASSERT_TRUE(mp3_.ReadHeader(in_, nullptr));
+        ASSERT_TRUE(mp3_.NextFrame(in_));
+        ASSERT_TRUE(mp3_.IsFrame("TIT2"));
+    }
+
+    bool Expand(std::string_view pattern, int disc = 2, int track = 7) {
+        return ExpandTitleTemplate(settings, ui, pattern, disc, track, mp3_, result);
+    }
+
+    MergeSettings settings;
+    testing::FakeFrontEnd ui;
+    std::string result;
+
+  private:
+    std::string bytes_;
+    InputFile in_;
+    MP3 mp3_;
+};
+
+struct ExpandCase {
+    const char* album;
+    const char* pattern;
+    const char* title;
+};
+
+TEST_F(TitleTemplateTest, ExpandsCodesAndCopiesEverythingElse) {
+    const ExpandCase cases[] = {
+        {"Dune", "<disc>-<track> <book>", "2-7 Dune"},
+        {"Dune_1", "<disc>-<track> <book>", "2-7 Dune_1"},
+        {"Dune", "<album>", "Dune"},
+        {"Dune+", "<book>/<album>", "Dune/Dune"},
+        {"A+B+", "<book>", "A+B+"},
+        {"+", "[<book>]", "[]"},
+        {"Dune", "<song>", "Call Me Ishmael"},
+        {"Dune", "Plain words", "Plain words"},
+        {"Dune", "", ""},
+        {"Dune", "a>b > <track>>", "a>b > 7>"},
+        {"Dune", "Part <disc", "Part 2"},  // a code left open runs to the end
+        {"Dune", "<track><track><disc>", "772"},
+        {"Dune", "<disc> <book", "2 Dune"},
+    };
+    for (const auto& c : cases) {
+        settings.albumTitle = c.album;
+        EXPECT_TRUE(Expand(c.pattern)) << c.pattern;
+        EXPECT_EQ(result, c.title) << c.pattern;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(TitleTemplateTest, TrackNumbersHaveNoLeadingZeros) {
+    EXPECT_TRUE(Expand("<disc>.<track>", 10, 100));
+    EXPECT_EQ(result, "10.100");
+    EXPECT_TRUE(Expand("<disc>.<track>", 1, 1));
+    EXPECT_EQ(result, "1.1");
+}
+
+TEST_F(TitleTemplateTest, UnknownCodeStopsWithMessage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<Disc>-<track>", "Unrecognized code: <Disc> ignored."},
+        {"<>", "Unrecognized code: <> ignored."},
+        {"<track> <Title>", "Unrecognized code: <Title> ignored."},
+    };
+    for (const auto& [pattern, message] : cases) {
+        ui.messages.clear();
+        settings.albumTitle = "x";
+        EXPECT_FALSE(Expand(pattern)) << pattern;
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, message);
+        EXPECT_EQ(ui.messages[0].caption, "Error");
+        EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+    }
+}
+
+TEST_F(TitleTemplateTest, LongResultIsCutOnCharacterBoundary) {
+    // "ä" is two bytes: 200 of them make 400 bytes, so the cut at 255 falls inside one.
+    std::string album;
+    for (int i = 0; i < 200; ++i)
+        album += "ä";
+    settings.albumTitle = album;
+    ASSERT_TRUE(Expand("<book>"));
+    EXPECT_EQ(result.size(), 254u);
+    EXPECT_EQ(result, album.substr(0, 254));
+
+    settings.albumTitle = std::string(200, 'a');
+    ASSERT_TRUE(Expand("<book><book>"));
+    EXPECT_EQ(result, std::string(255, 'a'));
+
+    // A bad code after the cut is still found.
+    EXPECT_FALSE(Expand("<book><book><nope>"));
+}
+
+}  // namespace
+}  // namespace brambex
