@@ -94,6 +94,8 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
         std::fprintf(stderr, "%d discs, %d files.\n", settings.discCount, settings.trackCount);
         std::fflush(stderr);
     }
+    // The Merge Options form opens in the type of CDs chosen last.
+    audioBookMode = !options.music.value_or(false);
     PrintedPlan plan;
     MergeFolders(settings, ui, options.dryRun ? &plan : nullptr);
     std::fflush(stdout);

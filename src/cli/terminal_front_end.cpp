@@ -148,11 +148,11 @@ Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_vi
 bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
     if (InterruptRequested())
         return false;
-    if (options_.music.value_or(false)) {
-        form.ChooseMusic();
-    } else {
-        form.ChooseAudioBooks();
-    }
+    // The merge opens the form in the type the options chose, as the dialog opens in
+    // the type chosen last; clicking the other type only when it did not.
+    bool music = options_.music.value_or(false);
+    if (music && !form.MusicChecked()) form.ChooseMusic();
+    if (!music && !form.AudioBooksChecked()) form.ChooseAudioBooks();
     // The keep boxes first: their responses put the mode's texts into the genre box and
     // the name field, which the options below may then replace.
     if (options_.keepGenre)

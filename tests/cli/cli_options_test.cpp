@@ -1,0 +1,86 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace brambex::cli {
+namespace {
+
+ParseResult Parse(std::vector<std::string_view> args) {
+    return ParseCommandLine(args);
+}
+
+TEST(ParseCommandLine, RefusesBadCommandLines) {
+    const std::vector<std::vector<std::string_view>> bad = {
+        {},
+        {"frobnicate", "x"},
+        {"merge"},
+        {"scan", ""},
+        {"merge", "a", "b"},
+        {"merge", "x", "--title"},
+        {"merge", "x", "--bogus"},
+        {"merge", "x", "--yes=1"},
+        {"merge", "x", "--keep-everything"},
+        {"scan", "x", "--title", "t"},
+        {"scan", "x", "--dry-run"},
+        {"demo", "d", "--music"},
+    };
+    for (const auto& args : bad) {
+        std::string line;
+        for (auto a : args)
+            line += std::string(a) + " ";
+        EXPECT_FALSE(Parse(args).error.empty()) << line;
+    }
+}
+
+TEST(ParseCommandLine, TakesTheMergeOptions) {
+    ParseResult r = Parse({"--quiet", "merge", "--title=Moby Dick", "/music/Moby Dick Disc 1",
+                           "--artist", "--not-an-option", "--music", "--genre", "rock", "--pattern",
+                           "<track> <song>", "--keep-album", "--no-keep-names", "-y", "-n"});
+    ASSERT_EQ(r.error, "");
+    const CliOptions& o = r.options;
+    EXPECT_EQ(o.command, Command::Merge);
+    EXPECT_EQ(o.folder, "/music/Moby Dick Disc 1");
+    EXPECT_EQ(o.title, "Moby Dick");
+    EXPECT_EQ(o.artist, "--not-an-option");  // a value may begin with a dash
+    EXPECT_EQ(o.music, true);
+    EXPECT_EQ(o.genre, "rock");
+    EXPECT_EQ(o.pattern, "<track> <song>");
+    EXPECT_EQ(o.keepAlbum, true);
+    EXPECT_EQ(o.keepNames, false);
+    EXPECT_FALSE(o.keepGenre.has_value());
+    EXPECT_FALSE(o.keepArtist.has_value());
+    EXPECT_TRUE(o.yes && o.dryRun && o.quiet);
+}
+
+TEST(ParseCommandLine, LaterOptionWinsAndEmptyValuesCount) {
+    ParseResult r = Parse(
+        {"merge", "x", "--music", "--audiobook", "--keep-genre", "--no-keep-genre", "--artist="});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.music, false);
+    EXPECT_EQ(r.options.keepGenre, false);
+    EXPECT_EQ(r.options.artist, "");
+}
+
+TEST(ParseCommandLine, HelpAndFoldersThatLookLikeOptions) {
+    EXPECT_EQ(Parse({"merge", "x", "--bogus", "--help"}).error, "unknown option --bogus");
+    EXPECT_EQ(Parse({"merge", "x", "--help", "--bogus"}).options.command, Command::Help);
+    EXPECT_EQ(Parse({"help"}).options.command, Command::Help);
+    ParseResult r = Parse({"scan", "--", "-odd name"});
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.options.folder, "-odd name");
+    EXPECT_EQ(Parse({"demo", "-q", "out"}).options.quiet, true);
+}
+
+TEST(UsageText, DocumentsEveryOptionAndStatus) {
+    std::string usage = UsageText();
+    for (const char* word : {"scan FOLDER", "merge FOLDER", "demo DIR", "--audiobook", "--music",
+                             "--title", "--artist", "--genre", "--pattern", "--keep-genre",
+                             "--no-keep-names", "--yes", "--dry-run", "--quiet", "130", "Ctrl-C"})
+        EXPECT_NE(usage.find(word), std::string::npos) << word;
+}
+
+}  // namespace
+}  // namespace brambex::cli

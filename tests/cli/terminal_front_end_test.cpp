@@ -1,0 +1,184 @@
+#include "cli/terminal_front_end.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "options/merge_options_form.h"
+#include "options/merge_settings.h"
+
+namespace brambex::cli {
+namespace {
+
+// Collects what the front end writes to its error stream.
+class Captured {
+  public:
+    Captured() : file_(std::tmpfile()) {}
+    ~Captured() { std::fclose(file_); }
+    std::FILE* File() { return file_; }
+    std::string Text() {
+        std::fflush(file_);
+        std::rewind(file_);
+        std::string text;
+        for (int c; (c = std::fgetc(file_)) != EOF;)
+            text.push_back(static_cast<char>(c));
+        return text;
+    }
+
+  private:
+    std::FILE* file_;
+};
+
+struct Answered {
+    bool accepted;
+    MergeSettings settings;
+    std::string err;
+};
+
+// Runs the Merge Options form over a first track tagged "Moby Dick Disc 1" by "Author"
+// with the genre reference of Rock, answered from the options.
+Answered Answer(const CliOptions& options) {
+    audioBookMode = !options.music.value_or(false);
+    Answered a;
+    a.settings.albumTitle = "Moby Dick Disc 1";
+    a.settings.artist = "Author";
+    a.settings.genre = "(17)";
+    Captured err;
+    TerminalFrontEnd ui(options, err.File(), false, false);
+    MergeOptionsForm form(a.settings);
+    form.SetUp();
+    a.accepted = ui.RunMergeOptions(form);
+    if (a.accepted)
+        form.Confirm();
+    a.err = err.Text();
+    audioBookMode = true;
+    return a;
+}
+
+CliOptions Quiet() {
+    CliOptions o;
+    o.quiet = true;
+    return o;
+}
+
+TEST(TerminalFrontEnd, AnswersTheFormWithTheModesDefaults) {
+    Answered book = Answer(Quiet());
+    ASSERT_TRUE(book.accepted);
+    EXPECT_EQ(book.settings.albumTitle, "Moby Dick_1");
+    EXPECT_EQ(book.settings.genre, "Audiobook");
+    EXPECT_EQ(book.settings.titleTemplate, "<disc>-<track> <book>");
+    EXPECT_FALSE(book.settings.keepGenre || book.settings.keepArtist ||
+                 book.settings.keepTrackNames || book.settings.keepAlbumTitle);
+    EXPECT_EQ(book.err, "");
+
+    CliOptions music = Quiet();
+    music.music = true;
+    Answered album = Answer(music);
+    ASSERT_TRUE(album.accepted);
+    EXPECT_EQ(album.settings.genre, "Rock");  // shown by name as typed text
+    EXPECT_EQ(album.settings.titleTemplate, "<song>");
+    EXPECT_TRUE(album.settings.keepGenre && album.settings.keepArtist &&
+                album.settings.keepTrackNames);
+    EXPECT_FALSE(album.settings.keepAlbumTitle);
+}
+
+TEST(TerminalFrontEnd, GenreByNameOrNumberPicksTheEntry) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"rock", "(17)"},
+        {"17", "(17)"},
+        {"0", "(0)"},
+        {"DANCE HALL", "(125)"},
+        {"Space Rock", "Space Rock"},
+        {"126", "126"},
+        {"(8)", "(8)"},
+        {"", ""},
+    };
+    for (const auto& [given, stored] : cases) {
+        CliOptions o = Quiet();
+        o.genre = given;
+        Answered a = Answer(o);
+        ASSERT_TRUE(a.accepted);
+        EXPECT_EQ(a.settings.genre, stored) << given;
+    }
+}
+
+TEST(TerminalFrontEnd, OptionsOverrideTheKeepBoxesResponses) {
+    CliOptions o = Quiet();
+    o.music = true;
+    o.keepNames = false;
+    o.keepArtist = false;
+    o.pattern = "<track>. <song>";
+    o.artist = "Someone Else";
+    o.title = "Best Of";
+    Answered a = Answer(o);
+    ASSERT_TRUE(a.accepted);
+    EXPECT_EQ(a.settings.titleTemplate, "<track>. <song>");
+    EXPECT_EQ(a.settings.artist, "Someone Else");
+    EXPECT_EQ(a.settings.albumTitle, "Best Of");
+    EXPECT_EQ(a.settings.outputFolder, "Best Of");
+    EXPECT_FALSE(a.settings.keepTrackNames || a.settings.keepArtist);
+    EXPECT_TRUE(a.settings.keepGenre);
+}
+
+TEST(TerminalFrontEnd, RefusesATitleWithAForbiddenCharacter) {
+    CliOptions o;
+    o.title = "AC/DC Live";
+    Answered a = Answer(o);
+    EXPECT_FALSE(a.accepted);
+    EXPECT_EQ(a.err,
+              "Error: The album name cannot contain any of\nthese characters: \\ / : * ? \" < > "
+              "|\nPlease remove all of these characters or\nreplace them with some other ones.\n");
+}
+
+TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
+    CliOptions o;
+    Captured err;
+    TerminalFrontEnd ui(o, err.File(), false, false);
+    ui.ShowMessage("Key file creation failed", "Error", MessageStyle::Stop);
+    ui.ShowMessage("No folder selected, try again.", NoCaption, MessageStyle::Plain);
+    ui.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
+    EXPECT_EQ(ui.Ask("Empty it?", "Error"), Answer::No);  // standard input is no terminal
+    EXPECT_EQ(err.Text(),
+              "Error: Key file creation failed\nBrambex: No folder selected, try again.\n"
+              "Merge cancelled.\nError: Empty it? [y/N] no (--yes answers yes)\n");
+    EXPECT_EQ(ui.MessageCount(), 4);
+
+    o.yes = true;
+    EXPECT_EQ(ui.Ask("Empty it?", "Error"), Answer::Yes);
+}
+
+TEST(TerminalFrontEnd, FolderListIsSortedLikeTheWindowsList) {
+    CliOptions o;
+    TerminalFrontEnd ui(o, stderr, false, false);
+    for (const char* name : {"Set Disc 2", "Set Disc 10", "set disc 3", "Set Disc 1"})
+        ui.AddFolder(name);
+    EXPECT_EQ(ui.SortedFolders(),
+              (std::vector<std::string>{"Set Disc 1", "Set Disc 10", "Set Disc 2", "set disc 3"}));
+    EXPECT_FALSE(ui.MergeCompleted());
+    ui.ClearFolders();
+    EXPECT_TRUE(ui.MergeCompleted());
+}
+
+TEST(TerminalFrontEnd, ProgressBarNeverGoesBack) {
+    CliOptions o;
+    Captured err;
+    TerminalFrontEnd ui(o, err.File(), true, false);
+    bool cancel = false;
+    {
+        auto bar = ui.OpenProgress("Merging \"X\"", "", 4, &cancel);
+        bar->SetMessage("Merging track  1 from \"X\"");
+        bar->SetProgress(2);
+        bar->SetProgress(1);
+    }
+    std::string text = err.Text();
+    EXPECT_NE(text.find("  0% Merging track  1 from \"X\""), std::string::npos) << text;
+    EXPECT_NE(text.find(" 50% Merging track  1"), std::string::npos) << text;
+    EXPECT_EQ(text.find(" 25%"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("\r\033[K")) << text;  // the bar is erased at the end
+    EXPECT_FALSE(cancel);
+}
+
+}  // namespace
+}  // namespace brambex::cli
