@@ -1,0 +1,106 @@
+// libFuzzer target for the tag codec: the reading pass (with and without a known input
+// size) and a rewrite pass with edits chosen by the input, all in memory. Besides
+// crashes it traps when a rewrite loses or changes audio bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "tags/file_stream.h"
+#include "tags/genre_table.h"
+#include "tags/mp3.h"
+
+namespace {
+
+using brambex::InputFile;
+using brambex::MP3;
+using brambex::OutputFile;
+
+void ReadingPass(const std::uint8_t* data, std::size_t size, bool sizeKnown) {
+    InputFile in;
+    in.OpenMemory(data, size, sizeKnown);
+    MP3 mp3;
+    if (!mp3.ReadHeader(in, nullptr)) {
+        return;
+    }
+    std::size_t textBytes = 0;
+    while (mp3.NextFrame(in)) {
+        textBytes += mp3.FrameText().size();
+        (void)mp3.IsFrame("TALB");
+    }
+    mp3.CopyAudio(in, nullptr);
+    textBytes += mp3.TrailerTitle().size() + mp3.TrailerArtist().size() + mp3.TrailerAlbum().size();
+    (void)brambex::GenreTable::GenreName(mp3.TrailerGenre());
+    if (textBytes > 64 * 1024 * 1024) {
+        __builtin_trap();
+    }
+}
+
+void RewritePass(const std::uint8_t* data, std::size_t size) {
+    // The first byte picks the edits; the rest is the file.
+    if (size == 0) {
+        return;
+    }
+    const std::uint8_t choice = data[0];
+    ++data;
+    --size;
+    InputFile in;
+    in.OpenMemory(data, size);
+    std::string output;
+    OutputFile out;
+    out.CreateMemory(&output);
+    MP3 mp3;
+    const bool tagged = mp3.ReadHeader(in, &out);
+    int index = 0;
+    while (mp3.NextFrame(in)) {
+        const std::string text(mp3.FrameText());
+        if ((choice & 1) && index % 2 == 0) {
+            mp3.SetFrameText(text + text);
+        }
+        if ((choice & 2) && index % 3 == 1) {
+            mp3.SetFrameText("\xC5\x81\xC3\xB3" "d\xC5\xBA \xF0\x9F\x8E\xB5");
+        }
+        if (!((choice & 4) && index % 2 == 1)) {
+            mp3.WriteFrame(&out);
+        }
+        ++index;
+    }
+    if (choice & 8) {
+        mp3.AddFrame(&out, "TALB", "Moby Dick");
+        mp3.AddFrame(&out, "TPE1", "\xD0\x9C\xD0\xB5\xD0\xBB\xD0\xB2\xD0\xB8\xD0\xBB\xD0\xBB");
+    }
+    mp3.FinishTag(in, &out);
+    const bool copied = mp3.CopyAudio(in, &out);
+    if (choice & 16) {
+        mp3.SetTrailer(std::nullopt, "Melville", "A long album title that needs cutting_12", choice,
+                       choice & 32 ? -1 : 12);
+    }
+    const bool written = mp3.WriteTrailer(&out);
+    if (!copied || !written || !out.Close()) {
+        __builtin_trap();  // memory streams never fail
+    }
+    // Nothing is lost: the output is the input, with the tag rewritten in place and the
+    // trailer replaced or appended.
+    const std::size_t expected = size + (mp3.InputHadTrailer() ? 0 : 128);
+    if (output.size() != expected) {
+        __builtin_trap();
+    }
+    const std::size_t audioStart = tagged ? 10 + static_cast<std::size_t>(mp3.TagSize()) : 0;
+    const std::size_t audioEnd = mp3.InputHadTrailer() ? size - 128 : size;
+    if (audioStart > audioEnd ||
+        std::memcmp(output.data() + audioStart, data + audioStart, audioEnd - audioStart) != 0) {
+        __builtin_trap();
+    }
+    if (output.compare(output.size() - 128, 3, "TAG") != 0) {
+        __builtin_trap();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ReadingPass(data, size, true);
+    ReadingPass(data, size, false);
+    RewritePass(data, size);
+    return 0;
+}
