@@ -1,0 +1,377 @@
+#!/usr/bin/python3
+"""End-to-end runs of the built brambex-cli on generated sets.
+
+Tracks are encoded with lame and tagged by independent tools (id3v2 in ISO-8859-1,
+mutagen in UTF-16 and as ID3v2.4); the outputs are read back with mutagen, ffprobe and
+ffmpeg. Usage: cli_end_to_end.py PATH_TO_BRAMBEX_CLI
+"""
+
+import os
+import pty
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import wave
+
+try:
+    from mutagen.id3 import ID3, TALB, TCON, TIT2, TPE1, TPE2, TRCK, COMM
+    from mutagen.mp3 import MP3
+except ImportError:
+    print("skipped: mutagen is missing (install python3-mutagen)")
+    sys.exit(77)
+
+BIN = None
+TOOLS = ["lame", "ffprobe", "ffmpeg", "id3v2"]
+_encoded = {}
+
+
+def run(*args, stdin=subprocess.DEVNULL):
+    return subprocess.run([BIN, *args], capture_output=True, text=True, stdin=stdin, timeout=300)
+
+
+def encoded_mp3(seconds):
+    """A lame-encoded tone without tags, cached per length."""
+    if seconds not in _encoded:
+        folder = tempfile.mkdtemp(prefix="brambex-e2e-lame-")
+        wav = os.path.join(folder, "tone.wav")
+        with wave.open(wav, "wb") as w:
+            w.setnchannels(1)
+            w.setsampwidth(2)
+            w.setframerate(22050)
+            samples = int(22050 * seconds)
+            w.writeframes(b"".join(struct.pack("<h", (i % 50) * 400 - 10000) for i in range(samples)))
+        mp3 = os.path.join(folder, "tone.mp3")
+        subprocess.run(["lame", "--quiet", "-b", "64", wav, mp3], check=True)
+        with open(mp3, "rb") as f:
+            _encoded[seconds] = f.read()
+        shutil.rmtree(folder)
+    return _encoded[seconds]
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def tag_with_id3v2_tool(path, album, artist, title, track):
+    # The id3v2 tool writes ID3v2.3 in ISO-8859-1, TPE1 but no TPE2, and an ID3v1 tag.
+    subprocess.run(["id3v2", "-A", album, "-a", artist, "-t", title, "-T", str(track),
+                    "-g", "101", path], check=True, capture_output=True)
+
+
+def tag_with_mutagen(path, version, encoding, album, artist, title, track):
+    tags = ID3()
+    tags.add(TALB(encoding=encoding, text=album))
+    tags.add(TPE1(encoding=encoding, text=artist))
+    tags.add(TPE2(encoding=encoding, text=artist))
+    tags.add(TCON(encoding=encoding, text="(101)"))
+    tags.add(TRCK(encoding=encoding, text=str(track)))
+    tags.add(TIT2(encoding=encoding, text=title))
+    tags.add(COMM(encoding=encoding, lang="eng", desc="", text="ripped"))
+    tags.save(path, v2_version=version, v1=2)
+
+
+def id3v2_tag_size(data):
+    assert data[:3] == b"ID3", data[:10]
+    size = 0
+    for b in data[6:10]:
+        size = (size << 7) | (b & 0x7F)
+    return size + 10
+
+
+def trailer_fields(path):
+    with open(path, "rb") as f:
+        f.seek(-128, os.SEEK_END)
+        t = f.read(128)
+    text = lambda b: b.split(b"\0")[0].decode("latin-1")
+    return {"tag": t[:3], "title": text(t[3:33]), "artist": text(t[33:63]),
+            "album": text(t[63:93]), "track": t[126], "genre": t[127]}
+
+
+def probe(path):
+    out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                          "stream=codec_name:format=duration", "-of", "default=nw=1", path],
+                         capture_output=True, text=True, check=True).stdout
+    values = dict(line.split("=", 1) for line in out.split())
+    return values["codec_name"], float(values["duration"])
+
+
+def decodes_cleanly(path):
+    result = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "null", "-"],
+                            capture_output=True, text=True)
+    return result.returncode == 0 and result.stderr.strip() == ""
+
+
+# The set: three discs, tagged by different tools, with a gap on disc 2 and covers.
+SET = [
+    # disc, file name, title, tagger
+    (1, "01 Setting Sail.mp3", "Setting Sail", "id3v2"),
+    (1, "02 The Harbour.mp3", "The Harbour", "id3v2"),
+    (1, "03 Open Water.mp3", "Open Water", "id3v2"),
+    (2, "01 Шторм.mp3", "Шторм – the Storm", "utf16"),
+    (2, "03 Calm.mp3", "Calm after ×3", "utf16"),
+    (3, "01 Landfall.mp3", "Landfall", "v24"),
+    (3, "02 Home.MP3", "Home", "v24"),
+]
+ARTIST = "Captain Reed"
+
+
+class CliTest(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="brambex-e2e-")
+
+    def tearDown(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def path(self, *parts):
+        return os.path.join(self.root, *parts)
+
+    def make_set(self):
+        self.inputs = {}
+        for disc, name, title, tagger in SET:
+            path = self.path(f"Sea Tales Disc {disc}", name)
+            write(path, encoded_mp3(1.0 + 0.25 * disc))
+            album = f"Sea Tales Disc {disc}"
+            track = int(name[:2])
+            if tagger == "id3v2":
+                tag_with_id3v2_tool(path, album, ARTIST, title, track)
+            elif tagger == "utf16":
+                tag_with_mutagen(path, 3, 1, album, ARTIST, title, track)
+            else:
+                tag_with_mutagen(path, 4, 3, album, ARTIST, title, track)
+            self.inputs[(disc, track)] = path
+        subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=red:s=16x16",
+                        "-frames:v", "1", self.path("Sea Tales Disc 1", "Folder.jpg")], check=True)
+        subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=blue:s=16x16",
+                        "-frames:v", "1", self.path("Sea Tales Disc 2", "cover.jpg")], check=True)
+        return self.path("Sea Tales Disc 1")
+
+    EXPECTED = [
+        "01 1-1 Setting Sail.mp3", "02 1-2 The Harbour.mp3", "03 1-3 Open Water.mp3",
+        "04 2-1 Шторм.mp3", "05 2-3 Calm.mp3", "06 3-1 Landfall.mp3", "07 3-2 Home.mp3",
+    ]
+
+    def test_merge_audiobook(self):
+        disc1 = self.make_set()
+        result = run("merge", disc1)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        out = self.path("Sea Tales_1")
+        self.assertEqual(result.stdout, f'Merged 7 tracks into "{out}".\n')
+        self.assertEqual(sorted(os.listdir(out)), sorted(self.EXPECTED + ["Folder.jpg", "merged"]))
+        with open(self.path("Sea Tales Disc 1", "Folder.jpg"), "rb") as a, \
+                open(os.path.join(out, "Folder.jpg"), "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+        for running, name in enumerate(self.EXPECTED, start=1):
+            disc, track = int(name[3]), int(name[5])
+            path = os.path.join(out, name)
+            source = self.inputs[(disc, track)]
+            with self.subTest(name=name):
+                codec, duration = probe(path)
+                self.assertEqual(codec, "mp3")
+                self.assertAlmostEqual(duration, probe(source)[1], delta=0.05)
+                self.assertTrue(decodes_cleanly(path))
+                v1 = trailer_fields(path)
+                self.assertEqual(v1["tag"], b"TAG")
+                self.assertEqual(v1["title"], f"{disc}-{track} Sea Tales_1")
+                self.assertEqual(v1["artist"], ARTIST)
+                self.assertEqual(v1["album"], "Sea Tales_1")
+                self.assertEqual(v1["track"], running)
+                self.assertEqual(v1["genre"], 12)
+                tags = MP3(path).tags
+                if disc == 3:
+                    # ID3v2.4 tags are not ours to rewrite: the tag goes along unchanged.
+                    self.assertEqual(tags.version, (2, 4, 0))
+                    self.assertEqual(str(tags["TALB"]), "Sea Tales Disc 3")
+                    continue
+                self.assertEqual(tags.version, (2, 3, 0))
+                self.assertEqual(str(tags["TALB"]), "Sea Tales_1")
+                self.assertEqual(str(tags["TPE1"]), ARTIST)
+                self.assertEqual(str(tags["TPE2"]), ARTIST)
+                self.assertEqual(str(tags["TCON"]), "Audiobook")
+                self.assertEqual(str(tags["TRCK"]), str(running))
+                self.assertEqual(str(tags["TIT2"]), f"{disc}-{track} Sea Tales_1")
+                with open(source, "rb") as a, open(path, "rb") as b:
+                    src, dst = a.read(), b.read()
+                # Same tag size, the audio byte for byte.
+                self.assertEqual(id3v2_tag_size(dst), id3v2_tag_size(src))
+                self.assertEqual(dst[id3v2_tag_size(dst):-128], src[id3v2_tag_size(src):-128])
+                if disc == 2:
+                    self.assertEqual(str(tags["COMM::eng"]), "ripped")
+
+    def test_merge_music_keeps_the_tracks_own_titles(self):
+        disc1 = self.make_set()
+        result = run("merge", disc1, "--music", "--title", "Sea Tales", "--genre", "folk")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        out = self.path("Sea Tales")
+        tags = MP3(os.path.join(out, "04 2-1 Шторм.mp3")).tags
+        self.assertEqual(str(tags["TIT2"]), "Шторм – the Storm")
+        self.assertEqual(str(tags["TALB"]), "Sea Tales")
+        self.assertEqual(str(tags["TCON"]), "Speech")  # kept: the track's own "(101)"
+        self.assertEqual(str(tags["TRCK"]), "4")
+        self.assertEqual(trailer_fields(os.path.join(out, "04 2-1 Шторм.mp3"))["genre"], 101)
+
+    def test_scan_lists_discs_and_counts(self):
+        disc1 = self.make_set()
+        result = run("scan", disc1)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout, "Sea Tales Disc 1\nSea Tales Disc 2\nSea Tales Disc 3\n"
+                                        "3 discs, 7 files.\n")
+
+    def test_dry_run_writes_nothing(self):
+        disc1 = self.make_set()
+        before = sorted(os.listdir(self.root))
+        result = run("merge", disc1, "--dry-run")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(sorted(os.listdir(self.root)), before)
+        self.assertIn("Sea Tales_1/05 2-3 Calm.mp3\n  from Sea Tales Disc 2/03 Calm.mp3\n",
+                      result.stdout)
+        self.assertIn("  TIT2 2-3 Sea Tales_1\n", result.stdout)
+        self.assertIn('  picture "Folder.jpg" from "Sea Tales Disc 1"', result.stdout)
+
+    def test_earlier_output_is_emptied_only_with_yes(self):
+        disc1 = self.make_set()
+        self.assertEqual(run("merge", disc1, "-q").returncode, 0)
+        again = run("merge", disc1)
+        self.assertEqual(again.returncode, 1)
+        self.assertIn('Error: The output folder "Sea Tales_1" already exists.\n'
+                      "Do you want to delete its contents and start over?", again.stderr)
+        self.assertIn("Error: Skipping this merge.\n", again.stderr)
+        self.assertEqual(again.stdout, "")
+        forced = run("merge", disc1, "--yes")
+        self.assertEqual(forced.returncode, 0, forced.stderr)
+        self.assertEqual(len([n for n in os.listdir(self.path("Sea Tales_1"))
+                              if n.endswith(".mp3")]), 7)
+
+    def test_bad_command_lines_and_titles(self):
+        disc1 = self.make_set()
+        for args in (["merge"], ["merge", disc1, "--bogus"], ["scan", disc1, "--yes"], []):
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn("brambex-cli --help", result.stderr)
+        refused = run("merge", disc1, "--title", "Sea: Tales")
+        self.assertEqual(refused.returncode, 2)
+        self.assertEqual(refused.stderr.splitlines()[-4:], [
+            "Error: The album name cannot contain any of",
+            'these characters: \\ / : * ? " < > |',
+            "Please remove all of these characters or",
+            "replace them with some other ones."])
+        self.assertFalse([n for n in os.listdir(self.root) if not n.startswith("Sea Tales Disc")])
+        help_text = run("--help")
+        self.assertEqual(help_text.returncode, 0)
+        self.assertIn("Exit status", help_text.stdout)
+
+    def test_missing_disc_stops_after_the_earlier_discs(self):
+        disc1 = self.make_set()
+        os.rename(self.path("Sea Tales Disc 2"), self.path("Sea Tales Disc 2 extra"))
+        result = run("merge", disc1)
+        self.assertEqual(result.returncode, 1)
+        # The renamed folder still counts as a disc; disc 3 is found, disc 2 is not.
+        self.assertIn("Error: I could not find a folder for disc 2.", result.stderr)
+        self.assertEqual(result.stdout, "")
+
+    def test_demo_set_merges(self):
+        demo = self.path("demo")
+        made = run("demo", demo)
+        self.assertEqual(made.returncode, 0, made.stderr)
+        first = os.path.join(demo, "The Lighthouse Keeper Disc 1")
+        self.assertIn(first, made.stdout)
+        for folder in sorted(os.listdir(demo)):
+            for name in os.listdir(os.path.join(demo, folder)):
+                self.assertTrue(decodes_cleanly(os.path.join(demo, folder, name)), name)
+        self.assertEqual(run("demo", demo).returncode, 1)  # never over an existing set
+
+        result = run("merge", first, "--music")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        out = os.path.join(demo, "The Lighthouse Keeper_1")
+        tracks = sorted(n for n in os.listdir(out) if n.endswith(".mp3"))
+        self.assertEqual(len(tracks), 9)
+        self.assertEqual(tracks[-1], "09 3-4 Epilogue.mp3")
+        tags = MP3(os.path.join(out, "04 2-1 Storm Warning.mp3")).tags
+        self.assertEqual(str(tags["TIT2"]), "Storm Warning – Force Nine")
+        self.assertEqual(str(tags["TALB"]), "The Lighthouse Keeper_1")
+        for name in tracks:
+            self.assertTrue(decodes_cleanly(os.path.join(out, name)), name)
+        self.assertTrue(decodes_cleanly(os.path.join(out, "Folder.jpg")))
+
+    def test_ctrl_c_finishes_the_running_track(self):
+        # Tracks built from bytes: a small ID3v2.3 tag and silent MPEG frames.
+        frame = bytes([0xFF, 0xFB, 0x90, 0xC4]) + bytes(413)
+        body = b"TALB" + struct.pack(">I", 8) + b"\0\0\0Big Set"
+        body += bytes(200)
+        tag = b"ID3\x03\0\0" + bytes((len(body) >> s) & 0x7F for s in (21, 14, 7, 0)) + body
+        track = tag + frame * 600 + b"TAG" + bytes(125)
+        for n in range(1, 91):
+            write(self.path(f"Big Set Disc {1 + (n - 1) // 45}", f"{(n - 1) % 45 + 1:02d} T.mp3"),
+                  track)
+        pid, fd = pty.fork()
+        if pid == 0:
+            os.execv(BIN, [BIN, "merge", self.path("Big Set Disc 1"), "--yes"])
+        seen = b""
+        sent = False
+        while True:
+            try:
+                chunk = os.read(fd, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            seen += chunk
+            if not sent and b"Merging track  3" in seen:
+                os.write(fd, b"\x03")
+                sent = True
+        _, status = os.waitpid(pid, 0)
+        os.close(fd)
+        text = seen.decode("utf-8", "replace")
+        self.assertTrue(sent, text)
+        self.assertEqual(os.waitstatus_to_exitcode(status), 130, text)
+        self.assertIn("Merge cancelled.", text)
+        out = self.path("Big Set_1")
+        names = os.listdir(out)
+        tracks = [n for n in names if n.endswith(".mp3")]
+        self.assertGreaterEqual(len(tracks), 3)
+        self.assertLess(len(tracks), 90)
+        self.assertEqual(sorted(names), sorted(tracks + ["merged"]))  # no partial file
+        for name in tracks:
+            self.assertEqual(os.path.getsize(os.path.join(out, name)), len(track), name)
+
+    def test_full_disk_stops_with_a_message_and_no_partial_track(self):
+        if os.geteuid() != 0:
+            self.skipTest("mounting a small tmpfs needs root")
+        mount = self.path("small")
+        os.mkdir(mount)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", mount],
+                          capture_output=True).returncode != 0:
+            self.skipTest("mount is not permitted here")
+        try:
+            frame = bytes([0xFF, 0xFB, 0x90, 0xC4]) + bytes(413)
+            tag = b"ID3\x03\0\0\0\0\x01\0" + bytes(128)
+            track = tag + frame * 1500 + b"TAG" + bytes(125)  # about 620 KB
+            for name in ("01 A.mp3", "02 B.mp3"):
+                write(os.path.join(mount, "Full Disc 1", name), track)
+            result = run("merge", os.path.join(mount, "Full Disc 1"), "--title", "Full_1")
+            self.assertEqual(result.returncode, 1, result.stderr)
+            self.assertIn("Full_1/02 1-2 B.mp3: Could not write output file "
+                          "(No space left on device)", result.stderr)
+            self.assertEqual(result.stdout, "")
+            out = os.path.join(mount, "Full_1")
+            self.assertEqual(sorted(os.listdir(out)), ["01 1-1 A.mp3", "merged"])
+            self.assertEqual(os.path.getsize(os.path.join(out, "01 1-1 A.mp3")), len(track))
+        finally:
+            subprocess.run(["umount", mount], capture_output=True)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    BIN = os.path.abspath(sys.argv.pop(1))
+    missing = [t for t in TOOLS if shutil.which(t) is None]
+    if missing:
+        print("skipped: missing " + ", ".join(missing))
+        sys.exit(77)
+    unittest.main(verbosity=2)
