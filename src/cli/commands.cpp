@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "cli/terminal_front_end.h"
 #include "engine/disc_set.h"
 #include "engine/merge_driver.h"
+#include "engine/output_folder.h"
 #include "options/merge_settings.h"
 #include "platform/file_system.h"
 
@@ -39,8 +41,14 @@ class PrintedPlan : public MergePlan {
   public:
     void OutputFolder(const std::string& folder, const std::string& discFolder,
                       const std::vector<std::string>& pictures) override {
-        std::printf("Output folder %s\n",
-                    Quoted(platform::JoinPath(platform::CurrentFolder(), folder)).c_str());
+        const char* state = "";
+        if (platform::PathExists(platform::JoinPath(folder, KeyFileName))) {
+            state = " (holds an earlier merge, which the merge would replace)";
+        } else if (platform::PathExists(folder)) {
+            state = " (exists and is no earlier merge: the merge would stop there)";
+        }
+        std::printf("Output folder %s%s\n",
+                    Quoted(platform::JoinPath(platform::CurrentFolder(), folder)).c_str(), state);
         for (const std::string& picture : pictures)
             std::printf("  picture %s from %s\n", Quoted(picture).c_str(),
                         Quoted(discFolder).c_str());
@@ -152,7 +160,13 @@ int RunCli(int argc, char** argv) {
     if (options.command == Command::Demo)
         return RunDemo(options);
 
-    CatchInterrupts();
+    struct stat info {};
+    if (stat(options.folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        std::fprintf(stderr, "brambex-cli: %s is not a folder\n", options.folder.c_str());
+        return ExitStopped;
+    }
+    if (options.command == Command::Merge)
+        CatchInterrupts();
     bool barOnTerminal = !options.quiet && isatty(STDERR_FILENO);
     TerminalFrontEnd ui(options, stderr, barOnTerminal, isatty(STDIN_FILENO));
     MergeSettings settings;

@@ -262,6 +262,9 @@ class CliTest(unittest.TestCase):
             "Please remove all of these characters or",
             "replace them with some other ones."])
         self.assertFalse([n for n in os.listdir(self.root) if not n.startswith("Sea Tales Disc")])
+        missing = run("scan", self.path("No Such Disc 1"))
+        self.assertEqual(missing.returncode, 1)
+        self.assertIn("No Such Disc 1 is not a folder", missing.stderr)
         help_text = run("--help")
         self.assertEqual(help_text.returncode, 0)
         self.assertIn("Exit status", help_text.stdout)
