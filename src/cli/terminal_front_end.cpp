@@ -151,8 +151,10 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
     // The merge opens the form in the type the options chose, as the dialog opens in
     // the type chosen last; clicking the other type only when it did not.
     bool music = options_.music.value_or(false);
-    if (music && !form.MusicChecked()) form.ChooseMusic();
-    if (!music && !form.AudioBooksChecked()) form.ChooseAudioBooks();
+    if (music && !form.MusicChecked())
+        form.ChooseMusic();
+    if (!music && !form.AudioBooksChecked())
+        form.ChooseAudioBooks();
     // The keep boxes first: their responses put the mode's texts into the genre box and
     // the name field, which the options below may then replace.
     if (options_.keepGenre)
