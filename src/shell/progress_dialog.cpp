@@ -58,7 +58,6 @@ TProgress::~TProgress() {
 
 void TProgress::Create() {
     show();
-    raise();
     shown_.start();
     DispatchWaitingEvents();
 }

@@ -112,7 +112,7 @@ std::string TrackBytes(const std::string& album, const std::string& artist,
                          TextFrame("TPE2", artist) + TextFrame("TCON", genre) +
                          TextFrame("TIT2", title) + std::string(128, '\0');
     std::string tag = "ID3" + std::string("\x03\x00\x00", 3) + Syncsafe32(frames.size()) + frames;
-    std::string audio(2048, '\0');
+    std::string audio(16384, '\0');
     for (std::size_t i = 0; i + 1 < audio.size(); i += 418) {
         audio[i] = static_cast<char>(0xFF);
         audio[i + 1] = static_cast<char>(0xFB);

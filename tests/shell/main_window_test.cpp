@@ -1,0 +1,389 @@
+// The main window driven by object name: start-up texts, choosing a set, the
+// before-merging message, a complete merge with the real engine, cancelling from the
+// progress window, closing during a merge, dropping a folder, help, and errors that
+// escape a handler.
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include "shell/audiobook_app.h"
+#include "shell/audiobook_dlg_client.h"
+#include "shell/help.h"
+#include "shell/sdi_dec_frame.h"
+#include "shell/settings_store.h"
+#include "shell_test_support.h"
+
+using namespace brambex;
+using namespace brambex::testing;
+
+namespace {
+
+QStringList Items(QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
+}
+
+// Runs action at the first event dispatch that finds a visible top-level window of
+// that name; the progress window is modeless, so it is looked for among all of them.
+void WhenVisible(const QString& name, std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == name && w->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                action(w);
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+// Confirms Merge Options with the title typed in.
+void ConfirmMergeOptions(const QString& title) {
+    WhenModal(QStringLiteral("mergeOptionsDialog"), [title](QWidget* dialog) {
+        auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("titleField"));
+        field->selectAll();
+        QTest::keyClicks(field, title);
+        dialog->findChild<QPushButton*>(QStringLiteral("startMergeButton"))->click();
+    });
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TSDIDecFrame> frame_;
+    FakeDesktop desktop_;
+    QString savedCurrent_;
+
+    TaudiobookDlgClient* Client() { return frame_->Client(); }
+    template <typename W>
+    W* Find(const char* name) {
+        W* w = frame_->findChild<W*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    void Click(const char* name) { Find<QPushButton>(name)->click(); }
+    void SelectSet(const std::string& folder) {
+        desktop_.choices.push_back({FolderChoice::Chosen, folder});
+        Click("selectMainFolderButton");
+    }
+
+  private slots:
+    void init() {
+        savedCurrent_ = QDir::currentPath();
+        dir_ = std::make_unique<QTemporaryDir>();
+        UseConfigFolder(*dir_);
+        desktop_ = FakeDesktop();
+        SetDesktopServices(&desktop_);
+        frame_ = std::make_unique<TSDIDecFrame>();
+        frame_->SetupWindow();
+        frame_->show();
+    }
+    void cleanup() {
+        frame_.reset();
+        SetDesktopServices(nullptr);
+        QCOMPARE(VisibleTopLevels(), 0);
+        QDir::setCurrent(savedCurrent_);
+        dir_.reset();
+        MusicLibraryPath.clear();
+    }
+
+    void startUpTexts() {
+        QCOMPARE(frame_->windowTitle(), QStringLiteral("Brambex"));
+        QVERIFY(frame_->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(frame_->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(Find<QLabel>("statusLine")->text(),
+                 QStringLiteral("Select the first folder in the sequence"));
+        QCOMPARE(Find<QGroupBox>("folderGroup")->title(), QStringLiteral("Folders"));
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
+        QCOMPARE(Find<QPushButton>("selectMainFolderButton")->text(),
+                 QStringLiteral("Select main folder"));
+        QCOMPARE(Find<QPushButton>("mergeFoldersButton")->text(), QStringLiteral("Merge folders"));
+        QVERIFY(Find<QPushButton>("exitButton")->isDefault());
+        QCOMPARE(Find<QPushButton>("optionsButton")->text(), QStringLiteral("Options"));
+        QCOMPARE(Find<QPushButton>("helpButton")->text(), QStringLiteral("Help"));
+        // The frame fits its client.
+        QVERIFY(frame_->size().width() >= Client()->minimumSizeHint().width());
+    }
+
+    void centringRule_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QPoint>("corner");
+        QTest::newRow("fits") << QSize(1920, 1080) << QSize(400, 500) << QPoint(760, 290);
+        QTest::newRow("odd") << QSize(1025, 769) << QSize(400, 500) << QPoint(312, 134);
+        QTest::newRow("larger than screen")
+            << QSize(640, 480) << QSize(801, 601) << QPoint(-80, -60);
+    }
+    void centringRule() {
+        QFETCH(QSize, screen);
+        QFETCH(QSize, frame);
+        QFETCH(QPoint, corner);
+        QCOMPARE(CentredPosition(screen, frame), corner);
+    }
+
+    void helpFileBesideProgram_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("help");
+        QTest::newRow("slash") << "/opt/brambex/bin/brambex"
+                               << "/opt/brambex/bin/Brambex.html";
+        QTest::newRow("backslash") << "C:\\Tools\\Brambex.exe"
+                                   << "C:\\Tools\\Brambex.html";
+        QTest::newRow("mixed") << "C:\\Tools/x\\brambex"
+                               << "C:\\Tools/x\\Brambex.html";
+        QTest::newRow("bare name") << "brambex"
+                                   << "Brambex.html";
+    }
+    void helpFileBesideProgram() {
+        QFETCH(QString, program);
+        QFETCH(QString, help);
+        QCOMPARE(QString::fromStdString(FormHelpFilePath(program.toStdString())), help);
+    }
+
+    void helpOpensManualOrSaysItIsMissing() {
+        std::string saved = HelpFilePath;
+        QString manual = dir_->filePath(QStringLiteral("Brambex.html"));
+        QFile file(manual);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        HelpFilePath = manual.toStdString();
+        Click("helpButton");
+        Click("helpButton");
+        QCOMPARE(desktop_.helpOpened.size(), std::size_t(2));
+        QCOMPARE(desktop_.helpOpened[0], manual.toStdString());
+
+        HelpFilePath = dir_->filePath(QStringLiteral("bin/Brambex.html")).toStdString();
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        Click("helpButton");
+        HelpFilePath = saved;
+        QVERIFY(seen.text.startsWith(QStringLiteral("The manual is missing:\n")));
+        QCOMPARE(desktop_.helpOpened.size(), std::size_t(2));
+    }
+
+    void selectingSetListsDiscsSorted() {
+        std::string first = MakeDiscSet(*dir_, "Opera Disc", 10, 1);
+        SelectSet(first);
+        QStringList items = Items(Find<QListWidget>("folderList"));
+        QCOMPARE(items.size(), 10);
+        QCOMPARE(items.at(0), QStringLiteral("Opera Disc 1"));
+        QCOMPARE(items.at(1), QStringLiteral("Opera Disc 10"));
+        QCOMPARE(items.at(2), QStringLiteral("Opera Disc 2"));
+        QCOMPARE(Find<QLabel>("statusLine")->text(), QStringLiteral("10 discs, 10 files."));
+        QCOMPARE(desktop_.browses.at(0).root, ComputerRoot());
+    }
+
+    void browseStartsAtLibraryPath() {
+        MusicLibraryPath = dir_->path().toStdString();
+        AnswerMessageBox(nullptr);
+        Click("selectMainFolderButton");  // cancelled by the fake
+        QCOMPARE(desktop_.browses.at(0).root, dir_->path().toStdString());
+    }
+
+    void missingLibraryFolderMakesBrowserFail() {
+        SetDesktopServices(nullptr);
+        FolderChoice choice =
+            Desktop().ChooseFolder(nullptr, dir_->filePath("gone").toStdString(), QString());
+        QCOMPARE(choice.kind, FolderChoice::Failed);
+    }
+
+    void browseFailuresEmptyTheList_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("cancelled")
+            << int(FolderChoice::Cancelled) << "No folder selected, try again.";
+        QTest::newRow("failed") << int(FolderChoice::Failed) << "BrowseForFolder: Exception";
+    }
+    void browseFailuresEmptyTheList() {
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 1));
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
+        desktop_.choices.push_back({static_cast<FolderChoice::Kind>(kind), {}});
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        Click("selectMainFolderButton");
+        QCOMPARE(seen.text, text);
+        QCOMPARE(seen.caption, QStringLiteral("Brambex"));
+        QCOMPARE(int(seen.icon), int(QMessageBox::NoIcon));
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
+
+        // With the list empty, a merge refuses to start.
+        SeenBox refusal;
+        AnswerMessageBox(&refusal);
+        Click("mergeFoldersButton");
+        QCOMPARE(refusal.text, QStringLiteral("Before merging, you must first select the "
+                                              "folder\ncontaining the first disk of the set."));
+        QCOMPARE(refusal.caption, QStringLiteral("Error"));
+        QCOMPARE(int(refusal.icon), int(QMessageBox::Warning));
+    }
+
+    void droppedFolderIsSelected() {
+        std::string first = MakeDiscSet(*dir_, "Moby Dick Disc", 3, 2);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Client(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Client(), &drop);
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 3);
+        QCOMPARE(Find<QLabel>("statusLine")->text(), QStringLiteral("3 discs, 6 files."));
+        QVERIFY(desktop_.browses.empty());
+
+        QMimeData file;
+        file.setUrls({QUrl::fromLocalFile(QString::fromStdString(first + "/01 Track 1.mp3"))});
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &file, Qt::LeftButton,
+                                Qt::NoModifier);
+        refused.ignore();
+        QCoreApplication::sendEvent(Client(), &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+
+    void completeMergeWithTheRealEngine() {
+        SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 3));
+        // Read once the first track is named, when the merge has set the caption.
+        QString captionWhileMerging;
+        QTimer watch;
+        watch.setInterval(0);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* line = w->findChild<QLabel*>(QStringLiteral("messageLine"));
+                if (w->isVisible() && line && !line->text().isEmpty()) {
+                    captionWhileMerging = Find<QGroupBox>("folderGroup")->title();
+                    watch.stop();
+                }
+            }
+        });
+        watch.start();
+        ConfirmMergeOptions(QStringLiteral("Moby Dick"));
+        Click("mergeFoldersButton");
+
+        QCOMPARE(captionWhileMerging, QStringLiteral("Folders in this book"));
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
+        QCOMPARE(Find<QLabel>("statusLine")->text(), QString());
+        QCOMPARE(Find<QGroupBox>("folderGroup")->title(), QStringLiteral("Folders"));
+        QVERIFY(!Client()->Merging());
+        QDir output(dir_->filePath(QStringLiteral("Moby Dick")));
+        QStringList tracks = output.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
+        QCOMPARE(tracks,
+                 QStringList({"01 1-1 Track 1.mp3", "02 1-2 Track 2.mp3", "03 1-3 Track 3.mp3",
+                              "04 2-1 Track 1.mp3", "05 2-2 Track 2.mp3", "06 2-3 Track 3.mp3"}));
+        QVERIFY(output.exists(QStringLiteral("merged")));
+
+        // An independent reader sees the confirmed album and artist.
+        if (!QFile::exists(QStringLiteral("/usr/bin/python3")))
+            return;
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("import sys, mutagen.id3 as m\n"
+                                     "t = m.ID3(sys.argv[1])\n"
+                                     "print(t['TALB'].text[0], t['TPE1'].text[0], sep='|')"),
+                      output.filePath(tracks.at(4))});
+        QVERIFY(python.waitForFinished(30000));
+        if (python.exitCode() != 0)
+            QSKIP("mutagen is not available to read the output");
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("Moby Dick|Herman Melville"));
+    }
+
+    void cancelFromProgressWindow() {
+        SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 20));
+        bool cancelShown = false;
+        WhenVisible(QStringLiteral("progressDialog"), [&](QWidget* progress) {
+            auto* cancel = progress->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+            cancelShown = cancel->isVisible();
+            cancel->click();
+            // Select and Merge do nothing while the merge runs.
+            Click("selectMainFolderButton");
+            Click("mergeFoldersButton");
+            QVERIFY(progress->isVisible());
+        });
+        ConfirmMergeOptions(QStringLiteral("Moby Dick"));
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        Click("mergeFoldersButton");
+        QVERIFY(cancelShown);
+        QCOMPARE(seen.text, QStringLiteral("Merge cancelled."));
+        QCOMPARE(int(seen.icon), int(QMessageBox::Information));
+        QVERIFY(desktop_.browses.size() == 1);
+        // The set is still chosen and can be merged again.
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
+        QCOMPARE(Find<QLabel>("statusLine")->text(), QStringLiteral("2 discs, 40 files."));
+        int copied = QDir(dir_->filePath(QStringLiteral("Moby Dick")))
+                         .entryList({QStringLiteral("*.mp3")}, QDir::Files)
+                         .size();
+        QVERIFY(copied >= 1 && copied < 40);
+    }
+
+    void closingDuringMergeCancelsThenCloses() {
+        SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 20));
+        WhenVisible(QStringLiteral("progressDialog"), [&](QWidget*) {
+            frame_->close();
+            QVERIFY(frame_->isVisible());
+        });
+        ConfirmMergeOptions(QStringLiteral("Moby Dick"));
+        AnswerMessageBox(nullptr);
+        Click("mergeFoldersButton");
+        QVERIFY(!Client()->Merging());
+        QVERIFY(!frame_->isVisible());
+    }
+
+    void escDoesNotEndTheProgramExitDoes() {
+        QTest::keyClick(Client(), Qt::Key_Escape);
+        QVERIFY(frame_->isVisible());
+        Click("exitButton");
+        QVERIFY(!frame_->isVisible());
+    }
+
+    void optionsButtonOpensOptions() {
+        WhenModal(QStringLiteral("optionsDialog"), [](QWidget* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Options"));
+            dialog->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        });
+        Click("optionsButton");
+    }
+
+    void escapedErrorCanBeResumed() {
+        desktop_.throwText = "Shell failure";
+        SeenBox seen;
+        AnswerMessageBox(&seen, QMessageBox::Yes);
+        Click("selectMainFolderButton");
+        QCOMPARE(seen.text, QStringLiteral("Shell failure\nOK to resume?"));
+        QCOMPARE(seen.caption, QStringLiteral("Unhandled Exception"));
+        QCOMPARE(int(seen.icon), int(QMessageBox::Critical));
+        QVERIFY(!TaudiobookApp::Instance()->EndRequested());
+        QVERIFY(frame_->isVisible());
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
+    }
+
+    // Last: answering No asks the whole program to end.
+    void escapedErrorCanEndTheProgram() {
+        desktop_.throwText = "Shell failure";
+        AnswerMessageBox(nullptr, QMessageBox::No);
+        Click("selectMainFolderButton");
+        QVERIFY(TaudiobookApp::Instance()->EndRequested());
+    }
+};
+
+BRAMBEX_SHELL_TEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
