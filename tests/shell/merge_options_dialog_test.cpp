@@ -1,0 +1,224 @@
+// The Merge Options dialog driven through its widgets, in both types of CDs, over the
+// form model with settings as the first track would have prefilled them.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "options/merge_options_form.h"
+#include "options/merge_settings.h"
+#include "shell/audiobook_app.h"
+#include "shell/qt_front_end.h"
+#include "shell/verify_info_dlg.h"
+#include "shell_test_support.h"
+
+using namespace brambex;
+using namespace brambex::testing;
+
+class MergeOptionsDialogTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<MergeSettings> settings_;
+    std::unique_ptr<MergeOptionsForm> form_;
+    std::unique_ptr<VerifyInfoDlg> dialog_;
+
+    void Open(bool audioBooks, const std::string& title = "Moby Dick Disc 1") {
+        audioBookMode = audioBooks;
+        settings_ = std::make_unique<MergeSettings>();
+        settings_->genre = "(17)";
+        settings_->albumTitle = title;
+        settings_->artist = "Herman Melville";
+        settings_->titleTemplate = "<song>";
+        form_ = std::make_unique<MergeOptionsForm>(*settings_);
+        form_->SetUp();
+        dialog_ = std::make_unique<VerifyInfoDlg>(nullptr, *form_);
+        dialog_->show();
+    }
+    template <typename W>
+    W* Find(const char* name) {
+        W* w = dialog_->findChild<W*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QComboBox* Genre() { return Find<QComboBox>("genreBox"); }
+    QLineEdit* Field(const char* name) { return Find<QLineEdit>(name); }
+    void PickGenre(const QString& name) {
+        int index = Genre()->findText(name);
+        QVERIFY(index >= 0);
+        Genre()->setCurrentIndex(index);
+        emit Genre()->activated(index);
+    }
+    // Start Merge; true when the dialog closed with it.
+    bool Start() {
+        Find<QPushButton>("startMergeButton")->click();
+        if (dialog_->result() != QDialog::Accepted)
+            return false;
+        form_->Confirm();
+        return true;
+    }
+
+  private slots:
+    void cleanup() {
+        dialog_.reset();
+        form_.reset();
+        settings_.reset();
+        QCOMPARE(VisibleTopLevels(), 0);
+    }
+
+    void musicFirstViewAndTypedGenreStoredAsText() {
+        Open(false);
+        QCOMPARE(dialog_->windowTitle(), QStringLiteral("Merge Options"));
+        QVERIFY(Find<QRadioButton>("musicCdsButton")->isChecked());
+        QCOMPARE(Genre()->currentIndex(), -1);
+        QCOMPARE(Genre()->currentText(), QStringLiteral("Rock"));
+        QVERIFY(!Genre()->isEnabled());
+        QCOMPARE(Genre()->count(), 126);
+        QCOMPARE(Field("titleField")->text(), QStringLiteral("Moby Dick_1"));
+        QVERIFY(Field("titleField")->isEnabled());
+        QCOMPARE(Field("artistField")->text(), QStringLiteral("Herman Melville"));
+        QVERIFY(!Field("artistField")->isEnabled());
+        QCOMPARE(Field("nameField")->text(), QStringLiteral("<song>"));
+        QVERIFY(!Field("nameField")->isEnabled());
+        QVERIFY(Find<QCheckBox>("keepGenreBox")->isChecked());
+        QVERIFY(!Find<QCheckBox>("keepAlbumTitleBox")->isChecked());
+        QCOMPARE(Find<QCheckBox>("keepTrackNamesBox")->text(),
+                 QStringLiteral("Keep the current song names"));
+        QCOMPARE(Find<QGroupBox>("titleGroup")->title(),
+                 QStringLiteral("Album title (and output folder name)"));
+        QCOMPARE(Find<QGroupBox>("artistGroup")->title(), QStringLiteral("Artist"));
+        QVERIFY(Start());
+        QCOMPARE(settings_->genre, std::string("Rock"));
+        QCOMPARE(settings_->albumTitle, std::string("Moby Dick_1"));
+        QVERIFY(settings_->keepGenre && settings_->keepArtist && settings_->keepTrackNames);
+    }
+
+    void genrePickedFromListStoredAsReference() {
+        Open(false);
+        Find<QCheckBox>("keepGenreBox")->click();
+        QVERIFY(Genre()->isEnabled());
+        PickGenre(QStringLiteral("Rock"));
+        QVERIFY(Start());
+        QCOMPARE(settings_->genre, std::string("(17)"));
+        QVERIFY(!settings_->keepGenre);
+    }
+
+    void audioBooksKeepGenreToggleShowsAudiobook() {
+        Open(true);
+        QCOMPARE(Genre()->currentText(), QStringLiteral("Audiobook"));
+        QCOMPARE(Field("nameField")->text(), QStringLiteral("<disc>-<track> <book>"));
+        QVERIFY(Field("artistField")->isEnabled());
+        PickGenre(QStringLiteral("Jazz"));
+        QCOMPARE(Genre()->currentText(), QStringLiteral("Jazz"));
+        Find<QCheckBox>("keepGenreBox")->click();
+        QCOMPARE(Genre()->currentText(), QStringLiteral("Rock"));
+        Find<QCheckBox>("keepGenreBox")->click();
+        QCOMPARE(Genre()->currentText(), QStringLiteral("Audiobook"));
+        QCOMPARE(Genre()->currentIndex(), -1);
+        QVERIFY(Start());
+        QCOMPARE(settings_->genre, std::string("Audiobook"));
+    }
+
+    void typedTextReachesTheForm() {
+        Open(true);
+        Field("artistField")->selectAll();
+        QTest::keyClicks(Field("artistField"), QStringLiteral("Frank Muller"));
+        Genre()->lineEdit()->selectAll();
+        QTest::keyClicks(Genre()->lineEdit(), QStringLiteral("Spoken Word"));
+        QCOMPARE(Genre()->lineEdit()->text(), QStringLiteral("Spoken Word"));
+        QVERIFY(Start());
+        QCOMPARE(settings_->artist, std::string("Frank Muller"));
+        QCOMPARE(settings_->genre, std::string("Spoken Word"));
+    }
+
+    void forbiddenCharacterKeepsDialogOpen() {
+        Open(true, "AC/DC Live");
+        QCOMPARE(Field("titleField")->text(), QStringLiteral("AC-DC Live_1"));
+        QTest::keyClicks(Field("titleField"), QStringLiteral("/"));
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        QVERIFY(!Start());
+        QCOMPARE(seen.text, QStringLiteral("The album name cannot contain any of\nthese "
+                                           "characters: \\ / : * ? \" < > |\nPlease remove all "
+                                           "of these characters or\nreplace them with some "
+                                           "other ones."));
+        QCOMPARE(seen.caption, QStringLiteral("Error"));
+        QCOMPARE(int(seen.icon), int(QMessageBox::Warning));
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(Field("titleField")->text(), QStringLiteral("AC-DC Live_1/"));
+        QTest::keyClick(Field("titleField"), Qt::Key_Backspace);
+        QVERIFY(Start());
+        QCOMPARE(settings_->albumTitle, std::string("AC-DC Live_1"));
+    }
+
+    void switchingTypeDiscardsEdits() {
+        Open(false);
+        QTest::keyClicks(Field("titleField"), QStringLiteral(" edited"));
+        Find<QRadioButton>("audioBooksButton")->click();
+        QTest::keyClicks(Field("artistField"), QStringLiteral(" edited"));
+        Find<QRadioButton>("musicCdsButton")->click();
+        QCOMPARE(Field("titleField")->text(), QStringLiteral("Moby Dick_1"));
+        QCOMPARE(Field("artistField")->text(), QStringLiteral("Herman Melville"));
+        QCOMPARE(Genre()->currentText(), QStringLiteral("Rock"));
+        QCOMPARE(Field("nameField")->text(), QStringLiteral("<song>"));
+        QCOMPARE(Find<QCheckBox>("keepGenreBox")->text(), QStringLiteral("Keep the current genre"));
+        // The type that is already chosen applies its defaults again too.
+        QTest::keyClicks(Field("titleField"), QStringLiteral("!"));
+        Find<QRadioButton>("musicCdsButton")->click();
+        QCOMPARE(Field("titleField")->text(), QStringLiteral("Moby Dick_1"));
+        QCOMPARE(Find<QCheckBox>("keepGenreBox")->text(), QStringLiteral("Keep the current genre"));
+    }
+
+    void longPrefilledTitleIsShownWhole() {
+        Open(true, std::string(300, 'a'));
+        QCOMPARE(Field("titleField")->text().size(), 302);
+        QVERIFY(Start());
+        QCOMPARE(settings_->albumTitle.size(), std::size_t(302));
+    }
+
+    void tabOrderFollowsTheDialog() {
+        Open(true);
+        QStringList expected = {"startMergeButton",  "cancelButton",     "helpButton",
+                                "musicCdsButton",    "audioBooksButton", "keepGenreBox",
+                                "keepAlbumTitleBox", "keepArtistBox",    "keepTrackNamesBox",
+                                "genreBox",          "titleField",       "artistField",
+                                "nameField"};
+        QWidget* w = Find<QPushButton>("startMergeButton");
+        QStringList seen = {w->objectName()};
+        for (int i = 1; i < expected.size(); ++i) {
+            w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus) || w->parentWidget() == Genre()) {
+                w = w->nextInFocusChain();
+            }
+            seen << w->objectName();
+        }
+        // The exclusive radio pair is one tab stop for the keyboard, but keeps its place.
+        QCOMPARE(seen, expected);
+    }
+
+    void cancelAndEscapeReturnFalse() {
+        Open(true);
+        dialog_.reset();
+        MergeSettings settings;
+        settings.albumTitle = "Moby Dick";
+        MergeOptionsForm form(settings);
+        form.SetUp();
+        QtFrontEnd ui(nullptr);
+        WhenModal(QStringLiteral("mergeOptionsDialog"),
+                  [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+        QVERIFY(!ui.RunMergeOptions(form));
+        WhenModal(QStringLiteral("mergeOptionsDialog"), [](QWidget* dialog) {
+            dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        QVERIFY(!ui.RunMergeOptions(form));
+        WhenModal(QStringLiteral("mergeOptionsDialog"), [](QWidget* dialog) {
+            dialog->findChild<QPushButton*>(QStringLiteral("startMergeButton"))->click();
+        });
+        QVERIFY(ui.RunMergeOptions(form));
+    }
+};
+
+BRAMBEX_SHELL_TEST_MAIN(MergeOptionsDialogTest)
+#include "merge_options_dialog_test.moc"

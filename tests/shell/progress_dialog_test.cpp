@@ -1,0 +1,118 @@
+// The progress window: the percentage bar, Cancel and Esc, the close box, and the
+// second it stays on screen.
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "shell/audiobook_app.h"
+#include "shell/progress_dialog.h"
+#include "shell_test_support.h"
+
+using namespace brambex;
+using namespace brambex::testing;
+
+class ProgressDialogTest : public QObject {
+    Q_OBJECT
+
+    static QProgressBar* Gauge(TProgress& p) {
+        return p.findChild<QProgressBar*>(QStringLiteral("gauge"));
+    }
+
+  private slots:
+    void cleanup() { QCOMPARE(VisibleTopLevels(), 0); }
+
+    void percentages_data() {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<QList<int>>("shown");
+        QTest::newRow("plain") << 7 << QList<int>{1, 2, 7} << QList<int>{14, 28, 100};
+        QTest::newRow("never back") << 10 << QList<int>{5, 3, 5} << QList<int>{50, 50, 50};
+        QTest::newRow("scaled total")
+            << 30000000 << QList<int>{15000000, 150000} << QList<int>{50, 50};
+        QTest::newRow("scaled from start") << 30000000 << QList<int>{150000} << QList<int>{0};
+        QTest::newRow("zero total") << 0 << QList<int>{0, 1} << QList<int>{0, 100};
+    }
+    void percentages() {
+        QFETCH(int, total);
+        QFETCH(QList<int>, counts);
+        QFETCH(QList<int>, shown);
+        bool cancel = false;
+        TProgress progress(nullptr, "", total, &cancel, "Merging", true);
+        for (int i = 0; i < counts.size(); ++i) {
+            progress.SetProgress(counts[i]);
+            QCOMPARE(Gauge(progress)->value(), shown[i]);
+            QCOMPARE(Gauge(progress)->text(), QString::number(shown[i]) + "%");
+        }
+    }
+
+    void textsAndCancel() {
+        bool cancel = true;
+        auto progress = std::make_unique<TProgress>(nullptr, "first", 10, &cancel,
+                                                    "Merging \"Moby Dick Disc 1\"", true);
+        QVERIFY(!cancel);
+        progress->Create();
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Merging \"Moby Dick Disc 1\""));
+        auto* line = progress->findChild<QLabel*>(QStringLiteral("messageLine"));
+        QCOMPARE(line->text(), QStringLiteral("first"));
+        progress->SetMessage("Merging track  7 from \"Moby Dick Disc 2\"");
+        QCOMPARE(line->text(), QStringLiteral("Merging track  7 from \"Moby Dick Disc 2\""));
+        progress->SetTitle("Merging \"Moby Dick Disc 2\"");
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Merging \"Moby Dick Disc 2\""));
+
+        auto* button = progress->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+        QVERIFY(button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(cancel);
+        QVERIFY(progress->isVisible());
+        cancel = false;
+        QTest::keyClick(progress.get(), Qt::Key_Escape);
+        QVERIFY(cancel);
+        QVERIFY(progress->isVisible());
+        QTest::qWait(TProgress::MinimumShowMs);
+        progress.reset();
+    }
+
+    void cancelCanBeHidden() {
+        bool cancel = false;
+        TProgress progress(nullptr, "", 10, &cancel, "", false);
+        progress.Create();
+        QVERIFY(!progress.findChild<QPushButton*>(QStringLiteral("cancelButton"))->isVisible());
+    }
+
+    void closeBoxHidesWithoutCancelling() {
+        bool cancel = false;
+        auto progress = std::make_unique<TProgress>(nullptr, "", 10, &cancel, "", true);
+        progress->Create();
+        progress->close();
+        QVERIFY(progress->isVisible());  // not before its second is up
+        QVERIFY(WaitUntil([&] { return !progress->isVisible(); }, 3000));
+        QVERIFY(!cancel);
+        progress->SetProgress(5);  // later updates have nothing to show, and no harm
+        progress.reset();
+    }
+
+    void staysOnScreenForASecond() {
+        bool cancel = false;
+        QElapsedTimer clock;
+        clock.start();
+        {
+            TProgress progress(nullptr, "", 1, &cancel, "", true);
+            progress.Create();
+            progress.SetProgress(1);
+        }
+        QVERIFY(clock.elapsed() >= TProgress::MinimumShowMs - 20);
+        // A window that has been up long enough goes at once.
+        auto progress = std::make_unique<TProgress>(nullptr, "", 1, &cancel, "", true);
+        progress->Create();
+        QTest::qWait(TProgress::MinimumShowMs + 50);
+        QCOMPARE(progress->RemainingShowMs(), 0);
+        clock.restart();
+        progress.reset();
+        QVERIFY(clock.elapsed() < TProgress::MinimumShowMs / 2);
+    }
+};
+
+BRAMBEX_SHELL_TEST_MAIN(ProgressDialogTest)
+#include "progress_dialog_test.moc"
