@@ -84,6 +84,7 @@ class OutputFile {
     int fd_ = -1;
     std::string* memory_ = nullptr;
     std::size_t memoryLimit_ = 0;
+    std::uint64_t bytesWritten_ = 0;
     bool open_ = false;
     bool failed_ = false;
     int error_ = 0;

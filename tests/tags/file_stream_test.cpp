@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "tag_bytes.h"
 
@@ -55,6 +57,34 @@ TEST_F(FileStreamTest, CopyBytesCopiesFromThePositionOn) {
     out.Write("tail", 4);
     ASSERT_TRUE(out.Close());
     EXPECT_TRUE(SameBytes(ReadFile("out"), "head" + data.substr(100) + "tail"));
+}
+
+TEST_F(FileStreamTest, CopyIntoAnEmptyOutputAndConcurrentCopies) {
+    // An empty output takes the in-kernel copy; copies on other threads at the same time
+    // must not share a buffer.
+    const std::string data = Audio(5 * 1024 * 1024 + 3);
+    WriteFile("in", data);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            InputFile in;
+            OutputFile out;
+            ASSERT_TRUE(in.Open(Path("in")));
+            ASSERT_TRUE(out.Create(Path("out" + std::to_string(t))));
+            if (t > 0) {
+                out.Write("x", 1);
+            }
+            EXPECT_EQ(CopyBytes(in, out, data.size()), data.size());
+            EXPECT_TRUE(out.Close());
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_TRUE(SameBytes(ReadFile("out0"), data));
+    for (int t = 1; t < 4; ++t) {
+        EXPECT_TRUE(SameBytes(ReadFile("out" + std::to_string(t)), "x" + data)) << t;
+    }
 }
 
 TEST_F(FileStreamTest, CopyBytesBetweenMemoryAndFiles) {
