@@ -1,0 +1,59 @@
+// Takes the README's pictures of the real windows: the main window with a sample set
+// chosen, and the Merge Options dialog that "Merge folders" opens for it. Run it on an
+// X display (docs/take_screenshots.sh starts one with Xvfb):
+//   brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "shell/audiobook_app.h"
+#include "shell/audiobook_dlg_client.h"
+#include "shell/sdi_dec_frame.h"
+#include "shell_test_support.h"
+
+using namespace brambex;
+
+namespace {
+
+bool Save(QWidget* window, const QString& file) {
+    QPixmap picture = window->grab();
+    if (!picture.save(file)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TaudiobookApp app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QString output = QString::fromLocal8Bit(argv[2]);
+    testing::FakeDesktop desktop;
+    desktop.choices.push_back({FolderChoice::Chosen, argv[1]});
+    SetDesktopServices(&desktop);
+
+    TSDIDecFrame* frame = app.CreateMainWindow();
+    frame->Client()->SelectMainFolder();
+    bool ok = true;
+    QTimer::singleShot(500, [&] {
+        ok = Save(frame, output + "/main-window.png") && ok;
+        testing::WhenModal(QStringLiteral("mergeOptionsDialog"), [&](QWidget* dialog) {
+            QTimer::singleShot(500, dialog, [&, dialog] {
+                ok = Save(dialog, output + "/merge-options.png") && ok;
+                static_cast<QDialog*>(dialog)->reject();
+                QTimer::singleShot(200, [&] { app.quit(); });
+            });
+        });
+        frame->Client()->MergeFolders();
+    });
+    app.exec();
+    SetDesktopServices(nullptr);
+    return ok ? 0 : 1;
+}
