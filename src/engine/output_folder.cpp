@@ -44,6 +44,17 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui) {
     }
     const std::string& folder = settings.currentFolder;
     const std::string keyPath = platform::JoinPath(folder, KeyFileName);
+    const auto conflict = [&] {
+        ui.ShowMessage("The output folder \"" + folder +
+                           "\" conflicts with an existing\nfolder. Please select a "
+                           "different title for this collection.",
+                       "Error", MessageStyle::Exclamation);
+        return false;
+    };
+    // "." and ".." name the folder that holds the discs and its parent: never a folder
+    // of ours to fill or to empty, whatever key file they may hold.
+    if (folder == "." || folder == "..")
+        return conflict();
 
     switch (platform::MakeFolder(folder)) {
         case platform::MakeFolderResult::Created:
@@ -60,13 +71,8 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui) {
                                "Error", MessageStyle::Stop);
                 return false;
             }
-            if (!platform::PathExists(keyPath)) {
-                ui.ShowMessage("The output folder \"" + folder +
-                                   "\" conflicts with an existing\nfolder. Please select a "
-                                   "different title for this collection.",
-                               "Error", MessageStyle::Exclamation);
-                return false;
-            }
+            if (!platform::PathExists(keyPath))
+                return conflict();
             // Our own folder from an earlier merge. The first folder of a merge is only
             // emptied when the user agrees; later ones belong to the same set.
             if (settings.folderNumber <= 1) {

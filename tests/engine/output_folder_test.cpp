@@ -170,6 +170,29 @@ TEST_F(OutputFolderTest, UsersOwnFolderIsAConflict) {
     EXPECT_EQ(tree.List("Moby Dick"), Names{"01 Mine.mp3"});
 }
 
+TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
+    // The folder that holds the discs and its parent, both looking like earlier output.
+    MakeEarlierOutput("Rips");
+    tree.File("merged");
+    tree.File("Top.mp3", "t");
+    ASSERT_TRUE(platform::SetCurrentFolder(tree.Path("Rips")));
+    Names rips = tree.List("Rips");
+    Names top = tree.List();
+    for (const char* title : {".", ".."}) {
+        ui.messages.clear();
+        ui.answers = {Answer::Yes};
+        settings.outputFolder = title;
+        EXPECT_FALSE(PrepareOutputFolder(settings, ui)) << title;
+        ASSERT_EQ(ui.messages.size(), 1u) << title;
+        EXPECT_EQ(ui.messages[0].text, "The output folder \"" + std::string(title) +
+                                           "\" conflicts with an existing\nfolder. Please select "
+                                           "a different title for this collection.");
+        EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+    }
+    EXPECT_EQ(tree.List("Rips"), rips);
+    EXPECT_EQ(tree.List(), top);
+}
+
 TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
     settings.outputFolder = "Missing/Moby Dick";
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
