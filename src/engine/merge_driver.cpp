@@ -222,7 +222,10 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
 
     const std::string partialPath = JoinPath(s_.currentFolder, PartialTrackName);
     OutputFile out;
-    if (!out.Create(partialPath))
+    // Made new, never opened through what lies there: a leftover of an interrupted run
+    // is removed first, and a link of that name is removed rather than followed.
+    platform::DeleteFile(partialPath);
+    if (!out.Create(partialPath, true))
         return Fail("Could not open output file", outputPath);
     bool rewritten = RewriteTrack(in, out, disc, track, nullptr);
     bool written = out.Close();

@@ -494,6 +494,23 @@ TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
     EXPECT_EQ(ui.folders.size(), 1u);
 }
 
+TEST_F(MergeDriverTest, LinkWhereTheTrackIsWrittenIsNotFollowed) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    tree.File("Moby Dick_1/merged");
+    tree.File("Elsewhere.txt", "the user's file");
+    ASSERT_EQ(symlink(tree.Path("Elsewhere.txt").c_str(),
+                      tree.Path("Moby Dick_1/.brambex-track.part").c_str()),
+              0);
+    ui.answers = {Answer::Yes};
+
+    ScanAndMerge();
+
+    ASSERT_EQ(ui.messages.size(), 1u);  // only the question whether to start over
+    EXPECT_EQ(tree.Read("Elsewhere.txt"), "the user's file");
+    EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"01 1-1 A.mp3", "merged"}));
+    EXPECT_EQ(Output("Moby Dick_1/01 1-1 A.mp3").audio, AudioOf("Moby Dick Disc 1/01 A.mp3"));
+}
+
 TEST_F(MergeDriverTest, NameTooLongForTheOutputStopsWithoutPartialFile) {
     // The new name is four bytes longer than the input's 253, more than a name may hold.
     std::string name = "01 " + std::string(246, 'n') + ".mp3";
