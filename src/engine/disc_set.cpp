@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <vector>
 
 #include "engine/output_folder.h"
 #include "platform/file_system.h"
@@ -43,6 +44,20 @@ std::string ParentFolder(const std::string& stem) {
     if (cut <= 1)
         return std::string(1, platform::Separator);
     return stem.substr(0, cut - 1);
+}
+
+// An output folder of an earlier merge may share the stem; its key file tells.
+bool IsOutputFolder(const std::string& name) {
+    return platform::PathExists(platform::JoinPath(name, KeyFileName));
+}
+
+// The entries that may be discs. An output folder is never one, also when its name ends
+// in a disc number (a title "Opera 2" beside "Opera 02"): merging from it would read
+// the tracks this merge has just written.
+std::vector<platform::FoundEntry> Discs(std::vector<platform::FoundEntry> entries) {
+    std::erase_if(entries,
+                  [](const platform::FoundEntry& entry) { return IsOutputFolder(entry.name); });
+    return entries;
 }
 
 // "%d" or "%02d" of a disc number, for the lookup's patterns.
@@ -104,8 +119,7 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
     for (const platform::FoundEntry& entry : entries) {
         if (!entry.isFolder)
             continue;
-        // An output folder of an earlier merge may share the stem; its key file tells.
-        if (platform::PathExists(platform::JoinPath(entry.name, KeyFileName)))
+        if (IsOutputFolder(entry.name))
             continue;
         ui.AddFolder(entry.name);
         ++settings.discCount;
@@ -126,9 +140,9 @@ std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEn
     else
         pattern = stem + "* " + DiscNumber(disc, false);
 
-    std::vector<platform::FoundEntry> found = platform::FindMatching(pattern);
+    std::vector<platform::FoundEntry> found = Discs(platform::FindMatching(pattern));
     if (found.empty())
-        found = platform::FindMatching(stem + "* " + DiscNumber(disc, true));
+        found = Discs(platform::FindMatching(stem + "* " + DiscNumber(disc, true)));
     if (found.empty()) {
         ui.ShowMessage("I could not find a folder for disc " + std::to_string(disc) +
                            ".\nPlease rip the missing disc, or rename the folders\nas "

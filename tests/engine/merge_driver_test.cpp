@@ -409,6 +409,26 @@ TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
     EXPECT_EQ(ui.folders.size(), 3u);
 }
 
+TEST_F(MergeDriverTest, OutputFolderNamedLikeADiscIsNeverMergedFrom) {
+    // The title "Opera 2" matches the lookup of disc 2 ("Opera* 2") once its folder
+    // exists; disc 2 is still the folder "Opera 02".
+    for (const char* disc : {"Opera 01", "Opera 02"}) {
+        Put(disc, "01 A.mp3");
+        Put(disc, "02 B.mp3");
+    }
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetTitleText("Opera 2");
+        return true;
+    };
+
+    ScanAndMerge("Opera 01");
+
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+    EXPECT_EQ(Tracks("Opera 2"), (std::vector<std::string>{"01 1-1 A.mp3", "02 1-2 B.mp3",
+                                                           "03 2-1 A.mp3", "04 2-2 B.mp3"}));
+    EXPECT_EQ(Output("Opera 2/03 2-1 A.mp3").audio, AudioOf("Opera 02/01 A.mp3"));
+}
+
 TEST_F(MergeDriverTest, CancelBetweenTracksFinishesTheRunningTrack) {
     for (const char* name : {"01 A.mp3", "02 B.mp3", "03 C.mp3"})
         Put("Moby Dick Disc 1", name);
