@@ -192,7 +192,9 @@ dialog shows for the chosen type, filled from the tags of the first track):
   --keep-genre, --keep-album, --keep-artist, --keep-names
   --no-keep-genre, --no-keep-album, --no-keep-artist, --no-keep-names
                        Keep (or replace) the tracks' own genre, album title, artist
-                       and track names.
+                       and track names. --genre, --artist and --pattern replace
+                       them unless --keep-genre, --keep-artist or --keep-names is
+                       given too.
   -y, --yes            Empty an output folder of an earlier merge without asking.
                        Without it the question is asked when standard input is a
                        terminal, and answered No otherwise.

@@ -165,6 +165,15 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
         form.SetKeepArtist(*options_.keepArtist);
     if (options_.keepNames)
         form.SetKeepTrackNames(*options_.keepNames);
+    // A genre, artist or pattern given on the command line is meant to be written: its
+    // keep box is cleared unless the command line checked it, just as the dialog's user
+    // unchecks the box to type into the field it disables.
+    if (options_.genre && !options_.keepGenre && form.KeepGenre().checked)
+        form.SetKeepGenre(false);
+    if (options_.artist && !options_.keepArtist && form.KeepArtist().checked)
+        form.SetKeepArtist(false);
+    if (options_.pattern && !options_.keepNames && form.KeepTrackNames().checked)
+        form.SetKeepTrackNames(false);
     if (options_.title)
         form.SetTitleText(*options_.title);
     if (options_.artist)

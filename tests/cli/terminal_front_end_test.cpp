@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,48 @@ TEST(TerminalFrontEnd, OptionsOverrideTheKeepBoxesResponses) {
     EXPECT_EQ(a.settings.outputFolder, "Best Of");
     EXPECT_FALSE(a.settings.keepTrackNames || a.settings.keepArtist);
     EXPECT_TRUE(a.settings.keepGenre);
+}
+
+// In music mode the keep boxes are checked; a text given for their field must still be
+// written, unless the command line also asked to keep the tracks' own.
+TEST(TerminalFrontEnd, GivenTextsClearTheirKeepBoxUnlessKeepIsGiven) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> CliOptions::*text;
+        std::optional<bool> CliOptions::*keep;
+        bool MergeSettings::*keepFlag;
+        std::string MergeSettings::*stored;
+        const char* given;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"genre", &CliOptions::genre, &CliOptions::keepGenre, &MergeSettings::keepGenre,
+         &MergeSettings::genre, "jazz", "(8)"},
+        {"artist", &CliOptions::artist, &CliOptions::keepArtist, &MergeSettings::keepArtist,
+         &MergeSettings::artist, "Other Band", "Other Band"},
+        {"pattern", &CliOptions::pattern, &CliOptions::keepNames, &MergeSettings::keepTrackNames,
+         &MergeSettings::titleTemplate, "<track> <song>", "<track> <song>"},
+    };
+    for (const Case& c : cases) {
+        CliOptions o = Quiet();
+        o.music = true;
+        o.*c.text = c.given;
+        Answered given = Answer(o);
+        ASSERT_TRUE(given.accepted) << c.name;
+        EXPECT_FALSE(given.settings.*c.keepFlag) << c.name;
+        EXPECT_EQ(given.settings.*c.stored, c.expected) << c.name;
+
+        o.*c.keep = true;
+        Answered kept = Answer(o);
+        ASSERT_TRUE(kept.accepted) << c.name;
+        EXPECT_TRUE(kept.settings.*c.keepFlag) << c.name;
+    }
+    // The other boxes keep the mode's check states.
+    CliOptions o = Quiet();
+    o.music = true;
+    o.genre = "jazz";
+    Answered a = Answer(o);
+    EXPECT_TRUE(a.settings.keepArtist && a.settings.keepTrackNames);
 }
 
 TEST(TerminalFrontEnd, RefusesATitleWithAForbiddenCharacter) {
