@@ -100,10 +100,17 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
     else if (!platform::IsSeparator(chosen.front()))
         chosen = platform::JoinPath(platform::CurrentFolder(), chosen);
 
-    settings.discFolderStem =
-        std::string(CutUtf8Chars(DiscFolderStem(chosen, discSuffixFound), MaxStemText));
+    settings.discFolderStem = DiscFolderStem(chosen, discSuffixFound);
     settings.discCount = 0;
     settings.trackCount = 0;
+    // A stem cut to fit would name other folders than the set's, so a longer one is
+    // refused rather than shortened.
+    if (CountUtf8Chars(settings.discFolderStem) > MaxStemText) {
+        settings.discFolderStem.clear();
+        ui.ShowMessage("The path of this folder is too long:\n" + chosen, "Error",
+                       MessageStyle::Stop);
+        return false;
+    }
 
     if (!platform::SetCurrentFolder(ParentFolder(settings.discFolderStem))) {
         ui.ShowMessage("chdir failed", "Error", MessageStyle::Plain);

@@ -228,6 +228,35 @@ TEST_F(DiscSetTest, NothingMatchingTheStemEndsTheScan) {
     EXPECT_EQ(Current(), std::filesystem::canonical(tree.Path("Rips")));
 }
 
+TEST_F(DiscSetTest, StemLongerThanItsLimitIsRefusedNotCut) {
+    // Nested folders make a stem of exactly 1023 characters; the set beside it has a
+    // sibling that shares only the first 1023 characters of a longer stem.
+    std::string parent = "Rips";
+    while (tree.Path(parent).size() + 1 + 200 + 7 < MaxStemText)
+        parent += "/" + std::string(200, 'p');
+    std::size_t room = MaxStemText - tree.Path(parent).size() - 1 - 5;
+    std::string name(room, 'n');
+    tree.File(parent + "/" + name + " Disc 1/01 A.mp3");
+    ASSERT_EQ(tree.Path(parent + "/" + name + " Disc").size(), MaxStemText);
+    ASSERT_TRUE(Scan(parent + "/" + name + " Disc 1"));
+    EXPECT_EQ(settings.discCount, 1);
+    EXPECT_EQ(settings.trackCount, 1);
+
+    ui.folders.clear();
+    std::filesystem::path before = Current();
+    tree.File(parent + "/" + name + "x Disc 1/01 A.mp3");
+    EXPECT_FALSE(Scan(parent + "/" + name + "x Disc 1"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "The path of this folder is too long:\n" +
+                                       tree.Path(parent + "/" + name + "x Disc 1"));
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+    EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+    EXPECT_EQ(settings.discCount, 0);
+    EXPECT_EQ(settings.trackCount, 0);
+    EXPECT_TRUE(ui.folders.empty());
+    EXPECT_EQ(Current(), before);
+}
+
 TEST_F(DiscSetTest, CountTracksCountsEveryMp3Entry) {
     tree.File("Rips/D/01 A.mp3");
     tree.File("Rips/D/02 B.MP3");
