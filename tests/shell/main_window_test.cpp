@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -177,6 +178,20 @@ class MainWindowTest : public QObject {
         HelpFilePath = saved;
         QVERIFY(seen.text.startsWith(QStringLiteral("The manual is missing:\n")));
         QCOMPARE(desktop_.helpOpened.size(), std::size_t(2));
+    }
+
+    void installedManualFoundBesideBinFolder() {
+        std::string saved = HelpFilePath;
+        QDir().mkpath(dir_->filePath(QStringLiteral("bin")));
+        QDir().mkpath(dir_->filePath(QStringLiteral("share/brambex")));
+        QFile manual(dir_->filePath(QStringLiteral("share/brambex/Brambex.html")));
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.close();
+        HelpFilePath =
+            FormHelpFilePath(dir_->filePath(QStringLiteral("bin/brambex")).toStdString());
+        std::string found = LocateHelpFile();
+        HelpFilePath = saved;
+        QCOMPARE(QString::fromStdString(found), QFileInfo(manual).canonicalFilePath());
     }
 
     void selectingSetListsDiscsSorted() {
