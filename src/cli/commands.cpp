@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,15 @@ namespace brambex::cli {
 
 namespace {
 
-// The chosen folder as a full path without a trailing separator: the scan takes the
-// part before the last separator as the folder that holds the set.
+// The chosen folder as a full path without a trailing separator and without "." or
+// ".." steps: the scan takes the part before the last separator as the folder that
+// holds the set, and the last name as the disc-1 folder's name, so "merge ." from
+// inside the disc-1 folder must name that folder.
 std::string FullPath(const std::string& folder) {
     std::string path = folder;
     if (!platform::IsSeparator(path.front()))
         path = platform::JoinPath(platform::CurrentFolder(), path);
+    path = std::filesystem::path(path).lexically_normal().string();
     while (path.size() > 1 && platform::IsSeparator(path.back()))
         path.pop_back();
     return path;
@@ -39,8 +43,13 @@ std::string Quoted(const std::string& text) {
 // Prints each planned folder and track of a dry run on standard output.
 class PrintedPlan : public MergePlan {
   public:
+    // The progress bar is erased before each entry: on a terminal both share the
+    // screen, and an entry printed behind the bar would be garbled.
+    explicit PrintedPlan(TerminalFrontEnd& ui) : ui_(ui) {}
+
     void OutputFolder(const std::string& folder, const std::string& discFolder,
                       const std::vector<std::string>& pictures) override {
+        ui_.ClearBar();
         const char* state = "";
         if (platform::PathExists(platform::JoinPath(folder, KeyFileName))) {
             state = " (holds an earlier merge, which the merge would replace)";
@@ -52,8 +61,10 @@ class PrintedPlan : public MergePlan {
         for (const std::string& picture : pictures)
             std::printf("  picture %s from %s\n", Quoted(picture).c_str(),
                         Quoted(discFolder).c_str());
+        std::fflush(stdout);
     }
     void Track(const PlannedTrack& track) override {
+        ui_.ClearBar();
         std::printf("%s\n  from %s\n", track.outputPath.c_str(), track.inputPath.c_str());
         for (const PlannedFrame& frame : track.frames) {
             std::printf("  %s %s%s\n", frame.id.c_str(), frame.text.c_str(),
@@ -64,9 +75,13 @@ class PrintedPlan : public MergePlan {
                     Quoted(track.trailerArtist).c_str(), Quoted(track.trailerAlbum).c_str(),
                     track.trailerTrack,
                     track.trailerGenre < 0 ? "kept" : std::to_string(track.trailerGenre).c_str());
+        std::fflush(stdout);
         ++tracks;
     }
     int tracks = 0;
+
+  private:
+    TerminalFrontEnd& ui_;
 };
 
 std::string OutputFolderList(const MergeSettings& settings) {
@@ -104,7 +119,7 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
     }
     // The Merge Options form opens in the type of CDs chosen last.
     audioBookMode = !options.music.value_or(false);
-    PrintedPlan plan;
+    PrintedPlan plan(ui);
     MergeFolders(settings, ui, options.dryRun ? &plan : nullptr);
     std::fflush(stdout);
     if (ui.TitleRefused())

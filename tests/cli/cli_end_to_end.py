@@ -8,6 +8,7 @@ ffmpeg. Usage: cli_end_to_end.py PATH_TO_BRAMBEX_CLI
 
 import os
 import pty
+import re
 import shutil
 import struct
 import subprocess
@@ -28,8 +29,9 @@ TOOLS = ["lame", "ffprobe", "ffmpeg", "id3v2"]
 _encoded = {}
 
 
-def run(*args, stdin=subprocess.DEVNULL):
-    return subprocess.run([BIN, *args], capture_output=True, text=True, stdin=stdin, timeout=300)
+def run(*args, stdin=subprocess.DEVNULL, cwd=None):
+    return subprocess.run([BIN, *args], capture_output=True, text=True, stdin=stdin, timeout=300,
+                          cwd=cwd)
 
 
 def encoded_mp3(seconds):
@@ -90,6 +92,37 @@ def trailer_fields(path):
     text = lambda b: b.split(b"\0")[0].decode("latin-1")
     return {"tag": t[:3], "title": text(t[3:33]), "artist": text(t[33:63]),
             "album": text(t[63:93]), "track": t[126], "genre": t[127]}
+
+
+def run_on_terminal(*args, send_after=None, send=b""):
+    """Runs brambex-cli on a pseudo-terminal; sends `send` once `send_after` has shown."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(BIN, [BIN, *args])
+    seen = b""
+    sent = False
+    while True:
+        try:
+            chunk = os.read(fd, 4096)
+        except OSError:
+            break
+        if not chunk:
+            break
+        seen += chunk
+        if send_after is not None and not sent and send_after in seen:
+            os.write(fd, send)
+            sent = True
+    _, status = os.waitpid(pid, 0)
+    os.close(fd)
+    return seen.decode("utf-8", "replace"), os.waitstatus_to_exitcode(status), sent
+
+
+def screen_lines(text):
+    """The lines as a terminal shows them: what a carriage return leaves, no escapes."""
+    lines = []
+    for line in text.replace("\r\n", "\n").split("\n"):
+        lines.append(re.sub(r"\x1b\[[0-9;]*[A-Za-z]", "", line.split("\r")[-1]))
+    return lines
 
 
 def probe(path):
@@ -222,6 +255,20 @@ class CliTest(unittest.TestCase):
         self.assertEqual(result.stdout, "Sea Tales Disc 1\nSea Tales Disc 2\nSea Tales Disc 3\n"
                                         "3 discs, 7 files.\n")
 
+    def test_folder_given_with_dot_steps_names_the_same_set(self):
+        disc1 = self.make_set()
+        expected = run("scan", disc1).stdout
+        disc2 = self.path("Sea Tales Disc 2")
+        for folder, cwd in ((".", disc1), ("./", disc1), ("../Sea Tales Disc 1", disc2),
+                            (disc1 + "/.", None), (disc2 + "/../Sea Tales Disc 1/", None)):
+            with self.subTest(folder=folder):
+                result = run("scan", folder, cwd=cwd)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(result.stdout, expected)
+        merged = run("merge", ".", "-q", cwd=disc1)
+        self.assertEqual(merged.returncode, 0, merged.stderr)
+        self.assertEqual(len(os.listdir(self.path("Sea Tales_1"))), len(self.EXPECTED) + 2)
+
     def test_dry_run_writes_nothing(self):
         disc1 = self.make_set()
         before = sorted(os.listdir(self.root))
@@ -232,6 +279,15 @@ class CliTest(unittest.TestCase):
                       result.stdout)
         self.assertIn("  TIT2 2-3 Sea Tales_1\n", result.stdout)
         self.assertIn('  picture "Folder.jpg" from "Sea Tales Disc 1"', result.stdout)
+
+    def test_dry_run_on_a_terminal_prints_the_plan_apart_from_the_bar(self):
+        disc1 = self.make_set()
+        text, status, _ = run_on_terminal("merge", disc1, "--dry-run")
+        self.assertEqual(status, 0, text)
+        lines = screen_lines(text)
+        for name in self.EXPECTED:
+            self.assertIn("Sea Tales_1/" + name, lines, text)
+        self.assertIn("  TIT2 2-3 Sea Tales_1", lines, text)
 
     def test_earlier_output_is_emptied_only_with_yes(self):
         disc1 = self.make_set()
