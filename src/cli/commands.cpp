@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -66,7 +68,10 @@ class PrintedPlan : public MergePlan {
     void Track(const PlannedTrack& track) override {
         ui_.ClearBar();
         std::printf("%s\n  from %s\n", track.outputPath.c_str(), track.inputPath.c_str());
-        for (const PlannedFrame& frame : track.frames) {
+        if (!track.tagRewritten)
+            std::printf("  no ID3v2.3 tag to rewrite: only the ID3v1 trailer is written\n");
+        for (const PlannedFrame& frame :
+             track.tagRewritten ? track.frames : std::vector<PlannedFrame>{}) {
             std::printf("  %s %s%s\n", frame.id.c_str(), frame.text.c_str(),
                         frame.fits ? "" : "  (no room left in the tag: left out)");
         }
@@ -129,7 +134,7 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
     if (!ui.MergeCompleted())
         return ExitStopped;
     if (options.dryRun) {
-        if (!options.quiet)
+        if (!options.quiet && !std::ferror(stdout))
             std::fprintf(stderr, "Dry run: %d tracks would be merged; nothing was written.\n",
                          plan.tracks);
         return ExitSuccess;
@@ -158,16 +163,21 @@ int RunDemo(const CliOptions& options) {
     return ExitSuccess;
 }
 
-}  // namespace
+// A listing, a plan or the help that could not be written is no success. A completed
+// merge is: its product is the output folders, and the summary line only reports it.
+int CheckedOutput(int status, const CliOptions& options) {
+    bool printedIsTheProduct = options.command != Command::Merge || options.dryRun;
+    if (status != ExitSuccess || !printedIsTheProduct)
+        return status;
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    std::fprintf(stderr, "brambex-cli: cannot write to standard output%s%s\n",
+                 errno != 0 ? ": " : "", errno != 0 ? std::strerror(errno) : "");
+    return ExitStopped;
+}
 
-int RunCli(int argc, char** argv) {
-    std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    ParseResult parsed = ParseCommandLine(args);
-    if (!parsed.error.empty()) {
-        std::fprintf(stderr, "brambex-cli: %s\nTry 'brambex-cli --help'.\n", parsed.error.c_str());
-        return ExitBadUsage;
-    }
-    const CliOptions& options = parsed.options;
+int RunCommand(const CliOptions& options) {
     if (options.command == Command::Help) {
         std::fputs(UsageText().c_str(), stdout);
         return ExitSuccess;
@@ -188,6 +198,18 @@ int RunCli(int argc, char** argv) {
     if (options.command == Command::Scan)
         return RunScan(options, ui, settings);
     return RunMerge(options, ui, settings);
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    ParseResult parsed = ParseCommandLine(args);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "brambex-cli: %s\nTry 'brambex-cli --help'.\n", parsed.error.c_str());
+        return ExitBadUsage;
+    }
+    return CheckedOutput(RunCommand(parsed.options), parsed.options);
 }
 
 }  // namespace brambex::cli

@@ -204,7 +204,7 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
 bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                          int track) {
     InputFile in;
-    if (!in.Open(inputPath))
+    if (!platform::IsRegularFile(inputPath) || !in.Open(inputPath))
         return Fail("Could not open input file", inputPath);
 
     if (plan_) {
@@ -269,7 +269,9 @@ bool MergeRun::RewriteTrack(InputFile& in, OutputFile& out, int disc, int track,
             plan->frames.push_back({std::string(id), text, mp3.TagBytesWritten() != before});
     };
 
-    mp3.ReadHeader(in, &out);
+    bool tagRead = mp3.ReadHeader(in, &out);
+    if (plan)
+        plan->tagRewritten = tagRead;
     while (mp3.NextFrame(in)) {
         std::string_view id;
         if (mp3.IsFrame("TCON")) {

@@ -30,6 +30,9 @@ struct PlannedFrame {
 struct PlannedTrack {
     std::string inputPath;
     std::string outputPath;
+    // False when the input carries no ID3v2.3 tag: its frames cannot be rewritten, only
+    // its ID3v1 trailer is, and the frames below are not written.
+    bool tagRewritten = true;
     // The frames of the output tag that the merge sets or keeps (TCON, TRCK, TIT2,
     // TALB, TPE1, TPE2), in the order they are written.
     std::vector<PlannedFrame> frames;

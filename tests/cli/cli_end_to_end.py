@@ -244,8 +244,16 @@ class CliTest(unittest.TestCase):
         tags = MP3(os.path.join(out, "04 2-1 Шторм.mp3")).tags
         self.assertEqual(str(tags["TIT2"]), "Шторм – the Storm")
         self.assertEqual(str(tags["TALB"]), "Sea Tales")
-        self.assertEqual(str(tags["TCON"]), "Speech")  # kept: the track's own "(101)"
+        self.assertEqual(str(tags["TCON"]), "Folk")  # --genre clears the keep-genre box
+        self.assertEqual(str(tags["TPE1"]), ARTIST)
         self.assertEqual(str(tags["TRCK"]), "4")
+        self.assertEqual(trailer_fields(os.path.join(out, "04 2-1 Шторм.mp3"))["genre"], 12)
+
+        kept = run("merge", disc1, "--music", "--title", "Sea Tales", "--genre", "folk",
+                   "--keep-genre", "--yes", "-q")
+        self.assertEqual(kept.returncode, 0, kept.stderr)
+        tags = MP3(os.path.join(out, "04 2-1 Шторм.mp3")).tags
+        self.assertEqual(str(tags["TCON"]), "Speech")  # kept: the track's own "(101)"
         self.assertEqual(trailer_fields(os.path.join(out, "04 2-1 Шторм.mp3"))["genre"], 101)
 
     def test_scan_lists_discs_and_counts(self):
@@ -269,6 +277,18 @@ class CliTest(unittest.TestCase):
         self.assertEqual(merged.returncode, 0, merged.stderr)
         self.assertEqual(len(os.listdir(self.path("Sea Tales_1"))), len(self.EXPECTED) + 2)
 
+    def test_output_that_cannot_be_written_is_no_success(self):
+        if not os.path.exists("/dev/full"):
+            self.skipTest("no /dev/full")
+        disc1 = self.make_set()
+        for args in (["scan", disc1], ["merge", disc1, "--dry-run"], ["--help"]):
+            with self.subTest(args=args), open("/dev/full", "w") as full:
+                result = subprocess.run([BIN, *args], stdout=full, stderr=subprocess.PIPE,
+                                        stdin=subprocess.DEVNULL, text=True, timeout=300)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn("brambex-cli: cannot write to standard output", result.stderr)
+                self.assertNotIn("Dry run:", result.stderr)
+
     def test_dry_run_writes_nothing(self):
         disc1 = self.make_set()
         before = sorted(os.listdir(self.root))
@@ -279,6 +299,11 @@ class CliTest(unittest.TestCase):
                       result.stdout)
         self.assertIn("  TIT2 2-3 Sea Tales_1\n", result.stdout)
         self.assertIn('  picture "Folder.jpg" from "Sea Tales Disc 1"', result.stdout)
+        # Disc 3 is tagged as ID3v2.4: no frame of it is rewritten, none is "left out".
+        self.assertIn("Sea Tales_1/06 3-1 Landfall.mp3\n  from Sea Tales Disc 3/01 Landfall.mp3\n"
+                      "  no ID3v2.3 tag to rewrite: only the ID3v1 trailer is written\n"
+                      '  ID3v1 title "3-1 Sea Tales_1"', result.stdout)
+        self.assertNotIn("left out", result.stdout)
 
     def test_dry_run_on_a_terminal_prints_the_plan_apart_from_the_bar(self):
         disc1 = self.make_set()
