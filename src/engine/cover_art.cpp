@@ -60,7 +60,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         const std::string temporary = TemporaryPath(settings.currentFolder, entry.name);
 
         InputFile in;
-        if (!in.Open(source)) {
+        if (!platform::IsRegularFile(source) || !in.Open(source)) {
             ui.ShowMessage("Could not open input file", source, MessageStyle::Plain);
             return;
         }

@@ -3,6 +3,7 @@
 #include "options/front_end.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 #include "tags/file_stream.h"
 #include "tags/mp3.h"
 #include "tags/text_encoding.h"
@@ -31,7 +32,7 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     settings.titleTemplate.clear();
 
     InputFile in;
-    if (!in.Open(path))
+    if (!platform::IsRegularFile(path) || !in.Open(path))
         return;
     MP3 mp3;
     if (!mp3.ReadHeader(in, nullptr))

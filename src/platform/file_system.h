@@ -37,6 +37,10 @@ MakeFolderResult MakeFolder(const std::string& path);
 // True when a directory entry of that name exists (a dangling link counts).
 bool PathExists(const std::string& path);
 
+// True when the path names a regular file, links followed. Anything else would not read
+// as a file: a folder fails, a pipe waits for a writer, a device may never end.
+bool IsRegularFile(const std::string& path);
+
 enum class NewFileResult { Created, Exists, Failed };
 // Creates an empty file that must not exist yet, and marks it hidden where the volume
 // has a hidden attribute (FAT, exFAT); a volume without one is not a failure.
