@@ -325,6 +325,7 @@ TEST_F(MergeDriverTest, TenBesideHundredIsADuplicate) {
     Put("Moby Dick Disc 1", "09 Before.mp3");
     Put("Moby Dick Disc 1", "10 Ten.mp3");
     Put("Moby Dick Disc 1", "100 Hundred.mp3");
+    ui.status = "1 discs, 3 files.";
 
     ScanAndMerge();
 
@@ -332,9 +333,12 @@ TEST_F(MergeDriverTest, TenBesideHundredIsADuplicate) {
     EXPECT_EQ(ui.messages[0].text, "Moby Dick Disc 1/10*.mp3");
     EXPECT_EQ(ui.messages[0].caption, "Two or more mp3 files have the same sequence number!");
     EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
-    // Tracks before the duplicate stay; a failed merge leaves the folder list.
+    // Tracks before the duplicate stay; a failed merge leaves the folder list, the status
+    // line and the group caption as the merge had them.
     EXPECT_EQ(Tracks("Moby Dick_1"), (std::vector<std::string>{"01 1-9 Before.mp3"}));
     EXPECT_EQ(ui.folders.size(), 1u);
+    EXPECT_EQ(ui.status, "1 discs, 3 files.");
+    EXPECT_EQ(ui.groupCaption, "Folders in this book");
     EXPECT_FALSE(ui.progressOpen);
 }
 
