@@ -42,6 +42,14 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// The text as one word for a POSIX shell, so a printed command can be pasted as it is.
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 // Prints each planned folder and track of a dry run on standard output.
 class PrintedPlan : public MergePlan {
   public:
@@ -158,8 +166,8 @@ int RunDemo(const CliOptions& options) {
         return ExitStopped;
     }
     std::string first = platform::JoinPath(FullPath(options.folder), DemoFirstDiscFolder);
-    std::printf("Wrote a sample set of three discs. Merge it with:\n  brambex-cli merge '%s'\n",
-                first.c_str());
+    std::printf("Wrote a sample set of three discs. Merge it with:\n  brambex-cli merge %s\n",
+                ShellQuoted(first).c_str());
     return ExitSuccess;
 }
 

@@ -9,6 +9,7 @@ ffmpeg. Usage: cli_end_to_end.py PATH_TO_BRAMBEX_CLI
 import os
 import pty
 import re
+import shlex
 import shutil
 import struct
 import subprocess
@@ -382,6 +383,19 @@ class CliTest(unittest.TestCase):
         for name in tracks:
             self.assertTrue(decodes_cleanly(os.path.join(out, name)), name)
         self.assertTrue(decodes_cleanly(os.path.join(out, "Folder.jpg")))
+
+    def test_demo_prints_a_command_the_shell_can_run(self):
+        demo = self.path("Bob's \"demo\" $HOME")
+        made = run("demo", demo)
+        self.assertEqual(made.returncode, 0, made.stderr)
+        command = made.stdout.splitlines()[-1].strip()
+        words = shlex.split(command)
+        self.assertEqual(words[:2], ["brambex-cli", "merge"])
+        self.assertEqual(words[2:], [os.path.join(demo, "The Lighthouse Keeper Disc 1")])
+        result = subprocess.run(["/bin/sh", "-c", command.replace("brambex-cli", "\"$0\"", 1),
+                                 BIN], capture_output=True, text=True,
+                                stdin=subprocess.DEVNULL, timeout=300)
+        self.assertEqual(result.returncode, 0, result.stderr)
 
     def test_ctrl_c_finishes_the_running_track(self):
         # Tracks built from bytes: a small ID3v2.3 tag and silent MPEG frames.
