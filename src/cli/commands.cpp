@@ -137,10 +137,10 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
     std::fflush(stdout);
     if (ui.TitleRefused())
         return ExitBadUsage;
-    if (InterruptRequested())
-        return ExitInterrupted;
+    // A Ctrl-C that came after the last track was polled did not stop anything: the set
+    // is complete, and is reported so.
     if (!ui.MergeCompleted())
-        return ExitStopped;
+        return InterruptRequested() ? ExitInterrupted : ExitStopped;
     if (options.dryRun) {
         if (!options.quiet && !std::ferror(stdout))
             std::fprintf(stderr, "Dry run: %d tracks would be merged; nothing was written.\n",
