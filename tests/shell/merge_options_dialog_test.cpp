@@ -2,6 +2,7 @@
 // form model with settings as the first track would have prefilled them.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "shell/audiobook_app.h"
+#include "shell/help.h"
 #include "shell/qt_front_end.h"
 #include "shell/verify_info_dlg.h"
 #include "shell_test_support.h"
@@ -196,6 +198,24 @@ class MergeOptionsDialogTest : public QObject {
         }
         // The exclusive radio pair is one tab stop for the keyboard, but keeps its place.
         QCOMPARE(seen, expected);
+    }
+
+    void helpButtonOpensManual() {
+        QTemporaryDir dir;
+        QString manual = dir.filePath(QStringLiteral("Brambex.html"));
+        QFile file(manual);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        std::string saved = HelpFilePath;
+        HelpFilePath = manual.toStdString();
+        FakeDesktop desktop;
+        SetDesktopServices(&desktop);
+        Open(true);
+        Find<QPushButton>("helpButton")->click();
+        SetDesktopServices(nullptr);
+        HelpFilePath = saved;
+        QCOMPARE(desktop.helpOpened, std::vector<std::string>{manual.toStdString()});
+        QVERIFY(dialog_->isVisible());
     }
 
     void cancelAndEscapeReturnFalse() {
