@@ -195,6 +195,8 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
     if (!options_.quiet) {
         ClearBar();
         std::fprintf(err_, "%s\n", DescribeMergeOptions(form).c_str());
+        for (const std::string& note : MergeOptionsNotes(form))
+            std::fprintf(err_, "%s\n", note.c_str());
         std::fflush(err_);
     }
     return true;
@@ -262,6 +264,24 @@ std::string DescribeMergeOptions(const MergeOptionsForm& form) {
                        genre + "\", track names \"" + form.Name().text + "\"";
     text += kept.empty() ? ", keeping nothing." : ", keeping the tracks' " + kept + ".";
     return text;
+}
+
+std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form) {
+    std::vector<std::string> notes;
+    // Nobody sees the form before the merge starts, so what it would have shown as an
+    // empty field is said here.
+    if (form.Artist().text.empty() && !form.KeepArtist().checked) {
+        notes.push_back(
+            "Note: the first track names no artist (TPE2 frame or ID3v1 trailer), so every "
+            "track's artist is emptied; give --artist, or --keep-artist to keep the tracks' "
+            "own.");
+    }
+    if (form.Title().text == "_1") {
+        notes.push_back(
+            "Note: the first track names no album, so the output folder is \"_1\"; give "
+            "--title to name it.");
+    }
+    return notes;
 }
 
 }  // namespace brambex::cli

@@ -67,4 +67,8 @@ class TerminalFrontEnd : public FrontEnd {
 // chosen.
 std::string DescribeMergeOptions(const MergeOptionsForm& form);
 
+// Warnings about answers the user did not give and may not want: an artist that the
+// merge would empty, an output folder named only "_1".
+std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form);
+
 }  // namespace brambex::cli

@@ -165,6 +165,48 @@ TEST(TerminalFrontEnd, GivenTextsClearTheirKeepBoxUnlessKeepIsGiven) {
     EXPECT_TRUE(a.settings.keepArtist && a.settings.keepTrackNames);
 }
 
+TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
+    struct Case {
+        const char* album;
+        const char* artist;
+        bool music;
+        std::optional<std::string> title;
+        bool artistNote;
+        bool titleNote;
+    };
+    const Case cases[] = {
+        {"Moby Dick Disc 1", "Author", false, std::nullopt, false, false},
+        {"Moby Dick Disc 1", "", false, std::nullopt, true, false},
+        {"Moby Dick Disc 1", "", true, std::nullopt, false, false},  // artist kept
+        {"", "Author", false, std::nullopt, false, true},
+        {"", "Author", false, "Named", false, false},
+        {"", "", false, std::nullopt, true, true},
+    };
+    for (const Case& c : cases) {
+        audioBookMode = !c.music;
+        MergeSettings settings;
+        settings.albumTitle = c.album;
+        settings.artist = c.artist;
+        CliOptions o;
+        o.music = c.music;
+        o.title = c.title;
+        Captured err;
+        TerminalFrontEnd ui(o, err.File(), false, false);
+        MergeOptionsForm form(settings);
+        form.SetUp();
+        ASSERT_TRUE(ui.RunMergeOptions(form));
+        std::string text = err.Text();
+        EXPECT_EQ(text.find("Note: the first track names no artist") != std::string::npos,
+                  c.artistNote)
+            << text;
+        EXPECT_EQ(text.find("Note: the first track names no album, so the output folder is "
+                            "\"_1\"") != std::string::npos,
+                  c.titleNote)
+            << text;
+    }
+    audioBookMode = true;
+}
+
 TEST(TerminalFrontEnd, RefusesATitleWithAForbiddenCharacter) {
     CliOptions o;
     o.title = "AC/DC Live";
