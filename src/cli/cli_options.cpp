@@ -203,6 +203,16 @@ dialog shows for the chosen type, filled from the tags of the first track):
   -q, --quiet          No progress bar, no summary; messages still appear.
   Options also take the form --title=TEXT.
 
+Tracks and tags:
+  A track is a file of a disc folder whose name begins with a two-digit number
+  and ends in ".mp3" (any letter case); other files are not merged, and two files
+  that begin with the same number stop the merge. Each copy gets new ID3v2.3
+  frames TALB, TPE1, TPE2, TCON, TRCK and TIT2 and a new ID3v1 trailer; a track
+  without an ID3v2.3 tag (ID3v2.4, ID3v2.2 or none) keeps its own tag, and only
+  its ID3v1 trailer is rewritten. The artist and album defaults come from the
+  first track's TPE2 and TALB frames, or from its ID3v1 trailer where its ID3v2.3
+  tag lacks them; a first track without an ID3v2.3 tag gives neither.
+
 Output:
   Messages go to standard error as "caption: text". On a terminal a progress bar
   shows the track being merged; Ctrl-C cancels after the running track. A complete
