@@ -324,7 +324,14 @@ class MainWindowTest : public QObject {
     void cancelFromProgressWindow() {
         SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 20));
         bool cancelShown = false;
+        bool optionsOpened = false;
         WhenVisible(QStringLiteral("progressDialog"), [&](QWidget* progress) {
+            // Options stays live during a merge.
+            WhenModal(QStringLiteral("optionsDialog"), [&](QWidget* options) {
+                optionsOpened = true;
+                options->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+            });
+            Click("optionsButton");
             auto* cancel = progress->findChild<QPushButton*>(QStringLiteral("cancelButton"));
             cancelShown = cancel->isVisible();
             cancel->click();
@@ -338,6 +345,7 @@ class MainWindowTest : public QObject {
         AnswerMessageBox(&seen);
         Click("mergeFoldersButton");
         QVERIFY(cancelShown);
+        QVERIFY(optionsOpened);
         QCOMPARE(seen.text, QStringLiteral("Merge cancelled."));
         QCOMPARE(int(seen.icon), int(QMessageBox::Information));
         QVERIFY(desktop_.browses.size() == 1);
@@ -348,6 +356,16 @@ class MainWindowTest : public QObject {
                          .entryList({QStringLiteral("*.mp3")}, QDir::Files)
                          .size();
         QVERIFY(copied >= 1 && copied < 40);
+
+        // Merging again starts with Merge Options.
+        bool optionsShown = false;
+        WhenModal(QStringLiteral("mergeOptionsDialog"), [&](QWidget* dialog) {
+            optionsShown = true;
+            dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        Click("mergeFoldersButton");
+        QVERIFY(optionsShown);
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
     }
 
     void closingDuringMergeCancelsThenCloses() {
