@@ -9,10 +9,22 @@
 #include "tags/file_stream.h"
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
+#include "tags/text_encoding.h"
 
 namespace {
 
 using brambex::InputFile;
+
+// Callers get UTF-8 whatever bytes a file holds.
+void CheckUtf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        if (brambex::DecodeUtf8(text, pos) == brambex::ReplacementChar && pos - start == 1) {
+            __builtin_trap();
+        }
+    }
+}
+
 using brambex::MP3;
 using brambex::OutputFile;
 
@@ -25,10 +37,14 @@ void ReadingPass(const std::uint8_t* data, std::size_t size, bool sizeKnown) {
     }
     std::size_t textBytes = 0;
     while (mp3.NextFrame(in)) {
+        CheckUtf8(mp3.FrameText());
         textBytes += mp3.FrameText().size();
         (void)mp3.IsFrame("TALB");
     }
     mp3.CopyAudio(in, nullptr);
+    CheckUtf8(mp3.TrailerTitle());
+    CheckUtf8(mp3.TrailerArtist());
+    CheckUtf8(mp3.TrailerAlbum());
     textBytes += mp3.TrailerTitle().size() + mp3.TrailerArtist().size() + mp3.TrailerAlbum().size();
     (void)brambex::GenreTable::GenreName(mp3.TrailerGenre());
     if (textBytes > 64 * 1024 * 1024) {
@@ -58,7 +74,9 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
             mp3.SetFrameText(text + text);
         }
         if ((choice & 2) && index % 3 == 1) {
-            mp3.SetFrameText("\xC5\x81\xC3\xB3" "d\xC5\xBA \xF0\x9F\x8E\xB5");
+            mp3.SetFrameText(
+                "\xC5\x81\xC3\xB3"
+                "d\xC5\xBA \xF0\x9F\x8E\xB5");
         }
         if (!((choice & 4) && index % 2 == 1)) {
             mp3.WriteFrame(&out);
