@@ -409,6 +409,21 @@ class MainWindowTest : public QObject {
         QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
     }
 
+    void errorFromAnyEventHandlerIsReported() {
+        struct Throwing : QObject {
+            bool event(QEvent* e) override {
+                if (e->type() == QEvent::User) throw std::runtime_error("Out of memory");
+                return QObject::event(e);
+            }
+        } target;
+        SeenBox seen;
+        AnswerMessageBox(&seen, QMessageBox::Yes);
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&target, &event);
+        QCOMPARE(seen.text, QStringLiteral("Out of memory\nOK to resume?"));
+        QVERIFY(!TaudiobookApp::Instance()->EndRequested());
+    }
+
     // Last: answering No asks the whole program to end.
     void escapedErrorCanEndTheProgram() {
         desktop_.throwText = "Shell failure";
