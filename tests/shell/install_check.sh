@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks that the desktop program, the
+# CLI, the manual, the icon and the desktop entry land where desktops look for them.
+# Usage: install_check.sh BUILD_DIR
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+status=0
+for file in bin/brambex bin/brambex-cli share/brambex/Brambex.html \
+            share/applications/brambex.desktop \
+            share/icons/hicolor/256x256/apps/brambex.png \
+            share/icons/hicolor/scalable/apps/brambex.svg; do
+  if [ ! -s "$prefix/$file" ]; then
+    echo "missing after install: $file" >&2
+    status=1
+  fi
+done
+for program in bin/brambex bin/brambex-cli; do
+  [ -x "$prefix/$program" ] || { echo "not executable: $program" >&2; status=1; }
+done
+entry="$prefix/share/applications/brambex.desktop"
+for line in '^Type=Application$' '^Name=Brambex$' '^Exec=brambex$' '^Icon=brambex$'; do
+  grep -q "$line" "$entry" || { echo "desktop entry lacks $line" >&2; status=1; }
+done
+exit $status
