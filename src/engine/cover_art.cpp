@@ -33,10 +33,9 @@ bool CopyAll(InputFile& in, OutputFile& out) {
 }
 
 // The temporary name starts with a dot and does not end in ".jpg", so no search for
-// pictures ever takes a half-written one for a picture.
-std::string TemporaryPath(const std::string& folder, const std::string& name) {
-    return platform::JoinPath(folder, "." + name + ".brambex-part");
-}
+// pictures ever takes a half-written one for a picture. It is one fixed name, not one
+// made from the picture's, which may already be as long as a name can be.
+constexpr const char* PartialPictureName = ".brambex-picture.part";
 
 // Creates the temporary file; a leftover of an interrupted run is replaced.
 bool CreateTemporary(OutputFile& out, const std::string& path) {
@@ -57,7 +56,8 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
             continue;
         const std::string source = platform::JoinPath(discFolder, entry.name);
         const std::string target = platform::JoinPath(settings.currentFolder, entry.name);
-        const std::string temporary = TemporaryPath(settings.currentFolder, entry.name);
+        const std::string temporary =
+            platform::JoinPath(settings.currentFolder, PartialPictureName);
 
         InputFile in;
         if (!platform::IsRegularFile(source) || !in.Open(source)) {

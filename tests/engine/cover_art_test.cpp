@@ -43,13 +43,15 @@ class CoverArtTest : public ::testing::Test {
 
 TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
     // Sizes around the copy's block size catch a lost or repeated last block.
-    const std::pair<const char*, std::size_t> pictures[] = {
-        {"AlbumArtSmall.jpg", 0}, {"Back.jpg", 4095},   {"Folder.jpg", 4096},
-        {"Inlay.JPG", 4097},      {"Large.jpg", 12288}, {"Odd.jpg", 70001},
+    // A name as long as a name may be must fit as the copy's name too.
+    const std::string longest = std::string(251, 'L') + ".jpg";
+    const std::pair<std::string, std::size_t> pictures[] = {
+        {"AlbumArtSmall.jpg", 0}, {"Back.jpg", 4095}, {"Folder.jpg", 4096}, {"Inlay.JPG", 4097},
+        {"Large.jpg", 12288},     {"Odd.jpg", 70001}, {longest, 5},
     };
     unsigned seed = 1;
     for (auto [name, size] : pictures)
-        tree.File(std::string("Disc 1/") + name, RandomBytes(size, seed++));
+        tree.File("Disc 1/" + name, RandomBytes(size, seed++));
     tree.File("Disc 1/cover.jpeg", "not copied");
     tree.File("Disc 1/01 A.mp3", "not copied");
     tree.Folder("Disc 1/Scans.jpg");
@@ -57,18 +59,17 @@ TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
     CopyCoverArt(settings, ui, "Disc 1");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"AlbumArtSmall.jpg", "Back.jpg", "Folder.jpg", "Inlay.JPG",
-                                       "Large.jpg", "Odd.jpg", "merged"}));
-    for (auto [name, size] : pictures) {
-        EXPECT_EQ(tree.Read(std::string("Out/") + name), tree.Read(std::string("Disc 1/") + name))
-            << name;
-        EXPECT_EQ(std::filesystem::file_size(tree.Path(std::string("Out/") + name)), size);
+                                       longest, "Large.jpg", "Odd.jpg", "merged"}));
+    for (const auto& [name, size] : pictures) {
+        EXPECT_EQ(tree.Read("Out/" + name), tree.Read("Disc 1/" + name)) << name;
+        EXPECT_EQ(std::filesystem::file_size(tree.Path("Out/" + name)), size);
     }
 }
 
 TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
     tree.File("Disc 2/Folder.jpg", "disc two");
     tree.File("Out/Folder.jpg", "disc one, a longer picture");
-    tree.File("Out/.Folder.jpg.brambex-part", "left over");
+    tree.File("Out/.brambex-picture.part", "left over");
     CopyCoverArt(settings, ui, "Disc 2");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.Read("Out/Folder.jpg"), "disc two");
