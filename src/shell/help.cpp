@@ -1,7 +1,6 @@
 #include "shell/help.h"
 
 #include <QFileInfo>
-#include <cstring>
 
 #include "shell/desktop_services.h"
 #include "shell/message_box.h"
@@ -24,7 +23,8 @@ std::string FormHelpFilePath(std::string_view programPath) {
 std::string LocateHelpFile() {
     if (QFileInfo(QString::fromStdString(HelpFilePath)).isFile())
         return HelpFilePath;
-    std::string folder = HelpFilePath.substr(0, HelpFilePath.size() - std::strlen(HelpFileName));
+    std::size_t cut = HelpFilePath.find_last_of("/\\");
+    std::string folder = cut == std::string::npos ? std::string() : HelpFilePath.substr(0, cut + 1);
     std::string installed =
         folder + "../" + BRAMBEX_DATADIR + "/brambex/" + std::string(HelpFileName);
     QFileInfo info(QString::fromStdString(installed));
