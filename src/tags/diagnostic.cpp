@@ -18,4 +18,10 @@ void WriteDiagnostic(std::string_view line, int error) {
     std::fflush(stderr);
 }
 
+void WriteDiagnosticNumber(std::string_view line, long long number) {
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fprintf(stderr, "%lld\n", number);
+    std::fflush(stderr);
+}
+
 }  // namespace brambex

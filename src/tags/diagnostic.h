@@ -8,5 +8,7 @@ namespace brambex {
 void WriteDiagnostic(std::string_view line);
 // The line followed by the text of an errno value.
 void WriteDiagnostic(std::string_view line, int error);
+// The line followed by a number in decimal; nothing is allocated on the way.
+void WriteDiagnosticNumber(std::string_view line, long long number);
 
 }  // namespace brambex

@@ -148,7 +148,7 @@ bool MP3::NextFrame(InputFile& in) {
     }
     const std::int64_t payloadStart = nextFramePos_ + FrameHeaderSize;
     if (frameSize > tagEnd_ - payloadStart) {
-        WriteDiagnostic("Frame too big: " + std::to_string(frameSize));
+        WriteDiagnosticNumber("Frame too big: ", frameSize);
         return false;
     }
     // A long frame (a cover picture, mostly) stays in the input; the first bytes are

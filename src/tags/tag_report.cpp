@@ -1,5 +1,8 @@
 #include "tags/tag_report.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "tags/file_stream.h"
@@ -14,16 +17,36 @@ void PrintField(std::FILE* out, const char* name, const std::string& text) {
     std::fprintf(out, "  %-8s\"%s\"\n", name, text.c_str());
 }
 
+void ReportReadError(const std::string& path, const char* reason) {
+    std::fprintf(stderr, "Cannot read %s: %s\n", path.c_str(), reason);
+}
+
 }  // namespace
 
 bool PrintTagReport(const std::string& path, std::FILE* out) {
+    // Opening a pipe waits for a writer and a folder or device reads as no file at all;
+    // only regular files are tracks.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) {
+        std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ReportReadError(path, S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file");
+        return false;
+    }
     InputFile in;
     if (!in.Open(path)) {
         std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(in.Error()));
         return false;
     }
     MP3 mp3;
-    if (mp3.ReadHeader(in, nullptr)) {
+    const bool tagRead = mp3.ReadHeader(in, nullptr);
+    if (in.Error() != 0) {
+        ReportReadError(path, std::strerror(in.Error()));
+        return false;
+    }
+    if (tagRead) {
         std::fprintf(out, "ID3v2.%d.%d tag, %d bytes after its header\n", mp3.MajorVersion(),
                      mp3.Revision(), mp3.TagSize());
         while (mp3.NextFrame(in)) {
@@ -40,7 +63,8 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
     } else {
         std::fprintf(out, "No ID3v2 tag\n");
     }
-    if (!mp3.CopyAudio(in, nullptr)) {
+    if (!mp3.CopyAudio(in, nullptr) || mp3.Failed()) {
+        ReportReadError(path, in.Error() != 0 ? std::strerror(in.Error()) : "the file ended early");
         return false;
     }
     if (!mp3.InputHadTrailer()) {

@@ -1,6 +1,7 @@
 #include "tags/tag_report.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -66,11 +67,35 @@ TEST(TagReport, FilesWithoutTags) {
               "ID3v2.4 tag, kept as it is\nNo ID3v1 trailer\n");
 }
 
-TEST(TagReport, MissingFileFails) {
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(PrintTagReport("/nonexistent/brambex.mp3", stdout));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Cannot open /nonexistent/brambex.mp3: No such file or directory\n");
+TEST(TagReport, WhatIsNoReadableFileFailsWithItsPath) {
+    char dir[] = "/tmp/brambex-report-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string fifo = std::string(dir) + "/pipe.mp3";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {"/nonexistent/brambex.mp3",
+         "Cannot open /nonexistent/brambex.mp3: No such file or directory\n"},
+        {dir, "Cannot read " + std::string(dir) + ": Is a directory\n"},
+        // Opening a pipe would wait for a writer for ever.
+        {fifo, "Cannot read " + fifo + ": not a regular file\n"},
+        {"/dev/null", "Cannot read /dev/null: not a regular file\n"},
+    };
+    for (const auto& c : cases) {
+        char* text = nullptr;
+        std::size_t size = 0;
+        std::FILE* out = open_memstream(&text, &size);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(PrintTagReport(c.path, out)) << c.path;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.message);
+        std::fclose(out);
+        EXPECT_EQ(std::string(text, size), "") << c.path;
+        std::free(text);
+    }
+    unlink(fifo.c_str());
+    rmdir(dir);
 }
 
 }  // namespace
