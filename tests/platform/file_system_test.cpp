@@ -1,9 +1,11 @@
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "support/temp_tree.h"
 
@@ -129,11 +131,18 @@ TEST(PathExists, SeesFilesFoldersAndDanglingLinks) {
     tree.File("f");
     tree.Folder("d");
     std::filesystem::create_symlink(tree.Path("gone"), tree.Path("link"));
-    EXPECT_TRUE(PathExists(tree.Path("f")));
-    EXPECT_TRUE(PathExists(tree.Path("d")));
-    EXPECT_TRUE(PathExists(tree.Path("link")));
-    EXPECT_FALSE(PathExists(tree.Path("gone")));
-    EXPECT_FALSE(PathExists(tree.Path("f/merged")));
+    std::filesystem::create_symlink(tree.Path("f"), tree.Path("to-f"));
+    ASSERT_EQ(mkfifo(tree.Path("pipe").c_str(), 0666), 0);
+    // name, exists, reads as a file
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"f", true, true},          {"d", true, false},    {"link", true, false},
+        {"to-f", true, true},       {"pipe", true, false}, {"gone", false, false},
+        {"f/merged", false, false},
+    };
+    for (const auto& [name, exists, regular] : cases) {
+        EXPECT_EQ(PathExists(tree.Path(name)), exists) << name;
+        EXPECT_EQ(IsRegularFile(tree.Path(name)), regular) << name;
+    }
 }
 
 TEST(CreateNewHiddenFile, MakesAnEmptyFileOnlyOnce) {
