@@ -153,7 +153,8 @@ TEST_F(MergePreparationTest, ConfirmedTitleDecidesSplit) {
 TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
     settings.outputFolder = "Earlier";
     settings.splitFolders = true;
-    settings.keepArtist = settings.keepGenre = true;
+    settings.currentFolder = "Earlier_3";
+    settings.keepArtist = settings.keepGenre = settings.keepTrackNames = true;
     ui.mergeOptions = [](MergeOptionsForm& form) {
         form.SetTitleText("Changed");
         form.SetKeepArtist(false);
@@ -162,8 +163,11 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
     EXPECT_FALSE(PrepareMergeSettings(settings, ui, Track(AllFour)));
     EXPECT_EQ(settings.outputFolder, "Earlier");
     EXPECT_TRUE(settings.splitFolders);
+    EXPECT_EQ(settings.currentFolder, "Earlier_3");
     EXPECT_TRUE(settings.keepArtist);
     EXPECT_TRUE(settings.keepGenre);
+    EXPECT_TRUE(settings.keepTrackNames);
+    EXPECT_FALSE(settings.keepAlbumTitle);
     // The prefilled texts stay.
     EXPECT_EQ(settings.albumTitle, "Dune Disc 1");
     EXPECT_TRUE(ui.messages.empty());
