@@ -22,14 +22,16 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound);
 
 // Scans the set around the chosen folder (either separator accepted): sets the stem,
 // the counts and the current folder, and appends each disc folder's name to the
-// front end's folder list. False after a message when the scan could not run.
+// front end's folder list. False after a message when the scan could not run,
+// including a stem longer than MaxStemText characters, which is refused, not cut.
 bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chosenFolder);
 
 // Number of entries matching "*.mp3" in the folder (relative to the current folder).
 int CountTracks(const std::string& folder);
 
 // The name (relative to the current folder) of the folder of disc `disc`, 1-based;
-// nothing after a message when the disc is missing or ambiguous.
+// nothing after a message when the disc is missing or ambiguous. Folders that hold the
+// key file are output folders and never a disc, as in the scan.
 std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc);
 
 }  // namespace brambex
