@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "tags/file_stream.h"
 #include "tags/genre_table.h"
@@ -52,6 +54,32 @@ void ReadingPass(const std::uint8_t* data, std::size_t size, bool sizeKnown) {
     }
 }
 
+// The rewritten tag reads back as exactly the frames written, in order, followed by
+// zero padding to the size the input declared, with no extended header.
+void CheckOutputTag(const std::string& output, std::int32_t tagSize,
+                    const std::vector<std::optional<std::string>>& written) {
+    InputFile in;
+    in.OpenMemory(reinterpret_cast<const unsigned char*>(output.data()), output.size());
+    MP3 check;
+    if (!check.ReadHeader(in, nullptr) || check.TagSize() != tagSize || (output[5] & 0xC0) != 0) {
+        __builtin_trap();
+    }
+    std::size_t pos = 10;
+    std::size_t frames = 0;
+    while (check.NextFrame(in)) {
+        if (frames >= written.size() ||
+            (written[frames] && check.FrameText() != *written[frames])) {
+            __builtin_trap();
+        }
+        pos += 10 + static_cast<std::size_t>(check.FrameSize());
+        ++frames;
+    }
+    const std::size_t tagEnd = 10 + static_cast<std::size_t>(tagSize);
+    if (frames != written.size() || pos > tagEnd || output.find_first_not_of('\0', pos) < tagEnd) {
+        __builtin_trap();
+    }
+}
+
 void RewritePass(const std::uint8_t* data, std::size_t size) {
     // The first byte picks the edits; the rest is the file.
     if (size == 0) {
@@ -67,25 +95,48 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     out.CreateMemory(&output);
     MP3 mp3;
     const bool tagged = mp3.ReadHeader(in, &out);
+    // What each frame written to the output must read back as; none when left as it was.
+    std::vector<std::optional<std::string>> writtenFrames;
+    const auto write = [&](std::optional<std::string> text) {
+        const std::int32_t before = mp3.TagBytesWritten();
+        mp3.WriteFrame(&out);
+        if (mp3.TagBytesWritten() != before) {
+            writtenFrames.push_back(std::move(text));
+        }
+    };
+    const std::string polish =
+        "\xC5\x81\xC3\xB3"
+        "d\xC5\xBA \xF0\x9F\x8E\xB5";
     int index = 0;
     while (mp3.NextFrame(in)) {
         const std::string text(mp3.FrameText());
+        std::optional<std::string> set;
         if ((choice & 1) && index % 2 == 0) {
             mp3.SetFrameText(text + text);
+            // Short enough to fit the payload whatever the encoding.
+            if (text.size() <= 150) {
+                set = text + text;
+            }
         }
         if ((choice & 2) && index % 3 == 1) {
-            mp3.SetFrameText(
-                "\xC5\x81\xC3\xB3"
-                "d\xC5\xBA \xF0\x9F\x8E\xB5");
+            mp3.SetFrameText(polish);
+            set = polish;
         }
         if (!((choice & 4) && index % 2 == 1)) {
-            mp3.WriteFrame(&out);
+            write(set);
         }
         ++index;
     }
     if (choice & 8) {
-        mp3.AddFrame(&out, "TALB", "Moby Dick");
-        mp3.AddFrame(&out, "TPE1", "\xD0\x9C\xD0\xB5\xD0\xBB\xD0\xB2\xD0\xB8\xD0\xBB\xD0\xBB");
+        const std::string artist = "\xD0\x9C\xD0\xB5\xD0\xBB\xD0\xB2\xD0\xB8\xD0\xBB\xD0\xBB";
+        for (const auto& [id, text] :
+             {std::pair{"TALB", std::string("Moby Dick")}, {"TPE1", artist}}) {
+            const std::int32_t before = mp3.TagBytesWritten();
+            mp3.AddFrame(&out, id, text);
+            if (mp3.TagBytesWritten() != before) {
+                writtenFrames.push_back(text);
+            }
+        }
     }
     mp3.FinishTag(in, &out);
     const bool copied = mp3.CopyAudio(in, &out);
@@ -111,6 +162,9 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     }
     if (output.compare(output.size() - 128, 3, "TAG") != 0) {
         __builtin_trap();
+    }
+    if (tagged) {
+        CheckOutputTag(output, mp3.TagSize(), writtenFrames);
     }
 }
 
