@@ -195,14 +195,16 @@ int MP3::Revision() const {
 }
 
 std::string_view MP3::FrameText() {
+    // Even without a text the result is a zero-terminated buffer, never a null pointer.
+    text_[0] = '\0';
     if (!frameValid_ || (frameHeader[9] & (FrameCompressed | FrameEncrypted))) {
-        return {};
+        return {text_, 0};
     }
     // A grouped frame carries its group id before the payload proper.
     const std::size_t skip = (frameHeader[9] & FrameGrouped) ? 1 : 0;
     const std::size_t size = static_cast<std::size_t>(bufferedSize_);
     if (size <= skip) {
-        return {};
+        return {text_, 0};
     }
     DecodeFrameText(frameData + skip, size - skip);
     return {text_};

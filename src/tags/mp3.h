@@ -40,7 +40,8 @@ class MP3 {
     // MaxPayload bytes, and WriteFrame streams the rest from the input.
     bool NextFrame(InputFile& in);
     bool IsFrame(std::string_view id) const;
-    // The current frame's text as UTF-8; valid until the current frame changes.
+    // The current frame's text as UTF-8, zero-terminated (empty when it has none);
+    // valid until the current frame changes.
     std::string_view FrameText();
     void SetFrameText(std::string_view utf8);
     void WriteFrame(OutputFile* out);

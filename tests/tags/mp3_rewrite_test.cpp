@@ -251,6 +251,8 @@ TEST(Mp3Rewrite, CompressedFrameHasNoTextAndLosesItsFlagsWhenReplaced) {
     const PassResult r = RewriteInMemory(Tag(compressed, 40) + Audio(4096) + FreshTrailer(),
                                          {.onFrame = [](MP3& mp3) {
                                              EXPECT_EQ(mp3.FrameText(), "");
+                                             // Callers may hand the text on as a C string.
+                                             EXPECT_NE(mp3.FrameText().data(), nullptr);
                                              mp3.SetFrameText("Plain");
                                              return true;
                                          }});
