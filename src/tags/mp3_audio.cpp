@@ -88,6 +88,16 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
     if (in.Error() != 0) {
         return false;
     }
+    // Without a size the declared tag could not be checked against the input. One that
+    // ends inside the tag has had its audio taken for frames and padding.
+    if (total == 0 && AudioStart() > 0) {
+        unsigned char lastTagByte;
+        in.Seek(AudioStart() - 1);
+        if (in.Read(&lastTagByte, 1) < 1) {
+            ReportShortInput(in, out);
+            return false;
+        }
+    }
     if (total < MinimumAudio) {
         WriteDiagnostic("Not enough MP3 data!");
     }

@@ -218,5 +218,25 @@ TEST(InputOfUnknownSize, IsCopiedLikeOneOfKnownSize) {
     }
 }
 
+TEST(InputOfUnknownSize, EndingInsideTheDeclaredTagFailsThePass) {
+    // A size can only be checked against the end once the end is reached.
+    const std::string input = TagHeader(100000) + TextFrame("TIT2", "x") + Audio(5000);
+    InputFile in;
+    in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size(), false);
+    std::string sink;
+    OutputFile out;
+    out.CreateMemory(&sink);
+    ::testing::internal::CaptureStderr();
+    MP3 mp3;
+    EXPECT_TRUE(mp3.ReadHeader(in, &out));
+    while (mp3.NextFrame(in)) {
+        mp3.WriteFrame(&out);
+    }
+    mp3.FinishTag(in, &out);
+    EXPECT_FALSE(mp3.CopyAudio(in, &out));
+    EXPECT_FALSE(mp3.WriteTrailer(&out));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "The input ended early\n");
+}
+
 }  // namespace
 }  // namespace brambex::testing
