@@ -15,8 +15,9 @@ TaudiobookApp* theApp = nullptr;
 
 TaudiobookApp::TaudiobookApp(int& argc, char** argv) : QApplication(argc, argv) {
     theApp = this;
+    // No display name: Qt would append it to every caption ("Error — Brambex"), and the
+    // captions are the program's own texts. The name alone still captions untitled boxes.
     setApplicationName(QString::fromLatin1(ApplicationName));
-    setApplicationDisplayName(QString::fromLatin1(ApplicationName));
     setOrganizationName(QStringLiteral("Halvern Labs"));
     setApplicationVersion(QStringLiteral(BRAMBEX_VERSION));
     setDesktopFileName(QStringLiteral("brambex"));

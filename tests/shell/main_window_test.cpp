@@ -125,6 +125,17 @@ class MainWindowTest : public QObject {
         QVERIFY(frame_->size().width() >= Client()->minimumSizeHint().width());
     }
 
+    void captionsAreShownAsGiven() {
+        // With a display name set, the desktop would show "Merge Options — Brambex". The
+        // display name follows the application name only when none was set.
+        QString name = QCoreApplication::applicationName();
+        QCOMPARE(name, QStringLiteral("Brambex"));
+        QCoreApplication::setApplicationName(QStringLiteral("probe"));
+        QString shown = QGuiApplication::applicationDisplayName();
+        QCoreApplication::setApplicationName(name);
+        QCOMPARE(shown, QStringLiteral("probe"));
+    }
+
     void centringRule_data() {
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<QSize>("frame");
@@ -412,7 +423,8 @@ class MainWindowTest : public QObject {
     void errorFromAnyEventHandlerIsReported() {
         struct Throwing : QObject {
             bool event(QEvent* e) override {
-                if (e->type() == QEvent::User) throw std::runtime_error("Out of memory");
+                if (e->type() == QEvent::User)
+                    throw std::runtime_error("Out of memory");
                 return QObject::event(e);
             }
         } target;
