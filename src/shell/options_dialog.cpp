@@ -47,10 +47,17 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(ok);
     buttons->addWidget(help);
     buttons->addStretch();
+    // Set and Forget stand one above the other as one column of equal width.
+    auto* pathButtons = new QVBoxLayout;
+    pathButtons->addWidget(set);
+    pathButtons->addWidget(forget);
+    auto* pathColumn = new QHBoxLayout;
+    pathColumn->addStretch();
+    pathColumn->addLayout(pathButtons);
+    pathColumn->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addWidget(set, 0, Qt::AlignHCenter);
-    layout->addWidget(forget, 0, Qt::AlignHCenter);
+    layout->addLayout(pathColumn);
     layout->addLayout(buttons);
     setMinimumWidth(320);
 

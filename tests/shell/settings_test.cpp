@@ -136,6 +136,29 @@ class SettingsTest : public QObject {
                  QStringLiteral("/srv/music"));
     }
 
+    void dialogKeepsTheTemplateArrangement() {
+        OptionsDialog dialog(nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto geometry = [&](const char* name) {
+            QWidget* w = dialog.findChild<QWidget*>(QString::fromLatin1(name));
+            return QRect(w->mapTo(&dialog, QPoint(0, 0)), w->size());
+        };
+        QRect group = geometry("libraryPathGroup");
+        QRect set = geometry("setLibraryPathButton");
+        QRect forget = geometry("forgetLibraryPathButton");
+        QRect ok = geometry("okButton");
+        QRect help = geometry("helpButton");
+        // Set and Forget form one column: same left edge and width, one above the other.
+        QCOMPARE(set.left(), forget.left());
+        QCOMPARE(set.width(), forget.width());
+        QVERIFY(group.bottom() < set.top());
+        QVERIFY(set.bottom() < forget.top());
+        QVERIFY(forget.bottom() < ok.top());
+        QCOMPARE(ok.top(), help.top());
+        QVERIFY(ok.right() < help.left());
+    }
+
     void setFailuresChangeNothing_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
