@@ -1,27 +1,65 @@
 #include "tags/diagnostic.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
+#include "tags/text_encoding.h"
+
 namespace brambex {
 
-void WriteDiagnostic(std::string_view line) {
+namespace {
+
+void WriteToStandardError(std::string_view line, void*) {
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
+}
+
+DiagnosticSink currentSink = WriteToStandardError;
+void* currentContext = nullptr;
+
+// A line put together on the stack: the codec reports from inside a pass, which must
+// not touch the heap. Anything beyond the buffer is cut on a character boundary.
+class LineBuffer {
+  public:
+    void Append(std::string_view text) {
+        const std::string_view fits = CutUtf8(text, sizeof text_ - length_);
+        std::memcpy(text_ + length_, fits.data(), fits.size());
+        length_ += fits.size();
+    }
+    std::string_view Text() const { return {text_, length_}; }
+
+  private:
+    char text_[256];
+    std::size_t length_ = 0;
+};
+
+}  // namespace
+
+void SetDiagnosticSink(DiagnosticSink sink, void* context) {
+    currentSink = sink != nullptr ? sink : WriteToStandardError;
+    currentContext = sink != nullptr ? context : nullptr;
+}
+
+void WriteDiagnostic(std::string_view line) {
+    currentSink(line, currentContext);
 }
 
 void WriteDiagnostic(std::string_view line, int error) {
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fputs(std::strerror(error), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    LineBuffer buffer;
+    buffer.Append(line);
+    buffer.Append(std::strerror(error));
+    currentSink(buffer.Text(), currentContext);
 }
 
 void WriteDiagnosticNumber(std::string_view line, long long number) {
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fprintf(stderr, "%lld\n", number);
-    std::fflush(stderr);
+    char digits[24];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+    LineBuffer buffer;
+    buffer.Append(line);
+    buffer.Append(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
+    currentSink(buffer.Text(), currentContext);
 }
 
 }  // namespace brambex

@@ -1,9 +1,20 @@
-// The codec's diagnostics: one line each on the standard error stream.
+// The codec's diagnostics: one line each, by default on the standard error stream. A
+// front end that shares that stream with other output (a progress bar, say) installs
+// its own sink to place the lines and say which file they concern.
 #pragma once
 
 #include <string_view>
 
 namespace brambex {
+
+// Receives one diagnostic line, without a line break; the text lives only for the
+// call. Sinks run inside a pass, which allocates nothing itself; the default sink
+// keeps it so.
+using DiagnosticSink = void (*)(std::string_view line, void* context);
+
+// Sends every later diagnostic line to sink, with context passed along; a null sink
+// restores the default (the line and a line break on the standard error stream).
+void SetDiagnosticSink(DiagnosticSink sink, void* context);
 
 void WriteDiagnostic(std::string_view line);
 // The line followed by the text of an errno value.
