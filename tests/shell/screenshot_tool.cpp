@@ -4,6 +4,7 @@
 //   brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER
 #include <QDir>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -16,8 +17,12 @@ using namespace brambex;
 
 namespace {
 
+// Taken from the screen, so that a window manager's frame and caption are in the
+// picture; without one the frame is the window itself.
 bool Save(QWidget* window, const QString& file) {
-    QPixmap picture = window->grab();
+    QRect frame = window->frameGeometry();
+    QPixmap picture =
+        window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     if (!picture.save(file)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
         return false;
