@@ -32,6 +32,17 @@ constexpr const char* PartialTrackName = ".brambex-track.part";
 // ID3v1 genre number "Other", written into every trailer when genres are not kept.
 constexpr int TrailerGenreOther = 12;
 
+std::string trackBeingRead;
+
+// Names the track being read for as long as it lives.
+class ReadingTrack {
+  public:
+    explicit ReadingTrack(const std::string& inputPath) { trackBeingRead = inputPath; }
+    ~ReadingTrack() { trackBeingRead.clear(); }
+    ReadingTrack(const ReadingTrack&) = delete;
+    ReadingTrack& operator=(const ReadingTrack&) = delete;
+};
+
 std::string Format(const char* format, auto... args) {
     int n = std::snprintf(nullptr, 0, format, args...);
     std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
@@ -46,6 +57,14 @@ std::string WithReason(std::string_view text, int error) {
     if (error != 0)
         message += std::string(" (") + std::strerror(error) + ")";
     return message;
+}
+
+// Why a pass that failed could not read its input. Without an error from the stream
+// the codec found the input ending before the size it had when the pass began, or
+// inside its declared tag.
+std::string ReadFailure(const InputFile& in) {
+    return in.Error() != 0 ? WithReason("Could not read input file", in.Error())
+                           : "Could not read input file (the file ended early)";
 }
 
 bool EqualsIgnoringCase(char a, char b) {
@@ -70,7 +89,8 @@ class MergeRun {
     void ShowProgressFor(const std::string& folder, int track);
     bool CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                    int track);
-    bool RewriteTrack(InputFile& in, OutputFile& out, int disc, int track, PlannedTrack* plan);
+    bool RewriteTrack(MP3& mp3, InputFile& in, OutputFile& out, int disc, int track,
+                      PlannedTrack* plan);
     void PlanOutputFolder(const std::string& discFolder);
     bool Fail(std::string_view text, const std::string& caption) {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
@@ -142,6 +162,8 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc) {
         }
         const std::string name = *found;
         const std::string inputPath = JoinPath(folder, name);
+        // From the preparation, which reads the first track, to the end of the copy.
+        ReadingTrack reading(inputPath);
 
         if (s_.runningNumber == 0 && !OpenOutputFolder(folder, inputPath))
             return false;
@@ -214,8 +236,13 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         PlannedTrack planned;
         planned.inputPath = inputPath;
         planned.outputPath = outputPath;
-        if (!RewriteTrack(in, out, disc, track, &planned))
+        MP3 mp3;
+        if (!RewriteTrack(mp3, in, out, disc, track, &planned))
             return false;
+        // A plan made from a track that could not be read whole would show what a merge
+        // cannot do.
+        if (mp3.Failed())
+            return Fail(ReadFailure(in), inputPath);
         plan_->Track(planned);
         return true;
     }
@@ -227,7 +254,8 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
     platform::DeleteFile(partialPath);
     if (!out.Create(partialPath, true))
         return Fail("Could not open output file", outputPath);
-    bool rewritten = RewriteTrack(in, out, disc, track, nullptr);
+    MP3 mp3;
+    bool rewritten = RewriteTrack(mp3, in, out, disc, track, nullptr);
     bool written = out.Close();
     // Whatever went wrong, the half-made file must not stay behind.
     auto discard = [&](std::string_view text, const std::string& caption) {
@@ -240,6 +268,10 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         return discard(WithReason("Could not read input file", in.Error()), inputPath);
     if (!written)
         return discard(WithReason("Could not write output file", out.Error()), outputPath);
+    // The streams reported nothing, yet the codec found the input shorter than it was
+    // when the copy began: the output lacks audio.
+    if (mp3.Failed())
+        return discard(ReadFailure(in), inputPath);
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
     if (!RenameFile(partialPath, outputPath))
@@ -247,9 +279,8 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
     return true;
 }
 
-bool MergeRun::RewriteTrack(InputFile& in, OutputFile& out, int disc, int track,
+bool MergeRun::RewriteTrack(MP3& mp3, InputFile& in, OutputFile& out, int disc, int track,
                             PlannedTrack* plan) {
-    MP3 mp3;
     bool met[SlotCount] = {};
     const std::string discTrackTitle = Format("%d-%d %s", disc, track, s_.albumTitle.c_str());
     const std::string trackNumber = Format("%d", s_.runningNumber);
@@ -326,7 +357,10 @@ bool MergeRun::RewriteTrack(InputFile& in, OutputFile& out, int disc, int track,
         add("TPE2", s_.artist);
 
     mp3.FinishTag(in, &out);
-    // A dry run reads the audio only to reach the trailer.
+    // A dry run reads the audio only to reach the trailer. A failed copy is told by the
+    // caller from the streams and Failed(); the tag-level problems the codec reports on
+    // the way (no tag, a frame too big, little audio) leave the track as good as its
+    // input.
     mp3.CopyAudio(in, plan ? nullptr : &out);
 
     std::optional<std::string_view> trailerTitle;
@@ -402,6 +436,10 @@ std::string TrackTitlePart(const std::string& fileName) {
             return std::string(title.substr(0, i));
     }
     return std::string(title);
+}
+
+const std::string& TrackBeingRead() {
+    return trackBeingRead;
 }
 
 int MergedTrackCount(const MergeSettings& settings) {
