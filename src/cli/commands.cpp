@@ -202,6 +202,7 @@ int RunCommand(const CliOptions& options) {
         CatchInterrupts();
     bool barOnTerminal = !options.quiet && isatty(STDERR_FILENO);
     TerminalFrontEnd ui(options, stderr, barOnTerminal, isatty(STDIN_FILENO));
+    DiagnosticsOnTerminal diagnostics(ui);
     MergeSettings settings;
     if (options.command == Command::Scan)
         return RunScan(options, ui, settings);

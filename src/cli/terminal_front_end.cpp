@@ -8,8 +8,10 @@
 #include <cerrno>
 
 #include "cli/interrupt.h"
+#include "engine/merge_driver.h"
 #include "options/merge_options_form.h"
 #include "options/progress_meter.h"
+#include "tags/diagnostic.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
 
@@ -244,6 +246,35 @@ void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
     std::fprintf(err_, "\r%s\033[K", line.c_str());
     std::fflush(err_);
     barDrawn_ = true;
+    barPercent_ = percent;
+    barText_ = text;
+}
+
+void TerminalFrontEnd::ShowDiagnostic(std::string_view line, std::string_view file) {
+    const bool barWasDrawn = barDrawn_;
+    ClearBar();
+    if (!file.empty())
+        std::fprintf(err_, "%.*s: ", static_cast<int>(file.size()), file.data());
+    std::fprintf(err_, "%.*s\n", static_cast<int>(line.size()), line.data());
+    std::fflush(err_);
+    if (barWasDrawn)
+        DrawBar(barPercent_, barText_);
+}
+
+namespace {
+
+void ShowOnTerminal(std::string_view line, void* ui) {
+    static_cast<TerminalFrontEnd*>(ui)->ShowDiagnostic(line, TrackBeingRead());
+}
+
+}  // namespace
+
+DiagnosticsOnTerminal::DiagnosticsOnTerminal(TerminalFrontEnd& ui) {
+    SetDiagnosticSink(ShowOnTerminal, &ui);
+}
+
+DiagnosticsOnTerminal::~DiagnosticsOnTerminal() {
+    SetDiagnosticSink(nullptr, nullptr);
 }
 
 std::string DescribeMergeOptions(const MergeOptionsForm& form) {

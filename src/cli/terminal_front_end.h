@@ -47,6 +47,9 @@ class TerminalFrontEnd : public FrontEnd {
     // Erases the progress bar from its line before other output goes to err.
     void ClearBar();
     void DrawBar(int percent, const std::string& text);
+    // One of the tag codec's diagnostic lines on a line of its own, after "file: " when
+    // a file is named; a bar that was shown is drawn again below it.
+    void ShowDiagnostic(std::string_view line, std::string_view file);
 
   private:
     void PrintMessage(std::string_view text, std::optional<std::string_view> caption);
@@ -56,11 +59,23 @@ class TerminalFrontEnd : public FrontEnd {
     bool showBar_;
     bool askTerminal_;
     bool barDrawn_ = false;
+    int barPercent_ = 0;
+    std::string barText_;
     std::vector<std::string> folders_;
     std::string status_;
     bool mergeCompleted_ = false;
     bool titleRefused_ = false;
     int messageCount_ = 0;
+};
+
+// While it lives, the tag codec's diagnostic lines go to the front end, each naming the
+// track that the merge reads at that moment.
+class DiagnosticsOnTerminal {
+  public:
+    explicit DiagnosticsOnTerminal(TerminalFrontEnd& ui);
+    ~DiagnosticsOnTerminal();
+    DiagnosticsOnTerminal(const DiagnosticsOnTerminal&) = delete;
+    DiagnosticsOnTerminal& operator=(const DiagnosticsOnTerminal&) = delete;
 };
 
 // The text the Merge Options form is answered with, for the user to see what was

@@ -195,6 +195,11 @@ class CliTest(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         out = self.path("Sea Tales_1")
         self.assertEqual(result.stdout, f'Merged 7 tracks into "{out}".\n')
+        # The codec's word on the ID3v2.4 tracks names each file, one line apiece.
+        notes = [line for line in result.stderr.splitlines() if "ID3" in line]
+        self.assertEqual(notes, ["Sea Tales Disc 3/01 Landfall.mp3: ID3 version is not 3",
+                                 "Sea Tales Disc 3/02 Home.MP3: ID3 version is not 3"],
+                         result.stderr)
         self.assertEqual(sorted(os.listdir(out)), sorted(self.EXPECTED + ["Folder.jpg", "merged"]))
         with open(self.path("Sea Tales Disc 1", "Folder.jpg"), "rb") as a, \
                 open(os.path.join(out, "Folder.jpg"), "rb") as b:
@@ -314,6 +319,8 @@ class CliTest(unittest.TestCase):
         for name in self.EXPECTED:
             self.assertIn("Sea Tales_1/" + name, lines, text)
         self.assertIn("  TIT2 2-3 Sea Tales_1", lines, text)
+        # Not glued onto the bar: a line of its own that names the file.
+        self.assertIn("Sea Tales Disc 3/01 Landfall.mp3: ID3 version is not 3", lines, text)
 
     def test_earlier_output_is_emptied_only_with_yes(self):
         disc1 = self.make_set()

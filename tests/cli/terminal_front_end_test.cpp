@@ -9,6 +9,7 @@
 
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
+#include "tags/diagnostic.h"
 
 namespace brambex::cli {
 namespace {
@@ -263,6 +264,38 @@ TEST(TerminalFrontEnd, ProgressBarNeverGoesBack) {
     EXPECT_EQ(text.find(" 25%"), std::string::npos) << text;
     EXPECT_TRUE(text.ends_with("\r\033[K")) << text;  // the bar is erased at the end
     EXPECT_FALSE(cancel);
+}
+
+TEST(TerminalFrontEnd, DiagnosticsStandApartFromTheBar) {
+    CliOptions o;
+    Captured err;
+    TerminalFrontEnd ui(o, err.File(), true, false);
+    bool cancel = false;
+    {
+        DiagnosticsOnTerminal diagnostics(ui);
+        auto bar = ui.OpenProgress("Merging \"X\"", "", 4, &cancel);
+        bar->SetMessage("Merging track  1 from \"X\"");
+        ui.ShowDiagnostic("ID3 version is not 3", "X/01 A.mp3");
+        // Outside a merge's track no file is named.
+        WriteDiagnosticNumber("Frame too big: ", 2048);
+    }
+    // Once the front end is gone the lines reach the standard error stream again.
+    ::testing::internal::CaptureStderr();
+    WriteDiagnostic("No ID3 identifier");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "No ID3 identifier\n");
+
+    const std::string bar = "[........................]   0% Merging track  1 from \"X\"\033[K";
+    EXPECT_EQ(err.Text(), "\r" + bar + "\r\033[KX/01 A.mp3: ID3 version is not 3\n\r" + bar +
+                              "\r\033[KFrame too big: 2048\n\r" + bar + "\r\033[K");
+}
+
+TEST(TerminalFrontEnd, DiagnosticsWithoutABarAreBareLines) {
+    CliOptions o;
+    Captured err;
+    TerminalFrontEnd ui(o, err.File(), false, false);
+    ui.ShowDiagnostic("Not enough MP3 data!", "X/02 B.mp3");
+    ui.ShowDiagnostic("Not enough MP3 data!", "");
+    EXPECT_EQ(err.Text(), "X/02 B.mp3: Not enough MP3 data!\nNot enough MP3 data!\n");
 }
 
 }  // namespace
