@@ -214,7 +214,8 @@ Tracks and tags:
   tag lacks them; a first track without an ID3v2.3 tag gives neither.
 
 Output:
-  Messages go to standard error as "caption: text". On a terminal a progress bar
+  Messages go to standard error as "caption: text", notes on a track's tag (such
+  as "ID3 version is not 3") as "file: note". On a terminal a progress bar
   shows the track being merged; Ctrl-C cancels after the running track. A complete
   merge prints one line on standard output naming the output folders and the number
   of tracks.
