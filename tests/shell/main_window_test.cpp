@@ -136,6 +136,20 @@ class MainWindowTest : public QObject {
         QCOMPARE(shown, QStringLiteral("probe"));
     }
 
+    void tabVisitsTheControlsInTemplateOrder() {
+        frame_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+        Find<QPushButton>("selectMainFolderButton")->setFocus();
+        QStringList seen;
+        for (int i = 0; i < 7; ++i) {
+            seen << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(seen, QStringList({"selectMainFolderButton", "mergeFoldersButton", "folderList",
+                                    "exitButton", "optionsButton", "helpButton",
+                                    "selectMainFolderButton"}));
+    }
+
     void centringRule_data() {
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<QSize>("frame");

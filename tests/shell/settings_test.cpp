@@ -157,6 +157,18 @@ class SettingsTest : public QObject {
         QVERIFY(forget.bottom() < ok.top());
         QCOMPARE(ok.top(), help.top());
         QVERIFY(ok.right() < help.left());
+
+        // The keyboard visits the buttons in the dialog's own order, OK first.
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.findChild<QWidget*>(QStringLiteral("okButton"))->setFocus();
+        QStringList seen;
+        for (int i = 0; i < 5; ++i) {
+            seen << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(seen, QStringList({"okButton", "helpButton", "setLibraryPathButton",
+                                    "forgetLibraryPathButton", "okButton"}));
     }
 
     void setFailuresChangeNothing_data() {
