@@ -17,6 +17,7 @@
 #include "engine/disc_set.h"
 #include "options/merge_options_form.h"
 #include "support/fake_front_end.h"
+#include "support/tag_bytes.h"
 #include "support/temp_tree.h"
 #include "tags/diagnostic.h"
 
@@ -30,30 +31,10 @@ using testing::TempTree;
 using Frame = std::pair<std::string, std::string>;  // id, ISO-8859-1 text
 using Frames = std::vector<Frame>;
 
-std::string BigEndian32(std::size_t n) {
-    std::string s(4, '\0');
-    for (int i = 3; i >= 0; --i, n >>= 8)
-        s[static_cast<std::size_t>(i)] = static_cast<char>(n);
-    return s;
-}
-
-std::string Syncsafe32(std::size_t n) {
-    std::string s(4, '\0');
-    for (int i = 3; i >= 0; --i, n >>= 7)
-        s[static_cast<std::size_t>(i)] = static_cast<char>(n & 0x7F);
-    return s;
-}
-
-std::string Field(const std::string& text, std::size_t size) {
-    std::string field = text.substr(0, size);
-    field.resize(size, '\0');
-    return field;
-}
-
+// The ID3v1.1 trailer of the tracks here: a year and a comment besides the texts.
 std::string Trailer(const std::string& title, const std::string& artist, const std::string& album,
                     int track, int genre) {
-    return "TAG" + Field(title, 30) + Field(artist, 30) + Field(album, 30) + Field("1851", 4) +
-           Field("comment", 28) + '\0' + static_cast<char>(track) + static_cast<char>(genre);
+    return testing::Trailer(title, artist, album, track, genre, "1851", "comment");
 }
 
 struct TrackBytes {
@@ -65,9 +46,8 @@ struct TrackBytes {
     std::string Tag() const {
         std::string body;
         for (const auto& [id, text] : frames)
-            body += id + BigEndian32(text.size() + 1) + std::string(3, '\0') + text;
-        body.append(padding, '\0');
-        return std::string("ID3\x03\x00\x00", 6) + Syncsafe32(body.size()) + body;
+            body += testing::TextFrame(id, text);
+        return testing::PaddedTag(body, padding);
     }
     std::string File() const { return Tag() + audio + trailer; }
 };

@@ -11,15 +11,22 @@
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "support/fake_front_end.h"
-#include "tag_bytes.h"
+#include "support/tag_bytes.h"
+#include "support/temp_tree.h"
 
 namespace brambex {
 namespace {
 
-using testing::Id3v1Trailer;
-using testing::Id3v2Tag;
-using testing::Latin1Frame;
+using testing::FillerAudio;
+using testing::PaddedTag;
 using testing::TextFrame;
+using testing::Trailer;
+
+// The ID3v1.1 trailer of the tracks here: year 2001, track 1.
+std::string Id3v1Trailer(const std::string& title, const std::string& artist,
+                         const std::string& album, int genre) {
+    return Trailer(title, artist, album, 1, genre, "2001");
+}
 
 class MergePreparationTest : public ::testing::Test {
   protected:
@@ -29,15 +36,14 @@ class MergePreparationTest : public ::testing::Test {
     }
     void TearDown() override { audioBookMode = savedMode_; }
 
-    std::string Track(const std::vector<TextFrame>& frames, int version = 3,
+    std::string Track(const std::string& frames, unsigned char version = 3,
                       std::size_t audio = 9000) {
-        return folder.Write(
-            "01 Track.mp3",
-            Id3v2Tag(frames, version) + testing::FillerAudio(audio) +
-                Id3v1Trailer("Trailer Title", "Trailer Artist", "Trailer Album", 101));
+        return folder.File("01 Track.mp3", PaddedTag(frames, 64, version) + FillerAudio(audio) +
+                                               Id3v1Trailer("Trailer Title", "Trailer Artist",
+                                                            "Trailer Album", 101));
     }
 
-    testing::TempFolder folder;
+    testing::TempTree folder;
     MergeSettings settings;
     testing::FakeFrontEnd ui;
 
@@ -45,10 +51,9 @@ class MergePreparationTest : public ::testing::Test {
     bool savedMode_ = true;
 };
 
-const std::vector<TextFrame> AllFour = {
-    Latin1Frame("TALB", "Dune Disc 1"), Latin1Frame("TPE1", "Reader"),
-    Latin1Frame("TPE2", "Frank Herbert"), Latin1Frame("TCON", "(101)"),
-    Latin1Frame("TIT2", "Chapter 1")};
+const std::string AllFour = TextFrame("TALB", "Dune Disc 1") + TextFrame("TPE1", "Reader") +
+                            TextFrame("TPE2", "Frank Herbert") + TextFrame("TCON", "(101)") +
+                            TextFrame("TIT2", "Chapter 1");
 
 TEST_F(MergePreparationTest, FramesWinOverTrailer) {
     ReadFirstTrackTags(settings, Track(AllFour));
@@ -59,8 +64,8 @@ TEST_F(MergePreparationTest, FramesWinOverTrailer) {
 }
 
 TEST_F(MergePreparationTest, MissingFramesComeFromTrailer) {
-    ReadFirstTrackTags(settings, Track({Latin1Frame("TPE1", "Lead"), Latin1Frame("TALB", "Dune"),
-                                        Latin1Frame("TALB", "Dune Messiah")}));
+    ReadFirstTrackTags(settings, Track(TextFrame("TPE1", "Lead") + TextFrame("TALB", "Dune") +
+                                       TextFrame("TALB", "Dune Messiah")));
     EXPECT_EQ(settings.albumTitle, "Dune Messiah");  // a repeated frame replaces
     EXPECT_EQ(settings.artist, "Trailer Artist");    // TPE1 is never read
     EXPECT_EQ(settings.genre, "(101)");
@@ -69,13 +74,12 @@ TEST_F(MergePreparationTest, MissingFramesComeFromTrailer) {
 
 TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTexts) {
     std::string v4 = Track(AllFour, 4);
-    std::string noTag =
-        folder.Write("02 x.mp3", testing::FillerAudio(9000) + Id3v1Trailer("T", "A", "B", 1));
+    std::string noTag = folder.File("02 x.mp3", FillerAudio(9000) + Id3v1Trailer("T", "A", "B", 1));
     // A pipe would wait for a writer forever (the alarm ends a test that hangs).
-    std::string pipe = folder.Path() + "/04 Pipe.mp3";
+    std::string pipe = folder.Root() + "/04 Pipe.mp3";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
     alarm(60);
-    for (const std::string& path : {v4, noTag, folder.Path() + "/missing.mp3", pipe}) {
+    for (const std::string& path : {v4, noTag, folder.Root() + "/missing.mp3", pipe}) {
         settings.albumTitle = settings.artist = settings.genre = settings.titleTemplate = "old";
         ReadFirstTrackTags(settings, path);
         EXPECT_EQ(settings.albumTitle, "") << path;
@@ -86,8 +90,8 @@ TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTexts) {
     alarm(0);
     // Without an ID3v1 trailer the last bytes of the audio give no texts, and the genre
     // is the reference for "none".
-    std::string noTrailer = folder.Write(
-        "03 x.mp3", Id3v2Tag({Latin1Frame("TALB", "Dune")}) + testing::FillerAudio(9000));
+    std::string noTrailer =
+        folder.File("03 x.mp3", PaddedTag(TextFrame("TALB", "Dune"), 64) + FillerAudio(9000));
     ReadFirstTrackTags(settings, noTrailer);
     EXPECT_EQ(settings.albumTitle, "Dune");
     EXPECT_EQ(settings.artist, "");
@@ -97,10 +101,9 @@ TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTexts) {
 
 TEST_F(MergePreparationTest, LongTextsAreCut) {
     // The trailer holds ISO-8859-1: 30 bytes of "\xE9" are 30 characters "é".
-    std::string path =
-        folder.Write("03 x.mp3", Id3v2Tag({Latin1Frame("TALB", std::string(1000, 'a'))}) +
-                                     testing::FillerAudio(9000) +
-                                     Id3v1Trailer(std::string(40, '\xE9'), "\xC4rtist", "", 255));
+    std::string path = folder.File(
+        "03 x.mp3", PaddedTag(TextFrame("TALB", std::string(1000, 'a')), 64) + FillerAudio(9000) +
+                        Id3v1Trailer(std::string(40, '\xE9'), "\xC4rtist", "", 255));
     ReadFirstTrackTags(settings, path);
     EXPECT_EQ(settings.albumTitle, std::string(511, 'a'));
     std::string accents;
@@ -190,7 +193,7 @@ TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
     if (std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") != 0) {
         GTEST_SKIP() << "mutagen for /usr/bin/python3 is not installed";
     }
-    std::string path = folder.Write("04 x.mp3", testing::FillerAudio(9000));
+    std::string path = folder.File("04 x.mp3", FillerAudio(9000));
     std::string script =
         "from mutagen.id3 import ID3, TALB, TPE2, TCON, TIT2\n"
         "t = ID3()\n"
@@ -200,7 +203,7 @@ TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
         "t.add(TIT2(encoding=1, text='Første'))\n"
         "t.save('" +
         path + "', v2_version=3)\n";
-    std::string scriptPath = folder.Write("tag.py", script);
+    std::string scriptPath = folder.File("tag.py", script);
     ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath).c_str()), 0);
 
     audioBookMode = false;

@@ -6,14 +6,15 @@
 
 #include "options/merge_settings.h"
 #include "support/fake_front_end.h"
-#include "tag_bytes.h"
+#include "support/tag_bytes.h"
 #include "tags/mp3.h"
 
 namespace brambex {
 namespace {
 
-using testing::Id3v2Tag;
-using testing::Latin1Frame;
+using testing::FillerAudio;
+using testing::PaddedTag;
+using testing::TextFrame;
 
 class TitleTemplateTest : public ::testing::Test {
   protected:
@@ -21,7 +22,7 @@ class TitleTemplateTest : public ::testing::Test {
     void SetUp() override { PlaceAtTitle("Call Me Ishmael"); }
 
     void PlaceAtTitle(const std::string& songTitle) {
-        bytes_ = Id3v2Tag({Latin1Frame("TIT2", songTitle)}) + testing::FillerAudio(5000);
+        bytes_ = PaddedTag(TextFrame("TIT2", songTitle), 64) + FillerAudio(5000);
         in_.OpenMemory(reinterpret_cast<const unsigned char*>(bytes_.data()), bytes_.size());
         ASSERT_TRUE(mp3_.ReadHeader(in_, nullptr));
         ASSERT_TRUE(mp3_.NextFrame(in_));

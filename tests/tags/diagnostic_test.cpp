@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tag_bytes.h"
+#include "support/memory_pass.h"
+#include "support/tag_bytes.h"
 
 namespace brambex::testing {
 namespace {

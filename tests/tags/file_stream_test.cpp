@@ -11,7 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "tag_bytes.h"
+#include "support/memory_pass.h"
+#include "support/tag_bytes.h"
 
 namespace brambex::testing {
 namespace {

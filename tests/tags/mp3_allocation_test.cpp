@@ -9,7 +9,7 @@
 #include <fstream>
 #include <new>
 
-#include "tag_bytes.h"
+#include "support/tag_bytes.h"
 #include "tags/mp3.h"
 
 namespace {

@@ -2,7 +2,8 @@
 // AddFrame write for texts in and beyond ISO-8859-1.
 #include <gtest/gtest.h>
 
-#include "tag_bytes.h"
+#include "support/memory_pass.h"
+#include "support/tag_bytes.h"
 #include "tags/mp3.h"
 
 namespace brambex::testing {

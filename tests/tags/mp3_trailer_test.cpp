@@ -3,7 +3,8 @@
 
 #include <optional>
 
-#include "tag_bytes.h"
+#include "support/memory_pass.h"
+#include "support/tag_bytes.h"
 #include "tags/mp3.h"
 
 namespace brambex::testing {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "tag_bytes.h"
+#include "support/tag_bytes.h"
 
 namespace brambex::testing {
 namespace {
