@@ -1,0 +1,48 @@
+# The shapes every layer's CMakeLists.txt shares: the layer library from the .cpp files
+# of its folder, the layer's GoogleTest executable, and tests run by a Python script.
+
+# brambex_add_layer(<name> [DEPENDS <library>...] [EXCLUDE <regex>])
+# Builds the static library brambex_<name> from the folder's *.cpp, leaving out the
+# files that match EXCLUDE (the executables' main files). A folder without sources yet
+# gives no library.
+function(brambex_add_layer name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "EXCLUDE" "DEPENDS")
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(arg_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${arg_EXCLUDE}")
+  endif()
+  if(NOT sources)
+    return()
+  endif()
+  add_library(brambex_${name} STATIC ${sources})
+  target_include_directories(brambex_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  if(arg_DEPENDS)
+    target_link_libraries(brambex_${name} PUBLIC ${arg_DEPENDS})
+  endif()
+endfunction()
+
+# brambex_add_layer_tests(<layer> [LIBRARIES <library>...])
+# Builds <layer>_tests from the folder's *_test.cpp against brambex_<layer> and the
+# given libraries, and registers each test case under the label <layer>.
+function(brambex_add_layer_tests layer)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LIBRARIES")
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${layer}_tests ${sources})
+  target_include_directories(${layer}_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${layer}_tests PRIVATE brambex_${layer} ${arg_LIBRARIES}
+                                               GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${layer}_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${layer})
+endfunction()
+
+# brambex_add_python_test(<name> LABEL <label> TIMEOUT <seconds> SCRIPT <file> [ARGS ...])
+# Runs the script with the system Python, which carries mutagen; a script that lacks a
+# tool it needs exits with 77 and the test counts as skipped.
+function(brambex_add_python_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LABEL;TIMEOUT;SCRIPT" "ARGS")
+  add_test(NAME ${name} COMMAND /usr/bin/python3 ${arg_SCRIPT} ${arg_ARGS})
+  set_tests_properties(${name} PROPERTIES LABELS ${arg_LABEL} SKIP_RETURN_CODE 77
+                                          TIMEOUT ${arg_TIMEOUT})
+endfunction()
