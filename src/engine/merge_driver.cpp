@@ -193,11 +193,11 @@ bool MergeRun::OpenOutputFolder(const std::string& folder, const std::string& in
     } else if (!s_.splitFolders) {
         // The folder is full and the next folder would be the same folder again: emptying
         // it would delete the tracks this merge has just written.
-        ui_.ShowMessage(
-            "The output folder \"" + s_.outputFolder +
-                "\" already holds 254 tracks.\nThe disc folders hold more tracks than when the "
-                "set was selected.\nPlease select the set again and start over.",
-            "Error", MessageStyle::Stop);
+        ui_.ShowMessage("The output folder \"" + s_.outputFolder + "\" already holds " +
+                            std::to_string(MaxTracksPerFolder) +
+                            " tracks.\nThe disc folders hold more tracks than when the "
+                            "set was selected.\nPlease select the set again and start over.",
+                        "Error", MessageStyle::Stop);
         return false;
     }
     ++s_.folderNumber;

@@ -16,8 +16,6 @@
 
 namespace brambex {
 
-// The greatest number of tracks in one output folder.
-constexpr int MaxTracksPerFolder = 254;
 // Track numbers looked for in every disc folder.
 constexpr int MaxTrackNumber = 499;
 

@@ -12,9 +12,6 @@ namespace brambex {
 
 namespace {
 
-// Most tracks per output folder.
-constexpr int MaxTracksPerFolder = 254;
-
 std::string FrameField(std::string_view text) {
     return std::string(CutUtf8Chars(text, MaxSettingsText));
 }

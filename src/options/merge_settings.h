@@ -16,6 +16,10 @@ constexpr std::size_t MaxSettingsText = 511;
 constexpr std::size_t MaxStemText = 1023;
 constexpr std::size_t MaxTrailerText = 30;
 
+// The greatest number of tracks in one output folder; a longer set is split over
+// numbered folders.
+constexpr int MaxTracksPerFolder = 254;
+
 struct MergeSettings {
     std::string genre;          // TCON text: a genre reference "(N)" or free text
     std::string albumTitle;     // may end in "_" and a number
@@ -34,7 +38,7 @@ struct MergeSettings {
     bool keepArtist = false;
     bool keepGenre = false;
     int folderNumber = 0;   // output folder being filled, from 1; 0 before the first
-    int runningNumber = 0;  // last track placed in the current output folder, 0..254
+    int runningNumber = 0;  // last track placed in the current folder, 0..MaxTracksPerFolder
 };
 
 // True while "Audio Books" is the chosen type of CDs; kept for the run, never saved.
