@@ -47,8 +47,9 @@ class MP3 {
     void WriteFrame(OutputFile* out);
     void AddFrame(OutputFile* out, std::string_view id, std::string_view utf8);
     void FinishTag(InputFile& in, OutputFile* out);
-    // False when a read or write of the pass failed (see Failed()); a short input is
-    // reported on the standard error stream but copied all the same.
+    // False when a read or write of the pass failed (see Failed()), also when the input
+    // now ends before its audio starts; audio shorter than usual is reported as a
+    // diagnostic but copied all the same.
     bool CopyAudio(InputFile& in, OutputFile* out);
 
     // ID3v1 half. Texts are UTF-8; the trailer holds ISO-8859-1.

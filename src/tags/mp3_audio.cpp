@@ -24,6 +24,13 @@ bool MP3::CopyAudio(InputFile& in, OutputFile* out) {
     const std::int64_t start = AudioStart();
     in.Seek(start);
     const std::int64_t size = in.Size();
+    // The header checked the declared tag against the input's size; an input that has
+    // since shrunk below the tag's end has lost its audio, and a track of tag and
+    // trailer alone must not pass for a rewritten one.
+    if (size >= 0 && size < start) {
+        ReportShortInput(in, out);
+        return false;
+    }
     const bool copied = size >= 0
                             ? CopyKnownLength(in, out, std::max<std::int64_t>(size - start, 0))
                             : CopyToEnd(in, out);

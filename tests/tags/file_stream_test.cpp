@@ -187,6 +187,45 @@ TEST_F(FileStreamTest, RewritePassOverRealFilesMatchesTheMemoryPass) {
     EXPECT_TRUE(SameBytes(ReadFile("in.mp3"), input));
 }
 
+TEST_F(FileStreamTest, InputCutWhileItsFramesAreReadFailsThePass) {
+    // The file is cut after the header was read: a size that ends before the audio
+    // starts means the audio is gone, and a track of tag and trailer alone must not
+    // pass for a rewritten one. Cut exactly where the audio starts, it is merely short.
+    const std::string frames = TextFrame("TALB", "Album") + TextFrame("TIT2", "Title");
+    const std::string tag = Tag(frames, 200);
+    struct Case {
+        const char* name;
+        std::size_t keep;
+        bool copied;
+        const char* diagnostics;
+    };
+    const Case cases[] = {
+        {"inside the frames", 10 + 12, false, "The input ended early\n"},
+        {"inside the padding", tag.size() - 1, false, "The input ended early\n"},
+        {"where the audio starts", tag.size(), true, "Not enough MP3 data!\n"},
+    };
+    for (const Case& c : cases) {
+        WriteFile("in.mp3", tag + Audio(6000) + Trailer("t", "a", "b", 1, 2));
+        InputFile in;
+        ASSERT_TRUE(in.Open(Path("in.mp3")));
+        std::string sink;
+        OutputFile out;
+        out.CreateMemory(&sink);
+        ::testing::internal::CaptureStderr();
+        MP3 mp3;
+        ASSERT_TRUE(mp3.ReadHeader(in, &out)) << c.name;
+        ASSERT_EQ(truncate(Path("in.mp3").c_str(), static_cast<off_t>(c.keep)), 0);
+        while (mp3.NextFrame(in)) {
+            mp3.WriteFrame(&out);
+        }
+        mp3.FinishTag(in, &out);
+        EXPECT_EQ(mp3.CopyAudio(in, &out), c.copied) << c.name;
+        EXPECT_EQ(mp3.WriteTrailer(&out), c.copied) << c.name;
+        EXPECT_EQ(mp3.Failed(), !c.copied) << c.name;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.diagnostics) << c.name;
+    }
+}
+
 TEST(InputOfUnknownSize, IsCopiedLikeOneOfKnownSize) {
     // Without a size the audio is copied through a block that holds back the last 128
     // bytes seen; the result must not differ. Sizes around the block and trailer edges.
