@@ -8,7 +8,8 @@
 // nullptr); the trailer accessors.
 //
 // Texts are UTF-8 inside the program; the codec converts to and from the encodings on
-// disk. Diagnostics go to the standard error stream, one line each.
+// disk. Diagnostics are single lines sent to the sink of tags/diagnostic.h: the
+// standard error stream unless a front end has installed its own.
 #pragma once
 
 #include <cstdint>
