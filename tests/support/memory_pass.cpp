@@ -1,5 +1,7 @@
 #include "memory_pass.h"
 
+#include <utility>
+
 namespace brambex::testing {
 
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
@@ -19,16 +21,15 @@ namespace brambex::testing {
            << byteAt(expected, i);
 }
 
-PassResult RewriteInMemory(const std::string& input, const PassSteps& steps) {
+PassResult RewritePass(InputFile& in, OutputFile& out, const PassSteps& steps) {
     PassResult result;
-    InputFile in;
-    in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
-    OutputFile out;
-    out.CreateMemory(&result.output, steps.outputLimit);
     ::testing::internal::CaptureStderr();
     {
         MP3 mp3;
         result.headerRead = mp3.ReadHeader(in, &out);
+        if (steps.afterHeader) {
+            steps.afterHeader();
+        }
         while (mp3.NextFrame(in)) {
             if (!steps.onFrame || steps.onFrame(mp3)) {
                 mp3.WriteFrame(&out);
@@ -43,8 +44,21 @@ PassResult RewriteInMemory(const std::string& input, const PassSteps& steps) {
             steps.editTrailer(mp3);
         }
         result.trailerWritten = mp3.WriteTrailer(&out);
+        result.failed = mp3.Failed();
+        result.inputHadTrailer = mp3.InputHadTrailer();
     }
     result.diagnostics = ::testing::internal::GetCapturedStderr();
+    return result;
+}
+
+PassResult RewriteInMemory(const std::string& input, const PassSteps& steps) {
+    InputFile in;
+    in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
+    std::string output;
+    OutputFile out;
+    out.CreateMemory(&output, steps.outputLimit);
+    PassResult result = RewritePass(in, out, steps);
+    result.output = std::move(output);
     return result;
 }
 

@@ -173,15 +173,10 @@ TEST_F(FileStreamTest, RewritePassOverRealFilesMatchesTheMemoryPass) {
     ASSERT_TRUE(in.Open(Path("in.mp3")));
     OutputFile out;
     ASSERT_TRUE(out.Create(Path("out.mp3")));
-    MP3 mp3;
-    ASSERT_TRUE(mp3.ReadHeader(in, &out));
-    while (mp3.NextFrame(in)) {
-        edit(mp3);
-        mp3.WriteFrame(&out);
-    }
-    mp3.FinishTag(in, &out);
-    EXPECT_TRUE(mp3.CopyAudio(in, &out));
-    EXPECT_TRUE(mp3.WriteTrailer(&out));
+    const PassResult r = RewritePass(in, out, {.onFrame = edit});
+    ASSERT_TRUE(r.headerRead);
+    EXPECT_TRUE(r.audioCopied);
+    EXPECT_TRUE(r.trailerWritten);
     ASSERT_TRUE(out.Close());
     EXPECT_TRUE(SameBytes(ReadFile("out.mp3"), expected.output));
     EXPECT_TRUE(SameBytes(ReadFile("in.mp3"), input));
@@ -211,18 +206,15 @@ TEST_F(FileStreamTest, InputCutWhileItsFramesAreReadFailsThePass) {
         std::string sink;
         OutputFile out;
         out.CreateMemory(&sink);
-        ::testing::internal::CaptureStderr();
-        MP3 mp3;
-        ASSERT_TRUE(mp3.ReadHeader(in, &out)) << c.name;
-        ASSERT_EQ(truncate(Path("in.mp3").c_str(), static_cast<off_t>(c.keep)), 0);
-        while (mp3.NextFrame(in)) {
-            mp3.WriteFrame(&out);
-        }
-        mp3.FinishTag(in, &out);
-        EXPECT_EQ(mp3.CopyAudio(in, &out), c.copied) << c.name;
-        EXPECT_EQ(mp3.WriteTrailer(&out), c.copied) << c.name;
-        EXPECT_EQ(mp3.Failed(), !c.copied) << c.name;
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.diagnostics) << c.name;
+        const auto cut = [&] {
+            EXPECT_EQ(truncate(Path("in.mp3").c_str(), static_cast<off_t>(c.keep)), 0);
+        };
+        const PassResult r = RewritePass(in, out, {.afterHeader = cut});
+        ASSERT_TRUE(r.headerRead) << c.name;
+        EXPECT_EQ(r.audioCopied, c.copied) << c.name;
+        EXPECT_EQ(r.trailerWritten, c.copied) << c.name;
+        EXPECT_EQ(r.failed, !c.copied) << c.name;
+        EXPECT_EQ(r.diagnostics, c.diagnostics) << c.name;
     }
 }
 
@@ -242,18 +234,12 @@ TEST(InputOfUnknownSize, IsCopiedLikeOneOfKnownSize) {
             ASSERT_EQ(in.Size(), -1);
             OutputFile out;
             out.CreateMemory(&sink);
-            ::testing::internal::CaptureStderr();
-            MP3 mp3;
-            ASSERT_TRUE(mp3.ReadHeader(in, &out));
-            while (mp3.NextFrame(in)) {
-                mp3.WriteFrame(&out);
-            }
-            mp3.FinishTag(in, &out);
-            EXPECT_TRUE(mp3.CopyAudio(in, &out));
-            mp3.WriteTrailer(&out);
-            EXPECT_EQ(::testing::internal::GetCapturedStderr(), known.diagnostics);
+            const PassResult r = RewritePass(in, out);
+            ASSERT_TRUE(r.headerRead);
+            EXPECT_TRUE(r.audioCopied);
+            EXPECT_EQ(r.diagnostics, known.diagnostics);
             EXPECT_TRUE(SameBytes(sink, known.output)) << n << " " << withTrailer;
-            EXPECT_EQ(mp3.InputHadTrailer(), withTrailer) << n;
+            EXPECT_EQ(r.inputHadTrailer, withTrailer) << n;
         }
     }
 }
@@ -266,16 +252,11 @@ TEST(InputOfUnknownSize, EndingInsideTheDeclaredTagFailsThePass) {
     std::string sink;
     OutputFile out;
     out.CreateMemory(&sink);
-    ::testing::internal::CaptureStderr();
-    MP3 mp3;
-    EXPECT_TRUE(mp3.ReadHeader(in, &out));
-    while (mp3.NextFrame(in)) {
-        mp3.WriteFrame(&out);
-    }
-    mp3.FinishTag(in, &out);
-    EXPECT_FALSE(mp3.CopyAudio(in, &out));
-    EXPECT_FALSE(mp3.WriteTrailer(&out));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "The input ended early\n");
+    const PassResult r = RewritePass(in, out);
+    EXPECT_TRUE(r.headerRead);
+    EXPECT_FALSE(r.audioCopied);
+    EXPECT_FALSE(r.trailerWritten);
+    EXPECT_EQ(r.diagnostics, "The input ended early\n");
 }
 
 }  // namespace
