@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "support/memory_pass.h"
+#include "support/rewrite_pass.h"
 #include "support/tag_bytes.h"
 
 namespace brambex::testing {

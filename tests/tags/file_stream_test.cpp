@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/memory_pass.h"
+#include "support/rewrite_pass.h"
 #include "support/tag_bytes.h"
 
 namespace brambex::testing {

@@ -1,7 +1,7 @@
 // Rewrite passes over inputs built from bytes, checked byte for byte.
 #include <gtest/gtest.h>
 
-#include "support/memory_pass.h"
+#include "support/rewrite_pass.h"
 #include "support/tag_bytes.h"
 #include "tags/mp3.h"
 

@@ -2,7 +2,7 @@
 // AddFrame write for texts in and beyond ISO-8859-1.
 #include <gtest/gtest.h>
 
-#include "support/memory_pass.h"
+#include "support/rewrite_pass.h"
 #include "support/tag_bytes.h"
 #include "tags/mp3.h"
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "support/memory_pass.h"
+#include "support/rewrite_pass.h"
 #include "support/tag_bytes.h"
 #include "tags/mp3.h"
 

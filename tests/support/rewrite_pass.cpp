@@ -1,4 +1,4 @@
-#include "memory_pass.h"
+#include "rewrite_pass.h"
 
 #include <utility>
 
