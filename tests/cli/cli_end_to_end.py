@@ -414,27 +414,10 @@ class CliTest(unittest.TestCase):
         for n in range(1, 91):
             write(self.path(f"Big Set Disc {1 + (n - 1) // 45}", f"{(n - 1) % 45 + 1:02d} T.mp3"),
                   track)
-        pid, fd = pty.fork()
-        if pid == 0:
-            os.execv(BIN, [BIN, "merge", self.path("Big Set Disc 1"), "--yes"])
-        seen = b""
-        sent = False
-        while True:
-            try:
-                chunk = os.read(fd, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            seen += chunk
-            if not sent and b"Merging track  3" in seen:
-                os.write(fd, b"\x03")
-                sent = True
-        _, status = os.waitpid(pid, 0)
-        os.close(fd)
-        text = seen.decode("utf-8", "replace")
+        text, status, sent = run_on_terminal("merge", self.path("Big Set Disc 1"), "--yes",
+                                             send_after=b"Merging track  3", send=b"\x03")
         self.assertTrue(sent, text)
-        self.assertEqual(os.waitstatus_to_exitcode(status), 130, text)
+        self.assertEqual(status, 130, text)
         self.assertIn("Merge cancelled.", text)
         out = self.path("Big Set_1")
         names = os.listdir(out)
