@@ -20,19 +20,13 @@
 #include "shell/help.h"
 #include "shell/message_box.h"
 #include "shell/options_dialog.h"
+#include "shell/push_button.h"
 #include "shell/qt_front_end.h"
 #include "shell/settings_store.h"
 
 namespace brambex {
 
 namespace {
-
-QPushButton* MakeButton(const char* text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 // The one local folder a drag carries, or an empty text.
 QString DraggedFolder(const QMimeData* data) {
@@ -51,8 +45,8 @@ QString DraggedFolder(const QMimeData* data) {
 
 TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent) : QDialog(parent, Qt::Widget) {
     setObjectName(QStringLiteral("mainClient"));
-    selectButton_ = MakeButton("Select main folder", "selectMainFolderButton", this);
-    mergeButton_ = MakeButton("Merge folders", "mergeFoldersButton", this);
+    selectButton_ = MakePushButton("Select main folder", "selectMainFolderButton", this);
+    mergeButton_ = MakePushButton("Merge folders", "mergeFoldersButton", this);
     folderGroup_ = new QGroupBox(QStringLiteral("Folders"), this);
     folderGroup_->setObjectName(QStringLiteral("folderGroup"));
     folderList_ = new QListWidget(folderGroup_);
@@ -62,10 +56,10 @@ TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent) : QDialog(parent, Qt::
     statusLine_ = new QLabel(QStringLiteral("Text2"), folderGroup_);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    exitButton_ = MakeButton("Exit", "exitButton", this);
+    exitButton_ = MakePushButton("Exit", "exitButton", this);
     exitButton_->setDefault(true);
-    optionsButton_ = MakeButton("Options", "optionsButton", this);
-    helpButton_ = MakeButton("Help", "helpButton", this);
+    optionsButton_ = MakePushButton("Options", "optionsButton", this);
+    helpButton_ = MakePushButton("Help", "helpButton", this);
 
     auto* top = new QHBoxLayout;
     top->addStretch();

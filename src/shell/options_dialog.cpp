@@ -10,26 +10,16 @@
 #include "shell/desktop_services.h"
 #include "shell/help.h"
 #include "shell/message_box.h"
+#include "shell/push_button.h"
 #include "shell/settings_store.h"
 
 namespace brambex {
 
-namespace {
-
-QPushButton* MakeButton(const char* text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-}  // namespace
-
 OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("optionsDialog"));
     setWindowTitle(QStringLiteral("Options"));
-    auto* ok = MakeButton("OK", "okButton", this);
-    auto* help = MakeButton("Help", "helpButton", this);
+    auto* ok = MakePushButton("OK", "okButton", this);
+    auto* help = MakePushButton("Help", "helpButton", this);
     auto* group = new QGroupBox(QStringLiteral("Music Library Path"), this);
     group->setObjectName(QStringLiteral("libraryPathGroup"));
     pathLabel_ = new QLabel(QStringLiteral("Text1"), group);
@@ -37,8 +27,8 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     pathLabel_->setAlignment(Qt::AlignCenter);
     pathLabel_->setTextFormat(Qt::PlainText);
     pathLabel_->setWordWrap(true);
-    auto* set = MakeButton("Set Music Library Path", "setLibraryPathButton", this);
-    auto* forget = MakeButton("Forget Music Library Path", "forgetLibraryPathButton", this);
+    auto* set = MakePushButton("Set Music Library Path", "setLibraryPathButton", this);
+    auto* forget = MakePushButton("Forget Music Library Path", "forgetLibraryPathButton", this);
 
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(pathLabel_);

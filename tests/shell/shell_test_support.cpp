@@ -9,35 +9,11 @@
 #include <QTimer>
 #include <memory>
 
+#include "support/tag_bytes.h"
+
 namespace brambex::testing {
 
 namespace {
-
-std::string BigEndian32(std::size_t n) {
-    std::string s(4, '\0');
-    for (int i = 3; i >= 0; --i, n >>= 8)
-        s[static_cast<std::size_t>(i)] = static_cast<char>(n);
-    return s;
-}
-
-std::string Syncsafe32(std::size_t n) {
-    std::string s(4, '\0');
-    for (int i = 3; i >= 0; --i, n >>= 7) {
-        s[static_cast<std::size_t>(i)] = static_cast<char>(n & 0x7F);
-    }
-    return s;
-}
-
-std::string TextFrame(const std::string& id, const std::string& text) {
-    std::string payload = std::string(1, '\0') + text;
-    return id + BigEndian32(payload.size()) + std::string(2, '\0') + payload;
-}
-
-std::string Field(const std::string& text, std::size_t size) {
-    std::string field = text.substr(0, size);
-    field.resize(size, '\0');
-    return field;
-}
 
 void WriteFile(const QString& path, const std::string& bytes) {
     QFile file(path);
@@ -110,16 +86,9 @@ std::string TrackBytes(const std::string& album, const std::string& artist,
                        const std::string& genre, const std::string& title) {
     std::string frames = TextFrame("TALB", album) + TextFrame("TPE1", artist) +
                          TextFrame("TPE2", artist) + TextFrame("TCON", genre) +
-                         TextFrame("TIT2", title) + std::string(128, '\0');
-    std::string tag = "ID3" + std::string("\x03\x00\x00", 3) + Syncsafe32(frames.size()) + frames;
-    std::string audio(16384, '\0');
-    for (std::size_t i = 0; i + 1 < audio.size(); i += 418) {
-        audio[i] = static_cast<char>(0xFF);
-        audio[i + 1] = static_cast<char>(0xFB);
-    }
-    std::string trailer = "TAG" + Field(title, 30) + Field(artist, 30) + Field(album, 30) +
-                          Field("2001", 4) + Field("", 28) + '\0' + '\1' + '\x0c';
-    return tag + audio + trailer;
+                         TextFrame("TIT2", title);
+    return PaddedTag(frames, 128) + FillerAudio(16384) +
+           Trailer(title, artist, album, 1, 12, "2001");
 }
 
 std::string MakeDiscSet(const QTemporaryDir& dir, const std::string& stem, int discs,

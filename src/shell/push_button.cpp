@@ -1,0 +1,14 @@
+#include "shell/push_button.h"
+
+#include <QPushButton>
+
+namespace brambex {
+
+QPushButton* MakePushButton(const char* text, const char* objectName, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace brambex
