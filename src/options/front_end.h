@@ -27,7 +27,7 @@ enum class Answer { Yes, No };
 inline constexpr std::optional<std::string_view> NoCaption = std::nullopt;
 
 class ProgressWindow {
-public:
+  public:
     virtual ~ProgressWindow() = default;
     // Each update lets the user act (a click on Cancel sets the cancel flag) before
     // it returns.
@@ -37,7 +37,7 @@ public:
 };
 
 class FrontEnd {
-public:
+  public:
     virtual ~FrontEnd() = default;
 
     // A modal message; style is one of the OK styles.
@@ -53,8 +53,8 @@ public:
     // Opens the progress window. Cancel sets *cancelFlag; the window is closed when
     // the returned object is destroyed.
     virtual std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
-                                                         std::string_view initialMessage,
-                                                         int total, bool* cancelFlag) = 0;
+                                                         std::string_view initialMessage, int total,
+                                                         bool* cancelFlag) = 0;
 
     // The main window's folder list, status line and folder group caption.
     virtual int FolderCount() = 0;

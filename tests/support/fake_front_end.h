@@ -27,7 +27,7 @@ struct ProgressEvent {
 };
 
 class FakeFrontEnd : public FrontEnd {
-public:
+  public:
     std::vector<RecordedMessage> messages;
     std::deque<Answer> answers;  // for Ask(); No when the script has run out
     // Runs the Merge Options dialog; by default confirms the form as it stands.
@@ -47,7 +47,8 @@ public:
     }
     Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
         messages.push_back({std::string(text), ToString(caption), MessageStyle::Question});
-        if (answers.empty()) return Answer::No;
+        if (answers.empty())
+            return Answer::No;
         Answer a = answers.front();
         answers.pop_front();
         return a;
@@ -73,18 +74,20 @@ public:
     // The texts of all recorded messages, for compact assertions.
     std::vector<std::string> MessageTexts() const {
         std::vector<std::string> texts;
-        for (const auto& m : messages) texts.push_back(m.text);
+        for (const auto& m : messages)
+            texts.push_back(m.text);
         return texts;
     }
 
-private:
+  private:
     static std::optional<std::string> ToString(std::optional<std::string_view> s) {
-        if (!s) return std::nullopt;
+        if (!s)
+            return std::nullopt;
         return std::string(*s);
     }
 
     class Window : public ProgressWindow {
-    public:
+      public:
         Window(FakeFrontEnd& owner, bool* cancelFlag) : owner_(owner), cancelFlag_(cancelFlag) {}
         ~Window() override {
             owner_.progress.push_back({ProgressEvent::Close, {}, 0});
@@ -98,10 +101,11 @@ private:
         }
         void SetProgress(int done) override { Record({ProgressEvent::Progress, {}, done}); }
 
-    private:
+      private:
         void Record(ProgressEvent e) {
             owner_.progress.push_back(std::move(e));
-            if (owner_.onProgressUpdate) owner_.onProgressUpdate(updates_++, cancelFlag_);
+            if (owner_.onProgressUpdate)
+                owner_.onProgressUpdate(updates_++, cancelFlag_);
         }
         FakeFrontEnd& owner_;
         bool* cancelFlag_;
