@@ -61,7 +61,7 @@ TEST_F(TitleTemplateTest, ExpandsCodesAndCopiesEverythingElse) {
         {"Dune", "Plain words", "Plain words"},
         {"Dune", "", ""},
         {"Dune", "a>b > <track>>", "a>b > 7>"},
-        {"Dune", "Part <disc", "Part 2"},  // a code left open runs to the end
+        {"Dune", "Volume <disc", "Volume 2"},  // a code left open runs to the end
         {"Dune", "<track><track><disc>", "772"},
         {"Dune", "<disc> <book", "2 Dune"},
     };
