@@ -12,6 +12,7 @@ namespace brambex {
 namespace {
 
 using testing::FakeFrontEnd;
+using testing::OnlyMessage;
 using testing::TempTree;
 
 TEST(DiscFolderStem, CutsTheDiscOneSuffix) {
@@ -128,13 +129,11 @@ TEST_F(DiscSetTest, WithoutSuffixTheChosenFolderIsDiscOne) {
     EXPECT_EQ(settings.discCount, 2);
     EXPECT_EQ(Find(1), "Opera CD1");
     EXPECT_EQ(Find(2), std::nullopt);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "I could not find a folder for disc 2.\nPlease rip the missing disc, or rename "
-              "the folders\nas appropriate to get a continuous sequence, then\nstart over with "
-              "this set.");
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "I could not find a folder for disc 2.\nPlease rip the missing disc, "
+                            "or rename the folders\nas appropriate to get a continuous sequence, "
+                            "then\nstart over with this set.",
+                            "Error", MessageStyle::Stop));
 }
 
 TEST_F(DiscSetTest, DiscTwoAndDiscZeroTwoBesideEachOther) {
@@ -156,13 +155,11 @@ TEST_F(DiscSetTest, TwoFoldersForOneDiscAreRefused) {
     tree.Folder("Rips/X Disc - bonus 2");
     ASSERT_TRUE(Scan("Rips/X Disc 1"));
     EXPECT_EQ(Find(2), std::nullopt);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "There are two folders that appear to be disc 2:\n     \"X Disc - bonus 2\"\n"
-              "     \"X Disc 2\"\nPlease rename one or both of these to remove\nthe ambiguity, "
-              "then start over with this set.");
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "There are two folders that appear to be disc 2:\n     \"X Disc - "
+                            "bonus 2\"\n     \"X Disc 2\"\nPlease rename one or both of these to "
+                            "remove\nthe ambiguity, then start over with this set.",
+                            "Error", MessageStyle::Stop));
 }
 
 TEST_F(DiscSetTest, SetOfOneFolder) {
@@ -203,10 +200,7 @@ TEST_F(DiscSetTest, FolderThatCannotBeEnteredEndsTheScan) {
     std::filesystem::path before = Current();
 
     EXPECT_FALSE(Scan("Missing/Opera 01"));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "chdir failed");
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+    EXPECT_TRUE(OnlyMessage(ui, "chdir failed", "Error", MessageStyle::Plain));
     EXPECT_EQ(settings.discCount, 0);
     EXPECT_EQ(settings.trackCount, 0);
     EXPECT_TRUE(ui.folders.empty());
@@ -218,10 +212,7 @@ TEST_F(DiscSetTest, NothingMatchingTheStemEndsTheScan) {
     settings.discCount = 4;
     settings.trackCount = 40;
     EXPECT_FALSE(Scan("Rips/Opera 01"));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "FindFirstFile failed");
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+    EXPECT_TRUE(OnlyMessage(ui, "FindFirstFile failed", "Error", MessageStyle::Plain));
     EXPECT_EQ(settings.discCount, 0);
     EXPECT_EQ(settings.trackCount, 0);
     EXPECT_TRUE(ui.folders.empty());
@@ -246,11 +237,9 @@ TEST_F(DiscSetTest, StemLongerThanItsLimitIsRefusedNotCut) {
     std::filesystem::path before = Current();
     tree.File(parent + "/" + name + "x Disc 1/01 A.mp3");
     EXPECT_FALSE(Scan(parent + "/" + name + "x Disc 1"));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "The path of this folder is too long:\n" +
-                                       tree.Path(parent + "/" + name + "x Disc 1"));
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+    EXPECT_TRUE(OnlyMessage(
+        ui, "The path of this folder is too long:\n" + tree.Path(parent + "/" + name + "x Disc 1"),
+        "Error", MessageStyle::Stop));
     EXPECT_EQ(settings.discCount, 0);
     EXPECT_EQ(settings.trackCount, 0);
     EXPECT_TRUE(ui.folders.empty());

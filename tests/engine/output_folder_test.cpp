@@ -13,6 +13,8 @@ namespace brambex {
 namespace {
 
 using testing::FakeFrontEnd;
+using testing::MessageAt;
+using testing::OnlyMessage;
 using testing::TempTree;
 using Names = std::vector<std::string>;
 
@@ -110,10 +112,7 @@ TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     MakeEarlierOutput("Moby Dick");
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Question);
+    EXPECT_TRUE(OnlyMessage(ui, AlreadyExists("Moby Dick"), "Error", MessageStyle::Question));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
     EXPECT_EQ(tree.Read("Moby Dick/merged"), "");
     EXPECT_TRUE(tree.Exists("Moby Dick/Scans/back.jpg"));
@@ -126,9 +125,7 @@ TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
-    EXPECT_EQ(ui.messages[1].text, "Skipping this merge.");
-    EXPECT_EQ(ui.messages[1].caption, "Error");
-    EXPECT_EQ(ui.messages[1].style, MessageStyle::Plain);
+    EXPECT_TRUE(MessageAt(ui, 1, "Skipping this merge.", "Error", MessageStyle::Plain));
     EXPECT_EQ(tree.List("Moby Dick"), before);
 }
 
@@ -161,11 +158,10 @@ TEST_F(OutputFolderTest, UsersOwnFolderIsAConflict) {
     settings.outputFolder = "Moby Dick 2";
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text,
-              "The output folder \"Moby Dick\" conflicts with an existing\nfolder. Please "
-              "select a different title for this collection.");
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+    EXPECT_TRUE(MessageAt(ui, 0,
+                          "The output folder \"Moby Dick\" conflicts with an existing\nfolder. "
+                          "Please select a different title for this collection.",
+                          "Error", MessageStyle::Exclamation));
     EXPECT_TRUE(ui.messages[1].text.starts_with("The output folder \"Moby Dick 2\" conflicts"));
     EXPECT_EQ(tree.List("Moby Dick"), Names{"01 Mine.mp3"});
 }
@@ -196,10 +192,7 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
 TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
     settings.outputFolder = "Missing/Moby Dick";
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Missing/Moby Dick");
-    EXPECT_EQ(ui.messages[0].caption, "mkdir failed");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+    EXPECT_TRUE(OnlyMessage(ui, "Missing/Moby Dick", "mkdir failed", MessageStyle::Plain));
 }
 
 TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
@@ -209,12 +202,10 @@ TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         settings.outputFolder = "Locked/Moby Dick";
         EXPECT_FALSE(PrepareOutputFolder(settings, ui));
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text,
-                  "The output folder \"Locked/Moby Dick\" cannot be created. Check to see "
-                  "whether you\nhave write permission on this drive.");
-        EXPECT_EQ(ui.messages[0].caption, "Error");
-        EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+        EXPECT_TRUE(OnlyMessage(ui,
+                                "The output folder \"Locked/Moby Dick\" cannot be created. Check "
+                                "to see whether you\nhave write permission on this drive.",
+                                "Error", MessageStyle::Stop));
     });
 }
 
@@ -231,9 +222,8 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     ui.answers = {Answer::Yes};
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, CannotDelete("Moby Dick/02 1-2 B.MP3"));
-    EXPECT_EQ(ui.messages[1].caption, "Error");
-    EXPECT_EQ(ui.messages[1].style, MessageStyle::Stop);
+    EXPECT_TRUE(
+        MessageAt(ui, 1, CannotDelete("Moby Dick/02 1-2 B.MP3"), "Error", MessageStyle::Stop));
     // What was deleted before stays deleted; the pictures were not reached.
     EXPECT_EQ(tree.List("Moby Dick"), (Names{"02 1-2 B.MP3", "Extras.mp3", "Folder.jpg", "Scans",
                                              "cover.jpeg", "playlist.m3u"}));
@@ -258,9 +248,7 @@ TEST_F(OutputFolderTest, KeyFileThatCannotBeMade) {
     ui.answers = {Answer::Yes};
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, "Key file creation failed");
-    EXPECT_EQ(ui.messages[1].caption, "Error");
-    EXPECT_EQ(ui.messages[1].style, MessageStyle::Stop);
+    EXPECT_TRUE(MessageAt(ui, 1, "Key file creation failed", "Error", MessageStyle::Stop));
 }
 
 TEST_F(OutputFolderTest, DeleteMatchingPassesOverFailuresWhenNotReporting) {

@@ -18,6 +18,7 @@ namespace brambex {
 namespace {
 
 using testing::FillerAudio;
+using testing::MessageAt;
 using testing::PaddedTag;
 using testing::TextFrame;
 using testing::Trailer;
@@ -144,11 +145,10 @@ TEST_F(MergePreparationTest, ConfirmedTitleDecidesSplit) {
         EXPECT_EQ(settings.splitFolders, c.split);
         ASSERT_EQ(ui.messages.size(), c.message ? 1u : 0u);
         if (c.message) {
-            EXPECT_EQ(ui.messages[0].text,
-                      "Too many tracks to fit in one folder.\nAdding a sequence number to the "
-                      "folder name.");
-            EXPECT_EQ(ui.messages[0].caption, "Error");
-            EXPECT_EQ(ui.messages[0].style, MessageStyle::Plain);
+            EXPECT_TRUE(MessageAt(ui, 0,
+                                  "Too many tracks to fit in one folder.\nAdding a sequence number "
+                                  "to the folder name.",
+                                  "Error", MessageStyle::Plain));
         }
     }
 }

@@ -13,6 +13,7 @@ namespace brambex {
 namespace {
 
 using testing::FillerAudio;
+using testing::OnlyMessage;
 using testing::PaddedTag;
 using testing::TextFrame;
 
@@ -90,10 +91,7 @@ TEST_F(TitleTemplateTest, UnknownCodeStopsWithMessage) {
         ui.messages.clear();
         settings.albumTitle = "x";
         EXPECT_FALSE(Expand(pattern)) << pattern;
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, message);
-        EXPECT_EQ(ui.messages[0].caption, "Error");
-        EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+        EXPECT_TRUE(OnlyMessage(ui, message, "Error", MessageStyle::Stop));
     }
 }
 

@@ -3,12 +3,16 @@
 // caption as plain values.
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "options/front_end.h"
 
@@ -112,5 +116,85 @@ class FakeFrontEnd : public FrontEnd {
         int updates_ = 0;
     };
 };
+
+// Message checks whose failure shows what was expected next to every recorded message,
+// so that a wrong text, caption or style is seen at once.
+namespace detail {
+
+inline std::string QuotedForFailure(std::string_view s) {
+    std::string quoted = "\"";
+    for (char c : s) {
+        if (c == '\n')
+            quoted += "\\n";
+        else if (c == '"' || c == '\\')
+            quoted += std::string("\\") + c;
+        else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
+inline std::string StyleName(MessageStyle style) {
+    switch (style) {
+        case MessageStyle::Plain:
+            return "Plain";
+        case MessageStyle::Stop:
+            return "Stop";
+        case MessageStyle::Question:
+            return "Question";
+        case MessageStyle::Exclamation:
+            return "Exclamation";
+        case MessageStyle::Information:
+            return "Information";
+    }
+    return "style " + std::to_string(static_cast<int>(style));
+}
+
+inline std::string DescribeMessage(std::string_view text, std::optional<std::string_view> caption,
+                                   MessageStyle style) {
+    return QuotedForFailure(text) + ", caption " +
+           (caption ? QuotedForFailure(*caption) : std::string("(none)")) + ", " + StyleName(style);
+}
+
+inline bool Matches(const RecordedMessage& m, std::string_view text,
+                    std::optional<std::string_view> caption, MessageStyle style) {
+    return m.text == text && m.caption == caption && m.style == style;
+}
+
+inline ::testing::AssertionResult MessageFailure(const FakeFrontEnd& ui, std::string_view what,
+                                                 std::string_view text,
+                                                 std::optional<std::string_view> caption,
+                                                 MessageStyle style) {
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    failure << "expected " << what << ": " << DescribeMessage(text, caption, style) << "\nrecorded "
+            << ui.messages.size() << " message(s)";
+    for (std::size_t i = 0; i < ui.messages.size(); ++i) {
+        const RecordedMessage& m = ui.messages[i];
+        failure << "\n  [" << i << "] " << DescribeMessage(m.text, m.caption, m.style);
+    }
+    return failure;
+}
+
+}  // namespace detail
+
+// True when the front end recorded exactly one message, with this text, caption and style.
+inline ::testing::AssertionResult OnlyMessage(const FakeFrontEnd& ui, std::string_view text,
+                                              std::optional<std::string_view> caption,
+                                              MessageStyle style) {
+    if (ui.messages.size() == 1 && detail::Matches(ui.messages[0], text, caption, style))
+        return ::testing::AssertionSuccess();
+    return detail::MessageFailure(ui, "exactly one message", text, caption, style);
+}
+
+// True when the message recorded at index has this text, caption and style.
+inline ::testing::AssertionResult MessageAt(const FakeFrontEnd& ui, std::size_t index,
+                                            std::string_view text,
+                                            std::optional<std::string_view> caption,
+                                            MessageStyle style) {
+    if (index < ui.messages.size() && detail::Matches(ui.messages[index], text, caption, style))
+        return ::testing::AssertionSuccess();
+    return detail::MessageFailure(ui, "message [" + std::to_string(index) + "]", text, caption,
+                                  style);
+}
 
 }  // namespace brambex::testing
