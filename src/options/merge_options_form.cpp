@@ -170,17 +170,18 @@ void MergeOptionsForm::SetUp() {
 }
 
 void MergeOptionsForm::ChooseMusic() {
-    audioBookMode = false;
-    musicChecked_ = true;
-    audioBooksChecked_ = false;
-    ApplyMode();
-    Changed();
+    ChooseMode(false);
 }
 
 void MergeOptionsForm::ChooseAudioBooks() {
-    audioBookMode = true;
-    musicChecked_ = false;
-    audioBooksChecked_ = true;
+    ChooseMode(true);
+}
+
+// Either radio button, also the one already chosen, applies its mode afresh.
+void MergeOptionsForm::ChooseMode(bool books) {
+    audioBookMode = books;
+    musicChecked_ = !books;
+    audioBooksChecked_ = books;
     ApplyMode();
     Changed();
 }

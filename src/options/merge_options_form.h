@@ -143,6 +143,7 @@ class MergeOptionsForm {
     bool GenreTextHighlighted() const { return genreTextHighlighted_; }
 
   private:
+    void ChooseMode(bool books);
     void ApplyMode();
     void KeepGenreResponse();
     void KeepAlbumTitleResponse();
