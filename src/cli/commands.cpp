@@ -61,7 +61,7 @@ class PrintedPlan : public MergePlan {
                       const std::vector<std::string>& pictures) override {
         ui_.ClearBar();
         const char* state = "";
-        if (platform::PathExists(platform::JoinPath(folder, KeyFileName))) {
+        if (IsOutputFolder(folder)) {
             state = " (holds an earlier merge, which the merge would replace)";
         } else if (platform::PathExists(folder)) {
             state = " (exists and is no earlier merge: the merge would stop there)";

@@ -3,9 +3,11 @@
 // name the user would trust.
 #include "engine/cover_art.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 
+#include "engine/system_reason.h"
 #include "platform/file_system.h"
 #include "tags/file_stream.h"
 
@@ -32,11 +34,6 @@ bool CopyAll(InputFile& in, OutputFile& out) {
     return !out.Failed() && (size < 0 || copied == size);
 }
 
-// The temporary name starts with a dot and does not end in ".jpg", so no search for
-// pictures ever takes a half-written one for a picture. It is one fixed name, not one
-// made from the picture's, which may already be as long as a name can be.
-constexpr const char* PartialPictureName = ".brambex-picture.part";
-
 // Creates the temporary file; a leftover of an interrupted run is replaced.
 bool CreateTemporary(OutputFile& out, const std::string& path) {
     if (out.Create(path, true))
@@ -48,7 +45,11 @@ bool CreateTemporary(OutputFile& out, const std::string& path) {
 
 }  // namespace
 
-void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder) {
+// The temporary name starts with a dot and does not end in ".jpg", so no search for
+// pictures ever takes a half-written one for a picture. It is not made from the
+// picture's name, which may already be as long as a name can be.
+void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder,
+                  std::string_view temporaryName) {
     for (const platform::FoundEntry& entry :
          platform::FindMatching(platform::JoinPath(discFolder, "*.jpg"))) {
         // A folder named like a picture holds no picture to copy.
@@ -56,26 +57,43 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
             continue;
         const std::string source = platform::JoinPath(discFolder, entry.name);
         const std::string target = platform::JoinPath(settings.currentFolder, entry.name);
-        const std::string temporary =
-            platform::JoinPath(settings.currentFolder, PartialPictureName);
+        const std::string temporary = platform::JoinPath(settings.currentFolder, temporaryName);
 
         InputFile in;
-        if (!platform::IsRegularFile(source) || !in.Open(source)) {
-            ui.ShowMessage("Could not open input file", source, MessageStyle::Plain);
+        if (!platform::IsRegularFile(source)) {
+            ui.ShowMessage("Could not open input file (not a regular file)", source,
+                           MessageStyle::Plain);
+            return;
+        }
+        if (!in.Open(source)) {
+            ui.ShowMessage(WithReason("Could not open input file", in.Error()), source,
+                           MessageStyle::Plain);
             return;
         }
         OutputFile out;
+        ui.WritingTemporaryFile(temporary);
         if (!CreateTemporary(out, temporary)) {
-            ui.ShowMessage("Could not open output file", target, MessageStyle::Plain);
+            int error = out.Error() != 0 ? out.Error() : errno;
+            ui.WritingTemporaryFile({});
+            ui.ShowMessage(WithReason("Could not open output file", error), target,
+                           MessageStyle::Plain);
             return;
         }
         bool complete = CopyAll(in, out);
         complete = out.Close() && complete;
-        if (!complete || !platform::RenameFile(temporary, target)) {
+        int error = in.Error() != 0 ? in.Error() : out.Error();
+        if (complete && !platform::RenameFile(temporary, target)) {
+            error = errno;
+            complete = false;
+        }
+        if (!complete) {
             platform::DeleteFile(temporary);
-            ui.ShowMessage("Could not write output file", target, MessageStyle::Plain);
+            ui.WritingTemporaryFile({});
+            ui.ShowMessage(WithReason("Could not write output file", error), target,
+                           MessageStyle::Plain);
             return;
         }
+        ui.WritingTemporaryFile({});
     }
 }
 

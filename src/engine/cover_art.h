@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "options/front_end.h"
 #include "options/merge_settings.h"
@@ -11,7 +12,9 @@ namespace brambex {
 
 // Copies every "*.jpg" file of the disc folder into settings.currentFolder, replacing
 // files of the same name. A picture that cannot be copied is reported and ends the
-// copying of this disc's pictures, but never the merge.
-void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder);
+// copying of this disc's pictures, but never the merge. Each picture is written under
+// the temporary name first (a merge gives its own) and renamed when complete.
+void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder,
+                  std::string_view temporaryName = ".brambex-picture.part");
 
 }  // namespace brambex

@@ -2,11 +2,17 @@
 // folder names; everything else finds disc folders through it.
 #include "engine/disc_set.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
+#include "engine/disc_tracks.h"
 #include "engine/output_folder.h"
+#include "engine/system_reason.h"
+#include "options/disc_ending.h"
 #include "platform/file_system.h"
 #include "tags/text_encoding.h"
 
@@ -46,11 +52,6 @@ std::string ParentFolder(const std::string& stem) {
     return stem.substr(0, cut - 1);
 }
 
-// An output folder of an earlier merge may share the stem; its key file tells.
-bool IsOutputFolder(const std::string& name) {
-    return platform::PathExists(platform::JoinPath(name, KeyFileName));
-}
-
 // The entries that may be discs. An output folder is never one, also when its name ends
 // in a disc number (a title "Opera 2" beside "Opera 02"): merging from it would read
 // the tracks this merge has just written.
@@ -65,6 +66,61 @@ std::string DiscNumber(int disc, bool twoDigits) {
     char digits[16];
     std::snprintf(digits, sizeof digits, twoDigits ? "%02d" : "%d", disc);
     return digits;
+}
+
+// What follows the number in the names of a set whose stem ends in an open bracket
+// ("Dracula (Disc " for "Dracula (Disc 1)"): the closing bracket; else nothing.
+std::string NumberClosing(std::string_view stem) {
+    for (std::size_t at = stem.size(); at > 0 && !platform::IsSeparator(stem[at - 1]); --at) {
+        char c = stem[at - 1];
+        if (c == ')' || c == ']')
+            return {};
+        if (c == '(')
+            return ")";
+        if (c == '[')
+            return "]";
+    }
+    return {};
+}
+
+std::string LastName(std::string_view path) {
+    std::size_t at = path.size();
+    while (at > 0 && !platform::IsSeparator(path[at - 1]))
+        --at;
+    return std::string(path.substr(at));
+}
+
+bool Stop(FrontEnd& ui, const std::string& text) {
+    ui.ShowMessage(text, "Error", MessageStyle::Stop);
+    return false;
+}
+
+// A chosen folder that names a later disc ("Dracula CD2", or "Opera 02" beside
+// "Opera 01") would be merged as a set of its own, without the discs before it.
+bool RefuseLaterDisc(const MergeSettings& settings, FrontEnd& ui) {
+    const std::string name = LastName(settings.discFolderStem);
+    std::optional<DiscEnding> ending = FindDiscEnding(name);
+    if (!ending || ending->number < 2)
+        return true;
+    std::string base = settings.discFolderStem.substr(
+        0, settings.discFolderStem.size() - name.size() + ending->numberAt);
+    std::vector<platform::FoundEntry> first =
+        Discs(platform::FindMatching(base + "1" + NumberClosing(base)));
+    for (const platform::FoundEntry& entry :
+         Discs(platform::FindMatching(base + "01" + NumberClosing(base))))
+        first.push_back(entry);
+    std::erase_if(first, [](const platform::FoundEntry& entry) { return !entry.isFolder; });
+    const std::string found = "The folder \"" + name + "\" looks like disc " +
+                              std::to_string(ending->number) + " of a set";
+    if (!first.empty())
+        return Stop(ui, found + ", whose disc 1 is \"" + first[0].name +
+                            "\".\nPlease select the folder of disc 1.");
+    if (!ending->word)
+        return true;
+    return Stop(ui, found +
+                        ", but there is no folder for disc 1 beside it.\nPlease select "
+                        "the folder of the first disc, or rename the folders so that\n"
+                        "their numbers begin with 1.");
 }
 
 }  // namespace
@@ -84,6 +140,11 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound) {
         return std::string(chosenFolder.substr(0, chosenFolder.size() - 2));
     if (chosenFolder.ends_with(" 01"))
         return std::string(chosenFolder.substr(0, chosenFolder.size() - 3));
+    // The other common forms ("Dracula CD1", "Dracula (Disc 1)"): the stem ends where
+    // the number begins, and the lookup puts each disc's number there.
+    std::optional<DiscEnding> ending = FindDiscEnding(chosenFolder);
+    if (ending && ending->word && ending->number == 1)
+        return std::string(chosenFolder.substr(0, ending->numberAt));
     suffixFound = false;
     return std::string(chosenFolder);
 }
@@ -141,15 +202,28 @@ int CountTracks(const std::string& folder) {
 
 std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc) {
     const std::string& stem = settings.discFolderStem;
-    std::string pattern;
-    if (disc == 1)
-        pattern = discSuffixFound ? stem + "* 1" : stem;
-    else
-        pattern = stem + "* " + DiscNumber(disc, false);
-
-    std::vector<platform::FoundEntry> found = Discs(platform::FindMatching(pattern));
-    if (found.empty())
-        found = Discs(platform::FindMatching(stem + "* " + DiscNumber(disc, true)));
+    std::vector<std::string> patterns;
+    if (disc == 1 && !discSuffixFound) {
+        patterns.push_back(stem);
+    } else {
+        for (bool twoDigits : {false, true}) {
+            const std::string number = DiscNumber(disc, twoDigits);
+            patterns.push_back(stem + "* " + number);
+            // The forms whose number follows the stem directly ("CD2", "(Disc 2)").
+            if (discSuffixFound)
+                patterns.push_back(stem + number + NumberClosing(stem));
+        }
+    }
+    // Every pattern is searched: "Disc 2" beside "Disc 02" is one disc in two folders.
+    std::vector<platform::FoundEntry> found;
+    for (const std::string& pattern : patterns) {
+        for (const platform::FoundEntry& entry : Discs(platform::FindMatching(pattern))) {
+            if (std::none_of(found.begin(), found.end(), [&](const platform::FoundEntry& seen) {
+                    return seen.name == entry.name;
+                }))
+                found.push_back(entry);
+        }
+    }
     if (found.empty()) {
         ui.ShowMessage("I could not find a folder for disc " + std::to_string(disc) +
                            ".\nPlease rip the missing disc, or rename the folders\nas "
@@ -159,6 +233,10 @@ std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEn
         return std::nullopt;
     }
     if (found.size() > 1) {
+        std::sort(found.begin(), found.end(),
+                  [](const platform::FoundEntry& a, const platform::FoundEntry& b) {
+                      return a.name < b.name;
+                  });
         ui.ShowMessage("There are two folders that appear to be disc " + std::to_string(disc) +
                            ":\n     \"" + found[0].name + "\"\n     \"" + found[1].name +
                            "\"\nPlease rename one or both of these to remove\nthe ambiguity, "
@@ -167,6 +245,62 @@ std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEn
         return std::nullopt;
     }
     return found[0].name;
+}
+
+std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settings, FrontEnd& ui) {
+    if (!discSuffixFound && !RefuseLaterDisc(settings, ui))
+        return std::nullopt;
+    std::vector<std::string> folders;
+    for (int disc = 1; disc <= settings.discCount; ++disc) {
+        std::optional<std::string> folder = FindDiscFolder(settings, ui, disc);
+        if (!folder)
+            return std::nullopt;
+        folders.push_back(*folder);
+    }
+    int tracks = 0;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        const std::string& folder = folders[i];
+        const std::string named = "\"" + folder + "\"";
+        if (!platform::CanListFolder(folder)) {
+            Stop(ui, WithReason("The folder of disc " + std::to_string(i + 1) + ", " + named +
+                                    ", cannot be read",
+                                errno));
+            return std::nullopt;
+        }
+        DiscTracks found = FindTracks(folder);
+        if (found.discNumbers.size() > 1) {
+            Stop(ui, "The folder " + named + " holds the tracks of " +
+                         std::to_string(found.discNumbers.size()) + " discs (\"" +
+                         found.tracks.front().name +
+                         "\" ...).\nPlease give each disc a folder "
+                         "of its own, named after the set and the disc's number\n(\"" +
+                         folder + " 1\", \"" + folder + " 2\", ...), then start over.");
+            return std::nullopt;
+        }
+        tracks += static_cast<int>(found.tracks.size());
+    }
+    if (tracks == 0) {
+        std::string first = folders.empty() ? LastName(settings.discFolderStem) : folders[0];
+        std::string text = "The folder \"" + first + "\" holds no tracks";
+        if (folders.size() > 1)
+            text += ", and neither do the other folders of its set";
+        text +=
+            ".\nA track is an MP3 file whose name begins with its two-digit number,\nsuch "
+            "as \"01 Chapter One.mp3\".";
+        // The folder that holds the disc folders was chosen instead of disc 1's.
+        for (const platform::FoundEntry& entry :
+             platform::FindMatching(platform::JoinPath(first, "*"))) {
+            std::optional<DiscEnding> ending = FindDiscEnding(entry.name);
+            if (entry.isFolder && ending && ending->number == 1) {
+                text += "\nIt holds the folder \"" + entry.name +
+                        "\": please select that folder, the first disc of the set.";
+                break;
+            }
+        }
+        Stop(ui, text);
+        return std::nullopt;
+    }
+    return folders;
 }
 
 }  // namespace brambex

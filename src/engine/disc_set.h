@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "options/front_end.h"
 #include "options/merge_settings.h"
@@ -17,7 +18,9 @@ namespace brambex {
 extern bool discSuffixFound;
 
 // The chosen folder's path with its disc-1 suffix (" Disc 1", " Disk 01", " 1", " 01"
-// ...) cut off; the whole path when no suffix is recognised.
+// ...) cut off; the whole path when no suffix is recognised. In the forms whose number
+// follows the word directly or stands in brackets (" CD1", " (Disc 1)") only the
+// number and what follows it are cut ("... CD", "... (Disc ").
 std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound);
 
 // Scans the set around the chosen folder (either separator accepted): sets the stem,
@@ -30,8 +33,16 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
 int CountTracks(const std::string& folder);
 
 // The name (relative to the current folder) of the folder of disc `disc`, 1-based;
-// nothing after a message when the disc is missing or ambiguous. Folders that hold the
-// key file are output folders and never a disc, as in the scan.
+// nothing after a message when the disc is missing or ambiguous (two folders carry its
+// number, in one form or two: "Disc 2" and "Disc 02"). Folders that hold the key file
+// are output folders and never a disc, as in the scan.
 std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc);
+
+// Checks the whole set of the last scan before a merge writes anything: a chosen
+// folder that names a later disc, every disc present in one folder and readable, no
+// folder holding the tracks of several discs, at least one track in all. Returns the
+// disc folders in disc order, or nothing after one message that names the folder and
+// the reason.
+std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settings, FrontEnd& ui);
 
 }  // namespace brambex

@@ -2,12 +2,15 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
 #include "engine/cover_art.h"
 #include "engine/disc_set.h"
+#include "engine/disc_tracks.h"
 #include "engine/output_folder.h"
+#include "engine/system_reason.h"
 #include "options/merge_preparation.h"
 #include "options/title_template.h"
 #include "platform/file_system.h"
@@ -20,14 +23,31 @@ namespace {
 
 using platform::FindMatching;
 using platform::JoinPath;
-using platform::MatchesWildcard;
 using platform::RenameFile;
 
-// Each track is written under this name in the output folder and renamed when it is
-// complete, so a track that fails halfway never lies there under a track's name. The
-// name is hidden and does not end in .mp3, so neither a scan nor a later merge takes a
-// leftover for a track.
-constexpr const char* PartialTrackName = ".brambex-track.part";
+// Each track and picture is written under a temporary name in the output folder and
+// renamed when it is complete, so a file that fails halfway never lies there under its
+// name. The name is hidden, does not end in .mp3 and is this run's own (process and
+// clock), so no scan takes a leftover for a track and no other merge writes to it; the
+// next merge of the folder removes what a killed run left.
+std::string PartialFileName() {
+    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    char unique[64];
+    std::snprintf(unique, sizeof unique, "%llx-%llx",
+                  static_cast<unsigned long long>(platform::ProcessId()),
+                  static_cast<unsigned long long>(ticks));
+    return std::string(PartialFilePrefix) + unique + std::string(PartialFileEnding);
+}
+
+// The text cut to at most limit bytes, never inside a UTF-8 character.
+std::string_view CutToBytes(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit)
+        return text;
+    std::size_t cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut);
+}
 
 // ID3v1 genre number "Other", written into every trailer when genres are not kept.
 constexpr int TrailerGenreOther = 12;
@@ -51,14 +71,6 @@ std::string Format(const char* format, auto... args) {
     return text;
 }
 
-// A message with the system's reason appended, such as "(No space left on device)".
-std::string WithReason(std::string_view text, int error) {
-    std::string message(text);
-    if (error != 0)
-        message += std::string(" (") + std::strerror(error) + ")";
-    return message;
-}
-
 // Why a pass that failed could not read its input. Without an error from the stream
 // the codec found the input ending before the size it had when the pass began, or
 // inside its declared tag.
@@ -78,7 +90,7 @@ enum FrameSlot { Tcon, Trck, Tit2, Talb, Tpe2, SlotCount };
 class MergeRun {
   public:
     MergeRun(MergeSettings& settings, FrontEnd& frontEnd, MergePlan* dryRun)
-        : s_(settings), ui_(frontEnd), plan_(dryRun) {}
+        : s_(settings), ui_(frontEnd), plan_(dryRun), partialName_(PartialFileName()) {}
 
     void MergeFolders();
     void MergeSet();
@@ -100,6 +112,10 @@ class MergeRun {
     MergeSettings& s_;
     FrontEnd& ui_;
     MergePlan* plan_;
+    const std::string partialName_;
+    // Every output folder of this merge stays locked against other merges until the
+    // merge ends.
+    std::vector<platform::FolderLock> locks_;
 };
 
 void MergeRun::MergeFolders() {
@@ -119,12 +135,19 @@ void MergeRun::MergeFolders() {
 void MergeRun::MergeSet() {
     s_.runningNumber = 0;
     s_.folderNumber = 0;
+    // A set that cannot be merged whole is refused before anything is asked or written.
+    std::optional<std::vector<std::string>> folders = CheckDiscSet(s_, ui_);
+    if (!folders)
+        return;
     for (int disc = 1; disc <= s_.discCount; ++disc) {
-        std::optional<std::string> folder = FindDiscFolder(s_, ui_, disc);
-        if (!folder)
+        if (!MergeDisc((*folders)[static_cast<std::size_t>(disc - 1)], disc))
             return;
-        if (!MergeDisc(*folder, disc))
-            return;
+    }
+    // The tracks the check found can be gone by now; a merge of nothing is no success.
+    if (s_.folderNumber == 0) {
+        ui_.ShowMessage("No track was merged: the disc folders no longer hold any tracks.", "Error",
+                        MessageStyle::Stop);
+        return;
     }
     ui_.ClearFolders();
     ui_.SetStatus("");
@@ -132,35 +155,24 @@ void MergeRun::MergeSet() {
 }
 
 bool MergeRun::MergeDisc(const std::string& folder, int disc) {
-    // One listing per disc: every track number is then matched against it, which finds
-    // the same entries in the same order as a search per number would.
-    std::vector<platform::FoundEntry> entries = FindMatching(JoinPath(folder, "*.mp3"));
-    for (int n = 1; n <= MaxTrackNumber; ++n) {
-        if (s_.cancelRequested) {
-            ui_.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
-            return false;
-        }
-        std::string pattern = Format("%02d*.mp3", n);
-        const std::string* found = nullptr;
-        bool duplicate = false;
-        for (const platform::FoundEntry& entry : entries) {
-            if (!MatchesWildcard(pattern, entry.name))
-                continue;
-            if (found) {
-                duplicate = true;
-                break;
-            }
-            found = &entry.name;
-        }
-        if (!found)
-            continue;
-        if (duplicate) {
+    const auto cancelled = [&] {
+        ui_.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
+        return false;
+    };
+    const DiscTracks found = FindTracks(folder);
+    const std::vector<DiscTrack>& tracks = found.tracks;
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        if (s_.cancelRequested)
+            return cancelled();
+        const int n = tracks[i].number;
+        if (i + 1 < tracks.size() && tracks[i + 1].number == n) {
+            std::string pattern = Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", n);
             ui_.ShowMessage(JoinPath(folder, pattern),
                             "Two or more mp3 files have the same sequence number!",
                             MessageStyle::Stop);
             return false;
         }
-        const std::string name = *found;
+        const std::string& name = tracks[i].name;
         const std::string inputPath = JoinPath(folder, name);
         // From the preparation, which reads the first track, to the end of the copy.
         ReadingTrack reading(inputPath);
@@ -170,8 +182,12 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc) {
         ShowProgressFor(folder, n);
 
         ++s_.runningNumber;
-        std::string fileName =
-            Format("%02d %d-%d %s.mp3", s_.runningNumber, disc, n, TrackTitlePart(name).c_str());
+        const std::string numbers = Format("%02d %d-%d ", s_.runningNumber, disc, n);
+        // A name that would pass the limit of one name keeps its numbers and loses the end
+        // of its title.
+        std::string title = TrackTitlePart(name, found.discTrackForm);
+        std::size_t room = platform::MaxNameBytes - numbers.size() - 4;
+        std::string fileName = numbers + std::string(CutToBytes(title, room)) + ".mp3";
         std::string outputFolder = s_.splitFolders
                                        ? Format("%s_%d", s_.outputFolder.c_str(), s_.folderNumber)
                                        : s_.outputFolder;
@@ -183,6 +199,10 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc) {
         if (s_.runningNumber >= MaxTracksPerFolder)
             s_.runningNumber = 0;
     }
+    // A cancel that came with the disc's last track stops the merge before the next disc,
+    // as it would before any further track.
+    if (s_.cancelRequested)
+        return cancelled();
     return true;
 }
 
@@ -205,9 +225,9 @@ bool MergeRun::OpenOutputFolder(const std::string& folder, const std::string& in
         PlanOutputFolder(folder);
         return true;
     }
-    if (!PrepareOutputFolder(s_, ui_))
+    if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back()))
         return false;
-    CopyCoverArt(s_, ui_, folder);
+    CopyCoverArt(s_, ui_, folder, partialName_);
     return true;
 }
 
@@ -226,8 +246,10 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
 bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                          int track) {
     InputFile in;
-    if (!platform::IsRegularFile(inputPath) || !in.Open(inputPath))
-        return Fail("Could not open input file", inputPath);
+    if (!platform::IsRegularFile(inputPath))
+        return Fail("Could not open input file (not a regular file)", inputPath);
+    if (!in.Open(inputPath))
+        return Fail(WithReason("Could not open input file", in.Error()), inputPath);
 
     if (plan_) {
         std::string tag;
@@ -247,19 +269,23 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         return true;
     }
 
-    const std::string partialPath = JoinPath(s_.currentFolder, PartialTrackName);
+    const std::string partialPath = JoinPath(s_.currentFolder, partialName_);
     OutputFile out;
-    // Made new, never opened through what lies there: a leftover of an interrupted run
-    // is removed first, and a link of that name is removed rather than followed.
+    // Made new, never opened through what lies there: a link of that name is removed
+    // rather than followed.
     platform::DeleteFile(partialPath);
-    if (!out.Create(partialPath, true))
-        return Fail("Could not open output file", outputPath);
+    ui_.WritingTemporaryFile(partialPath);
+    if (!out.Create(partialPath, true)) {
+        ui_.WritingTemporaryFile({});
+        return Fail(WithReason("Could not open output file", out.Error()), outputPath);
+    }
     MP3 mp3;
     bool rewritten = RewriteTrack(mp3, in, out, disc, track, nullptr);
     bool written = out.Close();
     // Whatever went wrong, the half-made file must not stay behind.
     auto discard = [&](std::string_view text, const std::string& caption) {
         platform::DeleteFile(partialPath);
+        ui_.WritingTemporaryFile({});
         return text.empty() ? false : Fail(text, caption);
     };
     if (!rewritten)
@@ -276,6 +302,7 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
     // half-written file.
     if (!RenameFile(partialPath, outputPath))
         return discard(WithReason("Could not open output file", errno), outputPath);
+    ui_.WritingTemporaryFile({});
     return true;
 }
 
@@ -422,10 +449,15 @@ bool MergeDisc(MergeSettings& settings, FrontEnd& frontEnd, const std::string& f
     return MergeRun(settings, frontEnd, dryRun).MergeDisc(folder, disc);
 }
 
-std::string TrackTitlePart(const std::string& fileName) {
+std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {
     std::string_view title = fileName;
-    if (title.size() >= 3 && std::isdigit(static_cast<unsigned char>(title[0])) &&
-        std::isdigit(static_cast<unsigned char>(title[1])) && title[2] == ' ')
+    // "1-07 Storm.mp3": the disc, the hyphen and the track number go with the blank.
+    std::size_t hyphen = title.find('-');
+    if (discTrackForm && hyphen != std::string_view::npos && hyphen + 3 < title.size() &&
+        title[hyphen + 3] == ' ')
+        title.remove_prefix(hyphen + 4);
+    else if (title.size() >= 3 && std::isdigit(static_cast<unsigned char>(title[0])) &&
+             std::isdigit(static_cast<unsigned char>(title[1])) && title[2] == ' ')
         title.remove_prefix(3);
     constexpr std::string_view extension = ".mp3";
     for (std::size_t i = 0; i + extension.size() <= title.size(); ++i) {

@@ -11,13 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/disc_tracks.h"
 #include "options/front_end.h"
 #include "options/merge_settings.h"
 
 namespace brambex {
-
-// Track numbers looked for in every disc folder.
-constexpr int MaxTrackNumber = 499;
 
 struct PlannedFrame {
     std::string id;
@@ -65,9 +63,10 @@ void MergeSet(MergeSettings& settings, FrontEnd& frontEnd, MergePlan* dryRun);
 bool MergeDisc(MergeSettings& settings, FrontEnd& frontEnd, const std::string& folder, int disc,
                MergePlan* dryRun);
 
-// The title part of a track's file name: without a leading two-digit number and blank,
-// cut at the first ".mp3" (any letter case).
-std::string TrackTitlePart(const std::string& fileName);
+// The title part of a track's file name: without a leading two-digit number and blank
+// (with discTrackForm, the leading "D-NN" and blank), cut at the first ".mp3" (any
+// letter case).
+std::string TrackTitlePart(const std::string& fileName, bool discTrackForm = false);
 
 // The number of tracks a merge has placed so far, from the folder and running numbers.
 int MergedTrackCount(const MergeSettings& settings);

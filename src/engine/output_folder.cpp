@@ -1,7 +1,11 @@
 // Output folder preparation. The key file decides everything here: a folder without
-// it belongs to the user and is never emptied; a folder with it is ours to reuse.
+// it belongs to the user and is never emptied; a folder with it is ours to reuse. A
+// folder is locked before it is looked at, so two merges never fill one folder.
 #include "engine/output_folder.h"
 
+#include <cerrno>
+
+#include "engine/system_reason.h"
 #include "platform/file_system.h"
 #include "tags/text_encoding.h"
 
@@ -34,7 +38,14 @@ std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber) {
     return std::string(CutUtf8Chars(base, room)) + ending;
 }
 
-bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui) {
+bool IsOutputFolder(const std::string& folder) {
+    return platform::IsEmptyRegularFile(platform::JoinPath(folder, KeyFileName));
+}
+
+bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::FolderLock* lock) {
+    platform::FolderLock callLock;
+    if (lock == nullptr)
+        lock = &callLock;
     if (settings.splitFolders) {
         settings.currentFolder =
             settings.outputFolder + "_" + std::to_string(settings.folderNumber);
@@ -43,12 +54,16 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui) {
         settings.currentFolder = settings.outputFolder;
     }
     const std::string& folder = settings.currentFolder;
-    const std::string keyPath = platform::JoinPath(folder, KeyFileName);
     const auto conflict = [&] {
         ui.ShowMessage("The output folder \"" + folder +
                            "\" conflicts with an existing\nfolder. Please select a "
                            "different title for this collection.",
                        "Error", MessageStyle::Exclamation);
+        return false;
+    };
+    const auto busy = [&] {
+        ui.ShowMessage("Another merge is writing to \"" + folder + "\".", "Error",
+                       MessageStyle::Stop);
         return false;
     };
     // "." and ".." name the folder that holds the discs and its parent: never a folder
@@ -57,21 +72,44 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui) {
         return conflict();
 
     switch (platform::MakeFolder(folder)) {
-        case platform::MakeFolderResult::Created:
-            break;
+        case platform::MakeFolderResult::Created: {
+            if (lock->Lock(folder) == platform::FolderLock::Result::Busy) {
+                // Another merge took the folder between its creation and our lock; it
+                // finds no key file and stops, so the folder goes again.
+                platform::RemoveEmptyFolder(folder);
+                return busy();
+            }
+            if (platform::CreateNewHiddenFile(platform::JoinPath(folder, KeyFileName)) ==
+                platform::NewFileResult::Created)
+                return true;
+            int error = errno;
+            // A folder without its key file would be taken for the user's by every
+            // later merge.
+            lock->Unlock();
+            platform::RemoveEmptyFolder(folder);
+            ui.ShowMessage(WithReason("Key file creation failed", error), "Error",
+                           MessageStyle::Stop);
+            return false;
+        }
         case platform::MakeFolderResult::Failed:
-            ui.ShowMessage(folder, "mkdir failed", MessageStyle::Plain);
+            ui.ShowMessage(WithReason(folder, errno), "mkdir failed", MessageStyle::Plain);
             return false;
         case platform::MakeFolderResult::Exists:
-        case platform::MakeFolderResult::Refused:
+        case platform::MakeFolderResult::Refused: {
+            int error = errno;
             if (!platform::PathExists(folder)) {
-                ui.ShowMessage("The output folder \"" + folder +
-                                   "\" cannot be created. Check to see whether you\nhave write "
-                                   "permission on this drive.",
+                ui.ShowMessage(WithReason("The output folder \"" + folder +
+                                              "\" cannot be created. Check to see whether "
+                                              "you\nhave write permission on this drive.",
+                                          error),
                                "Error", MessageStyle::Stop);
                 return false;
             }
-            if (!platform::PathExists(keyPath))
+            // Locked before anything is looked at, so that the answer cannot change
+            // under us; a file of that name cannot be locked and is a conflict below.
+            if (lock->Lock(folder) == platform::FolderLock::Result::Busy)
+                return busy();
+            if (!IsOutputFolder(folder))
                 return conflict();
             // Our own folder from an earlier merge. The first folder of a merge is only
             // emptied when the user agrees; later ones belong to the same set.
@@ -85,22 +123,17 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui) {
                     return false;
                 }
             }
-            if (!ClearOutputFolder(ui, folder))
-                return false;
-            break;
+            return ClearOutputFolder(ui, folder);
+        }
     }
-
-    if (platform::CreateNewHiddenFile(keyPath) != platform::NewFileResult::Created) {
-        ui.ShowMessage("Key file creation failed", "Error", MessageStyle::Stop);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 bool ClearOutputFolder(FrontEnd& ui, const std::string& folder) {
-    // A key file that stays is caught when the new one cannot be created.
-    DeleteMatching(ui, folder, "/merged", false);
-    return DeleteMatching(ui, folder, "/*.mp3", true) &&
+    const std::string leftovers =
+        "/" + std::string(PartialFilePrefix) + "*" + std::string(PartialFileEnding);
+    return DeleteMatching(ui, folder, leftovers, true) &&
+           DeleteMatching(ui, folder, "/*.mp3", true) &&
            DeleteMatching(ui, folder, "/*.jpg", true) &&
            DeleteMatching(ui, folder, "/*.jpeg", true);
 }
@@ -113,9 +146,10 @@ bool DeleteMatching(FrontEnd& ui, const std::string& folder, std::string_view pa
             continue;
         std::string path = platform::JoinPath(folder, entry.name);
         if (!platform::DeleteFile(path) && report) {
-            ui.ShowMessage("The file \"" + path +
-                               "\"\ncould not be deleted. Check to make sure\nyou have "
-                               "permission to delete files on this drive.",
+            ui.ShowMessage(WithReason("The file \"" + path +
+                                          "\"\ncould not be deleted. Check to make sure\nyou "
+                                          "have permission to delete files on this drive.",
+                                      errno),
                            "Error", MessageStyle::Stop);
             return false;
         }

@@ -8,19 +8,35 @@
 
 #include "options/front_end.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 
 // Name of the empty file that marks a folder as an output folder of this program.
 inline constexpr std::string_view KeyFileName = "merged";
 
-// Sets currentFolder (and, when splitting, albumTitle) for settings.folderNumber and
-// makes that folder ready: created, or an earlier output folder emptied, with a new
-// key file. False after a message; a refused folder is left as it was.
-bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui);
+// Hidden files that a merge writes before they get their names end like this; what
+// an interrupted merge left of them the next merge of the folder removes.
+inline constexpr std::string_view PartialFilePrefix = ".brambex-";
+inline constexpr std::string_view PartialFileEnding = ".part";
 
-// Deletes the key file, then the .mp3, .jpg and .jpeg files of the folder; other files
-// and sub-folders stay. False after a message when a file cannot be deleted.
+// True when the folder holds the key file: an empty regular file named "merged".
+// Anything else of that name (a folder, a link, a file with the user's notes) makes
+// the folder the user's.
+bool IsOutputFolder(const std::string& folder);
+
+// Sets currentFolder (and, when splitting, albumTitle) for settings.folderNumber and
+// makes that folder ready: created with a key file, or an earlier output folder
+// emptied. The folder is locked against other merges in `lock`, which the caller
+// holds until the merge ends (without one, only for this call). False after a
+// message; a refused folder is left as it was.
+bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui,
+                         platform::FolderLock* lock = nullptr);
+
+// Deletes the leftovers of interrupted merges and the .mp3, .jpg and .jpeg files of
+// the folder; other files and sub-folders stay, and so does the key file, so that an
+// emptying that is stopped halfway is taken up again by the next merge. False after a
+// message when a file cannot be deleted.
 bool ClearOutputFolder(FrontEnd& ui, const std::string& folder);
 
 // Deletes the files of the folder that match the pattern, which begins with a

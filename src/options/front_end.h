@@ -62,6 +62,10 @@ class FrontEnd {
     virtual void ClearFolders() = 0;
     virtual void SetStatus(std::string_view text) = 0;
     virtual void SetFolderGroupCaption(std::string_view text) = 0;
+
+    // The merge is writing this temporary file now (the empty text: none). A front end
+    // that may be ended at any moment (a terminal's signals) removes it on the way out.
+    virtual void WritingTemporaryFile(std::string_view path) { (void)path; }
 };
 
 }  // namespace brambex

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "options/disc_ending.h"
 #include "options/front_end.h"
 #include "options/merge_settings.h"
 #include "tags/genre_table.h"
@@ -19,6 +20,9 @@ constexpr std::string_view BookPattern = "<disc>-<track> <book>";
 constexpr std::string_view ForbiddenTitleMessage =
     "The album name cannot contain any of\nthese characters: \\ / : * ? \" < > |\n"
     "Please remove all of these characters or\nreplace them with some other ones.";
+constexpr std::string_view EmptyTitleMessage =
+    "The album name cannot be empty: it names the folder\nthat the merged tracks go into.\n"
+    "Please type a name.";
 
 // Letter case is folded for ASCII only: the texts compared against (disc endings,
 // genre names) are ASCII, and bytes of multi-byte characters must stay as they are.
@@ -34,16 +38,6 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 
 bool StartsWithFolded(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualFolded(text.substr(0, prefix.size()), prefix);
-}
-
-std::size_t FindFolded(std::string_view text, std::string_view part) {
-    if (part.size() > text.size())
-        return std::string_view::npos;
-    for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
-        if (EqualFolded(text.substr(i, part.size()), part))
-            return i;
-    }
-    return std::string_view::npos;
 }
 
 bool LessFolded(std::string_view a, std::string_view b) {
@@ -71,13 +65,11 @@ int DigitValue(char c) {
 // hold replaced.
 std::string ProposedTitle(std::string_view albumTitle) {
     std::string title(albumTitle);
-    for (std::string_view ending : {" Disc 1", " Disc 01", " Disk 1", " Disk 01"}) {
-        std::size_t at = FindFolded(title, ending);
-        if (at != std::string::npos && at + ending.size() == title.size()) {
-            title.resize(at);
-            break;
-        }
-    }
+    // A bare " 1" may belong to the name ("Opus 1"); a bare " 01" is a disc number.
+    std::optional<DiscEnding> ending = FindDiscEnding(title);
+    if (ending && ending->number == 1 &&
+        (ending->word || ending->numberEnd - ending->numberAt == 2))
+        title.resize(ending->at);
     title += "_1";
     for (char& c : title) {
         if (ForbiddenTitleChars.find(c) != std::string_view::npos)
@@ -325,13 +317,15 @@ void MergeOptionsForm::SetKeepTrackNames(bool checked) {
 
 bool MergeOptionsForm::TitleAllowed() const {
     std::string_view title = CutUtf8Chars(title_.text, MaxSettingsText);
-    return title.find_first_of(ForbiddenTitleChars) == std::string_view::npos;
+    // The title names the output folder, and no folder has the empty name.
+    return !title.empty() && title.find_first_of(ForbiddenTitleChars) == std::string_view::npos;
 }
 
 bool MergeOptionsForm::MayClose(FrontEnd& ui) const {
     if (TitleAllowed())
         return true;
-    ui.ShowMessage(ForbiddenTitleMessage, "Error", MessageStyle::Exclamation);
+    ui.ShowMessage(title_.text.empty() ? EmptyTitleMessage : ForbiddenTitleMessage, "Error",
+                   MessageStyle::Exclamation);
     return false;
 }
 

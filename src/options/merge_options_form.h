@@ -105,9 +105,11 @@ class MergeOptionsForm {
     void SetKeepTrackNames(bool checked);
 
     // The test when "Start Merge" is pressed: false, after the message (caption "Error",
-    // exclamation) has been shown, while the title holds a forbidden character.
+    // exclamation) has been shown, while the title is empty or holds a forbidden
+    // character.
     bool MayClose(FrontEnd& ui) const;
-    // True when the title holds no forbidden character (MayClose without the message).
+    // True when the title is not empty and holds no forbidden character (MayClose
+    // without the message).
     bool TitleAllowed() const;
     // Writes the controls' values into the settings, each text cut to 511 characters.
     void Confirm();

@@ -1,9 +1,15 @@
 // The file-system services the merge needs, behind a small interface of our own so
 // that the engine reads the same on every system: a wildcard search of one folder,
 // folder creation whose failures can be told apart, existence tests, creation of a new
-// (hidden) file, deletion, renaming and the process's current directory.
+// (hidden) file, deletion, renaming, a lock between merges and the process's current
+// directory.
+//
+// A call that fails leaves the system's reason in errno (a build for a system with
+// other error codes translates them), so that a message can say why.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -41,18 +47,59 @@ bool PathExists(const std::string& path);
 // as a file: a folder fails, a pipe waits for a writer, a device may never end.
 bool IsRegularFile(const std::string& path);
 
+// True when the path itself (a link is not followed) is a regular file of size 0.
+bool IsEmptyRegularFile(const std::string& path);
+
+// True when the path names a folder whose entries can be listed (links followed); a
+// folder without read permission or a link loop fails with the reason in errno.
+bool CanListFolder(const std::string& path);
+
+// Longest name of one folder entry, in bytes of UTF-8 (the text of a name of 255
+// bytes never needs more than 255 UTF-16 units either).
+inline constexpr std::size_t MaxNameBytes = 255;
+
 enum class NewFileResult { Created, Exists, Failed };
 // Creates an empty file that must not exist yet, and marks it hidden where the volume
 // has a hidden attribute (FAT, exFAT); a volume without one is not a failure.
 NewFileResult CreateNewHiddenFile(const std::string& path);
 
 bool DeleteFile(const std::string& path);
+// Removes a folder that holds nothing.
+bool RemoveEmptyFolder(const std::string& path);
 // Replaces `to` when it exists.
 bool RenameFile(const std::string& from, const std::string& to);
 
 bool SetCurrentFolder(const std::string& path);
 // Empty when the current folder cannot be told.
 std::string CurrentFolder();
+
+// The id of this process, which no other running process has.
+std::uint64_t ProcessId();
+
+// An advisory lock on one folder, taken without waiting and held while the object
+// lives (or until the process ends, however it ends). It keeps out only another
+// FolderLock on the same folder, in this process or another; reading and writing the
+// folder stay open to everyone.
+class FolderLock {
+  public:
+    enum class Result { Locked, Busy, Failed };
+
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(FolderLock&& other) noexcept;
+    FolderLock& operator=(FolderLock&& other) noexcept;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Busy: another FolderLock holds the folder. Failed: the folder cannot be opened
+    // (reason in errno). A lock held before is released first.
+    Result Lock(const std::string& folder);
+    void Unlock();
+    bool Held() const { return handle_ != -1; }
+
+  private:
+    std::intptr_t handle_ = -1;  // the open folder's descriptor (a HANDLE on Win32)
+};
 
 // folder + '/' + name; just name when folder is empty, no second '/' when folder ends
 // in one.

@@ -3,6 +3,7 @@
 // attribute, so that a key file made here is as hidden as one made on Windows.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,6 +148,24 @@ bool IsRegularFile(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool IsEmptyRegularFile(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
+}
+
+bool CanListFolder(const std::string& path) {
+    DIR* dir = opendir(path.c_str());
+    if (dir == nullptr)
+        return false;
+    // Opening is not enough on every file system: the first read can still fail.
+    errno = 0;
+    bool readable = readdir(dir) != nullptr || errno == 0;
+    int error = errno;
+    closedir(dir);
+    errno = error;
+    return readable;
+}
+
 NewFileResult CreateNewHiddenFile(const std::string& path) {
     int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
     if (fd < 0)
@@ -165,6 +184,10 @@ bool DeleteFile(const std::string& path) {
         return false;
     }
     return unlink(path.c_str()) == 0;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+    return rmdir(path.c_str()) == 0;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
@@ -186,6 +209,48 @@ std::string CurrentFolder() {
             return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::uint64_t ProcessId() {
+    return static_cast<std::uint64_t>(getpid());
+}
+
+FolderLock::~FolderLock() {
+    Unlock();
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        Unlock();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+FolderLock::Result FolderLock::Lock(const std::string& folder) {
+    Unlock();
+    // flock on the folder itself: nothing is added to the folder, and the lock goes
+    // with the descriptor, so a killed merge never leaves a stale one.
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return Result::Failed;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int error = errno;
+        close(fd);
+        errno = error;
+        return error == EWOULDBLOCK ? Result::Busy : Result::Failed;
+    }
+    handle_ = fd;
+    return Result::Locked;
+}
+
+void FolderLock::Unlock() {
+    if (handle_ == -1)
+        return;
+    close(static_cast<int>(handle_));  // closing the descriptor releases the lock
+    handle_ = -1;
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {

@@ -98,8 +98,8 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
         ASSERT_EQ(make(tree.Path("gone.jpg").c_str(), tree.Path("Disc 1/A.jpg").c_str()), 0);
         ui.messages.clear();
         CopyCoverArt(settings, ui, "Disc 1");
-        EXPECT_TRUE(
-            OnlyMessage(ui, "Could not open input file", "Disc 1/A.jpg", MessageStyle::Plain))
+        EXPECT_TRUE(OnlyMessage(ui, "Could not open input file (not a regular file)",
+                                "Disc 1/A.jpg", MessageStyle::Plain))
             << kind;
         EXPECT_EQ(tree.List("Out"), Names{"merged"}) << kind;
         std::filesystem::remove(tree.Path("Disc 1/A.jpg"));
@@ -111,8 +111,8 @@ TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
     tree.File("Disc 1/Folder.jpg", "f");
     settings.currentFolder = "Gone";
     CopyCoverArt(settings, ui, "Disc 1");
-    EXPECT_TRUE(
-        OnlyMessage(ui, "Could not open output file", "Gone/Folder.jpg", MessageStyle::Plain));
+    EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
+                            "Gone/Folder.jpg", MessageStyle::Plain));
 }
 
 // Lowers the largest file this process may write, so that writes fail part way as on
@@ -144,7 +144,8 @@ TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
         FileSizeLimit limit(20000);
         CopyCoverArt(settings, ui, "Disc 1");
     }
-    EXPECT_TRUE(OnlyMessage(ui, "Could not write output file", "Out/Big.jpg", MessageStyle::Plain));
+    EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (File too large)", "Out/Big.jpg",
+                            MessageStyle::Plain));
     // No half picture anywhere, the earlier one intact, and the rest not tried.
     EXPECT_EQ(tree.List("Out"), (Names{"Big.jpg", "merged"}));
     EXPECT_EQ(tree.Read("Out/Big.jpg"), "the picture of an earlier merge");

@@ -28,7 +28,16 @@ TEST(DiscFolderStem, CutsTheDiscOneSuffix) {
         {"/rips/X DiSk 1", "/rips/X DiSk", true},
         {"/rips/Opera 01", "/rips/Opera", true},
         {"/rips/Opera CD 1", "/rips/Opera CD", true},
-        {"/rips/Opera CD1", "/rips/Opera CD1", false},
+        // The forms whose number follows the word directly or stands in brackets: the
+        // stem ends where the number begins.
+        {"/rips/Opera CD1", "/rips/Opera CD", true},
+        {"/rips/Opera cd01", "/rips/Opera cd", true},
+        {"/rips/Dracula (Disc 1)", "/rips/Dracula (Disc ", true},
+        {"/rips/Dracula [Disc 01]", "/rips/Dracula [Disc ", true},
+        {"/rips/Dracula (CD 1)", "/rips/Dracula (CD ", true},
+        {"/rips/Dracula (Disc 1]", "/rips/Dracula (Disc 1]", false},
+        {"/rips/Opera CD2", "/rips/Opera CD2", false},
+        {"/rips/Piccadilly1", "/rips/Piccadilly1", false},
         {"/rips/Opera 11", "/rips/Opera 11", false},
         {"/rips/Opera 001", "/rips/Opera 001", false},
         {"/rips/Opera 2", "/rips/Opera 2", false},
@@ -121,13 +130,13 @@ TEST_F(DiscSetTest, CountsEveryFolderThatBeginsWithTheStem) {
 }
 
 TEST_F(DiscSetTest, WithoutSuffixTheChosenFolderIsDiscOne) {
-    tree.File("Rips/Opera CD1/01 A.mp3");
-    tree.Folder("Rips/Opera CD1 extras");
-    ASSERT_TRUE(Scan("Rips/Opera CD1"));
+    tree.File("Rips/Opera Live/01 A.mp3");
+    tree.Folder("Rips/Opera Live extras");
+    ASSERT_TRUE(Scan("Rips/Opera Live"));
     EXPECT_FALSE(discSuffixFound);
-    EXPECT_EQ(settings.discFolderStem, tree.Path("Rips/Opera CD1"));
+    EXPECT_EQ(settings.discFolderStem, tree.Path("Rips/Opera Live"));
     EXPECT_EQ(settings.discCount, 2);
-    EXPECT_EQ(Find(1), "Opera CD1");
+    EXPECT_EQ(Find(1), "Opera Live");
     EXPECT_EQ(Find(2), std::nullopt);
     EXPECT_TRUE(OnlyMessage(ui,
                             "I could not find a folder for disc 2.\nPlease rip the missing disc, "
@@ -142,11 +151,13 @@ TEST_F(DiscSetTest, DiscTwoAndDiscZeroTwoBesideEachOther) {
     tree.Folder("Rips/X Disc 02");
     ASSERT_TRUE(Scan("Rips/X Disc 1"));
     EXPECT_EQ(settings.discCount, 3);
-    EXPECT_EQ(Find(2), "X Disc 2");
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(Find(3), std::nullopt);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.messages[0].text.starts_with("I could not find a folder for disc 3.\n"));
+    // One disc in two folders is named as such, not taken for a missing disc 3 later.
+    EXPECT_EQ(Find(2), std::nullopt);
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "There are two folders that appear to be disc 2:\n     \"X Disc "
+                            "02\"\n     \"X Disc 2\"\nPlease rename one or both of these to "
+                            "remove\nthe ambiguity, then start over with this set.",
+                            "Error", MessageStyle::Stop));
 }
 
 TEST_F(DiscSetTest, TwoFoldersForOneDiscAreRefused) {
@@ -244,6 +255,115 @@ TEST_F(DiscSetTest, StemLongerThanItsLimitIsRefusedNotCut) {
     EXPECT_EQ(settings.trackCount, 0);
     EXPECT_TRUE(ui.folders.empty());
     EXPECT_EQ(Current(), before);
+}
+
+TEST_F(DiscSetTest, CommonFolderFormsFormTheirSets) {
+    const std::pair<const char*, const char*> forms[] = {
+        {"Dracula CD", ""},      {"Dracula CD ", ""},   {"Dracula (Disc ", ")"},
+        {"Dracula [Disc ", "]"}, {"Dracula (CD ", ")"}, {"Dracula - Disc ", ""},
+    };
+    for (const auto& [before, after] : forms) {
+        TempTree sets;
+        for (int d = 1; d <= 3; ++d)
+            sets.File(std::string(before) + std::to_string(d) + after + "/01 A.mp3");
+        sets.Folder(std::string(before) + "12" + after);
+        ui.folders.clear();
+        ASSERT_TRUE(ScanDiscSet(settings, ui, sets.Path(std::string(before) + "1" + after)))
+            << before;
+        EXPECT_EQ(settings.discCount, 4) << before;
+        EXPECT_EQ(Find(2), std::string(before) + "2" + after);
+        EXPECT_EQ(Find(3), std::string(before) + "3" + after);
+        EXPECT_EQ(Find(12), std::string(before) + "12" + after);
+        EXPECT_TRUE(ui.messages.empty()) << before << ui.messages[0].text;
+    }
+}
+
+// The whole set checked before a merge writes anything: one case per way a set fails.
+TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
+    const std::string noTracks =
+        ".\nA track is an MP3 file whose name begins with its two-digit number,\nsuch as "
+        "\"01 Chapter One.mp3\".";
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;  // a name ending in "/" is an empty folder
+        const char* chosen;
+        std::string message;  // empty: the set passes
+    };
+    const Case cases[] = {
+        {"missing disc",
+         {"X Disc 1/01 A.mp3", "X Disc 3/01 A.mp3"},
+         "X Disc 1",
+         "I could not find a folder for disc 2.\nPlease rip the missing disc, or rename the "
+         "folders\nas appropriate to get a continuous sequence, then\nstart over with this set."},
+        {"no tracks anywhere",
+         {"X Disc 1/1 A.mp3", "X Disc 2/notes.txt"},
+         "X Disc 1",
+         "The folder \"X Disc 1\" holds no tracks, and neither do the other folders of its set" +
+             noTracks},
+        {"parent of the set chosen",
+         {"Dracula/Dracula CD1/01 A.mp3", "Dracula/Dracula CD2/"},
+         "Dracula",
+         "The folder \"Dracula\" holds no tracks" + noTracks +
+             "\nIt holds the folder \"Dracula CD1\": please select that folder, the first disc "
+             "of the set."},
+        {"later disc with a word",
+         {"Dracula CD2/01 A.mp3", "Dracula CD3/01 A.mp3"},
+         "Dracula CD2",
+         "The folder \"Dracula CD2\" looks like disc 2 of a set, but there is no folder for disc "
+         "1 beside it.\nPlease select the folder of the first disc, or rename the folders so "
+         "that\ntheir numbers begin with 1."},
+        {"later disc beside disc 1",
+         {"Opera 01/01 A.mp3", "Opera 02/01 A.mp3"},
+         "Opera 02",
+         "The folder \"Opera 02\" looks like disc 2 of a set, whose disc 1 is \"Opera "
+         "01\".\nPlease select the folder of disc 1."},
+        {"a number of its own", {"Symphony 5/01 A.mp3"}, "Symphony 5", ""},
+        {"all discs in one folder",
+         {"Moby Dick/1-01 A.mp3", "Moby Dick/1-02 B.mp3", "Moby Dick/2-01 C.mp3"},
+         "Moby Dick",
+         "The folder \"Moby Dick\" holds the tracks of 2 discs (\"1-01 A.mp3\" ...).\nPlease "
+         "give each disc a folder of its own, named after the set and the disc's "
+         "number\n(\"Moby Dick 1\", \"Moby Dick 2\", ...), then start over."},
+        {"disc and track numbers",
+         {"Moby Dick Disc 1/1-01 A.mp3", "Moby Dick Disc 2/2-01 A.mp3"},
+         "Moby Dick Disc 1",
+         ""},
+        {"a folder named merged is no key",
+         {"X Disc 1/01 A.mp3", "X Disc 2/01 B.mp3", "X Disc 2/merged/"},
+         "X Disc 1",
+         ""},
+    };
+    for (const Case& c : cases) {
+        TempTree sets;
+        for (const std::string& file : c.files) {
+            if (file.ends_with("/"))
+                sets.Folder(file);
+            else
+                sets.File(file);
+        }
+        FakeFrontEnd check;
+        ASSERT_TRUE(ScanDiscSet(settings, check, sets.Path(c.chosen))) << c.name;
+        std::optional<std::vector<std::string>> folders = CheckDiscSet(settings, check);
+        if (c.message.empty()) {
+            EXPECT_TRUE(folders && check.messages.empty()) << c.name;
+            EXPECT_EQ(folders->size(), static_cast<std::size_t>(settings.discCount)) << c.name;
+        } else {
+            EXPECT_FALSE(folders) << c.name;
+            EXPECT_TRUE(OnlyMessage(check, c.message, "Error", MessageStyle::Stop)) << c.name;
+        }
+    }
+}
+
+TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
+    MakeDiscs("X Disc ", 2);
+    testing::RunUnprivileged(tree, [&] {
+        tree.SetMode("Rips/X Disc 2", std::filesystem::perms::none);
+        ASSERT_TRUE(Scan("Rips/X Disc 1"));
+        EXPECT_EQ(CheckDiscSet(settings, ui), std::nullopt);
+        EXPECT_TRUE(OnlyMessage(
+            ui, "The folder of disc 2, \"X Disc 2\", cannot be read (Permission denied)", "Error",
+            MessageStyle::Stop));
+    });
 }
 
 TEST_F(DiscSetTest, CountTracksCountsEveryMp3Entry) {

@@ -303,10 +303,50 @@ TEST_F(MergeDriverTest, ProgressMessagesNameTrackAndFolder) {
     EXPECT_EQ(captionWhileMerging, "Folders in this book");
 }
 
-TEST_F(MergeDriverTest, TenBesideHundredIsADuplicate) {
+TEST_F(MergeDriverTest, TrackNumbersAreWholeNumbers) {
+    // "100 Hundred" is track 100, never track 10; "07x" is 7, "007" nothing.
+    for (const char* name : {"100 Hundred.mp3", "09 Before.mp3", "10 Ten.mp3", "007 Bond.mp3",
+                             "07x.mp3", "1-05 Disc form.mp3"})
+        Put("Moby Dick Disc 1", name);
+
+    ScanAndMerge();
+
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+    EXPECT_EQ(Tracks("Moby Dick_1"),
+              (std::vector<std::string>{"01 1-7 07x.mp3", "02 1-9 Before.mp3", "03 1-10 Ten.mp3",
+                                        "04 1-100 100 Hundred.mp3"}));
+}
+
+TEST_F(MergeDriverTest, SetThatIsNotWholeIsRefusedBeforeAnythingIsWritten) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    Put("Moby Dick Disc 3", "01 C.mp3");
+
+    ScanAndMerge();
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.starts_with("I could not find a folder for disc 2."));
+    EXPECT_EQ(ui.mergeOptionsRuns, 0);
+    EXPECT_EQ(tree.List(), (std::vector<std::string>{"Moby Dick Disc 1", "Moby Dick Disc 3"}));
+}
+
+TEST_F(MergeDriverTest, DiscAndTrackNamesAreTracksWhereNoPlainOnesAre) {
+    Put("Moby Dick Disc 1", "1-01 Call Me Ishmael.mp3");
+    Put("Moby Dick Disc 1", "1-02 The Carpet-Bag.mp3");
+    Put("Moby Dick Disc 2", "2-01 The Chapel.mp3");
+    Put("Moby Dick Disc 2", "01 Plain.mp3");  // a plain track: the disc's others are not
+
+    ScanAndMerge();
+
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+    EXPECT_EQ(Tracks("Moby Dick_1"),
+              (std::vector<std::string>{"01 1-1 Call Me Ishmael.mp3", "02 1-2 The Carpet-Bag.mp3",
+                                        "03 2-1 Plain.mp3"}));
+}
+
+TEST_F(MergeDriverTest, TwoFilesWithOneNumberStopTheMerge) {
     Put("Moby Dick Disc 1", "09 Before.mp3");
     Put("Moby Dick Disc 1", "10 Ten.mp3");
-    Put("Moby Dick Disc 1", "100 Hundred.mp3");
+    Put("Moby Dick Disc 1", "10 Another Ten.mp3");
     ui.status = "1 discs, 3 files.";
 
     ScanAndMerge();
@@ -584,17 +624,23 @@ TEST_F(MergeDriverTest, LinkWhereTheTrackIsWrittenIsNotFollowed) {
     EXPECT_EQ(Output("Moby Dick_1/01 1-1 A.mp3").audio, AudioOf("Moby Dick Disc 1/01 A.mp3"));
 }
 
-TEST_F(MergeDriverTest, NameTooLongForTheOutputStopsWithoutPartialFile) {
-    // The new name is four bytes longer than the input's 253, more than a name may hold.
-    std::string name = "01 " + std::string(246, 'n') + ".mp3";
-    Put("Moby Dick Disc 1", name);
+TEST_F(MergeDriverTest, NameTooLongForTheOutputLosesTheEndOfItsTitle) {
+    // New names would be 259 and 256 bytes; the title gives way, never inside a
+    // character (the second title's two-byte characters end one byte past the limit).
+    const std::string longest = "01 " + std::string(248, 'n') + ".mp3";
+    std::string accents;
+    for (int i = 0; i < 121; ++i)
+        accents += "\xC3\xA9";
+    const std::string wide = "02 e" + accents + "\xC3\xA9.mp3";
+    Put("Moby Dick Disc 1", longest);
+    Put("Moby Dick Disc 1", wide);
 
     ScanAndMerge();
 
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Could not open output file (File name too long)");
-    EXPECT_EQ(ui.messages[0].caption, "Moby Dick_1/01 1-1 " + std::string(246, 'n') + ".mp3");
-    EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"merged"}));
+    ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+    EXPECT_EQ(Tracks("Moby Dick_1"),
+              (std::vector<std::string>{"01 1-1 " + std::string(244, 'n') + ".mp3",
+                                        "02 1-2 e" + accents + ".mp3"}));
 }
 
 TEST_F(MergeDriverTest, InputThatIsNoFileStopsWithItsPath) {
@@ -620,7 +666,8 @@ TEST_F(MergeDriverTest, InputThatIsNoFileStopsWithItsPath) {
         first = false;
 
         ASSERT_FALSE(ui.messages.empty()) << name;
-        EXPECT_EQ(ui.messages.back().text, "Could not open input file") << name;
+        EXPECT_EQ(ui.messages.back().text, "Could not open input file (not a regular file)")
+            << name;
         EXPECT_EQ(ui.messages.back().caption, input);
         EXPECT_EQ(ui.messages.back().style, MessageStyle::Plain);
         EXPECT_EQ(Tracks("Moby Dick_1"), (std::vector<std::string>{"01 1-1 A.mp3"})) << name;

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "support/fake_front_end.h"
@@ -192,7 +197,8 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
 TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
     settings.outputFolder = "Missing/Moby Dick";
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
-    EXPECT_TRUE(OnlyMessage(ui, "Missing/Moby Dick", "mkdir failed", MessageStyle::Plain));
+    EXPECT_TRUE(OnlyMessage(ui, "Missing/Moby Dick (No such file or directory)", "mkdir failed",
+                            MessageStyle::Plain));
 }
 
 TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
@@ -204,7 +210,8 @@ TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
         EXPECT_FALSE(PrepareOutputFolder(settings, ui));
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Locked/Moby Dick\" cannot be created. Check "
-                                "to see whether you\nhave write permission on this drive.",
+                                "to see whether you\nhave write permission on this drive. "
+                                "(Permission denied)",
                                 "Error", MessageStyle::Stop));
     });
 }
@@ -212,7 +219,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
 std::string CannotDelete(const std::string& path) {
     return "The file \"" + path +
            "\"\ncould not be deleted. Check to make sure\nyou have permission to delete "
-           "files on this drive.";
+           "files on this drive. (Permission denied)";
 }
 
 TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
@@ -224,9 +231,15 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(
         MessageAt(ui, 1, CannotDelete("Moby Dick/02 1-2 B.MP3"), "Error", MessageStyle::Stop));
-    // What was deleted before stays deleted; the pictures were not reached.
+    // What was deleted before stays deleted; the pictures were not reached; the key file
+    // stays, so the next merge takes the emptying up again.
     EXPECT_EQ(tree.List("Moby Dick"), (Names{"02 1-2 B.MP3", "Extras.mp3", "Folder.jpg", "Scans",
-                                             "cover.jpeg", "playlist.m3u"}));
+                                             "cover.jpeg", "merged", "playlist.m3u"}));
+    platform::SetDeleteFaultForTesting(nullptr);
+    ui.messages.clear();
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
@@ -243,12 +256,79 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
     });
 }
 
-TEST_F(OutputFolderTest, KeyFileThatCannotBeMade) {
-    tree.File("Moby Dick/merged/inside");  // a folder where the key file belongs
+TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
+    const std::pair<const char*, std::function<void(const std::string&)>> keys[] = {
+        {"folder", [&](const std::string& key) { tree.File(key + "/inside"); }},
+        {"notes", [&](const std::string& key) { tree.File(key, "my notes"); }},
+        {"dangling link",
+         [&](const std::string& key) { symlink("nowhere", tree.Path(key).c_str()); }},
+        {"link to an empty file",
+         [&](const std::string& key) {
+             tree.File("empty");
+             symlink(tree.Path("empty").c_str(), tree.Path(key).c_str());
+         }},
+    };
+    for (const auto& [kind, make] : keys) {
+        std::filesystem::remove_all(tree.Path("Moby Dick"));
+        tree.File("Moby Dick/01 Mine.mp3", "mine");
+        tree.File("Moby Dick/cover.jpg", "mine");
+        make("Moby Dick/merged");
+        ui.messages.clear();
+        ui.answers = {Answer::Yes};
+        EXPECT_FALSE(PrepareOutputFolder(settings, ui)) << kind;
+        EXPECT_TRUE(OnlyMessage(ui,
+                                "The output folder \"Moby Dick\" conflicts with an existing\n"
+                                "folder. Please select a different title for this collection.",
+                                "Error", MessageStyle::Exclamation))
+            << kind;
+        EXPECT_EQ(tree.List("Moby Dick"), (Names{"01 Mine.mp3", "cover.jpg", "merged"})) << kind;
+    }
+}
+
+TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
+    testing::RunUnprivileged(tree, [&] {
+        // The folder is made without write permission for anyone, so its key file cannot be.
+        mode_t saved = umask(0277);
+        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+        umask(saved);
+        EXPECT_TRUE(OnlyMessage(ui, "Key file creation failed (Permission denied)", "Error",
+                                MessageStyle::Stop));
+        EXPECT_FALSE(tree.Exists("Moby Dick"));
+    });
+}
+
+TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
+    // The first merge holds its folder for as long as it runs.
+    platform::FolderLock first;
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui, &first));
+    tree.File("Moby Dick/01 1-1 A.mp3", "a");
+    for (int folderNumber : {1, 2}) {
+        ui.messages.clear();
+        ui.answers = {Answer::Yes};
+        settings.folderNumber = folderNumber;
+        EXPECT_FALSE(PrepareOutputFolder(settings, ui)) << folderNumber;
+        EXPECT_TRUE(OnlyMessage(ui, "Another merge is writing to \"Moby Dick\".", "Error",
+                                MessageStyle::Stop));
+        EXPECT_EQ(tree.List("Moby Dick"), (Names{"01 1-1 A.mp3", "merged"}));
+    }
+    // Once it has ended, the folder is an earlier output like any other.
+    first.Unlock();
+    ui.messages.clear();
     ui.answers = {Answer::Yes};
-    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_TRUE(MessageAt(ui, 1, "Key file creation failed", "Error", MessageStyle::Stop));
+    settings.folderNumber = 1;
+    EXPECT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_EQ(tree.List("Moby Dick"), Names{"merged"});
+}
+
+TEST_F(OutputFolderTest, LeftoversOfKilledMergesAreRemovedByTheNext) {
+    MakeEarlierOutput("Moby Dick");
+    tree.File("Moby Dick/.brambex-1f2e-3d4c.part", "half a track");
+    tree.File("Moby Dick/.brambex-track.part", "half a track of an older version");
+    tree.File("Moby Dick/.hidden-notes", "the user's");
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_EQ(tree.List("Moby Dick"),
+              (Names{".hidden-notes", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, DeleteMatchingPassesOverFailuresWhenNotReporting) {

@@ -79,9 +79,17 @@ TEST_F(MergeOptionsFormTest, ProposedTitleDropsDiscEndingAndMarksFirstFolder) {
         {"a\\b:c*d?e\"f<g>h|i", "a-b-c-d-e-f-g-h-i_1"},
         {"", "_1"},
         {"Opera Disc 10", "Opera Disc 10_1"},
-        {"A Disc 1 B Disc 1", "A Disc 1 B Disc 1_1"},  // first occurrence is not at the end
+        {"A Disc 1 B Disc 1", "A Disc 1 B_1"},
         {"Dune Disc 1 Disc 01", "Dune Disc 1_1"},
         {"Zürich Disk 1", "Zürich_1"},
+        {"Moby Dick (Disc 1)", "Moby Dick_1"},
+        {"Moby Dick [Disc 1]", "Moby Dick_1"},
+        {"Moby Dick - Disc 1", "Moby Dick_1"},
+        {"Moby Dick CD1", "Moby Dick_1"},
+        {"Moby Dick (CD 01)", "Moby Dick_1"},
+        {"Harbour Lights 01", "Harbour Lights_1"},
+        {"Opus 1", "Opus 1_1"},  // a bare one-digit number may be the name's own
+        {"Moby Dick (Disc 2)", "Moby Dick (Disc 2)_1"},
     };
     for (const auto& c : cases) {
         settings.albumTitle = c.text;
@@ -296,6 +304,14 @@ TEST_F(MergeOptionsFormTest, MayCloseRefusesEveryForbiddenCharacter) {
     form.SetTitleText("AC-DC");
     EXPECT_TRUE(form.MayClose(ui));
     EXPECT_EQ(ui.messages.size(), ForbiddenTitleChars.size());
+
+    // No folder has the empty name.
+    form.SetTitleText("");
+    EXPECT_FALSE(form.TitleAllowed());
+    EXPECT_FALSE(form.MayClose(ui));
+    EXPECT_EQ(ui.messages.back().text,
+              "The album name cannot be empty: it names the folder\nthat the merged tracks go "
+              "into.\nPlease type a name.");
 }
 
 TEST_F(MergeOptionsFormTest, ConfirmWritesAllPlacesCutTo511Characters) {
