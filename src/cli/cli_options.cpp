@@ -222,9 +222,10 @@ Output:
 
 Exit status:
   0    the set was merged completely (or scanned, or the demo written)
-  1    the merge or scan stopped after a message
-  2    bad command line, or a title with a forbidden character
-  130  cancelled with Ctrl-C
+  1    the merge stopped after a message, or the scan found a set that
+       cannot be merged (a missing or unreadable disc, no tracks, ...)
+  2    bad command line, or an empty title or one with a forbidden character
+  130  cancelled with Ctrl-C (129 SIGHUP, 143 SIGTERM)
 )";
 }
 

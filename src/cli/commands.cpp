@@ -120,6 +120,10 @@ int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& sett
     for (const std::string& name : ui.SortedFolders())
         std::printf("%s\n", name.c_str());
     std::printf("%d discs, %d files.\n", settings.discCount, settings.trackCount);
+    // What a merge of this set would find wrong before writing anything.
+    std::fflush(stdout);
+    if (!CheckDiscSet(settings, ui))
+        return ExitStopped;
     return ExitSuccess;
 }
 
@@ -140,7 +144,7 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
     // A Ctrl-C that came after the last track was polled did not stop anything: the set
     // is complete, and is reported so.
     if (!ui.MergeCompleted())
-        return InterruptRequested() ? ExitInterrupted : ExitStopped;
+        return InterruptRequested() ? ExitSignalBase + InterruptSignal() : ExitStopped;
     if (options.dryRun) {
         if (!options.quiet && !std::ferror(stdout))
             std::fprintf(stderr, "Dry run: %d tracks would be merged; nothing was written.\n",
@@ -149,12 +153,8 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
     }
     if (!options.quiet) {
         int tracks = MergedTrackCount(settings);
-        if (tracks == 0) {
-            std::printf("Merged 0 tracks: the disc folders hold no tracks.\n");
-        } else {
-            std::printf("Merged %d track%s into %s.\n", tracks, tracks == 1 ? "" : "s",
-                        OutputFolderList(settings).c_str());
-        }
+        std::printf("Merged %d track%s into %s.\n", tracks, tracks == 1 ? "" : "s",
+                    OutputFolderList(settings).c_str());
     }
     return ExitSuccess;
 }
@@ -212,6 +212,7 @@ int RunCommand(const CliOptions& options) {
 }  // namespace
 
 int RunCli(int argc, char** argv) {
+    IgnoreBrokenPipes();
     std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     ParseResult parsed = ParseCommandLine(args);
     if (!parsed.error.empty()) {

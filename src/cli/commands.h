@@ -7,7 +7,8 @@ enum ExitStatus {
     ExitSuccess = 0,
     ExitStopped = 1,   // the scan or merge stopped after a message
     ExitBadUsage = 2,  // bad command line, or a title the dialog refuses
-    ExitInterrupted = 130,
+    // Stopped by a signal: 128 and its number (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).
+    ExitSignalBase = 128,
 };
 
 // The whole program: parses the command line, runs the command, returns the status.

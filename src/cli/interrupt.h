@@ -1,13 +1,28 @@
 // Ctrl-C while a merge runs is the progress window's Cancel: the first one only raises
-// a flag that the terminal front end passes on to the merge at its next update; a
-// second one ends the program at once.
+// a flag that the terminal front end passes on to the merge at its next update, so the
+// running track is finished. SIGTERM and SIGHUP (a service manager stopping the merge,
+// a terminal that goes away) and a second Ctrl-C stop it sooner: a track being written
+// is abandoned and its temporary file removed before the program ends, with 128 and
+// the signal's number as its exit status. SIGPIPE is ignored, so that a closed pipe is
+// a write error the program sees rather than its end.
 #pragma once
+
+#include <string_view>
 
 namespace brambex::cli {
 
+// Ignores SIGPIPE; every command wants that.
+void IgnoreBrokenPipes();
 void CatchInterrupts();
 bool InterruptRequested();
-// Tests and the demo raise the flag by hand.
+// The signal that asked the merge to stop (SIGINT, SIGTERM or SIGHUP), 0 when none did.
+int InterruptSignal();
+// Tests and the demo raise the flag by hand, as SIGINT would.
 void RequestInterrupt();
+
+// The temporary file that a signal must not leave behind (empty: none). A path too
+// long for the handler's buffer is not remembered; the next merge of its folder
+// removes what is left.
+void SetTemporaryFile(std::string_view path);
 
 }  // namespace brambex::cli

@@ -209,6 +209,10 @@ std::unique_ptr<ProgressWindow> TerminalFrontEnd::OpenProgress(std::string_view,
     return std::make_unique<TerminalProgress>(*this, total, cancelFlag);
 }
 
+void TerminalFrontEnd::WritingTemporaryFile(std::string_view path) {
+    SetTemporaryFile(path);
+}
+
 void TerminalFrontEnd::ClearFolders() {
     folders_.clear();
     mergeCompleted_ = true;

@@ -33,6 +33,7 @@ class TerminalFrontEnd : public FrontEnd {
     void ClearFolders() override;
     void SetStatus(std::string_view text) override { status_ = text; }
     void SetFolderGroupCaption(std::string_view) override {}
+    void WritingTemporaryFile(std::string_view path) override;
 
     // The folder list as the main window shows it: sorted alphabetically.
     std::vector<std::string> SortedFolders() const;

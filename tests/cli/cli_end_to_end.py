@@ -11,6 +11,7 @@ import pty
 import re
 import shlex
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -95,8 +96,9 @@ def trailer_fields(path):
             "album": text(t[63:93]), "track": t[126], "genre": t[127]}
 
 
-def run_on_terminal(*args, send_after=None, send=b""):
-    """Runs brambex-cli on a pseudo-terminal; sends `send` once `send_after` has shown."""
+def run_on_terminal(*args, send_after=None, send=b"", action=None):
+    """Runs brambex-cli on a pseudo-terminal; once `send_after` has shown, calls
+    `action` with the process id and sends `send`."""
     pid, fd = pty.fork()
     if pid == 0:
         os.execv(BIN, [BIN, *args])
@@ -111,7 +113,10 @@ def run_on_terminal(*args, send_after=None, send=b""):
             break
         seen += chunk
         if send_after is not None and not sent and send_after in seen:
-            os.write(fd, send)
+            if action is not None:
+                action(pid)
+            if send:
+                os.write(fd, send)
             sent = True
     _, status = os.waitpid(pid, 0)
     os.close(fd)
@@ -343,6 +348,9 @@ class CliTest(unittest.TestCase):
                 result = run(*args)
                 self.assertEqual(result.returncode, 2)
                 self.assertIn("brambex-cli --help", result.stderr)
+        empty = run("merge", disc1, "--title", "")
+        self.assertEqual(empty.returncode, 2)
+        self.assertIn("Error: The album name cannot be empty", empty.stderr)
         refused = run("merge", disc1, "--title", "Sea: Tales")
         self.assertEqual(refused.returncode, 2)
         self.assertEqual(refused.stderr.splitlines()[-4:], [
@@ -358,13 +366,17 @@ class CliTest(unittest.TestCase):
         self.assertEqual(help_text.returncode, 0)
         self.assertIn("Exit status", help_text.stdout)
 
-    def test_missing_disc_stops_after_the_earlier_discs(self):
+    def test_missing_disc_is_found_before_anything_is_written(self):
         disc1 = self.make_set()
         os.rename(self.path("Sea Tales Disc 2"), self.path("Sea Tales Disc 2 extra"))
-        result = run("merge", disc1)
-        self.assertEqual(result.returncode, 1)
+        before = sorted(os.listdir(self.root))
         # The renamed folder still counts as a disc; disc 3 is found, disc 2 is not.
-        self.assertIn("Error: I could not find a folder for disc 2.", result.stderr)
+        for command in ("scan", "merge"):
+            with self.subTest(command=command):
+                result = run(command, disc1)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn("Error: I could not find a folder for disc 2.", result.stderr)
+                self.assertEqual(sorted(os.listdir(self.root)), before)
         self.assertEqual(result.stdout, "")
 
     def test_demo_set_merges(self):
@@ -404,29 +416,82 @@ class CliTest(unittest.TestCase):
                                 stdin=subprocess.DEVNULL, timeout=300)
         self.assertEqual(result.returncode, 0, result.stderr)
 
-    def test_ctrl_c_finishes_the_running_track(self):
-        # Tracks built from bytes: a small ID3v2.3 tag and silent MPEG frames.
+    def make_big_set(self, tracks=90, frames=600):
+        """Tracks built from bytes: a small ID3v2.3 tag and silent MPEG frames."""
         frame = bytes([0xFF, 0xFB, 0x90, 0xC4]) + bytes(413)
         body = b"TALB" + struct.pack(">I", 8) + b"\0\0\0Big Set"
         body += bytes(200)
         tag = b"ID3\x03\0\0" + bytes((len(body) >> s) & 0x7F for s in (21, 14, 7, 0)) + body
-        track = tag + frame * 600 + b"TAG" + bytes(125)
-        for n in range(1, 91):
-            write(self.path(f"Big Set Disc {1 + (n - 1) // 45}", f"{(n - 1) % 45 + 1:02d} T.mp3"),
+        track = tag + frame * frames + b"TAG" + bytes(125)
+        half = (tracks + 1) // 2
+        for n in range(1, tracks + 1):
+            write(self.path(f"Big Set Disc {1 + (n - 1) // half}", f"{(n - 1) % half + 1:02d} T.mp3"),
                   track)
+        return track
+
+    def assert_only_complete_tracks(self, out, track, text):
+        names = os.listdir(out)
+        tracks = [n for n in names if n.endswith(".mp3")]
+        self.assertEqual(sorted(names), sorted(tracks + ["merged"]), text)  # no partial file
+        for name in tracks:
+            self.assertEqual(os.path.getsize(os.path.join(out, name)), len(track), name)
+        return tracks
+
+    def test_ctrl_c_finishes_the_running_track(self):
+        track = self.make_big_set()
         text, status, sent = run_on_terminal("merge", self.path("Big Set Disc 1"), "--yes",
                                              send_after=b"Merging track  3", send=b"\x03")
         self.assertTrue(sent, text)
         self.assertEqual(status, 130, text)
         self.assertIn("Merge cancelled.", text)
-        out = self.path("Big Set_1")
-        names = os.listdir(out)
-        tracks = [n for n in names if n.endswith(".mp3")]
+        tracks = self.assert_only_complete_tracks(self.path("Big Set_1"), track, text)
         self.assertGreaterEqual(len(tracks), 3)
         self.assertLess(len(tracks), 90)
-        self.assertEqual(sorted(names), sorted(tracks + ["merged"]))  # no partial file
-        for name in tracks:
-            self.assertEqual(os.path.getsize(os.path.join(out, name)), len(track), name)
+
+    def test_sigterm_and_sighup_abandon_the_running_track(self):
+        track = self.make_big_set(tracks=24, frames=6000)
+        for sig, status in ((signal.SIGTERM, 143), (signal.SIGHUP, 129)):
+            with self.subTest(signal=sig):
+                text, code, sent = run_on_terminal(
+                    "merge", self.path("Big Set Disc 1"), "--yes", send_after=b"Merging track  3",
+                    action=lambda pid: os.kill(pid, sig))
+                self.assertTrue(sent, text)
+                self.assertEqual(code, status, text)
+                self.assertIn("Merge cancelled.", text)
+                tracks = self.assert_only_complete_tracks(self.path("Big Set_1"), track, text)
+                self.assertLess(len(tracks), 24)
+
+    def test_closed_pipe_is_no_reason_to_stop(self):
+        disc1 = self.make_set()
+        read_end, write_end = os.pipe()
+        os.close(read_end)  # as "2>&1 | head" does once it has read enough
+        try:
+            result = subprocess.run([BIN, "merge", disc1], stdout=subprocess.PIPE, stderr=write_end,
+                                    stdin=subprocess.DEVNULL, text=True, timeout=300)
+        finally:
+            os.close(write_end)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(len([n for n in os.listdir(self.path("Sea Tales_1"))
+                              if n.endswith(".mp3")]), 7)
+
+    def test_second_merge_of_one_folder_waits_its_turn(self):
+        disc1 = self.make_set()
+        self.assertEqual(run("merge", disc1, "-q").returncode, 0)
+        out = self.path("Sea Tales_1")
+        before = sorted(os.listdir(out))
+        second = []
+        # The first merge holds the folder while it asks whether to empty it.
+        text, status, sent = run_on_terminal(
+            "merge", disc1, send_after=b"[y/N]", send=b"y\n",
+            action=lambda pid: second.append((run("merge", disc1, "--yes"),
+                                              sorted(os.listdir(out)))))
+        self.assertTrue(sent, text)
+        self.assertEqual(status, 0, text)
+        result, during = second[0]
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn(f'Error: Another merge is writing to "Sea Tales_1".', result.stderr)
+        self.assertEqual(during, before)
+        self.assertEqual(sorted(os.listdir(out)), before)
 
     def test_full_disk_stops_with_a_message_and_no_partial_track(self):
         if os.geteuid() != 0:
