@@ -1,5 +1,6 @@
 #include "shell/audiobook_dlg_client.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -107,6 +108,10 @@ void TaudiobookDlgClient::SelectMainFolder() {
     RunGuarded([this] {
         folderList_->clear();
         std::string root = MusicLibraryPath.empty() ? ComputerRoot() : MusicLibraryPath;
+        // A library folder that is gone (a drive unplugged, a folder renamed) is no
+        // reason to stop: browsing starts at home instead.
+        if (!MusicLibraryPath.empty() && !QFileInfo(QString::fromStdString(root)).isDir())
+            root = QDir::homePath().toStdString();
         FolderChoice choice = Desktop().ChooseFolder(this, root, QString());
         switch (choice.kind) {
             case FolderChoice::Failed:

@@ -71,7 +71,12 @@ void LoadLibraryPath() {
     bool readFailed = true;
     {
         auto key = OpenKey();
-        if (key->status() == QSettings::NoError && key->contains(DefaultValueName)) {
+        // A store that cannot be read (no permission, a file damaged or written by
+        // something else) may still hold what the user wants: it is left as it is, and
+        // the program runs without the setting.
+        if (key->status() != QSettings::NoError)
+            return;
+        if (key->contains(DefaultValueName)) {
             std::string value = key->value(DefaultValueName).toString().toStdString();
             // The stored text and its terminator must fit the path's 512 bytes; a
             // longer value is treated as a failed read rather than cut.

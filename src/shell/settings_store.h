@@ -17,7 +17,8 @@ inline constexpr std::size_t MaxLibraryPathBytes = 512;
 extern std::string MusicLibraryPath;
 
 // Fills MusicLibraryPath from the store. A key without a default value, or with one
-// that does not fit, is deleted and the path stays empty; nothing is ever reported.
+// that does not fit, is deleted and the path stays empty; a store that cannot be read
+// is left as it is, with the path empty; nothing is ever reported.
 void LoadLibraryPath();
 
 // Writes the path as the key's default value, creating the key when needed. False when

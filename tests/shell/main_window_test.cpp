@@ -238,6 +238,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(desktop_.browses.at(0).root, dir_->path().toStdString());
     }
 
+    void goneLibraryFolderStartsTheBrowserAtHome() {
+        // No message box comes (one would wait for an answer that never comes).
+        MusicLibraryPath = dir_->filePath("gone").toStdString();
+        desktop_.choices.push_back({FolderChoice::Chosen, MakeDiscSet(*dir_, "Opera Disc", 2, 1)});
+        Click("selectMainFolderButton");
+        QCOMPARE(desktop_.browses.at(0).root, QDir::homePath().toStdString());
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
+    }
+
     void missingLibraryFolderMakesBrowserFail() {
         SetDesktopServices(nullptr);
         FolderChoice choice =

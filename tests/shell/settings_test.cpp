@@ -73,6 +73,8 @@ class SettingsTest : public QObject {
                                    << "" << false;
         QTest::newRow("600 bytes") << "[General]\nDefault=" + QByteArray(600, 'b') + "\n"
                                    << "" << false;
+        QTest::newRow("cannot be read")
+            << QByteArray("[General\nDefault=/srv/music\n") << "" << true;
     }
     void loadReadsOrDeletesTheKey() {
         QFETCH(QByteArray, content);
