@@ -103,6 +103,10 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& args) {
             o.command = Command::Help;
             return result;
         }
+        if (arg == "--version") {
+            o.command = Command::Version;
+            return result;
+        }
         std::string complaint = TakeOption(o, arg, args, i);
         if (!complaint.empty()) {
             result.error = complaint;
@@ -161,6 +165,7 @@ std::string UsageText() {
   brambex-cli merge FOLDER [options]
   brambex-cli demo DIR
   brambex-cli --help
+  brambex-cli --version
 
 Brambex joins the disc folders of a ripped multi-disc audiobook or album (for example
 "Moby Dick Disc 1", "Moby Dick Disc 2", ...) into output folders of MP3 files with

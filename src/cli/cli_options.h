@@ -9,7 +9,7 @@
 
 namespace brambex::cli {
 
-enum class Command { None, Help, Scan, Merge, Demo };
+enum class Command { None, Help, Version, Scan, Merge, Demo };
 
 struct CliOptions {
     Command command = Command::None;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "brambex_version.h"
 #include "cli/cli_options.h"
 #include "cli/demo_set.h"
 #include "cli/interrupt.h"
@@ -188,6 +189,10 @@ int CheckedOutput(int status, const CliOptions& options) {
 int RunCommand(const CliOptions& options) {
     if (options.command == Command::Help) {
         std::fputs(UsageText().c_str(), stdout);
+        return ExitSuccess;
+    }
+    if (options.command == Command::Version) {
+        std::printf("brambex-cli %s\n", Version);
         return ExitSuccess;
     }
     if (options.command == Command::Demo)

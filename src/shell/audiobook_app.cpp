@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <exception>
 
+#include "brambex_version.h"
 #include "shell/help.h"
 #include "shell/message_box.h"
 #include "shell/sdi_dec_frame.h"
@@ -19,7 +20,7 @@ TaudiobookApp::TaudiobookApp(int& argc, char** argv) : QApplication(argc, argv) 
     // captions are the program's own texts. The name alone still captions untitled boxes.
     setApplicationName(QString::fromLatin1(ApplicationName));
     setOrganizationName(QStringLiteral("Halvern Labs"));
-    setApplicationVersion(QStringLiteral(BRAMBEX_VERSION));
+    setApplicationVersion(QString::fromLatin1(Version));
     setDesktopFileName(QStringLiteral("brambex"));
     setWindowIcon(QIcon(QStringLiteral(":/brambex/brambex.png")));
     // The program file's own path, not argv[0], which may be a bare name found on PATH.

@@ -64,10 +64,13 @@ TEST(ParseCommandLine, LaterOptionWinsAndEmptyValuesCount) {
     EXPECT_EQ(r.options.artist, "");
 }
 
-TEST(ParseCommandLine, HelpAndFoldersThatLookLikeOptions) {
+TEST(ParseCommandLine, HelpVersionAndFoldersThatLookLikeOptions) {
     EXPECT_EQ(Parse({"merge", "x", "--bogus", "--help"}).error, "unknown option --bogus");
     EXPECT_EQ(Parse({"merge", "x", "--help", "--bogus"}).options.command, Command::Help);
     EXPECT_EQ(Parse({"help"}).options.command, Command::Help);
+    EXPECT_EQ(Parse({"--version"}).options.command, Command::Version);
+    EXPECT_EQ(Parse({"scan", "x", "--version", "--bogus"}).options.command, Command::Version);
+    EXPECT_EQ(Parse({"scan", "--", "--version"}).options.folder, "--version");
     ParseResult r = Parse({"scan", "--", "-odd name"});
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(r.options.folder, "-odd name");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks that the desktop program, the
-# CLI, the manual, the icon and the desktop entry land where desktops look for them.
+# CLI, the manual, the icon, the desktop entry, the AppStream data, the manual pages and
+# the completion land where desktops and shells look for them.
 # Usage: install_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -11,7 +12,10 @@ status=0
 for file in bin/brambex bin/brambex-cli share/brambex/Brambex.html \
             share/applications/brambex.desktop \
             share/icons/hicolor/256x256/apps/brambex.png \
-            share/icons/hicolor/scalable/apps/brambex.svg; do
+            share/icons/hicolor/scalable/apps/brambex.svg \
+            share/metainfo/com.halvernlabs.Brambex.metainfo.xml \
+            share/man/man1/brambex.1.gz share/man/man1/brambex-cli.1.gz \
+            share/bash-completion/completions/brambex-cli; do
   if [ ! -s "$prefix/$file" ]; then
     echo "missing after install: $file" >&2
     status=1
