@@ -50,6 +50,8 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_DEBIAN_PACKAGE_SECTION sound)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Help opens the manual through xdg-open where no desktop portal does it.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
   # Every Debian package carries its copyright and a changelog. The changelog's one
