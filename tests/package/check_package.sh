@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package with scripts/package, unpacks it into a throwaway root and
-# runs what it installed there: both programs' --version, and a merge of the demo set
-# with the installed brambex-cli. Then checks the desktop entry, the AppStream data and
-# the package itself with the tools that desktops and Debian use (lintian: no errors).
+# runs what it installed there: both programs' --version, the desktop program's start,
+# and a merge of the demo set with the installed brambex-cli. Then checks the desktop
+# entry, the AppStream data and the package itself with the tools that desktops and
+# Debian use (lintian: no errors).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -21,6 +22,14 @@ for program in brambex brambex-cli; do
   [ "$answer" = "$program $version" ] ||
     fail "$program --version says '$answer', the package is $version"
 done
+
+# The desktop program is still up after a few seconds on an offscreen display, with
+# its settings in the throwaway root.
+window_status=0
+mkdir -m 700 "$root/run"
+XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run QT_QPA_PLATFORM=offscreen \
+  timeout 5 "$bin/brambex" || window_status=$?
+[ $window_status -eq 124 ] || fail "brambex ended at start with status $window_status"
 
 "$bin/brambex-cli" demo "$root/demo" >/dev/null || fail "brambex-cli demo failed"
 disc1=$(find "$root/demo" -mindepth 1 -maxdepth 1 -type d -name '* Disc 1' | head -n 1)
