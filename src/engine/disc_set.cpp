@@ -95,25 +95,39 @@ bool Stop(FrontEnd& ui, const std::string& text) {
     return false;
 }
 
+// The folders whose names are `base` followed by the disc's number (in either form)
+// and, for bracketed forms, the closing bracket.
+std::vector<std::string> NumberedFolders(const std::string& base, int disc) {
+    std::vector<std::string> names;
+    for (bool twoDigits : {false, true}) {
+        for (const platform::FoundEntry& entry : Discs(
+                 platform::FindMatching(base + DiscNumber(disc, twoDigits) + NumberClosing(base))))
+            if (entry.isFolder && std::find(names.begin(), names.end(), entry.name) == names.end())
+                names.push_back(entry.name);
+    }
+    return names;
+}
+
 // A chosen folder that names a later disc ("Dracula CD2", or "Opera 02" beside
-// "Opera 01") would be merged as a set of its own, without the discs before it.
+// "Opera 01") would be merged as a set of its own, without the discs before it. A bare
+// number is the folder's own ("Symphony 5" beside "Symphony 1") unless every disc
+// before it has its folder.
 bool RefuseLaterDisc(const MergeSettings& settings, FrontEnd& ui) {
     const std::string name = LastName(settings.discFolderStem);
     std::optional<DiscEnding> ending = FindDiscEnding(name);
     if (!ending || ending->number < 2)
         return true;
-    std::string base = settings.discFolderStem.substr(
+    const std::string base = settings.discFolderStem.substr(
         0, settings.discFolderStem.size() - name.size() + ending->numberAt);
-    std::vector<platform::FoundEntry> first =
-        Discs(platform::FindMatching(base + "1" + NumberClosing(base)));
-    for (const platform::FoundEntry& entry :
-         Discs(platform::FindMatching(base + "01" + NumberClosing(base))))
-        first.push_back(entry);
-    std::erase_if(first, [](const platform::FoundEntry& entry) { return !entry.isFolder; });
+    const std::vector<std::string> first = NumberedFolders(base, 1);
+    for (int disc = 2; !ending->word && disc < ending->number; ++disc) {
+        if (NumberedFolders(base, disc).empty())
+            return true;
+    }
     const std::string found = "The folder \"" + name + "\" looks like disc " +
                               std::to_string(ending->number) + " of a set";
     if (!first.empty())
-        return Stop(ui, found + ", whose disc 1 is \"" + first[0].name +
+        return Stop(ui, found + ", whose disc 1 is \"" + first[0] +
                             "\".\nPlease select the folder of disc 1.");
     if (!ending->word)
         return true;
@@ -174,7 +188,7 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
     }
 
     if (!platform::SetCurrentFolder(ParentFolder(settings.discFolderStem))) {
-        ui.ShowMessage("chdir failed", "Error", MessageStyle::Plain);
+        ui.ShowMessage(WithReason("chdir failed", errno), "Error", MessageStyle::Plain);
         return false;
     }
 

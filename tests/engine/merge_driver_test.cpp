@@ -537,6 +537,20 @@ TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
     EXPECT_EQ(ui.folders.size(), 1u);
 }
 
+TEST_F(MergeDriverTest, OutputThatCannotBeOpenedSaysWhy) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    // The output folder goes away between its preparation and the track's copy.
+    ui.onProgressUpdate = [&](int, bool*) {
+        if (ui.progress.back().text == "Merging track  1 from \"Moby Dick Disc 1\"")
+            std::filesystem::remove_all(tree.Path("Moby Dick_1"));
+    };
+
+    ScanAndMerge();
+
+    EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
+                            "Moby Dick_1/01 1-1 A.mp3", MessageStyle::Plain));
+}
+
 class RecordedPlan : public MergePlan {
   public:
     void OutputFolder(const std::string& folder, const std::string& discFolder,
