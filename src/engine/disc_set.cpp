@@ -199,7 +199,10 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
         return false;
     }
     for (const platform::FoundEntry& entry : entries) {
-        if (!entry.isFolder)
+        // A link that cannot be followed may be a disc folder out of reach (a loop, an
+        // unplugged drive): counted, so that the merge names it instead of leaving it
+        // out.
+        if (!entry.isFolder && !platform::IsBrokenLink(entry.name))
             continue;
         if (IsOutputFolder(entry.name))
             continue;

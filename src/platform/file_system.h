@@ -50,6 +50,10 @@ bool IsRegularFile(const std::string& path);
 // True when the path itself (a link is not followed) is a regular file of size 0.
 bool IsEmptyRegularFile(const std::string& path);
 
+// True when the path is a link whose target cannot be reached (gone, or a loop of
+// links).
+bool IsBrokenLink(const std::string& path);
+
 // True when the path names a folder whose entries can be listed (links followed); a
 // folder without read permission or a link loop fails with the reason in errno.
 bool CanListFolder(const std::string& path);

@@ -153,6 +153,12 @@ bool IsEmptyRegularFile(const std::string& path) {
     return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
 }
 
+bool IsBrokenLink(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+           stat(path.c_str(), &info) != 0;
+}
+
 bool CanListFolder(const std::string& path) {
     DIR* dir = opendir(path.c_str());
     if (dir == nullptr)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "platform/file_system.h"
@@ -356,6 +358,18 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
 }
 
 TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
+    // The last disc a loop of links: counted by the scan, named by the check.
+    MakeDiscs("Y Disc ", 1);
+    ASSERT_EQ(symlink("Y Disc 2", tree.Path("Rips/Y Disc 2").c_str()), 0);
+    ASSERT_TRUE(Scan("Rips/Y Disc 1"));
+    EXPECT_EQ(settings.discCount, 2);
+    EXPECT_EQ(CheckDiscSet(settings, ui), std::nullopt);
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "The folder of disc 2, \"Y Disc 2\", cannot be read (Too many "
+                            "levels of symbolic links)",
+                            "Error", MessageStyle::Stop));
+    ui.messages.clear();
+
     MakeDiscs("X Disc ", 2);
     testing::RunUnprivileged(tree, [&] {
         tree.SetMode("Rips/X Disc 2", std::filesystem::perms::none);
