@@ -1,6 +1,11 @@
-// libFuzzer target for the tag codec: the reading pass (with and without a known input
-// size) and a rewrite pass with edits chosen by the input, all in memory. Besides
-// crashes it traps when a rewrite loses or changes audio bytes.
+// libFuzzer target for the tag codec: reading passes (with and without a known input
+// size) and a rewrite pass with edits chosen by the input, in memory and through real
+// file descriptors. Besides crashes it traps when a rewrite loses or changes audio
+// bytes, writes a tag it cannot read back as the frames it reported, or would change
+// its own output on a second pass.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +21,12 @@
 namespace {
 
 using brambex::InputFile;
+using brambex::MP3;
+using brambex::OutputFile;
+using brambex::OutputFrame;
+using brambex::TagEdits;
+using brambex::TagField;
+using brambex::TagKind;
 
 // Callers get UTF-8 whatever bytes a file holds.
 void CheckUtf8(std::string_view text) {
@@ -27,144 +38,153 @@ void CheckUtf8(std::string_view text) {
     }
 }
 
-using brambex::MP3;
-using brambex::OutputFile;
+// The edits picked by the first input byte; records every frame the pass reports.
+class FuzzEditor : public brambex::TagEditor {
+  public:
+    explicit FuzzEditor(std::uint8_t choice) : choice_(choice) {}
+    bool Edit(const MP3& input, TagEdits& edits) override {
+        for (int f = 0; f < brambex::TagFieldCount; ++f) {
+            CheckUtf8(input.InputText(static_cast<TagField>(f)));
+        }
+        if (choice_ & 1) {
+            edits.Set(TagField::Title, Polish);
+        }
+        if (choice_ & 2) {
+            static const std::string Long(2048, 'x');
+            edits.Set(TagField::Album, std::string_view(Long).substr(0, (choice_ >> 2) * 7u));
+        }
+        if (choice_ & 4) {
+            edits.Set(TagField::Track, "12", (choice_ & 8) != 0);
+        }
+        if (choice_ & 16) {
+            edits.editTrailer = true;
+            edits.trailerArtist = "Melville";
+            edits.trailerAlbum = "A long album title that needs cutting_12";
+            edits.trailerTrack = choice_;
+            edits.trailerGenre = choice_ & 32 ? -1 : 12;
+        }
+        return true;
+    }
+    void Frame(const OutputFrame& frame) override {
+        CheckUtf8(frame.text);
+        ids.emplace_back(frame.id);
+    }
+    std::vector<std::string> ids;
+
+  private:
+    static constexpr const char* Polish =
+        "\xC5\x81\xC3\xB3"
+        "d\xC5\xBA \xF0\x9F\x8E\xB5";
+    std::uint8_t choice_;
+};
 
 void ReadingPass(const std::uint8_t* data, std::size_t size, bool sizeKnown) {
     InputFile in;
     in.OpenMemory(data, size, sizeKnown);
     MP3 mp3;
-    if (!mp3.ReadHeader(in, nullptr)) {
-        return;
-    }
-    std::size_t textBytes = 0;
-    while (mp3.NextFrame(in)) {
-        CheckUtf8(mp3.FrameText());
-        textBytes += mp3.FrameText().size();
-        (void)mp3.IsFrame("TALB");
-    }
-    mp3.CopyAudio(in, nullptr);
+    FuzzEditor editor(0);
+    mp3.Rewrite(in, nullptr, editor);
     CheckUtf8(mp3.TrailerTitle());
     CheckUtf8(mp3.TrailerArtist());
     CheckUtf8(mp3.TrailerAlbum());
-    textBytes += mp3.TrailerTitle().size() + mp3.TrailerArtist().size() + mp3.TrailerAlbum().size();
     (void)brambex::GenreTable::GenreName(mp3.TrailerGenre());
-    if (textBytes > 64 * 1024 * 1024) {
-        __builtin_trap();
-    }
 }
 
-// The rewritten tag reads back as exactly the frames written, in order, followed by
-// zero padding to the size the input declared, with no extended header.
-void CheckOutputTag(const std::string& output, std::int32_t tagSize,
-                    const std::vector<std::optional<std::string>>& written) {
-    InputFile in;
-    in.OpenMemory(reinterpret_cast<const unsigned char*>(output.data()), output.size());
-    MP3 check;
-    if (!check.ReadHeader(in, nullptr) || check.TagSize() != tagSize || (output[5] & 0xC0) != 0) {
-        __builtin_trap();
+// Where the audio of the input starts: after a tag that could be walked, else at 0.
+std::size_t AudioStart(const std::uint8_t* data, TagKind kind) {
+    if (kind == TagKind::None || kind == TagKind::Broken) {
+        return 0;
     }
-    std::size_t pos = 10;
-    std::size_t frames = 0;
-    while (check.NextFrame(in)) {
-        if (frames >= written.size() ||
-            (written[frames] && check.FrameText() != *written[frames])) {
-            __builtin_trap();
-        }
-        pos += 10 + static_cast<std::size_t>(check.FrameSize());
-        ++frames;
-    }
-    const std::size_t tagEnd = 10 + static_cast<std::size_t>(tagSize);
-    if (frames != written.size() || pos > tagEnd || output.find_first_not_of('\0', pos) < tagEnd) {
-        __builtin_trap();
-    }
+    const std::size_t size = (std::size_t{data[6]} << 21) | (std::size_t{data[7]} << 14) |
+                             (std::size_t{data[8]} << 7) | data[9];
+    const bool footer = data[3] == 4 && (data[5] & 0x10) != 0;
+    return 10 + size + (footer ? 10 : 0);
 }
 
-void RewritePass(const std::uint8_t* data, std::size_t size) {
-    // The first byte picks the edits; the rest is the file.
-    if (size == 0) {
-        return;
-    }
-    const std::uint8_t choice = data[0];
-    ++data;
-    --size;
+std::string Rewrite(const std::uint8_t* data, std::size_t size, bool sizeKnown, MP3& mp3,
+                    FuzzEditor& editor) {
     InputFile in;
-    in.OpenMemory(data, size);
+    in.OpenMemory(data, size, sizeKnown);
     std::string output;
     OutputFile out;
     out.CreateMemory(&output);
+    // Memory streams never fail.
+    if (!mp3.Rewrite(in, &out, editor) || !out.Close()) {
+        __builtin_trap();
+    }
+    return output;
+}
+
+// The same pass over real descriptors gives the same bytes.
+void CheckDescriptorPass(const std::uint8_t* data, std::size_t size, std::uint8_t choice,
+                         const std::string& expected) {
+    const int inFd = memfd_create("in", 0);
+    const int outFd = memfd_create("out", 0);
+    if (inFd < 0 || outFd < 0 || write(inFd, data, size) != static_cast<ssize_t>(size)) {
+        __builtin_trap();
+    }
+    {
+        InputFile in;
+        OutputFile out;
+        if (!in.Open("/proc/self/fd/" + std::to_string(inFd)) ||
+            !out.Create("/proc/self/fd/" + std::to_string(outFd))) {
+            __builtin_trap();
+        }
+        MP3 mp3;
+        FuzzEditor editor(choice);
+        if (!mp3.Rewrite(in, &out, editor) || !out.Close()) {
+            __builtin_trap();
+        }
+    }
+    std::string written(expected.size() + 1, '\0');
+    const ssize_t n = pread(outFd, written.data(), written.size(), 0);
+    if (n != static_cast<ssize_t>(expected.size()) ||
+        std::memcmp(written.data(), expected.data(), expected.size()) != 0) {
+        __builtin_trap();
+    }
+    close(inFd);
+    close(outFd);
+}
+
+void RewritePass(const std::uint8_t* data, std::size_t size) {
+    // The first two bytes pick the edits and the way in; the rest is the file.
+    if (size < 2) {
+        return;
+    }
+    const std::uint8_t choice = data[0];
+    const std::uint8_t way = data[1];
+    data += 2;
+    size -= 2;
+    const bool sizeKnown = (way & 1) == 0;
     MP3 mp3;
-    const bool tagged = mp3.ReadHeader(in, &out);
-    // What each frame written to the output must read back as; none when left as it was.
-    std::vector<std::optional<std::string>> writtenFrames;
-    const auto write = [&](std::optional<std::string> text) {
-        const std::int32_t before = mp3.TagBytesWritten();
-        mp3.WriteFrame(&out);
-        if (mp3.TagBytesWritten() != before) {
-            writtenFrames.push_back(std::move(text));
-        }
-    };
-    const std::string polish =
-        "\xC5\x81\xC3\xB3"
-        "d\xC5\xBA \xF0\x9F\x8E\xB5";
-    int index = 0;
-    while (mp3.NextFrame(in)) {
-        const std::string text(mp3.FrameText());
-        std::optional<std::string> set;
-        if ((choice & 1) && index % 2 == 0) {
-            mp3.SetFrameText(text + text);
-            // Short enough to fit the payload whatever the encoding.
-            if (text.size() <= 150) {
-                set = text + text;
-            }
-        }
-        if ((choice & 2) && index % 3 == 1) {
-            mp3.SetFrameText(polish);
-            set = polish;
-        }
-        if (!((choice & 4) && index % 2 == 1)) {
-            write(set);
-        }
-        ++index;
-    }
-    if (choice & 8) {
-        const std::string artist = "\xD0\x9C\xD0\xB5\xD0\xBB\xD0\xB2\xD0\xB8\xD0\xBB\xD0\xBB";
-        for (const auto& [id, text] :
-             {std::pair{"TALB", std::string("Moby Dick")}, {"TPE1", artist}}) {
-            const std::int32_t before = mp3.TagBytesWritten();
-            mp3.AddFrame(&out, id, text);
-            if (mp3.TagBytesWritten() != before) {
-                writtenFrames.push_back(text);
-            }
-        }
-    }
-    mp3.FinishTag(in, &out);
-    const bool copied = mp3.CopyAudio(in, &out);
-    if (choice & 16) {
-        mp3.SetTrailer(std::nullopt, "Melville", "A long album title that needs cutting_12", choice,
-                       choice & 32 ? -1 : 12);
-    }
-    const bool written = mp3.WriteTrailer(&out);
-    if (!copied || !written || !out.Close()) {
-        __builtin_trap();  // memory streams never fail
-    }
-    // Nothing is lost: the output is the input, with the tag rewritten in place and the
-    // trailer replaced or appended.
-    const std::size_t expected = size + (mp3.InputHadTrailer() ? 0 : 128);
-    if (output.size() != expected) {
+    FuzzEditor editor(choice);
+    const std::string output = Rewrite(data, size, sizeKnown, mp3, editor);
+
+    // A complete 2.3 tag without flags, then the input's audio, then a trailer.
+    const std::size_t tagEnd = 10 + std::size_t{mp3.OutputTagSize()};
+    if (output.size() < tagEnd + 128 || output.compare(0, 6, std::string("ID3\x03\0\0", 6)) != 0 ||
+        output.compare(output.size() - 128, 3, "TAG") != 0) {
         __builtin_trap();
     }
-    const std::size_t audioStart = tagged ? 10 + static_cast<std::size_t>(mp3.TagSize()) : 0;
+    const std::size_t audioStart = AudioStart(data, mp3.InputKind());
     const std::size_t audioEnd = mp3.InputHadTrailer() ? size - 128 : size;
-    if (audioStart > audioEnd ||
-        std::memcmp(output.data() + audioStart, data + audioStart, audioEnd - audioStart) != 0) {
+    if (audioStart > audioEnd || output.size() - tagEnd - 128 != audioEnd - audioStart ||
+        std::memcmp(output.data() + tagEnd, data + audioStart, audioEnd - audioStart) != 0) {
         __builtin_trap();
     }
-    if (output.compare(output.size() - 128, 3, "TAG") != 0) {
+
+    // Read back, the tag holds exactly the frames the pass reported, and a second pass
+    // without edits changes nothing.
+    MP3 again;
+    FuzzEditor none(0);
+    const std::string second = Rewrite(reinterpret_cast<const std::uint8_t*>(output.data()),
+                                       output.size(), true, again, none);
+    if (again.InputKind() != TagKind::V23 || again.FramesLeftOut() != 0 || none.ids != editor.ids ||
+        second != output) {
         __builtin_trap();
     }
-    if (tagged) {
-        CheckOutputTag(output, mp3.TagSize(), writtenFrames);
+    if ((way & 2) != 0 && sizeKnown) {
+        CheckDescriptorPass(data, size, choice, output);
     }
 }
 

@@ -77,12 +77,19 @@ class PrintedPlan : public MergePlan {
     void Track(const PlannedTrack& track) override {
         ui_.ClearBar();
         std::printf("%s\n  from %s\n", track.outputPath.c_str(), track.inputPath.c_str());
-        if (!track.tagRewritten)
-            std::printf("  no ID3v2.3 tag to rewrite: only the ID3v1 trailer is written\n");
-        for (const PlannedFrame& frame :
-             track.tagRewritten ? track.frames : std::vector<PlannedFrame>{}) {
-            std::printf("  %s %s%s\n", frame.id.c_str(), frame.text.c_str(),
-                        frame.fits ? "" : "  (no room left in the tag: left out)");
+        if (track.tag == PlannedTag::ConvertedFromV22)
+            std::printf("  converted from ID3v2.2\n");
+        else if (track.tag == PlannedTag::ConvertedFromV24)
+            std::printf("  converted from ID3v2.4\n");
+        else if (track.tag == PlannedTag::New)
+            std::printf("  new tag\n");
+        for (const PlannedFrame& frame : track.frames) {
+            if (frame.set)
+                std::printf("  %s %s\n", frame.id.c_str(), frame.text.c_str());
+            else if (!frame.text.empty())
+                std::printf("  %s %s  (kept)\n", frame.id.c_str(), frame.text.c_str());
+            else
+                std::printf("  %s  (kept)\n", frame.id.c_str());
         }
         std::printf("  ID3v1 title %s, artist %s, album %s, track %d, genre %s\n",
                     track.trailerTitle ? Quoted(*track.trailerTitle).c_str() : "kept",
@@ -113,6 +120,21 @@ std::string OutputFolderList(const MergeSettings& settings) {
         list += Quoted(platform::JoinPath(platform::CurrentFolder(), names[i]));
     }
     return list;
+}
+
+// " 3 tags converted to ID3v2.3, 1 new tag." for the summary line; empty when every
+// track had an ID3v2.3 tag.
+std::string TagCounts(const MergeSettings& settings) {
+    std::string counts;
+    const auto add = [&](int n, const char* one, const char* many) {
+        if (n == 0)
+            return;
+        counts += counts.empty() ? " " : ", ";
+        counts += std::to_string(n) + (n == 1 ? one : many);
+    };
+    add(settings.convertedTags, " tag converted to ID3v2.3", " tags converted to ID3v2.3");
+    add(settings.newTags, " new tag", " new tags");
+    return counts.empty() ? counts : counts + ".";
 }
 
 int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& settings) {
@@ -154,8 +176,8 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
     }
     if (!options.quiet) {
         int tracks = MergedTrackCount(settings);
-        std::printf("Merged %d track%s into %s.\n", tracks, tracks == 1 ? "" : "s",
-                    OutputFolderList(settings).c_str());
+        std::printf("Merged %d track%s into %s.%s\n", tracks, tracks == 1 ? "" : "s",
+                    OutputFolderList(settings).c_str(), TagCounts(settings).c_str());
     }
     return ExitSuccess;
 }

@@ -84,8 +84,20 @@ bool EqualsIgnoringCase(char a, char b) {
            std::tolower(static_cast<unsigned char>(b));
 }
 
-// The frames the merge rewrites, in the order in which missing ones are added.
-enum FrameSlot { Tcon, Trck, Tit2, Talb, Tpe2, SlotCount };
+// The frames the merge sets, each spared by its keep flag (TRCK by none); a track that
+// lacks one gets it.
+struct FramePolicy {
+    TagField field;
+    bool MergeSettings::*keep;
+};
+constexpr FramePolicy MergeFrames[] = {
+    {TagField::Genre, &MergeSettings::keepGenre},
+    {TagField::Track, nullptr},
+    {TagField::Title, &MergeSettings::keepTrackNames},
+    {TagField::Album, &MergeSettings::keepAlbumTitle},
+    {TagField::Band, &MergeSettings::keepArtist},
+    {TagField::Artist, &MergeSettings::keepArtist},
+};
 
 class MergeRun {
   public:
@@ -101,8 +113,9 @@ class MergeRun {
     void ShowProgressFor(const std::string& folder, int track);
     bool CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                    int track);
-    bool RewriteTrack(MP3& mp3, InputFile& in, OutputFile& out, int disc, int track,
+    bool RewriteTrack(MP3& mp3, InputFile& in, OutputFile* out, int disc, int track,
                       PlannedTrack* plan);
+    friend class TrackEditor;
     void PlanOutputFolder(const std::string& discFolder);
     bool Fail(std::string_view text, const std::string& caption) {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
@@ -116,6 +129,80 @@ class MergeRun {
     // Every output folder of this merge stays locked against other merges until the
     // merge ends.
     std::vector<platform::FolderLock> locks_;
+};
+
+// What the merge sets in one track, decided once the codec has read the track's tag.
+class TrackEditor : public TagEditor {
+  public:
+    TrackEditor(MergeRun& run, int disc, int track, PlannedTrack* plan)
+        : run_(run), disc_(disc), track_(track), plan_(plan) {}
+
+    bool Edit(const MP3& input, TagEdits& edits) override {
+        const MergeSettings& s = run_.s_;
+        trackNumber_ = Format("%d", s.runningNumber);
+        discTrackTitle_ = Format("%d-%d %s", disc_, track_, s.albumTitle.c_str());
+        // A track without a title of its own gets the disc-track title, whatever the
+        // pattern.
+        title_ = discTrackTitle_;
+        if (!s.keepTrackNames && input.HasInputFrame(TagField::Title) &&
+            !ExpandTitleTemplate(s, run_.ui_, s.titleTemplate, disc_, track_,
+                                 input.InputText(TagField::Title), title_))
+            return false;
+        for (const FramePolicy& policy : MergeFrames) {
+            if (policy.keep && s.*policy.keep)
+                continue;
+            edits.Set(policy.field, TextFor(policy.field));
+        }
+        edits.editTrailer = true;
+        if (!s.keepTrackNames)
+            edits.trailerTitle = discTrackTitle_;
+        edits.trailerArtist = s.artist;
+        edits.trailerAlbum = s.albumTitle;
+        edits.trailerTrack = s.runningNumber;
+        edits.trailerGenre = s.keepGenre ? -1 : TrailerGenreOther;
+        edits_ = edits;
+        done_ = true;
+        return true;
+    }
+    void Frame(const OutputFrame& frame) override {
+        if (plan_) {
+            bool set = frame.origin == OutputFrame::Origin::Set ||
+                       frame.origin == OutputFrame::Origin::Added;
+            plan_->frames.push_back({std::string(frame.id), std::string(frame.text), set});
+        }
+    }
+    // False when the pass stopped before the edits were made (a bad title pattern).
+    bool Done() const { return done_; }
+    const TagEdits& Edits() const { return edits_; }
+
+  private:
+    const std::string& TextFor(TagField field) const {
+        const MergeSettings& s = run_.s_;
+        switch (field) {
+            case TagField::Genre:
+                return s.genre;
+            case TagField::Track:
+                return trackNumber_;
+            case TagField::Title:
+                return title_;
+            case TagField::Album:
+                return s.albumTitle;
+            case TagField::Band:
+            case TagField::Artist:
+                break;
+        }
+        return s.artist;
+    }
+
+    MergeRun& run_;
+    int disc_;
+    int track_;
+    PlannedTrack* plan_;
+    std::string trackNumber_;
+    std::string discTrackTitle_;
+    std::string title_;
+    TagEdits edits_;
+    bool done_ = false;
 };
 
 void MergeRun::MergeFolders() {
@@ -135,6 +222,8 @@ void MergeRun::MergeFolders() {
 void MergeRun::MergeSet() {
     s_.runningNumber = 0;
     s_.folderNumber = 0;
+    s_.convertedTags = 0;
+    s_.newTags = 0;
     // A set that cannot be merged whole is refused before anything is asked or written.
     std::optional<std::vector<std::string>> folders = CheckDiscSet(s_, ui_);
     if (!folders)
@@ -252,14 +341,11 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         return Fail(WithReason("Could not open input file", in.Error()), inputPath);
 
     if (plan_) {
-        std::string tag;
-        OutputFile out;
-        out.CreateMemory(&tag);
         PlannedTrack planned;
         planned.inputPath = inputPath;
         planned.outputPath = outputPath;
         MP3 mp3;
-        if (!RewriteTrack(mp3, in, out, disc, track, &planned))
+        if (!RewriteTrack(mp3, in, nullptr, disc, track, &planned))
             return false;
         // A plan made from a track that could not be read whole would show what a merge
         // cannot do.
@@ -280,7 +366,7 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         return Fail(WithReason("Could not open output file", out.Error()), outputPath);
     }
     MP3 mp3;
-    bool rewritten = RewriteTrack(mp3, in, out, disc, track, nullptr);
+    bool rewritten = RewriteTrack(mp3, in, &out, disc, track, nullptr);
     bool written = out.Close();
     // Whatever went wrong, the half-made file must not stay behind.
     auto discard = [&](std::string_view text, const std::string& caption) {
@@ -306,105 +392,32 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
     return true;
 }
 
-bool MergeRun::RewriteTrack(MP3& mp3, InputFile& in, OutputFile& out, int disc, int track,
+bool MergeRun::RewriteTrack(MP3& mp3, InputFile& in, OutputFile* out, int disc, int track,
                             PlannedTrack* plan) {
-    bool met[SlotCount] = {};
-    const std::string discTrackTitle = Format("%d-%d %s", disc, track, s_.albumTitle.c_str());
-    const std::string trackNumber = Format("%d", s_.runningNumber);
-
-    auto write = [&](std::string_view id) {
-        int before = mp3.TagBytesWritten();
-        mp3.WriteFrame(&out);
-        if (plan) {
-            plan->frames.push_back(
-                {std::string(id), std::string(mp3.FrameText()), mp3.TagBytesWritten() != before});
-        }
-    };
-    auto add = [&](std::string_view id, const std::string& text) {
-        int before = mp3.TagBytesWritten();
-        mp3.AddFrame(&out, id, text);
-        if (plan)
-            plan->frames.push_back({std::string(id), text, mp3.TagBytesWritten() != before});
-    };
-
-    bool tagRead = mp3.ReadHeader(in, &out);
-    if (plan)
-        plan->tagRewritten = tagRead;
-    while (mp3.NextFrame(in)) {
-        std::string_view id;
-        if (mp3.IsFrame("TCON")) {
-            met[Tcon] = true;
-            id = "TCON";
-            if (!s_.keepGenre)
-                mp3.SetFrameText(s_.genre);
-        } else if (mp3.IsFrame("TRCK")) {
-            met[Trck] = true;
-            id = "TRCK";
-            mp3.SetFrameText(trackNumber);
-        } else if (mp3.IsFrame("TIT2")) {
-            met[Tit2] = true;
-            id = "TIT2";
-            if (!s_.keepTrackNames) {
-                std::string title;
-                if (!ExpandTitleTemplate(s_, ui_, s_.titleTemplate, disc, track, mp3, title))
-                    return false;
-                mp3.SetFrameText(title);
-            }
-        } else if (mp3.IsFrame("TALB")) {
-            met[Talb] = true;
-            id = "TALB";
-            if (!s_.keepAlbumTitle)
-                mp3.SetFrameText(s_.albumTitle);
-        } else if (mp3.IsFrame("TPE1")) {
-            // TPE1 is rewritten but never added, so it does not count as met.
-            id = "TPE1";
-            if (!s_.keepArtist)
-                mp3.SetFrameText(s_.artist);
-        } else if (mp3.IsFrame("TPE2")) {
-            met[Tpe2] = true;
-            id = "TPE2";
-            if (!s_.keepArtist)
-                mp3.SetFrameText(s_.artist);
-        }
-        if (!id.empty()) {
-            write(id);
-        } else {
-            mp3.WriteFrame(&out);
-        }
-    }
-    if (!met[Tcon] && !s_.keepGenre)
-        add("TCON", s_.genre);
-    if (!met[Trck])
-        add("TRCK", trackNumber);
-    if (!met[Tit2] && !s_.keepTrackNames)
-        add("TIT2", discTrackTitle);
-    if (!met[Talb] && !s_.keepAlbumTitle)
-        add("TALB", s_.albumTitle);
-    if (!met[Tpe2] && !s_.keepArtist)
-        add("TPE2", s_.artist);
-
-    mp3.FinishTag(in, &out);
-    // A dry run reads the audio only to reach the trailer. A failed copy is told by the
-    // caller from the streams and Failed(); the tag-level problems the codec reports on
-    // the way (no tag, a frame too big, little audio) leave the track as good as its
-    // input.
-    mp3.CopyAudio(in, plan ? nullptr : &out);
-
-    std::optional<std::string_view> trailerTitle;
-    if (!s_.keepTrackNames)
-        trailerTitle = discTrackTitle;
-    int genre = s_.keepGenre ? -1 : TrailerGenreOther;
-    mp3.SetTrailer(trailerTitle, s_.artist, s_.albumTitle, s_.runningNumber, genre);
+    TrackEditor editor(*this, disc, track, plan);
+    if (!mp3.Rewrite(in, out, editor) && !editor.Done())
+        return false;
+    // A failed copy is told by the caller from the streams and Failed(); the tag-level
+    // problems the codec reports on the way (a broken tag, little audio) leave the
+    // track as good as its input.
+    const TagKind kind = mp3.InputKind();
+    const bool converted = kind == TagKind::V22 || kind == TagKind::V24;
+    const bool newTag = kind == TagKind::None || kind == TagKind::Broken;
+    s_.convertedTags += converted ? 1 : 0;
+    s_.newTags += newTag ? 1 : 0;
     if (plan) {
-        if (trailerTitle)
-            plan->trailerTitle = std::string(*trailerTitle);
+        plan->tag = converted ? (kind == TagKind::V22 ? PlannedTag::ConvertedFromV22
+                                                      : PlannedTag::ConvertedFromV24)
+                    : newTag  ? PlannedTag::New
+                              : PlannedTag::Rewritten;
+        const TagEdits& edits = editor.Edits();
+        if (edits.trailerTitle)
+            plan->trailerTitle = std::string(*edits.trailerTitle);
         plan->trailerArtist = s_.artist;
         plan->trailerAlbum = s_.albumTitle;
         plan->trailerTrack = s_.runningNumber;
-        plan->trailerGenre = genre;
-        return true;
+        plan->trailerGenre = edits.trailerGenre;
     }
-    mp3.WriteTrailer(&out);
     return true;
 }
 

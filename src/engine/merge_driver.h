@@ -19,18 +19,23 @@ namespace brambex {
 
 struct PlannedFrame {
     std::string id;
-    std::string text;
-    bool fits = true;  // false: the input tag has no room left for it, it is left out
+    std::string text;  // text frames only
+    bool set = true;   // false: one of the track's own frames, kept
+};
+
+// What becomes of a track's ID3v2 tag.
+enum class PlannedTag {
+    Rewritten,         // an ID3v2.3 tag, rewritten
+    ConvertedFromV22,  // an ID3v2.2 or 2.4 tag, converted to 2.3
+    ConvertedFromV24,
+    New,  // none, or one too broken to read: a new tag goes in front
 };
 
 struct PlannedTrack {
     std::string inputPath;
     std::string outputPath;
-    // False when the input carries no ID3v2.3 tag: its frames cannot be rewritten, only
-    // its ID3v1 trailer is, and the frames below are not written.
-    bool tagRewritten = true;
-    // The frames of the output tag that the merge sets or keeps (TCON, TRCK, TIT2,
-    // TALB, TPE1, TPE2), in the order they are written.
+    PlannedTag tag = PlannedTag::Rewritten;
+    // Every frame of the output tag, in the order they are written.
     std::vector<PlannedFrame> frames;
     std::optional<std::string> trailerTitle;  // none: the input's own title stays
     std::string trailerArtist;

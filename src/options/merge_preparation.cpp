@@ -32,35 +32,23 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     if (!platform::IsRegularFile(path) || !in.Open(path))
         return;
     MP3 mp3;
-    if (!mp3.ReadHeader(in, nullptr))
-        return;
-
-    bool seenAlbum = false, seenArtist = false, seenGenre = false, seenTitle = false;
-    int matches = 0;
-    while (matches < 4 && mp3.NextFrame(in)) {
-        if (mp3.IsFrame("TALB")) {
-            settings.albumTitle = FrameField(mp3.FrameText());
-            seenAlbum = true;
-        } else if (mp3.IsFrame("TPE2")) {
-            settings.artist = FrameField(mp3.FrameText());
-            seenArtist = true;
-        } else if (mp3.IsFrame("TCON")) {
-            settings.genre = FrameField(mp3.FrameText());
-            seenGenre = true;
-        } else if (mp3.IsFrame("TIT2")) {
-            settings.titleTemplate = FrameField(mp3.FrameText());
-            seenTitle = true;
-        } else {
-            continue;
-        }
-        ++matches;
-    }
-    if (matches >= 4)
-        return;
+    const bool read = mp3.Read(in);
+    const auto frame = [&](TagField field, std::string& text) {
+        if (!mp3.HasInputFrame(field))
+            return false;
+        text = FrameField(mp3.InputText(field));
+        return true;
+    };
+    const bool seenAlbum = frame(TagField::Album, settings.albumTitle);
+    // The band names the set's artist best; a track's own artist comes next.
+    const bool seenArtist =
+        frame(TagField::Band, settings.artist) || frame(TagField::Artist, settings.artist);
+    const bool seenGenre = frame(TagField::Genre, settings.genre);
+    const bool seenTitle = frame(TagField::Title, settings.titleTemplate);
 
     // Without audio enough to reach a trailer its bytes mean nothing: the missing texts
     // stay empty rather than taking whatever the buffer held.
-    if (!mp3.CopyAudio(in, nullptr))
+    if (!read)
         return;
     if (!seenGenre)
         settings.genre = "(" + std::to_string(mp3.TrailerGenre()) + ")";

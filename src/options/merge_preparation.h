@@ -10,12 +10,13 @@ namespace brambex {
 class FrontEnd;
 struct MergeSettings;
 
-// Fills genre, albumTitle, artist and titleTemplate from the album (TALB), band (TPE2),
-// genre (TCON) and title (TIT2) frames of the file's ID3v2.3 tag, taking what the tag
-// lacks from the ID3v1 trailer (a missing genre becomes the reference "(N)" of the
-// trailer's genre byte). A file that cannot be read or has no ID3v2.3 tag gives four
-// empty texts; the missing ones stay empty when the audio after the tag cannot be read.
-// Frame texts are cut to 511 characters, trailer texts to 30. Never fails.
+// Fills genre, albumTitle, artist and titleTemplate from the album (TALB), band (TPE2,
+// else the artist's TPE1), genre (TCON) and title (TIT2) frames of the file's ID3v2 tag
+// (2.2, 2.3 or 2.4), taking what the tag lacks from the ID3v1 trailer (a missing genre
+// becomes the reference "(N)" of the trailer's genre byte). A file that cannot be
+// opened gives four empty texts; the missing ones stay empty when the file cannot be
+// read to its end. Frame texts are cut to 511 characters, trailer texts to 30. Never
+// fails.
 void ReadFirstTrackTags(MergeSettings& settings, const std::string& path);
 
 // ReadFirstTrackTags, then the Merge Options dialog: builds a MergeOptionsForm over the

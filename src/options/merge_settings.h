@@ -39,6 +39,10 @@ struct MergeSettings {
     bool keepGenre = false;
     int folderNumber = 0;   // output folder being filled, from 1; 0 before the first
     int runningNumber = 0;  // last track placed in the current folder, 0..MaxTracksPerFolder
+    // Tracks of this merge whose ID3v2.2 or 2.4 tag was converted, and those that got a
+    // new tag.
+    int convertedTags = 0;
+    int newTags = 0;
 };
 
 // True while "Audio Books" is the chosen type of CDs; kept for the run, never saved.

@@ -2,7 +2,6 @@
 
 #include "options/front_end.h"
 #include "options/merge_settings.h"
-#include "tags/mp3.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -25,7 +24,7 @@ std::string_view BookTitle(std::string_view albumTitle) {
 }  // namespace
 
 bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
-                         std::string_view titleTemplate, int disc, int track, MP3& mp3,
+                         std::string_view titleTemplate, int disc, int track, std::string_view song,
                          std::string& result) {
     result.clear();
     std::size_t i = 0;
@@ -46,7 +45,7 @@ bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
         } else if (code == "book" || code == "album") {
             result += BookTitle(settings.albumTitle);
         } else if (code == "song") {
-            result += mp3.FrameText();
+            result += song;
         } else {
             std::string message = "Unrecognized code: <";
             message += CutUtf8Chars(code, MaxShownCodeChars);

@@ -10,7 +10,6 @@
 namespace brambex {
 
 class FrontEnd;
-class MP3;
 struct MergeSettings;
 
 // Longest title, in bytes, that the expansion gives; a longer one is cut on a
@@ -18,12 +17,11 @@ struct MergeSettings;
 constexpr std::size_t MaxTrackTitleBytes = 255;
 
 // Expands the pattern for one track: disc is the disc's number in the set, track the
-// number its file name begins with, mp3 the codec positioned at the title frame being
-// replaced (its text is <song>). True with the title in result; false after the message
-// "Unrecognized code: <code> ignored." (caption "Error", stop icon) for a code not in
-// the list, and then result holds nothing to use.
+// number its file name begins with, song the track's own title (TIT2). True with the title in
+// result; false after the message "Unrecognized code: <code> ignored." (caption "Error", stop icon)
+// for a code not in the list, and then result holds nothing to use.
 bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
-                         std::string_view titleTemplate, int disc, int track, MP3& mp3,
+                         std::string_view titleTemplate, int disc, int track, std::string_view song,
                          std::string& result);
 
 }  // namespace brambex

@@ -24,4 +24,16 @@ inline std::uint32_t ReadSyncsafe32(const unsigned char* p) {
            std::uint32_t{p[3]};
 }
 
+inline void WriteSyncsafe32(unsigned char* p, std::uint32_t value) {
+    p[0] = static_cast<unsigned char>((value >> 21) & 0x7F);
+    p[1] = static_cast<unsigned char>((value >> 14) & 0x7F);
+    p[2] = static_cast<unsigned char>((value >> 7) & 0x7F);
+    p[3] = static_cast<unsigned char>(value & 0x7F);
+}
+
+// The three-byte frame sizes of ID3v2.2.
+inline std::uint32_t ReadUint24BigEndian(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | std::uint32_t{p[2]};
+}
+
 }  // namespace brambex

@@ -1,355 +1,687 @@
-// The ID3v2.3 half of the codec: tag header, frame walk, frame texts and the output
-// tag. The output tag always has the size the input tag declares, so the audio starts
-// at the same offset; frames that no longer fit are left out.
+// The ID3v2 half of the codec: the input tag's header, the two walks over its frames
+// and the output tag. The output tag keeps the input tag's size while every frame
+// fits, so the audio starts at the same offset; otherwise it grows to hold them all.
 #include "tags/mp3.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "tags/byte_order.h"
 #include "tags/diagnostic.h"
+#include "tags/genre_table.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
 
 namespace {
 
-constexpr int TagHeaderSize = 10;
+constexpr const char* FieldIds[TagFieldCount] = {"TALB", "TPE1", "TPE2", "TCON", "TIT2", "TRCK"};
+// The order in which frames the input lacks are added.
+constexpr TagField AddOrder[] = {TagField::Genre, TagField::Track, TagField::Title,
+                                 TagField::Album, TagField::Band,  TagField::Artist};
 constexpr int FrameHeaderSize = 10;
-constexpr unsigned char FlagUnsynchronisation = 0x80;
-constexpr unsigned char FlagExtendedHeader = 0x40;
-// Second frame flag byte: how the payload is stored.
-constexpr unsigned char FrameCompressed = 0x80;
-constexpr unsigned char FrameEncrypted = 0x40;
-constexpr unsigned char FrameGrouped = 0x20;
+// The bytes 2.4 puts before a frame's data: group, encryption method, data length.
+constexpr std::size_t MaxExtras = 6;
 
-// Writes the text's characters to out, cut at limit bytes on a character boundary.
-class Utf8Writer {
-  public:
-    Utf8Writer(char* out, std::size_t limit) : out_(out), limit_(limit) {}
-    bool Put(char32_t c) {
-        char encoded[4];
-        const std::size_t n = EncodeUtf8(c, encoded);
-        if (length_ + n > limit_) {
-            return false;
+int FieldOf(std::string_view id) {
+    for (int f = 0; f < TagFieldCount; ++f) {
+        if (id == FieldIds[f]) {
+            return f;
         }
-        std::memcpy(out_ + length_, encoded, n);
-        length_ += n;
-        return true;
     }
-    std::string_view Text() const { return {out_, length_}; }
+    return -1;
+}
 
-  private:
-    char* out_;
-    std::size_t limit_;
-    std::size_t length_ = 0;
+class NoEdits : public TagEditor {
+  public:
+    bool Edit(const MP3&, TagEdits&) override { return true; }
 };
 
-bool IsValidUtf8(const unsigned char* p, std::size_t n) {
-    const std::string_view text(reinterpret_cast<const char*>(p), n);
-    for (std::size_t pos = 0; pos < n;) {
-        const std::size_t start = pos;
-        if (DecodeUtf8(text, pos) == ReplacementChar && pos - start == 1) {
-            return false;
-        }
+// The genre number a TCON text names: "(12)", "(12)Other", "12" or a name of the list.
+int GenreOfText(std::string_view text) {
+    if (!text.empty() && text[0] == '(') {
+        text.remove_prefix(1);
     }
-    return true;
+    int number = 0;
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < 3 && text[digits] >= '0' && text[digits] <= '9') {
+        number = number * 10 + (text[digits++] - '0');
+    }
+    if (digits > 0 && (digits == text.size() || text[digits] == ')')) {
+        return number < GenreTable::Count ? number : -1;
+    }
+    return GenreTable::GenreNumber(text);
 }
 
 }  // namespace
 
-MP3::MP3() : tagSize(-1), tagBytesWritten(0), frameHeader{}, frameSize(0), frameData{} {
-    ResetTrailer();
+std::string_view TagFieldId(TagField field) {
+    return FieldIds[static_cast<int>(field)];
 }
 
-bool MP3::ReadHeader(InputFile& in, OutputFile* out) {
-    tagSize = -1;
-    tagBytesWritten = 0;
-    frameValid_ = false;
-    walkEnded_ = false;
+struct MP3::FramePlan {
+    enum class Kind { Drop, Verbatim, Converted, Date, OriginalDate, People };
+    Kind kind = Kind::Drop;
+    char id[4] = {};
+    int field = -1;
+    FrameHeader out;
+    unsigned char extras[MaxExtras] = {};
+    std::size_t extrasSize = 0;
+    const unsigned char* head = nullptr;
+    std::size_t headSize = 0;
+    std::uint64_t rest = 0;  // payload bytes streamed from the input after the head
+    std::string_view Id() const { return {id, 4}; }
+};
+
+MP3::MP3() : head_{}, converted_{}, text_{} {}
+
+bool MP3::Read(InputFile& in) {
+    NoEdits none;
+    return Rewrite(in, nullptr, none);
+}
+
+std::string_view MP3::InputText(TagField field) const {
+    const int f = static_cast<int>(field);
+    return {fieldText_[f], fieldTextSize_[f]};
+}
+
+bool MP3::HasInputFrame(TagField field) const {
+    return fieldCount_[static_cast<int>(field)] > 0;
+}
+
+bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {
+    ReadTagHeader(in);
+    if (failed_) {
+        return false;
+    }
+    if (kind_ != TagKind::None && kind_ != TagKind::Broken) {
+        MeasureTag(in);
+    }
+    if (failed_) {
+        return false;
+    }
+    TagEdits edits;
+    if (!editor.Edit(*this, edits)) {
+        return false;
+    }
+    framesSize_ = keptSize_;
+    for (int f = 0; f < TagFieldCount; ++f) {
+        framesSize_ += EditedFrameSize(edits, f);
+    }
+    const bool tagged = kind_ != TagKind::None && kind_ != TagKind::Broken;
+    const std::uint64_t room =
+        tagged ? static_cast<std::uint64_t>(audioStart_ - tagStart_ - TagHeader::Size) : 0;
+    grew_ = tagged && framesSize_ > room;
+    // A new tag always gets padding, so that a later edit need not move the audio.
+    const std::uint64_t size = tagged && framesSize_ <= room ? room : framesSize_ + Padding;
+    if (size > TagHeader::MaxSize) {
+        WriteDiagnostic("The ID3 tag would be too large");
+        failed_ = true;
+        return false;
+    }
+    outputSize_ = static_cast<std::uint32_t>(size);
+    if (out != nullptr) {
+        unsigned char header[TagHeader::Size];
+        TagHeader::WriteV23(header, outputSize_);
+        WriteBytes(out, header, sizeof header);
+    }
+    written_ = 0;
+    WriteTag(in, out, edits, editor);
+    if (written_ != framesSize_) {
+        // The input changed between the two walks.
+        ReportShortInput(in, out);
+    }
+    static constexpr unsigned char Zeros[1024] = {};
+    for (std::uint64_t left = outputSize_ - std::min<std::uint64_t>(written_, outputSize_);
+         left > 0 && out != nullptr;) {
+        const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(left, sizeof Zeros));
+        WriteBytes(out, Zeros, k);
+        left -= k;
+    }
+    const bool copied = CopyAudio(in, out);
+    FinishTrailer(edits);
+    if (out != nullptr) {
+        WriteBytes(out, trailer_.Bytes(), Trailer::Size);
+    }
+    return copied && !failed_;
+}
+
+void MP3::ReadTagHeader(InputFile& in) {
+    kind_ = TagKind::None;
     tagStart_ = in.Position();
-    tagHeaderBytes_ = in.Read(tagHeader_, TagHeaderSize);
+    audioStart_ = tagStart_;
+    unsigned char bytes[TagHeader::Size];
+    const std::size_t n = in.Read(bytes, sizeof bytes);
     if (in.Error() != 0) {
         CheckStreams(&in, nullptr);
-        return false;
+        return;
     }
-    if (tagHeaderBytes_ < 3 || std::memcmp(tagHeader_, "ID3", 3) != 0) {
-        WriteDiagnostic("No ID3 identifier");
-        return false;
+    switch (header_.Read(bytes, n)) {
+        case TagHeader::Status::NoTag:
+            return;
+        case TagHeader::Status::UnknownVersion:
+            MarkBroken("ID3 version is not 2, 3 or 4");
+            return;
+        case TagHeader::Status::BadSize:
+            MarkBroken("ID3 tag size is invalid");
+            return;
+        case TagHeader::Status::Valid:
+            break;
     }
-    if (tagHeaderBytes_ < 4 || tagHeader_[3] != 3) {
-        WriteDiagnostic("ID3 version is not 3");
-        return false;
-    }
-    const bool sizeBytesValid =
-        tagHeaderBytes_ == TagHeaderSize &&
-        ((tagHeader_[6] | tagHeader_[7] | tagHeader_[8] | tagHeader_[9]) & 0x80) == 0;
-    const std::int64_t size = sizeBytesValid ? ReadSyncsafe32(tagHeader_ + 6) : -1;
+    const std::int64_t end = tagStart_ + header_.TotalSize();
     const std::int64_t fileSize = in.Size();
-    if (size < 0 || (fileSize >= 0 && tagStart_ + TagHeaderSize + size > fileSize)) {
-        WriteDiagnostic("ID3 tag size is invalid");
-        return false;
-    }
-    // Undoing unsynchronisation would change every frame's bytes; such a tag is kept
-    // whole instead.
-    const unsigned char flags = tagHeader_[5];
-    if (flags & FlagUnsynchronisation) {
-        WriteDiagnostic("ID3 tag is unsynchronised");
-        return false;
-    }
-    std::int64_t framesStart = tagStart_ + TagHeaderSize;
-    unsigned char header[TagHeaderSize];
-    std::memcpy(header, tagHeader_, sizeof header);
-    if (flags & FlagExtendedHeader) {
-        // Its size excludes its own four bytes. The output tag goes without it: its CRC
-        // and padding size would no longer hold.
-        unsigned char extended[4];
-        const std::uint32_t extendedSize = in.Read(extended, sizeof extended) == sizeof extended
-                                               ? ReadUint32BigEndian(extended)
-                                               : 0xFFFFFFFFu;
-        if (size < 4 || extendedSize > static_cast<std::uint64_t>(size - 4)) {
+    bool fits = fileSize < 0 || end <= fileSize;
+    if (fileSize < 0) {
+        // Without a size, the tag's last byte must be there to read.
+        unsigned char last;
+        in.Seek(end - 1);
+        fits = in.Read(&last, 1) == 1;
+        if (in.Error() != 0) {
             CheckStreams(&in, nullptr);
-            WriteDiagnostic("ID3 extended header is invalid");
-            return false;
+            return;
         }
-        framesStart += 4 + extendedSize;
-        header[5] = static_cast<unsigned char>(flags & ~FlagExtendedHeader);
     }
-    if (out != nullptr) {
-        out->Write(header, sizeof header);
-        CheckStreams(nullptr, out);
+    if (!fits) {
+        MarkBroken("ID3 tag size is invalid");
+        return;
     }
-    tagSize = static_cast<std::int32_t>(size);
-    tagEnd_ = tagStart_ + TagHeaderSize + size;
-    nextFramePos_ = framesStart;
-    return true;
+    if (header_.version == 2 && (header_.flags & TagHeader::ExtendedHeader) != 0) {
+        // 2.2 defined the compression flag but no way to compress.
+        MarkBroken("ID3v2.2 tag is compressed");
+        return;
+    }
+    kind_ = header_.version == 2   ? TagKind::V22
+            : header_.version == 3 ? TagKind::V23
+                                   : TagKind::V24;
+    tagEnd_ = tagStart_ + TagHeader::Size + header_.size;
+    audioStart_ = end;
 }
 
-bool MP3::NextFrame(InputFile& in) {
-    frameValid_ = false;
-    if (tagSize < 0 || walkEnded_) {
-        return false;
+void MP3::MarkBroken(std::string_view diagnostic) {
+    if (!diagnostic.empty()) {
+        WriteDiagnostic(diagnostic);
     }
-    walkEnded_ = true;
-    // Without room for a frame header the rest of the tag can only be padding; reading
-    // on would take audio bytes for a frame.
-    if (nextFramePos_ + FrameHeaderSize > tagEnd_) {
-        return false;
+    kind_ = TagKind::Broken;
+    audioStart_ = tagStart_;
+    keptSize_ = 0;
+    for (int f = 0; f < TagFieldCount; ++f) {
+        fieldSize_[f] = 0;
+        fieldCount_[f] = 0;
+        fieldTextSize_[f] = 0;
     }
-    in.Seek(nextFramePos_);
-    if (in.Read(frameHeader, FrameHeaderSize) < FrameHeaderSize) {
-        CheckStreams(&in, nullptr);
-        return false;
-    }
-    frameSize = static_cast<std::int32_t>(ReadUint32BigEndian(frameHeader + 4));
-    if (frameSize <= 0) {
-        return false;
-    }
-    const std::int64_t payloadStart = nextFramePos_ + FrameHeaderSize;
-    if (frameSize > tagEnd_ - payloadStart) {
-        WriteDiagnosticNumber("Frame too big: ", frameSize);
-        return false;
-    }
-    // A long frame (a cover picture, mostly) stays in the input; the first bytes are
-    // enough to show what it is.
-    const std::int32_t buffered = std::min(frameSize, MaxPayload);
-    if (in.Read(frameData, static_cast<std::size_t>(buffered)) <
-        static_cast<std::size_t>(buffered)) {
-        CheckStreams(&in, nullptr);
-        return false;
-    }
-    frameData[buffered] = 0;
-    bufferedSize_ = buffered;
-    payloadRestPos_ = payloadStart + buffered;
-    frameInput_ = &in;
-    nextFramePos_ = payloadStart + frameSize;
-    frameValid_ = true;
-    walkEnded_ = false;
-    return true;
+    hasYear_ = hasDate_ = hasTime_ = hasOriginalYear_ = hasPeople_ = false;
+    dateSeen_ = originalDateSeen_ = false;
+    peopleSize_ = 0;
+    leftOut_ = 0;
+    leftOutSize_ = 0;
 }
 
-bool MP3::IsFrame(std::string_view id) const {
-    for (std::size_t i = 0; i < 4; ++i) {
-        const char c = i < id.size() ? id[i] : '\0';
-        if (static_cast<unsigned char>(c) != frameHeader[i]) {
-            return false;
-        }
-        if (c == '\0') {
+bool MP3::StartWalk(InputFile& in) {
+    const bool wholeTagUnsynchronised = header_.version != 4 && header_.Unsynchronised();
+    tag_.Open(in, tagStart_ + TagHeader::Size, tagEnd_, wholeTagUnsynchronised);
+    payload_ = &tag_;
+    payloadLeft_ = 0;
+    walkBroken_ = false;
+    peopleWritten_ = false;
+    if (header_.version == 2 || (header_.flags & TagHeader::ExtendedHeader) == 0) {
+        return true;
+    }
+    // The output tag goes without the extended header: its CRC and padding size would
+    // no longer hold.
+    unsigned char sizeBytes[4];
+    if (tag_.Read(sizeBytes, 4) == 4) {
+        // 2.3 counts the bytes after the size, 2.4 the whole extended header.
+        const std::uint32_t size =
+            header_.version == 3 ? ReadUint32BigEndian(sizeBytes) : ReadSyncsafe32(sizeBytes);
+        if ((header_.version == 3 || size >= 6) &&
+            tag_.Skip(header_.version == 3 ? size : size - 4)) {
             return true;
         }
     }
+    walkBroken_ = true;
+    return false;
+}
+
+bool MP3::NextFrame(InputFile& in, FrameHeader& header) {
+    // Whatever the last frame left unread is passed over.
+    if (payloadLeft_ > 0 && payload_ == &tag_ && !tag_.Skip(payloadLeft_)) {
+        walkBroken_ = true;
+        return false;
+    }
+    payloadLeft_ = 0;
+    payload_ = &tag_;
+    const int headerSize = FrameHeader::SizeFor(header_.version);
+    unsigned char bytes[FrameHeader::MaxSize];
+    if (tag_.Read(bytes, static_cast<std::size_t>(headerSize)) <
+            static_cast<std::size_t>(headerSize) ||
+        !header.Read(bytes, header_.version)) {
+        // Less than a header left, or zero bytes: padding.
+        return false;
+    }
+    const std::int64_t payloadStart = tag_.Position();
+    if (header.size > static_cast<std::uint64_t>(tagEnd_ - payloadStart)) {
+        WriteDiagnosticNumber("Frame too big: ", header.size);
+        walkBroken_ = true;
+        brokenReported_ = true;
+        return false;
+    }
+    payloadLeft_ = header.size;
+    if (header_.version == 4) {
+        frameStart_ = payloadStart;
+        frame_.Open(in, payloadStart, payloadStart + header.size,
+                    header.unsynchronised || header_.Unsynchronised());
+        tag_.Skip(header.size);
+        payload_ = &frame_;
+    }
     return true;
 }
 
-std::string_view MP3::FrameId() const {
-    return {reinterpret_cast<const char*>(frameHeader), 4};
-}
-
-int MP3::MajorVersion() const {
-    return tagHeaderBytes_ >= 4 && std::memcmp(tagHeader_, "ID3", 3) == 0 ? tagHeader_[3] : -1;
-}
-
-int MP3::Revision() const {
-    return tagHeaderBytes_ >= 5 && std::memcmp(tagHeader_, "ID3", 3) == 0 ? tagHeader_[4] : -1;
-}
-
-std::string_view MP3::FrameText() {
-    // Even without a text the result is a zero-terminated buffer, never a null pointer.
-    text_[0] = '\0';
-    if (!frameValid_ || (frameHeader[9] & (FrameCompressed | FrameEncrypted))) {
-        return {text_, 0};
+std::size_t MP3::ReadPayload(unsigned char* buffer, std::uint64_t n) {
+    const auto want = static_cast<std::size_t>(std::min(n, payloadLeft_));
+    const std::size_t got = payload_->Read(buffer, want);
+    payloadLeft_ -= got;
+    if (got < want) {
+        payloadLeft_ = 0;
     }
-    // A grouped frame carries its group id before the payload proper.
-    const std::size_t skip = (frameHeader[9] & FrameGrouped) ? 1 : 0;
-    const std::size_t size = static_cast<std::size_t>(bufferedSize_);
-    if (size <= skip) {
-        return {text_, 0};
-    }
-    DecodeFrameText(frameData + skip, size - skip);
-    return {text_};
+    return got;
 }
 
-void MP3::DecodeFrameText(const unsigned char* payload, std::size_t n) {
-    Utf8Writer writer(text_, sizeof text_ - 1);
-    const unsigned char encoding = payload[0];
-    const unsigned char* p = payload + 1;
-    const std::size_t length = n - 1;
-    if (encoding == 0) {
-        for (std::size_t i = 0; i < length && p[i] != 0 && writer.Put(p[i]); ++i) {
+void MP3::NoteLeftOut(std::string_view id) {
+    ++leftOut_;
+    if (leftOutSize_ + id.size() + 2 < sizeof leftOutIds_) {
+        if (leftOutSize_ > 0) {
+            leftOutIds_[leftOutSize_++] = ' ';
         }
-    } else if (encoding == 1 || encoding == 2) {
-        // UTF-16: the byte-order mark decides; without one, little-endian for encoding 1
-        // (what Windows taggers write) and big-endian for encoding 2.
-        bool little = encoding == 1;
-        std::size_t i = 0;
-        if (length >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
-            little = p[0] == 0xFF;
-            i = 2;
+        std::memcpy(leftOutIds_ + leftOutSize_, id.data(), id.size());
+        leftOutSize_ += id.size();
+    }
+}
+
+bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, bool measuring) {
+    plan = FramePlan{};
+    const int version = header_.version;
+    if (!MapFrameId(version, header.Id(), plan.id)) {
+        if (measuring) {
+            NoteLeftOut(header.Id());
         }
-        const auto unitAt = [&](std::size_t k) -> char32_t {
-            return little ? char32_t(p[k] | (p[k + 1] << 8)) : char32_t((p[k] << 8) | p[k + 1]);
-        };
-        while (i + 1 < length) {
-            char32_t c = unitAt(i);
-            i += 2;
-            if (c == 0) {
-                break;
+        return true;
+    }
+    plan.field = FieldOf(plan.Id());
+    plan.out = header;
+    std::memcpy(plan.out.id, plan.id, 4);
+    if (version == 4) {
+        if (payload_->Unsynchronised()) {
+            // The data's length is known only once its stuffed zero bytes are counted.
+            std::uint64_t decoded = 0;
+            for (std::size_t got; (got = ReadPayload(head_, sizeof head_)) > 0;) {
+                decoded += got;
             }
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && unitAt(i) >= 0xDC00 &&
-                unitAt(i) <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (unitAt(i) - 0xDC00);
-                i += 2;
-            } else if (c >= 0xD800 && c <= 0xDFFF) {
-                c = ReplacementChar;
-            }
-            if (!writer.Put(c)) {
-                break;
-            }
+            frame_.Open(in, frameStart_, frameStart_ + header.size, true);
+            payloadLeft_ = decoded;
         }
-    } else {
-        // Encoding 3 is UTF-8; any other first byte means the payload is text from its
-        // first byte on, in UTF-8 when it reads as such and in ISO-8859-1 otherwise.
-        const unsigned char* text = encoding == 3 ? p : payload;
-        const std::size_t available = encoding == 3 ? length : n;
-        const std::size_t end =
-            static_cast<std::size_t>(std::find(text, text + available, 0) - text);
-        const std::string_view bytes(reinterpret_cast<const char*>(text), end);
-        if (encoding == 3 || IsValidUtf8(text, end)) {
-            for (std::size_t pos = 0; pos < end && writer.Put(DecodeUtf8(bytes, pos));) {
+        unsigned char group = 0;
+        unsigned char length[4] = {};
+        const bool extrasRead = (!header.grouped || ReadPayload(&group, 1) == 1) &&
+                                (!header.encrypted || ReadPayload(head_, 1) == 1) &&
+                                (!header.dataLength || ReadPayload(length, 4) == 4);
+        // Encrypted frames cannot be read, and compressed ones need their length.
+        if (!extrasRead || header.encrypted || (header.compressed && !header.dataLength)) {
+            if (measuring) {
+                NoteLeftOut(header.Id());
             }
-        } else {
-            for (std::size_t i = 0; i < end && writer.Put(text[i]); ++i) {
-            }
+            return true;
+        }
+        if (header.compressed) {
+            WriteUint32BigEndian(plan.extras, ReadSyncsafe32(length));
+            plan.extrasSize = 4;
+        }
+        if (header.grouped) {
+            plan.extras[plan.extrasSize++] = group;
         }
     }
-    text_[writer.Text().size()] = '\0';
-}
-
-void MP3::SetFrameText(std::string_view utf8) {
-    utf8 = utf8.substr(0, std::min(utf8.size(), utf8.find('\0')));
-    std::size_t n = 1;
-    if (FitsLatin1(utf8)) {
-        frameData[0] = static_cast<unsigned char>(TextEncoding::Latin1);
-        for (std::size_t pos = 0; pos < utf8.size() && n < MaxPayload;) {
-            frameData[n++] = static_cast<unsigned char>(DecodeUtf8(utf8, pos));
-        }
-    } else {
-        frameData[0] = static_cast<unsigned char>(TextEncoding::Utf16);
-        frameData[n++] = 0xFF;
-        frameData[n++] = 0xFE;
-        const auto putUnit = [&](char32_t unit) {
-            frameData[n++] = static_cast<unsigned char>(unit & 0xFF);
-            frameData[n++] = static_cast<unsigned char>(unit >> 8);
-        };
-        for (std::size_t pos = 0; pos < utf8.size();) {
-            const char32_t c = DecodeUtf8(utf8, pos);
-            const std::size_t units = c >= 0x10000 ? 2 : 1;
-            if (n + 2 * units > MaxPayload) {
-                break;
-            }
-            if (units == 2) {
-                putUnit(0xD800 + ((c - 0x10000) >> 10));
-                putUnit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    const std::uint64_t dataSize = payloadLeft_;
+    const std::string_view id = plan.Id();
+    const bool special =
+        version == 4 && (id == "TDRC" || id == "TDOR" || id == "TIPL" || id == "TMCL");
+    const FrameLayout* layout = header.compressed ? nullptr : LayoutOf(id, version);
+    const bool convert = layout != nullptr && (version == 4 || (version == 2 && id == "APIC"));
+    if (special || convert || id[0] == 'T') {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, MaxConverted));
+        plan.headSize = ReadPayload(head_, want);
+        if (plan.headSize < want) {
+            // A frame that runs past the tag (unsynchronised tags can tell only now), or
+            // an input that changed since the first walk.
+            if (measuring) {
+                walkBroken_ = true;
             } else {
-                putUnit(c);
+                ReportShortInput(in, nullptr);
+            }
+            return false;
+        }
+    }
+    plan.head = head_;
+    plan.rest = dataSize - plan.headSize;
+    const bool whole = plan.rest == 0;
+    if (special) {
+        if (!whole) {
+            if (measuring) {
+                NoteLeftOut(header.Id());
+            }
+            return true;
+        }
+        const bool people = id == "TIPL" || id == "TMCL";
+        plan.kind = id == "TDRC"   ? FramePlan::Kind::Date
+                    : id == "TDOR" ? FramePlan::Kind::OriginalDate
+                                   : FramePlan::Kind::People;
+        if (!measuring) {
+            return true;
+        }
+        if (people) {
+            if (peopleSize_ > 0 && peopleSize_ < sizeof people_) {
+                people_[peopleSize_++] = '\0';
+            }
+            peopleSize_ += DecodeTextPayload(head_, plan.headSize, people_ + peopleSize_,
+                                             sizeof people_ - peopleSize_, true, '\0');
+        } else {
+            const std::size_t n = DecodeTextPayload(head_, plan.headSize, text_, sizeof text_);
+            Id3Date& date = id == "TDRC" ? date_ : originalDate_;
+            bool& seen = id == "TDRC" ? dateSeen_ : originalDateSeen_;
+            if (!seen) {
+                date = SplitTimeStamp({text_, n});
+                seen = true;
+            }
+        }
+        return true;
+    }
+    plan.kind = FramePlan::Kind::Verbatim;
+    if (convert) {
+        std::size_t consumed = 0;
+        const std::int64_t n = ConvertPayload(*layout, head_, plan.headSize, whole, converted_,
+                                              sizeof converted_, consumed);
+        if (n >= 0) {
+            plan.kind = FramePlan::Kind::Converted;
+            plan.head = converted_;
+            plan.headSize = static_cast<std::size_t>(n);
+        } else if (version == 4 || plan.headSize == 0 || head_[0] > 1) {
+            // 2.3 has no form for texts that cannot be converted.
+            if (measuring) {
+                NoteLeftOut(header.Id());
+            }
+            plan.kind = FramePlan::Kind::Drop;
+            return true;
+        }
+    }
+    const std::uint64_t size = plan.extrasSize + plan.headSize + plan.rest;
+    if (size > 0xFFFFFFFFu) {
+        plan.kind = FramePlan::Kind::Drop;
+        return true;
+    }
+    plan.out.size = static_cast<std::uint32_t>(size);
+    return true;
+}
+
+void MP3::MeasureTag(InputFile& in) {
+    keptSize_ = 0;
+    for (int f = 0; f < TagFieldCount; ++f) {
+        fieldSize_[f] = 0;
+        fieldCount_[f] = 0;
+        fieldTextSize_[f] = 0;
+    }
+    hasYear_ = hasDate_ = hasTime_ = hasOriginalYear_ = hasPeople_ = false;
+    dateSeen_ = originalDateSeen_ = false;
+    peopleSize_ = 0;
+    leftOut_ = 0;
+    leftOutSize_ = 0;
+    FrameHeader header;
+    FramePlan plan;
+    if (StartWalk(in)) {
+        while (NextFrame(in, header) && PlanFrame(in, header, plan, true)) {
+            const std::string_view id = plan.Id();
+            hasYear_ = hasYear_ || id == "TYER";
+            hasDate_ = hasDate_ || id == "TDAT";
+            hasTime_ = hasTime_ || id == "TIME";
+            hasOriginalYear_ = hasOriginalYear_ || id == "TORY";
+            hasPeople_ = hasPeople_ || (id == "IPLS" && header_.version != 4);
+            const bool kept =
+                plan.kind == FramePlan::Kind::Verbatim || plan.kind == FramePlan::Kind::Converted;
+            const std::uint64_t size = kept ? FrameHeaderSize + std::uint64_t{plan.out.size} : 0;
+            if (plan.field < 0) {
+                keptSize_ += size;
+                continue;
+            }
+            const int f = plan.field;
+            fieldSize_[f] += size;
+            if (!kept) {
+                continue;
+            }
+            // A repeated frame gives its last text.
+            ++fieldCount_[f];
+            fieldTextSize_[f] = 0;
+            if (!plan.out.compressed) {
+                // A grouped frame carries its group id before the text.
+                const std::size_t skip = plan.out.grouped ? 1 : 0;
+                if (plan.headSize > skip) {
+                    fieldTextSize_[f] = DecodeTextPayload(plan.head + skip, plan.headSize - skip,
+                                                          fieldText_[f], MaxFieldText);
+                }
             }
         }
     }
-    frameData[n] = 0;
-    frameSize = static_cast<std::int32_t>(n);
-    bufferedSize_ = frameSize;
-    WriteUint32BigEndian(frameHeader + 4, static_cast<std::uint32_t>(frameSize));
-    // Compression, encryption and grouping described the old payload, not this one.
-    frameHeader[9] = 0;
-}
-
-void MP3::WriteFrame(OutputFile* out) {
-    if (!frameValid_ ||
-        std::int64_t{frameSize} + FrameHeaderSize > std::int64_t{tagSize} - tagBytesWritten) {
+    if (in.Error() != 0) {
+        CheckStreams(&in, nullptr);
         return;
     }
-    if (out != nullptr) {
-        out->Write(frameHeader, FrameHeaderSize);
-        out->Write(frameData, static_cast<std::size_t>(bufferedSize_));
-        if (bufferedSize_ < frameSize && !out->Failed()) {
-            const auto rest = static_cast<std::uint64_t>(frameSize - bufferedSize_);
-            frameInput_->Seek(payloadRestPos_);
-            if (CopyBytes(*frameInput_, *out, rest) < rest) {
-                ReportShortInput(*frameInput_, out);
+    if (walkBroken_) {
+        MarkBroken(brokenReported_ ? "" : "ID3 tag cannot be read frame by frame");
+        return;
+    }
+    keptSize_ += DateFramesSize(date_, false) + DateFramesSize(originalDate_, true);
+    if (peopleSize_ > 0 && !hasPeople_) {
+        keptSize_ += FrameHeaderSize + EncodePeople();
+    }
+    if (leftOut_ > 0) {
+        char line[sizeof leftOutIds_ + 64];
+        const int n =
+            std::snprintf(line, sizeof line, "Frames that ID3v2.3 cannot hold left out: %.*s",
+                          static_cast<int>(leftOutSize_), leftOutIds_);
+        WriteDiagnostic({line, static_cast<std::size_t>(std::max(n, 0))});
+    }
+}
+
+std::size_t MP3::EncodePeople() {
+    // As a 2.4 payload in UTF-8, which the conversion turns into ISO-8859-1 or UTF-16.
+    static_assert(sizeof people_ + 1 <= MaxConverted);
+    head_[0] = 3;
+    std::memcpy(head_ + 1, people_, peopleSize_);
+    std::size_t consumed = 0;
+    const std::int64_t n = ConvertPayload(*LayoutOf("IPLS", 3), head_, peopleSize_ + 1, true,
+                                          converted_, sizeof converted_, consumed);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+std::uint64_t MP3::DateFramesSize(const Id3Date& date, bool original) const {
+    const std::uint64_t frame = FrameHeaderSize + 1 + 4;
+    if (original) {
+        return originalDateSeen_ && date.year[0] != 0 && !hasOriginalYear_ ? frame : 0;
+    }
+    if (!dateSeen_) {
+        return 0;
+    }
+    return (date.year[0] != 0 && !hasYear_ ? frame : 0) +
+           (date.date[0] != 0 && !hasDate_ ? frame : 0) +
+           (date.time[0] != 0 && !hasTime_ ? frame : 0);
+}
+
+std::uint32_t MP3::EditedFrameSize(const TagEdits& edits, int f) const {
+    const TagEdits::FrameEdit& edit = edits.frames[f];
+    if (!edit.set) {
+        return static_cast<std::uint32_t>(fieldSize_[f]);
+    }
+    const int count = fieldCount_[f] > 0 ? fieldCount_[f] : edit.add ? 1 : 0;
+    unsigned char payload[4 * MaxFieldText + 8];
+    const std::size_t size = EncodeTextPayload(edit.text, payload, sizeof payload);
+    return static_cast<std::uint32_t>(count * (FrameHeaderSize + size));
+}
+
+void MP3::WriteTag(InputFile& in, OutputFile* out, const TagEdits& edits, TagEditor& editor) {
+    if (kind_ != TagKind::None && kind_ != TagKind::Broken && StartWalk(in)) {
+        FrameHeader header;
+        FramePlan plan;
+        while (!failed_ && NextFrame(in, header) && PlanFrame(in, header, plan, false)) {
+            const bool kept =
+                plan.kind == FramePlan::Kind::Verbatim || plan.kind == FramePlan::Kind::Converted;
+            if (plan.field >= 0 && edits.frames[plan.field].set) {
+                if (kept) {
+                    WriteTextFrame(out, plan.Id(), edits.frames[plan.field].text,
+                                   OutputFrame::Origin::Set, editor);
+                }
+            } else if (kept) {
+                WriteFrame(out, plan, editor);
+            } else if (plan.kind == FramePlan::Kind::Date && plan.Id() == "TDRC") {
+                WriteDateFrames(out, date_, false, editor);
+            } else if (plan.kind == FramePlan::Kind::OriginalDate) {
+                WriteDateFrames(out, originalDate_, true, editor);
+            } else if (plan.kind == FramePlan::Kind::People && !peopleWritten_ && !hasPeople_ &&
+                       peopleSize_ > 0) {
+                peopleWritten_ = true;
+                const std::size_t n = EncodePeople();
+                FrameHeader ipls;
+                std::memcpy(ipls.id, "IPLS", 4);
+                ipls.size = static_cast<std::uint32_t>(n);
+                unsigned char bytes[FrameHeaderSize];
+                ipls.WriteV23(bytes);
+                WriteBytes(out, bytes, sizeof bytes);
+                WriteBytes(out, converted_, n);
+                editor.Frame({"IPLS", {}, ipls.size, OutputFrame::Origin::Converted});
             }
         }
+    }
+    for (const TagField field : AddOrder) {
+        const int f = static_cast<int>(field);
+        if (edits.frames[f].set && edits.frames[f].add && fieldCount_[f] == 0) {
+            WriteTextFrame(out, FieldIds[f], edits.frames[f].text, OutputFrame::Origin::Added,
+                           editor);
+        }
+    }
+    CheckStreams(&in, out);
+}
+
+void MP3::WriteDateFrames(OutputFile* out, const Id3Date& date, bool original, TagEditor& editor) {
+    bool& seen = original ? originalDateSeen_ : dateSeen_;
+    if (!seen) {
+        return;
+    }
+    // Only the first frame of its kind gives dates.
+    seen = false;
+    const struct {
+        const char* id;
+        const char* text;
+        bool present;
+    } frames[] = {
+        {original ? "TORY" : "TYER", date.year, original ? hasOriginalYear_ : hasYear_},
+        {"TDAT", original ? "" : date.date, hasDate_},
+        {"TIME", original ? "" : date.time, hasTime_},
+    };
+    for (const auto& frame : frames) {
+        if (frame.text[0] != 0 && !frame.present) {
+            WriteTextFrame(out, frame.id, frame.text, OutputFrame::Origin::Converted, editor);
+        }
+    }
+}
+
+void MP3::WriteTextFrame(OutputFile* out, std::string_view id, std::string_view text,
+                         OutputFrame::Origin origin, TagEditor& editor) {
+    unsigned char payload[4 * MaxFieldText + 8];
+    FrameHeader header;
+    std::memcpy(header.id, id.data(), 4);
+    header.size = static_cast<std::uint32_t>(EncodeTextPayload(text, payload, sizeof payload));
+    unsigned char bytes[FrameHeaderSize];
+    header.WriteV23(bytes);
+    WriteBytes(out, bytes, sizeof bytes);
+    WriteBytes(out, payload, header.size);
+    const std::size_t n = DecodeTextPayload(payload, header.size, text_, sizeof text_);
+    editor.Frame({id, {text_, n}, header.size, origin});
+}
+
+void MP3::WriteFrame(OutputFile* out, const FramePlan& plan, TagEditor& editor) {
+    unsigned char bytes[FrameHeaderSize];
+    plan.out.WriteV23(bytes);
+    WriteBytes(out, bytes, sizeof bytes);
+    WriteBytes(out, plan.extras, plan.extrasSize);
+    WriteBytes(out, plan.head, plan.headSize);
+    std::size_t textSize = 0;
+    const std::size_t skip = plan.out.grouped ? 1 : 0;
+    if (plan.id[0] == 'T' && !plan.out.compressed && !plan.out.encrypted && plan.extrasSize == 0 &&
+        plan.headSize > skip) {
+        textSize = DecodeTextPayload(plan.head + skip, plan.headSize - skip, text_, sizeof text_);
+    }
+    CopyPayloadRest(out, plan.rest);
+    editor.Frame({plan.Id(),
+                  {text_, textSize},
+                  plan.out.size,
+                  plan.kind == FramePlan::Kind::Converted || header_.version != 3
+                      ? OutputFrame::Origin::Converted
+                      : OutputFrame::Origin::Kept});
+}
+
+void MP3::CopyPayloadRest(OutputFile* out, std::uint64_t n) {
+    if (n == 0) {
+        return;
+    }
+    if (out == nullptr || out->Failed()) {
+        written_ += n;
+        return;
+    }
+    std::uint64_t copied = 0;
+    if (!payload_->Unsynchronised()) {
+        // Pictures mostly: copied without passing through the codec's buffers.
+        InputFile& in = payload_->Input();
+        in.Seek(payload_->Position());
+        copied = CopyBytes(in, *out, n);
+        payload_->Skip(copied);
+        payloadLeft_ -= copied;
+    } else {
+        while (copied < n) {
+            const std::size_t got =
+                ReadPayload(head_, std::min<std::uint64_t>(n - copied, sizeof head_));
+            if (got == 0) {
+                break;
+            }
+            out->Write(head_, got);
+            copied += got;
+        }
+    }
+    written_ += copied;
+    if (copied < n) {
+        ReportShortInput(payload_->Input(), out);
+    }
+}
+
+void MP3::WriteBytes(OutputFile* out, const void* bytes, std::size_t n) {
+    written_ += n;
+    if (out != nullptr) {
+        out->Write(bytes, n);
         CheckStreams(nullptr, out);
     }
-    tagBytesWritten += frameSize + FrameHeaderSize;
 }
 
-void MP3::AddFrame(OutputFile* out, std::string_view id, std::string_view utf8) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        frameHeader[i] = i < id.size() ? static_cast<unsigned char>(id[i]) : 0;
+void MP3::FinishTrailer(const TagEdits& edits) {
+    if (!edits.editTrailer) {
+        return;
     }
-    frameHeader[8] = 0;
-    frameHeader[9] = 0;
-    SetFrameText(utf8);
-    frameValid_ = true;
-    WriteFrame(out);
-}
-
-void MP3::FinishTag(InputFile& in, OutputFile* out) {
-    static constexpr unsigned char Zeros[MaxPayload] = {};
-    while (tagBytesWritten < tagSize) {
-        const std::int32_t k = std::min(tagSize - tagBytesWritten, MaxPayload);
-        if (out != nullptr) {
-            out->Write(Zeros, static_cast<std::size_t>(k));
+    std::optional<std::string_view> title = edits.trailerTitle;
+    int genre = edits.trailerGenre;
+    if (!inputHadTrailer_) {
+        // A fresh trailer takes what the track keeps of its own from its ID3v2 tag.
+        if (!title && HasInputFrame(TagField::Title)) {
+            title = InputText(TagField::Title);
         }
-        tagBytesWritten += k;
+        if (genre == -1 && HasInputFrame(TagField::Genre)) {
+            genre = GenreOfText(InputText(TagField::Genre));
+        }
     }
-    CheckStreams(nullptr, out);
-    in.Seek(AudioStart());
-}
-
-std::int64_t MP3::AudioStart() const {
-    return tagSize >= 0 ? tagEnd_ : tagStart_;
+    trailer_.Set(title, edits.trailerArtist, edits.trailerAlbum, edits.trailerTrack, genre);
 }
 
 void MP3::CheckStreams(const InputFile* in, const OutputFile* out) {

@@ -1,123 +1,223 @@
-// One pass of one MP3 file from an input stream to an output stream, rewriting its
-// ID3v2.3 tag frame by frame and its ID3v1 trailer on the way.
+// One pass of one MP3 file from an input stream to an output stream: a complete
+// ID3v2.3 tag, every audio byte of the input unchanged, then the ID3v1 trailer.
 //
-// Rewrite pass: ReadHeader(in, &out); while NextFrame(in): IsFrame / FrameText /
-// SetFrameText, then WriteFrame(out); AddFrame for each new frame; FinishTag(in, out);
-// CopyAudio(in, &out); SetTrailer; WriteTrailer(out).
-// Reading pass: ReadHeader(in, nullptr); NextFrame / IsFrame / FrameText; CopyAudio(in,
-// nullptr); the trailer accessors.
+// MP3::Rewrite is the whole pass, for the merge and for every other caller. It reads
+// the input tag (ID3v2.2, 2.3 or 2.4) twice: a first walk learns the size of each
+// output frame and the texts the caller may want, the caller's editor then says what
+// to set, and a second walk writes the tag. Every input frame is kept: 2.2 and 2.4
+// frames are converted to their 2.3 form, and only those that 2.3 cannot hold are left
+// out, named in a diagnostic line. An input without a tag, or with one too broken to
+// walk, gets a new tag in front and is copied whole as audio. Frames stream through
+// fixed buffers, so a large picture is never held whole, and the pass allocates
+// nothing.
 //
-// Texts are UTF-8 inside the program; the codec converts to and from the encodings on
-// disk. Diagnostics are single lines sent to the sink of tags/diagnostic.h: the
-// standard error stream unless a front end has installed its own.
+// Texts are UTF-8 inside the program; frames are written as ISO-8859-1 when the text
+// allows it and as UTF-16 with a byte-order mark otherwise. Diagnostics are single
+// lines sent to the sink of tags/diagnostic.h.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "tags/file_stream.h"
+#include "tags/frame_conversion.h"
+#include "tags/frame_header.h"
+#include "tags/tag_header.h"
+#include "tags/tag_stream.h"
+#include "tags/trailer.h"
 
 namespace brambex {
 
-// ID3v2 text encodings; the values are the bytes on disk.
-enum class TextEncoding : std::uint8_t { Latin1 = 0, Utf16 = 1 };
+enum class TagKind : std::uint8_t { None, Broken, V22, V23, V24 };
+
+// The frames whose texts a pass collects and an editor may set, with their 2.3 ids.
+enum class TagField : std::uint8_t { Album, Artist, Band, Genre, Title, Track };
+constexpr int TagFieldCount = 6;
+std::string_view TagFieldId(TagField field);
+
+// What a rewrite sets. Texts are views the caller keeps alive for the pass.
+struct TagEdits {
+    struct FrameEdit {
+        bool set = false;  // the frame's text becomes `text`
+        bool add = false;  // and an input without the frame gets it
+        std::string_view text;
+    };
+    FrameEdit frames[TagFieldCount];
+    void Set(TagField field, std::string_view text, bool addWhenMissing = true) {
+        frames[static_cast<int>(field)] = {true, addWhenMissing, text};
+    }
+
+    // The ID3v1 trailer; without editTrailer it stays as read (or fresh).
+    bool editTrailer = false;
+    // None: the track's own title (from its trailer, else its TIT2).
+    std::optional<std::string_view> trailerTitle;
+    std::string_view trailerArtist;
+    std::string_view trailerAlbum;
+    int trailerTrack = 0;
+    // -1: the track's own genre (from its trailer, else its TCON when that names a
+    // genre of the list).
+    int trailerGenre = -1;
+};
+
+// One frame of the output tag as it is written.
+struct OutputFrame {
+    enum class Origin : std::uint8_t { Kept, Converted, Set, Added };
+    std::string_view id;
+    std::string_view text;   // text frames only, as UTF-8
+    std::uint32_t size = 0;  // payload bytes
+    Origin origin = Origin::Kept;
+};
+
+class MP3;
+
+// The caller's side of a pass.
+class TagEditor {
+  public:
+    virtual ~TagEditor() = default;
+    // Called once the input tag has been read and before anything is written; the
+    // input's texts are there to be asked. False stops the pass with nothing written.
+    virtual bool Edit(const MP3& input, TagEdits& edits) = 0;
+    // Each frame of the output tag, in order (also when nothing is written).
+    virtual void Frame(const OutputFrame&) {}
+};
 
 class MP3 {
   public:
-    static constexpr int MaxPayload = 1024;
-    static constexpr int TrailerSize = 128;
-    static constexpr int TrailerFieldSize = 30;
+    static constexpr int TrailerSize = Trailer::Size;
+    static constexpr int TrailerFieldSize = Trailer::FieldSize;
+    // Padding given to a new tag and to one that grew.
+    static constexpr std::uint32_t Padding = 1024;
+    // Frames that are converted are held this far; a longer text frame of 2.4 that
+    // needs converting is left out with a diagnostic.
+    static constexpr std::size_t MaxConverted = 16 * 1024;
+    // Collected texts are cut to this many bytes.
+    static constexpr std::size_t MaxFieldText = 2048;
 
     MP3();
     MP3(const MP3&) = delete;
     MP3& operator=(const MP3&) = delete;
 
-    // False when the input has no ID3v2.3 tag that can be rewritten frame by frame; the
-    // pass then goes on as usual and copies the whole input as audio.
-    bool ReadHeader(InputFile& in, OutputFile* out);
-    // A frame longer than MaxPayload is current as well: FrameText sees its first
-    // MaxPayload bytes, and WriteFrame streams the rest from the input.
-    bool NextFrame(InputFile& in);
-    bool IsFrame(std::string_view id) const;
-    // The current frame's text as UTF-8, zero-terminated (empty when it has none);
-    // valid until the current frame changes.
-    std::string_view FrameText();
-    void SetFrameText(std::string_view utf8);
-    void WriteFrame(OutputFile* out);
-    void AddFrame(OutputFile* out, std::string_view id, std::string_view utf8);
-    void FinishTag(InputFile& in, OutputFile* out);
-    // False when a read or write of the pass failed (see Failed()), also when the input
-    // now ends before its audio starts; audio shorter than usual is reported as a
-    // diagnostic but copied all the same.
-    bool CopyAudio(InputFile& in, OutputFile* out);
+    // The whole pass. Without an output it only reads: the editor still sees every
+    // frame, and the trailer accessors give the input's trailer. False when the editor
+    // stopped the pass or a read or write failed (see Failed()).
+    bool Rewrite(InputFile& in, OutputFile* out, TagEditor& editor);
+    // A reading pass with no edits.
+    bool Read(InputFile& in);
 
-    // ID3v1 half. Texts are UTF-8; the trailer holds ISO-8859-1.
-    void SetTrailer(std::optional<std::string_view> title, std::string_view artist,
-                    std::string_view album, int track, int genre);
-    // False when this or any earlier write of the pass failed.
-    bool WriteTrailer(OutputFile* out);
-    std::string TrailerTitle() const;
-    std::string TrailerArtist() const;
-    std::string TrailerAlbum() const;
-    int TrailerGenre() const;
-    std::string TrailerYear() const;
-    std::string TrailerComment() const;
-    // The ID3v1.1 track byte, or 0 when the trailer carries none.
-    int TrailerTrack() const;
-    // True when CopyAudio found an ID3v1 trailer at the end of the input.
+    TagKind InputKind() const { return kind_; }
+    // The input tag's major version and revision; -1 without "ID3".
+    int MajorVersion() const { return header_.version; }
+    int Revision() const { return header_.version >= 0 ? header_.revision : -1; }
+    // Bytes after the input tag's header, as it declares.
+    std::int64_t InputTagSize() const { return kind_ == TagKind::None ? -1 : header_.size; }
+    // The input's text of a field (several values joined with "/"); empty when the
+    // input lacks the frame.
+    std::string_view InputText(TagField field) const;
+    bool HasInputFrame(TagField field) const;
+    // Bytes after the output tag's header, and whether it had to grow past the input's.
+    std::uint32_t OutputTagSize() const { return outputSize_; }
+    bool TagGrew() const { return grew_; }
+    // Input frames left out: 2.3 has no form for them.
+    int FramesLeftOut() const { return leftOut_; }
+
+    const Trailer& TrailerFields() const { return trailer_; }
+    std::string TrailerTitle() const { return trailer_.Title(); }
+    std::string TrailerArtist() const { return trailer_.Artist(); }
+    std::string TrailerAlbum() const { return trailer_.Album(); }
+    int TrailerGenre() const { return trailer_.Genre(); }
+    std::string TrailerYear() const { return trailer_.Year(); }
+    std::string TrailerComment() const { return trailer_.Comment(); }
+    int TrailerTrack() const { return trailer_.Track(); }
+    // True when the pass found an ID3v1 trailer at the end of the input.
     bool InputHadTrailer() const { return inputHadTrailer_; }
-
-    std::int32_t TagSize() const { return tagSize; }
-    std::int32_t TagBytesWritten() const { return tagBytesWritten; }
-    std::int32_t FrameSize() const { return frameSize; }
-    // The four id characters of the current frame.
-    std::string_view FrameId() const;
-    // The tag header's major version and revision; -1 before a header with "ID3" and
-    // those bytes was read.
-    int MajorVersion() const;
-    int Revision() const;
     // True once a read or write of this pass failed; the output is then incomplete.
     bool Failed() const { return failed_; }
 
   private:
-    std::int64_t AudioStart() const;
-    void DecodeFrameText(const unsigned char* payload, std::size_t n);
+    // One input frame and what the output gets for it.
+    struct FramePlan;
+
+    void ReadTagHeader(InputFile& in);
+    void MarkBroken(std::string_view diagnostic);
+    bool StartWalk(InputFile& in);
+    bool NextFrame(InputFile& in, FrameHeader& header);
+    bool PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, bool measuring);
+    std::size_t ReadPayload(unsigned char* buffer, std::uint64_t n);
+    void WriteDateFrames(OutputFile* out, const Id3Date& date, bool original, TagEditor& editor);
+    std::uint64_t DateFramesSize(const Id3Date& date, bool original) const;
+    std::size_t EncodePeople();
+    void MeasureTag(InputFile& in);
+    std::uint32_t EditedFrameSize(const TagEdits& edits, int field) const;
+    void WriteTag(InputFile& in, OutputFile* out, const TagEdits& edits, TagEditor& editor);
+    void WriteFrame(OutputFile* out, const FramePlan& plan, TagEditor& editor);
+    void WriteTextFrame(OutputFile* out, std::string_view id, std::string_view text,
+                        OutputFrame::Origin origin, TagEditor& editor);
+    void WriteBytes(OutputFile* out, const void* bytes, std::size_t n);
+    void CopyPayloadRest(OutputFile* out, std::uint64_t n);
+    void NoteLeftOut(std::string_view id);
+    void FinishTrailer(const TagEdits& edits);
+
+    bool CopyAudio(InputFile& in, OutputFile* out);
     bool CopyKnownLength(InputFile& in, OutputFile* out, std::int64_t audio);
     bool CopyToEnd(InputFile& in, OutputFile* out);
     void KeepTrailer(const unsigned char* last);
-    void ResetTrailer();
     // Reports what went wrong with the streams, once each, and marks the pass failed.
     void CheckStreams(const InputFile* in, const OutputFile* out);
     void ReportShortInput(const InputFile& in, const OutputFile* out);
 
-    std::int32_t tagSize;
-    std::int32_t tagBytesWritten;
-    unsigned char frameHeader[10];
-    std::int32_t frameSize;
-    unsigned char frameData[MaxPayload + 1];
-    unsigned char trailer[TrailerSize];
-
-    unsigned char tagHeader_[10] = {};
-    std::size_t tagHeaderBytes_ = 0;
+    TagKind kind_ = TagKind::None;
+    TagHeader header_;
     std::int64_t tagStart_ = 0;
-    // Input offset of the next frame header and of the end of the input tag.
-    std::int64_t nextFramePos_ = 0;
+    std::int64_t audioStart_ = 0;
+    std::int64_t framesStart_ = 0;
     std::int64_t tagEnd_ = 0;
-    bool walkEnded_ = false;
-    // The current frame: how much of its payload frameData holds, and where the rest
-    // of a long payload lies in the input.
-    bool frameValid_ = false;
-    std::int32_t bufferedSize_ = 0;
-    std::int64_t payloadRestPos_ = 0;
-    InputFile* frameInput_ = nullptr;
+    TagStream tag_;    // the frame walk
+    TagStream frame_;  // the payload of one 2.4 frame
+    // The payload of the current frame: what is left of it in tag_ or frame_.
+    TagStream* payload_ = nullptr;
+    std::uint64_t payloadLeft_ = 0;
+
+    // What the first walk learnt.
+    std::uint64_t keptSize_ = 0;  // output bytes of every frame but the fields'
+    std::uint64_t fieldSize_[TagFieldCount] = {};
+    int fieldCount_[TagFieldCount] = {};
+    char fieldText_[TagFieldCount][MaxFieldText + 1] = {};
+    std::size_t fieldTextSize_[TagFieldCount] = {};
+    bool hasYear_ = false, hasDate_ = false, hasTime_ = false, hasOriginalYear_ = false;
+    bool hasPeople_ = false;
+    // 2.4's recording and original release times, which become TYER, TDAT, TIME and
+    // TORY; only the first frame of each counts.
+    Id3Date date_;
+    bool dateSeen_ = false;
+    Id3Date originalDate_;
+    bool originalDateSeen_ = false;
+    bool walkBroken_ = false;
+    bool brokenReported_ = false;
+    std::int64_t frameStart_ = 0;
+    // The people of 2.4's TIPL and TMCL, which become one IPLS frame: UTF-8 texts
+    // separated by zero bytes.
+    char people_[4096] = {};
+    std::size_t peopleSize_ = 0;
+    bool peopleWritten_ = false;
+    char leftOutIds_[128] = {};
+    std::size_t leftOutSize_ = 0;
+    int leftOut_ = 0;
+
+    std::uint32_t outputSize_ = 0;
+    std::uint64_t framesSize_ = 0;
+    std::uint64_t written_ = 0;
+    bool grew_ = false;
+
+    unsigned char head_[MaxConverted];
+    unsigned char converted_[2 * MaxConverted + 256];
+    char text_[3 * 1024 + 4];
+
+    Trailer trailer_;
     bool inputHadTrailer_ = false;
     bool failed_ = false;
     bool readReported_ = false;
     bool writeReported_ = false;
-    // UTF-8 form of the current frame's text: at most three bytes for each payload byte.
-    char text_[3 * MaxPayload + 4];
 };
 
 }  // namespace brambex

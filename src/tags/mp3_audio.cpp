@@ -1,6 +1,7 @@
-// The audio part of a pass: everything after the input tag, copied in one sequential
-// run, with the last 128 bytes held back when they are an ID3v1 trailer. Regular
-// files are copied in the kernel where it can; other inputs through a fixed block.
+// The audio part of a pass: everything after the input tag (all of the input when it
+// has none that can be walked), copied in one sequential run, with the last 128 bytes
+// held back when they are an ID3v1 trailer. Regular files are copied in the kernel
+// where it can; other inputs through a fixed block.
 #include <algorithm>
 #include <cstring>
 
@@ -14,14 +15,10 @@ namespace {
 constexpr std::int64_t MinimumAudio = 4096;
 constexpr std::size_t HoldBackBlock = 64 * 1024;
 
-bool IsTrailer(const unsigned char* last) {
-    return std::memcmp(last, "TAG", 3) == 0;
-}
-
 }  // namespace
 
 bool MP3::CopyAudio(InputFile& in, OutputFile* out) {
-    const std::int64_t start = AudioStart();
+    const std::int64_t start = audioStart_;
     in.Seek(start);
     const std::int64_t size = in.Size();
     // The header checked the declared tag against the input's size; an input that has
@@ -54,7 +51,7 @@ bool MP3::CopyKnownLength(InputFile& in, OutputFile* out, std::int64_t audio) {
         in.Seek(start + static_cast<std::int64_t>(body));
     }
     if (audio < TrailerSize) {
-        ResetTrailer();
+        trailer_.Reset();
         return true;
     }
     unsigned char last[TrailerSize];
@@ -97,9 +94,9 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
     }
     // Without a size the declared tag could not be checked against the input. One that
     // ends inside the tag has had its audio taken for frames and padding.
-    if (total == 0 && AudioStart() > 0) {
+    if (total == 0 && audioStart_ > 0) {
         unsigned char lastTagByte;
-        in.Seek(AudioStart() - 1);
+        in.Seek(audioStart_ - 1);
         if (in.Read(&lastTagByte, 1) < 1) {
             ReportShortInput(in, out);
             return false;
@@ -112,7 +109,7 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
         if (out != nullptr) {
             out->Write(block, held);
         }
-        ResetTrailer();
+        trailer_.Reset();
         return true;
     }
     KeepTrailer(block);
@@ -125,12 +122,7 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
 // The last 128 bytes are a trailer only when they say so; otherwise they are audio,
 // and the output gets a fresh trailer.
 void MP3::KeepTrailer(const unsigned char* last) {
-    inputHadTrailer_ = IsTrailer(last);
-    if (inputHadTrailer_) {
-        std::memcpy(trailer, last, TrailerSize);
-    } else {
-        ResetTrailer();
-    }
+    inputHadTrailer_ = trailer_.Read(last);
 }
 
 }  // namespace brambex

@@ -21,6 +21,41 @@ void ReportReadError(const std::string& path, const char* reason) {
     std::fprintf(stderr, "Cannot read %s: %s\n", path.c_str(), reason);
 }
 
+// Prints the tag as the codec reads it: 2.2 and 2.4 frames as the 2.3 frames a rewrite
+// would make of them.
+class FrameLister : public TagEditor {
+  public:
+    explicit FrameLister(std::FILE* out) : out_(out) {}
+    bool Edit(const MP3& input, TagEdits&) override {
+        switch (input.InputKind()) {
+            case TagKind::None:
+                std::fprintf(out_, "No ID3v2 tag\n");
+                break;
+            case TagKind::Broken:
+                std::fprintf(out_, "ID3v2 tag that cannot be read frame by frame\n");
+                break;
+            default:
+                std::fprintf(out_, "ID3v2.%d.%d tag, %lld bytes after its header%s\n",
+                             input.MajorVersion(), input.Revision(),
+                             static_cast<long long>(input.InputTagSize()),
+                             input.InputKind() == TagKind::V23 ? "" : ", read as ID3v2.3");
+        }
+        return true;
+    }
+    void Frame(const OutputFrame& frame) override {
+        const std::string id(frame.id);
+        std::fprintf(out_, "  %-4s  %7u", id.c_str(), static_cast<unsigned>(frame.size));
+        // Only text frames carry a text; the payload of any other is binary.
+        if (id[0] == 'T') {
+            std::fprintf(out_, "  \"%s\"", std::string(frame.text).c_str());
+        }
+        std::fputc('\n', out_);
+    }
+
+  private:
+    std::FILE* out_;
+};
+
 }  // namespace
 
 bool PrintTagReport(const std::string& path, std::FILE* out) {
@@ -40,30 +75,9 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
         std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(in.Error()));
         return false;
     }
+    FrameLister lister(out);
     MP3 mp3;
-    const bool tagRead = mp3.ReadHeader(in, nullptr);
-    if (in.Error() != 0) {
-        ReportReadError(path, std::strerror(in.Error()));
-        return false;
-    }
-    if (tagRead) {
-        std::fprintf(out, "ID3v2.%d.%d tag, %d bytes after its header\n", mp3.MajorVersion(),
-                     mp3.Revision(), mp3.TagSize());
-        while (mp3.NextFrame(in)) {
-            const std::string id(mp3.FrameId());
-            std::fprintf(out, "  %-4s  %7d", id.c_str(), mp3.FrameSize());
-            // Only text frames carry a text; the payload of any other is binary.
-            if (id[0] == 'T') {
-                std::fprintf(out, "  \"%s\"", std::string(mp3.FrameText()).c_str());
-            }
-            std::fputc('\n', out);
-        }
-    } else if (mp3.MajorVersion() >= 0) {
-        std::fprintf(out, "ID3v2.%d tag, kept as it is\n", mp3.MajorVersion());
-    } else {
-        std::fprintf(out, "No ID3v2 tag\n");
-    }
-    if (!mp3.CopyAudio(in, nullptr) || mp3.Failed()) {
+    if (!mp3.Rewrite(in, nullptr, lister)) {
         ReportReadError(path, in.Error() != 0 ? std::strerror(in.Error()) : "the file ended early");
         return false;
     }

@@ -202,8 +202,9 @@ TEST_F(MergeDriverTest, MissingFramesAreAddedInOrder) {
     ScanAndMerge();
 
     ParsedTrack out = Output("Moby Dick_1/01 1-1 Bare.mp3");
-    // TPE1 is rewritten where it stands but never counts as present: only TPE2 is added.
-    const std::string artist = "Trailer Artist";
+    // The artist comes from the first track's TPE1; TPE1 is rewritten where it stands,
+    // TPE2 is added.
+    const std::string artist = "Old";
     Frames expected = {{"TPE1", artist}, {"COMM", "a note"},          {"TCON", "Audiobook"},
                        {"TRCK", "1"},    {"TIT2", "1-1 Moby Dick_1"}, {"TALB", "Moby Dick_1"},
                        {"TPE2", artist}};

@@ -1,11 +1,12 @@
-// Rewrite passes of the tag codec run step by step as a front end runs them, over
-// memory or given streams, and a byte comparison for their outputs that names the
-// first difference instead of dumping both.
+// Rewrite passes of the tag codec over memory or given streams, through its one
+// production call, and a byte comparison for their outputs that names the first
+// difference instead of dumping both.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,29 +20,30 @@ namespace brambex::testing {
 struct PassResult {
     std::string output;  // filled by RewriteInMemory
     std::string diagnostics;
-    bool headerRead = false;
-    bool audioCopied = false;
-    bool trailerWritten = false;
+    bool passed = false;  // what MP3::Rewrite returned
     bool failed = false;  // MP3::Failed() once the pass is over
     bool inputHadTrailer = false;
+    TagKind kind = TagKind::None;
+    bool grew = false;
+    // Every frame of the output tag as "ID" or, for text frames, "ID=text".
+    std::vector<std::string> frames;
 };
 
-// What a rewrite pass does besides copying: `afterHeader` runs once the header is read,
-// `onFrame` is called for every frame the walk yields and returns whether to write it,
-// `addFrames` runs before FinishTag, `editTrailer` after CopyAudio.
 struct PassSteps {
-    std::function<void()> afterHeader = {};
-    std::function<bool(MP3&)> onFrame = {};
-    std::function<void(MP3&, OutputFile&)> addFrames = {};
-    std::function<void(MP3&)> editTrailer = {};
+    // Runs where the merge decides its edits; the input as read is there to be asked.
+    std::function<void(const MP3&, TagEdits&)> edit = {};
     std::size_t outputLimit = static_cast<std::size_t>(-1);  // RewriteInMemory only
+    bool sizeKnown = true;                                   // RewriteInMemory only
 };
 
-// Runs a rewrite pass from `in` to `out`; the diagnostics are what it wrote to standard
-// error.
-PassResult RewritePass(InputFile& in, OutputFile& out, const PassSteps& steps = {});
+// Runs a rewrite pass from `in` to `out` (none: a reading pass); the diagnostics are
+// what it wrote to standard error.
+PassResult RewritePass(InputFile& in, OutputFile* out, const PassSteps& steps = {});
 
 // Runs a rewrite pass over `input` in memory.
 PassResult RewriteInMemory(const std::string& input, const PassSteps& steps = {});
+
+// Edits that set frames' texts, adding the frames that the input lacks.
+PassSteps Setting(std::vector<std::pair<TagField, std::string>> frames);
 
 }  // namespace brambex::testing

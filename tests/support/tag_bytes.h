@@ -32,6 +32,49 @@ inline std::string Frame(std::string_view id, std::string_view payload,
            std::string(flags) + std::string(payload);
 }
 
+// An ID3v2.4 frame: its size is syncsafe.
+inline std::string Frame24(std::string_view id, std::string_view payload,
+                           std::string_view flags = std::string_view("\0\0", 2)) {
+    return std::string(id) + Syncsafe32(static_cast<std::uint32_t>(payload.size())) +
+           std::string(flags) + std::string(payload);
+}
+
+// An ID3v2.2 frame: a three-character id and a three-byte size, no flags.
+inline std::string Frame22(std::string_view id, std::string_view payload) {
+    const auto n = static_cast<std::uint32_t>(payload.size());
+    return std::string(id) + BigEndian32(n).substr(1) + std::string(payload);
+}
+
+// The bytes with a zero put after every 0xFF, as unsynchronisation stores them.
+inline std::string Unsynchronised(std::string_view bytes) {
+    std::string stored;
+    for (const char c : bytes) {
+        stored += c;
+        if (static_cast<unsigned char>(c) == 0xFF) {
+            stored += '\0';
+        }
+    }
+    return stored;
+}
+
+inline std::string Utf16Le(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+inline std::string Utf16Be(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit >> 8);
+        bytes += static_cast<char>(unit & 0xFF);
+    }
+    return bytes;
+}
+
 // An ISO-8859-1 text frame: encoding byte 0 and the text.
 inline std::string TextFrame(std::string_view id, std::string_view latin1) {
     return Frame(id, std::string(1, '\0') + std::string(latin1));

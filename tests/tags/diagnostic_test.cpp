@@ -34,10 +34,10 @@ TEST_F(DiagnosticSinkTest, ReceivesTheLinesOfAPass) {
         std::size_t outputLimit;
         std::vector<std::string> expected;
     } cases[] = {
-        {"ID3v2.4 tag",
-         TagHeader(20, 0, 4) + std::string(20, '\0') + Audio(5000) + FreshTrailer(),
+        {"ID3v2.5 tag",
+         TagHeader(20, 0, 5) + std::string(20, '\0') + Audio(5000) + FreshTrailer(),
          static_cast<std::size_t>(-1),
-         {"ID3 version is not 3"}},
+         {"ID3 version is not 2, 3 or 4"}},
         {"frame longer than its tag",
          Tag(overrun, 100) + Audio(5000) + FreshTrailer(),
          static_cast<std::size_t>(-1),

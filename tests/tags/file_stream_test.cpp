@@ -162,28 +162,21 @@ TEST_F(FileStreamTest, RewritePassOverRealFilesMatchesTheMemoryPass) {
     const std::string input = Tag(TextFrame("TALB", "A") + Frame("APIC", Audio(70000, 5)), 80000) +
                               Audio(2 * 1024 * 1024 + 3) + Trailer("t", "a", "b", 1, 2);
     WriteFile("in.mp3", input);
-    const auto edit = [](MP3& mp3) {
-        if (mp3.IsFrame("TALB")) {
-            mp3.SetFrameText("Ærø");
-        }
-        return true;
-    };
-    const PassResult expected = RewriteInMemory(input, {.onFrame = edit});
+    const PassSteps edit = Setting({{TagField::Album, "Ærø"}});
+    const PassResult expected = RewriteInMemory(input, edit);
     InputFile in;
     ASSERT_TRUE(in.Open(Path("in.mp3")));
     OutputFile out;
     ASSERT_TRUE(out.Create(Path("out.mp3")));
-    const PassResult r = RewritePass(in, out, {.onFrame = edit});
-    ASSERT_TRUE(r.headerRead);
-    EXPECT_TRUE(r.audioCopied);
-    EXPECT_TRUE(r.trailerWritten);
+    const PassResult r = RewritePass(in, &out, edit);
+    EXPECT_TRUE(r.passed);
     ASSERT_TRUE(out.Close());
     EXPECT_TRUE(SameBytes(ReadFile("out.mp3"), expected.output));
     EXPECT_TRUE(SameBytes(ReadFile("in.mp3"), input));
 }
 
 TEST_F(FileStreamTest, InputCutWhileItsFramesAreReadFailsThePass) {
-    // The file is cut after the header was read: a size that ends before the audio
+    // The file is cut after the tag was first read: a size that ends before the audio
     // starts means the audio is gone, and a track of tag and trailer alone must not
     // pass for a rewritten one. Cut exactly where the audio starts, it is merely short.
     const std::string frames = TextFrame("TALB", "Album") + TextFrame("TIT2", "Title");
@@ -206,13 +199,12 @@ TEST_F(FileStreamTest, InputCutWhileItsFramesAreReadFailsThePass) {
         std::string sink;
         OutputFile out;
         out.CreateMemory(&sink);
-        const auto cut = [&] {
+        const auto cut = [&](const MP3&, TagEdits&) {
             EXPECT_EQ(truncate(Path("in.mp3").c_str(), static_cast<off_t>(c.keep)), 0);
         };
-        const PassResult r = RewritePass(in, out, {.afterHeader = cut});
-        ASSERT_TRUE(r.headerRead) << c.name;
-        EXPECT_EQ(r.audioCopied, c.copied) << c.name;
-        EXPECT_EQ(r.trailerWritten, c.copied) << c.name;
+        const PassResult r = RewritePass(in, &out, {.edit = cut});
+        EXPECT_EQ(r.kind, TagKind::V23) << c.name;
+        EXPECT_EQ(r.passed, c.copied) << c.name;
         EXPECT_EQ(r.failed, !c.copied) << c.name;
         EXPECT_EQ(r.diagnostics, c.diagnostics) << c.name;
     }
@@ -234,9 +226,8 @@ TEST(InputOfUnknownSize, IsCopiedLikeOneOfKnownSize) {
             ASSERT_EQ(in.Size(), -1);
             OutputFile out;
             out.CreateMemory(&sink);
-            const PassResult r = RewritePass(in, out);
-            ASSERT_TRUE(r.headerRead);
-            EXPECT_TRUE(r.audioCopied);
+            const PassResult r = RewritePass(in, &out);
+            EXPECT_TRUE(r.passed);
             EXPECT_EQ(r.diagnostics, known.diagnostics);
             EXPECT_TRUE(SameBytes(sink, known.output)) << n << " " << withTrailer;
             EXPECT_EQ(r.inputHadTrailer, withTrailer) << n;
@@ -244,19 +235,15 @@ TEST(InputOfUnknownSize, IsCopiedLikeOneOfKnownSize) {
     }
 }
 
-TEST(InputOfUnknownSize, EndingInsideTheDeclaredTagFailsThePass) {
-    // A size can only be checked against the end once the end is reached.
+TEST(InputOfUnknownSize, EndingInsideTheDeclaredTagIsABrokenTag) {
+    // Without a size the tag's end is looked for before anything is written; a tag that
+    // ends past the input is no tag to walk, and all of the input is kept as audio.
     const std::string input = TagHeader(100000) + TextFrame("TIT2", "x") + Audio(5000);
-    InputFile in;
-    in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size(), false);
-    std::string sink;
-    OutputFile out;
-    out.CreateMemory(&sink);
-    const PassResult r = RewritePass(in, out);
-    EXPECT_TRUE(r.headerRead);
-    EXPECT_FALSE(r.audioCopied);
-    EXPECT_FALSE(r.trailerWritten);
-    EXPECT_EQ(r.diagnostics, "The input ended early\n");
+    const PassResult r = RewriteInMemory(input, {.sizeKnown = false});
+    EXPECT_TRUE(r.passed);
+    EXPECT_EQ(r.kind, TagKind::Broken);
+    EXPECT_EQ(r.diagnostics, "ID3 tag size is invalid\n");
+    EXPECT_TRUE(SameBytes(r.output, PaddedTag("", 1024) + input + FreshTrailer()));
 }
 
 }  // namespace

@@ -161,7 +161,13 @@ def main():
                 check(f.read() == original, name + ": the input was changed")
 
             check(decoded_md5(source) == decoded_md5(out), name + ": decoded audio differs")
-            check(audio_offset(source) == audio_offset(out), name + ": audio moved")
+            if name == "none":
+                # A new tag goes in front; every input byte but the trailer follows it.
+                body = original[:-128] if original[-128:-125] == b"TAG" else original
+                with open(out, "rb") as f:
+                    check(f.read()[audio_offset(out):-128] == body, name + ": input not copied whole")
+            else:
+                check(audio_offset(source) == audio_offset(out), name + ": audio moved")
 
             trailer = id3v1(out)
             check(trailer["tag"] == b"TAG", name + ": no ID3v1 trailer")
@@ -170,15 +176,9 @@ def main():
             check(trailer["album"] == ALBUM_V1[:28] + b"_2", name + ": trailer album " + repr(trailer["album"]))
             check(trailer["track"] == 3 and trailer["genre"] == 12, name + ": trailer track or genre")
 
-            if name in ("v24", "none"):
-                # Nothing to rewrite frame by frame: everything but the trailer is kept.
-                body = original[:-128] if original[-128:-125] == b"TAG" else original
-                with open(out, "rb") as f:
-                    check(f.read()[:-128] == body, name + ": input not copied whole")
-                continue
-
             # Untranslated, so that "(12)" is not shown as "Other".
-            before, after = ID3(source, translate=False), ID3(out, translate=False)
+            before = ID3(source, translate=False) if name != "none" else {}
+            after = ID3(out, translate=False)
             check(after.version == (2, 3, 0), name + ": output tag version " + str(after.version))
             for frame_id, text in NEW.items():
                 check(after.get(frame_id) is not None and after[frame_id].text == [text],
@@ -187,7 +187,10 @@ def main():
             check(after.get("TALB").encoding == 0, name + ": latin TALB not written as ISO-8859-1")
             for key in before.keys():
                 if key[:4] not in NEW:
-                    check(key in after and before[key] == after[key], name + ": frame " + key + " not kept")
+                    same = key in after and (before[key] == after[key] or
+                                             repr(getattr(before[key], "text", None)) ==
+                                             repr(getattr(after[key], "text", None)))
+                    check(same, name + ": frame " + key + " not kept")
             if "APIC:" in before:
                 check(after["APIC:"].data == COVER, name + ": cover picture damaged")
 

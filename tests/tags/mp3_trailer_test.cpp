@@ -1,4 +1,4 @@
-// The ID3v1 trailer as SetTrailer edits it and the accessors read it.
+// The ID3v1 trailer as a rewrite edits it and the accessors read it.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -17,13 +17,19 @@ const std::string InputTrailer = [] {
     return t;
 }();
 
-// The 128 bytes a rewrite pass writes after SetTrailer with these arguments.
+// The 128 bytes a rewrite pass writes with these trailer edits.
 std::string TrailerAfter(std::optional<std::string_view> title, std::string_view artist,
                          std::string_view album, int track, int genre,
                          const std::string& inputTrailer = InputTrailer) {
-    const PassResult r = RewriteInMemory(
-        Tag("", 20) + Audio(4096) + inputTrailer,
-        {.editTrailer = [&](MP3& mp3) { mp3.SetTrailer(title, artist, album, track, genre); }});
+    const PassResult r = RewriteInMemory(Tag("", 20) + Audio(4096) + inputTrailer,
+                                         {.edit = [&](const MP3&, TagEdits& edits) {
+                                             edits.editTrailer = true;
+                                             edits.trailerTitle = title;
+                                             edits.trailerArtist = artist;
+                                             edits.trailerAlbum = album;
+                                             edits.trailerTrack = track;
+                                             edits.trailerGenre = genre;
+                                         }});
     return r.output.substr(r.output.size() - 128);
 }
 
@@ -119,8 +125,7 @@ TEST(Mp3Trailer, AccessorsGiveUtf8UpToTheFirstZero) {
     InputFile in;
     in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
     MP3 mp3;
-    ASSERT_TRUE(mp3.ReadHeader(in, nullptr));
-    ASSERT_TRUE(mp3.CopyAudio(in, nullptr));
+    ASSERT_TRUE(mp3.Read(in));
     EXPECT_EQ(mp3.TrailerTitle(), "Café");
     std::string thirtyAe;
     for (int i = 0; i < 30; ++i) {
@@ -137,8 +142,7 @@ TEST(Mp3Trailer, InputWithoutTrailerGetsAFreshOne) {
     InputFile in;
     in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
     MP3 mp3;
-    ASSERT_TRUE(mp3.ReadHeader(in, nullptr));
-    ASSERT_TRUE(mp3.CopyAudio(in, nullptr));
+    ASSERT_TRUE(mp3.Read(in));
     EXPECT_FALSE(mp3.InputHadTrailer());
     EXPECT_EQ(mp3.TrailerTitle(), "");
     EXPECT_EQ(mp3.TrailerGenre(), 255);

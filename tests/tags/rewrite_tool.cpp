@@ -1,7 +1,8 @@
 // A rewrite pass from the command line, for the integration test that drives the codec
 // with files made and read by other tools:
 //   rewrite_tool IN OUT [--set ID=TEXT]... [--trailer TITLE ARTIST ALBUM TRACK GENRE]
-// --set replaces the text of frame ID, or adds the frame when the input lacks it.
+// --set replaces the text of frame ID (TALB, TPE1, TPE2, TCON, TIT2 or TRCK), or adds
+// the frame when the input lacks it; a TITLE of "-" keeps the track's own.
 // Exits 0 when the pass and the closing of the output succeeded.
 #include <cstdlib>
 #include <cstring>
@@ -14,10 +15,41 @@
 namespace {
 
 struct FrameEdit {
-    std::string id;
+    brambex::TagField field;
     std::string text;
-    bool done = false;
 };
+
+class Editor : public brambex::TagEditor {
+  public:
+    std::vector<FrameEdit> frames;
+    std::vector<std::string> trailer;
+    bool Edit(const brambex::MP3&, brambex::TagEdits& edits) override {
+        for (const auto& edit : frames) {
+            edits.Set(edit.field, edit.text);
+        }
+        if (!trailer.empty()) {
+            edits.editTrailer = true;
+            if (trailer[0] != "-") {
+                edits.trailerTitle = trailer[0];
+            }
+            edits.trailerArtist = trailer[1];
+            edits.trailerAlbum = trailer[2];
+            edits.trailerTrack = std::atoi(trailer[3].c_str());
+            edits.trailerGenre = std::atoi(trailer[4].c_str());
+        }
+        return true;
+    }
+};
+
+bool FieldOf(const std::string& id, brambex::TagField& field) {
+    for (int f = 0; f < brambex::TagFieldCount; ++f) {
+        if (brambex::TagFieldId(static_cast<brambex::TagField>(f)) == id) {
+            field = static_cast<brambex::TagField>(f);
+            return true;
+        }
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -25,14 +57,17 @@ int main(int argc, char** argv) {
     if (argc < 3) {
         return 2;
     }
-    std::vector<FrameEdit> edits;
-    std::vector<std::string> trailer;
+    Editor editor;
     for (int i = 3; i < argc; ++i) {
+        brambex::TagField field;
         if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc) {
             const std::string arg = argv[++i];
-            edits.push_back({arg.substr(0, 4), arg.substr(5)});
+            if (!FieldOf(arg.substr(0, 4), field)) {
+                return 2;
+            }
+            editor.frames.push_back({field, arg.substr(5)});
         } else if (std::strcmp(argv[i], "--trailer") == 0 && i + 5 < argc) {
-            trailer.assign(argv + i + 1, argv + i + 6);
+            editor.trailer.assign(argv + i + 1, argv + i + 6);
             i += 5;
         } else {
             return 2;
@@ -44,29 +79,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     brambex::MP3 mp3;
-    mp3.ReadHeader(in, &out);
-    while (mp3.NextFrame(in)) {
-        for (auto& edit : edits) {
-            if (!edit.done && mp3.IsFrame(edit.id)) {
-                mp3.SetFrameText(edit.text);
-                edit.done = true;
-            }
-        }
-        mp3.WriteFrame(&out);
-    }
-    for (const auto& edit : edits) {
-        if (!edit.done) {
-            mp3.AddFrame(&out, edit.id, edit.text);
-        }
-    }
-    mp3.FinishTag(in, &out);
-    const bool copied = mp3.CopyAudio(in, &out);
-    if (!trailer.empty()) {
-        mp3.SetTrailer(
-            trailer[0] == "-" ? std::nullopt : std::optional<std::string_view>(trailer[0]),
-            trailer[1], trailer[2], std::atoi(trailer[3].c_str()), std::atoi(trailer[4].c_str()));
-    }
-    const bool written = mp3.WriteTrailer(&out);
+    const bool rewritten = mp3.Rewrite(in, &out, editor);
     const bool closed = out.Close();
-    return copied && written && closed ? 0 : 1;
+    return rewritten && closed ? 0 : 1;
 }

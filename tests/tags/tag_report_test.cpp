@@ -61,10 +61,27 @@ TEST(TagReport, ListsFramesAndTrailer) {
     EXPECT_TRUE(ok);
 }
 
-TEST(TagReport, FilesWithoutTags) {
+TEST(TagReport, OtherTagKindsAsRead) {
     EXPECT_EQ(ReportFor(Audio(5000)), "No ID3v2 tag\nNo ID3v1 trailer\n");
-    EXPECT_EQ(ReportFor(TagHeader(10, 0, 4) + std::string(10, '\0') + Audio(5000)),
-              "ID3v2.4 tag, kept as it is\nNo ID3v1 trailer\n");
+    EXPECT_EQ(ReportFor(TagHeader(100000) + Audio(5000)),
+              "ID3v2 tag that cannot be read frame by frame\nNo ID3v1 trailer\n");
+    // 2.4 and 2.2 frames are shown as the 2.3 frames a rewrite makes of them.
+    EXPECT_EQ(ReportFor(PaddedTag(Frame24("TPE1",
+                                          "\x03"
+                                          "Caf\xC3\xA9") +
+                                      Frame24("TDRC",
+                                              "\x03"
+                                              "1999"),
+                                  10, 4) +
+                        Audio(5000)),
+              "ID3v2.4.0 tag, 41 bytes after its header, read as ID3v2.3\n"
+              "  TPE1        5  \"Café\"\n"
+              "  TYER        5  \"1999\"\n"
+              "No ID3v1 trailer\n");
+    EXPECT_EQ(ReportFor(PaddedTag(Frame22("TT2", std::string("\0Title", 6)), 4, 2) + Audio(5000)),
+              "ID3v2.2.0 tag, 16 bytes after its header, read as ID3v2.3\n"
+              "  TIT2        6  \"Title\"\n"
+              "No ID3v1 trailer\n");
 }
 
 TEST(TagReport, WhatIsNoReadableFileFailsWithItsPath) {
