@@ -211,19 +211,19 @@ dialog shows for the chosen type, filled from the tags of the first track):
 Tracks and tags:
   A track is a file of a disc folder whose name begins with a two-digit number
   and ends in ".mp3" (any letter case); other files are not merged, and two files
-  that begin with the same number stop the merge. Each copy gets new ID3v2.3
-  frames TALB, TPE1, TPE2, TCON, TRCK and TIT2 and a new ID3v1 trailer; a track
-  without an ID3v2.3 tag (ID3v2.4, ID3v2.2 or none) keeps its own tag, and only
-  its ID3v1 trailer is rewritten. The artist and album defaults come from the
-  first track's TPE2 and TALB frames, or from its ID3v1 trailer where its ID3v2.3
-  tag lacks them; a first track without an ID3v2.3 tag gives neither.
+  that begin with the same number stop the merge. Each copy gets an ID3v2.3 tag
+  with new frames TALB, TPE1, TPE2, TCON, TRCK and TIT2 and all of the track's
+  other frames, and a new ID3v1 trailer. ID3v2.4 and ID3v2.2 tags are converted
+  to ID3v2.3; a track without a tag gets a new one. The artist and album
+  defaults come from the first track's TPE2 (else TPE1) and TALB frames, or from
+  its ID3v1 trailer where its tag lacks them.
 
 Output:
   Messages go to standard error as "caption: text", notes on a track's tag (such
-  as "ID3 version is not 3") as "file: note". On a terminal a progress bar
+  as "Frame too big: 900") as "file: note". On a terminal a progress bar
   shows the track being merged; Ctrl-C cancels after the running track. A complete
   merge prints one line on standard output naming the output folders and the number
-  of tracks.
+  of tracks, and how many tags were converted or new.
 
 Exit status:
   0    the set was merged completely (or scanned, or the demo written)
