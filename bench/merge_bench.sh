@@ -1,97 +1,209 @@
 #!/usr/bin/env bash
-# Merge benchmark, run by hand: merges a generated set of TRACKS tracks of about MB
-# megabytes each with brambex-cli and copies the same disc folders with `cp -r`, on the
-# same machine in the same run, and reports the time ratio (target: at most 1.25) and
-# the peak memory of brambex-cli (target: under 16 MiB, and flat as the set grows: a
-# set of a fifth of the size is merged too for comparison).
+# Merge benchmark, run by hand: `brambex-cli merge` of a generated set against `cp -r`
+# of the same disc folders, run alternately (merge, copy, merge, copy, ...) so that both
+# see the same machine. Reports per file system and number of jobs the median of the
+# pair ratios (merge time / copy time) with their spread, the CPU time ratio, and the
+# peak memory of brambex-cli; then the peak memory of a small and a large set of small
+# tracks, which should be the same. The outputs of every job count are compared byte
+# for byte with those of one job.
 #
-# Usage: bench/merge_bench.sh [TRACKS [MB [ROUNDS]]]     (defaults: 300 3 3)
-# BRAMBEX_CLI=path/to/brambex-cli uses that binary; otherwise a release build is made
-# in build/bench. WORKDIR=folder puts the sets there (default: a temp folder).
+# Targets: one job at most 1.02 of cp -r on disk and on tmpfs; two jobs on two free
+# cores at most 0.70; peak memory under 16 MiB, flat from 60 to 3,000 tracks.
+#
+# Usage: bench/merge_bench.sh [PAIRS]                      (default 7)
+# Environment (defaults in brackets):
+#   BRAMBEX_CLI   the binary [a release build made in build/bench]
+#   TRACKS, MB    tracks of the timed set and megabytes per track [300, 3]
+#   JOBS          the --jobs values to time ["1 2" when the binary knows --jobs, else none]
+#   DISK_DIR      a folder on the disk [build/bench-work]
+#   TMPFS_DIR     a folder on a tmpfs, empty to leave tmpfs out [/dev/shm]
+#   MEMORY_SETS   track counts for the memory comparison, empty for none ["60 3000"]
+# Results are noisy while other work runs: look at `uptime` first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tracks=${1:-300}
-megabytes=${2:-3}
-rounds=${3:-3}
+pairs=${1:-7}
+tracks=${TRACKS:-300}
+megabytes=${MB:-3}
+disk_dir=${DISK_DIR:-$PWD/build/bench-work}
+tmpfs_dir=${TMPFS_DIR-/dev/shm}
+memory_sets=${MEMORY_SETS-60 3000}
 
 if [ ! -x /usr/bin/time ]; then
   echo "merge_bench: needs GNU time in /usr/bin/time (apt-get install time)" >&2
   exit 2
 fi
 if [ -z "${BRAMBEX_CLI:-}" ]; then
-  cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRAMBEX_SHELL=OFF >/dev/null
+  cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRAMBEX_SHELL=OFF \
+    -DBRAMBEX_TESTS=OFF >/dev/null
   cmake --build build/bench --target brambex-cli >/dev/null
   BRAMBEX_CLI=$PWD/build/bench/src/cli/brambex-cli
 fi
+if [ -z "${JOBS+set}" ]; then
+  JOBS=""
+  if "$BRAMBEX_CLI" --help 2>&1 | grep -q -- '--jobs'; then JOBS="1 2"; fi
+fi
+# "-": without --jobs, for a binary that does not know it.
+read -r -a job_counts <<<"${JOBS:--}"
 
-work=${WORKDIR:-$(mktemp -d "${TMPDIR:-/tmp}/brambex-bench-XXXXXX")}
-mkdir -p "$work"
-trap 'rm -rf "$work"' EXIT
+work_dirs=()
+cleanup() { for d in "${work_dirs[@]}"; do rm -rf "$d"; done; }
+trap cleanup EXIT
 
-# One track: an ID3v2.3 tag with padding, silent MPEG-1 Layer III frames, an ID3v1
-# trailer. 75 tracks per disc folder, so no folder holds both 10 and 100.
+# COUNT tracks of about MB megabytes each, 75 per disc folder (so no folder holds both
+# 10 and 100): an ID3v2.3 tag of 1.5 to 32 KiB (text frames, a picture frame larger
+# than the codec's frame buffer, padding), MPEG-like audio that differs from track to
+# track, and an ID3v1 trailer.
 make_set() {
-  local root=$1 count=$2
+  local root=$1 count=$2 mb=$3
   mkdir -p "$root"
-  /usr/bin/python3 - "$root" "$count" "$megabytes" <<'EOF'
-import os, sys
+  /usr/bin/python3 - "$root" "$count" "$mb" <<'EOF'
+import os, random, sys
 root, count, mb = sys.argv[1], int(sys.argv[2]), float(sys.argv[3])
-def frame(fid, text):
-    payload = b"\0" + text.encode("latin-1")
+rng = random.Random(11)
+noise = rng.randbytes(8 * 1024 * 1024)
+def frame(fid, payload):
     return fid + len(payload).to_bytes(4, "big") + b"\0\0" + payload
-body = frame(b"TALB", "Bench Book Disc 1") + frame(b"TPE2", "Bench Author") + \
-       frame(b"TIT2", "Chapter") + frame(b"TCON", "(101)") + bytes(1024)
-size = bytes((len(body) >> s) & 0x7F for s in (21, 14, 7, 0))
-audio = (bytes([0xFF, 0xFB, 0x90, 0xC4]) + bytes(413)) * int(mb * 1024 * 1024 / 417)
-track = b"ID3\x03\0\0" + size + body + audio + b"TAG" + bytes(125)
+def text(fid, t):
+    return frame(fid, b"\0" + t.encode("latin-1"))
+def syncsafe(n):
+    return bytes((n >> s) & 0x7F for s in (21, 14, 7, 0))
+audio_size = int(mb * 1024 * 1024)
 for n in range(count):
-    folder = os.path.join(root, f"Bench Book Disc {n // 75 + 1}")
+    disc, track = n // 75 + 1, n % 75 + 1
+    tag_size = 1536 + (n * 7919) % (32 * 1024 - 1536)
+    frames = text(b"TALB", f"Bench Book Disc {disc}") + text(b"TPE2", "Bench Author") + \
+             text(b"TIT2", f"Chapter {track}") + text(b"TCON", "(101)")
+    picture = max(tag_size // 2 - len(frames), 0)
+    if picture > 1100:
+        frames += frame(b"APIC", b"\0image/jpeg\0\3\0" + noise[n:n + picture - 14])
+    body = frames + bytes(tag_size - 10 - len(frames))
+    start = (n * 104729) % (len(noise) - 4096)
+    audio = bytearray()
+    while len(audio) < audio_size:
+        audio += b"\xff\xfb\x90\xc4" + noise[start:start + 413]
+        start = (start + 4099) % (len(noise) - 4096)
+    folder = os.path.join(root, f"Bench Book Disc {disc}")
     os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, f"{n % 75 + 1:02d} Chapter.mp3"), "wb") as f:
-        f.write(track)
+    with open(os.path.join(folder, f"{track:02d} Chapter.mp3"), "wb") as f:
+        f.write(b"ID3\3\0\0" + syncsafe(len(body)) + body + audio[:audio_size] +
+                b"TAG" + bytes(125))
 EOF
 }
 
-# Seconds (elapsed) of a command; its peak resident memory in KiB goes to $2.
-timed() {
+# Runs a command under GNU time; prints "wall-seconds cpu-seconds peak-KiB".
+measure() {
   local log=$1; shift
-  /usr/bin/time -f "%e %M" -o "$log" "$@" >/dev/null
+  local t0=$EPOCHREALTIME
+  /usr/bin/time -v -o "$log" "$@" >/dev/null
+  local t1=$EPOCHREALTIME
+  awk -v t0="$t0" -v t1="$t1" -F': ' '
+    /User time/ { cpu += $2 } /System time/ { cpu += $2 }
+    /Maximum resident set size/ { kib = $2 }
+    END { printf "%.4f %.3f %d\n", t1 - t0, cpu, kib }' "$log"
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# The merge command for ROOT and a --jobs value, in merge_command.
+merge_args() {
+  merge_command=("$BRAMBEX_CLI" merge "$1/Bench Book Disc 1" --title "Bench Book_1" -q -y)
+  [ "$2" = - ] || merge_command+=(--jobs "$2")
+}
+merge() {
+  merge_args "$1" "$2"
+  "${merge_command[@]}"
+}
 
-run_set() {
-  local name=$1 count=$2
-  local root=$work/$name
-  make_set "$root" "$count"
-  cat "$root"/*/*.mp3 >/dev/null  # both contestants start from a warm cache
-  local merge_times=() copy_times=() peak=0
-  for ((i = 1; i <= rounds; i++)); do
-    rm -rf "$root"/Bench\ Book_* "$work/copy-$name"
+# Median, smallest and largest, and the quartiles of the numbers on standard input.
+stats() {
+  sort -g | awk '{ v[NR] = $1 }
+    function at(p,  i) { i = 1 + (NR - 1) * p; return v[int(i)] + (i - int(i)) * (v[int(i) + 1] - v[int(i)]) }
+    END { printf "%.3f %.3f %.3f %.3f %.3f\n", at(0.5), v[1], v[NR], at(0.25), at(0.75) }'
+}
+
+table_header() {
+  printf '%-6s %6s %4s %5s %8s %8s %6s %13s %13s %6s %8s\n' \
+    "fs" "tracks" "jobs" "pairs" "merge s" "cp -r s" "ratio" "min-max" "quartiles" "cpu" "peak MiB"
+}
+
+# Times merge against cp -r in PAIRS alternating pairs for one --jobs value.
+time_pairs() {
+  local fs=$1 root=$2 jobs=$3
+  local ratios=() cpus=() merges=() copies=() peak=0
+  for ((i = 1; i <= pairs; i++)); do
+    rm -rf "$root"/Bench\ Book_* "$root/copy"
     sync
-    timed "$work/merge.log" "$BRAMBEX_CLI" merge "$root/Bench Book Disc 1" --title "Bench Book_1" -q
-    read -r seconds kib <"$work/merge.log"
-    merge_times+=("$seconds")
+    merge_args "$root" "$jobs"
+    read -r wall cpu kib < <(measure "$root/time.log" "${merge_command[@]}")
+    merges+=("$wall")
     ((kib > peak)) && peak=$kib
-    mkdir -p "$work/copy-$name"
+    local merge_wall=$wall merge_cpu=$cpu
+    mkdir -p "$root/copy"
     sync
-    timed "$work/copy.log" cp -r "$root"/Bench\ Book\ Disc\ * "$work/copy-$name/"
-    read -r seconds _ <"$work/copy.log"
-    copy_times+=("$seconds")
+    read -r wall cpu _ < <(measure "$root/time.log" cp -r "$root"/Bench\ Book\ Disc\ * "$root/copy/")
+    copies+=("$wall")
+    ratios+=("$(awk -v m="$merge_wall" -v c="$wall" 'BEGIN { print m / c }')")
+    cpus+=("$(awk -v m="$merge_cpu" -v c="$cpu" 'BEGIN { print (c > 0 ? m / c : 0) }')")
   done
-  local merge copy
-  merge=$(printf '%s\n' "${merge_times[@]}" | median)
-  copy=$(printf '%s\n' "${copy_times[@]}" | median)
-  local tracks_done
-  tracks_done=$(find "$root" -path '*/Bench Book_*' -name '*.mp3' | wc -l)
-  printf '%-6s %4d tracks (%d merged): merge %6.2f s, cp -r %6.2f s, ratio %5.2f, peak memory %5.1f MiB\n' \
-    "$name" "$count" "$tracks_done" "$merge" "$copy" \
-    "$(awk -v m="$merge" -v c="$copy" 'BEGIN { print (c > 0 ? m / c : 0) }')" \
+  local r m c u
+  read -r r rmin rmax rq1 rq3 < <(printf '%s\n' "${ratios[@]}" | stats)
+  read -r m _ < <(printf '%s\n' "${merges[@]}" | stats)
+  read -r c _ < <(printf '%s\n' "${copies[@]}" | stats)
+  read -r u _ < <(printf '%s\n' "${cpus[@]}" | stats)
+  printf '%-6s %6d %4s %5d %8.3f %8.3f %6.3f %13s %13s %6.2f %8.1f\n' "$fs" "$tracks" \
+    "${jobs/-/1}" "$pairs" "$m" "$c" "$r" "$rmin-$rmax" "$rq1-$rq3" "$u" \
     "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')"
-  rm -rf "$root" "$work/copy-$name"
 }
 
-echo "brambex-cli: $BRAMBEX_CLI; ${megabytes} MB per track; median of $rounds rounds"
-run_set small $((tracks / 5))
-run_set full "$tracks"
+# The merged files of every job count must equal those of one job.
+check_same_output() {
+  local root=$1 jobs=$2
+  rm -rf "$root"/Bench\ Book_* "$root/reference"
+  merge "$root" 1 && mkdir "$root/reference" && mv "$root"/Bench\ Book_* "$root/reference/"
+  merge "$root" "$jobs"
+  local out
+  for out in "$root/reference"/*; do
+    if ! diff -r "$out" "$root/$(basename "$out")" >/dev/null; then
+      echo "merge_bench: the output of --jobs $jobs differs from that of --jobs 1 in $root" >&2
+      exit 1
+    fi
+  done
+  rm -rf "$root/reference"
+}
+
+echo "brambex-cli: $BRAMBEX_CLI"
+echo "$tracks tracks of $megabytes MB, $pairs pairs; $(nproc) cores; load: $(uptime | sed 's/.*load average: //')"
+table_header
+for fs in disk tmpfs; do
+  dir=$disk_dir
+  if [ "$fs" = tmpfs ]; then
+    [ -n "$tmpfs_dir" ] || continue
+    dir=$tmpfs_dir
+  fi
+  root=$(mkdir -p "$dir" && mktemp -d "$dir/brambex-bench-XXXXXX")
+  work_dirs+=("$root")
+  make_set "$root" "$tracks" "$megabytes"
+  cat "$root"/*/*.mp3 >/dev/null  # both contestants start from a warm cache
+  for jobs in "${job_counts[@]}"; do
+    [ "$jobs" = 1 ] || [ "$jobs" = - ] || check_same_output "$root" "$jobs"
+    time_pairs "$fs" "$root" "$jobs"
+  done
+  rm -rf "$root"
+done
+
+if [ -n "$memory_sets" ]; then
+  echo
+  printf '%-6s %6s %4s %8s\n' "fs" "tracks" "jobs" "peak MiB"
+  for count in $memory_sets; do
+    root=$(mkdir -p "$disk_dir" && mktemp -d "$disk_dir/brambex-bench-XXXXXX")
+    work_dirs+=("$root")
+    make_set "$root" "$count" 0.1
+    for jobs in "${job_counts[@]}"; do
+      rm -rf "$root"/Bench\ Book_*
+      merge_args "$root" "$jobs"
+      read -r _ _ kib < <(measure "$root/time.log" "${merge_command[@]}")
+      printf '%-6s %6d %4s %8.1f\n' disk "$count" "${jobs/-/1}" \
+        "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')"
+    done
+    rm -rf "$root"
+  done
+fi

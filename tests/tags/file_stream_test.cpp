@@ -1,10 +1,15 @@
 // File streams against real files: the in-kernel copy, its fallback, and failures.
 #include "tags/file_stream.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -85,6 +90,109 @@ TEST_F(FileStreamTest, CopyIntoAnEmptyOutputAndConcurrentCopies) {
     EXPECT_TRUE(SameBytes(ReadFile("out0"), data));
     for (int t = 1; t < 4; ++t) {
         EXPECT_TRUE(SameBytes(ReadFile("out" + std::to_string(t)), "x" + data)) << t;
+    }
+}
+
+// Where copy_file_range cannot copy between two files (EXDEV between two file
+// systems), sendfile or the block copy must give the same bytes and the same failures.
+// The input lies on a tmpfs when one is at hand and the output beside the test's folder.
+class CopyAcrossFileSystemsTest : public FileStreamTest {
+  protected:
+    void SetUp() override {
+        FileStreamTest::SetUp();
+        struct statfs shm, here;
+        if (statfs("/dev/shm", &shm) != 0 || statfs(dir_.c_str(), &here) != 0 ||
+            shm.f_type == here.f_type) {
+            GTEST_SKIP() << "no tmpfs at /dev/shm beside another file system for " << dir_;
+        }
+        char pattern[] = "/dev/shm/brambex-streams-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            GTEST_SKIP() << "/dev/shm is not writable";
+        }
+        shm_ = pattern;
+    }
+    void TearDown() override {
+        if (!shm_.empty()) {
+            std::system(("rm -rf '" + shm_ + "'").c_str());
+        }
+        FileStreamTest::TearDown();
+    }
+
+    std::string shm_;
+};
+
+TEST_F(CopyAcrossFileSystemsTest, CopiesTheSameBytesAndReportsAnEarlyEnd) {
+    const std::string data = Audio(3 * 1024 * 1024 + 17);
+    const std::string inPath = shm_ + "/in";
+    std::ofstream(inPath, std::ios::binary) << data;
+    // The case this test is for: the kernel refuses the direct copy.
+    const int probeIn = open(inPath.c_str(), O_RDONLY);
+    const int probeOut = open(Path("probe").c_str(), O_WRONLY | O_CREAT, 0600);
+    loff_t offset = 0;
+    const ssize_t probed = copy_file_range(probeIn, &offset, probeOut, nullptr, 1, 0);
+    const int probeError = errno;
+    close(probeIn);
+    close(probeOut);
+    if (probed >= 0) {
+        GTEST_SKIP() << "copy_file_range copies between these file systems";
+    }
+    ASSERT_EQ(probeError, EXDEV);
+
+    InputFile in;
+    ASSERT_TRUE(in.Open(inPath));
+    OutputFile out;
+    ASSERT_TRUE(out.Create(Path("out")));
+    out.Write("head", 4);
+    ASSERT_TRUE(in.Seek(100));
+    EXPECT_EQ(CopyBytes(in, out, 2'000'000), 2'000'000u);
+    EXPECT_EQ(in.Position(), 2'000'100);
+    EXPECT_FALSE(in.Failed());
+    EXPECT_EQ(CopyBytes(in, out, 10'000'000), data.size() - 2'000'100);
+    EXPECT_TRUE(in.Failed());
+    EXPECT_EQ(in.Error(), 0);
+    out.Write("tail", 4);
+    ASSERT_TRUE(out.Close());
+    EXPECT_TRUE(SameBytes(ReadFile("out"), "head" + data.substr(100) + "tail"));
+}
+
+TEST_F(FileStreamTest, OutputThatCannotGrowFailsTheCopyOnEveryPath) {
+    // A file size limit stops the in-kernel copies and write alike with EFBIG, halfway
+    // through, after a tag-like head. Inputs on this file system and on a tmpfs.
+    const std::string data = Audio(3 * 1024 * 1024);
+    std::vector<std::string> inputs = {Path("in")};
+    struct statfs shm, here;
+    std::string shmDir;
+    if (statfs("/dev/shm", &shm) == 0 && statfs(dir_.c_str(), &here) == 0 &&
+        shm.f_type != here.f_type) {
+        char pattern[] = "/dev/shm/brambex-streams-XXXXXX";
+        if (mkdtemp(pattern) != nullptr) {
+            shmDir = pattern;
+            inputs.push_back(shmDir + "/in");
+        }
+    }
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    for (const std::string& inPath : inputs) {
+        std::ofstream(inPath, std::ios::binary) << data;
+        InputFile in;
+        ASSERT_TRUE(in.Open(inPath));
+        OutputFile out;
+        ASSERT_TRUE(out.Create(Path("out")));
+        out.Write("head", 4);
+        struct rlimit limit = saved;
+        limit.rlim_cur = 1024 * 1024;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const std::uint64_t copied = CopyBytes(in, out, data.size());
+        setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(copied, 1024u * 1024u - 4u) << inPath;
+        EXPECT_TRUE(out.Failed()) << inPath;
+        EXPECT_EQ(out.Error(), EFBIG) << inPath;
+        EXPECT_FALSE(out.Close()) << inPath;
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    if (!shmDir.empty()) {
+        std::system(("rm -rf '" + shmDir + "'").c_str());
     }
 }
 
