@@ -146,8 +146,10 @@ class TrackEditor : public TagEditor {
         title_ = discTrackTitle_;
         if (!s.keepTrackNames && input.HasInputFrame(TagField::Title) &&
             !ExpandTitleTemplate(s, run_.ui_, s.titleTemplate, disc_, track_,
-                                 input.InputText(TagField::Title), title_))
+                                 input.InputText(TagField::Title), title_)) {
+            refused_ = true;
             return false;
+        }
         for (const FramePolicy& policy : MergeFrames) {
             if (policy.keep && s.*policy.keep)
                 continue;
@@ -161,7 +163,6 @@ class TrackEditor : public TagEditor {
         edits.trailerTrack = s.runningNumber;
         edits.trailerGenre = s.keepGenre ? -1 : TrailerGenreOther;
         edits_ = edits;
-        done_ = true;
         return true;
     }
     void Frame(const OutputFrame& frame) override {
@@ -171,8 +172,9 @@ class TrackEditor : public TagEditor {
             plan_->frames.push_back({std::string(frame.id), std::string(frame.text), set});
         }
     }
-    // False when the pass stopped before the edits were made (a bad title pattern).
-    bool Done() const { return done_; }
+    // True when the pass stopped because the title pattern holds a code it does not
+    // know; the user has been told.
+    bool Refused() const { return refused_; }
     const TagEdits& Edits() const { return edits_; }
 
   private:
@@ -202,7 +204,7 @@ class TrackEditor : public TagEditor {
     std::string discTrackTitle_;
     std::string title_;
     TagEdits edits_;
-    bool done_ = false;
+    bool refused_ = false;
 };
 
 void MergeRun::MergeFolders() {
@@ -395,7 +397,7 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
 bool MergeRun::RewriteTrack(MP3& mp3, InputFile& in, OutputFile* out, int disc, int track,
                             PlannedTrack* plan) {
     TrackEditor editor(*this, disc, track, plan);
-    if (!mp3.Rewrite(in, out, editor) && !editor.Done())
+    if (!mp3.Rewrite(in, out, editor) && editor.Refused())
         return false;
     // A failed copy is told by the caller from the streams and Failed(); the tag-level
     // problems the codec reports on the way (a broken tag, little audio) leave the

@@ -718,6 +718,42 @@ TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
     EXPECT_TRUE(ui.folders.empty());
 }
 
+TEST_F(MergeDriverTest, TagKindsArePlannedAndCounted) {
+    Put("Moby Dick Disc 1", "01 A.mp3");
+    tree.File("Moby Dick Disc 1/02 B.mp3",
+              testing::PaddedTag(testing::Frame24("TIT2",
+                                                  "\x03"
+                                                  "B") +
+                                     testing::Frame24("COMM", std::string("\x03"
+                                                                          "eng\0note",
+                                                                          9)) +
+                                     testing::Frame24("RVA2", "x"),
+                                 64, 4) +
+                  AudioOf("b"));
+    tree.File("Moby Dick Disc 1/03 C.mp3", AudioOf("c"));
+    RecordedPlan plan;
+    ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Moby Dick Disc 1")));
+    MergeFolders(settings, ui, &plan);
+    ASSERT_EQ(plan.tracks.size(), 3u);
+    EXPECT_EQ(plan.tracks[0].tag, PlannedTag::Rewritten);
+    EXPECT_EQ(plan.tracks[1].tag, PlannedTag::ConvertedFromV24);
+    EXPECT_EQ(plan.tracks[2].tag, PlannedTag::New);
+    // The track's own frames are planned as kept, the merge's as set.
+    std::vector<std::string> frames;
+    for (const PlannedFrame& f : plan.tracks[1].frames)
+        frames.push_back(f.id + (f.set ? "=" + f.text : " kept"));
+    EXPECT_EQ(frames, (std::vector<std::string>{"TIT2=1-2 Moby Dick_1", "COMM kept",
+                                                "TCON=Audiobook", "TRCK=2", "TALB=Moby Dick_1",
+                                                "TPE2=Herman Melville", "TPE1=Herman Melville"}));
+
+    ScanAndMerge();
+    EXPECT_EQ(settings.convertedTags, 1);
+    EXPECT_EQ(settings.newTags, 1);
+    ParsedTrack untagged = Output("Moby Dick_1/03 1-3 C.mp3");
+    EXPECT_EQ(untagged.Text("TALB"), "Moby Dick_1");
+    EXPECT_EQ(untagged.audio, AudioOf("c"));
+}
+
 TEST(TrackTitlePart, CutsNumberAndExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"03 Chapter Three.mp3", "Chapter Three"},
