@@ -346,7 +346,10 @@ bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, b
         version == 4 && (id == "TDRC" || id == "TDOR" || id == "TIPL" || id == "TMCL");
     const FrameLayout* layout = header.compressed ? nullptr : LayoutOf(id, version);
     const bool convert = layout != nullptr && (version == 4 || (version == 2 && id == "APIC"));
-    if (special || convert || id[0] == 'T') {
+    // Synchronised lyrics and commercial frames carry texts the conversion does not
+    // rewrite: only ISO-8859-1 and UTF-16 ones can stay.
+    const bool encodedAsIs = version == 4 && !header.compressed && (id == "SYLT" || id == "COMR");
+    if (special || convert || encodedAsIs || id[0] == 'T') {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, MaxConverted));
         plan.headSize = ReadPayload(head_, want);
         if (plan.headSize < want) {
@@ -395,6 +398,13 @@ bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, b
         return true;
     }
     plan.kind = FramePlan::Kind::Verbatim;
+    if (encodedAsIs && (plan.headSize == 0 || head_[0] > 1)) {
+        if (measuring) {
+            NoteLeftOut(header.Id());
+        }
+        plan.kind = FramePlan::Kind::Drop;
+        return true;
+    }
     if (convert) {
         std::size_t consumed = 0;
         const std::int64_t n = ConvertPayload(*layout, head_, plan.headSize, whole, converted_,

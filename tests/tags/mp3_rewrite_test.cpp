@@ -285,10 +285,14 @@ TEST(Mp3Rewrite, Id3v24FramesAreConvertedRuleByRule) {
 TEST(Mp3Rewrite, Id3v24FramesThatId3v23CannotHoldAreLeftOutAndNamed) {
     const std::string frames = Frame24("RVA2", "track\0\x01\0\0\0") + Title +
                                Frame24("SEEK", "\0\0\0\x10") + Frame24("TSOP", "\x03Melville") +
-                               Frame24("TALB", "\x01", std::string("\0\x04", 2));
+                               Frame24("TALB", "\x01", std::string("\0\x04", 2)) +
+                               Frame24("SYLT", std::string("\x03"
+                                                           "eng\x02\x01\0la\0\0\0\0\x10",
+                                                           14));
     const std::string audio = Audio(5000);
     const PassResult r = RewriteInMemory(PaddedTag(frames, 0, 4) + audio + FreshTrailer());
-    EXPECT_EQ(r.diagnostics, "Frames that ID3v2.3 cannot hold left out: RVA2 SEEK TSOP TALB\n");
+    EXPECT_EQ(r.diagnostics,
+              "Frames that ID3v2.3 cannot hold left out: RVA2 SEEK TSOP TALB SYLT\n");
     EXPECT_TRUE(SameBytes(r.output, Tag(Title, SizeOf(frames)) + audio + FreshTrailer()));
 }
 
