@@ -148,6 +148,8 @@ class MP3 {
     std::uint64_t DateFramesSize(const Id3Date& date, bool original) const;
     std::size_t EncodePeople();
     void MeasureTag(InputFile& in);
+    // Forgets what a first walk learnt: for a tag found broken on the way.
+    void ResetMeasures();
     std::uint32_t EditedFrameSize(const TagEdits& edits, int field) const;
     void WriteTag(InputFile& in, OutputFile* out, const TagEdits& edits, TagEditor& editor);
     void WriteFrame(OutputFile* out, const FramePlan& plan, TagEditor& editor);
