@@ -15,10 +15,9 @@
 #include "cli/demo_set.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_front_end.h"
-#include "engine/disc_set.h"
-#include "engine/merge_driver.h"
+#include "engine/merge_session.h"
 #include "engine/output_folder.h"
-#include "options/merge_settings.h"
+#include "options/title_numbers.h"
 #include "platform/file_system.h"
 
 namespace brambex::cli {
@@ -56,19 +55,19 @@ class PrintedPlan : public MergePlan {
   public:
     // The progress bar is erased before each entry: on a terminal both share the
     // screen, and an entry printed behind the bar would be garbled.
-    explicit PrintedPlan(TerminalFrontEnd& ui) : ui_(ui) {}
+    PrintedPlan(TerminalFrontEnd& ui, const MergeSession& session) : ui_(ui), session_(session) {}
 
     void OutputFolder(const std::string& folder, const std::string& discFolder,
                       const std::vector<std::string>& pictures) override {
         ui_.ClearBar();
+        const std::string path = platform::JoinPath(session_.SetFolder(), folder);
         const char* state = "";
-        if (IsOutputFolder(folder)) {
+        if (IsOutputFolder(path)) {
             state = " (holds an earlier merge, which the merge would replace)";
-        } else if (platform::PathExists(folder)) {
+        } else if (platform::PathExists(path)) {
             state = " (exists and is no earlier merge: the merge would stop there)";
         }
-        std::printf("Output folder %s%s\n",
-                    Quoted(platform::JoinPath(platform::CurrentFolder(), folder)).c_str(), state);
+        std::printf("Output folder %s%s\n", Quoted(path).c_str(), state);
         for (const std::string& picture : pictures)
             std::printf("  picture %s from %s\n", Quoted(picture).c_str(),
                         Quoted(discFolder).c_str());
@@ -103,21 +102,17 @@ class PrintedPlan : public MergePlan {
 
   private:
     TerminalFrontEnd& ui_;
+    const MergeSession& session_;
 };
 
-std::string OutputFolderList(const MergeSettings& settings) {
-    std::vector<std::string> names;
-    if (!settings.splitFolders) {
-        names.push_back(settings.outputFolder);
-    } else {
-        for (int f = 1; f <= settings.folderNumber; ++f)
-            names.push_back(settings.outputFolder + "_" + std::to_string(f));
-    }
+std::string OutputFolderList(const MergeSession& session) {
+    const MergeSettings& settings = session.Settings();
+    const int folders = settings.splitFolders ? settings.folderNumber : 1;
     std::string list;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0)
-            list += i + 1 == names.size() ? " and " : ", ";
-        list += Quoted(platform::JoinPath(platform::CurrentFolder(), names[i]));
+    for (int f = 1; f <= folders; ++f) {
+        if (f > 1)
+            list += f == folders ? " and " : ", ";
+        list += Quoted(platform::JoinPath(session.SetFolder(), OutputFolderName(settings, f)));
     }
     return list;
 }
@@ -137,37 +132,44 @@ std::string TagCounts(const MergeSettings& settings) {
     return counts.empty() ? counts : counts + ".";
 }
 
-int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& settings) {
-    if (!ScanDiscSet(settings, ui, FullPath(options.folder)))
+int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& session) {
+    MergeOutcome scanned = session.Scan(FullPath(options.folder));
+    if (!scanned.Completed())
         return ExitStopped;
     for (const std::string& name : ui.SortedFolders())
         std::printf("%s\n", name.c_str());
-    std::printf("%d discs, %d files.\n", settings.discCount, settings.trackCount);
+    std::printf("%d discs, %d files.\n", scanned.discs, scanned.tracks);
     // What a merge of this set would find wrong before writing anything.
     std::fflush(stdout);
-    if (!CheckDiscSet(settings, ui))
+    if (!session.Check().Completed())
         return ExitStopped;
     return ExitSuccess;
 }
 
-int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& settings) {
-    if (!ScanDiscSet(settings, ui, FullPath(options.folder)))
+int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& session) {
+    MergeOutcome scanned = session.Scan(FullPath(options.folder));
+    if (!scanned.Completed())
         return ExitStopped;
     if (!options.quiet) {
-        std::fprintf(stderr, "%d discs, %d files.\n", settings.discCount, settings.trackCount);
+        std::fprintf(stderr, "%d discs, %d files.\n", scanned.discs, scanned.tracks);
         std::fflush(stderr);
     }
-    // The Merge Options form opens in the type of CDs chosen last.
-    audioBookMode = !options.music.value_or(false);
-    PrintedPlan plan(ui);
-    MergeFolders(settings, ui, options.dryRun ? &plan : nullptr);
+    // The Merge Options form opens in the type of CDs the options chose.
+    session.Settings().audioBookMode = !options.music.value_or(false);
+    PrintedPlan plan(ui, session);
+    MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);
     std::fflush(stdout);
-    if (ui.TitleRefused())
-        return ExitBadUsage;
-    // A Ctrl-C that came after the last track was polled did not stop anything: the set
-    // is complete, and is reported so.
-    if (!ui.MergeCompleted())
-        return InterruptRequested() ? ExitSignalBase + InterruptSignal() : ExitStopped;
+    switch (merged.kind) {
+        case MergeOutcome::Kind::Completed:
+            // A Ctrl-C that came after the last track was polled did not stop anything:
+            // the set is complete, and is reported so.
+            break;
+        case MergeOutcome::Kind::Refused:
+            return ExitBadUsage;
+        case MergeOutcome::Kind::Cancelled:
+        case MergeOutcome::Kind::Stopped:
+            return InterruptRequested() ? ExitSignalBase + InterruptSignal() : ExitStopped;
+    }
     if (options.dryRun) {
         if (!options.quiet && !std::ferror(stdout))
             std::fprintf(stderr, "Dry run: %d tracks would be merged; nothing was written.\n",
@@ -175,9 +177,8 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSettings& set
         return ExitSuccess;
     }
     if (!options.quiet) {
-        int tracks = MergedTrackCount(settings);
-        std::printf("Merged %d track%s into %s.%s\n", tracks, tracks == 1 ? "" : "s",
-                    OutputFolderList(settings).c_str(), TagCounts(settings).c_str());
+        std::printf("Merged %d track%s into %s.%s\n", merged.tracks, merged.tracks == 1 ? "" : "s",
+                    OutputFolderList(session).c_str(), TagCounts(session.Settings()).c_str());
     }
     return ExitSuccess;
 }
@@ -230,10 +231,10 @@ int RunCommand(const CliOptions& options) {
     bool barOnTerminal = !options.quiet && isatty(STDERR_FILENO);
     TerminalFrontEnd ui(options, stderr, barOnTerminal, isatty(STDIN_FILENO));
     DiagnosticsOnTerminal diagnostics(ui);
-    MergeSettings settings;
+    MergeSession session(ui);
     if (options.command == Command::Scan)
-        return RunScan(options, ui, settings);
-    return RunMerge(options, ui, settings);
+        return RunScan(options, ui, session);
+    return RunMerge(options, ui, session);
 }
 
 }  // namespace

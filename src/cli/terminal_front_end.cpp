@@ -11,6 +11,7 @@
 #include "engine/merge_driver.h"
 #include "options/merge_options_form.h"
 #include "options/progress_meter.h"
+#include "platform/ascii_case.h"
 #include "tags/diagnostic.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
@@ -27,13 +28,6 @@ int TerminalWidth(std::FILE* stream) {
     if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
     return 80;
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
 }
 
 // A genre given by its number in the ID3v1 list ("17" for Rock); -1 for other text.
@@ -67,35 +61,22 @@ bool ReadAnswer(std::string& line) {
 
 class TerminalProgress : public ProgressWindow {
   public:
-    TerminalProgress(TerminalFrontEnd& terminal, int total, bool* cancelFlag)
-        : terminal_(terminal), meter_(total), cancelFlag_(cancelFlag) {
-        Poll();
-    }
+    TerminalProgress(TerminalFrontEnd& terminal, int total) : terminal_(terminal), meter_(total) {}
     ~TerminalProgress() override { terminal_.ClearBar(); }
 
-    void SetTitle(std::string_view) override { Poll(); }
+    void SetTitle(std::string_view) override {}
     void SetMessage(std::string_view text) override {
         message_ = text;
         terminal_.DrawBar(meter_.Percent(), message_);
-        Poll();
     }
     void SetProgress(int done) override {
         if (meter_.Update(done))
             terminal_.DrawBar(meter_.Percent(), message_);
-        Poll();
     }
 
   private:
-    // What the desktop window does while it dispatches waiting messages: a Cancel
-    // that arrived meanwhile raises the merge's cancel flag.
-    void Poll() {
-        if (InterruptRequested() && cancelFlag_)
-            *cancelFlag_ = true;
-    }
-
     TerminalFrontEnd& terminal_;
     ProgressMeter meter_;
-    bool* cancelFlag_;
     std::string message_;
 };
 
@@ -189,11 +170,10 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
         if (number < 0 || !form.PickGenreNumber(number))
             form.SetGenreText(*options_.genre);
     }
-    if (!form.TitleAllowed()) {
-        form.MayClose(*this);
-        titleRefused_ = true;
-        return false;
-    }
+    // A title that cannot name a folder is refused by the merge's own check, with the
+    // dialog's message; there is nothing to describe.
+    if (!form.TitleAllowed())
+        return true;
     if (!options_.quiet) {
         ClearBar();
         std::fprintf(err_, "%s\n", DescribeMergeOptions(form).c_str());
@@ -205,17 +185,12 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
 }
 
 std::unique_ptr<ProgressWindow> TerminalFrontEnd::OpenProgress(std::string_view, std::string_view,
-                                                               int total, bool* cancelFlag) {
-    return std::make_unique<TerminalProgress>(*this, total, cancelFlag);
+                                                               int total) {
+    return std::make_unique<TerminalProgress>(*this, total);
 }
 
 void TerminalFrontEnd::WritingTemporaryFile(std::string_view path) {
     SetTemporaryFile(path);
-}
-
-void TerminalFrontEnd::ClearFolders() {
-    folders_.clear();
-    mergeCompleted_ = true;
 }
 
 std::vector<std::string> TerminalFrontEnd::SortedFolders() const {
@@ -272,6 +247,10 @@ void ShowOnTerminal(std::string_view line, void* ui) {
 }
 
 }  // namespace
+
+bool InterruptCancellation::Requested() const {
+    return InterruptRequested();
+}
 
 DiagnosticsOnTerminal::DiagnosticsOnTerminal(TerminalFrontEnd& ui) {
     SetDiagnosticSink(ShowOnTerminal, &ui);

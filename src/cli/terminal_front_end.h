@@ -26,22 +26,14 @@ class TerminalFrontEnd : public FrontEnd {
     Answer Ask(std::string_view text, std::optional<std::string_view> caption) override;
     bool RunMergeOptions(MergeOptionsForm& form) override;
     std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
-                                                 std::string_view initialMessage, int total,
-                                                 bool* cancelFlag) override;
-    int FolderCount() override { return static_cast<int>(folders_.size()); }
+                                                 std::string_view initialMessage,
+                                                 int total) override;
     void AddFolder(std::string_view name) override { folders_.emplace_back(name); }
-    void ClearFolders() override;
-    void SetStatus(std::string_view text) override { status_ = text; }
     void SetFolderGroupCaption(std::string_view) override {}
     void WritingTemporaryFile(std::string_view path) override;
 
     // The folder list as the main window shows it: sorted alphabetically.
     std::vector<std::string> SortedFolders() const;
-    const std::string& Status() const { return status_; }
-    // True once a merge has emptied the folder list, which it does only when complete.
-    bool MergeCompleted() const { return mergeCompleted_; }
-    // True when the title given on the command line was refused.
-    bool TitleRefused() const { return titleRefused_; }
     // Count of messages shown (questions included).
     int MessageCount() const { return messageCount_; }
 
@@ -63,10 +55,13 @@ class TerminalFrontEnd : public FrontEnd {
     int barPercent_ = 0;
     std::string barText_;
     std::vector<std::string> folders_;
-    std::string status_;
-    bool mergeCompleted_ = false;
-    bool titleRefused_ = false;
     int messageCount_ = 0;
+};
+
+// Ctrl-C, SIGTERM and SIGHUP as the merge's Cancel.
+class InterruptCancellation : public Cancellation {
+  public:
+    bool Requested() const override;
 };
 
 // While it lives, the tag codec's diagnostic lines go to the front end, each naming the

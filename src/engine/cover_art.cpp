@@ -51,21 +51,25 @@ bool CreateTemporary(OutputFile& out, const std::string& path) {
 void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder,
                   std::string_view temporaryName) {
     for (const platform::FoundEntry& entry :
-         platform::FindMatching(platform::JoinPath(discFolder, "*.jpg"))) {
+         platform::FindMatching(PathInSet(settings, platform::JoinPath(discFolder, "*.jpg")))) {
         // A folder named like a picture holds no picture to copy.
         if (entry.isFolder)
             continue;
+        // Messages name the files as the user knows them, beside the disc folders.
         const std::string source = platform::JoinPath(discFolder, entry.name);
         const std::string target = platform::JoinPath(settings.currentFolder, entry.name);
-        const std::string temporary = platform::JoinPath(settings.currentFolder, temporaryName);
+        const std::string sourcePath = PathInSet(settings, source);
+        const std::string targetPath = PathInSet(settings, target);
+        const std::string temporary =
+            PathInSet(settings, platform::JoinPath(settings.currentFolder, temporaryName));
 
         InputFile in;
-        if (!platform::IsRegularFile(source)) {
+        if (!platform::IsRegularFile(sourcePath)) {
             ui.ShowMessage("Could not open input file (not a regular file)", source,
                            MessageStyle::Plain);
             return;
         }
-        if (!in.Open(source)) {
+        if (!in.Open(sourcePath)) {
             ui.ShowMessage(WithReason("Could not open input file", in.Error()), source,
                            MessageStyle::Plain);
             return;
@@ -82,7 +86,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         bool complete = CopyAll(in, out);
         complete = out.Close() && complete;
         int error = in.Error() != 0 ? in.Error() : out.Error();
-        if (complete && !platform::RenameFile(temporary, target)) {
+        if (complete && !platform::RenameFile(temporary, targetPath)) {
             error = errno;
             complete = false;
         }

@@ -13,36 +13,16 @@
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
 #include "options/disc_ending.h"
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
 
-bool discSuffixFound = false;
-
 namespace {
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Leftmost occurrence of needle in text, ASCII letters compared without regard to
-// case; npos when there is none.
-std::size_t FindIgnoringCase(std::string_view text, std::string_view needle) {
-    if (needle.size() > text.size())
-        return std::string_view::npos;
-    for (std::size_t at = 0; at + needle.size() <= text.size(); ++at) {
-        bool same = true;
-        for (std::size_t i = 0; i < needle.size() && same; ++i)
-            same = FoldAscii(text[at + i]) == FoldAscii(needle[i]);
-        if (same)
-            return at;
-    }
-    return std::string_view::npos;
-}
-
-// The folder that holds the stem's last component (the stem is absolute): what the
-// scan makes current.
+// The folder that holds the stem's last component (the stem is absolute): the set's
+// folder.
 std::string ParentFolder(const std::string& stem) {
     std::size_t cut = stem.size();
     while (cut > 0 && !platform::IsSeparator(stem[cut - 1]))
@@ -55,9 +35,11 @@ std::string ParentFolder(const std::string& stem) {
 // The entries that may be discs. An output folder is never one, also when its name ends
 // in a disc number (a title "Opera 2" beside "Opera 02"): merging from it would read
 // the tracks this merge has just written.
-std::vector<platform::FoundEntry> Discs(std::vector<platform::FoundEntry> entries) {
-    std::erase_if(entries,
-                  [](const platform::FoundEntry& entry) { return IsOutputFolder(entry.name); });
+std::vector<platform::FoundEntry> Discs(const MergeSettings& settings,
+                                        std::vector<platform::FoundEntry> entries) {
+    std::erase_if(entries, [&](const platform::FoundEntry& entry) {
+        return IsOutputFolder(PathInSet(settings, entry.name));
+    });
     return entries;
 }
 
@@ -97,10 +79,12 @@ bool Stop(FrontEnd& ui, const std::string& text) {
 
 // The folders whose names are `base` followed by the disc's number (in either form)
 // and, for bracketed forms, the closing bracket.
-std::vector<std::string> NumberedFolders(const std::string& base, int disc) {
+std::vector<std::string> NumberedFolders(const MergeSettings& settings, const std::string& base,
+                                         int disc) {
     std::vector<std::string> names;
     for (bool twoDigits : {false, true}) {
         for (const platform::FoundEntry& entry : Discs(
+                 settings,
                  platform::FindMatching(base + DiscNumber(disc, twoDigits) + NumberClosing(base))))
             if (entry.isFolder && std::find(names.begin(), names.end(), entry.name) == names.end())
                 names.push_back(entry.name);
@@ -119,9 +103,9 @@ bool RefuseLaterDisc(const MergeSettings& settings, FrontEnd& ui) {
         return true;
     const std::string base = settings.discFolderStem.substr(
         0, settings.discFolderStem.size() - name.size() + ending->numberAt);
-    const std::vector<std::string> first = NumberedFolders(base, 1);
+    const std::vector<std::string> first = NumberedFolders(settings, base, 1);
     for (int disc = 2; !ending->word && disc < ending->number; ++disc) {
-        if (NumberedFolders(base, disc).empty())
+        if (NumberedFolders(settings, base, disc).empty())
             return true;
     }
     const std::string found = "The folder \"" + name + "\" looks like disc " +
@@ -144,7 +128,7 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound) {
                                                                      " Disk 1", " Disk 01"};
     suffixFound = true;
     for (std::string_view suffix : DiscSuffixes) {
-        std::size_t at = FindIgnoringCase(chosenFolder, suffix);
+        std::size_t at = FindIgnoringAsciiCase(chosenFolder, suffix);
         // Only the leftmost occurrence counts, and only when it ends the path; the
         // blank and the word stay, in the case the user wrote them.
         if (at != std::string_view::npos && at + suffix.size() == chosenFolder.size())
@@ -168,14 +152,15 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
     // A path typed with a trailing separator names the same folder.
     while (chosen.size() > 1 && platform::IsSeparator(chosen.back()))
         chosen.pop_back();
-    // The stem must keep naming the set after the current folder has changed, so a
-    // relative path is made absolute first.
+    // The stem and the set's folder are absolute, so that they name the set whatever
+    // the process's current folder becomes.
     if (chosen.empty())
         chosen = platform::CurrentFolder();
     else if (!platform::IsSeparator(chosen.front()))
         chosen = platform::JoinPath(platform::CurrentFolder(), chosen);
 
-    settings.discFolderStem = DiscFolderStem(chosen, discSuffixFound);
+    settings.discFolderStem = DiscFolderStem(chosen, settings.discSuffixFound);
+    settings.setFolder.clear();
     settings.discCount = 0;
     settings.trackCount = 0;
     // A stem cut to fit would name other folders than the set's, so a longer one is
@@ -187,10 +172,14 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
         return false;
     }
 
-    if (!platform::SetCurrentFolder(ParentFolder(settings.discFolderStem))) {
+    const std::string setFolder = ParentFolder(settings.discFolderStem);
+    // The set's folder must be one that can be entered; the message keeps the words it
+    // has always had.
+    if (!platform::CanEnterFolder(setFolder)) {
         ui.ShowMessage(WithReason("chdir failed", errno), "Error", MessageStyle::Plain);
         return false;
     }
+    settings.setFolder = setFolder;
 
     std::vector<platform::FoundEntry> entries =
         platform::FindMatching(settings.discFolderStem + "*");
@@ -202,13 +191,14 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
         // A link that cannot be followed may be a disc folder out of reach (a loop, an
         // unplugged drive): counted, so that the merge names it instead of leaving it
         // out.
-        if (!entry.isFolder && !platform::IsBrokenLink(entry.name))
+        const std::string path = PathInSet(settings, entry.name);
+        if (!entry.isFolder && !platform::IsBrokenLink(path))
             continue;
-        if (IsOutputFolder(entry.name))
+        if (IsOutputFolder(path))
             continue;
         ui.AddFolder(entry.name);
         ++settings.discCount;
-        settings.trackCount += CountTracks(entry.name);
+        settings.trackCount += CountTracks(path);
     }
     return true;
 }
@@ -220,21 +210,21 @@ int CountTracks(const std::string& folder) {
 std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc) {
     const std::string& stem = settings.discFolderStem;
     std::vector<std::string> patterns;
-    if (disc == 1 && !discSuffixFound) {
+    if (disc == 1 && !settings.discSuffixFound) {
         patterns.push_back(stem);
     } else {
         for (bool twoDigits : {false, true}) {
             const std::string number = DiscNumber(disc, twoDigits);
             patterns.push_back(stem + "* " + number);
             // The forms whose number follows the stem directly ("CD2", "(Disc 2)").
-            if (discSuffixFound)
+            if (settings.discSuffixFound)
                 patterns.push_back(stem + number + NumberClosing(stem));
         }
     }
     // Every pattern is searched: "Disc 2" beside "Disc 02" is one disc in two folders.
     std::vector<platform::FoundEntry> found;
     for (const std::string& pattern : patterns) {
-        for (const platform::FoundEntry& entry : Discs(platform::FindMatching(pattern))) {
+        for (const platform::FoundEntry& entry : Discs(settings, platform::FindMatching(pattern))) {
             if (std::none_of(found.begin(), found.end(), [&](const platform::FoundEntry& seen) {
                     return seen.name == entry.name;
                 }))
@@ -265,7 +255,7 @@ std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEn
 }
 
 std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settings, FrontEnd& ui) {
-    if (!discSuffixFound && !RefuseLaterDisc(settings, ui))
+    if (!settings.discSuffixFound && !RefuseLaterDisc(settings, ui))
         return std::nullopt;
     std::vector<std::string> folders;
     for (int disc = 1; disc <= settings.discCount; ++disc) {
@@ -278,13 +268,13 @@ std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settin
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const std::string& folder = folders[i];
         const std::string named = "\"" + folder + "\"";
-        if (!platform::CanListFolder(folder)) {
+        if (!platform::CanListFolder(PathInSet(settings, folder))) {
             Stop(ui, WithReason("The folder of disc " + std::to_string(i + 1) + ", " + named +
                                     ", cannot be read",
                                 errno));
             return std::nullopt;
         }
-        DiscTracks found = FindTracks(folder);
+        DiscTracks found = FindTracks(PathInSet(settings, folder));
         if (found.discNumbers.size() > 1) {
             Stop(ui, "The folder " + named + " holds the tracks of " +
                          std::to_string(found.discNumbers.size()) + " discs (\"" +
@@ -306,7 +296,7 @@ std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settin
             "as \"01 Chapter One.mp3\".";
         // The folder that holds the disc folders was chosen instead of disc 1's.
         for (const platform::FoundEntry& entry :
-             platform::FindMatching(platform::JoinPath(first, "*"))) {
+             platform::FindMatching(platform::JoinPath(PathInSet(settings, first), "*"))) {
             std::optional<DiscEnding> ending = FindDiscEnding(entry.name);
             if (entry.isFolder && ending && ending->number == 1) {
                 text += "\nIt holds the folder \"" + entry.name +

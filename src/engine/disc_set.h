@@ -1,7 +1,8 @@
 // Disc-set discovery: turns the folder of disc 1 into a set of sibling disc folders.
 // The scan, right after the user chose the folder, forms the stem the disc folders
-// share, makes the folder that holds them the current folder and counts discs and
+// share, notes the folder that holds them as the set's folder and counts discs and
 // tracks; the lookup finds each disc's folder again by its number during a merge.
+// Folder names are relative to the set's folder (MergeSettings::setFolder).
 #pragma once
 
 #include <optional>
@@ -14,25 +15,22 @@
 
 namespace brambex {
 
-// True when the last scanned folder's name ended in a recognised disc-1 suffix.
-extern bool discSuffixFound;
-
 // The chosen folder's path with its disc-1 suffix (" Disc 1", " Disk 01", " 1", " 01"
 // ...) cut off; the whole path when no suffix is recognised. In the forms whose number
 // follows the word directly or stands in brackets (" CD1", " (Disc 1)") only the
 // number and what follows it are cut ("... CD", "... (Disc ").
 std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound);
 
-// Scans the set around the chosen folder (either separator accepted): sets the stem,
-// the counts and the current folder, and appends each disc folder's name to the
+// Scans the set around the chosen folder: sets the stem, the set's folder, the suffix
+// flag and the counts, and appends each disc folder's name to the
 // front end's folder list. False after a message when the scan could not run,
 // including a stem longer than MaxStemText characters, which is refused, not cut.
 bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chosenFolder);
 
-// Number of entries matching "*.mp3" in the folder (relative to the current folder).
+// Number of entries matching "*.mp3" in the folder (a path on disk).
 int CountTracks(const std::string& folder);
 
-// The name (relative to the current folder) of the folder of disc `disc`, 1-based;
+// The name (in the set's folder) of the folder of disc `disc`, 1-based;
 // nothing after a message when the disc is missing or ambiguous (two folders carry its
 // number, in one form or two: "Disc 2" and "Disc 02"). Folders that hold the key file
 // are output folders and never a disc, as in the scan.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 
 namespace brambex {
@@ -28,13 +29,7 @@ int Value(std::string_view digits) {
 }
 
 bool EndsInMp3(std::string_view name) {
-    constexpr std::string_view Extension = ".mp3";
-    if (name.size() < Extension.size())
-        return false;
-    std::string_view end = name.substr(name.size() - Extension.size());
-    return std::equal(end.begin(), end.end(), Extension.begin(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-    });
+    return EndsWithIgnoringAsciiCase(name, ".mp3");
 }
 
 // Track number and disc number of a "D-NN ..." name; {0, 0} for any other name.

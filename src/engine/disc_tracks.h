@@ -31,8 +31,7 @@ struct DiscTracks {
 // The track number a name gives in the plain form, 0 when it gives none.
 int TrackNumber(std::string_view name);
 
-// The tracks of the folder (relative to the current folder); none when it cannot be
-// read.
+// The tracks of the folder (a path on disk); none when it cannot be read.
 DiscTracks FindTracks(const std::string& folder);
 
 }  // namespace brambex

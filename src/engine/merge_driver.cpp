@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "engine/cover_art.h"
 #include "engine/disc_set.h"
@@ -13,6 +14,7 @@
 #include "engine/system_reason.h"
 #include "options/merge_preparation.h"
 #include "options/title_template.h"
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/file_stream.h"
 #include "tags/mp3.h"
@@ -79,11 +81,6 @@ std::string ReadFailure(const InputFile& in) {
                            : "Could not read input file (the file ended early)";
 }
 
-bool EqualsIgnoringCase(char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-}
-
 // The frames the merge sets, each spared by its keep flag (TRCK by none); a track that
 // lacks one gets it.
 struct FramePolicy {
@@ -101,15 +98,20 @@ constexpr FramePolicy MergeFrames[] = {
 
 class MergeRun {
   public:
-    MergeRun(MergeSettings& settings, FrontEnd& frontEnd, MergePlan* dryRun)
-        : s_(settings), ui_(frontEnd), plan_(dryRun), partialName_(PartialFileName()) {}
+    MergeRun(MergeSettings& settings, FrontEnd& frontEnd, std::vector<std::string> discFolders,
+             MergePlan* dryRun)
+        : s_(settings),
+          ui_(frontEnd),
+          discFolders_(std::move(discFolders)),
+          plan_(dryRun),
+          partialName_(PartialFileName()) {}
 
-    void MergeFolders();
-    void MergeSet();
-    bool MergeDisc(const std::string& folder, int disc);
+    MergeOutcome Prepare();
+    MergeOutcome Run(const Cancellation& cancel);
 
   private:
-    bool OpenOutputFolder(const std::string& folder, const std::string& inputPath);
+    bool MergeDisc(const std::string& folder, int disc, const Cancellation& cancel);
+    bool OpenOutputFolder(const std::string& folder);
     void ShowProgressFor(const std::string& folder, int track);
     bool CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                    int track);
@@ -121,11 +123,27 @@ class MergeRun {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
         return false;
     }
+    // The tracks the check found can be gone by now; a merge of nothing is no success.
+    MergeOutcome NothingMerged() {
+        ui_.ShowMessage("No track was merged: the disc folders no longer hold any tracks.", "Error",
+                        MessageStyle::Stop);
+        return Ended(MergeOutcome::Kind::Stopped);
+    }
+    MergeOutcome Ended(MergeOutcome::Kind kind) {
+        // The front end keeps the window up for its minimum time when it is closed.
+        progress_.reset();
+        return {kind, s_.discCount, placed_};
+    }
 
     MergeSettings& s_;
     FrontEnd& ui_;
+    const std::vector<std::string> discFolders_;
     MergePlan* plan_;
     const std::string partialName_;
+    bool folderReady_ = false;  // the current output folder is prepared and has room
+    bool cancelled_ = false;
+    int placed_ = 0;  // tracks copied (or planned) so far
+    std::unique_ptr<ProgressWindow> progress_;
     // Every output folder of this merge stays locked against other merges until the
     // merge ends.
     std::vector<platform::FolderLock> locks_;
@@ -207,53 +225,64 @@ class TrackEditor : public TagEditor {
     bool refused_ = false;
 };
 
-void MergeRun::MergeFolders() {
-    if (ui_.FolderCount() == 0) {
-        ui_.ShowMessage(
-            "Before merging, you must first select the folder\ncontaining the first disk of "
-            "the set.",
-            "Error", MessageStyle::Exclamation);
-        return;
-    }
-    s_.cancelRequested = false;
-    MergeSet();
-    // The front end keeps the window up for its minimum time when it is closed.
-    s_.progress.reset();
-}
-
-void MergeRun::MergeSet() {
+MergeOutcome MergeRun::Prepare() {
     s_.runningNumber = 0;
     s_.folderNumber = 0;
     s_.convertedTags = 0;
     s_.newTags = 0;
-    // A set that cannot be merged whole is refused before anything is asked or written.
-    std::optional<std::vector<std::string>> folders = CheckDiscSet(s_, ui_);
-    if (!folders)
-        return;
-    for (int disc = 1; disc <= s_.discCount; ++disc) {
-        if (!MergeDisc((*folders)[static_cast<std::size_t>(disc - 1)], disc))
-            return;
+    // The first track of the set (the first disc may hold none) gives the settings, and
+    // its disc folder the first output folder's pictures.
+    for (const std::string& folder : discFolders_) {
+        const DiscTracks found = FindTracks(PathInSet(s_, folder));
+        const std::vector<DiscTrack>& tracks = found.tracks;
+        if (tracks.empty())
+            continue;
+        if (tracks.size() > 1 && tracks[1].number == tracks[0].number) {
+            std::string pattern =
+                Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", tracks[0].number);
+            ui_.ShowMessage(JoinPath(folder, pattern),
+                            "Two or more mp3 files have the same sequence number!",
+                            MessageStyle::Stop);
+            return Ended(MergeOutcome::Kind::Stopped);
+        }
+        const std::string inputPath = JoinPath(folder, tracks[0].name);
+        ReadingTrack reading(inputPath);
+        switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath))) {
+            case Preparation::Confirmed:
+                break;
+            case Preparation::Cancelled:
+                return Ended(MergeOutcome::Kind::Cancelled);
+            case Preparation::Refused:
+                return Ended(MergeOutcome::Kind::Refused);
+        }
+        if (!OpenOutputFolder(folder))
+            return Ended(MergeOutcome::Kind::Stopped);
+        return {MergeOutcome::Kind::Completed, s_.discCount, 0};
     }
-    // The tracks the check found can be gone by now; a merge of nothing is no success.
-    if (s_.folderNumber == 0) {
-        ui_.ShowMessage("No track was merged: the disc folders no longer hold any tracks.", "Error",
-                        MessageStyle::Stop);
-        return;
-    }
-    ui_.ClearFolders();
-    ui_.SetStatus("");
-    ui_.SetFolderGroupCaption("Folders");
+    return NothingMerged();
 }
 
-bool MergeRun::MergeDisc(const std::string& folder, int disc) {
+MergeOutcome MergeRun::Run(const Cancellation& cancel) {
+    for (std::size_t disc = 1; disc <= discFolders_.size(); ++disc) {
+        if (!MergeDisc(discFolders_[disc - 1], static_cast<int>(disc), cancel))
+            return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
+    }
+    // The tracks the check found can be gone by now; a merge of nothing is no success.
+    if (placed_ == 0)
+        return NothingMerged();
+    return Ended(MergeOutcome::Kind::Completed);
+}
+
+bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation& cancel) {
     const auto cancelled = [&] {
         ui_.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
+        cancelled_ = true;
         return false;
     };
-    const DiscTracks found = FindTracks(folder);
+    const DiscTracks found = FindTracks(PathInSet(s_, folder));
     const std::vector<DiscTrack>& tracks = found.tracks;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
-        if (s_.cancelRequested)
+        if (cancel.Requested())
             return cancelled();
         const int n = tracks[i].number;
         if (i + 1 < tracks.size() && tracks[i + 1].number == n) {
@@ -265,10 +294,9 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc) {
         }
         const std::string& name = tracks[i].name;
         const std::string inputPath = JoinPath(folder, name);
-        // From the preparation, which reads the first track, to the end of the copy.
         ReadingTrack reading(inputPath);
 
-        if (s_.runningNumber == 0 && !OpenOutputFolder(folder, inputPath))
+        if (!folderReady_ && !OpenOutputFolder(folder))
             return false;
         ShowProgressFor(folder, n);
 
@@ -279,29 +307,27 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc) {
         std::string title = TrackTitlePart(name, found.discTrackForm);
         std::size_t room = platform::MaxNameBytes - numbers.size() - 4;
         std::string fileName = numbers + std::string(CutToBytes(title, room)) + ".mp3";
-        std::string outputFolder = s_.splitFolders
-                                       ? Format("%s_%d", s_.outputFolder.c_str(), s_.folderNumber)
-                                       : s_.outputFolder;
-        if (!CopyTrack(inputPath, JoinPath(outputFolder, fileName), disc, n))
+        if (!CopyTrack(inputPath, JoinPath(OutputFolderName(s_, s_.folderNumber), fileName), disc,
+                       n))
             return false;
+        ++placed_;
 
-        if (s_.progress)
-            s_.progress->SetProgress((s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber);
-        if (s_.runningNumber >= MaxTracksPerFolder)
+        if (progress_)
+            progress_->SetProgress((s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber);
+        if (s_.runningNumber >= MaxTracksPerFolder) {
             s_.runningNumber = 0;
+            folderReady_ = false;
+        }
     }
     // A cancel that came with the disc's last track stops the merge before the next disc,
     // as it would before any further track.
-    if (s_.cancelRequested)
+    if (cancel.Requested())
         return cancelled();
     return true;
 }
 
-bool MergeRun::OpenOutputFolder(const std::string& folder, const std::string& inputPath) {
-    if (s_.folderNumber == 0) {
-        if (!PrepareMergeSettings(s_, ui_, inputPath))
-            return false;
-    } else if (!s_.splitFolders) {
+bool MergeRun::OpenOutputFolder(const std::string& folder) {
+    if (s_.folderNumber > 0 && !s_.splitFolders) {
         // The folder is full and the next folder would be the same folder again: emptying
         // it would delete the tracks this merge has just written.
         ui_.ShowMessage("The output folder \"" + s_.outputFolder + "\" already holds " +
@@ -314,32 +340,34 @@ bool MergeRun::OpenOutputFolder(const std::string& folder, const std::string& in
     ++s_.folderNumber;
     if (plan_) {
         PlanOutputFolder(folder);
-        return true;
+    } else {
+        if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back()))
+            return false;
+        CopyCoverArt(s_, ui_, folder, partialName_);
     }
-    if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back()))
-        return false;
-    CopyCoverArt(s_, ui_, folder, partialName_);
+    folderReady_ = true;
     return true;
 }
 
 void MergeRun::ShowProgressFor(const std::string& folder, int track) {
     std::string caption = "Merging \"" + folder + "\"";
-    if (!s_.progress) {
-        s_.progress = ui_.OpenProgress(caption, "", s_.trackCount, &s_.cancelRequested);
-        ui_.SetFolderGroupCaption(audioBookMode ? "Folders in this book" : "Folders in this album");
+    if (!progress_) {
+        progress_ = ui_.OpenProgress(caption, "", s_.trackCount);
+        ui_.SetFolderGroupCaption(s_.audioBookMode ? "Folders in this book"
+                                                   : "Folders in this album");
     } else if (track == 1) {
-        s_.progress->SetTitle(caption);
+        progress_->SetTitle(caption);
     }
-    if (s_.progress)
-        s_.progress->SetMessage(Format("Merging track %2d from \"%s\"", track, folder.c_str()));
+    if (progress_)
+        progress_->SetMessage(Format("Merging track %2d from \"%s\"", track, folder.c_str()));
 }
 
 bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                          int track) {
     InputFile in;
-    if (!platform::IsRegularFile(inputPath))
+    if (!platform::IsRegularFile(PathInSet(s_, inputPath)))
         return Fail("Could not open input file (not a regular file)", inputPath);
-    if (!in.Open(inputPath))
+    if (!in.Open(PathInSet(s_, inputPath)))
         return Fail(WithReason("Could not open input file", in.Error()), inputPath);
 
     if (plan_) {
@@ -357,7 +385,7 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         return true;
     }
 
-    const std::string partialPath = JoinPath(s_.currentFolder, partialName_);
+    const std::string partialPath = PathInSet(s_, JoinPath(s_.currentFolder, partialName_));
     OutputFile out;
     // Made new, never opened through what lies there: a link of that name is removed
     // rather than followed.
@@ -388,7 +416,7 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
         return discard(ReadFailure(in), inputPath);
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
-    if (!RenameFile(partialPath, outputPath))
+    if (!RenameFile(partialPath, PathInSet(s_, outputPath)))
         return discard(WithReason("Could not open output file", errno), outputPath);
     ui_.WritingTemporaryFile({});
     return true;
@@ -425,43 +453,32 @@ bool MergeRun::RewriteTrack(MP3& mp3, InputFile& in, OutputFile* out, int disc, 
 
 void MergeRun::PlanOutputFolder(const std::string& discFolder) {
     // The names the folder's preparation would give, without touching the disk.
-    if (s_.splitFolders) {
-        s_.currentFolder = Format("%s_%d", s_.outputFolder.c_str(), s_.folderNumber);
-        s_.albumTitle = SplitAlbumTitle(s_.albumTitle, s_.folderNumber);
-    } else {
-        s_.currentFolder = s_.outputFolder;
-    }
+    NameOutputFolder(s_);
     std::vector<std::string> pictures;
-    for (const platform::FoundEntry& entry : FindMatching(JoinPath(discFolder, "*.jpg")))
+    for (const platform::FoundEntry& entry :
+         FindMatching(PathInSet(s_, JoinPath(discFolder, "*.jpg"))))
         pictures.push_back(entry.name);
     plan_->OutputFolder(s_.currentFolder, discFolder, pictures);
 }
 
 }  // namespace
 
-void MergeFolders(MergeSettings& settings, FrontEnd& frontEnd) {
-    MergeRun(settings, frontEnd, nullptr).MergeFolders();
+struct MergeDriver::Loop : MergeRun {
+    using MergeRun::MergeRun;
+};
+
+MergeDriver::MergeDriver(MergeSettings& settings, FrontEnd& frontEnd,
+                         std::vector<std::string> discFolders, MergePlan* dryRun)
+    : run_(std::make_unique<Loop>(settings, frontEnd, std::move(discFolders), dryRun)) {}
+
+MergeDriver::~MergeDriver() = default;
+
+MergeOutcome MergeDriver::Prepare() {
+    return run_->Prepare();
 }
 
-void MergeSet(MergeSettings& settings, FrontEnd& frontEnd) {
-    MergeRun(settings, frontEnd, nullptr).MergeSet();
-}
-
-bool MergeDisc(MergeSettings& settings, FrontEnd& frontEnd, const std::string& folder, int disc) {
-    return MergeRun(settings, frontEnd, nullptr).MergeDisc(folder, disc);
-}
-
-void MergeFolders(MergeSettings& settings, FrontEnd& frontEnd, MergePlan* dryRun) {
-    MergeRun(settings, frontEnd, dryRun).MergeFolders();
-}
-
-void MergeSet(MergeSettings& settings, FrontEnd& frontEnd, MergePlan* dryRun) {
-    MergeRun(settings, frontEnd, dryRun).MergeSet();
-}
-
-bool MergeDisc(MergeSettings& settings, FrontEnd& frontEnd, const std::string& folder, int disc,
-               MergePlan* dryRun) {
-    return MergeRun(settings, frontEnd, dryRun).MergeDisc(folder, disc);
+MergeOutcome MergeDriver::Run(const Cancellation& cancel) {
+    return run_->Run(cancel);
 }
 
 std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {
@@ -474,15 +491,7 @@ std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {
     else if (title.size() >= 3 && std::isdigit(static_cast<unsigned char>(title[0])) &&
              std::isdigit(static_cast<unsigned char>(title[1])) && title[2] == ' ')
         title.remove_prefix(3);
-    constexpr std::string_view extension = ".mp3";
-    for (std::size_t i = 0; i + extension.size() <= title.size(); ++i) {
-        bool match = true;
-        for (std::size_t k = 0; k < extension.size() && match; ++k)
-            match = EqualsIgnoringCase(title[i + k], extension[k]);
-        if (match)
-            return std::string(title.substr(0, i));
-    }
-    return std::string(title);
+    return std::string(title.substr(0, FindIgnoringAsciiCase(title, ".mp3")));
 }
 
 const std::string& TrackBeingRead() {

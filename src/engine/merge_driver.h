@@ -1,14 +1,17 @@
 // The track merge driver: walks the discs of a set in order and, within each disc
-// folder, the track numbers 01 to 499, and copies every track into the current output
-// folder under a new name with rewritten ID3v2.3 frames and ID3v1 trailer.
+// folder, its tracks by number, and copies every track into the current output folder
+// under a new name with rewritten ID3v2.3 frames and ID3v1 trailer. A merge session
+// drives it; front ends drive the session.
 //
 // A dry run takes the same path through the set and the same decisions, but instead of
 // preparing folders and writing tracks it hands each planned folder and track to a
 // MergePlan, so a front end can show what a merge would do.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/disc_tracks.h"
@@ -53,20 +56,44 @@ class MergePlan {
     virtual void Track(const PlannedTrack& track) = 0;
 };
 
-// The "Merge folders" command: merges the set chosen by the last scan.
-void MergeFolders(MergeSettings& settings, FrontEnd& frontEnd);
-// Merges discs 1 ... discCount in order; stops at the first disc that fails.
-void MergeSet(MergeSettings& settings, FrontEnd& frontEnd);
-// Copies the tracks of one disc folder (relative to the current directory); false when
-// the merge must stop, after the user has been told why.
-bool MergeDisc(MergeSettings& settings, FrontEnd& frontEnd, const std::string& folder, int disc);
+// What one step of a merge came to. Each front end takes what it shows and how it
+// ends from here: the command line its exit status, the window its state.
+struct MergeOutcome {
+    enum class Kind {
+        Completed,  // the step did all it had to
+        Cancelled,  // the user asked it to stop (Cancel, closing the window, Ctrl-C)
+        Stopped,    // it stopped after a message that says why
+        Refused,    // what the user gave (the title) was refused, with a message
+    };
+    Kind kind = Kind::Stopped;
+    int discs = 0;   // the set's discs, from a scan
+    int tracks = 0;  // a scan: the files counted; a merge: the tracks placed or planned
 
-// The same three with a dry run: nothing is created, written or deleted; the plan
-// receives every output folder and track instead. A null plan merges for real.
-void MergeFolders(MergeSettings& settings, FrontEnd& frontEnd, MergePlan* dryRun);
-void MergeSet(MergeSettings& settings, FrontEnd& frontEnd, MergePlan* dryRun);
-bool MergeDisc(MergeSettings& settings, FrontEnd& frontEnd, const std::string& folder, int disc,
-               MergePlan* dryRun);
+    bool Completed() const { return kind == Kind::Completed; }
+};
+
+// The track loop of one merge. Prepare reads the first track's tags, asks for the
+// settings and makes the first output folder ready, before anything is copied; Run
+// then copies every track of the disc folders in order, polling the cancellation
+// before each. With a plan nothing is created, written or deleted: the plan receives
+// every output folder and track instead.
+class MergeDriver {
+  public:
+    // discFolders: the set's disc folders in disc order, as the whole-set check found
+    // them.
+    MergeDriver(MergeSettings& settings, FrontEnd& frontEnd, std::vector<std::string> discFolders,
+                MergePlan* dryRun);
+    ~MergeDriver();
+    MergeDriver(const MergeDriver&) = delete;
+    MergeDriver& operator=(const MergeDriver&) = delete;
+
+    MergeOutcome Prepare();
+    MergeOutcome Run(const Cancellation& cancel);
+
+  private:
+    struct Loop;
+    std::unique_ptr<Loop> run_;
+};
 
 // The title part of a track's file name: without a leading two-digit number and blank
 // (with discTrackForm, the leading "D-NN" and blank), cut at the first ".mp3" (any

@@ -6,28 +6,11 @@
 #include <cerrno>
 
 #include "engine/system_reason.h"
+#include "options/title_numbers.h"
 #include "platform/file_system.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
-
-namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Length of a trailing "_" with one or two digits, 0 when the title has none.
-std::size_t FolderNumberEnding(std::string_view title) {
-    std::size_t n = title.size();
-    if (n >= 2 && title[n - 2] == '_' && IsDigit(title[n - 1]))
-        return 2;
-    if (n >= 3 && title[n - 3] == '_' && IsDigit(title[n - 2]) && IsDigit(title[n - 1]))
-        return 3;
-    return 0;
-}
-
-}  // namespace
 
 std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber) {
     std::string_view base =
@@ -42,18 +25,20 @@ bool IsOutputFolder(const std::string& folder) {
     return platform::IsEmptyRegularFile(platform::JoinPath(folder, KeyFileName));
 }
 
+void NameOutputFolder(MergeSettings& settings) {
+    settings.currentFolder = OutputFolderName(settings, settings.folderNumber);
+    if (settings.splitFolders)
+        settings.albumTitle = SplitAlbumTitle(settings.albumTitle, settings.folderNumber);
+}
+
 bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::FolderLock* lock) {
     platform::FolderLock callLock;
     if (lock == nullptr)
         lock = &callLock;
-    if (settings.splitFolders) {
-        settings.currentFolder =
-            settings.outputFolder + "_" + std::to_string(settings.folderNumber);
-        settings.albumTitle = SplitAlbumTitle(settings.albumTitle, settings.folderNumber);
-    } else {
-        settings.currentFolder = settings.outputFolder;
-    }
+    NameOutputFolder(settings);
+    // Messages name the folder as the user knows it, beside the disc folders.
     const std::string& folder = settings.currentFolder;
+    const std::string path = PathInSet(settings, folder);
     const auto conflict = [&] {
         ui.ShowMessage("The output folder \"" + folder +
                            "\" conflicts with an existing\nfolder. Please select a "
@@ -71,22 +56,22 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
     if (folder == "." || folder == "..")
         return conflict();
 
-    switch (platform::MakeFolder(folder)) {
+    switch (platform::MakeFolder(path)) {
         case platform::MakeFolderResult::Created: {
-            if (lock->Lock(folder) == platform::FolderLock::Result::Busy) {
+            if (lock->Lock(path) == platform::FolderLock::Result::Busy) {
                 // Another merge took the folder between its creation and our lock; it
                 // finds no key file and stops, so the folder goes again.
-                platform::RemoveEmptyFolder(folder);
+                platform::RemoveEmptyFolder(path);
                 return busy();
             }
-            if (platform::CreateNewHiddenFile(platform::JoinPath(folder, KeyFileName)) ==
+            if (platform::CreateNewHiddenFile(platform::JoinPath(path, KeyFileName)) ==
                 platform::NewFileResult::Created)
                 return true;
             int error = errno;
             // A folder without its key file would be taken for the user's by every
             // later merge.
             lock->Unlock();
-            platform::RemoveEmptyFolder(folder);
+            platform::RemoveEmptyFolder(path);
             ui.ShowMessage(WithReason("Key file creation failed", error), "Error",
                            MessageStyle::Stop);
             return false;
@@ -97,7 +82,7 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
         case platform::MakeFolderResult::Exists:
         case platform::MakeFolderResult::Refused: {
             int error = errno;
-            if (!platform::PathExists(folder)) {
+            if (!platform::PathExists(path)) {
                 ui.ShowMessage(WithReason("The output folder \"" + folder +
                                               "\" cannot be created. Check to see whether "
                                               "you\nhave write permission on this drive.",
@@ -107,9 +92,9 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
             }
             // Locked before anything is looked at, so that the answer cannot change
             // under us; a file of that name cannot be locked and is a conflict below.
-            if (lock->Lock(folder) == platform::FolderLock::Result::Busy)
+            if (lock->Lock(path) == platform::FolderLock::Result::Busy)
                 return busy();
-            if (!IsOutputFolder(folder))
+            if (!IsOutputFolder(path))
                 return conflict();
             // Our own folder from an earlier merge. The first folder of a merge is only
             // emptied when the user agrees; later ones belong to the same set.
@@ -123,29 +108,29 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
                     return false;
                 }
             }
-            return ClearOutputFolder(ui, folder);
+            return ClearOutputFolder(settings, ui, folder);
         }
     }
     return false;
 }
 
-bool ClearOutputFolder(FrontEnd& ui, const std::string& folder) {
+bool ClearOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& folder) {
     const std::string leftovers =
         "/" + std::string(PartialFilePrefix) + "*" + std::string(PartialFileEnding);
-    return DeleteMatching(ui, folder, leftovers, true) &&
-           DeleteMatching(ui, folder, "/*.mp3", true) &&
-           DeleteMatching(ui, folder, "/*.jpg", true) &&
-           DeleteMatching(ui, folder, "/*.jpeg", true);
+    return DeleteMatching(settings, ui, folder, leftovers, true) &&
+           DeleteMatching(settings, ui, folder, "/*.mp3", true) &&
+           DeleteMatching(settings, ui, folder, "/*.jpg", true) &&
+           DeleteMatching(settings, ui, folder, "/*.jpeg", true);
 }
 
-bool DeleteMatching(FrontEnd& ui, const std::string& folder, std::string_view pattern,
-                    bool report) {
+bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::string& folder,
+                    std::string_view pattern, bool report) {
     for (const platform::FoundEntry& entry :
-         platform::FindMatching(folder + std::string(pattern))) {
+         platform::FindMatching(PathInSet(settings, folder) + std::string(pattern))) {
         if (entry.isFolder)
             continue;
         std::string path = platform::JoinPath(folder, entry.name);
-        if (!platform::DeleteFile(path) && report) {
+        if (!platform::DeleteFile(PathInSet(settings, path)) && report) {
             ui.ShowMessage(WithReason("The file \"" + path +
                                           "\"\ncould not be deleted. Check to make sure\nyou "
                                           "have permission to delete files on this drive.",

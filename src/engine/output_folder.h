@@ -8,6 +8,7 @@
 
 #include "options/front_end.h"
 #include "options/merge_settings.h"
+#include "options/title_numbers.h"
 #include "platform/file_system.h"
 
 namespace brambex {
@@ -20,16 +21,19 @@ inline constexpr std::string_view KeyFileName = "merged";
 inline constexpr std::string_view PartialFilePrefix = ".brambex-";
 inline constexpr std::string_view PartialFileEnding = ".part";
 
-// True when the folder holds the key file: an empty regular file named "merged".
+// True when the folder (a path on disk) holds the key file: an empty regular file named "merged".
 // Anything else of that name (a folder, a link, a file with the user's notes) makes
 // the folder the user's.
 bool IsOutputFolder(const std::string& folder);
 
-// Sets currentFolder (and, when splitting, albumTitle) for settings.folderNumber and
-// makes that folder ready: created with a key file, or an earlier output folder
-// emptied. The folder is locked against other merges in `lock`, which the caller
-// holds until the merge ends (without one, only for this call). False after a
-// message; a refused folder is left as it was.
+// Sets currentFolder (and, when splitting, albumTitle) for settings.folderNumber: the
+// naming alone, which a dry run shows without touching the disk.
+void NameOutputFolder(MergeSettings& settings);
+
+// NameOutputFolder, then makes that folder ready: created with a key file, or an earlier output
+// folder emptied. The folder is locked against other merges in `lock`, which the caller holds until
+// the merge ends (without one, only for this call). False after a message; a refused folder is left
+// as it was.
 bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui,
                          platform::FolderLock* lock = nullptr);
 
@@ -37,16 +41,17 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui,
 // the folder; other files and sub-folders stay, and so does the key file, so that an
 // emptying that is stopped halfway is taken up again by the next merge. False after a
 // message when a file cannot be deleted.
-bool ClearOutputFolder(FrontEnd& ui, const std::string& folder);
+bool ClearOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& folder);
 
-// Deletes the files of the folder that match the pattern, which begins with a
-// separator (for example "/*.mp3"). Sub-folders are left alone. With report set, the
-// first file that cannot be deleted ends the work with a message and false; otherwise
-// such files are passed over.
-bool DeleteMatching(FrontEnd& ui, const std::string& folder, std::string_view pattern, bool report);
+// Deletes the files of the folder (a name in the set's folder) that match the pattern,
+// which begins with a separator (for example "/*.mp3"). Sub-folders are left alone. With report
+// set, the first file that cannot be deleted ends the work with a message and false; otherwise such
+// files are passed over.
+bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::string& folder,
+                    std::string_view pattern, bool report);
 
-// The album title of output folder `folderNumber` when the output is split: a trailing
-// "_" with one or two digits is replaced by "_<folderNumber>"; at most 511 characters.
+// The album title of output folder `folderNumber` when the output is split: its
+// FolderNumberEnding is replaced by "_<folderNumber>"; at most 511 characters.
 std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber);
 
 }  // namespace brambex

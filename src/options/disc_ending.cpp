@@ -1,4 +1,5 @@
 #include "options/disc_ending.h"
+#include "platform/ascii_case.h"
 
 #include <array>
 
@@ -10,20 +11,11 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Length of the disc word that ends text[0, end), 0 when there is none.
 std::size_t DiscWordBefore(std::string_view text, std::size_t end) {
     static constexpr std::array<std::string_view, 3> Words = {"disc", "disk", "cd"};
     for (std::string_view word : Words) {
-        if (end < word.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < word.size() && same; ++i)
-            same = FoldAscii(text[end - word.size() + i]) == word[i];
-        if (same)
+        if (EndsWithIgnoringAsciiCase(text.substr(0, end), word))
             return word.size();
     }
     return 0;

@@ -1,9 +1,10 @@
 // The one narrow interface through which the merge talks to people: message boxes,
-// the Merge Options dialog, the progress window and the three controls of the main
+// the Merge Options dialog, the progress window and the two controls of the main
 // window that a merge touches. The desktop program implements it with widgets, the
 // command-line program with a terminal, the tests with a scripted fake.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -29,8 +30,6 @@ inline constexpr std::optional<std::string_view> NoCaption = std::nullopt;
 class ProgressWindow {
   public:
     virtual ~ProgressWindow() = default;
-    // Each update lets the user act (a click on Cancel sets the cancel flag) before
-    // it returns.
     virtual void SetTitle(std::string_view caption) = 0;
     virtual void SetMessage(std::string_view text) = 0;
     virtual void SetProgress(int done) = 0;
@@ -50,22 +49,39 @@ class FrontEnd {
     // "Start Merge" and the form's may-close test passed, false when cancelled.
     virtual bool RunMergeOptions(MergeOptionsForm& form) = 0;
 
-    // Opens the progress window. Cancel sets *cancelFlag; the window is closed when
-    // the returned object is destroyed.
+    // Opens the progress window; it is closed when the returned object is destroyed.
+    // Its Cancel reaches the merge through the session's Cancellation.
     virtual std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
-                                                         std::string_view initialMessage, int total,
-                                                         bool* cancelFlag) = 0;
+                                                         std::string_view initialMessage,
+                                                         int total) = 0;
 
-    // The main window's folder list, status line and folder group caption.
-    virtual int FolderCount() = 0;
+    // The main window's folder list (filled by a scan) and folder group caption.
     virtual void AddFolder(std::string_view name) = 0;
-    virtual void ClearFolders() = 0;
-    virtual void SetStatus(std::string_view text) = 0;
     virtual void SetFolderGroupCaption(std::string_view text) = 0;
 
     // The merge is writing this temporary file now (the empty text: none). A front end
     // that may be ended at any moment (a terminal's signals) removes it on the way out.
     virtual void WritingTemporaryFile(std::string_view path) { (void)path; }
+};
+
+// What a merge polls before each track to learn whether the user asked it to stop
+// (the progress window's Cancel, closing the window, Ctrl-C). May be asked from
+// another thread than the one that requests the stop.
+class Cancellation {
+  public:
+    virtual ~Cancellation() = default;
+    virtual bool Requested() const = 0;
+};
+
+// A cancellation requested by hand: a Cancel button, a window that closes, a test.
+class CancelFlag : public Cancellation {
+  public:
+    void Request() { requested_ = true; }
+    void Clear() { requested_ = false; }
+    bool Requested() const override { return requested_; }
+
+  private:
+    std::atomic<bool> requested_{false};
 };
 
 }  // namespace brambex

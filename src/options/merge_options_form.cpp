@@ -7,6 +7,8 @@
 #include "options/disc_ending.h"
 #include "options/front_end.h"
 #include "options/merge_settings.h"
+#include "options/title_numbers.h"
+#include "platform/ascii_case.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
 
@@ -23,28 +25,6 @@ constexpr std::string_view ForbiddenTitleMessage =
 constexpr std::string_view EmptyTitleMessage =
     "The album name cannot be empty: it names the folder\nthat the merged tracks go into.\n"
     "Please type a name.";
-
-// Letter case is folded for ASCII only: the texts compared against (disc endings,
-// genre names) are ASCII, and bytes of multi-byte characters must stay as they are.
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualFolded(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return FoldCase(x) == FoldCase(y);
-           });
-}
-
-bool StartsWithFolded(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualFolded(text.substr(0, prefix.size()), prefix);
-}
-
-bool LessFolded(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
-    });
-}
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -70,7 +50,7 @@ std::string ProposedTitle(std::string_view albumTitle) {
     if (ending && ending->number == 1 &&
         (ending->word || ending->numberEnd - ending->numberAt == 2))
         title.resize(ending->at);
-    title += "_1";
+    title += FirstFolderEnding;
     for (char& c : title) {
         if (ForbiddenTitleChars.find(c) != std::string_view::npos)
             c = '-';
@@ -142,8 +122,8 @@ MergeOptionsForm::MergeOptionsForm(MergeSettings& settings) : settings_(settings
 }
 
 void MergeOptionsForm::SetUp() {
-    musicChecked_ = !audioBookMode;
-    audioBooksChecked_ = audioBookMode;
+    musicChecked_ = !settings_.audioBookMode;
+    audioBooksChecked_ = settings_.audioBookMode;
     ApplyMode();
     // The list is filled after the mode's genre text went into the box, so that text is
     // shown as typed and selects no entry.
@@ -154,9 +134,10 @@ void MergeOptionsForm::SetUp() {
             break;
         genreList_.push_back({std::string(*name), n});
     }
-    std::stable_sort(
-        genreList_.begin(), genreList_.end(),
-        [](const GenreEntry& a, const GenreEntry& b) { return LessFolded(a.name, b.name); });
+    std::stable_sort(genreList_.begin(), genreList_.end(),
+                     [](const GenreEntry& a, const GenreEntry& b) {
+                         return LessIgnoringAsciiCase(a.name, b.name);
+                     });
     genreSelection_.reset();
     Changed();
 }
@@ -171,7 +152,7 @@ void MergeOptionsForm::ChooseAudioBooks() {
 
 // Either radio button, also the one already chosen, applies its mode afresh.
 void MergeOptionsForm::ChooseMode(bool books) {
-    audioBookMode = books;
+    settings_.audioBookMode = books;
     musicChecked_ = !books;
     audioBooksChecked_ = books;
     ApplyMode();
@@ -240,7 +221,7 @@ void MergeOptionsForm::PutGenreText(std::string_view text) {
     // genre of the list; it selects nothing instead.
     if (!text.empty()) {
         for (std::size_t i = 0; i < genreList_.size(); ++i) {
-            if (StartsWithFolded(genreList_[i].name, text)) {
+            if (StartsWithIgnoringAsciiCase(genreList_[i].name, text)) {
                 genreSelection_ = static_cast<int>(i);
                 genre_.text = genreList_[i].name;
                 return;

@@ -3,6 +3,7 @@
 #include "options/front_end.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
+#include "options/title_numbers.h"
 #include "platform/file_system.h"
 #include "tags/file_stream.h"
 #include "tags/mp3.h"
@@ -60,24 +61,21 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
         settings.titleTemplate = TrailerField(mp3.TrailerTitle());
 }
 
-bool PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path) {
+Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path) {
     ReadFirstTrackTags(settings, path);
 
     MergeOptionsForm form(settings);
     form.SetUp();
     if (!ui.RunMergeOptions(form))
-        return false;
+        return Preparation::Cancelled;
     // The title becomes a folder name: a front end that returned without the check must
     // not let a path separator through.
     if (!form.MayClose(ui))
-        return false;
+        return Preparation::Refused;
     form.Confirm();
 
-    std::size_t underscore = settings.outputFolder.rfind('_');
-    if (underscore != std::string::npos && underscore + 1 < settings.outputFolder.size() &&
-        settings.outputFolder[underscore + 1] >= '0' &&
-        settings.outputFolder[underscore + 1] <= '9') {
-        settings.outputFolder.resize(underscore);
+    if (std::optional<std::size_t> split = FolderSplitAt(settings.outputFolder)) {
+        settings.outputFolder.resize(*split);
         settings.splitFolders = true;
     } else if (settings.trackCount > MaxTracksPerFolder) {
         ui.ShowMessage(
@@ -87,7 +85,7 @@ bool PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::stri
     } else {
         settings.splitFolders = false;
     }
-    return true;
+    return Preparation::Confirmed;
 }
 
 }  // namespace brambex

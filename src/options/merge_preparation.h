@@ -19,13 +19,19 @@ struct MergeSettings;
 // fails.
 void ReadFirstTrackTags(MergeSettings& settings, const std::string& path);
 
+enum class Preparation {
+    Confirmed,
+    Cancelled,  // the user cancelled the Merge Options dialog
+    Refused,    // the title cannot name a folder; the user has been told
+};
+
 // ReadFirstTrackTags, then the Merge Options dialog: builds a MergeOptionsForm over the
 // settings, calls its SetUp, runs ui.RunMergeOptions(form) and, when that returns true,
-// checks the title once more (MayClose) and calls Confirm. Then splitFolders: a
-// confirmed title ending in "_" and a digit is cut there and splits the output; else
-// more than 254 tracks split it after the message "Too many tracks to fit in one
-// folder.\nAdding a sequence number to the folder name.". False, with outputFolder,
-// splitFolders and the keep flags untouched, when the user cancelled the dialog.
-bool PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path);
+// checks the title once more (MayClose; Refused when it fails) and calls Confirm. Then
+// splitFolders: a confirmed title ending in "_" and a digit is cut there and splits the output;
+// else more than 254 tracks split it after the message "Too many tracks to fit in one
+// folder.\nAdding a sequence number to the folder name.". Cancelled or Refused with
+// outputFolder, splitFolders and the keep flags untouched.
+Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path);
 
 }  // namespace brambex

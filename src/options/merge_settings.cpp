@@ -1,9 +1,11 @@
 #include "options/merge_settings.h"
 
-#include "options/front_end.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 
-bool audioBookMode = true;
+std::string PathInSet(const MergeSettings& settings, std::string_view name) {
+    return platform::JoinPath(settings.setFolder, name);
+}
 
 }  // namespace brambex

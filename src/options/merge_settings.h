@@ -1,15 +1,13 @@
 // The one record that carries a merge from the choice of the disc-1 folder to the
-// last track written. The main window (or the command-line program) owns one for its
-// whole life; every step of a merge works on that same record.
+// last track written. A merge session owns one; every step of a merge works on that
+// same record.
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
+#include <string_view>
 
 namespace brambex {
-
-class ProgressWindow;
 
 // Length limits of the record's texts, in characters. Texts are UTF-8.
 constexpr std::size_t MaxSettingsText = 511;
@@ -25,14 +23,20 @@ struct MergeSettings {
     std::string albumTitle;     // may end in "_" and a number
     std::string outputFolder;   // confirmed title without a trailing "_<digits>"
     bool splitFolders = false;  // output spread over outputFolder_1, outputFolder_2, ...
-    std::string currentFolder;  // output folder being filled
+    std::string currentFolder;  // output folder being filled, a name in setFolder
     std::string artist;
     std::string titleTemplate;
     std::string discFolderStem;  // path of the disc-1 folder without its disc number
+    // The absolute folder that holds the disc folders and the output folders. Folder
+    // and file names elsewhere in the record and in messages are relative to it, as
+    // the user knows them; the disk is always reached through it.
+    std::string setFolder;
+    bool discSuffixFound = false;  // the chosen folder's name ended in a disc-1 suffix
+    // True while "Audio Books" is the chosen type of CDs; kept from one merge to the
+    // next, never saved.
+    bool audioBookMode = true;
     int discCount = 0;
     int trackCount = 0;
-    std::unique_ptr<ProgressWindow> progress;  // open while a merge runs
-    bool cancelRequested = false;
     bool keepTrackNames = false;
     bool keepAlbumTitle = false;
     bool keepArtist = false;
@@ -45,7 +49,7 @@ struct MergeSettings {
     int newTags = 0;
 };
 
-// True while "Audio Books" is the chosen type of CDs; kept for the run, never saved.
-extern bool audioBookMode;
+// The path on disk of a name relative to the set's folder.
+std::string PathInSet(const MergeSettings& settings, std::string_view name);
 
 }  // namespace brambex

@@ -1,8 +1,8 @@
 // The file-system services the merge needs, behind a small interface of our own so
 // that the engine reads the same on every system: a wildcard search of one folder,
 // folder creation whose failures can be told apart, existence tests, creation of a new
-// (hidden) file, deletion, renaming, a lock between merges and the process's current
-// directory.
+// (hidden) file, deletion, renaming, a lock between merges. The process's current
+// folder is only read (to complete a relative path the user typed), never changed.
 //
 // A call that fails leaves the system's reason in errno (a build for a system with
 // other error codes translates them), so that a message can say why.
@@ -19,7 +19,7 @@ namespace brambex::platform {
 
 inline constexpr char Separator = '/';
 
-// Paths typed for the Windows build use backslashes; both count as separators.
+// On POSIX only '/' separates ("AC\\DC" is one name); the Windows build takes both.
 bool IsSeparator(char c);
 
 struct FoundEntry {
@@ -73,7 +73,9 @@ bool RemoveEmptyFolder(const std::string& path);
 // Replaces `to` when it exists.
 bool RenameFile(const std::string& from, const std::string& to);
 
-bool SetCurrentFolder(const std::string& path);
+// True when the path names a folder that can be entered (links followed); else false
+// with the reason in errno.
+bool CanEnterFolder(const std::string& path);
 // Empty when the current folder cannot be told.
 std::string CurrentFolder();
 

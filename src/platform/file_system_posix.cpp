@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 
 #if defined(__linux__)
@@ -27,10 +28,6 @@ namespace {
 std::function<bool(const std::string&)>& DeleteFault() {
     static std::function<bool(const std::string&)> fault;
     return fault;
-}
-
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool IsFolderEntry(const std::string& folder, const dirent& entry) {
@@ -62,7 +59,7 @@ void TrySetHiddenAttribute(int fd) {
 }  // namespace
 
 bool IsSeparator(char c) {
-    return c == '/' || c == '\\';
+    return c == '/';
 }
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
@@ -200,8 +197,15 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool SetCurrentFolder(const std::string& path) {
-    return chdir(path.c_str()) == 0;
+bool CanEnterFolder(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return false;
+    if (!S_ISDIR(info.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return access(path.c_str(), X_OK) == 0;
 }
 
 std::string CurrentFolder() {

@@ -14,8 +14,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "engine/disc_set.h"
-#include "engine/merge_driver.h"
 #include "shell/audiobook_app.h"
 #include "shell/desktop_services.h"
 #include "shell/help.h"
@@ -44,7 +42,10 @@ QString DraggedFolder(const QMimeData* data) {
 
 }  // namespace
 
-TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent) : QDialog(parent, Qt::Widget) {
+TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent)
+    : QDialog(parent, Qt::Widget),
+      frontEnd_(std::make_unique<QtFrontEnd>(this)),
+      session_(*frontEnd_) {
     setObjectName(QStringLiteral("mainClient"));
     selectButton_ = MakePushButton("Select main folder", "selectMainFolderButton", this);
     mergeButton_ = MakePushButton("Merge folders", "mergeFoldersButton", this);
@@ -93,7 +94,7 @@ TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent) : QDialog(parent, Qt::
     connect(helpButton_, &QPushButton::clicked, this, [this] { ShowHelp(); });
     connect(exitButton_, &QPushButton::clicked, this, &QDialog::accept);
 
-    frontEnd_ = std::make_unique<QtFrontEnd>(this, folderList_, statusLine_, folderGroup_);
+    *frontEnd_ = QtFrontEnd(this, folderList_, folderGroup_, &cancel_);
     setAcceptDrops(true);
     statusLine_->setText(QStringLiteral("Select the first folder in the sequence"));
     LoadLibraryPath();
@@ -107,6 +108,7 @@ void TaudiobookDlgClient::SelectMainFolder() {
         return;
     RunGuarded([this] {
         folderList_->clear();
+        session_.ForgetSet();
         std::string root = MusicLibraryPath.empty() ? ComputerRoot() : MusicLibraryPath;
         // A library folder that is gone (a drive unplugged, a folder renamed) is no
         // reason to stop: browsing starts at home instead.
@@ -133,15 +135,16 @@ void TaudiobookDlgClient::SelectFolder(const std::string& folder) {
         return;
     RunGuarded([this, &folder] {
         folderList_->clear();
+        session_.ForgetSet();
         ScanFolder(folder);
     });
 }
 
 void TaudiobookDlgClient::ScanFolder(const std::string& folder) {
-    if (!ScanDiscSet(settings_, *frontEnd_, folder))
+    MergeOutcome scanned = session_.Scan(folder);
+    if (!scanned.Completed())
         return;
-    statusLine_->setText(
-        QString::asprintf("%d discs, %d files.", settings_.discCount, settings_.trackCount));
+    statusLine_->setText(QString::asprintf("%d discs, %d files.", scanned.discs, scanned.tracks));
 }
 
 void TaudiobookDlgClient::MergeFolders() {
@@ -149,15 +152,18 @@ void TaudiobookDlgClient::MergeFolders() {
         return;
     merging_ = true;
     RunGuarded([this] {
-        // However the merge ends, even by an error, its progress window goes.
+        // However the merge ends, even by an error, the window takes buttons again.
         struct Cleanup {
             TaudiobookDlgClient* client;
-            ~Cleanup() {
-                client->settings_.progress.reset();
-                client->merging_ = false;
-            }
+            ~Cleanup() { client->merging_ = false; }
         } cleanup{this};
-        brambex::MergeFolders(settings_, *frontEnd_);
+        cancel_.Clear();
+        if (session_.Merge(cancel_).Completed()) {
+            // The set is merged: the window is ready for the next one.
+            folderList_->clear();
+            statusLine_->setText(QString());
+            folderGroup_->setTitle(QStringLiteral("Folders"));
+        }
     });
     merging_ = false;
     if (closeAfterMerge_) {
@@ -183,7 +189,7 @@ void TaudiobookDlgClient::CloseWhenMergeEnds() {
         return;
     }
     closeAfterMerge_ = true;
-    settings_.cancelRequested = true;
+    cancel_.Request();
 }
 
 void TaudiobookDlgClient::done(int result) {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "options/merge_settings.h"
+#include "engine/merge_session.h"
 
 class QGroupBox;
 class QLabel;
@@ -34,7 +34,8 @@ class TaudiobookDlgClient : public QDialog {
     // "Select main folder" with a folder chosen elsewhere (dropped on the window).
     void SelectFolder(const std::string& folder);
 
-    MergeSettings& Settings() { return settings_; }
+    MergeSettings& Settings() { return session_.Settings(); }
+    MergeSession& Session() { return session_; }
     QtFrontEnd& FrontEnd() { return *frontEnd_; }
     bool Merging() const { return merging_; }
     // Cancels the running merge and closes the window once it has stopped.
@@ -58,8 +59,9 @@ class TaudiobookDlgClient : public QDialog {
     QPushButton* exitButton_;
     QPushButton* optionsButton_;
     QPushButton* helpButton_;
-    MergeSettings settings_;
+    CancelFlag cancel_;
     std::unique_ptr<QtFrontEnd> frontEnd_;
+    MergeSession session_;
     bool merging_ = false;
     bool closeAfterMerge_ = false;
 };

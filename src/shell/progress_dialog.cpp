@@ -14,9 +14,9 @@
 
 namespace brambex {
 
-TProgress::TProgress(QWidget* parent, std::string_view initialMessage, int total, bool* cancelFlag,
-                     std::string_view caption, bool showCancel)
-    : QDialog(parent), cancelFlag_(cancelFlag), meter_(total) {
+TProgress::TProgress(QWidget* parent, std::string_view initialMessage, int total,
+                     CancelFlag* cancel, std::string_view caption, bool showCancel)
+    : QDialog(parent), cancel_(cancel), meter_(total) {
     setObjectName(QStringLiteral("progressDialog"));
     setModal(false);
     messageLine_ = new QLabel(ToQString(initialMessage), this);
@@ -48,8 +48,8 @@ TProgress::TProgress(QWidget* parent, std::string_view initialMessage, int total
     if (!caption.empty())
         setWindowTitle(ToQString(caption));
     connect(cancelButton_, &QPushButton::clicked, this, [this] { CmCancel(); });
-    if (cancelFlag_)
-        *cancelFlag_ = false;
+    if (cancel_)
+        cancel_->Clear();
 }
 
 TProgress::~TProgress() {
@@ -80,8 +80,8 @@ void TProgress::SetProgress(int done) {
 }
 
 void TProgress::CmCancel() {
-    if (cancelFlag_)
-        *cancelFlag_ = true;
+    if (cancel_)
+        cancel_->Request();
 }
 
 // Esc: the same as Cancel; the window stays until the merge has stopped.

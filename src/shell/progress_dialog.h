@@ -23,8 +23,8 @@ class TProgress : public QDialog, public ProgressWindow {
   public:
     static constexpr int MinimumShowMs = 1000;
 
-    // Clears *cancelFlag, which Cancel and Esc set later.
-    TProgress(QWidget* parent, std::string_view initialMessage, int total, bool* cancelFlag,
+    // Clears the cancel, which Cancel and Esc request later.
+    TProgress(QWidget* parent, std::string_view initialMessage, int total, CancelFlag* cancel,
               std::string_view caption, bool showCancel);
     // Waits, without taking user input, until the window has been up for a second.
     ~TProgress() override;
@@ -53,7 +53,7 @@ class TProgress : public QDialog, public ProgressWindow {
     QLabel* messageLine_;
     QProgressBar* gauge_;
     QPushButton* cancelButton_;
-    bool* cancelFlag_;
+    CancelFlag* cancel_;
     ProgressMeter meter_;
     QElapsedTimer shown_;
 };

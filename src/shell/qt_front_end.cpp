@@ -1,7 +1,6 @@
 #include "shell/qt_front_end.h"
 
 #include <QGroupBox>
-#include <QLabel>
 #include <QListWidget>
 
 #include "shell/message_box.h"
@@ -10,9 +9,9 @@
 
 namespace brambex {
 
-QtFrontEnd::QtFrontEnd(QWidget* owner, QListWidget* folderList, QLabel* statusLine,
-                       QGroupBox* folderGroup)
-    : owner_(owner), folderList_(folderList), statusLine_(statusLine), folderGroup_(folderGroup) {}
+QtFrontEnd::QtFrontEnd(QWidget* owner, QListWidget* folderList, QGroupBox* folderGroup,
+                       CancelFlag* cancel)
+    : owner_(owner), folderList_(folderList), folderGroup_(folderGroup), cancel_(cancel) {}
 
 void QtFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                              MessageStyle style) {
@@ -29,31 +28,17 @@ bool QtFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
 }
 
 std::unique_ptr<ProgressWindow> QtFrontEnd::OpenProgress(std::string_view caption,
-                                                         std::string_view initialMessage, int total,
-                                                         bool* cancelFlag) {
+                                                         std::string_view initialMessage,
+                                                         int total) {
     auto window =
-        std::make_unique<TProgress>(owner_, initialMessage, total, cancelFlag, caption, true);
+        std::make_unique<TProgress>(owner_, initialMessage, total, cancel_, caption, true);
     window->Create();
     return window;
-}
-
-int QtFrontEnd::FolderCount() {
-    return folderList_ ? folderList_->count() : 0;
 }
 
 void QtFrontEnd::AddFolder(std::string_view name) {
     if (folderList_)
         folderList_->addItem(ToQString(name));
-}
-
-void QtFrontEnd::ClearFolders() {
-    if (folderList_)
-        folderList_->clear();
-}
-
-void QtFrontEnd::SetStatus(std::string_view text) {
-    if (statusLine_)
-        statusLine_->setText(ToQString(text));
 }
 
 void QtFrontEnd::SetFolderGroupCaption(std::string_view text) {

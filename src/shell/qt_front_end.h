@@ -6,7 +6,6 @@
 #include "options/front_end.h"
 
 class QGroupBox;
-class QLabel;
 class QListWidget;
 class QWidget;
 
@@ -16,27 +15,25 @@ class QtFrontEnd : public FrontEnd {
   public:
     // owner owns the message boxes and dialogs; the three controls may be null for a
     // front end that only shows messages (a dialog's own checks).
+    // cancel is what the progress window's Cancel requests.
     explicit QtFrontEnd(QWidget* owner, QListWidget* folderList = nullptr,
-                        QLabel* statusLine = nullptr, QGroupBox* folderGroup = nullptr);
+                        QGroupBox* folderGroup = nullptr, CancelFlag* cancel = nullptr);
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageStyle style) override;
     Answer Ask(std::string_view text, std::optional<std::string_view> caption) override;
     bool RunMergeOptions(MergeOptionsForm& form) override;
     std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
-                                                 std::string_view initialMessage, int total,
-                                                 bool* cancelFlag) override;
-    int FolderCount() override;
+                                                 std::string_view initialMessage,
+                                                 int total) override;
     void AddFolder(std::string_view name) override;
-    void ClearFolders() override;
-    void SetStatus(std::string_view text) override;
     void SetFolderGroupCaption(std::string_view text) override;
 
   private:
     QWidget* owner_;
     QListWidget* folderList_;
-    QLabel* statusLine_;
     QGroupBox* folderGroup_;
+    CancelFlag* cancel_;
 };
 
 }  // namespace brambex

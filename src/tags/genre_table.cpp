@@ -1,4 +1,5 @@
 #include "tags/genre_table.h"
+#include "platform/ascii_case.h"
 
 #include <array>
 
@@ -137,22 +138,6 @@ constexpr std::array<std::string_view, GenreTable::Count> GenreNames = {
     "Dance Hall",
 };
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<std::string_view> GenreTable::GenreName(int number) {
@@ -164,7 +149,7 @@ std::optional<std::string_view> GenreTable::GenreName(int number) {
 
 int GenreTable::GenreNumber(std::string_view name) {
     for (int i = 0; i < Count; ++i) {
-        if (EqualIgnoringCase(GenreNames[static_cast<std::size_t>(i)], name)) {
+        if (EqualIgnoringAsciiCase(GenreNames[static_cast<std::size_t>(i)], name)) {
             return i;
         }
     }

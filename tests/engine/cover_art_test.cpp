@@ -32,7 +32,7 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
 class CoverArtTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(platform::SetCurrentFolder(tree.Root()));
+        settings.setFolder = tree.Root();
         tree.File("Out/merged");
         settings.currentFolder = "Out";
     }

@@ -1,6 +1,6 @@
 // The track merge driver over real folders: sets of MP3 files built from bytes in a
 // temp folder, merged through the scripted front end, outputs read back byte by byte.
-#include "engine/merge_driver.h"
+#include "engine/merge_session.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -111,9 +111,6 @@ std::string AudioOf(const std::string& name) {
 
 class MergeDriverTest : public ::testing::Test {
   protected:
-    void SetUp() override { audioBookMode = true; }
-    void TearDown() override { audioBookMode = true; }
-
     // A track with the usual frames of a ripped audiobook.
     TrackBytes Usual(const std::string& disc, const std::string& name) const {
         TrackBytes t;
@@ -134,8 +131,8 @@ class MergeDriverTest : public ::testing::Test {
         tree.File(disc + "/" + name, t.File());
     }
     void ScanAndMerge(const std::string& disc1 = "Moby Dick Disc 1") {
-        ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path(disc1)));
-        MergeFolders(settings, ui);
+        ASSERT_TRUE(session.Scan(tree.Path(disc1)).Completed());
+        outcome = session.Merge(ui.cancel);
     }
     ParsedTrack Output(const std::string& path) const { return Parse(tree.Read(path)); }
     std::vector<int> ProgressValues() const {
@@ -156,7 +153,9 @@ class MergeDriverTest : public ::testing::Test {
 
     TempTree tree;
     FakeFrontEnd ui;
-    MergeSettings settings;
+    MergeSession session{ui};
+    MergeSettings& settings = session.Settings();
+    MergeOutcome outcome;
 };
 
 TEST_F(MergeDriverTest, WorkedExampleFrameByFrame) {
@@ -277,17 +276,17 @@ TEST_F(MergeDriverTest, FileNamesGapsAndOrder) {
         EXPECT_NE(e.kind, ProgressEvent::Title);
     EXPECT_EQ(ui.progress.back().kind, ProgressEvent::Close);
 
-    // A completed merge empties the folder list and the status line.
-    EXPECT_TRUE(ui.folders.empty());
-    EXPECT_EQ(ui.status, "");
-    EXPECT_EQ(ui.groupCaption, "Folders");
+    // A completed merge says so, with its count, and leaves no set to merge again.
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Completed);
+    EXPECT_EQ(outcome.tracks, 8);
+    EXPECT_FALSE(session.HasSet());
 }
 
 TEST_F(MergeDriverTest, ProgressMessagesNameTrackAndFolder) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     Put("Moby Dick Disc 2", "01 B.mp3");
     std::string captionWhileMerging;
-    ui.onProgressUpdate = [&](int, bool*) { captionWhileMerging = ui.groupCaption; };
+    ui.onProgressUpdate = [&](int) { captionWhileMerging = ui.groupCaption; };
 
     ScanAndMerge();
 
@@ -348,18 +347,17 @@ TEST_F(MergeDriverTest, TwoFilesWithOneNumberStopTheMerge) {
     Put("Moby Dick Disc 1", "09 Before.mp3");
     Put("Moby Dick Disc 1", "10 Ten.mp3");
     Put("Moby Dick Disc 1", "10 Another Ten.mp3");
-    ui.status = "1 discs, 3 files.";
 
     ScanAndMerge();
 
     EXPECT_TRUE(OnlyMessage(ui, "Moby Dick Disc 1/10*.mp3",
                             "Two or more mp3 files have the same sequence number!",
                             MessageStyle::Stop));
-    // Tracks before the duplicate stay; a failed merge leaves the folder list, the status
-    // line and the group caption as the merge had them.
+    // Tracks before the duplicate stay; a failed merge leaves the set selected and the
+    // group caption as the merge had it.
     EXPECT_EQ(Tracks("Moby Dick_1"), (std::vector<std::string>{"01 1-9 Before.mp3"}));
-    EXPECT_EQ(ui.folders.size(), 1u);
-    EXPECT_EQ(ui.status, "1 discs, 3 files.");
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
+    EXPECT_TRUE(session.HasSet());
     EXPECT_EQ(ui.groupCaption, "Folders in this book");
     EXPECT_FALSE(ui.progressOpen);
 }
@@ -416,7 +414,7 @@ TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
         t.trailer = Trailer("", "", "", 0, 0);
         Put("Big Set Disc " + std::to_string(n / 99 + 1), name, t);
     }
-    ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Big Set Disc 1")));
+    ASSERT_TRUE(session.Scan(tree.Path("Big Set Disc 1")).Completed());
     ASSERT_EQ(settings.trackCount, 254);
     // A track that arrives after the scan makes 255.
     tree.File("Big Set Disc 3/99 Late.mp3", tree.Read("Big Set Disc 1/01 T.mp3"));
@@ -425,7 +423,7 @@ TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
         return true;
     };
 
-    MergeFolders(settings, ui);
+    outcome = session.Merge(ui.cancel);
 
     EXPECT_FALSE(settings.splitFolders);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -433,7 +431,8 @@ TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
     EXPECT_NE(ui.messages[0].text.find("\"Big Set\" already holds 254 tracks"), std::string::npos);
     EXPECT_EQ(Tracks("Big Set").size(), 254u);
     EXPECT_TRUE(tree.Exists("Big Set/merged"));
-    EXPECT_EQ(ui.folders.size(), 3u);
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
+    EXPECT_TRUE(session.HasSet());
 }
 
 TEST_F(MergeDriverTest, OutputFolderNamedLikeADiscIsNeverMergedFrom) {
@@ -460,9 +459,9 @@ TEST_F(MergeDriverTest, CancelBetweenTracksFinishesTheRunningTrack) {
     for (const char* name : {"01 A.mp3", "02 B.mp3", "03 C.mp3"})
         Put("Moby Dick Disc 1", name);
     // Cancel arrives while track 2 is announced, that is while it is being copied.
-    ui.onProgressUpdate = [&](int, bool* cancel) {
+    ui.onProgressUpdate = [&](int) {
         if (ui.progress.back().text == "Merging track  2 from \"Moby Dick Disc 1\"")
-            *cancel = true;
+            ui.cancel.Request();
     };
 
     ScanAndMerge();
@@ -471,7 +470,9 @@ TEST_F(MergeDriverTest, CancelBetweenTracksFinishesTheRunningTrack) {
     EXPECT_EQ(tree.List("Moby Dick_1").size(), 3u);  // and the key file, nothing else
     EXPECT_TRUE(OnlyMessage(ui, "Merge cancelled.", "", MessageStyle::Information));
     EXPECT_FALSE(ui.progressOpen);
-    EXPECT_EQ(ui.folders.size(), 1u);
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Cancelled);
+    EXPECT_EQ(outcome.tracks, 2);
+    EXPECT_TRUE(session.HasSet());
 }
 
 TEST_F(MergeDriverTest, CancelledOptionsCreateNothing) {
@@ -483,10 +484,12 @@ TEST_F(MergeDriverTest, CancelledOptionsCreateNothing) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(tree.Exists("Moby Dick_1"));
     EXPECT_TRUE(ui.progress.empty());
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Cancelled);
 }
 
-TEST_F(MergeDriverTest, EmptyFolderListRefusesToStart) {
-    MergeFolders(settings, ui);
+TEST_F(MergeDriverTest, NoSetSelectedRefusesToStart) {
+    outcome = session.Merge(ui.cancel);
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "Before merging, you must first select the folder\ncontaining the first disk of "
@@ -517,7 +520,7 @@ TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
     Put("Moby Dick Disc 1", "02 Big.mp3", big);
     Put("Moby Dick Disc 1", "03 After.mp3");
     // A file-size limit makes the big track's writes fail as a full disk would.
-    ui.onProgressUpdate = [&](int, bool*) {
+    ui.onProgressUpdate = [&](int) {
         if (ui.progress.back().text != "Merging track  2 from \"Moby Dick Disc 1\"")
             return;
         signal(SIGXFSZ, SIG_IGN);
@@ -535,13 +538,14 @@ TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
         << ui.messages[0].text;
     EXPECT_EQ(ui.messages[0].caption, "Moby Dick_1/02 1-2 Big.mp3");
     EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"01 1-1 Small.mp3", "merged"}));
-    EXPECT_EQ(ui.folders.size(), 1u);
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
+    EXPECT_TRUE(session.HasSet());
 }
 
 TEST_F(MergeDriverTest, OutputThatCannotBeOpenedSaysWhy) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     // The output folder goes away between its preparation and the track's copy.
-    ui.onProgressUpdate = [&](int, bool*) {
+    ui.onProgressUpdate = [&](int) {
         if (ui.progress.back().text == "Merging track  1 from \"Moby Dick Disc 1\"")
             std::filesystem::remove_all(tree.Path("Moby Dick_1"));
     };
@@ -601,15 +605,15 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
         RecordedPlan plan;
         ui.messages.clear();
         ui.answers = {Answer::Yes};
-        ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Moby Dick Disc 1")));
-        MergeFolders(settings, ui, dryRun ? &plan : nullptr);
+        ASSERT_TRUE(session.Scan(tree.Path("Moby Dick Disc 1")).Completed());
+        outcome = session.Merge(ui.cancel, dryRun ? &plan : nullptr);
 
         // The short audio of an intact input is reported and merged all the same.
         EXPECT_EQ(shrink.lines[0], "Moby Dick Disc 1/01 Short.mp3: Not enough MP3 data!") << dryRun;
         ASSERT_FALSE(ui.messages.empty()) << dryRun;
         EXPECT_EQ(ui.messages.back().text, "Could not read input file (the file ended early)");
         EXPECT_EQ(ui.messages.back().caption, input);
-        EXPECT_FALSE(ui.folders.empty()) << dryRun;  // the merge did not complete
+        EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped) << dryRun;
         if (dryRun) {
             ASSERT_EQ(plan.tracks.size(), 1u);
             EXPECT_EQ(plan.tracks[0].inputPath, "Moby Dick Disc 1/01 Short.mp3");
@@ -677,7 +681,7 @@ TEST_F(MergeDriverTest, InputThatIsNoFileStopsWithItsPath) {
         if (first)
             ScanAndMerge();
         else
-            MergeFolders(settings, ui);  // a failed merge leaves the set selected
+            outcome = session.Merge(ui.cancel);  // a failed merge leaves the set selected
         first = false;
 
         ASSERT_FALSE(ui.messages.empty()) << name;
@@ -697,8 +701,8 @@ TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
     tree.File("Moby Dick Disc 1/front.jpg", "jpeg");
     RecordedPlan plan;
 
-    ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Moby Dick Disc 1")));
-    MergeFolders(settings, ui, &plan);
+    ASSERT_TRUE(session.Scan(tree.Path("Moby Dick Disc 1")).Completed());
+    outcome = session.Merge(ui.cancel, &plan);
 
     EXPECT_FALSE(tree.Exists("Moby Dick_1"));
     EXPECT_EQ(plan.folders, (std::vector<std::string>{"Moby Dick_1 <- Moby Dick Disc 1 1"}));
@@ -715,7 +719,8 @@ TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
     EXPECT_EQ(b.trailerTitle, "2-1 Moby Dick_1");
     EXPECT_EQ(b.trailerTrack, 2);
     EXPECT_EQ(b.trailerGenre, 12);
-    EXPECT_TRUE(ui.folders.empty());
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Completed);
+    EXPECT_EQ(outcome.tracks, 2);
 }
 
 TEST_F(MergeDriverTest, TagKindsArePlannedAndCounted) {
@@ -732,8 +737,8 @@ TEST_F(MergeDriverTest, TagKindsArePlannedAndCounted) {
                   AudioOf("b"));
     tree.File("Moby Dick Disc 1/03 C.mp3", AudioOf("c"));
     RecordedPlan plan;
-    ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Moby Dick Disc 1")));
-    MergeFolders(settings, ui, &plan);
+    ASSERT_TRUE(session.Scan(tree.Path("Moby Dick Disc 1")).Completed());
+    outcome = session.Merge(ui.cancel, &plan);
     ASSERT_EQ(plan.tracks.size(), 3u);
     EXPECT_EQ(plan.tracks[0].tag, PlannedTag::Rewritten);
     EXPECT_EQ(plan.tracks[1].tag, PlannedTag::ConvertedFromV24);

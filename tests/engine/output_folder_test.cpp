@@ -61,7 +61,7 @@ TEST(SplitAlbumTitle, LongTitleKeepsItsFolderNumber) {
 class OutputFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(platform::SetCurrentFolder(tree.Root()));
+        settings.setFolder = tree.Root();
         settings.outputFolder = "Moby Dick";
         settings.albumTitle = "Moby Dick";
         settings.folderNumber = 1;
@@ -176,7 +176,7 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
     MakeEarlierOutput("Rips");
     tree.File("merged");
     tree.File("Top.mp3", "t");
-    ASSERT_TRUE(platform::SetCurrentFolder(tree.Path("Rips")));
+    settings.setFolder = tree.Path("Rips");
     Names rips = tree.List("Rips");
     Names top = tree.List();
     for (const char* title : {".", ".."}) {
@@ -225,7 +225,7 @@ std::string CannotDelete(const std::string& path) {
 TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     MakeEarlierOutput("Moby Dick");
     platform::SetDeleteFaultForTesting(
-        [](const std::string& path) { return path == "Moby Dick/02 1-2 B.MP3"; });
+        [&](const std::string& path) { return path == tree.Path("Moby Dick/02 1-2 B.MP3"); });
     ui.answers = {Answer::Yes};
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
@@ -335,11 +335,12 @@ TEST_F(OutputFolderTest, DeleteMatchingPassesOverFailuresWhenNotReporting) {
     tree.File("Out/a.mp3");
     tree.File("Out/b.mp3");
     tree.Folder("Out/c.mp3");
-    platform::SetDeleteFaultForTesting([](const std::string& path) { return path == "Out/a.mp3"; });
-    EXPECT_TRUE(DeleteMatching(ui, "Out", "/*.mp3", false));
+    platform::SetDeleteFaultForTesting(
+        [&](const std::string& path) { return path == tree.Path("Out/a.mp3"); });
+    EXPECT_TRUE(DeleteMatching(settings, ui, "Out", "/*.mp3", false));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"a.mp3", "c.mp3"}));
-    EXPECT_TRUE(DeleteMatching(ui, "Missing", "/*.mp3", true));
+    EXPECT_TRUE(DeleteMatching(settings, ui, "Missing", "/*.mp3", true));
 }
 
 }  // namespace

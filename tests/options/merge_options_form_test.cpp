@@ -48,16 +48,13 @@ TEST(GenreDisplayNameTest, ReadsReferencesLikeStrtol) {
 class MergeOptionsFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        savedMode_ = audioBookMode;
         settings.albumTitle = "Moby Dick Disc 1";
         settings.artist = "Herman Melville";
         settings.genre = "(17)";
         settings.titleTemplate = "Chapter 1";
     }
-    void TearDown() override { audioBookMode = savedMode_; }
-
     MergeOptionsForm& Open(bool books) {
-        audioBookMode = books;
+        settings.audioBookMode = books;
         form.SetUp();
         return form;
     }
@@ -65,9 +62,6 @@ class MergeOptionsFormTest : public ::testing::Test {
     MergeSettings settings;
     MergeOptionsForm form{settings};
     testing::FakeFrontEnd ui;
-
-  private:
-    bool savedMode_ = true;
 };
 
 TEST_F(MergeOptionsFormTest, ProposedTitleDropsDiscEndingAndMarksFirstFolder) {
@@ -252,9 +246,9 @@ TEST_F(MergeOptionsFormTest, SwitchingModesDiscardsEditsAndRemembersMode) {
     form.SetKeepTrackNames(false);
     form.SetNameText("<track>");
     form.ChooseAudioBooks();
-    EXPECT_TRUE(audioBookMode);
+    EXPECT_TRUE(settings.audioBookMode);
     form.ChooseMusic();
-    EXPECT_FALSE(audioBookMode);
+    EXPECT_FALSE(settings.audioBookMode);
     EXPECT_EQ(form.Title().text, "Moby Dick_1");
     EXPECT_EQ(form.Artist().text, "Herman Melville");
     EXPECT_EQ(form.Genre().text, "Rock");

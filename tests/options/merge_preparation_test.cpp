@@ -31,12 +31,6 @@ std::string Id3v1Trailer(const std::string& title, const std::string& artist,
 
 class MergePreparationTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        savedMode_ = audioBookMode;
-        audioBookMode = true;
-    }
-    void TearDown() override { audioBookMode = savedMode_; }
-
     std::string Track(const std::string& frames, unsigned char version = 3,
                       std::size_t audio = 9000) {
         return folder.File("01 Track.mp3", PaddedTag(frames, 64, version) + FillerAudio(audio) +
@@ -47,9 +41,6 @@ class MergePreparationTest : public ::testing::Test {
     testing::TempTree folder;
     MergeSettings settings;
     testing::FakeFrontEnd ui;
-
-  private:
-    bool savedMode_ = true;
 };
 
 const std::string AllFour = TextFrame("TALB", "Dune Disc 1") + TextFrame("TPE1", "Reader") +
@@ -184,7 +175,7 @@ TEST_F(MergePreparationTest, ConfirmedTitleDecidesSplit) {
                 form.SetTitleText(c.title);
             return form.MayClose(ui);
         };
-        ASSERT_TRUE(PrepareMergeSettings(settings, ui, path));
+        ASSERT_EQ(PrepareMergeSettings(settings, ui, path), Preparation::Confirmed);
         EXPECT_EQ(settings.outputFolder, c.folder);
         EXPECT_EQ(settings.albumTitle, c.title ? c.title : "Dune_1");
         EXPECT_EQ(settings.splitFolders, c.split);
@@ -208,7 +199,7 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
         form.SetKeepArtist(false);
         return false;
     };
-    EXPECT_FALSE(PrepareMergeSettings(settings, ui, Track(AllFour)));
+    EXPECT_EQ(PrepareMergeSettings(settings, ui, Track(AllFour)), Preparation::Cancelled);
     EXPECT_EQ(settings.outputFolder, "Earlier");
     EXPECT_TRUE(settings.splitFolders);
     EXPECT_EQ(settings.currentFolder, "Earlier_3");
@@ -228,7 +219,7 @@ TEST_F(MergePreparationTest, ForbiddenTitleNeverReachesSettings) {
         form.SetTitleText("../../etc");
         return true;
     };
-    EXPECT_FALSE(PrepareMergeSettings(settings, ui, Track(AllFour)));
+    EXPECT_EQ(PrepareMergeSettings(settings, ui, Track(AllFour)), Preparation::Refused);
     EXPECT_EQ(settings.outputFolder, "Earlier");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
@@ -251,9 +242,9 @@ TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
     std::string scriptPath = folder.File("tag.py", script);
     ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath).c_str()), 0);
 
-    audioBookMode = false;
+    settings.audioBookMode = false;
     ui.mergeOptions = [](MergeOptionsForm&) { return true; };
-    ASSERT_TRUE(PrepareMergeSettings(settings, ui, path));
+    ASSERT_EQ(PrepareMergeSettings(settings, ui, path), Preparation::Confirmed);
     EXPECT_EQ(settings.albumTitle, "Ærø_1");
     EXPECT_EQ(settings.artist, "Zoë");
     EXPECT_EQ(settings.genre, "Rock");

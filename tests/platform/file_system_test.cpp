@@ -86,14 +86,20 @@ TEST(FindMatching, EmptyWhenNothingMatchesOrTheFolderIsMissing) {
     EXPECT_TRUE(FindMatching(tree.Path("Set/a.txt/*")).empty());
 }
 
-TEST(FindMatching, SplitsAtEitherSeparatorOrSearchesTheCurrentFolder) {
+// On POSIX a backslash is part of a name: "AC\\DC Live Disc 1" is one folder.
+TEST(FindMatching, SplitsOnlyAtSlash) {
     TempTree tree;
     tree.File("Set/01 A.mp3");
-    EXPECT_EQ(FindMatching(tree.Path("Set") + "\\*.mp3").size(), 1u);
-    ASSERT_TRUE(SetCurrentFolder(tree.Path("Set")));
-    auto found = FindMatching("*.mp3");
-    ASSERT_EQ(found.size(), 1u);
+    tree.File("Set/AC\\DC.mp3");
+    auto found = FindMatching(tree.Path("Set") + "/*.mp3");
+    ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].name, "01 A.mp3");
+    EXPECT_EQ(found[1].name, "AC\\DC.mp3");
+    EXPECT_TRUE(FindMatching(tree.Path("Set") + "\\*.mp3").empty());
+    EXPECT_EQ(FindMatching(tree.Path("Set/AC\\D*")).size(), 1u);
+    // Without a separator the current folder is searched (TempTree puts it back).
+    std::filesystem::current_path(tree.Path("Set"));
+    EXPECT_EQ(FindMatching("0*.mp3").size(), 1u);
 }
 
 TEST(FindMatching, UnreadableFolderGivesNothing) {

@@ -27,8 +27,8 @@ class MergeOptionsDialogTest : public QObject {
     std::unique_ptr<VerifyInfoDlg> dialog_;
 
     void Open(bool audioBooks, const std::string& title = "Moby Dick Disc 1") {
-        audioBookMode = audioBooks;
         settings_ = std::make_unique<MergeSettings>();
+        settings_->audioBookMode = audioBooks;
         settings_->genre = "(17)";
         settings_->albumTitle = title;
         settings_->artist = "Herman Melville";

@@ -38,7 +38,7 @@ class ProgressDialogTest : public QObject {
         QFETCH(int, total);
         QFETCH(QList<int>, counts);
         QFETCH(QList<int>, shown);
-        bool cancel = false;
+        CancelFlag cancel;
         TProgress progress(nullptr, "", total, &cancel, "Merging", true);
         for (int i = 0; i < counts.size(); ++i) {
             progress.SetProgress(counts[i]);
@@ -48,10 +48,11 @@ class ProgressDialogTest : public QObject {
     }
 
     void textsAndCancel() {
-        bool cancel = true;
+        CancelFlag cancel;
+        cancel.Request();
         auto progress = std::make_unique<TProgress>(nullptr, "first", 10, &cancel,
                                                     "Merging \"Moby Dick Disc 1\"", true);
-        QVERIFY(!cancel);
+        QVERIFY(!cancel.Requested());
         progress->Create();
         QCOMPARE(progress->windowTitle(), QStringLiteral("Merging \"Moby Dick Disc 1\""));
         auto* line = progress->findChild<QLabel*>(QStringLiteral("messageLine"));
@@ -64,37 +65,37 @@ class ProgressDialogTest : public QObject {
         auto* button = progress->findChild<QPushButton*>(QStringLiteral("cancelButton"));
         QVERIFY(button->isVisible());
         QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(cancel);
+        QVERIFY(cancel.Requested());
         QVERIFY(progress->isVisible());
-        cancel = false;
+        cancel.Clear();
         QTest::keyClick(progress.get(), Qt::Key_Escape);
-        QVERIFY(cancel);
+        QVERIFY(cancel.Requested());
         QVERIFY(progress->isVisible());
         QTest::qWait(TProgress::MinimumShowMs);
         progress.reset();
     }
 
     void cancelCanBeHidden() {
-        bool cancel = false;
+        CancelFlag cancel;
         TProgress progress(nullptr, "", 10, &cancel, "", false);
         progress.Create();
         QVERIFY(!progress.findChild<QPushButton*>(QStringLiteral("cancelButton"))->isVisible());
     }
 
     void closeBoxHidesWithoutCancelling() {
-        bool cancel = false;
+        CancelFlag cancel;
         auto progress = std::make_unique<TProgress>(nullptr, "", 10, &cancel, "", true);
         progress->Create();
         progress->close();
         QVERIFY(progress->isVisible());  // not before its second is up
         QVERIFY(WaitUntil([&] { return !progress->isVisible(); }, 3000));
-        QVERIFY(!cancel);
+        QVERIFY(!cancel.Requested());
         progress->SetProgress(5);  // later updates have nothing to show, and no harm
         progress.reset();
     }
 
     void staysOnScreenForASecond() {
-        bool cancel = false;
+        CancelFlag cancel;
         QElapsedTimer clock;
         clock.start();
         {

@@ -1,6 +1,6 @@
 // A scripted front end for tests: records every message, answers every question
-// from a script, and keeps the main window's folder list, status line and group
-// caption as plain values.
+// from a script, and keeps the main window's folder list and group caption as plain
+// values. Its cancel flag is the Cancel of its progress window.
 #pragma once
 
 #include <cstddef>
@@ -39,10 +39,10 @@ class FakeFrontEnd : public FrontEnd {
     int mergeOptionsRuns = 0;
     std::vector<ProgressEvent> progress;
     bool progressOpen = false;
-    // Called at every progress update; a test can set the cancel flag here.
-    std::function<void(int updateIndex, bool* cancelFlag)> onProgressUpdate;
+    // Called at every progress update; a test can request the cancel here.
+    std::function<void(int updateIndex)> onProgressUpdate;
+    CancelFlag cancel;
     std::vector<std::string> folders;
-    std::string status;
     std::string groupCaption = "Folders";
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
@@ -62,17 +62,14 @@ class FakeFrontEnd : public FrontEnd {
         return mergeOptions(form);
     }
     std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
-                                                 std::string_view initialMessage, int total,
-                                                 bool* cancelFlag) override {
+                                                 std::string_view initialMessage,
+                                                 int total) override {
         progress.push_back({ProgressEvent::Open, std::string(caption), total});
         progress.push_back({ProgressEvent::Message, std::string(initialMessage), 0});
         progressOpen = true;
-        return std::make_unique<Window>(*this, cancelFlag);
+        return std::make_unique<Window>(*this);
     }
-    int FolderCount() override { return static_cast<int>(folders.size()); }
     void AddFolder(std::string_view name) override { folders.emplace_back(name); }
-    void ClearFolders() override { folders.clear(); }
-    void SetStatus(std::string_view text) override { status = text; }
     void SetFolderGroupCaption(std::string_view text) override { groupCaption = text; }
 
     // The texts of all recorded messages, for compact assertions.
@@ -92,7 +89,7 @@ class FakeFrontEnd : public FrontEnd {
 
     class Window : public ProgressWindow {
       public:
-        Window(FakeFrontEnd& owner, bool* cancelFlag) : owner_(owner), cancelFlag_(cancelFlag) {}
+        explicit Window(FakeFrontEnd& owner) : owner_(owner) {}
         ~Window() override {
             owner_.progress.push_back({ProgressEvent::Close, {}, 0});
             owner_.progressOpen = false;
@@ -109,10 +106,9 @@ class FakeFrontEnd : public FrontEnd {
         void Record(ProgressEvent e) {
             owner_.progress.push_back(std::move(e));
             if (owner_.onProgressUpdate)
-                owner_.onProgressUpdate(updates_++, cancelFlag_);
+                owner_.onProgressUpdate(updates_++);
         }
         FakeFrontEnd& owner_;
-        bool* cancelFlag_;
         int updates_ = 0;
     };
 };

@@ -1,0 +1,59 @@
+// The merge session: what every front end drives. It owns the record of one set and
+// its merge, including the set's absolute folder (the process's current folder is
+// never changed), and runs the steps of a merge, each returning an outcome:
+//   Scan     the chosen disc-1 folder: the set's folders and counts;
+//   Check    the whole set, as a merge checks it before writing (a scan's findings);
+//   Prepare  the first track's tags, the Merge Options dialog, the first output folder;
+//   Run      every track, polling the cancellation before each.
+// Two sessions share nothing, so two sets can be handled in one process, and the
+// steps may run on a worker thread as long as the front end can be called from there.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/merge_driver.h"
+#include "options/front_end.h"
+#include "options/merge_settings.h"
+
+namespace brambex {
+
+class MergeSession {
+  public:
+    explicit MergeSession(FrontEnd& frontEnd);
+    ~MergeSession();
+    MergeSession(const MergeSession&) = delete;
+    MergeSession& operator=(const MergeSession&) = delete;
+
+    // Completed with the counts of discs and files, or Stopped after a message; the
+    // set of an earlier scan is forgotten either way.
+    MergeOutcome Scan(const std::string& chosenFolder);
+    // Completed when a merge of the scanned set would find nothing wrong before writing.
+    MergeOutcome Check();
+    // Stopped with "Before merging, you must first select ..." when no set is scanned.
+    // With a plan, nothing is created, written or deleted, and Run gives the plan every
+    // output folder and track.
+    MergeOutcome Prepare(MergePlan* dryRun = nullptr);
+    // After a Prepare that completed; the set is forgotten once the merge completes.
+    MergeOutcome Run(const Cancellation& cancel);
+    // The "Merge folders" command: Prepare, then Run.
+    MergeOutcome Merge(const Cancellation& cancel, MergePlan* dryRun = nullptr);
+
+    // True while a scanned set waits to be merged.
+    bool HasSet() const { return hasSet_; }
+    void ForgetSet() { hasSet_ = false; }
+
+    MergeSettings& Settings() { return settings_; }
+    const MergeSettings& Settings() const { return settings_; }
+    // The absolute folder that holds the disc folders; names in messages are relative
+    // to it.
+    const std::string& SetFolder() const { return settings_.setFolder; }
+
+  private:
+    FrontEnd& ui_;
+    MergeSettings settings_;
+    bool hasSet_ = false;
+    std::unique_ptr<MergeDriver> driver_;
+};
+
+}  // namespace brambex

@@ -1,0 +1,38 @@
+#include "options/title_numbers.h"
+
+#include "options/merge_settings.h"
+
+namespace brambex {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+std::optional<std::size_t> FolderSplitAt(std::string_view title) {
+    std::size_t underscore = title.rfind('_');
+    if (underscore == std::string_view::npos || underscore + 1 >= title.size() ||
+        !IsDigit(title[underscore + 1]))
+        return std::nullopt;
+    return underscore;
+}
+
+std::size_t FolderNumberEnding(std::string_view title) {
+    std::size_t n = title.size();
+    if (n >= 2 && title[n - 2] == '_' && IsDigit(title[n - 1]))
+        return 2;
+    if (n >= 3 && title[n - 3] == '_' && IsDigit(title[n - 2]) && IsDigit(title[n - 1]))
+        return 3;
+    return 0;
+}
+
+std::string OutputFolderName(const MergeSettings& settings, int folderNumber) {
+    if (!settings.splitFolders)
+        return settings.outputFolder;
+    return settings.outputFolder + "_" + std::to_string(folderNumber);
+}
+
+}  // namespace brambex

@@ -1,0 +1,36 @@
+// The rules that read or write "_" and a number at the end of a title, side by side.
+// They differ on purpose:
+// - FolderSplitAt: where a confirmed title asks for numbered output folders: at its
+//   last "_" when a digit follows, whatever follows the digit ("Tales_2b" too), as
+//   titles have been read since the first version.
+// - FolderNumberEnding: what each numbered folder's album title replaces with its own
+//   number: "_" and one or two digits that end the title, and nothing else, so that a
+//   title like "Tales_2b" keeps its text and only gains a number.
+// - FirstFolderEnding: what a proposed title ends in, so that the proposal is ready
+//   to spread a long set over numbered folders.
+// The output folders themselves are named "<title>_<number>" (OutputFolderName).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brambex {
+
+struct MergeSettings;
+
+inline constexpr std::string_view FirstFolderEnding = "_1";
+
+// The position of the "_" at which the title asks for numbered folders; none when it
+// does not.
+std::optional<std::size_t> FolderSplitAt(std::string_view title);
+
+// Length of a trailing "_" with one or two digits, 0 when the title has none.
+std::size_t FolderNumberEnding(std::string_view title);
+
+// The name of output folder `folderNumber` in the set's folder: the title, or when
+// the output is split, the title, "_" and the number.
+std::string OutputFolderName(const MergeSettings& settings, int folderNumber);
+
+}  // namespace brambex
