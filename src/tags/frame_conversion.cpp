@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tags/genre_table.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -426,6 +427,51 @@ std::size_t EncodeTextPayload(std::string_view utf8, unsigned char* out, std::si
     while (!EncodeText(utf8, latin1, false, out, cap, n)) {
         n = 1;
         utf8 = CutUtf8(utf8, utf8.size() - 1);
+    }
+    return n;
+}
+
+std::size_t GenreNames(std::string_view genres, char* out, std::size_t cap) {
+    std::size_t n = 0;
+    std::string_view last;
+    const auto put = [&](std::string_view name) {
+        if (name.empty() || name == last || n + name.size() + 1 > cap) {
+            return;
+        }
+        if (n > 0) {
+            out[n++] = '/';
+        }
+        std::memcpy(out + n, name.data(), name.size());
+        n += name.size();
+        last = name;
+    };
+    const auto nameOf = [](std::string_view value) -> std::string_view {
+        if (value == "RX") {
+            return "Remix";
+        }
+        if (value == "CR") {
+            return "Cover";
+        }
+        int number = 0;
+        for (const char c : value) {
+            if (c < '0' || c > '9' || value.size() > 3) {
+                return value;
+            }
+            number = number * 10 + (c - '0');
+        }
+        return GenreTable::GenreName(number).value_or(value);
+    };
+    while (!genres.empty()) {
+        const std::size_t slash = std::min(genres.find('/'), genres.size());
+        std::string_view value = genres.substr(0, slash);
+        genres.remove_prefix(std::min(genres.size(), slash + 1));
+        // References in parentheses first, then the text that follows them.
+        while (value.size() > 2 && value[0] == '(' && value.find(')') != std::string_view::npos) {
+            const std::size_t close = value.find(')');
+            put(nameOf(value.substr(1, close - 1)));
+            value.remove_prefix(close + 1);
+        }
+        put(value.empty() ? value : nameOf(value));
     }
     return n;
 }

@@ -53,6 +53,11 @@ std::size_t DecodeTextPayload(const unsigned char* in, std::size_t n, char* out,
 // byte-order mark; at most cap bytes. Returns the size.
 std::size_t EncodeTextPayload(std::string_view utf8, unsigned char* out, std::size_t cap);
 
+// A 2.4 genre text (TCON values joined with "/") as mutagen's conversion to 2.3 gives
+// it: a genre number, alone ("17") or in parentheses ("(17)", "(17)Rock"), becomes the
+// list's name, and RX and CR become Remix and Cover. Written to out, at most cap bytes.
+std::size_t GenreNames(std::string_view genres, char* out, std::size_t cap);
+
 // A 2.4 time stamp ("yyyy-MM-ddTHH:mm:ss", any leading part) as the 2.3 year (TYER
 // "yyyy"), date (TDAT "DDMM") and time (TIME "HHMM"); each is empty where the stamp
 // lacks it, or where it is zero.

@@ -246,6 +246,14 @@ bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, b
             plan.kind = FramePlan::Kind::Converted;
             plan.head = converted_;
             plan.headSize = static_cast<std::size_t>(n);
+            if (version == 4 && id == "TCON" && !header.grouped) {
+                // Genres by number become names, as 2.3 readers expect.
+                const std::size_t joined =
+                    DecodeTextPayload(converted_, plan.headSize, text_, sizeof text_);
+                char names[sizeof text_];
+                const std::size_t named = GenreNames({text_, joined}, names, sizeof names);
+                plan.headSize = EncodeTextPayload({names, named}, converted_, sizeof converted_);
+            }
         } else if (version == 4 || plan.headSize == 0 || head_[0] > 1) {
             // 2.3 has no form for texts that cannot be converted.
             if (measuring) {

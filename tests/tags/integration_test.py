@@ -23,7 +23,7 @@ import wave
 
 try:
     import eyed3
-    from mutagen.id3 import (APIC, COMM, ID3, IPLS, RVA2, TALB, TDRC, TIPL, TIT2, TPE1, TRCK,
+    from mutagen.id3 import (APIC, COMM, ID3, RVA2, TALB, TCON, TDRC, TIPL, TIT2, TPE1, TRCK,
                              TXXX, TYER, USLT, WXXX)
 except ImportError as e:
     print(str(e))
@@ -153,6 +153,7 @@ def check_against_mutagen(work, base):
     tags.add(TIT2(encoding=3, text=["Chapter one", "Part two"]))
     tags.add(TPE1(encoding=3, text="Łukasz Żółw"))
     tags.add(TALB(encoding=2, text="Kidnapped"))
+    tags.add(TCON(encoding=3, text=["17", "Audiobook"]))
     tags.add(COMM(encoding=3, lang="eng", desc="dêsc", text="A comment ✓"))
     tags.add(USLT(encoding=3, lang="eng", desc="", text="Line one\nLine two"))
     tags.add(TXXX(encoding=3, desc="CATALOG", text=["X1", "X2"]))

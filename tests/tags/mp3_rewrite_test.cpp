@@ -202,6 +202,11 @@ TEST(Mp3Rewrite, Id3v24FramesAreConvertedRuleByRule) {
                "eng"
                "\xFF\xFE" +
                    Utf16Le(u"dê") + std::string(2, '\0') + "\xFF\xFE" + Utf16Le(u"\u2713"))},
+        {"genres by number",
+         Frame24("TCON", std::string("\x03"
+                                     "17\0(12)\0RX\0Audiobook",
+                                     21)),
+         TextFrame("TCON", "Rock/Other/Remix/Audiobook")},
         {"user text",
          Frame24("TXXX", std::string("\x03"
                                      "CAT\0X1\0X2",
