@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include <charconv>
+
 namespace brambex::cli {
 
 namespace {
@@ -40,6 +42,20 @@ std::string TakeOption(CliOptions& o, std::string_view arg,
     if (std::size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
         name = arg.substr(0, eq);
         inlineValue = arg.substr(eq + 1);
+    }
+    if (name == "--jobs" || name == "-j") {
+        std::string_view value;
+        if (inlineValue)
+            value = *inlineValue;
+        else if (i + 1 < args.size())
+            value = args[++i];
+        int n = 0;
+        const char* end = value.data() + value.size();
+        auto [stop, error] = std::from_chars(value.data(), end, n);
+        if (value.empty() || error != std::errc() || stop != end || n < 1 || n > MaxJobs)
+            return std::string(name) + " needs a number from 1 to " + std::to_string(MaxJobs);
+        o.jobs = n;
+        return {};
     }
     for (const TextOption& t : TextOptions) {
         if (name != t.name)
@@ -206,6 +222,10 @@ dialog shows for the chosen type, filled from the tags of the first track):
   -n, --dry-run        Print every output file with the frames it would get, and
                        write nothing.
   -q, --quiet          No progress bar, no summary; messages still appear.
+  -j, --jobs N         Write up to N tracks at the same time (1 to 8); the default is
+                       2 on a machine with more than one core, else 1. Tracks are
+                       named in order, and a merge that stops keeps none after the
+                       track where it stopped.
   Options also take the form --title=TEXT.
 
 Tracks and tags:

@@ -29,7 +29,11 @@ struct CliOptions {
     bool yes = false;
     bool dryRun = false;
     bool quiet = false;
+    int jobs = 0;  // tracks written at the same time; 0: the engine's choice
 };
+
+// The most tracks --jobs lets a merge write at the same time.
+constexpr int MaxJobs = 8;
 
 struct ParseResult {
     CliOptions options;

@@ -156,6 +156,9 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& sess
     }
     // The Merge Options form opens in the type of CDs the options chose.
     session.Settings().audioBookMode = !options.music.value_or(false);
+    // Each track written at the same time has its own temporary file for the signals.
+    static_assert(MaxJobs <= TemporaryFileSlots);
+    session.Settings().jobs = options.jobs;
     PrintedPlan plan(ui, session);
     MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);
     std::fflush(stdout);

@@ -11,10 +11,22 @@ namespace {
 
 volatile sig_atomic_t stopSignal = 0;
 
-// The handler may only use what is safe in a signal handler: a fixed buffer, unlink,
-// write and _exit. The buffer is changed only while the signals are blocked.
-char temporaryPath[4096];
-volatile sig_atomic_t temporaryKnown = 0;
+// The handler may only use what is safe in a signal handler: fixed buffers, unlink,
+// write and _exit. A buffer is changed only while the signals are blocked on the
+// thread that changes it. The merge's worker threads may take a signal while that
+// happens; the handler may then read a path half changed, which can only name a
+// temporary file of this merge (a slot's paths differ in their output folder alone),
+// or none.
+char temporaryPaths[TemporaryFileSlots][4096];
+volatile sig_atomic_t temporaryKnown[TemporaryFileSlots] = {};
+
+bool AnyTemporaryKnown() {
+    for (const volatile sig_atomic_t& known : temporaryKnown) {
+        if (known)
+            return true;
+    }
+    return false;
+}
 
 constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -24,10 +36,12 @@ void OnStop(int signal) {
         stopSignal = signal;
     // The first stop between tracks, and a first Ctrl-C at any time, wait for the merge
     // to notice at its next update.
-    if (!again && (signal == SIGINT || !temporaryKnown))
+    if (!again && (signal == SIGINT || !AnyTemporaryKnown()))
         return;
-    if (temporaryKnown)
-        unlink(temporaryPath);
+    for (int slot = 0; slot < TemporaryFileSlots; ++slot) {
+        if (temporaryKnown[slot])
+            unlink(temporaryPaths[slot]);
+    }
     constexpr char Text[] = "\nMerge cancelled.\n";
     ssize_t ignored = write(STDERR_FILENO, Text, sizeof Text - 1);
     (void)ignored;
@@ -81,15 +95,16 @@ void RequestInterrupt() {
     stopSignal = SIGINT;
 }
 
-void SetTemporaryFile(std::string_view path) {
-    SignalsBlocked blocked;
-    if (path.empty() || path.size() >= sizeof temporaryPath) {
-        temporaryKnown = 0;
+void SetTemporaryFile(std::string_view path, int slot) {
+    if (slot < 0 || slot >= TemporaryFileSlots)
         return;
-    }
-    std::memcpy(temporaryPath, path.data(), path.size());
-    temporaryPath[path.size()] = '\0';
-    temporaryKnown = 1;
+    SignalsBlocked blocked;
+    temporaryKnown[slot] = 0;
+    if (path.empty() || path.size() >= sizeof temporaryPaths[slot])
+        return;
+    std::memcpy(temporaryPaths[slot], path.data(), path.size());
+    temporaryPaths[slot][path.size()] = '\0';
+    temporaryKnown[slot] = 1;
 }
 
 }  // namespace brambex::cli

@@ -20,9 +20,11 @@ int InterruptSignal();
 // Tests and the demo raise the flag by hand, as SIGINT would.
 void RequestInterrupt();
 
-// The temporary file that a signal must not leave behind (empty: none). A path too
-// long for the handler's buffer is not remembered; the next merge of its folder
-// removes what is left.
-void SetTemporaryFile(std::string_view path);
+// The temporary files that a signal must not leave behind, one in each slot (empty:
+// none); tracks written at the same time have a slot each. A path too long for the
+// handler's buffer, or of a slot past the last, is not remembered; the next merge of
+// its folder removes what is left.
+constexpr int TemporaryFileSlots = 8;
+void SetTemporaryFile(std::string_view path, int slot = 0);
 
 }  // namespace brambex::cli

@@ -193,6 +193,10 @@ void TerminalFrontEnd::WritingTemporaryFile(std::string_view path) {
     SetTemporaryFile(path);
 }
 
+void TerminalFrontEnd::WritingTrackFile(int slot, std::string_view path) {
+    SetTemporaryFile(path, slot);
+}
+
 std::vector<std::string> TerminalFrontEnd::SortedFolders() const {
     std::vector<std::string> sorted = folders_;
     std::stable_sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {

@@ -31,6 +31,7 @@ class TerminalFrontEnd : public FrontEnd {
     void AddFolder(std::string_view name) override { folders_.emplace_back(name); }
     void SetFolderGroupCaption(std::string_view) override {}
     void WritingTemporaryFile(std::string_view path) override;
+    void WritingTrackFile(int slot, std::string_view path) override;
 
     // The folder list as the main window shows it: sorted alphabetically.
     std::vector<std::string> SortedFolders() const;

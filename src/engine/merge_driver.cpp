@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <memory>
 #include <utility>
 
 #include "engine/cover_art.h"
@@ -12,10 +14,12 @@
 #include "engine/disc_tracks.h"
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
+#include "engine/track_copy.h"
+#include "engine/track_pipeline.h"
 #include "options/merge_preparation.h"
-#include "options/title_template.h"
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
+#include "tags/diagnostic.h"
 #include "tags/file_stream.h"
 #include "tags/mp3.h"
 
@@ -51,18 +55,20 @@ std::string_view CutToBytes(std::string_view text, std::size_t limit) {
     return text.substr(0, cut);
 }
 
-// ID3v1 genre number "Other", written into every trailer when genres are not kept.
-constexpr int TrailerGenreOther = 12;
-
 std::string trackBeingRead;
 
 // Names the track being read for as long as it lives.
 class ReadingTrack {
   public:
-    explicit ReadingTrack(const std::string& inputPath) { trackBeingRead = inputPath; }
-    ~ReadingTrack() { trackBeingRead.clear(); }
+    explicit ReadingTrack(const std::string& inputPath) : saved_(std::move(trackBeingRead)) {
+        trackBeingRead = inputPath;
+    }
+    ~ReadingTrack() { trackBeingRead = std::move(saved_); }
     ReadingTrack(const ReadingTrack&) = delete;
     ReadingTrack& operator=(const ReadingTrack&) = delete;
+
+  private:
+    std::string saved_;
 };
 
 std::string Format(const char* format, auto... args) {
@@ -73,27 +79,18 @@ std::string Format(const char* format, auto... args) {
     return text;
 }
 
-// Why a pass that failed could not read its input. Without an error from the stream
-// the codec found the input ending before the size it had when the pass began, or
-// inside its declared tag.
-std::string ReadFailure(const InputFile& in) {
-    return in.Error() != 0 ? WithReason("Could not read input file", in.Error())
-                           : "Could not read input file (the file ended early)";
-}
-
-// The frames the merge sets, each spared by its keep flag (TRCK by none); a track that
-// lacks one gets it.
-struct FramePolicy {
-    TagField field;
-    bool MergeSettings::*keep;
-};
-constexpr FramePolicy MergeFrames[] = {
-    {TagField::Genre, &MergeSettings::keepGenre},
-    {TagField::Track, nullptr},
-    {TagField::Title, &MergeSettings::keepTrackNames},
-    {TagField::Album, &MergeSettings::keepAlbumTitle},
-    {TagField::Band, &MergeSettings::keepArtist},
-    {TagField::Artist, &MergeSettings::keepArtist},
+// A track being written: its names (inputPath and outputPath relative to the set's
+// folder, as messages name them), its values and, once written, the result.
+struct StartedTrack {
+    std::string inputPath;
+    std::string outputPath;
+    std::string partialPath;
+    int slot = 0;
+    int progress = 0;  // the progress bar's value once it is done
+    TrackValues values;
+    InputFile in;
+    OutputFile out;
+    TrackCopyResult result;
 };
 
 class MergeRun {
@@ -104,7 +101,11 @@ class MergeRun {
           ui_(frontEnd),
           discFolders_(std::move(discFolders)),
           plan_(dryRun),
-          partialName_(PartialFileName()) {}
+          partialName_(PartialFileName()),
+          pipeline_(settings.jobs > 0 ? settings.jobs : DefaultJobs()) {}
+    ~MergeRun() { AbandonStarted(); }
+    MergeRun(const MergeRun&) = delete;
+    MergeRun& operator=(const MergeRun&) = delete;
 
     MergeOutcome Prepare();
     MergeOutcome Run(const Cancellation& cancel);
@@ -115,9 +116,16 @@ class MergeRun {
     void ShowProgressFor(const std::string& folder, int track);
     bool CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                    int track);
-    bool RewriteTrack(MP3& mp3, InputFile& in, OutputFile* out, int disc, int track,
-                      PlannedTrack* plan);
-    friend class TrackEditor;
+    bool PlanTrack(const std::string& inputPath, const std::string& outputPath, int disc,
+                   int track);
+    // Names the oldest started track, or tells why it failed; false when the merge must
+    // stop, and then nothing started after it is kept.
+    bool FinishOldest();
+    bool FinishStarted();
+    // Waits for the started tracks and removes their temporary files.
+    void AbandonStarted();
+    std::string PartialNameForSlot(int slot) const;
+    void CountTag(TagKind kind);
     void PlanOutputFolder(const std::string& discFolder);
     bool Fail(std::string_view text, const std::string& caption) {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
@@ -147,82 +155,11 @@ class MergeRun {
     // Every output folder of this merge stays locked against other merges until the
     // merge ends.
     std::vector<platform::FolderLock> locks_;
-};
-
-// What the merge sets in one track, decided once the codec has read the track's tag.
-class TrackEditor : public TagEditor {
-  public:
-    TrackEditor(MergeRun& run, int disc, int track, PlannedTrack* plan)
-        : run_(run), disc_(disc), track_(track), plan_(plan) {}
-
-    bool Edit(const MP3& input, TagEdits& edits) override {
-        const MergeSettings& s = run_.s_;
-        trackNumber_ = Format("%d", s.runningNumber);
-        discTrackTitle_ = Format("%d-%d %s", disc_, track_, s.albumTitle.c_str());
-        // A track without a title of its own gets the disc-track title, whatever the
-        // pattern.
-        title_ = discTrackTitle_;
-        if (!s.keepTrackNames && input.HasInputFrame(TagField::Title) &&
-            !ExpandTitleTemplate(s, run_.ui_, s.titleTemplate, disc_, track_,
-                                 input.InputText(TagField::Title), title_)) {
-            refused_ = true;
-            return false;
-        }
-        for (const FramePolicy& policy : MergeFrames) {
-            if (policy.keep && s.*policy.keep)
-                continue;
-            edits.Set(policy.field, TextFor(policy.field));
-        }
-        edits.editTrailer = true;
-        if (!s.keepTrackNames)
-            edits.trailerTitle = discTrackTitle_;
-        edits.trailerArtist = s.artist;
-        edits.trailerAlbum = s.albumTitle;
-        edits.trailerTrack = s.runningNumber;
-        edits.trailerGenre = s.keepGenre ? -1 : TrailerGenreOther;
-        edits_ = edits;
-        return true;
-    }
-    void Frame(const OutputFrame& frame) override {
-        if (plan_) {
-            bool set = frame.origin == OutputFrame::Origin::Set ||
-                       frame.origin == OutputFrame::Origin::Added;
-            plan_->frames.push_back({std::string(frame.id), std::string(frame.text), set});
-        }
-    }
-    // True when the pass stopped because the title pattern holds a code it does not
-    // know; the user has been told.
-    bool Refused() const { return refused_; }
-    const TagEdits& Edits() const { return edits_; }
-
-  private:
-    const std::string& TextFor(TagField field) const {
-        const MergeSettings& s = run_.s_;
-        switch (field) {
-            case TagField::Genre:
-                return s.genre;
-            case TagField::Track:
-                return trackNumber_;
-            case TagField::Title:
-                return title_;
-            case TagField::Album:
-                return s.albumTitle;
-            case TagField::Band:
-            case TagField::Artist:
-                break;
-        }
-        return s.artist;
-    }
-
-    MergeRun& run_;
-    int disc_;
-    int track_;
-    PlannedTrack* plan_;
-    std::string trackNumber_;
-    std::string discTrackTitle_;
-    std::string title_;
-    TagEdits edits_;
-    bool refused_ = false;
+    // Tracks are written up to pipeline_.Jobs() at a time, each into the temporary file
+    // of its slot, and named in the order they were started.
+    TrackPipeline pipeline_;
+    std::deque<std::unique_ptr<StartedTrack>> started_;
+    int startedCount_ = 0;
 };
 
 MergeOutcome MergeRun::Prepare() {
@@ -275,6 +212,9 @@ MergeOutcome MergeRun::Run(const Cancellation& cancel) {
 
 bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation& cancel) {
     const auto cancelled = [&] {
+        // The tracks being written when the cancel came are finished first.
+        if (!FinishStarted())
+            return false;
         ui_.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
         cancelled_ = true;
         return false;
@@ -286,6 +226,8 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
             return cancelled();
         const int n = tracks[i].number;
         if (i + 1 < tracks.size() && tracks[i + 1].number == n) {
+            if (!FinishStarted())
+                return false;
             std::string pattern = Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", n);
             ui_.ShowMessage(JoinPath(folder, pattern),
                             "Two or more mp3 files have the same sequence number!",
@@ -296,7 +238,8 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
         const std::string inputPath = JoinPath(folder, name);
         ReadingTrack reading(inputPath);
 
-        if (!folderReady_ && !OpenOutputFolder(folder))
+        // A new output folder is begun once the tracks of the one before are all there.
+        if (!folderReady_ && (!FinishStarted() || !OpenOutputFolder(folder)))
             return false;
         ShowProgressFor(folder, n);
 
@@ -307,18 +250,17 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
         std::string title = TrackTitlePart(name, found.discTrackForm);
         std::size_t room = platform::MaxNameBytes - numbers.size() - 4;
         std::string fileName = numbers + std::string(CutToBytes(title, room)) + ".mp3";
-        if (!CopyTrack(inputPath, JoinPath(OutputFolderName(s_, s_.folderNumber), fileName), disc,
-                       n))
+        const std::string outputPath = JoinPath(OutputFolderName(s_, s_.folderNumber), fileName);
+        if (plan_ ? !PlanTrack(inputPath, outputPath, disc, n)
+                  : !CopyTrack(inputPath, outputPath, disc, n))
             return false;
-        ++placed_;
-
-        if (progress_)
-            progress_->SetProgress((s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber);
         if (s_.runningNumber >= MaxTracksPerFolder) {
             s_.runningNumber = 0;
             folderReady_ = false;
         }
     }
+    if (!FinishStarted())
+        return false;
     // A cancel that came with the disc's last track stops the merge before the next disc,
     // as it would before any further track.
     if (cancel.Requested())
@@ -362,93 +304,145 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
         progress_->SetMessage(Format("Merging track %2d from \"%s\"", track, folder.c_str()));
 }
 
-bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
+bool MergeRun::PlanTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                          int track) {
     InputFile in;
-    if (!platform::IsRegularFile(PathInSet(s_, inputPath)))
-        return Fail("Could not open input file (not a regular file)", inputPath);
-    if (!in.Open(PathInSet(s_, inputPath)))
-        return Fail(WithReason("Could not open input file", in.Error()), inputPath);
-
-    if (plan_) {
-        PlannedTrack planned;
-        planned.inputPath = inputPath;
-        planned.outputPath = outputPath;
-        MP3 mp3;
-        if (!RewriteTrack(mp3, in, nullptr, disc, track, &planned))
-            return false;
-        // A plan made from a track that could not be read whole would show what a merge
-        // cannot do.
-        if (mp3.Failed())
-            return Fail(ReadFailure(in), inputPath);
-        plan_->Track(planned);
-        return true;
-    }
-
-    const std::string partialPath = PathInSet(s_, JoinPath(s_.currentFolder, partialName_));
-    OutputFile out;
-    // Made new, never opened through what lies there: a link of that name is removed
-    // rather than followed.
-    platform::DeleteFile(partialPath);
-    ui_.WritingTemporaryFile(partialPath);
-    if (!out.Create(partialPath, true)) {
-        ui_.WritingTemporaryFile({});
-        return Fail(WithReason("Could not open output file", out.Error()), outputPath);
-    }
+    TrackCopyResult opened;
+    if (!OpenTrackInput(PathInSet(s_, inputPath), inputPath, in, opened))
+        return Fail(opened.message, inputPath);
+    PlannedTrack planned;
+    planned.inputPath = inputPath;
+    planned.outputPath = outputPath;
+    const TrackValues values = ValuesForTrack(s_, disc, track);
     MP3 mp3;
-    bool rewritten = RewriteTrack(mp3, in, &out, disc, track, nullptr);
-    bool written = out.Close();
-    // Whatever went wrong, the half-made file must not stay behind.
-    auto discard = [&](std::string_view text, const std::string& caption) {
-        platform::DeleteFile(partialPath);
-        ui_.WritingTemporaryFile({});
-        return text.empty() ? false : Fail(text, caption);
-    };
-    if (!rewritten)
-        return discard({}, {});
-    if (in.Error() != 0)
-        return discard(WithReason("Could not read input file", in.Error()), inputPath);
-    if (!written)
-        return discard(WithReason("Could not write output file", out.Error()), outputPath);
-    // The streams reported nothing, yet the codec found the input shorter than it was
-    // when the copy began: the output lacks audio.
-    if (mp3.Failed())
-        return discard(ReadFailure(in), inputPath);
-    // The finished track takes its name only now, so a track's name never shows a
-    // half-written file.
-    if (!RenameFile(partialPath, PathInSet(s_, outputPath)))
-        return discard(WithReason("Could not open output file", errno), outputPath);
-    ui_.WritingTemporaryFile({});
+    TrackEditor editor(values, &planned);
+    mp3.Rewrite(in, nullptr, editor);
+    if (!editor.PatternError().empty()) {
+        ui_.ShowMessage(editor.PatternError(), "Error", MessageStyle::Stop);
+        return false;
+    }
+    // A plan made from a track that could not be read whole would show what a merge
+    // cannot do.
+    if (!editor.Done() || mp3.Failed())
+        return Fail(ReadFailure(in), inputPath);
+    const TagKind kind = mp3.InputKind();
+    CountTag(kind);
+    planned.tag = kind == TagKind::V22                               ? PlannedTag::ConvertedFromV22
+                  : kind == TagKind::V24                             ? PlannedTag::ConvertedFromV24
+                  : kind == TagKind::None || kind == TagKind::Broken ? PlannedTag::New
+                                                                     : PlannedTag::Rewritten;
+    const TagEdits& edits = editor.Edits();
+    if (edits.trailerTitle)
+        planned.trailerTitle = std::string(*edits.trailerTitle);
+    planned.trailerArtist = s_.artist;
+    planned.trailerAlbum = s_.albumTitle;
+    planned.trailerTrack = s_.runningNumber;
+    planned.trailerGenre = edits.trailerGenre;
+    plan_->Track(planned);
+    ++placed_;
+    if (progress_)
+        progress_->SetProgress((s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber);
     return true;
 }
 
-bool MergeRun::RewriteTrack(MP3& mp3, InputFile& in, OutputFile* out, int disc, int track,
-                            PlannedTrack* plan) {
-    TrackEditor editor(*this, disc, track, plan);
-    if (!mp3.Rewrite(in, out, editor) && editor.Refused())
+bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
+                         int track) {
+    auto started = std::make_unique<StartedTrack>();
+    StartedTrack& t = *started;
+    t.inputPath = inputPath;
+    t.outputPath = outputPath;
+    t.slot = startedCount_++ % pipeline_.Jobs();
+    t.partialPath = PathInSet(s_, JoinPath(s_.currentFolder, PartialNameForSlot(t.slot)));
+    t.progress = (s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber;
+    t.values = ValuesForTrack(s_, disc, track);
+    started_.push_back(std::move(started));
+    // The files are opened here, so that names are made on this thread alone; a track
+    // that cannot be opened is told in its turn.
+    bool opened = OpenTrackInput(PathInSet(s_, t.inputPath), t.inputPath, t.in, t.result);
+    if (opened) {
+        ui_.WritingTrackFile(t.slot, t.partialPath);
+        opened = CreateTrackFile(t.partialPath, t.outputPath, t.out, t.result);
+    }
+    // One at a time, the codec's lines appear while the track is written, as they
+    // always did; tracks written at the same time keep theirs until their turn.
+    const bool collect = pipeline_.Jobs() > 1;
+    pipeline_.Start([&t, opened, collect] {
+        if (opened)
+            t.result = RewriteTrackFile(t.in, t.out, t.inputPath, t.partialPath, t.outputPath,
+                                        t.values, collect);
+    });
+    return !pipeline_.Full() || FinishOldest();
+}
+
+bool MergeRun::FinishOldest() {
+    pipeline_.TakeOldest();
+    const std::unique_ptr<StartedTrack> t = std::move(started_.front());
+    started_.pop_front();
+    {
+        // The codec's lines about the track, where a one-at-a-time merge shows them.
+        ReadingTrack reading(t->inputPath);
+        for (const std::string& line : t->result.diagnostics)
+            WriteDiagnostic(line);
+    }
+    if (t->result.tagRead)
+        CountTag(t->result.kind);
+    int renameError = 0;
+    // The finished track takes its name only now, so a track's name never shows a
+    // half-written file.
+    if (t->result.written && !RenameFile(t->partialPath, PathInSet(s_, t->outputPath))) {
+        renameError = errno;
+        platform::DeleteFile(t->partialPath);
+    }
+    ui_.WritingTrackFile(t->slot, {});
+    if (!t->result.written || renameError != 0) {
+        // The merge stops at this track, as if no later one had been started; the user
+        // is told once the folder holds no temporary file of this merge.
+        s_.runningNumber = t->values.runningNumber;
+        AbandonStarted();
+        if (!t->result.written)
+            ui_.ShowMessage(t->result.message, t->result.caption, t->result.style);
+        else
+            Fail(WithReason("Could not open output file", renameError), t->outputPath);
         return false;
-    // A failed copy is told by the caller from the streams and Failed(); the tag-level
-    // problems the codec reports on the way (a broken tag, little audio) leave the
-    // track as good as its input.
-    const TagKind kind = mp3.InputKind();
-    const bool converted = kind == TagKind::V22 || kind == TagKind::V24;
-    const bool newTag = kind == TagKind::None || kind == TagKind::Broken;
-    s_.convertedTags += converted ? 1 : 0;
-    s_.newTags += newTag ? 1 : 0;
-    if (plan) {
-        plan->tag = converted ? (kind == TagKind::V22 ? PlannedTag::ConvertedFromV22
-                                                      : PlannedTag::ConvertedFromV24)
-                    : newTag  ? PlannedTag::New
-                              : PlannedTag::Rewritten;
-        const TagEdits& edits = editor.Edits();
-        if (edits.trailerTitle)
-            plan->trailerTitle = std::string(*edits.trailerTitle);
-        plan->trailerArtist = s_.artist;
-        plan->trailerAlbum = s_.albumTitle;
-        plan->trailerTrack = s_.runningNumber;
-        plan->trailerGenre = edits.trailerGenre;
+    }
+    ++placed_;
+    if (progress_)
+        progress_->SetProgress(t->progress);
+    return true;
+}
+
+bool MergeRun::FinishStarted() {
+    while (!started_.empty()) {
+        if (!FinishOldest())
+            return false;
     }
     return true;
+}
+
+void MergeRun::AbandonStarted() {
+    while (!started_.empty()) {
+        pipeline_.TakeOldest();
+        const std::unique_ptr<StartedTrack> t = std::move(started_.front());
+        started_.pop_front();
+        if (t->result.written)
+            platform::DeleteFile(t->partialPath);
+        ui_.WritingTrackFile(t->slot, {});
+    }
+}
+
+// Slot 0 has the run's own name, which its pictures use too; each further slot the same
+// with its number.
+std::string MergeRun::PartialNameForSlot(int slot) const {
+    if (slot == 0)
+        return partialName_;
+    const std::size_t ending = partialName_.size() - PartialFileEnding.size();
+    return partialName_.substr(0, ending) + "-" + std::to_string(slot) +
+           partialName_.substr(ending);
+}
+
+void MergeRun::CountTag(TagKind kind) {
+    s_.convertedTags += kind == TagKind::V22 || kind == TagKind::V24 ? 1 : 0;
+    s_.newTags += kind == TagKind::None || kind == TagKind::Broken ? 1 : 0;
 }
 
 void MergeRun::PlanOutputFolder(const std::string& discFolder) {

@@ -62,6 +62,12 @@ class FrontEnd {
     // The merge is writing this temporary file now (the empty text: none). A front end
     // that may be ended at any moment (a terminal's signals) removes it on the way out.
     virtual void WritingTemporaryFile(std::string_view path) { (void)path; }
+    // The same for tracks written at the same time, each in its own slot from 0 up.
+    // Slot 0 is that of WritingTemporaryFile, which is not used while tracks are written.
+    virtual void WritingTrackFile(int slot, std::string_view path) {
+        if (slot == 0)
+            WritingTemporaryFile(path);
+    }
 };
 
 // What a merge polls before each track to learn whether the user asked it to stop

@@ -47,6 +47,8 @@ struct MergeSettings {
     // new tag.
     int convertedTags = 0;
     int newTags = 0;
+    // Tracks written at the same time; 0: two on a machine with more than one core.
+    int jobs = 0;
 };
 
 // The path on disk of a name relative to the set's folder.

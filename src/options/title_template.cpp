@@ -26,6 +26,16 @@ std::string_view BookTitle(std::string_view albumTitle) {
 bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
                          std::string_view titleTemplate, int disc, int track, std::string_view song,
                          std::string& result) {
+    std::string error;
+    if (ExpandTitleTemplate(settings.albumTitle, titleTemplate, disc, track, song, result, error))
+        return true;
+    ui.ShowMessage(error, "Error", MessageStyle::Stop);
+    return false;
+}
+
+bool ExpandTitleTemplate(std::string_view albumTitle, std::string_view titleTemplate, int disc,
+                         int track, std::string_view song, std::string& result,
+                         std::string& error) {
     result.clear();
     std::size_t i = 0;
     while (i < titleTemplate.size()) {
@@ -43,14 +53,13 @@ bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
         } else if (code == "track") {
             result += std::to_string(track);
         } else if (code == "book" || code == "album") {
-            result += BookTitle(settings.albumTitle);
+            result += BookTitle(albumTitle);
         } else if (code == "song") {
             result += song;
         } else {
-            std::string message = "Unrecognized code: <";
-            message += CutUtf8Chars(code, MaxShownCodeChars);
-            message += "> ignored.";
-            ui.ShowMessage(message, "Error", MessageStyle::Stop);
+            error = "Unrecognized code: <";
+            error += CutUtf8Chars(code, MaxShownCodeChars);
+            error += "> ignored.";
             result.clear();
             return false;
         }

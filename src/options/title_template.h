@@ -23,5 +23,9 @@ constexpr std::size_t MaxTrackTitleBytes = 255;
 bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
                          std::string_view titleTemplate, int disc, int track, std::string_view song,
                          std::string& result);
+// The same for a merge's worker thread, which may not talk to the user: false with the
+// message's text in error.
+bool ExpandTitleTemplate(std::string_view albumTitle, std::string_view titleTemplate, int disc,
+                         int track, std::string_view song, std::string& result, std::string& error);
 
 }  // namespace brambex

@@ -18,6 +18,16 @@ void WriteToStandardError(std::string_view line, void*) {
 
 DiagnosticSink currentSink = WriteToStandardError;
 void* currentContext = nullptr;
+thread_local DiagnosticSink threadSink = nullptr;
+thread_local void* threadContext = nullptr;
+
+void Deliver(std::string_view line) {
+    if (threadSink != nullptr) {
+        threadSink(line, threadContext);
+    } else {
+        currentSink(line, currentContext);
+    }
+}
 
 // A line put together on the stack: the codec reports from inside a pass, which must
 // not touch the heap. Anything beyond the buffer is cut on a character boundary.
@@ -42,15 +52,26 @@ void SetDiagnosticSink(DiagnosticSink sink, void* context) {
     currentContext = sink != nullptr ? context : nullptr;
 }
 
+ThreadDiagnosticSink::ThreadDiagnosticSink(DiagnosticSink sink, void* context)
+    : savedSink_(threadSink), savedContext_(threadContext) {
+    threadSink = sink;
+    threadContext = context;
+}
+
+ThreadDiagnosticSink::~ThreadDiagnosticSink() {
+    threadSink = savedSink_;
+    threadContext = savedContext_;
+}
+
 void WriteDiagnostic(std::string_view line) {
-    currentSink(line, currentContext);
+    Deliver(line);
 }
 
 void WriteDiagnostic(std::string_view line, int error) {
     LineBuffer buffer;
     buffer.Append(line);
     buffer.Append(std::strerror(error));
-    currentSink(buffer.Text(), currentContext);
+    Deliver(buffer.Text());
 }
 
 void WriteDiagnosticNumber(std::string_view line, long long number) {
@@ -59,7 +80,7 @@ void WriteDiagnosticNumber(std::string_view line, long long number) {
     LineBuffer buffer;
     buffer.Append(line);
     buffer.Append(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
-    currentSink(buffer.Text(), currentContext);
+    Deliver(buffer.Text());
 }
 
 }  // namespace brambex

@@ -16,6 +16,21 @@ using DiagnosticSink = void (*)(std::string_view line, void* context);
 // restores the default (the line and a line break on the standard error stream).
 void SetDiagnosticSink(DiagnosticSink sink, void* context);
 
+// Sends the diagnostic lines of the calling thread alone to sink for as long as it
+// lives, whatever sink the others use: a pass on a worker thread collects its lines
+// this way, to be shown in order with its track.
+class ThreadDiagnosticSink {
+  public:
+    ThreadDiagnosticSink(DiagnosticSink sink, void* context);
+    ~ThreadDiagnosticSink();
+    ThreadDiagnosticSink(const ThreadDiagnosticSink&) = delete;
+    ThreadDiagnosticSink& operator=(const ThreadDiagnosticSink&) = delete;
+
+  private:
+    DiagnosticSink savedSink_;
+    void* savedContext_;
+};
+
 void WriteDiagnostic(std::string_view line);
 // The line followed by the text of an errno value.
 void WriteDiagnostic(std::string_view line, int error);

@@ -452,9 +452,14 @@ class CliTest(unittest.TestCase):
         track = self.make_big_set(tracks=24, frames=6000)
         for sig, status in ((signal.SIGTERM, 143), (signal.SIGHUP, 129)):
             with self.subTest(signal=sig):
-                text, code, sent = run_on_terminal(
-                    "merge", self.path("Big Set Disc 1"), "--yes", send_after=b"Merging track  3",
-                    action=lambda pid: os.kill(pid, sig))
+                # The signal must come while the merge runs; where the merge is done before
+                # this test sees track 3 announced (a busy machine), it is run again.
+                for _ in range(5):
+                    text, code, sent = run_on_terminal(
+                        "merge", self.path("Big Set Disc 1"), "--yes",
+                        send_after=b"Merging track  3", action=lambda pid: os.kill(pid, sig))
+                    if code != 0:
+                        break
                 self.assertTrue(sent, text)
                 self.assertEqual(code, status, text)
                 self.assertIn("Merge cancelled.", text)

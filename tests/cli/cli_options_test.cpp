@@ -26,6 +26,11 @@ TEST(ParseCommandLine, RefusesBadCommandLines) {
         {"scan", "x", "--title", "t"},
         {"scan", "x", "--dry-run"},
         {"demo", "d", "--music"},
+        {"merge", "x", "--jobs"},
+        {"merge", "x", "--jobs", "0"},
+        {"merge", "x", "--jobs=9"},
+        {"merge", "x", "-j", "2x"},
+        {"scan", "x", "--jobs", "2"},
     };
     for (const auto& args : bad) {
         std::string line;
@@ -36,9 +41,10 @@ TEST(ParseCommandLine, RefusesBadCommandLines) {
 }
 
 TEST(ParseCommandLine, TakesTheMergeOptions) {
-    ParseResult r = Parse({"--quiet", "merge", "--title=Moby Dick", "/music/Moby Dick Disc 1",
-                           "--artist", "--not-an-option", "--music", "--genre", "rock", "--pattern",
-                           "<track> <song>", "--keep-album", "--no-keep-names", "-y", "-n"});
+    ParseResult r =
+        Parse({"--quiet", "merge", "--title=Moby Dick", "/music/Moby Dick Disc 1", "--artist",
+               "--not-an-option", "--music", "--genre", "rock", "--pattern", "<track> <song>",
+               "--keep-album", "--no-keep-names", "-y", "-n", "--jobs", "3"});
     ASSERT_EQ(r.error, "");
     const CliOptions& o = r.options;
     EXPECT_EQ(o.command, Command::Merge);
@@ -53,6 +59,8 @@ TEST(ParseCommandLine, TakesTheMergeOptions) {
     EXPECT_FALSE(o.keepGenre.has_value());
     EXPECT_FALSE(o.keepArtist.has_value());
     EXPECT_TRUE(o.yes && o.dryRun && o.quiet);
+    EXPECT_EQ(o.jobs, 3);
+    EXPECT_EQ(Parse({"merge", "x", "-j", "1"}).options.jobs, 1);
 }
 
 TEST(ParseCommandLine, LaterOptionWinsAndEmptyValuesCount) {
@@ -79,9 +87,10 @@ TEST(ParseCommandLine, HelpVersionAndFoldersThatLookLikeOptions) {
 
 TEST(UsageText, DocumentsEveryOptionAndStatus) {
     std::string usage = UsageText();
-    for (const char* word : {"scan FOLDER", "merge FOLDER", "demo DIR", "--audiobook", "--music",
-                             "--title", "--artist", "--genre", "--pattern", "--keep-genre",
-                             "--no-keep-names", "--yes", "--dry-run", "--quiet", "130", "Ctrl-C"})
+    for (const char* word :
+         {"scan FOLDER", "merge FOLDER", "demo DIR", "--audiobook", "--music", "--title",
+          "--artist", "--genre", "--pattern", "--keep-genre", "--no-keep-names", "--yes",
+          "--dry-run", "--quiet", "--jobs", "130", "Ctrl-C"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 

@@ -3,9 +3,11 @@
 // values. Its cancel flag is the Cancel of its progress window.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,6 +73,18 @@ class FakeFrontEnd : public FrontEnd {
     }
     void AddFolder(std::string_view name) override { folders.emplace_back(name); }
     void SetFolderGroupCaption(std::string_view text) override { groupCaption = text; }
+
+    // The temporary track files the merge says it is writing, by slot, and the most
+    // there were at once.
+    std::map<int, std::string> writing;
+    std::size_t mostWritingAtOnce = 0;
+    void WritingTrackFile(int slot, std::string_view path) override {
+        if (path.empty())
+            writing.erase(slot);
+        else
+            writing[slot] = path;
+        mostWritingAtOnce = std::max(mostWritingAtOnce, writing.size());
+    }
 
     // The texts of all recorded messages, for compact assertions.
     std::vector<std::string> MessageTexts() const {

@@ -1,0 +1,193 @@
+#include "engine/track_copy.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "engine/merge_driver.h"
+#include "engine/system_reason.h"
+#include "options/title_template.h"
+#include "platform/file_system.h"
+#include "tags/diagnostic.h"
+#include "tags/file_stream.h"
+
+namespace brambex {
+
+namespace {
+
+// ID3v1 genre number "Other", written into every trailer when genres are not kept.
+constexpr int TrailerGenreOther = 12;
+
+// The frames the merge sets, each spared by its keep flag (TRCK by none); a track that
+// lacks one gets it.
+struct FramePolicy {
+    TagField field;
+    bool TrackValues::*keep;
+};
+constexpr FramePolicy MergeFrames[] = {
+    {TagField::Genre, &TrackValues::keepGenre},
+    {TagField::Track, nullptr},
+    {TagField::Title, &TrackValues::keepTrackNames},
+    {TagField::Album, &TrackValues::keepAlbumTitle},
+    {TagField::Band, &TrackValues::keepArtist},
+    {TagField::Artist, &TrackValues::keepArtist},
+};
+
+std::string Format(const char* format, auto... args) {
+    int n = std::snprintf(nullptr, 0, format, args...);
+    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+    if (n > 0)
+        std::snprintf(text.data(), text.size() + 1, format, args...);
+    return text;
+}
+
+void Collect(std::string_view line, void* lines) {
+    static_cast<std::vector<std::string>*>(lines)->emplace_back(line);
+}
+
+}  // namespace
+
+TrackValues ValuesForTrack(const MergeSettings& s, int disc, int track) {
+    TrackValues v;
+    v.disc = disc;
+    v.track = track;
+    v.runningNumber = s.runningNumber;
+    v.albumTitle = s.albumTitle;
+    v.artist = s.artist;
+    v.genre = s.genre;
+    v.titleTemplate = s.titleTemplate;
+    v.keepTrackNames = s.keepTrackNames;
+    v.keepAlbumTitle = s.keepAlbumTitle;
+    v.keepArtist = s.keepArtist;
+    v.keepGenre = s.keepGenre;
+    return v;
+}
+
+TrackEditor::TrackEditor(const TrackValues& values, PlannedTrack* plan) : v_(values), plan_(plan) {}
+
+bool TrackEditor::Edit(const MP3& input, TagEdits& edits) {
+    trackNumber_ = Format("%d", v_.runningNumber);
+    discTrackTitle_ = Format("%d-%d %s", v_.disc, v_.track, v_.albumTitle.c_str());
+    // A track without a title of its own gets the disc-track title, whatever the
+    // pattern.
+    title_ = discTrackTitle_;
+    if (!v_.keepTrackNames && input.HasInputFrame(TagField::Title) &&
+        !ExpandTitleTemplate(v_.albumTitle, v_.titleTemplate, v_.disc, v_.track,
+                             input.InputText(TagField::Title), title_, patternError_))
+        return false;
+    for (const FramePolicy& policy : MergeFrames) {
+        if (policy.keep && v_.*policy.keep)
+            continue;
+        edits.Set(policy.field, TextFor(policy.field));
+    }
+    edits.editTrailer = true;
+    if (!v_.keepTrackNames)
+        edits.trailerTitle = discTrackTitle_;
+    edits.trailerArtist = v_.artist;
+    edits.trailerAlbum = v_.albumTitle;
+    edits.trailerTrack = v_.runningNumber;
+    edits.trailerGenre = v_.keepGenre ? -1 : TrailerGenreOther;
+    edits_ = edits;
+    done_ = true;
+    return true;
+}
+
+void TrackEditor::Frame(const OutputFrame& frame) {
+    if (plan_) {
+        bool set =
+            frame.origin == OutputFrame::Origin::Set || frame.origin == OutputFrame::Origin::Added;
+        plan_->frames.push_back({std::string(frame.id), std::string(frame.text), set});
+    }
+}
+
+const std::string& TrackEditor::TextFor(TagField field) const {
+    switch (field) {
+        case TagField::Genre:
+            return v_.genre;
+        case TagField::Track:
+            return trackNumber_;
+        case TagField::Title:
+            return title_;
+        case TagField::Album:
+            return v_.albumTitle;
+        case TagField::Band:
+        case TagField::Artist:
+            break;
+    }
+    return v_.artist;
+}
+
+bool OpenTrackInput(const std::string& path, const std::string& inputPath, InputFile& in,
+                    TrackCopyResult& result) {
+    result.caption = inputPath;
+    if (!platform::IsRegularFile(path)) {
+        result.message = "Could not open input file (not a regular file)";
+        return false;
+    }
+    if (!in.Open(path)) {
+        result.message = WithReason("Could not open input file", in.Error());
+        return false;
+    }
+    return true;
+}
+
+bool CreateTrackFile(const std::string& partialPath, const std::string& outputPath, OutputFile& out,
+                     TrackCopyResult& result) {
+    // Made new, never opened through what lies there: a link of that name is removed
+    // rather than followed.
+    platform::DeleteFile(partialPath);
+    if (out.Create(partialPath, true))
+        return true;
+    result.message = WithReason("Could not open output file", out.Error());
+    result.caption = outputPath;
+    return false;
+}
+
+TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::string& inputPath,
+                                 const std::string& partialPath, const std::string& outputPath,
+                                 const TrackValues& values, bool collectDiagnostics) {
+    TrackCopyResult result;
+    const auto fail = [&](std::string text, const std::string& caption) {
+        result.message = std::move(text);
+        result.caption = caption;
+        return result;
+    };
+    std::optional<ThreadDiagnosticSink> collect;
+    if (collectDiagnostics)
+        collect.emplace(Collect, &result.diagnostics);
+
+    MP3 mp3;
+    TrackEditor editor(values, nullptr);
+    mp3.Rewrite(in, &out, editor);
+    const bool written = out.Close();
+    result.tagRead = editor.Done();
+    result.kind = mp3.InputKind();
+    // Whatever went wrong, the half-made file must not stay behind.
+    const auto discard = [&](std::string text, const std::string& caption) {
+        platform::DeleteFile(partialPath);
+        return fail(std::move(text), caption);
+    };
+    if (!editor.PatternError().empty()) {
+        result.style = MessageStyle::Stop;
+        return discard(editor.PatternError(), "Error");
+    }
+    // A failed copy is told from the streams and Failed(); the tag-level problems the
+    // codec reports on the way (a broken tag, little audio) leave the track as good as
+    // its input.
+    if (in.Error() != 0)
+        return discard(WithReason("Could not read input file", in.Error()), inputPath);
+    if (!written)
+        return discard(WithReason("Could not write output file", out.Error()), outputPath);
+    // The streams reported nothing, yet the codec found the input shorter than it was
+    // when the copy began, or could not read its tag: the output lacks audio.
+    if (mp3.Failed() || !editor.Done())
+        return discard(ReadFailure(in), inputPath);
+    result.written = true;
+    return result;
+}
+
+std::string ReadFailure(const InputFile& in) {
+    return in.Error() != 0 ? WithReason("Could not read input file", in.Error())
+                           : "Could not read input file (the file ended early)";
+}
+
+}  // namespace brambex
