@@ -3,13 +3,19 @@
 
 # brambex_add_layer(<name> [DEPENDS <library>...] [EXCLUDE <regex>])
 # Builds the static library brambex_<name> from the folder's *.cpp, leaving out the
-# files that match EXCLUDE (the executables' main files). A folder without sources yet
-# gives no library.
+# files that match EXCLUDE (the executables' main files) and the other system's files:
+# a name ending in _win32.cpp is built for Windows only, one ending in _posix.cpp
+# everywhere else. A folder without sources yet gives no library.
 function(brambex_add_layer name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "EXCLUDE" "DEPENDS")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(arg_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "${arg_EXCLUDE}")
+  endif()
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "_win32\\.cpp$")
   endif()
   if(NOT sources)
     return()
@@ -34,14 +40,30 @@ function(brambex_add_layer_tests layer)
   target_include_directories(${layer}_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${layer}_tests PRIVATE brambex_${layer} ${arg_LIBRARIES}
                                                GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${layer}_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${layer})
+  # A cross build lists the test cases when ctest starts, so that building needs no
+  # emulator.
+  if(CMAKE_CROSSCOMPILING)
+    set(mode PRE_TEST)
+  else()
+    set(mode POST_BUILD)
+  endif()
+  gtest_discover_tests(${layer}_tests DISCOVERY_TIMEOUT 120 DISCOVERY_MODE ${mode}
+                       PROPERTIES LABELS ${layer})
 endfunction()
 
-# brambex_add_python_test(<name> LABEL <label> TIMEOUT <seconds> SCRIPT <file> [ARGS ...])
+# brambex_add_python_test(<name> LABEL <label> TIMEOUT <seconds> SCRIPT <file>
+#                         [EMULATED] [ARGS ...])
 # Runs the script with the system Python, which carries mutagen; a script that lacks a
-# tool it needs exits with 77 and the test counts as skipped.
+# tool it needs exits with 77 and the test counts as skipped. In a cross build only an
+# EMULATED script is run, given "--emulator PROGRAM" before its arguments.
 function(brambex_add_python_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LABEL;TIMEOUT;SCRIPT" "ARGS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "EMULATED" "LABEL;TIMEOUT;SCRIPT" "ARGS")
+  if(CMAKE_CROSSCOMPILING)
+    if(NOT arg_EMULATED OR NOT CMAKE_CROSSCOMPILING_EMULATOR)
+      return()
+    endif()
+    list(PREPEND arg_ARGS --emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
+  endif()
   add_test(NAME ${name} COMMAND /usr/bin/python3 ${arg_SCRIPT} ${arg_ARGS})
   set_tests_properties(${name} PROPERTIES LABELS ${arg_LABEL} SKIP_RETURN_CODE 77
                                           TIMEOUT ${arg_TIMEOUT})

@@ -1,8 +1,5 @@
 #include "cli/commands.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +9,7 @@
 
 #include "brambex_version.h"
 #include "cli/cli_options.h"
+#include "cli/console.h"
 #include "cli/demo_set.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_front_end.h"
@@ -29,10 +27,13 @@ namespace {
 // holds the set, and the last name as the disc-1 folder's name, so "merge ." from
 // inside the disc-1 folder must name that folder.
 std::string FullPath(const std::string& folder) {
-    std::string path = folder;
-    if (!platform::IsSeparator(path.front()))
-        path = platform::JoinPath(platform::CurrentFolder(), path);
-    path = std::filesystem::path(path).lexically_normal().string();
+    // Through char8_t, because Windows would read a plain string in its ANSI code page.
+    const std::string absolute = platform::AbsolutePath(folder);
+    const std::u8string normal =
+        std::filesystem::path(std::u8string(absolute.begin(), absolute.end()))
+            .lexically_normal()
+            .u8string();
+    std::string path(normal.begin(), normal.end());
     while (path.size() > 1 && platform::IsSeparator(path.back()))
         path.pop_back();
     return path;
@@ -40,14 +41,6 @@ std::string FullPath(const std::string& folder) {
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
-}
-
-// The text as one word for a POSIX shell, so a printed command can be pasted as it is.
-std::string ShellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
 }
 
 // Prints each planned folder and track of a dry run on standard output.
@@ -224,15 +217,16 @@ int RunCommand(const CliOptions& options) {
     if (options.command == Command::Demo)
         return RunDemo(options);
 
-    struct stat info {};
-    if (stat(options.folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (!platform::IsFolder(options.folder)) {
         std::fprintf(stderr, "brambex-cli: %s is not a folder\n", options.folder.c_str());
         return ExitStopped;
     }
     if (options.command == Command::Merge)
         CatchInterrupts();
-    bool barOnTerminal = !options.quiet && isatty(STDERR_FILENO);
-    TerminalFrontEnd ui(options, stderr, barOnTerminal, isatty(STDIN_FILENO));
+    ProgressStyle progress = ProgressStyle::None;
+    if (!options.quiet && IsTerminal(stderr))
+        progress = EnableTerminalSequences(stderr) ? ProgressStyle::Bar : ProgressStyle::Lines;
+    TerminalFrontEnd ui(options, stderr, progress, IsTerminal(stdin));
     DiagnosticsOnTerminal diagnostics(ui);
     MergeSession session(ui);
     if (options.command == Command::Scan)
@@ -244,8 +238,9 @@ int RunCommand(const CliOptions& options) {
 
 int RunCli(int argc, char** argv) {
     IgnoreBrokenPipes();
-    std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    ParseResult parsed = ParseCommandLine(args);
+    UseUtf8Console();
+    const std::vector<std::string> utf8 = platform::CommandLineArguments(argc, argv);
+    ParseResult parsed = ParseCommandLine(std::vector<std::string_view>(utf8.begin(), utf8.end()));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "brambex-cli: %s\nTry 'brambex-cli --help'.\n", parsed.error.c_str());
         return ExitBadUsage;

@@ -1,12 +1,9 @@
 #include "cli/terminal_front_end.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 
+#include "cli/console.h"
 #include "cli/interrupt.h"
 #include "engine/merge_driver.h"
 #include "options/merge_options_form.h"
@@ -23,13 +20,6 @@ namespace {
 constexpr std::string_view ApplicationName = "Brambex";
 constexpr int BarCells = 24;
 
-int TerminalWidth(std::FILE* stream) {
-    winsize size{};
-    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
-}
-
 // A genre given by its number in the ID3v1 list ("17" for Rock); -1 for other text.
 int GenreNumberFromDigits(std::string_view text) {
     if (text.empty() || text.size() > 3)
@@ -41,22 +31,6 @@ int GenreNumberFromDigits(std::string_view text) {
         number = number * 10 + (c - '0');
     }
     return number < GenreTable::Count ? number : -1;
-}
-
-// Reads one answer line from standard input; false at its end or at Ctrl-C.
-bool ReadAnswer(std::string& line) {
-    line.clear();
-    char c;
-    for (;;) {
-        ssize_t n = read(STDIN_FILENO, &c, 1);
-        if (n < 0 && errno == EINTR && !InterruptRequested())
-            continue;
-        if (n <= 0)
-            return false;
-        if (c == '\n')
-            return true;
-        line.push_back(c);
-    }
 }
 
 class TerminalProgress : public ProgressWindow {
@@ -82,9 +56,9 @@ class TerminalProgress : public ProgressWindow {
 
 }  // namespace
 
-TerminalFrontEnd::TerminalFrontEnd(const CliOptions& options, std::FILE* err, bool showBar,
-                                   bool askTerminal)
-    : options_(options), err_(err), showBar_(showBar), askTerminal_(askTerminal) {}
+TerminalFrontEnd::TerminalFrontEnd(const CliOptions& options, std::FILE* err,
+                                   ProgressStyle progress, bool askTerminal)
+    : options_(options), err_(err), progress_(progress), askTerminal_(askTerminal) {}
 
 void TerminalFrontEnd::PrintMessage(std::string_view text,
                                     std::optional<std::string_view> caption) {
@@ -118,7 +92,7 @@ Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_vi
     }
     std::fflush(err_);
     std::string line;
-    if (!ReadAnswer(line)) {
+    if (!ReadAnswerLine(line)) {
         std::fputc('\n', err_);
         return Answer::No;
     }
@@ -215,8 +189,16 @@ void TerminalFrontEnd::ClearBar() {
 }
 
 void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
-    if (!showBar_)
+    if (progress_ == ProgressStyle::None)
         return;
+    if (progress_ == ProgressStyle::Lines) {
+        if (text != barText_) {
+            std::fprintf(err_, "%3d%% %s\n", percent, text.c_str());
+            std::fflush(err_);
+        }
+        barText_ = text;
+        return;
+    }
     int filled = percent * BarCells / 100;
     std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
                        std::string(static_cast<std::size_t>(BarCells - filled), '.') + "] ";

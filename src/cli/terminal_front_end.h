@@ -1,7 +1,8 @@
 // The terminal as the merge's front end: message boxes become lines on standard error
 // ("caption: text"), questions are asked on the terminal (or answered from --yes),
 // the Merge Options dialog is answered from the command line's options, and the
-// progress window is a bar on standard error when that is a terminal.
+// progress window is a bar on standard error when that is a terminal (a line per
+// track on a console that cannot redraw a line).
 #pragma once
 
 #include <cstdio>
@@ -14,12 +15,18 @@
 
 namespace brambex::cli {
 
+enum class ProgressStyle {
+    None,
+    Bar,    // one line redrawn in place
+    Lines,  // a line for each track
+};
+
 class TerminalFrontEnd : public FrontEnd {
   public:
-    // err receives the messages and the progress bar; showBar draws the bar there;
-    // askTerminal asks the questions on standard input (else they are answered No
-    // unless --yes was given).
-    TerminalFrontEnd(const CliOptions& options, std::FILE* err, bool showBar, bool askTerminal);
+    // err receives the messages and the progress; askTerminal asks the questions on
+    // standard input (else they are answered No unless --yes was given).
+    TerminalFrontEnd(const CliOptions& options, std::FILE* err, ProgressStyle progress,
+                     bool askTerminal);
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageStyle style) override;
@@ -50,7 +57,7 @@ class TerminalFrontEnd : public FrontEnd {
 
     const CliOptions& options_;
     std::FILE* err_;
-    bool showBar_;
+    ProgressStyle progress_;
     bool askTerminal_;
     bool barDrawn_ = false;
     int barPercent_ = 0;

@@ -154,10 +154,7 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
         chosen.pop_back();
     // The stem and the set's folder are absolute, so that they name the set whatever
     // the process's current folder becomes.
-    if (chosen.empty())
-        chosen = platform::CurrentFolder();
-    else if (!platform::IsSeparator(chosen.front()))
-        chosen = platform::JoinPath(platform::CurrentFolder(), chosen);
+    chosen = platform::AbsolutePath(chosen);
 
     settings.discFolderStem = DiscFolderStem(chosen, settings.discSuffixFound);
     settings.setFolder.clear();

@@ -3,6 +3,8 @@
 // folder creation whose failures can be told apart, existence tests, creation of a new
 // (hidden) file, deletion, renaming, a lock between merges. The process's current
 // folder is only read (to complete a relative path the user typed), never changed.
+// Paths are UTF-8 on every system; the Windows implementation speaks UTF-16 to the
+// system.
 //
 // A call that fails leaves the system's reason in errno (a build for a system with
 // other error codes translates them), so that a message can say why.
@@ -17,10 +19,19 @@
 
 namespace brambex::platform {
 
+#ifdef _WIN32
+inline constexpr char Separator = '\\';
+#else
 inline constexpr char Separator = '/';
+#endif
 
 // On POSIX only '/' separates ("AC\\DC" is one name); the Windows build takes both.
 bool IsSeparator(char c);
+
+// The program's arguments after its name, in UTF-8. Windows passes main() the
+// arguments in the ANSI code page, which cannot hold every name; they are read again
+// from the system as UTF-16 there.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 struct FoundEntry {
     std::string name;
@@ -39,6 +50,11 @@ std::vector<FoundEntry> FindMatching(const std::string& pattern);
 enum class MakeFolderResult { Created, Exists, Refused, Failed };
 // Refused: the system denied access (EACCES, EPERM, EROFS).
 MakeFolderResult MakeFolder(const std::string& path);
+
+// The path made absolute against the current folder. Windows also resolves "." and
+// ".." steps and turns "/" into "\\", as it does for any path it is given; the current
+// folder alone when the path is empty.
+std::string AbsolutePath(const std::string& path);
 
 // True when a directory entry of that name exists (a dangling link counts).
 bool PathExists(const std::string& path);
@@ -61,6 +77,9 @@ bool CanListFolder(const std::string& path);
 // Longest name of one folder entry, in bytes of UTF-8 (the text of a name of 255
 // bytes never needs more than 255 UTF-16 units either).
 inline constexpr std::size_t MaxNameBytes = 255;
+
+// True when the path names a folder, links followed.
+bool IsFolder(const std::string& path);
 
 enum class NewFileResult { Created, Exists, Failed };
 // Creates an empty file that must not exist yet, and marks it hidden where the volume

@@ -16,6 +16,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
+#include "platform/system_file_system.h"
 
 #if defined(__linux__)
 #include <linux/msdos_fs.h>
@@ -24,11 +25,6 @@
 namespace brambex::platform {
 
 namespace {
-
-std::function<bool(const std::string&)>& DeleteFault() {
-    static std::function<bool(const std::string&)> fault;
-    return fault;
-}
 
 bool IsFolderEntry(const std::string& folder, const dirent& entry) {
 #if defined(_DIRENT_HAVE_D_TYPE) || defined(DT_DIR)
@@ -62,32 +58,6 @@ bool IsSeparator(char c) {
     return c == '/';
 }
 
-bool MatchesWildcard(std::string_view pattern, std::string_view name) {
-    std::size_t p = 0;
-    std::size_t n = 0;
-    // Where the last "*" was and the name position it is trying to cover up to; on a
-    // mismatch the star takes one more character and matching resumes after it.
-    std::size_t starAt = std::string_view::npos;
-    std::size_t starName = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starAt = p++;
-            starName = n;
-        } else if (p < pattern.size() && FoldAscii(pattern[p]) == FoldAscii(name[n])) {
-            ++p;
-            ++n;
-        } else if (starAt != std::string_view::npos) {
-            p = starAt + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
-}
-
 std::vector<FoundEntry> FindMatching(const std::string& pattern) {
     std::size_t cut = pattern.size();
     while (cut > 0 && !IsSeparator(pattern[cut - 1]))
@@ -118,6 +88,10 @@ std::vector<FoundEntry> FindMatching(const std::string& pattern) {
     std::sort(found.begin(), found.end(),
               [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
     return found;
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
 MakeFolderResult MakeFolder(const std::string& path) {
@@ -169,6 +143,11 @@ bool CanListFolder(const std::string& path) {
     return readable;
 }
 
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 NewFileResult CreateNewHiddenFile(const std::string& path) {
     int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
     if (fd < 0)
@@ -181,11 +160,7 @@ NewFileResult CreateNewHiddenFile(const std::string& path) {
     return NewFileResult::Created;
 }
 
-bool DeleteFile(const std::string& path) {
-    if (DeleteFault() && DeleteFault()(path)) {
-        errno = EACCES;
-        return false;
-    }
+bool RemoveFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }
 
@@ -263,16 +238,12 @@ void FolderLock::Unlock() {
     handle_ = -1;
 }
 
-std::string JoinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    if (!path.empty() && path.back() != Separator)
-        path += Separator;
-    path += name;
-    return path;
-}
-
-void SetDeleteFaultForTesting(std::function<bool(const std::string& path)> fault) {
-    DeleteFault() = std::move(fault);
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty())
+        return CurrentFolder();
+    if (IsSeparator(path.front()))
+        return path;
+    return JoinPath(CurrentFolder(), path);
 }
 
 }  // namespace brambex::platform

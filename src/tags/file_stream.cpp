@@ -1,44 +1,20 @@
-// File streams over POSIX descriptors. Reads use pread at our own position, so a seek
-// is only a number and the descriptor's offset never matters; writes go through the
-// descriptor's offset, which copy_file_range and sendfile advance too.
+// File streams over the system's files (native_file.h). Reads go to our own position,
+// so a seek is only a number and the file's offset never matters; writes go through
+// the file's offset, which the system's own copy advances too.
 #include "tags/file_stream.h"
-
-#include <fcntl.h>
-#include <sys/sendfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 
+#include "tags/native_file.h"
+
 namespace brambex {
 
 namespace {
 
-// copy_file_range and sendfile take at most this much per call on every kernel.
-constexpr std::uint64_t MaxKernelCopy = 1u << 30;
-
-// The in-kernel ways of copying, best first: copy_file_range shares or clones blocks
-// where the file system can and otherwise copies inside the kernel; sendfile also works
-// between two file systems, where copy_file_range refuses.
-ssize_t CopyFileRange(int in, loff_t* inOffset, int out, std::size_t n) {
-    return ::copy_file_range(in, inOffset, out, nullptr, n, 0);
-}
-ssize_t SendFile(int in, loff_t* inOffset, int out, std::size_t n) {
-    return ::sendfile(out, in, inOffset, n);
-}
-using KernelCopy = ssize_t (*)(int in, loff_t* inOffset, int out, std::size_t n);
-constexpr KernelCopy KernelCopies[] = {CopyFileRange, SendFile};
-
-// Errors that say only that this way cannot copy between these two files, so the next
-// one is tried.
-bool NotForTheseFiles(int error) {
-    return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == EINVAL;
-}
-
-// For the copy through user space, when the kernel cannot copy; 1 MiB blocks cost
+// For the copy through user space, when the system cannot copy; 1 MiB blocks cost
 // about what cp's own copy costs.
 constexpr std::size_t CopyBlockSize = 1 << 20;
 alignas(4096) unsigned char copyBlock[CopyBlockSize];
@@ -54,13 +30,14 @@ InputFile::~InputFile() {
 
 bool InputFile::Open(const std::string& path) {
     Close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error_ = errno;
+    int error = 0;
+    const native_file::Handle file = native_file::OpenForReading(path, error);
+    if (file == native_file::None) {
+        error_ = error;
         failed_ = true;
         return false;
     }
-    fd_ = fd;
+    file_ = file;
     return true;
 }
 
@@ -73,14 +50,15 @@ void InputFile::OpenMemory(const unsigned char* data, std::size_t size, bool siz
 }
 
 bool InputFile::IsOpen() const {
-    return fd_ >= 0 || inMemory_;
+    return file_ != native_file::None || inMemory_;
 }
 
 void InputFile::Close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (file_ != native_file::None) {
+        int ignored = 0;
+        native_file::Close(file_, ignored);
     }
-    fd_ = -1;
+    file_ = native_file::None;
     inMemory_ = false;
     sizeKnown_ = true;
     memory_ = nullptr;
@@ -98,18 +76,20 @@ std::size_t InputFile::Read(void* buffer, std::size_t n) {
             got = std::min<std::size_t>(n, memorySize_ - static_cast<std::size_t>(position_));
             std::memcpy(buffer, memory_ + position_, got);
         }
-    } else if (fd_ < 0) {
+    } else if (file_ == native_file::None) {
         error_ = EBADF;
     } else {
         auto* bytes = static_cast<unsigned char*>(buffer);
         while (got < n) {
-            const ssize_t r = ::pread(fd_, bytes + got, n - got, position_ + got);
+            int error = 0;
+            const std::int64_t r = native_file::ReadAt(
+                file_, bytes + got, n - got, position_ + static_cast<std::int64_t>(got), error);
             if (r > 0) {
                 got += static_cast<std::size_t>(r);
-            } else if (r == 0) {
-                break;
-            } else if (errno != EINTR) {
-                error_ = errno;
+            } else {
+                if (r < 0) {
+                    error_ = error;
+                }
                 break;
             }
         }
@@ -136,45 +116,44 @@ std::int64_t InputFile::Size() const {
     if (inMemory_) {
         return sizeKnown_ ? static_cast<std::int64_t>(memorySize_) : -1;
     }
-    struct stat info;
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-        return -1;
-    }
-    return info.st_size;
+    return file_ == native_file::None ? -1 : native_file::Size(file_);
 }
 
 OutputFile::~OutputFile() {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (file_ != native_file::None) {
+        int ignored = 0;
+        native_file::Close(file_, ignored);
     }
 }
 
 bool OutputFile::Create(const std::string& path, bool exclusive) {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (file_ != native_file::None) {
+        int ignored = 0;
+        native_file::Close(file_, ignored);
     }
-    fd_ = -1;
+    file_ = native_file::None;
     memory_ = nullptr;
     failed_ = false;
     error_ = 0;
-    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (exclusive ? O_EXCL : 0);
-    const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) {
+    int error = 0;
+    const native_file::Handle file = native_file::Create(path, exclusive, error);
+    if (file == native_file::None) {
         open_ = false;
-        Fail(errno);
+        Fail(error);
         return false;
     }
-    fd_ = fd;
+    file_ = file;
     bytesWritten_ = 0;
     open_ = true;
     return true;
 }
 
 void OutputFile::CreateMemory(std::string* sink, std::size_t limit) {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (file_ != native_file::None) {
+        int ignored = 0;
+        native_file::Close(file_, ignored);
     }
-    fd_ = -1;
+    file_ = native_file::None;
     sink->clear();
     memory_ = sink;
     memoryLimit_ = limit;
@@ -217,13 +196,12 @@ std::size_t OutputFile::WriteSome(const void* data, std::size_t n) {
     std::size_t done = 0;
 
     while (done < n) {
-        const ssize_t r = ::write(fd_, bytes + done, n - done);
+        int error = 0;
+        const std::int64_t r = native_file::Write(file_, bytes + done, n - done, error);
         if (r > 0) {
             done += static_cast<std::size_t>(r);
-        } else if (r < 0 && errno == EINTR) {
-            continue;
         } else {
-            Fail(r < 0 ? errno : EIO);
+            Fail(r < 0 ? error : EIO);
             break;
         }
     }
@@ -242,10 +220,11 @@ bool OutputFile::Close() {
         }
         return false;
     }
-    if (fd_ >= 0 && ::close(fd_) != 0) {
-        Fail(errno);
+    int error = 0;
+    if (file_ != native_file::None && !native_file::Close(file_, error)) {
+        Fail(error);
     }
-    fd_ = -1;
+    file_ = native_file::None;
     memory_ = nullptr;
     open_ = false;
     return !failed_;
@@ -266,30 +245,13 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         in.failed_ = copied < n;
         return copied;
     }
-    if (in.fd_ >= 0 && out.fd_ >= 0) {
-        // Any other error, a short count or the input's end hands over to the block copy
+    if (in.file_ != native_file::None && out.file_ != native_file::None) {
+        // Any error, a short count or the input's end hands over to the block copy
         // below, which tells whether it was the input or the output that failed.
-        loff_t offset = in.position_;
-        for (const KernelCopy copy : KernelCopies) {
-            int error = 0;
-            while (copied < n) {
-                const ssize_t r =
-                    copy(in.fd_, &offset, out.fd_, std::min(n - copied, MaxKernelCopy));
-                if (r > 0) {
-                    copied += static_cast<std::uint64_t>(r);
-                    out.bytesWritten_ += static_cast<std::uint64_t>(r);
-                    in.position_ = offset;
-                } else if (r < 0 && errno == EINTR) {
-                    continue;
-                } else {
-                    error = r < 0 ? errno : 0;
-                    break;
-                }
-            }
-            if (copied == n || !NotForTheseFiles(error)) {
-                break;
-            }
-        }
+        const std::uint64_t inKernel =
+            native_file::SystemCopy(in.file_, in.position_, out.file_, n);
+        copied += inKernel;
+        out.bytesWritten_ += inKernel;
     }
     const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
     unsigned char smallBlock[SmallCopyBlockSize];

@@ -1,4 +1,5 @@
-// Small binary file streams over POSIX file descriptors. The tag codec and every
+// Small binary file streams over the system's files (descriptors on POSIX systems,
+// HANDLEs on Windows; see native_file.h). The tag codec and every
 // other file copy of the program use them: reads report how many bytes arrived,
 // writes remember the first failure so that a pass can report it at the end.
 #pragma once
@@ -34,12 +35,18 @@ class InputFile {
     std::int64_t Position() const { return position_; }
     // Size of the whole input in bytes, or -1 when it cannot be told.
     std::int64_t Size() const;
-    int Descriptor() const { return fd_; }
+#ifndef _WIN32
+    int Descriptor() const {
+        return static_cast<int>(file_);
+    }
+#endif
     // The errno of the last failed open or read; 0 when the input simply ended.
-    int Error() const { return error_; }
+    int Error() const {
+        return error_;
+    }
 
   private:
-    int fd_ = -1;
+    std::intptr_t file_ = -1;  // a native_file::Handle
     bool inMemory_ = false;
     bool sizeKnown_ = true;
     int error_ = 0;
@@ -72,16 +79,22 @@ class OutputFile {
     bool Failed() const { return failed_; }
     // Closes the file; false when any write or the close itself failed.
     bool Close();
-    int Descriptor() const { return fd_; }
+#ifndef _WIN32
+    int Descriptor() const {
+        return static_cast<int>(file_);
+    }
+#endif
     // The errno of the first failure (open, write or close); 0 when none.
-    int Error() const { return error_; }
+    int Error() const {
+        return error_;
+    }
 
   private:
     // Writes what it can of n bytes and returns how many were stored.
     std::size_t WriteSome(const void* data, std::size_t n);
     void Fail(int error);
 
-    int fd_ = -1;
+    std::intptr_t file_ = -1;  // a native_file::Handle
     std::string* memory_ = nullptr;
     std::size_t memoryLimit_ = 0;
     std::uint64_t bytesWritten_ = 0;
@@ -91,7 +104,7 @@ class OutputFile {
     friend std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
 };
 
-// Copies n bytes from the input's position to the output, in the kernel where it can,
+// Copies n bytes from the input's position to the output, in the system where it can,
 // and leaves the input positioned after them. Returns the count copied; fewer than n
 // means the input ended or a write failed (then out.Failed() is set).
 std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);

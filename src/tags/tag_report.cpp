@@ -1,13 +1,12 @@
 #include "tags/tag_report.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "tags/file_stream.h"
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
+#include "tags/native_file.h"
 
 namespace brambex {
 
@@ -61,13 +60,15 @@ class FrameLister : public TagEditor {
 bool PrintTagReport(const std::string& path, std::FILE* out) {
     // Opening a pipe waits for a writer and a folder or device reads as no file at all;
     // only regular files are tracks.
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) {
-        std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+    int error = 0;
+    const native_file::Kind kind = native_file::KindOf(path, error);
+    if (kind == native_file::Kind::Missing) {
+        std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(error));
         return false;
     }
-    if (!S_ISREG(info.st_mode)) {
-        ReportReadError(path, S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file");
+    if (kind != native_file::Kind::Regular) {
+        ReportReadError(
+            path, kind == native_file::Kind::Folder ? std::strerror(EISDIR) : "not a regular file");
         return false;
     }
     InputFile in;

@@ -48,7 +48,7 @@ Answered Answer(const CliOptions& options) {
     a.settings.artist = "Author";
     a.settings.genre = "(17)";
     Captured err;
-    TerminalFrontEnd ui(options, err.File(), false, false);
+    TerminalFrontEnd ui(options, err.File(), ProgressStyle::None, false);
     MergeOptionsForm form(a.settings);
     form.SetUp();
     // The merge checks the title once more when the form returns, as the dialog does
@@ -193,7 +193,7 @@ TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
         o.music = c.music;
         o.title = c.title;
         Captured err;
-        TerminalFrontEnd ui(o, err.File(), false, false);
+        TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
         MergeOptionsForm form(settings);
         form.SetUp();
         ASSERT_TRUE(ui.RunMergeOptions(form));
@@ -221,7 +221,7 @@ TEST(TerminalFrontEnd, RefusesATitleWithAForbiddenCharacter) {
 TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
     CliOptions o;
     Captured err;
-    TerminalFrontEnd ui(o, err.File(), false, false);
+    TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
     ui.ShowMessage("Key file creation failed", "Error", MessageStyle::Stop);
     ui.ShowMessage("No folder selected, try again.", NoCaption, MessageStyle::Plain);
     ui.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
@@ -237,7 +237,7 @@ TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
 
 TEST(TerminalFrontEnd, FolderListIsSortedLikeTheWindowsList) {
     CliOptions o;
-    TerminalFrontEnd ui(o, stderr, false, false);
+    TerminalFrontEnd ui(o, stderr, ProgressStyle::None, false);
     for (const char* name : {"Set Disc 2", "Set Disc 10", "set disc 3", "Set Disc 1"})
         ui.AddFolder(name);
     EXPECT_EQ(ui.SortedFolders(),
@@ -247,7 +247,7 @@ TEST(TerminalFrontEnd, FolderListIsSortedLikeTheWindowsList) {
 TEST(TerminalFrontEnd, ProgressBarNeverGoesBack) {
     CliOptions o;
     Captured err;
-    TerminalFrontEnd ui(o, err.File(), true, false);
+    TerminalFrontEnd ui(o, err.File(), ProgressStyle::Bar, false);
     {
         auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
         bar->SetMessage("Merging track  1 from \"X\"");
@@ -264,7 +264,7 @@ TEST(TerminalFrontEnd, ProgressBarNeverGoesBack) {
 TEST(TerminalFrontEnd, DiagnosticsStandApartFromTheBar) {
     CliOptions o;
     Captured err;
-    TerminalFrontEnd ui(o, err.File(), true, false);
+    TerminalFrontEnd ui(o, err.File(), ProgressStyle::Bar, false);
     {
         DiagnosticsOnTerminal diagnostics(ui);
         auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
@@ -286,7 +286,7 @@ TEST(TerminalFrontEnd, DiagnosticsStandApartFromTheBar) {
 TEST(TerminalFrontEnd, DiagnosticsWithoutABarAreBareLines) {
     CliOptions o;
     Captured err;
-    TerminalFrontEnd ui(o, err.File(), false, false);
+    TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
     ui.ShowDiagnostic("Not enough MP3 data!", "X/02 B.mp3");
     ui.ShowDiagnostic("Not enough MP3 data!", "");
     EXPECT_EQ(err.Text(), "X/02 B.mp3: Not enough MP3 data!\nNot enough MP3 data!\n");

@@ -3,10 +3,12 @@
 #include "engine/merge_session.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 
@@ -597,6 +599,8 @@ TEST_F(MergeDriverTest, UnknownPatternCodeLeavesNoPartialTrack) {
     EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"merged"}));
 }
 
+// File-size limits, links and pipes as these tests make them are POSIX's.
+#ifndef _WIN32
 TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
     Put("Moby Dick Disc 1", "01 Small.mp3");
     TrackBytes big = Usual("Moby Dick Disc 1", "02 Big.mp3");
@@ -625,6 +629,7 @@ TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
     EXPECT_TRUE(session.HasSet());
 }
+#endif
 
 TEST_F(MergeDriverTest, OutputThatCannotBeOpenedSaysWhy) {
     Put("Moby Dick Disc 1", "01 A.mp3");
@@ -657,14 +662,16 @@ class RecordedPlan : public MergePlan {
 struct ShrinkOnShortAudio {
     std::string track;
     std::string path;
-    off_t keep = 0;
+    std::uintmax_t keep = 0;
     std::vector<std::string> lines;
 
     static void Sink(std::string_view line, void* context) {
         auto* self = static_cast<ShrinkOnShortAudio*>(context);
         self->lines.push_back(TrackBeingRead() + ": " + std::string(line));
         if (line == "Not enough MP3 data!" && TrackBeingRead() == self->track) {
-            EXPECT_EQ(truncate(self->path.c_str(), self->keep), 0);
+            std::error_code ec;
+            std::filesystem::resize_file(self->path, self->keep, ec);
+            EXPECT_FALSE(ec) << ec.message();
         }
     }
     ShrinkOnShortAudio() { SetDiagnosticSink(Sink, this); }
@@ -713,6 +720,7 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
     EXPECT_EQ(TrackBeingRead(), "");
 }
 
+#ifndef _WIN32
 TEST_F(MergeDriverTest, LinkWhereTheTrackIsWrittenIsNotFollowed) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     tree.File("Moby Dick_1/merged");
@@ -729,6 +737,7 @@ TEST_F(MergeDriverTest, LinkWhereTheTrackIsWrittenIsNotFollowed) {
     EXPECT_EQ(tree.List("Moby Dick_1"), (std::vector<std::string>{"01 1-1 A.mp3", "merged"}));
     EXPECT_EQ(Output("Moby Dick_1/01 1-1 A.mp3").audio, AudioOf("Moby Dick Disc 1/01 A.mp3"));
 }
+#endif
 
 TEST_F(MergeDriverTest, NameTooLongForTheOutputLosesTheEndOfItsTitle) {
     // New names would be 259 and 256 bytes; the title gives way, never inside a
@@ -749,6 +758,7 @@ TEST_F(MergeDriverTest, NameTooLongForTheOutputLosesTheEndOfItsTitle) {
                                         "02 1-2 e" + accents + ".mp3"}));
 }
 
+#ifndef _WIN32
 TEST_F(MergeDriverTest, InputThatIsNoFileStopsWithItsPath) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     // None of these reads as a file: the folder fails, the dangling link does not open,
@@ -781,6 +791,7 @@ TEST_F(MergeDriverTest, InputThatIsNoFileStopsWithItsPath) {
     }
     alarm(0);
 }
+#endif
 
 TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
     Put("Moby Dick Disc 1", "01 A.mp3");

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
@@ -112,11 +115,14 @@ TEST_F(MergePreparationTest, EveryTagKindIsRead) {
 }
 
 TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTexts) {
+    std::vector<std::string> paths = {folder.Root() + "/missing.mp3"};
+#ifndef _WIN32
     // A pipe would wait for a writer forever (the alarm ends a test that hangs).
-    std::string pipe = folder.Root() + "/04 Pipe.mp3";
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    paths.push_back(folder.Root() + "/04 Pipe.mp3");
+    ASSERT_EQ(mkfifo(paths.back().c_str(), 0666), 0);
     alarm(60);
-    for (const std::string& path : {folder.Root() + "/missing.mp3", pipe}) {
+#endif
+    for (const std::string& path : paths) {
         settings.albumTitle = settings.artist = settings.genre = settings.titleTemplate = "old";
         ReadFirstTrackTags(settings, path);
         EXPECT_EQ(settings.albumTitle, "") << path;
@@ -124,7 +130,9 @@ TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTexts) {
         EXPECT_EQ(settings.genre, "") << path;
         EXPECT_EQ(settings.titleTemplate, "") << path;
     }
+#ifndef _WIN32
     alarm(0);
+#endif
     // Without an ID3v1 trailer the last bytes of the audio give no texts, and the genre
     // is the reference for "none".
     std::string noTrailer =
@@ -226,6 +234,9 @@ TEST_F(MergePreparationTest, ForbiddenTitleNeverReachesSettings) {
 }
 
 TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the independent tool runs on the build machine";
+#endif
     if (std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") != 0) {
         GTEST_SKIP() << "mutagen for /usr/bin/python3 is not installed";
     }

@@ -4,17 +4,20 @@
 // put back to where it was (the disc-set scan changes it).
 #pragma once
 
+#ifndef _WIN32
 #include <grp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -24,15 +27,30 @@
 
 namespace brambex::testing {
 
+// A new empty folder in the system's temp folder, whose name begins with prefix.
+inline std::string NewTempFolder(const std::string& prefix) {
+#ifdef _WIN32
+    std::random_device random;
+    for (int tries = 0; tries < 100; ++tries) {
+        std::filesystem::path folder =
+            std::filesystem::temp_directory_path() / (prefix + std::to_string(random()));
+        if (std::filesystem::create_directory(folder))
+            return folder.string();
+    }
+    throw std::runtime_error("cannot make a temp folder");
+#else
+    const char* base = getenv("TMPDIR");
+    std::string templ = std::string(base && *base ? base : "/tmp") + "/" + prefix + "XXXXXX";
+    if (mkdtemp(templ.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    return templ;
+#endif
+}
+
 class TempTree {
   public:
-    TempTree() : savedCurrent_(std::filesystem::current_path()) {
-        const char* base = getenv("TMPDIR");
-        std::string templ = std::string(base && *base ? base : "/tmp") + "/brambex-test-XXXXXX";
-        if (mkdtemp(templ.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        root_ = templ;
-    }
+    TempTree()
+        : savedCurrent_(std::filesystem::current_path()), root_(NewTempFolder("brambex-test-")) {}
     ~TempTree() {
         std::error_code ignored;
         std::filesystem::current_path(savedCurrent_, ignored);
@@ -66,8 +84,8 @@ class TempTree {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     bool Exists(const std::string& relative) const {
-        struct stat info {};
-        return lstat(Path(relative).c_str(), &info) == 0;
+        std::error_code ec;
+        return std::filesystem::exists(std::filesystem::symlink_status(Path(relative), ec));
     }
     // Names in a folder of the tree, sorted.
     std::vector<std::string> List(const std::string& relative = {}) const {
@@ -98,14 +116,23 @@ class TempTree {
 };
 
 inline bool RunningAsRoot() {
+#ifdef _WIN32
+    return false;
+#else
     return geteuid() == 0;
+#endif
 }
 
 // Permission checks never refuse root, and CI runs as root. There the body runs in a
 // child process that has become user "nobody", after the tree has been handed to that
 // user; the child's failures are printed by the child and count as one failure here.
-// Run as any other user, the body simply runs.
+// Run as any other user, the body simply runs. Windows has no such modes to take away.
 inline void RunUnprivileged(const TempTree& tree, const std::function<void()>& body) {
+#ifdef _WIN32
+    (void)tree;
+    (void)body;
+    GTEST_SKIP() << "file modes are POSIX's";
+#else
     if (!RunningAsRoot()) {
         body();
         return;
@@ -136,6 +163,7 @@ inline void RunUnprivileged(const TempTree& tree, const std::function<void()>& b
     if (WEXITSTATUS(status) == 3)
         GTEST_SKIP() << "user nobody cannot reach the temp folder";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "checks failed in the unprivileged child (see above)";
+#endif
 }
 
 }  // namespace brambex::testing

@@ -2,15 +2,16 @@
 // set, and its memory must not grow with the files. The global allocation functions of
 // this test program count while a pass runs.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <new>
 
 #include "support/tag_bytes.h"
+#include "support/temp_tree.h"
 #include "tags/mp3.h"
 
 namespace {
@@ -64,10 +65,9 @@ class PresetEditor : public TagEditor {
 };
 
 TEST(Mp3Allocation, RewritePassAllocatesNothing) {
-    char dir[] = "/tmp/brambex-alloc-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string inPath = std::string(dir) + "/in.mp3";
-    const std::string outPath = std::string(dir) + "/out.mp3";
+    const std::string dir = NewTempFolder("brambex-alloc-");
+    const std::string inPath = dir + "/in.mp3";
+    const std::string outPath = dir + "/out.mp3";
     // An ID3v2.4 tag that must be converted and grow: a long picture frame, a UTF-8
     // title, a date and a frame 2.3 cannot hold.
     const std::string frames =
@@ -96,7 +96,8 @@ TEST(Mp3Allocation, RewritePassAllocatesNothing) {
     }
     counting = false;
     const std::string diagnostics = ::testing::internal::GetCapturedStderr();
-    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
 
     EXPECT_TRUE(passed);
     EXPECT_TRUE(mp3->TagGrew());

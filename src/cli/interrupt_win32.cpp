@@ -1,0 +1,71 @@
+// Ctrl-C and the console's other stop events arrive on a thread of their own, through
+// the console's control handler. A closed console window, a logoff or a shutdown count
+// as SIGTERM does on POSIX systems: the system ends the program soon after, so a track
+// being written is abandoned at once.
+#include <windows.h>
+
+#include <atomic>
+#include <csignal>
+#include <mutex>
+#include <string>
+
+#include "cli/interrupt.h"
+#include "platform/win32.h"
+
+namespace brambex::cli {
+
+namespace {
+
+std::atomic<int> stopSignal{0};
+
+std::mutex temporaryMutex;
+std::wstring temporaryPath;
+
+BOOL WINAPI OnStop(DWORD event) {
+    const int signal = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
+    int none = 0;
+    const bool again = !stopSignal.compare_exchange_strong(none, signal);
+    std::lock_guard<std::mutex> lock(temporaryMutex);
+    // The first stop between tracks, and a first Ctrl-C at any time, wait for the merge
+    // to notice at its next update.
+    if (!again && (signal == SIGINT || temporaryPath.empty()))
+        return TRUE;
+    // The file is open for writing, and opened so that it can be deleted meanwhile: it
+    // goes when the process ends.
+    if (!temporaryPath.empty())
+        DeleteFileW(temporaryPath.c_str());
+    constexpr char Text[] = "\nMerge cancelled.\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), Text, sizeof Text - 1, &written, nullptr);
+    ExitProcess(static_cast<UINT>(128 + signal));
+}
+
+}  // namespace
+
+void IgnoreBrokenPipes() {
+    // A closed pipe is a failed write on Windows already.
+}
+
+void CatchInterrupts() {
+    SetConsoleCtrlHandler(OnStop, TRUE);
+}
+
+bool InterruptRequested() {
+    return stopSignal != 0;
+}
+
+int InterruptSignal() {
+    return stopSignal;
+}
+
+void RequestInterrupt() {
+    stopSignal = SIGINT;
+}
+
+void SetTemporaryFile(std::string_view path) {
+    std::wstring wide = platform::Widen(path);
+    std::lock_guard<std::mutex> lock(temporaryMutex);
+    temporaryPath = std::move(wide);
+}
+
+}  // namespace brambex::cli

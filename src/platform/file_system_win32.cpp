@@ -1,0 +1,388 @@
+// The file-system services on Windows: wide-character Win32 calls at the boundary,
+// UTF-8 everywhere else. Either separator is taken, and drive-letter and UNC paths
+// are whatever the system makes of them.
+#include <windows.h>
+
+#include <shellapi.h>
+// windows.h names DeleteFileW "DeleteFile", which is ours here.
+#undef DeleteFile
+
+#include <algorithm>
+#include <cerrno>
+#include <cwchar>
+#include <utility>
+
+#include "platform/file_system.h"
+#include "platform/system_file_system.h"
+#include "platform/win32.h"
+
+namespace brambex::platform {
+
+namespace {
+
+// Upper case as the file system compares names, so that the search stays case-blind
+// beyond ASCII as Windows is.
+std::string UpperCase(std::string_view text) {
+    std::wstring wide = Widen(text);
+    if (wide.empty())
+        return {};
+    std::wstring upper(wide.size(), L'\0');
+    int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(),
+                          static_cast<int>(wide.size()), upper.data(),
+                          static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    if (n <= 0)
+        return std::string(text);
+    upper.resize(static_cast<std::size_t>(n));
+    return Narrow(upper);
+}
+
+void SetErrnoFromSystem() {
+    errno = ErrnoFromSystemError(GetLastError());
+}
+
+}  // namespace
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+std::wstring Widen(std::string_view text) {
+    if (text.empty())
+        return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Narrow(std::wstring_view text) {
+    if (text.empty())
+        return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(std::max(n, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
+                        nullptr, nullptr);
+    return narrow;
+}
+
+int ErrnoFromSystemError(unsigned long error) {
+    switch (error) {
+        case ERROR_SUCCESS:
+            return 0;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_CURRENT_DIRECTORY:
+            return EACCES;
+        case ERROR_WRITE_PROTECT:
+            return EROFS;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return EEXIST;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
+        case ERROR_DIRECTORY:
+            return ENOTDIR;
+        case ERROR_DIR_NOT_EMPTY:
+            return ENOTEMPTY;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return ENOMEM;
+        case ERROR_INVALID_HANDLE:
+            return EBADF;
+        case ERROR_NOT_SAME_DEVICE:
+            return EXDEV;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return EMFILE;
+        case ERROR_BROKEN_PIPE:
+        case ERROR_NO_DATA:
+            return EPIPE;
+        case ERROR_INVALID_PARAMETER:
+            return EINVAL;
+        default:
+            return EIO;
+    }
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i)
+        args.push_back(Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+std::vector<FoundEntry> FindMatching(const std::string& pattern) {
+    std::size_t cut = pattern.size();
+    while (cut > 0 && !IsSeparator(pattern[cut - 1]))
+        --cut;
+    const std::string namePattern = UpperCase(std::string_view(pattern).substr(cut));
+
+    std::vector<FoundEntry> found;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &entry,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        std::string name = Narrow(entry.cFileName);
+        if (name == "." || name == "..")
+            continue;
+        // The system also matches short 8.3 names ("*.mp3" finds "Intro.mp3x" through
+        // "INTRO~1.MP3") and takes "?" as a wildcard; our rules decide.
+        if (!MatchesWildcard(namePattern, UpperCase(name)))
+            continue;
+        found.push_back(
+            {std::move(name), (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    std::sort(found.begin(), found.end(),
+              [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
+    return found;
+}
+
+MakeFolderResult MakeFolder(const std::string& path) {
+    if (CreateDirectoryW(Widen(path).c_str(), nullptr))
+        return MakeFolderResult::Created;
+    switch (GetLastError()) {
+        case ERROR_ALREADY_EXISTS:
+            return MakeFolderResult::Exists;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return MakeFolderResult::Refused;
+        default:
+            return MakeFolderResult::Failed;
+    }
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsRegularFile(const std::string& path) {
+    // Opened for its attributes only, so that links are followed and a device ("NUL",
+    // "COM1") shows what it is.
+    HANDLE file = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool regular = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+                   (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    CloseHandle(file);
+    return regular;
+}
+
+bool IsEmptyRegularFile(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &info))
+        return false;
+    constexpr DWORD NotAFile =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    return (info.dwFileAttributes & NotAFile) == 0 && info.nFileSizeLow == 0 &&
+           info.nFileSizeHigh == 0;
+}
+
+bool IsBrokenLink(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return false;
+    HANDLE target =
+        CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (target == INVALID_HANDLE_VALUE)
+        return true;
+    CloseHandle(target);
+    return false;
+}
+
+bool CanListFolder(const std::string& path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileExW(Widen(JoinPath(path, "*")).c_str(), FindExInfoBasic, &entry,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        // Only the root of an empty drive lists nothing at all, not even ".".
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return true;
+        SetErrnoFromSystem();
+        return false;
+    }
+    FindClose(search);
+    return true;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+NewFileResult CreateNewHiddenFile(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::Exists
+                                                                           : NewFileResult::Failed;
+    }
+    if (!CloseHandle(file)) {
+        DeleteFileW(wide.c_str());
+        return NewFileResult::Failed;
+    }
+    return NewFileResult::Created;
+}
+
+bool RemoveFile(const std::string& path) {
+    if (DeleteFileW(Widen(path).c_str()))
+        return true;
+    SetErrnoFromSystem();
+    return false;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+    if (RemoveDirectoryW(Widen(path).c_str()))
+        return true;
+    SetErrnoFromSystem();
+    return false;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    SetErrnoFromSystem();
+    return false;
+}
+
+bool CanEnterFolder(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        SetErrnoFromSystem();
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        errno = ENOTDIR;
+        return false;
+    }
+    // Links followed, as a path through the folder would follow them.
+    HANDLE folder = CreateFileW(wide.c_str(), FILE_TRAVERSE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) {
+        SetErrnoFromSystem();
+        return false;
+    }
+    CloseHandle(folder);
+    return true;
+}
+
+std::string CurrentFolder() {
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    if (size == 0)
+        return {};
+    std::wstring buffer(size, L'\0');
+    DWORD n = GetCurrentDirectoryW(size, buffer.data());
+    if (n == 0 || n >= size)
+        return {};
+    buffer.resize(n);
+    return Narrow(buffer);
+}
+
+std::uint64_t ProcessId() {
+    return GetCurrentProcessId();
+}
+
+FolderLock::~FolderLock() {
+    Unlock();
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        Unlock();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+FolderLock::Result FolderLock::Lock(const std::string& folder) {
+    Unlock();
+    // A folder cannot carry a lock of its own on Windows, and holding it open without
+    // sharing would shut out the merge's own search. The lock is a semaphore of one,
+    // named after the folder's identity on its volume, so that every spelling of the
+    // folder (a drive letter, a UNC path, a link) finds the same one; the system drops
+    // it with the last handle, so a killed merge never leaves it behind.
+    HANDLE handle = CreateFileW(Widen(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        SetErrnoFromSystem();
+        return Result::Failed;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    SetErrnoFromSystem();
+    CloseHandle(handle);
+    if (!known)
+        return Result::Failed;
+    wchar_t name[96];
+    swprintf(name, sizeof name / sizeof name[0], L"Local\\Brambex-folder-%08lx-%08lx%08lx",
+             info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+    HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 1, name);
+    if (semaphore == nullptr) {
+        SetErrnoFromSystem();
+        return Result::Failed;
+    }
+    if (WaitForSingleObject(semaphore, 0) != WAIT_OBJECT_0) {
+        CloseHandle(semaphore);
+        errno = EBUSY;
+        return Result::Busy;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(semaphore);
+    return Result::Locked;
+}
+
+void FolderLock::Unlock() {
+    if (handle_ == -1)
+        return;
+    HANDLE semaphore = reinterpret_cast<HANDLE>(handle_);
+    ReleaseSemaphore(semaphore, 1, nullptr);
+    CloseHandle(semaphore);
+    handle_ = -1;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty())
+        return CurrentFolder();
+    const std::wstring wide = Widen(path);
+    DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    DWORD n = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (n == 0 || n >= size)
+        return path;
+    full.resize(n);
+    return Narrow(full);
+}
+
+}  // namespace brambex::platform

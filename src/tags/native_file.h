@@ -1,0 +1,36 @@
+// The system's side of the file streams: a file is a descriptor on POSIX systems and a
+// HANDLE on Windows, both carried as one integer; failures come back as errno values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace brambex::native_file {
+
+using Handle = std::intptr_t;
+// What both systems use for "no file": -1 and INVALID_HANDLE_VALUE.
+inline constexpr Handle None = -1;
+
+enum class Kind { Missing, Regular, Folder, Other };
+// What the path names, links followed; Missing with error set when it cannot be told.
+// Opening a pipe would wait for a writer, so a reader asks first.
+Kind KindOf(const std::string& path, int& error);
+
+Handle OpenForReading(const std::string& path, int& error);
+// Creates the file, emptying one that exists unless exclusive.
+Handle Create(const std::string& path, bool exclusive, int& error);
+// Reads up to n bytes at the offset, never moving a shared position: the count, 0 at
+// the end of the file, -1 with error set.
+std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offset, int& error);
+// Writes up to n bytes at the file's position: the count, -1 with error set.
+std::int64_t Write(Handle file, const void* data, std::size_t n, int& error);
+// The size of a regular file; -1 for anything else.
+std::int64_t Size(Handle file);
+bool Close(Handle file, int& error);
+// Copies up to n bytes from the input's offset onto the output inside the system,
+// where it can, and advances the offset. Returns the count copied; fewer than n (0
+// where the system has no such copy) leaves the rest to the caller.
+std::uint64_t SystemCopy(Handle in, std::int64_t& offset, Handle out, std::uint64_t n);
+
+}  // namespace brambex::native_file
