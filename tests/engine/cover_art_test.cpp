@@ -19,6 +19,7 @@ namespace brambex {
 namespace {
 
 using testing::FakeFrontEnd;
+using testing::Native;
 using testing::OnlyMessage;
 using testing::TempTree;
 using Names = std::vector<std::string>;
@@ -117,7 +118,7 @@ TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
     settings.currentFolder = "Gone";
     CopyCoverArt(settings, ui, "Disc 1");
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
-                            "Gone/Folder.jpg", MessageStyle::Plain));
+                            Native("Gone/Folder.jpg"), MessageStyle::Plain));
 }
 
 #ifndef _WIN32

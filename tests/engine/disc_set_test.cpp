@@ -243,6 +243,11 @@ TEST_F(DiscSetTest, NothingMatchingTheStemEndsTheScan) {
 }
 
 TEST_F(DiscSetTest, StemLongerThanItsLimitIsRefusedNotCut) {
+#ifdef _WIN32
+    // Paths this long need the system's long-path support, which the program does not
+    // ask for; the C++ library cannot even remove such a tree there.
+    GTEST_SKIP() << "paths longer than 260 characters";
+#endif
     // Nested folders make a stem of exactly 1023 characters; the set beside it has a
     // sibling that shares only the first 1023 characters of a longer stem.
     std::string parent = "Rips";

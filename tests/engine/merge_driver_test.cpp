@@ -27,6 +27,7 @@ namespace brambex {
 namespace {
 
 using testing::FakeFrontEnd;
+using testing::Native;
 using testing::OnlyMessage;
 using testing::ProgressEvent;
 using testing::TempTree;
@@ -352,7 +353,7 @@ TEST_F(MergeDriverTest, TwoFilesWithOneNumberStopTheMerge) {
 
     ScanAndMerge();
 
-    EXPECT_TRUE(OnlyMessage(ui, "Moby Dick Disc 1/10*.mp3",
+    EXPECT_TRUE(OnlyMessage(ui, Native("Moby Dick Disc 1/10*.mp3"),
                             "Two or more mp3 files have the same sequence number!",
                             MessageStyle::Stop));
     // Tracks before the duplicate stay; a failed merge leaves the set selected and the
@@ -685,14 +686,14 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
     Put("Moby Dick Disc 1", "01 Short.mp3", shortAudio);
     Put("Moby Dick Disc 1", "02 Shrinks.mp3", shortAudio);
     Put("Moby Dick Disc 1", "03 After.mp3");
-    const std::string input = "Moby Dick Disc 1/02 Shrinks.mp3";
+    const std::string input = Native("Moby Dick Disc 1/02 Shrinks.mp3");
 
     for (bool dryRun : {false, true}) {
         Put("Moby Dick Disc 1", "02 Shrinks.mp3", shortAudio);
         ShrinkOnShortAudio shrink;
         shrink.track = input;
         shrink.path = tree.Path(input);
-        shrink.keep = static_cast<off_t>(shortAudio.Tag().size() + 1000);
+        shrink.keep = shortAudio.Tag().size() + 1000;
         RecordedPlan plan;
         ui.messages.clear();
         ui.answers = {Answer::Yes};
@@ -703,14 +704,16 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
         outcome = session.Merge(ui.cancel, dryRun ? &plan : nullptr);
 
         // The short audio of an intact input is reported and merged all the same.
-        EXPECT_EQ(shrink.lines[0], "Moby Dick Disc 1/01 Short.mp3: Not enough MP3 data!") << dryRun;
+        EXPECT_EQ(shrink.lines[0],
+                  Native("Moby Dick Disc 1/01 Short.mp3") + ": Not enough MP3 data!")
+            << dryRun;
         ASSERT_FALSE(ui.messages.empty()) << dryRun;
         EXPECT_EQ(ui.messages.back().text, "Could not read input file (the file ended early)");
         EXPECT_EQ(ui.messages.back().caption, input);
         EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped) << dryRun;
         if (dryRun) {
             ASSERT_EQ(plan.tracks.size(), 1u);
-            EXPECT_EQ(plan.tracks[0].inputPath, "Moby Dick Disc 1/01 Short.mp3");
+            EXPECT_EQ(plan.tracks[0].inputPath, Native("Moby Dick Disc 1/01 Short.mp3"));
         } else {
             EXPECT_EQ(tree.List("Moby Dick_1"),
                       (std::vector<std::string>{"01 1-1 Short.mp3", "merged"}));
@@ -806,8 +809,8 @@ TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
     EXPECT_EQ(plan.folders, (std::vector<std::string>{"Moby Dick_1 <- Moby Dick Disc 1 1"}));
     ASSERT_EQ(plan.tracks.size(), 2u);
     const PlannedTrack& b = plan.tracks[1];
-    EXPECT_EQ(b.inputPath, "Moby Dick Disc 2/01 B.mp3");
-    EXPECT_EQ(b.outputPath, "Moby Dick_1/02 2-1 B.mp3");
+    EXPECT_EQ(b.inputPath, Native("Moby Dick Disc 2/01 B.mp3"));
+    EXPECT_EQ(b.outputPath, Native("Moby Dick_1/02 2-1 B.mp3"));
     std::vector<std::string> frames;
     for (const PlannedFrame& f : b.frames)
         frames.push_back(f.id + "=" + f.text);

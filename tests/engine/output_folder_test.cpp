@@ -19,6 +19,7 @@ namespace {
 
 using testing::FakeFrontEnd;
 using testing::MessageAt;
+using testing::Native;
 using testing::OnlyMessage;
 using testing::TempTree;
 using Names = std::vector<std::string>;
@@ -230,7 +231,7 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(
-        MessageAt(ui, 1, CannotDelete("Moby Dick/02 1-2 B.MP3"), "Error", MessageStyle::Stop));
+        MessageAt(ui, 1, CannotDelete(Native("Moby Dick/02 1-2 B.MP3")), "Error", MessageStyle::Stop));
     // What was deleted before stays deleted; the pictures were not reached; the key file
     // stays, so the next merge takes the emptying up again.
     EXPECT_EQ(tree.List("Moby Dick"), (Names{"02 1-2 B.MP3", "Extras.mp3", "Folder.jpg", "Scans",

@@ -59,7 +59,11 @@ TEST(FindMatching, ReportsFilesAndFoldersSortedByName) {
     tree.Folder("Set/Opera 01");
     tree.File("Set/Opera notes.txt");
     tree.File("Set/Other");
+#ifndef _WIN32
     std::filesystem::create_directory_symlink(tree.Path("Set/Opera 01"), tree.Path("Set/Opera L"));
+#else
+    tree.Folder("Set/Opera L");
+#endif
 
     auto found = FindMatching(tree.Path("Set/OPERA*"));
     ASSERT_EQ(found.size(), 4u);

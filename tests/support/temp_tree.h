@@ -27,6 +27,15 @@
 
 namespace brambex::testing {
 
+// A path written with "/" as the system spells it: the program joins names with "\"
+// on Windows, and the system there hands back paths spelled so.
+inline std::string Native(std::string path) {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
+}
+
 // A new empty folder in the system's temp folder, whose name begins with prefix.
 inline std::string NewTempFolder(const std::string& prefix) {
 #ifdef _WIN32
@@ -62,7 +71,7 @@ class TempTree {
 
     const std::string& Root() const { return root_; }
     // Absolute path of a name relative to the tree's root.
-    std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+    std::string Path(const std::string& relative) const { return Native(root_ + "/" + relative); }
 
     // Makes the folder and any missing parents; returns its absolute path.
     std::string Folder(const std::string& relative) const {
