@@ -138,8 +138,10 @@ std::vector<FoundEntry> FindMatching(const std::string& pattern) {
     WIN32_FIND_DATAW entry;
     HANDLE search = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &entry,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE)
+    if (search == INVALID_HANDLE_VALUE) {
+        SetErrnoFromSystem();
         return found;
+    }
     do {
         std::string name = Narrow(entry.cFileName);
         if (name == "." || name == "..")
@@ -160,6 +162,7 @@ std::vector<FoundEntry> FindMatching(const std::string& pattern) {
 MakeFolderResult MakeFolder(const std::string& path) {
     if (CreateDirectoryW(Widen(path).c_str(), nullptr))
         return MakeFolderResult::Created;
+    SetErrnoFromSystem();
     switch (GetLastError()) {
         case ERROR_ALREADY_EXISTS:
             return MakeFolderResult::Exists;
@@ -240,10 +243,12 @@ NewFileResult CreateNewHiddenFile(const std::string& path) {
                               FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
+        SetErrnoFromSystem();
         return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::Exists
                                                                            : NewFileResult::Failed;
     }
     if (!CloseHandle(file)) {
+        SetErrnoFromSystem();
         DeleteFileW(wide.c_str());
         return NewFileResult::Failed;
     }

@@ -643,7 +643,7 @@ TEST_F(MergeDriverTest, OutputThatCannotBeOpenedSaysWhy) {
     ScanAndMerge();
 
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
-                            "Moby Dick_1/01 1-1 A.mp3", MessageStyle::Plain));
+                            Native("Moby Dick_1/01 1-1 A.mp3"), MessageStyle::Plain));
 }
 
 class RecordedPlan : public MergePlan {

@@ -36,6 +36,16 @@ inline std::string Native(std::string path) {
     return path;
 }
 
+// The program's UTF-8 paths for the C++ library, which reads a plain string in the
+// ANSI code page on Windows.
+inline std::filesystem::path FsPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // A new empty folder in the system's temp folder, whose name begins with prefix.
 inline std::string NewTempFolder(const std::string& prefix) {
 #ifdef _WIN32
@@ -44,7 +54,7 @@ inline std::string NewTempFolder(const std::string& prefix) {
         std::filesystem::path folder =
             std::filesystem::temp_directory_path() / (prefix + std::to_string(random()));
         if (std::filesystem::create_directory(folder))
-            return folder.string();
+            return Utf8(folder);
     }
     throw std::runtime_error("cannot make a temp folder");
 #else
@@ -63,8 +73,8 @@ class TempTree {
     ~TempTree() {
         std::error_code ignored;
         std::filesystem::current_path(savedCurrent_, ignored);
-        MakeWritable(root_);
-        std::filesystem::remove_all(root_, ignored);
+        MakeWritable(FsPath(root_));
+        std::filesystem::remove_all(FsPath(root_), ignored);
     }
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;
@@ -75,37 +85,37 @@ class TempTree {
 
     // Makes the folder and any missing parents; returns its absolute path.
     std::string Folder(const std::string& relative) const {
-        std::filesystem::create_directories(Path(relative));
+        std::filesystem::create_directories(FsPath(Path(relative)));
         return Path(relative);
     }
     // Writes a file (making its folders); returns its absolute path.
     std::string File(const std::string& relative, const std::string& content = {}) const {
-        std::filesystem::path path = Path(relative);
+        std::filesystem::path path = FsPath(Path(relative));
         std::filesystem::create_directories(path.parent_path());
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         if (!out)
-            throw std::runtime_error("cannot write " + path.string());
-        return path.string();
+            throw std::runtime_error("cannot write " + Path(relative));
+        return Path(relative);
     }
     std::string Read(const std::string& relative) const {
-        std::ifstream in(Path(relative), std::ios::binary);
+        std::ifstream in(FsPath(Path(relative)), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     bool Exists(const std::string& relative) const {
         std::error_code ec;
-        return std::filesystem::exists(std::filesystem::symlink_status(Path(relative), ec));
+        return std::filesystem::exists(std::filesystem::symlink_status(FsPath(Path(relative)), ec));
     }
     // Names in a folder of the tree, sorted.
     std::vector<std::string> List(const std::string& relative = {}) const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Path(relative)))
-            names.push_back(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(FsPath(Path(relative))))
+            names.push_back(Utf8(entry.path().filename()));
         std::sort(names.begin(), names.end());
         return names;
     }
     void SetMode(const std::string& relative, std::filesystem::perms mode) const {
-        std::filesystem::permissions(Path(relative), mode);
+        std::filesystem::permissions(FsPath(Path(relative)), mode);
     }
 
   private:
