@@ -1,22 +1,28 @@
 # The shapes every layer's CMakeLists.txt shares: the layer library from the .cpp files
 # of its folder, the layer's GoogleTest executable, and tests run by a Python script.
 
+# brambex_keep_this_systems_sources(<list variable>)
+# Leaves out the other system's files: a name ending in _win32.cpp or _win32_test.cpp
+# is built for Windows only, one ending in _posix.cpp or _posix_test.cpp everywhere else.
+macro(brambex_keep_this_systems_sources list)
+  if(WIN32)
+    list(FILTER ${list} EXCLUDE REGEX "_posix(_test)?\\.cpp$")
+  else()
+    list(FILTER ${list} EXCLUDE REGEX "_win32(_test)?\\.cpp$")
+  endif()
+endmacro()
+
 # brambex_add_layer(<name> [DEPENDS <library>...] [EXCLUDE <regex>])
 # Builds the static library brambex_<name> from the folder's *.cpp, leaving out the
-# files that match EXCLUDE (the executables' main files) and the other system's files:
-# a name ending in _win32.cpp is built for Windows only, one ending in _posix.cpp
-# everywhere else. A folder without sources yet gives no library.
+# files that match EXCLUDE (the executables' main files) and the other system's files.
+# A folder without sources yet gives no library.
 function(brambex_add_layer name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "EXCLUDE" "DEPENDS")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(arg_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "${arg_EXCLUDE}")
   endif()
-  if(WIN32)
-    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
-  else()
-    list(FILTER sources EXCLUDE REGEX "_win32\\.cpp$")
-  endif()
+  brambex_keep_this_systems_sources(sources)
   if(NOT sources)
     return()
   endif()
@@ -28,11 +34,13 @@ function(brambex_add_layer name)
 endfunction()
 
 # brambex_add_layer_tests(<layer> [LIBRARIES <library>...])
-# Builds <layer>_tests from the folder's *_test.cpp against brambex_<layer> and the
-# given libraries, and registers each test case under the label <layer>.
+# Builds <layer>_tests from the folder's *_test.cpp (this system's) against
+# brambex_<layer> and the given libraries, and registers each test case under the label
+# <layer>.
 function(brambex_add_layer_tests layer)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LIBRARIES")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  brambex_keep_this_systems_sources(sources)
   if(NOT sources)
     return()
   endif()

@@ -5,9 +5,11 @@
 # brambex_install_man_page(<page.N.in>)
 # Fills in the version, compresses the page the way Debian wants it (gzip -9n: no name
 # and no time stamp in the header, so a page always gives the same bytes) and installs
-# it in section N. Windows has no manual pages.
+# it in section N. Windows has no manual pages: there the page goes along as text
+# (brambex_install_text_manual in BrambexWindows.cmake).
 function(brambex_install_man_page source)
   if(WIN32)
+    brambex_install_text_manual(${source})
     return()
   endif()
   get_filename_component(page ${source} NAME_WLE)
@@ -67,6 +69,10 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   add_custom_target(debian_changelog ALL DEPENDS ${brambex_changelog}.gz)
   install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${brambex_changelog}.gz
           DESTINATION ${brambex_docdir})
+elseif(WIN32)
+  # A ZIP to unpack anywhere: one folder with the programs and their manuals.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-x64)
 endif()
 
 include(CPack)

@@ -197,7 +197,9 @@ ARTIST = "Captain Reed"
 
 class CliTest(unittest.TestCase):
     def setUp(self):
-        self.root = tempfile.mkdtemp(prefix="brambex-e2e-")
+        # A name no ANSI code page holds: on Windows the arguments and the output must
+        # carry it as they are.
+        self.root = tempfile.mkdtemp(prefix="brambex-e2e-Łódź-Ωμέγα-")
 
     def tearDown(self):
         shutil.rmtree(self.root, ignore_errors=True)

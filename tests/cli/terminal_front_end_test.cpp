@@ -261,6 +261,25 @@ TEST(TerminalFrontEnd, ProgressBarNeverGoesBack) {
     EXPECT_TRUE(text.ends_with("\r\033[K")) << text;  // the bar is erased at the end
 }
 
+TEST(TerminalFrontEnd, ConsoleWithoutLineRedrawGetsALinePerTrack) {
+    CliOptions o;
+    Captured err;
+    TerminalFrontEnd ui(o, err.File(), ProgressStyle::Lines, false);
+    bool cancel = false;
+    {
+        auto bar = ui.OpenProgress("Merging \"X\"", "", 4, &cancel);
+        bar->SetMessage("Merging track  1 from \"X\"");
+        bar->SetProgress(1);
+        bar->SetMessage("Merging track  2 from \"X\"");
+        bar->SetProgress(2);
+        ui.ShowDiagnostic("ID3 version is not 3", "X/02 B.mp3");
+    }
+    // No escape sequences and no carriage returns: the console shows them as they are.
+    EXPECT_EQ(err.Text(),
+              "  0% Merging track  1 from \"X\"\n 25% Merging track  2 from \"X\"\n"
+              "X/02 B.mp3: ID3 version is not 3\n");
+}
+
 TEST(TerminalFrontEnd, DiagnosticsStandApartFromTheBar) {
     CliOptions o;
     Captured err;

@@ -1,0 +1,121 @@
+// What only the Windows file system has: the hidden attribute, drive letters and UNC
+// paths, case-blind names beyond ASCII, and names no ANSI code page can hold.
+#include <windows.h>
+#undef DeleteFile
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "platform/win32.h"
+#include "support/temp_tree.h"
+
+namespace brambex::platform {
+namespace {
+
+using testing::TempTree;
+
+// Cyrillic, Greek and CJK in one name: no single ANSI code page holds all three.
+const std::string Unicode = "\xD0\xA8\xD1\x82\xD0\xBE\xD1\x80\xD0\xBC \xCE\xA9 \xE6\x9D\xB1";
+
+TEST(Win32FileSystem, KeyFileIsHidden) {
+    TempTree tree;
+    tree.Folder("Out");
+    ASSERT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Created);
+    DWORD attributes = GetFileAttributesW(Widen(tree.Path("Out/merged")).c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_TRUE(IsEmptyRegularFile(tree.Path("Out/merged")));
+    // Hidden is no obstacle to the checks and the clean-up of a later merge.
+    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Exists);
+    EXPECT_TRUE(DeleteFile(tree.Path("Out/merged")));
+    EXPECT_FALSE(PathExists(tree.Path("Out/merged")));
+}
+
+TEST(Win32FileSystem, SearchIsCaseBlindBeyondAsciiAndTakesOnlyStarAsAWildcard) {
+    TempTree tree;
+    tree.Folder("Set/\xC3\x84rger Disc 1");  // "Ärger Disc 1"
+    tree.Folder("Set/\xCE\xA9mega Disc 2");  // "Ωmega Disc 2"
+    tree.File("Set/01 Intro.mp3x");          // its short name may end in ".MP3"
+    tree.File("Set/02 Song.mp3");
+    auto found = FindMatching(tree.Path("Set/\xC3\xA4RGER disc*"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "\xC3\x84rger Disc 1");
+    EXPECT_TRUE(found[0].isFolder);
+    EXPECT_EQ(FindMatching(tree.Path("Set/\xCF\x89MEGA*")).size(), 1u);  // "ωMEGA*"
+    found = FindMatching(tree.Path("Set/*.mp3"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "02 Song.mp3");
+    EXPECT_TRUE(FindMatching(tree.Path("Set/0? Song.mp3")).empty());
+}
+
+TEST(Win32FileSystem, NamesOutsideTheAnsiCodePage) {
+    TempTree tree;
+    const std::string folder = tree.Folder(Unicode + " Disc 1");
+    EXPECT_EQ(MakeFolder(JoinPath(folder, Unicode)), MakeFolderResult::Created);
+    const std::string file = JoinPath(folder, "01 " + Unicode + ".mp3");
+    ASSERT_EQ(CreateNewHiddenFile(file), NewFileResult::Created);
+    EXPECT_TRUE(IsRegularFile(file));
+    EXPECT_TRUE(IsFolder(folder));
+    EXPECT_TRUE(CanListFolder(folder));
+    auto found = FindMatching(tree.Path(Unicode + "*"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, Unicode + " Disc 1");
+    const std::string renamed = JoinPath(folder, "02 " + Unicode + ".mp3");
+    ASSERT_TRUE(RenameFile(file, renamed));
+    EXPECT_EQ(tree.List(Unicode + " Disc 1"),
+              (std::vector<std::string>{"02 " + Unicode + ".mp3", Unicode}));
+    ASSERT_TRUE(SetCurrentFolder(folder));
+    EXPECT_EQ(CurrentFolder(), folder);
+    EXPECT_EQ(AbsolutePath(Unicode), JoinPath(folder, Unicode));
+}
+
+TEST(Win32FileSystem, RenameReplacesTheTargetAndFailuresSayWhy) {
+    TempTree tree;
+    tree.File("a", "new");
+    tree.File("b", "old");
+    ASSERT_TRUE(RenameFile(tree.Path("a"), tree.Path("b")));
+    EXPECT_EQ(tree.Read("b"), "new");
+    errno = 0;
+    EXPECT_FALSE(RenameFile(tree.Path("a"), tree.Path("c")));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(MakeFolder(tree.Path("Missing/New")), MakeFolderResult::Failed);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(Win32FileSystem, DriveLetterAndUncPaths) {
+    TempTree tree;
+    tree.File("Set/Opera 01/01 A.mp3");
+    // Both separators, ".." steps and a drive letter, resolved as the system does.
+    const std::string root = tree.Root();
+    ASSERT_EQ(root[1], ':');
+    std::string forward = root + "/Set/Opera 01/../Opera 01/";
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    EXPECT_EQ(AbsolutePath(forward), tree.Path("Set/Opera 01") + "\\");
+    EXPECT_EQ(FindMatching(forward + "*.MP3").size(), 1u);
+    // The same folder through the extended-length prefix that long UNC paths use.
+    EXPECT_EQ(FindMatching("\\\\?\\" + tree.Path("Set/Opera 01/*.mp3")).size(), 1u);
+    EXPECT_EQ(AbsolutePath("\\\\server\\share\\Rips\\..\\Opera 01"), "\\\\server\\share\\Opera 01");
+    // "C:" alone names the drive's current folder; the scan means the root.
+    const std::string drive = root.substr(0, 2);
+    ASSERT_TRUE(SetCurrentFolder(drive));
+    EXPECT_EQ(CurrentFolder(), drive + "\\");
+    EXPECT_EQ(AbsolutePath("Rips"), drive + "\\Rips");
+}
+
+TEST(Win32FileSystem, FolderLockKeepsOutASecondLockUnderAnyName) {
+    TempTree tree;
+    tree.Folder("Out");
+    FolderLock first;
+    ASSERT_EQ(first.Lock(tree.Path("Out")), FolderLock::Result::Locked);
+    std::string other = tree.Path("Out") + "\\";
+    std::replace(other.begin(), other.end(), '\\', '/');
+    FolderLock second;
+    EXPECT_EQ(second.Lock(other), FolderLock::Result::Busy);
+    EXPECT_FALSE(second.Held());
+    first.Unlock();
+    EXPECT_EQ(second.Lock(other), FolderLock::Result::Locked);
+    EXPECT_EQ(first.Lock(tree.Path("Missing")), FolderLock::Result::Failed);
+}
+
+}  // namespace
+}  // namespace brambex::platform
