@@ -64,7 +64,8 @@ TEST(Win32FileSystem, NamesOutsideTheAnsiCodePage) {
     ASSERT_TRUE(RenameFile(file, renamed));
     EXPECT_EQ(tree.List(Unicode + " Disc 1"),
               (std::vector<std::string>{"02 " + Unicode + ".mp3", Unicode}));
-    ASSERT_TRUE(SetCurrentFolder(folder));
+    EXPECT_TRUE(CanEnterFolder(folder));
+    std::filesystem::current_path(testing::FsPath(folder));  // the tree puts it back
     EXPECT_EQ(CurrentFolder(), folder);
     EXPECT_EQ(AbsolutePath(Unicode), JoinPath(folder, Unicode));
 }
@@ -95,11 +96,12 @@ TEST(Win32FileSystem, DriveLetterAndUncPaths) {
     // The same folder through the extended-length prefix that long UNC paths use.
     EXPECT_EQ(FindMatching("\\\\?\\" + tree.Path("Set/Opera 01/*.mp3")).size(), 1u);
     EXPECT_EQ(AbsolutePath("\\\\server\\share\\Rips\\..\\Opera 01"), "\\\\server\\share\\Opera 01");
-    // "C:" alone names the drive's current folder; the scan means the root.
+    // A folder beside the discs at the root of a drive: "C:" and a name join to "C:\\name".
     const std::string drive = root.substr(0, 2);
-    ASSERT_TRUE(SetCurrentFolder(drive));
-    EXPECT_EQ(CurrentFolder(), drive + "\\");
-    EXPECT_EQ(AbsolutePath("Rips"), drive + "\\Rips");
+    EXPECT_TRUE(CanEnterFolder(JoinPath(drive, "")));
+    EXPECT_EQ(JoinPath(drive, "Rips"), drive + "\\Rips");
+    EXPECT_FALSE(CanEnterFolder(tree.Path("Set/Opera 01/01 A.mp3")));
+    EXPECT_EQ(errno, ENOTDIR);
 }
 
 TEST(Win32FileSystem, FolderLockKeepsOutASecondLockUnderAnyName) {
