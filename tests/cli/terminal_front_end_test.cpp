@@ -265,9 +265,8 @@ TEST(TerminalFrontEnd, ConsoleWithoutLineRedrawGetsALinePerTrack) {
     CliOptions o;
     Captured err;
     TerminalFrontEnd ui(o, err.File(), ProgressStyle::Lines, false);
-    bool cancel = false;
     {
-        auto bar = ui.OpenProgress("Merging \"X\"", "", 4, &cancel);
+        auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
         bar->SetMessage("Merging track  1 from \"X\"");
         bar->SetProgress(1);
         bar->SetMessage("Merging track  2 from \"X\"");
