@@ -189,6 +189,7 @@ TEST_F(DiscSetTest, SetOfOneFolder) {
 }
 
 TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
+#ifndef _WIN32  // where a backslash separates
     MakeDiscs("AC\\DC Live Disc ", 2);
     ASSERT_TRUE(Scan("Rips/AC\\DC Live Disc 1"));
     EXPECT_EQ(settings.discCount, 2);
@@ -196,6 +197,7 @@ TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
     EXPECT_EQ(Find(2), "AC\\DC Live Disc 2");
     EXPECT_TRUE(CheckDiscSet(settings, ui));
     EXPECT_TRUE(ui.messages.empty());
+#endif
 
     MakeDiscs("Opera 0", 2);
 

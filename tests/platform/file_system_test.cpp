@@ -92,7 +92,9 @@ TEST(FindMatching, EmptyWhenNothingMatchesOrTheFolderIsMissing) {
     EXPECT_TRUE(FindMatching(tree.Path("Set/a.txt/*")).empty());
 }
 
-// On POSIX a backslash is part of a name: "AC\\DC Live Disc 1" is one folder.
+// On POSIX a backslash is part of a name: "AC\\DC Live Disc 1" is one folder. Windows
+// takes both (file_system_win32_test.cpp).
+#ifndef _WIN32
 TEST(FindMatching, SplitsOnlyAtSlash) {
     TempTree tree;
     tree.File("Set/01 A.mp3");
@@ -107,6 +109,7 @@ TEST(FindMatching, SplitsOnlyAtSlash) {
     std::filesystem::current_path(tree.Path("Set"));
     EXPECT_EQ(FindMatching("0*.mp3").size(), 1u);
 }
+#endif
 
 TEST(FindMatching, UnreadableFolderGivesNothing) {
     TempTree tree;
