@@ -33,7 +33,8 @@ endfunction()
 
 if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   find_program(BRAMBEX_WINE64 wine64 HINTS /usr/lib/wine)
-  if(BRAMBEX_WINE64)
+  find_program(BRAMBEX_WINESERVER wineserver HINTS /usr/lib/wine)
+  if(BRAMBEX_WINE64 AND BRAMBEX_WINESERVER)
     # Every run goes through this script, in a Wine prefix of the build's own that the
     # first run makes, with Wine's debug output off.
     set(BRAMBEX_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)

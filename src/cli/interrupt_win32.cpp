@@ -19,7 +19,7 @@ namespace {
 std::atomic<int> stopSignal{0};
 
 std::mutex temporaryMutex;
-std::wstring temporaryPath;
+std::wstring temporaryPaths[TemporaryFileSlots];
 
 BOOL WINAPI OnStop(DWORD event) {
     const int signal = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
@@ -28,12 +28,17 @@ BOOL WINAPI OnStop(DWORD event) {
     std::lock_guard<std::mutex> lock(temporaryMutex);
     // The first stop between tracks, and a first Ctrl-C at any time, wait for the merge
     // to notice at its next update.
-    if (!again && (signal == SIGINT || temporaryPath.empty()))
+    bool writing = false;
+    for (const std::wstring& path : temporaryPaths)
+        writing = writing || !path.empty();
+    if (!again && (signal == SIGINT || !writing))
         return TRUE;
-    // The file is open for writing, and opened so that it can be deleted meanwhile: it
-    // goes when the process ends.
-    if (!temporaryPath.empty())
-        DeleteFileW(temporaryPath.c_str());
+    // The files are open for writing, and opened so that they can be deleted meanwhile:
+    // they go when the process ends.
+    for (const std::wstring& path : temporaryPaths) {
+        if (!path.empty())
+            DeleteFileW(path.c_str());
+    }
     constexpr char Text[] = "\nMerge cancelled.\n";
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), Text, sizeof Text - 1, &written, nullptr);
@@ -62,10 +67,12 @@ void RequestInterrupt() {
     stopSignal = SIGINT;
 }
 
-void SetTemporaryFile(std::string_view path) {
+void SetTemporaryFile(std::string_view path, int slot) {
+    if (slot < 0 || slot >= TemporaryFileSlots)
+        return;
     std::wstring wide = platform::Widen(path);
     std::lock_guard<std::mutex> lock(temporaryMutex);
-    temporaryPath = std::move(wide);
+    temporaryPaths[slot] = std::move(wide);
 }
 
 }  // namespace brambex::cli
