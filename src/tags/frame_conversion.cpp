@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tags/byte_order.h"
+#include "tags/frame_header.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
 
@@ -429,6 +431,94 @@ std::size_t EncodeTextPayload(std::string_view utf8, unsigned char* out, std::si
         utf8 = CutUtf8(utf8, utf8.size() - 1);
     }
     return n;
+}
+
+std::int64_t ConvertChapterPayload(std::string_view id, const unsigned char* in, std::size_t n,
+                                   unsigned char* out, std::size_t cap) {
+    // The element id, then the times (CHAP) or the flags, the count and the child ids
+    // (CTOC): all kept as they are.
+    std::size_t pos = TextLength(0, in, n) + 1;
+    if (id == "CHAP") {
+        pos += 16;
+    } else if (pos + 2 <= n) {
+        const unsigned char count = in[pos + 1];
+        pos += 2;
+        for (unsigned i = 0; i < count && pos < n; ++i) {
+            pos += TextLength(0, in + pos, n - pos) + 1;
+        }
+    }
+    if (pos > n || pos > cap) {
+        return -1;
+    }
+    std::memcpy(out, in, pos);
+    std::size_t written = pos;
+    unsigned char decoded[4096];
+    while (pos + FrameHeader::MaxSize <= n) {
+        FrameHeader header;
+        if (!header.Read(in + pos, 4)) {
+            break;
+        }
+        const std::size_t start = pos + FrameHeader::MaxSize;
+        if (header.size > n - start) {
+            return -1;
+        }
+        pos = start + header.size;
+        const unsigned char* data = in + start;
+        std::size_t size = header.size;
+        if (header.unsynchronised) {
+            // Undone in a buffer of its own; larger embedded frames are left out.
+            std::size_t k = 0;
+            for (std::size_t i = 0; i < size && k < sizeof decoded; ++i) {
+                if (i == 0 || data[i - 1] != 0xFF || data[i] != 0) {
+                    decoded[k++] = data[i];
+                }
+            }
+            if (k == sizeof decoded) {
+                continue;
+            }
+            data = decoded;
+            size = k;
+        }
+        const std::size_t extras = (header.grouped ? 1 : 0) + (header.dataLength ? 4 : 0);
+        char v23Id[4];
+        // Dates and people would need frames of their own: left out, as 2.3 has no room
+        // for them here.
+        const std::string_view embedded = header.Id();
+        if (header.compressed || header.encrypted || size < extras ||
+            !MapFrameId(4, embedded, v23Id) || embedded == "TDRC" || embedded == "TDOR" ||
+            embedded == "TIPL" || embedded == "TMCL") {
+            continue;
+        }
+        const unsigned char group = header.grouped ? data[0] : 0;
+        data += extras;
+        size -= extras;
+        const std::size_t payloadStart = written + FrameHeader::MaxSize + (header.grouped ? 1 : 0);
+        if (payloadStart > cap) {
+            return -1;
+        }
+        std::int64_t converted = -1;
+        const FrameLayout* layout = LayoutOf({v23Id, 4}, 4);
+        std::size_t consumed = 0;
+        if (layout != nullptr) {
+            converted = ConvertPayload(*layout, data, size, true, out + payloadStart,
+                                       cap - payloadStart, consumed);
+        } else if (size <= cap - payloadStart) {
+            std::memcpy(out + payloadStart, data, size);
+            converted = static_cast<std::int64_t>(size);
+        }
+        if (converted < 0) {
+            continue;
+        }
+        FrameHeader v23 = header;
+        std::memcpy(v23.id, v23Id, 4);
+        v23.size = static_cast<std::uint32_t>(converted) + (header.grouped ? 1 : 0);
+        v23.WriteV23(out + written);
+        if (header.grouped) {
+            out[written + FrameHeader::MaxSize] = group;
+        }
+        written = payloadStart + static_cast<std::size_t>(converted);
+    }
+    return static_cast<std::int64_t>(written);
 }
 
 std::size_t GenreNames(std::string_view genres, char* out, std::size_t cap) {

@@ -53,6 +53,12 @@ std::size_t DecodeTextPayload(const unsigned char* in, std::size_t n, char* out,
 // byte-order mark; at most cap bytes. Returns the size.
 std::size_t EncodeTextPayload(std::string_view utf8, unsigned char* out, std::size_t cap);
 
+// The payload in[0, n) of a 2.4 chapter (CHAP) or table of contents (CTOC) frame with
+// the frames it embeds in their 2.3 form; those 2.3 cannot hold are left out. -1 when
+// the payload does not follow the layout or the result is longer than cap.
+std::int64_t ConvertChapterPayload(std::string_view id, const unsigned char* in, std::size_t n,
+                                   unsigned char* out, std::size_t cap);
+
 // A 2.4 genre text (TCON values joined with "/") as mutagen's conversion to 2.3 gives
 // it: a genre number, alone ("17") or in parentheses ("(17)", "(17)Rock"), becomes the
 // list's name, and RX and CR become Remix and Cover. Written to out, at most cap bytes.

@@ -48,6 +48,9 @@ struct MP3::FramePlan {
     std::size_t headSize = 0;
     std::uint64_t rest = 0;  // payload bytes streamed from the input after the head
     std::string_view Id() const { return {id, 4}; }
+    // Where a text starts in the head: after the group id that a 2.3 frame carries
+    // there (2.4's is among the extras).
+    std::size_t TextStart() const { return out.grouped && extrasSize == 0 ? 1 : 0; }
 };
 
 bool MP3::StartWalk(InputFile& in) {
@@ -182,7 +185,9 @@ bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, b
     // Synchronised lyrics and commercial frames carry texts the conversion does not
     // rewrite: only ISO-8859-1 and UTF-16 ones can stay.
     const bool encodedAsIs = version == 4 && !header.compressed && (id == "SYLT" || id == "COMR");
-    if (special || convert || encodedAsIs || id[0] == 'T') {
+    // Chapters embed frames of their tag's version.
+    const bool chapter = version == 4 && !header.compressed && (id == "CHAP" || id == "CTOC");
+    if (special || convert || encodedAsIs || chapter || id[0] == 'T') {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, MaxConverted));
         plan.headSize = ReadPayload(head_, want);
         if (plan.headSize < want) {
@@ -231,6 +236,21 @@ bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, b
         return true;
     }
     plan.kind = FramePlan::Kind::Verbatim;
+    if (chapter) {
+        const std::int64_t n =
+            whole ? ConvertChapterPayload(id, head_, plan.headSize, converted_, sizeof converted_)
+                  : -1;
+        if (n < 0) {
+            if (measuring) {
+                NoteLeftOut(header.Id());
+            }
+            plan.kind = FramePlan::Kind::Drop;
+            return true;
+        }
+        plan.kind = FramePlan::Kind::Converted;
+        plan.head = converted_;
+        plan.headSize = static_cast<std::size_t>(n);
+    }
     if (encodedAsIs && (plan.headSize == 0 || head_[0] > 1)) {
         if (measuring) {
             NoteLeftOut(header.Id());
@@ -314,8 +334,7 @@ void MP3::MeasureTag(InputFile& in) {
             ++fieldCount_[f];
             fieldTextSize_[f] = 0;
             if (!plan.out.compressed) {
-                // A grouped frame carries its group id before the text.
-                const std::size_t skip = plan.out.grouped ? 1 : 0;
+                const std::size_t skip = plan.TextStart();
                 if (plan.headSize > skip) {
                     fieldTextSize_[f] = DecodeTextPayload(plan.head + skip, plan.headSize - skip,
                                                           fieldText_[f], MaxFieldText);
@@ -466,9 +485,8 @@ void MP3::WriteFrame(OutputFile* out, const FramePlan& plan, TagEditor& editor) 
     WriteBytes(out, plan.extras, plan.extrasSize);
     WriteBytes(out, plan.head, plan.headSize);
     std::size_t textSize = 0;
-    const std::size_t skip = plan.out.grouped ? 1 : 0;
-    if (plan.id[0] == 'T' && !plan.out.compressed && !plan.out.encrypted && plan.extrasSize == 0 &&
-        plan.headSize > skip) {
+    const std::size_t skip = plan.TextStart();
+    if (plan.id[0] == 'T' && !plan.out.compressed && !plan.out.encrypted && plan.headSize > skip) {
         textSize = DecodeTextPayload(plan.head + skip, plan.headSize - skip, text_, sizeof text_);
     }
     CopyPayloadRest(out, plan.rest);

@@ -23,7 +23,7 @@ import wave
 
 try:
     import eyed3
-    from mutagen.id3 import (APIC, COMM, ID3, RVA2, TALB, TCON, TDRC, TIPL, TIT2, TPE1, TRCK,
+    from mutagen.id3 import (APIC, CHAP, COMM, ID3, RVA2, TALB, TCON, TDRC, TIPL, TIT2, TPE1, TRCK,
                              TXXX, TYER, USLT, WXXX)
 except ImportError as e:
     print(str(e))
@@ -130,10 +130,15 @@ def frame_values(path):
     values = {}
     for key, frame in tags.items():
         fields = {}
-        for name in ("text", "desc", "lang", "mime", "type", "data", "url", "people"):
+        for name in ("text", "desc", "lang", "mime", "type", "data", "url", "people",
+                     "element_id", "start_time", "end_time", "sub_frames"):
             if hasattr(frame, name):
                 value = getattr(frame, name)
-                fields[name] = [str(v) for v in value] if name == "text" else value
+                if name == "text":
+                    value = [str(v) for v in value]
+                elif name == "sub_frames":
+                    value = sorted((k, repr(getattr(f, "text", None))) for k, f in value.items())
+                fields[name] = value
         values[key] = fields
     return tags.version, values
 
@@ -162,6 +167,8 @@ def check_against_mutagen(work, base):
     tags.add(TDRC(encoding=3, text="2019-03-07T10:20"))
     tags.add(TIPL(encoding=3, people=[["producer", "Bob"], ["engineer", "Ann ✓"]]))
     tags.add(RVA2(desc="track", channel=1, gain=-3.0, peak=0.5))
+    tags.add(CHAP(element_id="ch1", start_time=0, end_time=1000, start_offset=0xFFFFFFFF,
+                  end_offset=0xFFFFFFFF, sub_frames=[TIT2(encoding=3, text=["Rozdział Łódź"])]))
     tags.save(v24, v2_version=4)
     v22 = os.path.join(work, "oracle-v22.mp3")
     with open(base, "rb") as f:

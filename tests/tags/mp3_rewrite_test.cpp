@@ -272,6 +272,26 @@ TEST(Mp3Rewrite, Id3v24FramesAreConvertedRuleByRule) {
                  "Abc",
                  std::string("\x60\0", 2)),
          Frame("TALB", std::string("\0Abc", 4), std::string("\xC0\0", 2))},
+        {"chapter",
+         Frame24("CHAP", std::string("ch1\0", 4) + std::string(16, '\x01') +
+                             Frame24("TIT2",
+                                     "\x03\xC5\x81\xC3\xB3"
+                                     "d\xC5\xBA") +
+                             Frame24("TDRC",
+                                     "\x03"
+                                     "1999")),
+         Frame("CHAP", std::string("ch1\0", 4) + std::string(16, '\x01') + Frame("TIT2", polish))},
+        {"table of contents",
+         Frame24("CTOC", std::string("toc\0\x03\x01"
+                                     "ch1\0",
+                                     10) +
+                             Frame24("TIT2",
+                                     "\x03"
+                                     "Contents")),
+         Frame("CTOC", std::string("toc\0\x03\x01"
+                                   "ch1\0",
+                                   10) +
+                           TextFrame("TIT2", "Contents"))},
         {"binary frame as it is", Frame24("PRIV", std::string("owner\0\x01\x02", 8)),
          Frame("PRIV", std::string("owner\0\x01\x02", 8))},
     };

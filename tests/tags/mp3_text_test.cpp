@@ -63,6 +63,14 @@ TEST(Mp3Text, EncodingsOnDiskReadAsUtf8) {
 
 TEST(Mp3Text, GroupedFrameTextStartsAfterTheGroupByte) {
     EXPECT_EQ(TextOf(std::string("\x07\0Title", 7), std::string("\0\x20", 2)), "Title");
+    // In 2.4 the group byte leads the data as well, and the converted frame keeps it.
+    std::string text;
+    RewriteInMemory(
+        PaddedTag(Frame24("TIT2", "\x07\x03\xC5\xBB\xC3\xB3\xC5\x82w", std::string("\0\x40", 2)),
+                  10, 4) +
+            Audio(4096),
+        {.edit = [&](const MP3& input, TagEdits&) { text = input.InputText(TagField::Title); }});
+    EXPECT_EQ(text, "Żółw");
 }
 
 TEST(Mp3Text, SetTextsAreLatin1WhenTheyFitAndUtf16Otherwise) {
