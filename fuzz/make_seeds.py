@@ -49,7 +49,9 @@ v24 = frame24("TIT2", b"\x03Caf\xc3\xa9\0Two") + frame24("TPE1", b"\x02\0A\0B") 
     frame24("TIPL", b"\x03producer\0Bob") + frame24("TMCL", b"\x03piano\0Ann") + \
     frame24("RVA2", b"track\0\x01\0\0\0") + \
     frame24("TALB", b"\0\0\0\x05" + unsync(b"\0\xffabc"), b"\0\x03") + \
-    frame24("TCON", b"\x07\x03(12)", b"\x40\x40")
+    frame24("TCON", b"\x07\x03(12)", b"\x40\x40") + \
+    frame24("CHAP", b"ch1\0" + bytes(16) + frame24("TIT2", b"\x03Rozdzia\xc5\x82")) + \
+    frame24("CTOC", b"toc\0\x03\x01ch1\0" + frame24("TIT2", b"\x03Contents"))
 v22 = frame22("TT2", b"\0Title") + frame22("TP1", b"\0Artist") + \
     frame22("PIC", b"\0JPG\x03\0" + bytes(30)) + frame22("CRM", b"owner") + \
     frame22("COM", b"\0eng\0note")
