@@ -294,9 +294,10 @@ bool MergeRun::OpenOutputFolder(const std::string& folder) {
 void MergeRun::ShowProgressFor(const std::string& folder, int track) {
     std::string caption = "Merging \"" + folder + "\"";
     if (!progress_) {
-        progress_ = ui_.OpenProgress(caption, "", s_.trackCount);
+        // The caption first, so that the window never shows a merge under "Folders".
         ui_.SetFolderGroupCaption(s_.audioBookMode ? "Folders in this book"
                                                    : "Folders in this album");
+        progress_ = ui_.OpenProgress(caption, "", s_.trackCount);
     } else if (track == 1) {
         progress_->SetTitle(caption);
     }

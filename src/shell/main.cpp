@@ -1,9 +1,9 @@
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 #include "shell/command_line.h"
 
 int main(int argc, char** argv) {
     if (std::optional<int> status = brambex::AnswerWithoutWindow(argc, argv, stdout))
         return *status;
-    brambex::TaudiobookApp app(argc, argv);
+    brambex::Application app(argc, argv);
     return app.Run();
 }

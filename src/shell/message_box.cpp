@@ -22,7 +22,16 @@ QMessageBox::Icon IconOf(MessageStyle style) {
     return QMessageBox::NoIcon;
 }
 
+MessageBoxAnswerer& Answerer() {
+    static MessageBoxAnswerer answerer;
+    return answerer;
+}
+
 }  // namespace
+
+void SetMessageBoxAnswererForTesting(MessageBoxAnswerer answerer) {
+    Answerer() = std::move(answerer);
+}
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -38,6 +47,10 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
         AskYesNo(owner, text, caption);
         return;
     }
+    if (Answerer()) {
+        Answerer()({ToQString(text), CaptionText(caption), style, false});
+        return;
+    }
     QMessageBox box(IconOf(style), CaptionText(caption), ToQString(text), QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText);
@@ -46,6 +59,8 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
 
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
                 MessageStyle icon) {
+    if (Answerer())
+        return Answerer()({ToQString(text), CaptionText(caption), icon, true});
     QMessageBox box(IconOf(icon), CaptionText(caption), ToQString(text),
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setObjectName(QStringLiteral("messageBox"));

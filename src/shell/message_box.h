@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -24,5 +25,18 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
 // Asks a Yes/No question with the question icon (or the given icon).
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
                 MessageStyle icon = MessageStyle::Question);
+
+// What a box shows, for tests that answer boxes without showing them.
+struct MessageBoxShown {
+    QString text;
+    QString caption;  // the application's name when none was given
+    MessageStyle style;
+    bool question;
+};
+using MessageBoxAnswerer = std::function<Answer(const MessageBoxShown& box)>;
+
+// While set, every box goes to the answerer instead of the screen, which answers the
+// questions (OK boxes ignore its answer). Pass nullptr to show boxes again.
+void SetMessageBoxAnswererForTesting(MessageBoxAnswerer answerer);
 
 }  // namespace brambex

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 #include "shell/desktop_services.h"
 #include "shell/help.h"
 #include "shell/message_box.h"
@@ -22,7 +22,7 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     auto* help = MakePushButton("Help", "helpButton", this);
     auto* group = new QGroupBox(QStringLiteral("Music Library Path"), this);
     group->setObjectName(QStringLiteral("libraryPathGroup"));
-    pathLabel_ = new QLabel(QStringLiteral("Text1"), group);
+    pathLabel_ = new QLabel(group);
     pathLabel_->setObjectName(QStringLiteral("pathLabel"));
     pathLabel_->setAlignment(Qt::AlignCenter);
     pathLabel_->setTextFormat(Qt::PlainText);

@@ -1,8 +1,6 @@
 #include "shell/progress_dialog.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -14,8 +12,8 @@
 
 namespace brambex {
 
-TProgress::TProgress(QWidget* parent, std::string_view initialMessage, int total,
-                     CancelFlag* cancel, std::string_view caption, bool showCancel)
+ProgressDialog::ProgressDialog(QWidget* parent, std::string_view initialMessage, int total,
+                               CancelFlag* cancel, std::string_view caption, bool showCancel)
     : QDialog(parent), cancel_(cancel), meter_(total) {
     setObjectName(QStringLiteral("progressDialog"));
     setModal(false);
@@ -47,51 +45,50 @@ TProgress::TProgress(QWidget* parent, std::string_view initialMessage, int total
 
     if (!caption.empty())
         setWindowTitle(ToQString(caption));
-    connect(cancelButton_, &QPushButton::clicked, this, [this] { CmCancel(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
     if (cancel_)
         cancel_->Clear();
 }
 
-TProgress::~TProgress() {
-    WaitMinimumShowTime();
-}
-
-void TProgress::Create() {
+void ProgressDialog::Create() {
     show();
     shown_.start();
-    DispatchWaitingEvents();
 }
 
-void TProgress::SetTitle(std::string_view caption) {
+void ProgressDialog::Finish() {
+    QTimer::singleShot(RemainingShowMs(), this, [this] {
+        hide();
+        deleteLater();
+    });
+}
+
+void ProgressDialog::SetTitle(std::string_view caption) {
     setWindowTitle(ToQString(caption));
-    DispatchWaitingEvents();
 }
 
-void TProgress::SetMessage(std::string_view text) {
+void ProgressDialog::SetMessage(std::string_view text) {
     messageLine_->setText(ToQString(text));
-    DispatchWaitingEvents();
 }
 
-void TProgress::SetProgress(int done) {
+void ProgressDialog::SetProgress(int done) {
     // The bar changes only when the whole percentage grows: at most 100 redraws.
     if (meter_.Update(done))
         gauge_->setValue(meter_.Percent());
-    DispatchWaitingEvents();
 }
 
-void TProgress::CmCancel() {
+void ProgressDialog::Cancel() {
     if (cancel_)
         cancel_->Request();
 }
 
 // Esc: the same as Cancel; the window stays until the merge has stopped.
-void TProgress::reject() {
-    CmCancel();
+void ProgressDialog::reject() {
+    Cancel();
 }
 
 // The close box takes the window away (after its second on screen) but leaves the
 // merge running; later updates have nothing to show.
-void TProgress::closeEvent(QCloseEvent* event) {
+void ProgressDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     int remaining = RemainingShowMs();
     if (remaining == 0) {
@@ -101,25 +98,11 @@ void TProgress::closeEvent(QCloseEvent* event) {
     QTimer::singleShot(remaining, this, [this] { hide(); });
 }
 
-int TProgress::RemainingShowMs() const {
+int ProgressDialog::RemainingShowMs() const {
     if (!shown_.isValid())
         return 0;
     qint64 left = MinimumShowMs - shown_.elapsed();
     return left > 0 ? static_cast<int>(left) : 0;
-}
-
-void TProgress::DispatchWaitingEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void TProgress::WaitMinimumShowTime() {
-    int remaining = RemainingShowMs();
-    if (remaining == 0)
-        return;
-    // A timer ends the wait; the window keeps painting, but clicks wait for later.
-    QEventLoop loop;
-    QTimer::singleShot(remaining, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace brambex

@@ -1,8 +1,9 @@
 // The small modeless window a merge shows while it copies tracks: a caption naming the
 // disc folder, a line naming the track, a percentage bar and Cancel. The merge runs on
-// the program's only thread, so every update lets waiting events through; that is when
-// a click on Cancel arrives. Cancel only sets the merge's cancel flag. The window stays
-// on screen for at least one second, however quickly the merge ends.
+// a worker thread, so the window lives and updates on the GUI thread like any other;
+// Cancel only requests the merge's cancel, which the merge polls before each track.
+// Once finished, the window stays on screen until it has been up for a second, however
+// quickly the merge ended.
 #pragma once
 
 #include <QDialog>
@@ -18,25 +19,26 @@ class QPushButton;
 
 namespace brambex {
 
-class TProgress : public QDialog, public ProgressWindow {
+class ProgressDialog : public QDialog {
     Q_OBJECT
   public:
     static constexpr int MinimumShowMs = 1000;
 
     // Clears the cancel, which Cancel and Esc request later.
-    TProgress(QWidget* parent, std::string_view initialMessage, int total, CancelFlag* cancel,
-              std::string_view caption, bool showCancel);
-    // Waits, without taking user input, until the window has been up for a second.
-    ~TProgress() override;
+    ProgressDialog(QWidget* parent, std::string_view initialMessage, int total, CancelFlag* cancel,
+                   std::string_view caption, bool showCancel);
 
     // Shows the window; the minimum time on screen counts from here.
     void Create();
+    // The merge has ended: the window goes (and deletes itself) once it has been up for
+    // its second.
+    void Finish();
 
-    void SetTitle(std::string_view caption) override;
-    void SetMessage(std::string_view text) override;
-    void SetProgress(int done) override;
+    void SetTitle(std::string_view caption);
+    void SetMessage(std::string_view text);
+    void SetProgress(int done);
 
-    void CmCancel();
+    void Cancel();
     int Percent() const { return meter_.Percent(); }
     // Milliseconds until the window may close; 0 when it may close now.
     int RemainingShowMs() const;
@@ -47,9 +49,6 @@ class TProgress : public QDialog, public ProgressWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void DispatchWaitingEvents();
-    void WaitMinimumShowTime();
-
     QLabel* messageLine_;
     QProgressBar* gauge_;
     QPushButton* cancelButton_;

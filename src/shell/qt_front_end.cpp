@@ -2,12 +2,83 @@
 
 #include <QGroupBox>
 #include <QListWidget>
+#include <QPointer>
+#include <QThread>
+#include <string>
+#include <type_traits>
 
+#include "shell/merge_options_dialog.h"
 #include "shell/message_box.h"
 #include "shell/progress_dialog.h"
-#include "shell/verify_info_dlg.h"
 
 namespace brambex {
+
+namespace {
+
+// Runs work on the thread of context and returns its result: at once on that thread,
+// else waiting for the GUI thread to carry it out.
+template <typename Work>
+auto OnThreadOf(QObject* context, Work work) -> decltype(work()) {
+    if (!context || QThread::currentThread() == context->thread())
+        return work();
+    if constexpr (std::is_void_v<decltype(work())>) {
+        QMetaObject::invokeMethod(context, work, Qt::BlockingQueuedConnection);
+    } else {
+        decltype(work()) result{};
+        QMetaObject::invokeMethod(
+            context, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+        return result;
+    }
+}
+
+// Runs work on the thread of context without waiting; dropped when the object is gone.
+template <typename Work>
+void Later(QObject* context, Work work) {
+    if (QThread::currentThread() == context->thread())
+        work();
+    else
+        QMetaObject::invokeMethod(context, work, Qt::QueuedConnection);
+}
+
+// The engine's handle on the progress window, usable from the merge's thread. The
+// window itself lives on the GUI thread and goes when the merge lets the handle go.
+class ProgressHandle : public ProgressWindow {
+  public:
+    explicit ProgressHandle(ProgressDialog* dialog) : dialog_(dialog) {}
+    ~ProgressHandle() override {
+        QPointer<ProgressDialog> dialog = dialog_;
+        if (dialog)
+            Later(dialog, [dialog] {
+                if (dialog)
+                    dialog->Finish();
+            });
+    }
+    void SetTitle(std::string_view caption) override {
+        Update([text = std::string(caption)](ProgressDialog& d) { d.SetTitle(text); });
+    }
+    void SetMessage(std::string_view text) override {
+        Update([line = std::string(text)](ProgressDialog& d) { d.SetMessage(line); });
+    }
+    void SetProgress(int done) override {
+        Update([done](ProgressDialog& d) { d.SetProgress(done); });
+    }
+
+  private:
+    template <typename Change>
+    void Update(Change change) {
+        QPointer<ProgressDialog> dialog = dialog_;
+        if (!dialog)
+            return;
+        Later(dialog, [dialog, change] {
+            if (dialog)
+                change(*dialog);
+        });
+    }
+
+    QPointer<ProgressDialog> dialog_;
+};
+
+}  // namespace
 
 QtFrontEnd::QtFrontEnd(QWidget* owner, QListWidget* folderList, QGroupBox* folderGroup,
                        CancelFlag* cancel)
@@ -15,35 +86,39 @@ QtFrontEnd::QtFrontEnd(QWidget* owner, QListWidget* folderList, QGroupBox* folde
 
 void QtFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                              MessageStyle style) {
-    ShowMessageBox(owner_, text, caption, style);
+    OnThreadOf(owner_, [&] { ShowMessageBox(owner_, text, caption, style); });
 }
 
 Answer QtFrontEnd::Ask(std::string_view text, std::optional<std::string_view> caption) {
-    return AskYesNo(owner_, text, caption);
+    return OnThreadOf(owner_, [&] { return AskYesNo(owner_, text, caption); });
 }
 
 bool QtFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
-    VerifyInfoDlg dialog(owner_, form);
-    return dialog.exec() == QDialog::Accepted;
+    return OnThreadOf(owner_, [&] {
+        MergeOptionsDialog dialog(owner_, form);
+        return dialog.exec() == QDialog::Accepted;
+    });
 }
 
 std::unique_ptr<ProgressWindow> QtFrontEnd::OpenProgress(std::string_view caption,
                                                          std::string_view initialMessage,
                                                          int total) {
-    auto window =
-        std::make_unique<TProgress>(owner_, initialMessage, total, cancel_, caption, true);
-    window->Create();
-    return window;
+    ProgressDialog* dialog = OnThreadOf(owner_, [&] {
+        auto* window = new ProgressDialog(owner_, initialMessage, total, cancel_, caption, true);
+        window->Create();
+        return window;
+    });
+    return std::make_unique<ProgressHandle>(dialog);
 }
 
 void QtFrontEnd::AddFolder(std::string_view name) {
     if (folderList_)
-        folderList_->addItem(ToQString(name));
+        OnThreadOf(owner_, [&] { folderList_->addItem(ToQString(name)); });
 }
 
 void QtFrontEnd::SetFolderGroupCaption(std::string_view text) {
     if (folderGroup_)
-        folderGroup_->setTitle(ToQString(text));
+        OnThreadOf(owner_, [&] { folderGroup_->setTitle(ToQString(text)); });
 }
 
 }  // namespace brambex

@@ -1,6 +1,8 @@
 // The desktop program's side of the merge's front-end interface: message boxes owned
 // by a window, the Merge Options dialog, the progress window, and the main window's
-// folder list, status line and folder group caption.
+// folder list and folder group caption. The merge may call it from its worker thread:
+// every call is carried out on the thread of the owner window, questions and dialogs
+// waiting there for their answer, progress updates queued without waiting.
 #pragma once
 
 #include "options/front_end.h"
@@ -13,9 +15,9 @@ namespace brambex {
 
 class QtFrontEnd : public FrontEnd {
   public:
-    // owner owns the message boxes and dialogs; the three controls may be null for a
-    // front end that only shows messages (a dialog's own checks).
-    // cancel is what the progress window's Cancel requests.
+    // owner owns the message boxes and dialogs; the two controls may be null for a
+    // front end that only shows messages (a dialog's own checks). cancel is what the
+    // progress window's Cancel requests.
     explicit QtFrontEnd(QWidget* owner, QListWidget* folderList = nullptr,
                         QGroupBox* folderGroup = nullptr, CancelFlag* cancel = nullptr);
 

@@ -17,10 +17,10 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "shell/audiobook_app.h"
-#include "shell/audiobook_dlg_client.h"
+#include "shell/application.h"
 #include "shell/help.h"
-#include "shell/sdi_dec_frame.h"
+#include "shell/main_window.h"
+#include "shell/message_box.h"
 #include "shell/settings_store.h"
 #include "shell_test_support.h"
 
@@ -36,23 +36,24 @@ QStringList Items(QListWidget* list) {
     return items;
 }
 
-// Runs action at the first event dispatch that finds a visible top-level window of
-// that name; the progress window is modeless, so it is looked for among all of them.
-void WhenVisible(const QString& name, std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == name && w->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                action(w);
-                return;
-            }
-        }
-    });
-    timer->start();
-}
+// Runs action when a widget of that name is shown, in the middle of what shows it.
+class ShownWatch : public QObject {
+  public:
+    ShownWatch(const QString& name, std::function<void()> action)
+        : name_(name), action_(std::move(action)) {
+        qApp->installEventFilter(this);
+    }
+    ~ShownWatch() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Show && object->objectName() == name_)
+            action_();
+        return false;
+    }
+
+  private:
+    QString name_;
+    std::function<void()> action_;
+};
 
 // Confirms Merge Options with the title typed in.
 void ConfirmMergeOptions(const QString& title) {
@@ -69,22 +70,32 @@ void ConfirmMergeOptions(const QString& title) {
 class MainWindowTest : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TSDIDecFrame> frame_;
+    std::unique_ptr<MainWindow> window_;
     FakeDesktop desktop_;
     QString savedCurrent_;
 
-    TaudiobookDlgClient* Client() { return frame_->Client(); }
     template <typename W>
     W* Find(const char* name) {
-        W* w = frame_->findChild<W*>(QString::fromLatin1(name));
+        W* w = window_->findChild<W*>(QString::fromLatin1(name));
         if (!w)
             qFatal("no control %s", name);
         return w;
     }
     void Click(const char* name) { Find<QPushButton>(name)->click(); }
+    static QWidget* TopLevel(const char* name) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String(name))
+                return w;
+        qFatal("no window %s", name);
+    }
     void SelectSet(const std::string& folder) {
         desktop_.choices.push_back({FolderChoice::Chosen, folder});
         Click("selectMainFolderButton");
+    }
+    // "Merge folders", then events until the merge's worker has ended.
+    void MergeAndWait() {
+        Click("mergeFoldersButton");
+        QVERIFY(WaitUntil([this] { return !window_->Merging(); }, 60000));
     }
 
   private slots:
@@ -94,12 +105,12 @@ class MainWindowTest : public QObject {
         UseConfigFolder(*dir_);
         desktop_ = FakeDesktop();
         SetDesktopServices(&desktop_);
-        frame_ = std::make_unique<TSDIDecFrame>();
-        frame_->SetupWindow();
-        frame_->show();
+        window_ = std::make_unique<MainWindow>();
+        window_->SetupWindow();
+        window_->show();
     }
     void cleanup() {
-        frame_.reset();
+        window_.reset();
         SetDesktopServices(nullptr);
         QCOMPARE(VisibleTopLevels(), 0);
         QDir::setCurrent(savedCurrent_);
@@ -108,9 +119,9 @@ class MainWindowTest : public QObject {
     }
 
     void startUpTexts() {
-        QCOMPARE(frame_->windowTitle(), QStringLiteral("Brambex"));
-        QVERIFY(frame_->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!(frame_->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Brambex"));
+        QVERIFY(window_->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(window_->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(Find<QLabel>("statusLine")->text(),
                  QStringLiteral("Select the first folder in the sequence"));
         QCOMPARE(Find<QGroupBox>("folderGroup")->title(), QStringLiteral("Folders"));
@@ -121,8 +132,8 @@ class MainWindowTest : public QObject {
         QVERIFY(Find<QPushButton>("exitButton")->isDefault());
         QCOMPARE(Find<QPushButton>("optionsButton")->text(), QStringLiteral("Options"));
         QCOMPARE(Find<QPushButton>("helpButton")->text(), QStringLiteral("Help"));
-        // The frame fits its client.
-        QVERIFY(frame_->size().width() >= Client()->minimumSizeHint().width());
+        // The window fits its contents.
+        QVERIFY(window_->size().width() >= window_->minimumSizeHint().width());
     }
 
     void captionsAreShownAsGiven() {
@@ -137,8 +148,8 @@ class MainWindowTest : public QObject {
     }
 
     void tabVisitsTheControlsInTemplateOrder() {
-        frame_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         Find<QPushButton>("selectMainFolderButton")->setFocus();
         QStringList seen;
         for (int i = 0; i < 7; ++i) {
@@ -278,7 +289,7 @@ class MainWindowTest : public QObject {
         // With the list empty, a merge refuses to start.
         SeenBox refusal;
         AnswerMessageBox(&refusal);
-        Click("mergeFoldersButton");
+        MergeAndWait();
         QCOMPARE(refusal.text, QStringLiteral("Before merging, you must first select the "
                                               "folder\ncontaining the first disk of the set."));
         QCOMPARE(refusal.caption, QStringLiteral("Error"));
@@ -290,10 +301,10 @@ class MainWindowTest : public QObject {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(first))});
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Client(), &enter);
+        QCoreApplication::sendEvent(window_.get(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Client(), &drop);
+        QCoreApplication::sendEvent(window_.get(), &drop);
         QCOMPARE(Find<QListWidget>("folderList")->count(), 3);
         QCOMPARE(Find<QLabel>("statusLine")->text(), QStringLiteral("3 discs, 6 files."));
         QVERIFY(desktop_.browses.empty());
@@ -303,34 +314,24 @@ class MainWindowTest : public QObject {
         QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &file, Qt::LeftButton,
                                 Qt::NoModifier);
         refused.ignore();
-        QCoreApplication::sendEvent(Client(), &refused);
+        QCoreApplication::sendEvent(window_.get(), &refused);
         QVERIFY(!refused.isAccepted());
     }
 
     void completeMergeWithTheRealEngine() {
         SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 3));
-        // Read once the first track is named, when the merge has set the caption.
+        // Read when the progress window comes up, while the merge runs.
         QString captionWhileMerging;
-        QTimer watch;
-        watch.setInterval(0);
-        connect(&watch, &QTimer::timeout, this, [&] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* line = w->findChild<QLabel*>(QStringLiteral("messageLine"));
-                if (w->isVisible() && line && !line->text().isEmpty()) {
-                    captionWhileMerging = Find<QGroupBox>("folderGroup")->title();
-                    watch.stop();
-                }
-            }
-        });
-        watch.start();
+        ShownWatch watch(QStringLiteral("progressDialog"),
+                         [&] { captionWhileMerging = Find<QGroupBox>("folderGroup")->title(); });
         ConfirmMergeOptions(QStringLiteral("Moby Dick"));
-        Click("mergeFoldersButton");
+        MergeAndWait();
 
         QCOMPARE(captionWhileMerging, QStringLiteral("Folders in this book"));
         QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
         QCOMPARE(Find<QLabel>("statusLine")->text(), QString());
         QCOMPARE(Find<QGroupBox>("folderGroup")->title(), QStringLiteral("Folders"));
-        QVERIFY(!Client()->Merging());
+        QVERIFY(!window_->Merging());
         QDir output(dir_->filePath(QStringLiteral("Moby Dick")));
         QStringList tracks = output.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
         QCOMPARE(tracks,
@@ -359,7 +360,10 @@ class MainWindowTest : public QObject {
         SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 20));
         bool cancelShown = false;
         bool optionsOpened = false;
-        WhenVisible(QStringLiteral("progressDialog"), [&](QWidget* progress) {
+        // At the moment the progress window comes up, the merge waits for it; a Cancel
+        // then stops the merge after its first track.
+        ShownWatch watch(QStringLiteral("progressDialog"), [&] {
+            QWidget* progress = TopLevel("progressDialog");
             // Options stays live during a merge.
             WhenModal(QStringLiteral("optionsDialog"), [&](QWidget* options) {
                 optionsOpened = true;
@@ -377,7 +381,7 @@ class MainWindowTest : public QObject {
         ConfirmMergeOptions(QStringLiteral("Moby Dick"));
         SeenBox seen;
         AnswerMessageBox(&seen);
-        Click("mergeFoldersButton");
+        MergeAndWait();
         QVERIFY(cancelShown);
         QVERIFY(optionsOpened);
         QCOMPARE(seen.text, QStringLiteral("Merge cancelled."));
@@ -397,29 +401,52 @@ class MainWindowTest : public QObject {
             optionsShown = true;
             dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
         });
-        Click("mergeFoldersButton");
+        MergeAndWait();
         QVERIFY(optionsShown);
         QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
     }
 
     void closingDuringMergeCancelsThenCloses() {
         SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 20));
-        WhenVisible(QStringLiteral("progressDialog"), [&](QWidget*) {
-            frame_->close();
-            QVERIFY(frame_->isVisible());
+        ShownWatch watch(QStringLiteral("progressDialog"), [&] {
+            window_->close();
+            QVERIFY(window_->isVisible());
         });
         ConfirmMergeOptions(QStringLiteral("Moby Dick"));
         AnswerMessageBox(nullptr);
+        MergeAndWait();
+        QVERIFY(!window_->Merging());
+        QVERIFY(!window_->isVisible());
+    }
+
+    void destroyingTheWindowMidMergeWaitsForTheWorker() {
+        SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 20));
+        ShownWatch watch(QStringLiteral("progressDialog"),
+                         [&] { QTimer::singleShot(0, this, [this] { window_.reset(); }); });
+        ConfirmMergeOptions(QStringLiteral("Moby Dick"));
+        // "Merge cancelled." comes only when the cancel beats the last track.
+        QStringList seen;
+        SetMessageBoxAnswererForTesting([&](const MessageBoxShown& box) {
+            seen << box.text;
+            return Answer::No;
+        });
         Click("mergeFoldersButton");
-        QVERIFY(!Client()->Merging());
-        QVERIFY(!frame_->isVisible());
+        QVERIFY(WaitUntil([this] { return !window_; }, 60000));
+        SetMessageBoxAnswererForTesting(nullptr);
+        QVERIFY(seen.isEmpty() || seen == QStringList{QStringLiteral("Merge cancelled.")});
+        // The worker is gone with the window, and left no half-written track.
+        QDir output(dir_->filePath(QStringLiteral("Moby Dick")));
+        for (const QString& name : output.entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(name == QLatin1String("merged") || name.endsWith(QLatin1String(".mp3")),
+                     qPrintable(name));
+        window_ = std::make_unique<MainWindow>();  // for cleanup
     }
 
     void escDoesNotEndTheProgramExitDoes() {
-        QTest::keyClick(Client(), Qt::Key_Escape);
-        QVERIFY(frame_->isVisible());
+        QTest::keyClick(window_.get(), Qt::Key_Escape);
+        QVERIFY(window_->isVisible());
         Click("exitButton");
-        QVERIFY(!frame_->isVisible());
+        QVERIFY(!window_->isVisible());
     }
 
     void optionsButtonOpensOptions() {
@@ -438,8 +465,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(seen.text, QStringLiteral("Shell failure\nOK to resume?"));
         QCOMPARE(seen.caption, QStringLiteral("Unhandled Exception"));
         QCOMPARE(int(seen.icon), int(QMessageBox::Critical));
-        QVERIFY(!TaudiobookApp::Instance()->EndRequested());
-        QVERIFY(frame_->isVisible());
+        QVERIFY(!Application::Instance()->EndRequested());
+        QVERIFY(window_->isVisible());
         QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
     }
 
@@ -456,7 +483,7 @@ class MainWindowTest : public QObject {
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&target, &event);
         QCOMPARE(seen.text, QStringLiteral("Out of memory\nOK to resume?"));
-        QVERIFY(!TaudiobookApp::Instance()->EndRequested());
+        QVERIFY(!Application::Instance()->EndRequested());
     }
 
     // Last: answering No asks the whole program to end.
@@ -464,7 +491,7 @@ class MainWindowTest : public QObject {
         desktop_.throwText = "Shell failure";
         AnswerMessageBox(nullptr, QMessageBox::No);
         Click("selectMainFolderButton");
-        QVERIFY(TaudiobookApp::Instance()->EndRequested());
+        QVERIFY(Application::Instance()->EndRequested());
     }
 };
 

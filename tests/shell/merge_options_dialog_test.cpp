@@ -11,10 +11,10 @@
 
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 #include "shell/help.h"
+#include "shell/merge_options_dialog.h"
 #include "shell/qt_front_end.h"
-#include "shell/verify_info_dlg.h"
 #include "shell_test_support.h"
 
 using namespace brambex;
@@ -24,7 +24,7 @@ class MergeOptionsDialogTest : public QObject {
     Q_OBJECT
     std::unique_ptr<MergeSettings> settings_;
     std::unique_ptr<MergeOptionsForm> form_;
-    std::unique_ptr<VerifyInfoDlg> dialog_;
+    std::unique_ptr<MergeOptionsDialog> dialog_;
 
     void Open(bool audioBooks, const std::string& title = "Moby Dick Disc 1") {
         settings_ = std::make_unique<MergeSettings>();
@@ -35,7 +35,7 @@ class MergeOptionsDialogTest : public QObject {
         settings_->titleTemplate = "<song>";
         form_ = std::make_unique<MergeOptionsForm>(*settings_);
         form_->SetUp();
-        dialog_ = std::make_unique<VerifyInfoDlg>(nullptr, *form_);
+        dialog_ = std::make_unique<MergeOptionsDialog>(nullptr, *form_);
         dialog_->show();
     }
     template <typename W>

@@ -1,12 +1,13 @@
 // The progress window: the percentage bar, Cancel and Esc, the close box, and the
-// second it stays on screen.
+// second it stays on screen once the merge has finished.
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 #include "shell/progress_dialog.h"
 #include "shell_test_support.h"
 
@@ -16,7 +17,7 @@ using namespace brambex::testing;
 class ProgressDialogTest : public QObject {
     Q_OBJECT
 
-    static QProgressBar* Gauge(TProgress& p) {
+    static QProgressBar* Gauge(ProgressDialog& p) {
         return p.findChild<QProgressBar*>(QStringLiteral("gauge"));
     }
 
@@ -39,7 +40,7 @@ class ProgressDialogTest : public QObject {
         QFETCH(QList<int>, counts);
         QFETCH(QList<int>, shown);
         CancelFlag cancel;
-        TProgress progress(nullptr, "", total, &cancel, "Merging", true);
+        ProgressDialog progress(nullptr, "", total, &cancel, "Merging", true);
         for (int i = 0; i < counts.size(); ++i) {
             progress.SetProgress(counts[i]);
             QCOMPARE(Gauge(progress)->value(), shown[i]);
@@ -50,8 +51,8 @@ class ProgressDialogTest : public QObject {
     void textsAndCancel() {
         CancelFlag cancel;
         cancel.Request();
-        auto progress = std::make_unique<TProgress>(nullptr, "first", 10, &cancel,
-                                                    "Merging \"Moby Dick Disc 1\"", true);
+        auto progress = std::make_unique<ProgressDialog>(nullptr, "first", 10, &cancel,
+                                                         "Merging \"Moby Dick Disc 1\"", true);
         QVERIFY(!cancel.Requested());
         progress->Create();
         QCOMPARE(progress->windowTitle(), QStringLiteral("Merging \"Moby Dick Disc 1\""));
@@ -71,20 +72,20 @@ class ProgressDialogTest : public QObject {
         QTest::keyClick(progress.get(), Qt::Key_Escape);
         QVERIFY(cancel.Requested());
         QVERIFY(progress->isVisible());
-        QTest::qWait(TProgress::MinimumShowMs);
+        QTest::qWait(ProgressDialog::MinimumShowMs);
         progress.reset();
     }
 
     void cancelCanBeHidden() {
         CancelFlag cancel;
-        TProgress progress(nullptr, "", 10, &cancel, "", false);
+        ProgressDialog progress(nullptr, "", 10, &cancel, "", false);
         progress.Create();
         QVERIFY(!progress.findChild<QPushButton*>(QStringLiteral("cancelButton"))->isVisible());
     }
 
     void closeBoxHidesWithoutCancelling() {
         CancelFlag cancel;
-        auto progress = std::make_unique<TProgress>(nullptr, "", 10, &cancel, "", true);
+        auto progress = std::make_unique<ProgressDialog>(nullptr, "", 10, &cancel, "", true);
         progress->Create();
         progress->close();
         QVERIFY(progress->isVisible());  // not before its second is up
@@ -98,20 +99,22 @@ class ProgressDialogTest : public QObject {
         CancelFlag cancel;
         QElapsedTimer clock;
         clock.start();
-        {
-            TProgress progress(nullptr, "", 1, &cancel, "", true);
-            progress.Create();
-            progress.SetProgress(1);
-        }
-        QVERIFY(clock.elapsed() >= TProgress::MinimumShowMs - 20);
-        // A window that has been up long enough goes at once.
-        auto progress = std::make_unique<TProgress>(nullptr, "", 1, &cancel, "", true);
+        QPointer<ProgressDialog> progress = new ProgressDialog(nullptr, "", 1, &cancel, "", true);
         progress->Create();
-        QTest::qWait(TProgress::MinimumShowMs + 50);
+        progress->SetProgress(1);
+        progress->Finish();
+        QVERIFY(progress->isVisible());
+        QVERIFY(WaitUntil([&] { return progress.isNull(); }, 3000));
+        QVERIFY(clock.elapsed() >= ProgressDialog::MinimumShowMs - 20);
+        // A window that has been up long enough goes at once.
+        progress = new ProgressDialog(nullptr, "", 1, &cancel, "", true);
+        progress->Create();
+        QTest::qWait(ProgressDialog::MinimumShowMs + 50);
         QCOMPARE(progress->RemainingShowMs(), 0);
         clock.restart();
-        progress.reset();
-        QVERIFY(clock.elapsed() < TProgress::MinimumShowMs / 2);
+        progress->Finish();
+        QVERIFY(WaitUntil([&] { return progress.isNull(); }, 3000));
+        QVERIFY(clock.elapsed() < ProgressDialog::MinimumShowMs / 2);
     }
 };
 

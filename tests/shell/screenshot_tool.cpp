@@ -8,9 +8,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "shell/audiobook_app.h"
-#include "shell/audiobook_dlg_client.h"
-#include "shell/sdi_dec_frame.h"
+#include "shell/application.h"
+#include "shell/main_window.h"
 #include "shell_test_support.h"
 
 using namespace brambex;
@@ -34,7 +33,7 @@ bool Save(QWidget* window, const QString& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    TaudiobookApp app(argc, argv);
+    Application app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER\n");
         return 2;
@@ -44,11 +43,11 @@ int main(int argc, char** argv) {
     desktop.choices.push_back({FolderChoice::Chosen, argv[1]});
     SetDesktopServices(&desktop);
 
-    TSDIDecFrame* frame = app.CreateMainWindow();
-    frame->Client()->SelectMainFolder();
+    MainWindow* window = app.CreateMainWindow();
+    window->SelectMainFolder();
     bool ok = true;
     QTimer::singleShot(500, [&] {
-        ok = Save(frame, output + "/main-window.png") && ok;
+        ok = Save(window, output + "/main-window.png") && ok;
         testing::WhenModal(QStringLiteral("mergeOptionsDialog"), [&](QWidget* dialog) {
             QTimer::singleShot(500, dialog, [&, dialog] {
                 ok = Save(dialog, output + "/merge-options.png") && ok;
@@ -56,7 +55,7 @@ int main(int argc, char** argv) {
                 QTimer::singleShot(200, [&] { app.quit(); });
             });
         });
-        frame->Client()->MergeFolders();
+        window->MergeFolders();
     });
     app.exec();
     SetDesktopServices(nullptr);

@@ -7,7 +7,7 @@
 #include <QSettings>
 #include <QTest>
 
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 #include "shell/options_dialog.h"
 #include "shell/settings_store.h"
 #include "shell_test_support.h"

@@ -88,7 +88,7 @@ void UseConfigFolder(const QTemporaryDir& dir);
         qputenv("QT_QPA_PLATFORM", "offscreen");   \
         QTemporaryDir config;                      \
         brambex::testing::UseConfigFolder(config); \
-        brambex::TaudiobookApp app(argc, argv);    \
+        brambex::Application app(argc, argv);      \
         TestClass tests;                           \
         return QTest::qExec(&tests, argc, argv);   \
     }

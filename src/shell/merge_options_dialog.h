@@ -15,11 +15,11 @@ namespace brambex {
 
 class MergeOptionsForm;
 
-class VerifyInfoDlg : public QDialog {
+class MergeOptionsDialog : public QDialog {
     Q_OBJECT
   public:
-    VerifyInfoDlg(QWidget* parent, MergeOptionsForm& form);
-    ~VerifyInfoDlg() override;
+    MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form);
+    ~MergeOptionsDialog() override;
 
     // "Start Merge": closes with Accepted when the title passes the form's check.
     void StartMerge();

@@ -1,4 +1,4 @@
-// The application object: names the program "Brambex", creates the main frame, runs
+// The application object: names the program "Brambex", creates the main window, runs
 // the event loop, and shows any error that escapes a handler as "Unhandled Exception"
 // with the choice to resume or to end the program.
 #pragma once
@@ -10,20 +10,19 @@
 
 namespace brambex {
 
-class TSDIDecFrame;
+class MainWindow;
 
-class TaudiobookApp : public QApplication {
+class Application : public QApplication {
     Q_OBJECT
   public:
-    TaudiobookApp(int& argc, char** argv);
-    ~TaudiobookApp() override;
+    Application(int& argc, char** argv);
+    ~Application() override;
 
-    static TaudiobookApp* Instance();
+    static Application* Instance();
 
-    // Creates the main frame (which creates the main window's client) and shows it
-    // centred on the screen.
-    TSDIDecFrame* CreateMainWindow();
-    TSDIDecFrame* MainWindow() const { return frame_.get(); }
+    // Creates the main window and shows it centred on the screen.
+    MainWindow* CreateMainWindow();
+    MainWindow* Window() const { return window_.get(); }
     // Creates the main window and runs the event loop; the process's exit status.
     int Run();
 
@@ -35,7 +34,7 @@ class TaudiobookApp : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 
   private:
-    std::unique_ptr<TSDIDecFrame> frame_;
+    std::unique_ptr<MainWindow> window_;
     bool endRequested_ = false;
 };
 

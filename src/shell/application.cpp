@@ -1,20 +1,20 @@
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 
 #include <QIcon>
 #include <exception>
 
 #include "brambex_version.h"
 #include "shell/help.h"
+#include "shell/main_window.h"
 #include "shell/message_box.h"
-#include "shell/sdi_dec_frame.h"
 
 namespace brambex {
 
 namespace {
-TaudiobookApp* theApp = nullptr;
+Application* theApp = nullptr;
 }
 
-TaudiobookApp::TaudiobookApp(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     theApp = this;
     // No display name: Qt would append it to every caption ("Error — Brambex"), and the
     // captions are the program's own texts. The name alone still captions untitled boxes.
@@ -27,42 +27,42 @@ TaudiobookApp::TaudiobookApp(int& argc, char** argv) : QApplication(argc, argv) 
     HelpFilePath = FormHelpFilePath(applicationFilePath().toStdString());
 }
 
-TaudiobookApp::~TaudiobookApp() {
-    frame_.reset();
+Application::~Application() {
+    window_.reset();
     theApp = nullptr;
 }
 
-TaudiobookApp* TaudiobookApp::Instance() {
+Application* Application::Instance() {
     return theApp;
 }
 
-TSDIDecFrame* TaudiobookApp::CreateMainWindow() {
-    frame_ = std::make_unique<TSDIDecFrame>();
-    frame_->SetupWindow();
-    frame_->show();
-    return frame_.get();
+MainWindow* Application::CreateMainWindow() {
+    window_ = std::make_unique<MainWindow>();
+    window_->SetupWindow();
+    window_->show();
+    return window_.get();
 }
 
-int TaudiobookApp::Run() {
+int Application::Run() {
     CreateMainWindow();
     int status = exec();
     return endRequested_ ? 1 : status;
 }
 
-bool TaudiobookApp::ReportUnhandled(const std::string& what) {
+bool Application::ReportUnhandled(const std::string& what) {
     QWidget* owner = activeModalWidget() ? activeModalWidget() : activeWindow();
     Answer answer =
         AskYesNo(owner, what + "\nOK to resume?", "Unhandled Exception", MessageStyle::Stop);
     if (answer == Answer::Yes)
         return true;
     endRequested_ = true;
-    if (frame_)
-        frame_->RequestEnd();
+    if (window_)
+        window_->RequestEnd();
     exit(1);
     return false;
 }
 
-bool TaudiobookApp::notify(QObject* receiver, QEvent* event) {
+bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
@@ -77,12 +77,12 @@ void RunGuarded(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        TaudiobookApp* app = TaudiobookApp::Instance();
+        Application* app = Application::Instance();
         if (!app)
             throw;
         app->ReportUnhandled(e.what());
     } catch (...) {
-        TaudiobookApp* app = TaudiobookApp::Instance();
+        Application* app = Application::Instance();
         if (!app)
             throw;
         app->ReportUnhandled("Unknown error");

@@ -1,20 +1,26 @@
-#include "shell/audiobook_dlg_client.h"
+#include "shell/main_window.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <exception>
 
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 #include "shell/desktop_services.h"
 #include "shell/help.h"
 #include "shell/message_box.h"
@@ -42,11 +48,16 @@ QString DraggedFolder(const QMimeData* data) {
 
 }  // namespace
 
-TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent)
-    : QDialog(parent, Qt::Widget),
-      frontEnd_(std::make_unique<QtFrontEnd>(this)),
-      session_(*frontEnd_) {
-    setObjectName(QStringLiteral("mainClient"));
+QPoint CentredPosition(QSize screen, QSize window) {
+    return {(screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2};
+}
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint) {
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QString::fromLatin1(ApplicationName));
     selectButton_ = MakePushButton("Select main folder", "selectMainFolderButton", this);
     mergeButton_ = MakePushButton("Merge folders", "mergeFoldersButton", this);
     folderGroup_ = new QGroupBox(QStringLiteral("Folders"), this);
@@ -55,7 +66,8 @@ TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent)
     folderList_->setObjectName(QStringLiteral("folderList"));
     folderList_->setSortingEnabled(true);
     folderList_->setMinimumSize(280, 180);
-    statusLine_ = new QLabel(QStringLiteral("Text2"), folderGroup_);
+    statusLine_ =
+        new QLabel(QStringLiteral("Select the first folder in the sequence"), folderGroup_);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     exitButton_ = MakePushButton("Exit", "exitButton", this);
@@ -92,23 +104,44 @@ TaudiobookDlgClient::TaudiobookDlgClient(QWidget* parent)
     connect(mergeButton_, &QPushButton::clicked, this, [this] { MergeFolders(); });
     connect(optionsButton_, &QPushButton::clicked, this, [this] { ShowOptions(); });
     connect(helpButton_, &QPushButton::clicked, this, [this] { ShowHelp(); });
-    connect(exitButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(exitButton_, &QPushButton::clicked, this, [this] { RequestEnd(); });
 
-    *frontEnd_ = QtFrontEnd(this, folderList_, folderGroup_, &cancel_);
+    frontEnd_ = std::make_unique<QtFrontEnd>(this, folderList_, folderGroup_, &cancel_);
+    session_ = std::make_unique<MergeSession>(*frontEnd_);
     setAcceptDrops(true);
-    statusLine_->setText(QStringLiteral("Select the first folder in the sequence"));
     LoadLibraryPath();
 }
 
-TaudiobookDlgClient::~TaudiobookDlgClient() = default;
+MainWindow::~MainWindow() {
+    if (!worker_)
+        return;
+    // The worker may be waiting for this thread to show a message; the loop serves it
+    // until the merge has noticed the cancel.
+    cancel_.Request();
+    disconnect(worker_, nullptr, this, nullptr);
+    QEventLoop loop;
+    connect(worker_, &QThread::finished, &loop, &QEventLoop::quit);
+    if (!worker_->isFinished())
+        loop.exec();
+    worker_->wait();
+    delete worker_;
+}
 
-void TaudiobookDlgClient::SelectMainFolder() {
+void MainWindow::SetupWindow() {
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->geometry();
+        move(area.topLeft() + CentredPosition(area.size(), frameGeometry().size()));
+    }
+}
+
+void MainWindow::SelectMainFolder() {
     // Scanning changes the set a running merge reads from, so it waits for the merge.
-    if (merging_)
+    if (Merging())
         return;
     RunGuarded([this] {
         folderList_->clear();
-        session_.ForgetSet();
+        session_->ForgetSet();
         std::string root = MusicLibraryPath.empty() ? ComputerRoot() : MusicLibraryPath;
         // A library folder that is gone (a drive unplugged, a folder renamed) is no
         // reason to stop: browsing starts at home instead.
@@ -130,87 +163,107 @@ void TaudiobookDlgClient::SelectMainFolder() {
     });
 }
 
-void TaudiobookDlgClient::SelectFolder(const std::string& folder) {
-    if (merging_)
+void MainWindow::SelectFolder(const std::string& folder) {
+    if (Merging())
         return;
     RunGuarded([this, &folder] {
         folderList_->clear();
-        session_.ForgetSet();
+        session_->ForgetSet();
         ScanFolder(folder);
     });
 }
 
-void TaudiobookDlgClient::ScanFolder(const std::string& folder) {
-    MergeOutcome scanned = session_.Scan(folder);
+void MainWindow::ScanFolder(const std::string& folder) {
+    MergeOutcome scanned = session_->Scan(folder);
     if (!scanned.Completed())
         return;
     statusLine_->setText(QString::asprintf("%d discs, %d files.", scanned.discs, scanned.tracks));
 }
 
-void TaudiobookDlgClient::MergeFolders() {
-    if (merging_)
+void MainWindow::MergeFolders() {
+    if (Merging())
         return;
-    merging_ = true;
-    RunGuarded([this] {
-        // However the merge ends, even by an error, the window takes buttons again.
-        struct Cleanup {
-            TaudiobookDlgClient* client;
-            ~Cleanup() { client->merging_ = false; }
-        } cleanup{this};
-        cancel_.Clear();
-        if (session_.Merge(cancel_).Completed()) {
-            // The set is merged: the window is ready for the next one.
-            folderList_->clear();
-            statusLine_->setText(QString());
-            folderGroup_->setTitle(QStringLiteral("Folders"));
+    cancel_.Clear();
+    workerError_.clear();
+    worker_ = QThread::create([this] {
+        // What escapes the merge is reported on the GUI thread, as from any handler.
+        try {
+            outcome_ = session_->Merge(cancel_);
+        } catch (const std::exception& e) {
+            workerError_ = e.what();
+        } catch (...) {
+            workerError_ = "Unknown error";
         }
     });
-    merging_ = false;
+    connect(worker_, &QThread::finished, this, [this] { MergeEnded(); });
+    worker_->start();
+}
+
+void MainWindow::MergeEnded() {
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    if (!workerError_.empty()) {
+        if (Application* app = Application::Instance())
+            app->ReportUnhandled(workerError_);
+    } else if (outcome_.Completed()) {
+        // The set is merged: the window is ready for the next one.
+        folderList_->clear();
+        statusLine_->setText(QString());
+        folderGroup_->setTitle(QStringLiteral("Folders"));
+    }
+    emit mergeEnded();
     if (closeAfterMerge_) {
         closeAfterMerge_ = false;
-        QDialog::done(Accepted);
+        close();
     }
 }
 
-void TaudiobookDlgClient::ShowOptions() {
+void MainWindow::ShowOptions() {
     RunGuarded([this] {
         OptionsDialog dialog(this);
         dialog.exec();
     });
 }
 
-void TaudiobookDlgClient::ShowHelp() {
+void MainWindow::ShowHelp() {
     RunGuarded([this] { brambex::ShowHelp(this); });
 }
 
-void TaudiobookDlgClient::CloseWhenMergeEnds() {
-    if (!merging_) {
-        QDialog::done(Accepted);
-        return;
-    }
-    closeAfterMerge_ = true;
-    cancel_.Request();
+void MainWindow::RequestEnd() {
+    close();
 }
 
-void TaudiobookDlgClient::done(int result) {
-    if (merging_) {
-        CloseWhenMergeEnds();
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The merge works on this window's session; it is cancelled first, and the window
+    // closes when it has stopped.
+    if (Merging()) {
+        closeAfterMerge_ = true;
+        cancel_.Request();
+        event->ignore();
         return;
     }
-    QDialog::done(result);
+    event->accept();
 }
 
-// Esc in the main window is no way to end the program.
-void TaudiobookDlgClient::reject() {}
+// Return works as in a dialog: it clicks the focused button, else Exit.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    (focused ? focused : exitButton_)->click();
+}
 
-void TaudiobookDlgClient::dragEnterEvent(QDragEnterEvent* event) {
-    if (!merging_ && !DraggedFolder(event->mimeData()).isEmpty())
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!Merging() && !DraggedFolder(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-void TaudiobookDlgClient::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     QString folder = DraggedFolder(event->mimeData());
-    if (merging_ || folder.isEmpty())
+    if (Merging() || folder.isEmpty())
         return;
     event->acceptProposedAction();
     SelectFolder(folder.toStdString());

@@ -1,4 +1,4 @@
-#include "shell/verify_info_dlg.h"
+#include "shell/merge_options_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "options/merge_options_form.h"
-#include "shell/audiobook_app.h"
+#include "shell/application.h"
 #include "shell/help.h"
 #include "shell/message_box.h"
 #include "shell/qt_front_end.h"
@@ -60,7 +60,7 @@ void ShowCheck(QCheckBox* box, const CheckState& state) {
 
 }  // namespace
 
-VerifyInfoDlg::VerifyInfoDlg(QWidget* parent, MergeOptionsForm& form)
+MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     : QDialog(parent), form_(form) {
     setObjectName(QStringLiteral("mergeOptionsDialog"));
     setWindowTitle(Text(MergeOptionsForm::Caption));
@@ -151,11 +151,11 @@ VerifyInfoDlg::VerifyInfoDlg(QWidget* parent, MergeOptionsForm& form)
     ShowForm();
 }
 
-VerifyInfoDlg::~VerifyInfoDlg() {
+MergeOptionsDialog::~MergeOptionsDialog() {
     form_.SetChangedCallback(nullptr);
 }
 
-void VerifyInfoDlg::Bind() {
+void MergeOptionsDialog::Bind() {
     // Only the user's own actions go to the form; what ShowForm puts into a widget
     // must not come back as an edit.
     connect(musicButton_, &QRadioButton::clicked, this, [this] { form_.ChooseMusic(); });
@@ -185,13 +185,13 @@ void VerifyInfoDlg::Bind() {
             [this] { RunGuarded([this] { ShowHelp(this); }); });
 }
 
-void VerifyInfoDlg::StartMerge() {
+void MergeOptionsDialog::StartMerge() {
     QtFrontEnd messages(this);
     if (form_.MayClose(messages))
         accept();
 }
 
-void VerifyInfoDlg::ShowForm() {
+void MergeOptionsDialog::ShowForm() {
     showing_ = true;
     musicButton_->setChecked(form_.MusicChecked());
     audioBooksButton_->setChecked(form_.AudioBooksChecked());

@@ -1,0 +1,89 @@
+// The program's one window, captioned "Brambex", with a minimise but no maximise box:
+// "Select main folder" and "Merge folders", the list of the chosen set's disc folders
+// inside the "Folders" group, the status line, and "Exit", "Options" and "Help". It
+// drives one merge session for the program's whole run. A merge copies its tracks on a
+// worker thread, so the window stays responsive: Options and Help work, the progress
+// window's Cancel is heard mid-track, and closing the window cancels the merge and
+// closes once it has stopped.
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "engine/merge_session.h"
+#include "options/front_end.h"
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QThread;
+
+namespace brambex {
+
+class QtFrontEnd;
+
+// Top-left corner that centres a window on a screen: each half-difference truncated
+// toward zero, so a window larger than the screen gets a negative position.
+QPoint CentredPosition(QSize screen, QSize window);
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // Loads the music library path as its last step.
+    explicit MainWindow(QWidget* parent = nullptr);
+    // Cancels a running merge and waits until it has stopped.
+    ~MainWindow() override;
+
+    // Sizes the window to its contents and centres it on the primary screen.
+    void SetupWindow();
+
+    // Button handlers.
+    void SelectMainFolder();
+    void MergeFolders();
+    void ShowOptions();
+    void ShowHelp();
+
+    // "Select main folder" with a folder chosen elsewhere (dropped on the window).
+    void SelectFolder(const std::string& folder);
+
+    MergeSession& Session() { return *session_; }
+    bool Merging() const { return worker_ != nullptr; }
+    // Closes the window as soon as no merge is running (cancelling one that is).
+    void RequestEnd();
+
+  signals:
+    // The merge's worker has ended and the window shows the outcome.
+    void mergeEnded();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void ScanFolder(const std::string& folder);
+    void MergeEnded();
+
+    QPushButton* selectButton_;
+    QPushButton* mergeButton_;
+    QGroupBox* folderGroup_;
+    QListWidget* folderList_;
+    QLabel* statusLine_;
+    QPushButton* exitButton_;
+    QPushButton* optionsButton_;
+    QPushButton* helpButton_;
+    CancelFlag cancel_;
+    std::unique_ptr<QtFrontEnd> frontEnd_;
+    std::unique_ptr<MergeSession> session_;
+    QThread* worker_ = nullptr;
+    MergeOutcome outcome_;
+    std::string workerError_;  // what escaped the merge on its thread
+    bool closeAfterMerge_ = false;
+};
+
+}  // namespace brambex
