@@ -18,6 +18,8 @@
 #   DISK_DIR      a folder on the disk [build/bench-work]
 #   TMPFS_DIR     a folder on a tmpfs, empty to leave tmpfs out [/dev/shm]
 #   MEMORY_SETS   track counts for the memory comparison, empty for none ["60 3000"]
+#   SETTLE        seconds of rest before each timed run [1]
+#   VERBOSE=1     print every pair's times on standard error
 # Results are noisy while other work runs: look at `uptime` first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,6 +30,7 @@ megabytes=${MB:-3}
 disk_dir=${DISK_DIR:-$PWD/build/bench-work}
 tmpfs_dir=${TMPFS_DIR-/dev/shm}
 memory_sets=${MEMORY_SETS-60 3000}
+settle=${SETTLE:-1}
 
 if [ ! -x /usr/bin/time ]; then
   echo "merge_bench: needs GNU time in /usr/bin/time (apt-get install time)" >&2
@@ -130,18 +133,26 @@ time_pairs() {
   local fs=$1 root=$2 jobs=$3
   local ratios=() cpus=() merges=() copies=() peak=0
   for ((i = 1; i <= pairs; i++)); do
-    rm -rf "$root"/Bench\ Book_* "$root/copy"
+    # Each contestant starts alike: its own earlier output removed, everything written
+    # before it on the disk, a moment for the disk to settle.
+    rm -rf "$root"/Bench\ Book_*
     sync
+    sleep "$settle"
     merge_args "$root" "$jobs"
     read -r wall cpu kib < <(measure "$root/time.log" "${merge_command[@]}")
     merges+=("$wall")
     ((kib > peak)) && peak=$kib
     local merge_wall=$wall merge_cpu=$cpu
+    sync
+    rm -rf "$root/copy"
     mkdir -p "$root/copy"
     sync
+    sleep "$settle"
     read -r wall cpu _ < <(measure "$root/time.log" cp -r "$root"/Bench\ Book\ Disc\ * "$root/copy/")
+    sync
     copies+=("$wall")
     ratios+=("$(awk -v m="$merge_wall" -v c="$wall" 'BEGIN { print m / c }')")
+    [ -z "${VERBOSE:-}" ] || echo "  $fs jobs ${jobs/-/1} pair $i: merge $merge_wall s, cp -r $wall s" >&2
     cpus+=("$(awk -v m="$merge_cpu" -v c="$cpu" 'BEGIN { print (c > 0 ? m / c : 0) }')")
   done
   local r m c u
