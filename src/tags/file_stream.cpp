@@ -121,6 +121,7 @@ std::int64_t InputFile::Size() const {
 
 OutputFile::~OutputFile() {
     if (file_ != native_file::None) {
+        Flush();
         int ignored = 0;
         native_file::Close(file_, ignored);
     }
@@ -128,10 +129,12 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::Create(const std::string& path, bool exclusive) {
     if (file_ != native_file::None) {
+        Flush();
         int ignored = 0;
         native_file::Close(file_, ignored);
     }
     file_ = native_file::None;
+    gatheredBytes_ = 0;
     memory_ = nullptr;
     failed_ = false;
     error_ = 0;
@@ -150,10 +153,12 @@ bool OutputFile::Create(const std::string& path, bool exclusive) {
 
 void OutputFile::CreateMemory(std::string* sink, std::size_t limit) {
     if (file_ != native_file::None) {
+        Flush();
         int ignored = 0;
         native_file::Close(file_, ignored);
     }
     file_ = native_file::None;
+    gatheredBytes_ = 0;
     sink->clear();
     memory_ = sink;
     memoryLimit_ = limit;
@@ -192,9 +197,24 @@ std::size_t OutputFile::WriteSome(const void* data, std::size_t n) {
         }
         return stored;
     }
+    if (gatheredBytes_ + n <= GatherSize) {
+        std::memcpy(gathered_ + gatheredBytes_, data, n);
+        gatheredBytes_ += n;
+        bytesWritten_ += n;
+        return n;
+    }
+    if (!Flush()) {
+        return 0;
+    }
+    if (n < GatherSize) {
+        return WriteSome(data, n);
+    }
+    return WriteThrough(data, n);
+}
+
+std::size_t OutputFile::WriteThrough(const void* data, std::size_t n) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     std::size_t done = 0;
-
     while (done < n) {
         int error = 0;
         const std::int64_t r = native_file::Write(file_, bytes + done, n - done, error);
@@ -209,6 +229,17 @@ std::size_t OutputFile::WriteSome(const void* data, std::size_t n) {
     return done;
 }
 
+bool OutputFile::Flush() {
+    if (gatheredBytes_ > 0 && !failed_) {
+        const std::size_t n = gatheredBytes_;
+        // They were counted when they were gathered.
+        bytesWritten_ -= n;
+        WriteThrough(gathered_, n);
+    }
+    gatheredBytes_ = 0;
+    return !failed_;
+}
+
 void OutputFile::Write(const void* data, std::size_t n) {
     WriteSome(data, n);
 }
@@ -221,8 +252,11 @@ bool OutputFile::Close() {
         return false;
     }
     int error = 0;
-    if (file_ != native_file::None && !native_file::Close(file_, error)) {
-        Fail(error);
+    if (file_ != native_file::None) {
+        Flush();
+        if (!native_file::Close(file_, error)) {
+            Fail(error);
+        }
     }
     file_ = native_file::None;
     memory_ = nullptr;
@@ -244,6 +278,10 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         in.lastCount_ = static_cast<std::size_t>(copied);
         in.failed_ = copied < n;
         return copied;
+    }
+    // What the output gathered goes first, so that the bytes stay in order.
+    if (out.file_ != native_file::None && !out.Flush()) {
+        return 0;
     }
     if (in.file_ != native_file::None && out.file_ != native_file::None) {
         // Any error, a short count or the input's end hands over to the block copy

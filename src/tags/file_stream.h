@@ -74,7 +74,9 @@ class OutputFile {
     void CreateMemory(std::string* sink, std::size_t limit = static_cast<std::size_t>(-1));
     bool IsOpen() const;
 
-    // Writes n bytes. After the first failure further writes are ignored.
+    // Writes n bytes. After the first failure further writes are ignored. Small writes
+    // to a file are gathered and reach it at the latest by the next copy or Close, so a
+    // failure may show only then.
     void Write(const void* data, std::size_t n);
     bool Failed() const { return failed_; }
     // Closes the file; false when any write or the close itself failed.
@@ -90,9 +92,19 @@ class OutputFile {
     }
 
   private:
-    // Writes what it can of n bytes and returns how many were stored.
+    // Writes what it can of n bytes and returns how many were stored or gathered.
     std::size_t WriteSome(const void* data, std::size_t n);
+    // Writes n bytes to the file itself.
+    std::size_t WriteThrough(const void* data, std::size_t n);
+    // Writes what was gathered; false when that or an earlier write failed.
+    bool Flush();
     void Fail(int error);
+
+    // A tag is written in many small pieces (headers, frames, padding); gathered, they
+    // cost one system call instead of dozens.
+    static constexpr std::size_t GatherSize = 16 * 1024;
+    unsigned char gathered_[GatherSize];
+    std::size_t gatheredBytes_ = 0;
 
     std::intptr_t file_ = -1;  // a native_file::Handle
     std::string* memory_ = nullptr;

@@ -275,6 +275,38 @@ TEST_F(FileStreamTest, FullDiskFailsTheOutputAndCloseReportsIt) {
 }
 #endif
 
+TEST_F(FileStreamTest, SmallWritesReachTheFileInOrderAndTheirFailureByClose) {
+    // Small writes are gathered; a copy between them and the end must keep the order,
+    // and a failure of gathered bytes must still fail Close.
+    const std::string data = Audio(100000);
+    WriteFile("in", data);
+    std::string expected;
+    {
+        InputFile in;
+        ASSERT_TRUE(in.Open(Path("in")));
+        OutputFile out;
+        ASSERT_TRUE(out.Create(Path("out")));
+        for (int i = 0; i < 3000; ++i) {
+            const std::string piece = std::to_string(i) + ",";
+            out.Write(piece.data(), piece.size());
+            expected += piece;
+            if (i == 1000) {
+                EXPECT_EQ(CopyBytes(in, out, data.size()), data.size());
+                expected += data;
+            }
+        }
+        EXPECT_TRUE(out.Close());
+    }
+    EXPECT_TRUE(SameBytes(ReadFile("out"), expected));
+    if (access("/dev/full", W_OK) == 0) {
+        OutputFile full;
+        ASSERT_TRUE(full.Create("/dev/full"));
+        full.Write("x", 1);
+        EXPECT_FALSE(full.Close());
+        EXPECT_EQ(full.Error(), ENOSPC);
+    }
+}
+
 TEST_F(FileStreamTest, RewritePassOverRealFilesMatchesTheMemoryPass) {
     const std::string input = Tag(TextFrame("TALB", "A") + Frame("APIC", Audio(70000, 5)), 80000) +
                               Audio(2 * 1024 * 1024 + 3) + Trailer("t", "a", "b", 1, 2);
