@@ -478,8 +478,12 @@ class CliTest(unittest.TestCase):
     @needs_posix_terminal
     def test_ctrl_c_finishes_the_running_track(self):
         track = self.make_big_set()
-        text, status, sent = run_on_terminal("merge", self.path("Big Set Disc 1"), "--yes",
-                                             send_after=b"Merging track  3", send=b"\x03")
+        # As below: a merge done before the Ctrl-C reached it is run again.
+        for _ in range(5):
+            text, status, sent = run_on_terminal("merge", self.path("Big Set Disc 1"), "--yes",
+                                                 send_after=b"Merging track  3", send=b"\x03")
+            if status != 0:
+                break
         self.assertTrue(sent, text)
         self.assertEqual(status, 130, text)
         self.assertIn("Merge cancelled.", text)
@@ -493,7 +497,7 @@ class CliTest(unittest.TestCase):
         for sig, status in ((signal.SIGTERM, 143), (signal.SIGHUP, 129)):
             with self.subTest(signal=sig):
                 # The signal must come while the merge runs; where the merge is done before
-                # this test sees track 3 announced (a busy machine), it is run again.
+                # this test has seen track 3 announced (a busy machine), it is run again.
                 for _ in range(5):
                     text, code, sent = run_on_terminal(
                         "merge", self.path("Big Set Disc 1"), "--yes",
