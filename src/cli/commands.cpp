@@ -227,7 +227,6 @@ int RunCommand(const CliOptions& options) {
     if (!options.quiet && IsTerminal(stderr))
         progress = EnableTerminalSequences(stderr) ? ProgressStyle::Bar : ProgressStyle::Lines;
     TerminalFrontEnd ui(options, stderr, progress, IsTerminal(stdin));
-    DiagnosticsOnTerminal diagnostics(ui);
     MergeSession session(ui);
     if (options.command == Command::Scan)
         return RunScan(options, ui, session);

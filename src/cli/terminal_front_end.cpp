@@ -226,24 +226,8 @@ void TerminalFrontEnd::ShowDiagnostic(std::string_view line, std::string_view fi
         DrawBar(barPercent_, barText_);
 }
 
-namespace {
-
-void ShowOnTerminal(std::string_view line, void* ui) {
-    static_cast<TerminalFrontEnd*>(ui)->ShowDiagnostic(line, TrackBeingRead());
-}
-
-}  // namespace
-
 bool InterruptCancellation::Requested() const {
     return InterruptRequested();
-}
-
-DiagnosticsOnTerminal::DiagnosticsOnTerminal(TerminalFrontEnd& ui) {
-    SetDiagnosticSink(ShowOnTerminal, &ui);
-}
-
-DiagnosticsOnTerminal::~DiagnosticsOnTerminal() {
-    SetDiagnosticSink(nullptr, nullptr);
 }
 
 std::string DescribeMergeOptions(const MergeOptionsForm& form) {

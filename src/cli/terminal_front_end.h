@@ -50,7 +50,7 @@ class TerminalFrontEnd : public FrontEnd {
     void DrawBar(int percent, const std::string& text);
     // One of the tag codec's diagnostic lines on a line of its own, after "file: " when
     // a file is named; a bar that was shown is drawn again below it.
-    void ShowDiagnostic(std::string_view line, std::string_view file);
+    void ShowDiagnostic(std::string_view line, std::string_view file) override;
 
   private:
     void PrintMessage(std::string_view text, std::optional<std::string_view> caption);
@@ -70,16 +70,6 @@ class TerminalFrontEnd : public FrontEnd {
 class InterruptCancellation : public Cancellation {
   public:
     bool Requested() const override;
-};
-
-// While it lives, the tag codec's diagnostic lines go to the front end, each naming the
-// track that the merge reads at that moment.
-class DiagnosticsOnTerminal {
-  public:
-    explicit DiagnosticsOnTerminal(TerminalFrontEnd& ui);
-    ~DiagnosticsOnTerminal();
-    DiagnosticsOnTerminal(const DiagnosticsOnTerminal&) = delete;
-    DiagnosticsOnTerminal& operator=(const DiagnosticsOnTerminal&) = delete;
 };
 
 // The text the Merge Options form is answered with, for the user to see what was

@@ -55,19 +55,19 @@ std::string_view CutToBytes(std::string_view text, std::size_t limit) {
     return text.substr(0, cut);
 }
 
-std::string trackBeingRead;
-
-// Names the track being read for as long as it lives.
+// Names the track being read, in the merge's `reading`, for as long as it lives.
 class ReadingTrack {
   public:
-    explicit ReadingTrack(const std::string& inputPath) : saved_(std::move(trackBeingRead)) {
-        trackBeingRead = inputPath;
+    ReadingTrack(std::string& reading, const std::string& inputPath)
+        : reading_(reading), saved_(std::move(reading)) {
+        reading_ = inputPath;
     }
-    ~ReadingTrack() { trackBeingRead = std::move(saved_); }
+    ~ReadingTrack() { reading_ = std::move(saved_); }
     ReadingTrack(const ReadingTrack&) = delete;
     ReadingTrack& operator=(const ReadingTrack&) = delete;
 
   private:
+    std::string& reading_;
     std::string saved_;
 };
 
@@ -152,6 +152,14 @@ class MergeRun {
     bool cancelled_ = false;
     int placed_ = 0;  // tracks copied (or planned) so far
     std::unique_ptr<ProgressWindow> progress_;
+    // The track whose bytes the codec reads now (the first one also while the settings
+    // are prepared from it): the file its diagnostic lines are about.
+    std::string reading_;
+    // The codec's lines on the merge's thread go to the front end, naming the track.
+    static void ShowDiagnostic(std::string_view line, void* run) {
+        auto* self = static_cast<MergeRun*>(run);
+        self->ui_.ShowDiagnostic(line, self->reading_);
+    }
     // Every output folder of this merge stays locked against other merges until the
     // merge ends.
     std::vector<platform::FolderLock> locks_;
@@ -163,6 +171,7 @@ class MergeRun {
 };
 
 MergeOutcome MergeRun::Prepare() {
+    ThreadDiagnosticSink diagnostics(ShowDiagnostic, this);
     s_.runningNumber = 0;
     s_.folderNumber = 0;
     s_.convertedTags = 0;
@@ -183,7 +192,7 @@ MergeOutcome MergeRun::Prepare() {
             return Ended(MergeOutcome::Kind::Stopped);
         }
         const std::string inputPath = JoinPath(folder, tracks[0].name);
-        ReadingTrack reading(inputPath);
+        ReadingTrack reading(reading_, inputPath);
         switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath))) {
             case Preparation::Confirmed:
                 break;
@@ -200,6 +209,7 @@ MergeOutcome MergeRun::Prepare() {
 }
 
 MergeOutcome MergeRun::Run(const Cancellation& cancel) {
+    ThreadDiagnosticSink diagnostics(ShowDiagnostic, this);
     for (std::size_t disc = 1; disc <= discFolders_.size(); ++disc) {
         if (!MergeDisc(discFolders_[disc - 1], static_cast<int>(disc), cancel))
             return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
@@ -236,7 +246,7 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
         }
         const std::string& name = tracks[i].name;
         const std::string inputPath = JoinPath(folder, name);
-        ReadingTrack reading(inputPath);
+        ReadingTrack reading(reading_, inputPath);
 
         // A new output folder is begun once the tracks of the one before are all there.
         if (!folderReady_ && (!FinishStarted() || !OpenOutputFolder(folder)))
@@ -381,7 +391,7 @@ bool MergeRun::FinishOldest() {
     started_.pop_front();
     {
         // The codec's lines about the track, where a one-at-a-time merge shows them.
-        ReadingTrack reading(t->inputPath);
+        ReadingTrack reading(reading_, t->inputPath);
         for (const std::string& line : t->result.diagnostics)
             WriteDiagnostic(line);
     }
@@ -487,10 +497,6 @@ std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {
              std::isdigit(static_cast<unsigned char>(title[1])) && title[2] == ' ')
         title.remove_prefix(3);
     return std::string(title.substr(0, FindIgnoringAsciiCase(title, ".mp3")));
-}
-
-const std::string& TrackBeingRead() {
-    return trackBeingRead;
 }
 
 int MergedTrackCount(const MergeSettings& settings) {

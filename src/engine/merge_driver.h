@@ -103,9 +103,4 @@ std::string TrackTitlePart(const std::string& fileName, bool discTrackForm = fal
 // The number of tracks a merge has placed so far, from the folder and running numbers.
 int MergedTrackCount(const MergeSettings& settings);
 
-// The input path of the track that a merge or dry run reads at this moment (the first
-// track also while the merge settings are prepared from it); empty at any other time.
-// A front end that shows the tag codec's diagnostic lines names their file with it.
-const std::string& TrackBeingRead();
-
 }  // namespace brambex

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -62,6 +63,16 @@ class FrontEnd {
     // The merge is writing this temporary file now (the empty text: none). A front end
     // that may be ended at any moment (a terminal's signals) removes it on the way out.
     virtual void WritingTemporaryFile(std::string_view path) { (void)path; }
+
+    // One of the tag codec's diagnostic lines, about the track at file (a name in the
+    // set's folder; empty when no track is being read). By default a line on the
+    // standard error stream.
+    virtual void ShowDiagnostic(std::string_view line, std::string_view file) {
+        if (!file.empty())
+            std::fprintf(stderr, "%.*s: ", static_cast<int>(file.size()), file.data());
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+        std::fflush(stderr);
+    }
     // The same for tracks written at the same time, each in its own slot from 0 up.
     // Slot 0 is that of WritingTemporaryFile, which is not used while tracks are written.
     virtual void WritingTrackFile(int slot, std::string_view path) {

@@ -511,13 +511,7 @@ TEST_F(MergeDriverTest, TracksWrittenAtTheSameTimeStopInOrder) {
          firstThree,
          {1, 2, 3}},
     };
-    std::vector<std::string> lines;
-    SetDiagnosticSink(
-        [](std::string_view line, void* lines) {
-            static_cast<std::vector<std::string>*>(lines)->push_back(TrackBeingRead() + ": " +
-                                                                     std::string(line));
-        },
-        &lines);
+    std::vector<std::string>& lines = ui.diagnostics;
     for (const Case& c : cases) {
         for (int jobs : {1, 2, 3}) {
             const std::string what = std::string(c.name) + ", " + std::to_string(jobs) + " jobs";
@@ -538,8 +532,8 @@ TEST_F(MergeDriverTest, TracksWrittenAtTheSameTimeStopInOrder) {
             EXPECT_EQ(tree.List("Moby Dick_1"), c.output) << what;
             EXPECT_EQ(ProgressValues(), c.progress) << what;
             // The first track is read once more for the merge's defaults.
-            std::vector<std::string> expectedLines = {
-                Native("Moby Dick Disc 1/01 A.mp3") + ": Not enough MP3 data!"};
+            std::vector<std::string> expectedLines = {Native("Moby Dick Disc 1/01 A.mp3") +
+                                                      ": Not enough MP3 data!"};
             for (const char* name : {"01 A.mp3", "02 B.mp3", "03 C.mp3"}) {
                 if (expectedLines.size() < c.output.size())
                     expectedLines.push_back(Native("Moby Dick Disc 1/" + std::string(name)) +
@@ -558,8 +552,6 @@ TEST_F(MergeDriverTest, TracksWrittenAtTheSameTimeStopInOrder) {
             EXPECT_LE(ui.mostWritingAtOnce, static_cast<std::size_t>(jobs)) << what;
         }
     }
-    SetDiagnosticSink(nullptr, nullptr);
-    EXPECT_EQ(TrackBeingRead(), "");
 }
 
 TEST_F(MergeDriverTest, CancelledOptionsCreateNothing) {
@@ -664,19 +656,14 @@ struct ShrinkOnShortAudio {
     std::string track;
     std::string path;
     std::uintmax_t keep = 0;
-    std::vector<std::string> lines;
 
-    static void Sink(std::string_view line, void* context) {
-        auto* self = static_cast<ShrinkOnShortAudio*>(context);
-        self->lines.push_back(TrackBeingRead() + ": " + std::string(line));
-        if (line == "Not enough MP3 data!" && TrackBeingRead() == self->track) {
+    void operator()(std::string_view line, std::string_view file) const {
+        if (line == "Not enough MP3 data!" && file == track) {
             std::error_code ec;
-            std::filesystem::resize_file(self->path, self->keep, ec);
+            std::filesystem::resize_file(path, keep, ec);
             EXPECT_FALSE(ec) << ec.message();
         }
     }
-    ShrinkOnShortAudio() { SetDiagnosticSink(Sink, this); }
-    ~ShrinkOnShortAudio() { SetDiagnosticSink(nullptr, nullptr); }
 };
 
 TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
@@ -694,6 +681,8 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
         shrink.track = input;
         shrink.path = tree.Path(input);
         shrink.keep = shortAudio.Tag().size() + 1000;
+        ui.onDiagnostic = shrink;
+        ui.diagnostics.clear();
         RecordedPlan plan;
         ui.messages.clear();
         ui.answers = {Answer::Yes};
@@ -704,7 +693,7 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
         outcome = session.Merge(ui.cancel, dryRun ? &plan : nullptr);
 
         // The short audio of an intact input is reported and merged all the same.
-        EXPECT_EQ(shrink.lines[0],
+        EXPECT_EQ(ui.diagnostics.at(0),
                   Native("Moby Dick Disc 1/01 Short.mp3") + ": Not enough MP3 data!")
             << dryRun;
         ASSERT_FALSE(ui.messages.empty()) << dryRun;
@@ -720,7 +709,6 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
             EXPECT_EQ(Output("Moby Dick_1/01 1-1 Short.mp3").audio, shortAudio.audio);
         }
     }
-    EXPECT_EQ(TrackBeingRead(), "");
 }
 
 #ifndef _WIN32

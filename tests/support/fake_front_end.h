@@ -46,6 +46,9 @@ class FakeFrontEnd : public FrontEnd {
     CancelFlag cancel;
     std::vector<std::string> folders;
     std::string groupCaption = "Folders";
+    // The codec's lines, each as "file: line"; the hook sees each as it comes.
+    std::vector<std::string> diagnostics;
+    std::function<void(std::string_view line, std::string_view file)> onDiagnostic;
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageStyle style) override {
@@ -72,6 +75,11 @@ class FakeFrontEnd : public FrontEnd {
         return std::make_unique<Window>(*this);
     }
     void AddFolder(std::string_view name) override { folders.emplace_back(name); }
+    void ShowDiagnostic(std::string_view line, std::string_view file) override {
+        diagnostics.push_back(std::string(file) + ": " + std::string(line));
+        if (onDiagnostic)
+            onDiagnostic(line, file);
+    }
     void SetFolderGroupCaption(std::string_view text) override { groupCaption = text; }
 
     // The temporary track files the merge says it is writing, by slot, and the most
