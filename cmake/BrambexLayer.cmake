@@ -12,12 +12,18 @@ macro(brambex_keep_this_systems_sources list)
   endif()
 endmacro()
 
-# brambex_add_layer(<name> [DEPENDS <library>...] [EXCLUDE <regex>])
+# The warnings the core layers (tags, platform, options, engine) are built with besides
+# -Wall -Wextra -Wpedantic: no hidden names, no silent narrowing or sign changes, no C
+# casts, no polymorphic class without a virtual destructor.
+set(BRAMBEX_CORE_WARNINGS -Wshadow -Wconversion -Wsign-conversion -Wold-style-cast
+                          -Wnon-virtual-dtor)
+
+# brambex_add_layer(<name> [CORE] [DEPENDS <library>...] [EXCLUDE <regex>])
 # Builds the static library brambex_<name> from the folder's *.cpp, leaving out the
 # files that match EXCLUDE (the executables' main files) and the other system's files.
-# A folder without sources yet gives no library.
+# CORE adds the core's warnings. A folder without sources yet gives no library.
 function(brambex_add_layer name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "EXCLUDE" "DEPENDS")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "CORE" "EXCLUDE" "DEPENDS")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(arg_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "${arg_EXCLUDE}")
@@ -30,6 +36,9 @@ function(brambex_add_layer name)
   target_include_directories(brambex_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   if(arg_DEPENDS)
     target_link_libraries(brambex_${name} PUBLIC ${arg_DEPENDS})
+  endif()
+  if(arg_CORE)
+    target_compile_options(brambex_${name} PRIVATE ${BRAMBEX_CORE_WARNINGS})
   endif()
 endfunction()
 

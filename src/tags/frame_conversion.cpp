@@ -479,7 +479,7 @@ std::int64_t ConvertChapterPayload(std::string_view id, const unsigned char* in,
             data = decoded;
             size = k;
         }
-        const std::size_t extras = (header.grouped ? 1 : 0) + (header.dataLength ? 4 : 0);
+        const std::size_t extras = (header.grouped ? 1u : 0u) + (header.dataLength ? 4u : 0u);
         char v23Id[4];
         // Dates and people would need frames of their own: left out, as 2.3 has no room
         // for them here.

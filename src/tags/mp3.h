@@ -110,7 +110,9 @@ class MP3 {
     int MajorVersion() const { return header_.version; }
     int Revision() const { return header_.version >= 0 ? header_.revision : -1; }
     // Bytes after the input tag's header, as it declares.
-    std::int64_t InputTagSize() const { return kind_ == TagKind::None ? -1 : header_.size; }
+    std::int64_t InputTagSize() const {
+        return kind_ == TagKind::None ? -1 : static_cast<std::int64_t>(header_.size);
+    }
     // The input's text of a field (several values joined with "/"); empty when the
     // input lacks the frame.
     std::string_view InputText(TagField field) const;

@@ -395,7 +395,7 @@ std::uint32_t MP3::EditedFrameSize(const TagEdits& edits, int f) const {
     const int count = fieldCount_[f] > 0 ? fieldCount_[f] : edit.add ? 1 : 0;
     unsigned char payload[4 * MaxFieldText + 8];
     const std::size_t size = EncodeTextPayload(edit.text, payload, sizeof payload);
-    return static_cast<std::uint32_t>(count * (FrameHeaderSize + size));
+    return static_cast<std::uint32_t>(static_cast<std::size_t>(count) * (FrameHeaderSize + size));
 }
 
 void MP3::WriteTag(InputFile& in, OutputFile* out, const TagEdits& edits, TagEditor& editor) {
