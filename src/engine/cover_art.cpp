@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/system_reason.h"
+#include "engine/temporary_file.h"
 #include "platform/file_system.h"
 #include "tags/file_stream.h"
 
@@ -32,15 +33,6 @@ bool CopyAll(InputFile& in, OutputFile& out) {
     // A short read is either the end of the file or a read error; the size tells.
     std::int64_t size = in.Size();
     return !out.Failed() && (size < 0 || copied == size);
-}
-
-// Creates the temporary file; a leftover of an interrupted run is replaced.
-bool CreateTemporary(OutputFile& out, const std::string& path) {
-    if (out.Create(path, true))
-        return true;
-    if (!platform::PathExists(path) || !platform::DeleteFile(path))
-        return false;
-    return out.Create(path, true);
 }
 
 }  // namespace
@@ -76,7 +68,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         }
         OutputFile out;
         ui.WritingTemporaryFile(temporary);
-        if (!CreateTemporary(out, temporary)) {
+        if (!CreateTemporaryFile(out, temporary)) {
             int error = out.Error() != 0 ? out.Error() : errno;
             ui.WritingTemporaryFile({});
             ui.ShowMessage(WithReason("Could not open output file", error), target,
@@ -86,12 +78,13 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         bool complete = CopyAll(in, out);
         complete = out.Close() && complete;
         int error = in.Error() != 0 ? in.Error() : out.Error();
-        if (complete && !platform::RenameFile(temporary, targetPath)) {
+        if (!complete) {
+            DiscardTemporaryFile(temporary);
+        } else if (!NameCompletedFile(temporary, targetPath)) {
             error = errno;
             complete = false;
         }
         if (!complete) {
-            platform::DeleteFile(temporary);
             ui.WritingTemporaryFile({});
             ui.ShowMessage(WithReason("Could not write output file", error), target,
                            MessageStyle::Plain);

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -14,6 +13,7 @@
 #include "engine/disc_tracks.h"
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
+#include "engine/temporary_file.h"
 #include "engine/track_copy.h"
 #include "engine/track_pipeline.h"
 #include "options/merge_preparation.h"
@@ -29,21 +29,6 @@ namespace {
 
 using platform::FindMatching;
 using platform::JoinPath;
-using platform::RenameFile;
-
-// Each track and picture is written under a temporary name in the output folder and
-// renamed when it is complete, so a file that fails halfway never lies there under its
-// name. The name is hidden, does not end in .mp3 and is this run's own (process and
-// clock), so no scan takes a leftover for a track and no other merge writes to it; the
-// next merge of the folder removes what a killed run left.
-std::string PartialFileName() {
-    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    char unique[64];
-    std::snprintf(unique, sizeof unique, "%llx-%llx",
-                  static_cast<unsigned long long>(platform::ProcessId()),
-                  static_cast<unsigned long long>(ticks));
-    return std::string(PartialFilePrefix) + unique + std::string(PartialFileEnding);
-}
 
 // The text cut to at most limit bytes, never inside a UTF-8 character.
 std::string_view CutToBytes(std::string_view text, std::size_t limit) {
@@ -101,7 +86,7 @@ class MergeRun {
           ui_(frontEnd),
           discFolders_(std::move(discFolders)),
           plan_(dryRun),
-          partialName_(PartialFileName()),
+          partialName_(TemporaryFileName()),
           pipeline_(settings.jobs > 0 ? settings.jobs : DefaultJobs()) {}
     ~MergeRun() { AbandonStarted(); }
     MergeRun(const MergeRun&) = delete;
@@ -400,10 +385,8 @@ bool MergeRun::FinishOldest() {
     int renameError = 0;
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
-    if (t->result.written && !RenameFile(t->partialPath, PathInSet(s_, t->outputPath))) {
+    if (t->result.written && !NameCompletedFile(t->partialPath, PathInSet(s_, t->outputPath)))
         renameError = errno;
-        platform::DeleteFile(t->partialPath);
-    }
     ui_.WritingTrackFile(t->slot, {});
     if (!t->result.written || renameError != 0) {
         // The merge stops at this track, as if no later one had been started; the user
@@ -497,13 +480,6 @@ std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {
              std::isdigit(static_cast<unsigned char>(title[1])) && title[2] == ' ')
         title.remove_prefix(3);
     return std::string(title.substr(0, FindIgnoringAsciiCase(title, ".mp3")));
-}
-
-int MergedTrackCount(const MergeSettings& settings) {
-    if (settings.folderNumber == 0)
-        return 0;
-    int inLast = settings.runningNumber == 0 ? MaxTracksPerFolder : settings.runningNumber;
-    return (settings.folderNumber - 1) * MaxTracksPerFolder + inLast;
 }
 
 }  // namespace brambex

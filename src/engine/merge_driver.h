@@ -100,7 +100,4 @@ class MergeDriver {
 // letter case).
 std::string TrackTitlePart(const std::string& fileName, bool discTrackForm = false);
 
-// The number of tracks a merge has placed so far, from the folder and running numbers.
-int MergedTrackCount(const MergeSettings& settings);
-
 }  // namespace brambex

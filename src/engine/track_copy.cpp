@@ -5,6 +5,7 @@
 
 #include "engine/merge_driver.h"
 #include "engine/system_reason.h"
+#include "engine/temporary_file.h"
 #include "options/title_template.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
@@ -132,10 +133,7 @@ bool OpenTrackInput(const std::string& path, const std::string& inputPath, Input
 
 bool CreateTrackFile(const std::string& partialPath, const std::string& outputPath, OutputFile& out,
                      TrackCopyResult& result) {
-    // Made new, never opened through what lies there: a link of that name is removed
-    // rather than followed.
-    platform::DeleteFile(partialPath);
-    if (out.Create(partialPath, true))
+    if (CreateTemporaryFile(out, partialPath))
         return true;
     result.message = WithReason("Could not open output file", out.Error());
     result.caption = outputPath;
@@ -163,7 +161,7 @@ TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::stri
     result.kind = mp3.InputKind();
     // Whatever went wrong, the half-made file must not stay behind.
     const auto discard = [&](std::string text, const std::string& caption) {
-        platform::DeleteFile(partialPath);
+        DiscardTemporaryFile(partialPath);
         return fail(std::move(text), caption);
     };
     if (!editor.PatternError().empty()) {

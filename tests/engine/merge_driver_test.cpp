@@ -404,7 +404,7 @@ TEST_F(MergeDriverTest, SplitAt254WithEachFoldersPictures) {
     ASSERT_EQ(progress.size(), 300u);
     for (int i = 0; i < 300; ++i)
         ASSERT_EQ(progress[static_cast<std::size_t>(i)], i + 1);
-    EXPECT_EQ(MergedTrackCount(settings), 300);
+    EXPECT_EQ(outcome.tracks, 300);
 }
 
 TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {

@@ -1,0 +1,40 @@
+#include "engine/temporary_file.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+#include "engine/output_folder.h"
+#include "platform/file_system.h"
+#include "tags/file_stream.h"
+
+namespace brambex {
+
+std::string TemporaryFileName() {
+    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    char unique[64];
+    std::snprintf(unique, sizeof unique, "%llx-%llx",
+                  static_cast<unsigned long long>(platform::ProcessId()),
+                  static_cast<unsigned long long>(ticks));
+    return std::string(PartialFilePrefix) + unique + std::string(PartialFileEnding);
+}
+
+bool CreateTemporaryFile(OutputFile& out, const std::string& path) {
+    platform::DeleteFile(path);
+    return out.Create(path, true);
+}
+
+bool NameCompletedFile(const std::string& temporary, const std::string& path) {
+    if (platform::RenameFile(temporary, path))
+        return true;
+    const int error = errno;
+    platform::DeleteFile(temporary);
+    errno = error;
+    return false;
+}
+
+void DiscardTemporaryFile(const std::string& temporary) {
+    platform::DeleteFile(temporary);
+}
+
+}  // namespace brambex
