@@ -185,19 +185,20 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
         return false;
     }
     for (const platform::FoundEntry& entry : entries) {
-        // A link that cannot be followed may be a disc folder out of reach (a loop, an
-        // unplugged drive): counted, so that the merge names it instead of leaving it
-        // out.
         const std::string path = PathInSet(settings, entry.name);
-        if (!entry.isFolder && !platform::IsBrokenLink(path))
-            continue;
-        if (IsOutputFolder(path))
+        if (!CountsAsDisc(entry, path))
             continue;
         ui.AddFolder(entry.name);
         ++settings.discCount;
         settings.trackCount += CountTracks(path);
     }
     return true;
+}
+
+bool CountsAsDisc(const platform::FoundEntry& entry, const std::string& path) {
+    if (!entry.isFolder && !platform::IsBrokenLink(path))
+        return false;
+    return !IsOutputFolder(path);
 }
 
 int CountTracks(const std::string& folder) {

@@ -12,6 +12,7 @@
 
 #include "options/front_end.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 
@@ -26,6 +27,12 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound);
 // front end's folder list. False after a message when the scan could not run,
 // including a stem longer than MaxStemText characters, which is refused, not cut.
 bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chosenFolder);
+
+// True when an entry of a set's folder that bears the set's stem counts as one of its
+// discs: a folder, or a link out of reach (a loop, an unplugged drive) that the merge
+// then names instead of leaving it out; never an output folder. `path` is the entry's
+// path on disk. The scan and the library search both count discs by it.
+bool CountsAsDisc(const platform::FoundEntry& entry, const std::string& path);
 
 // Number of entries matching "*.mp3" in the folder (a path on disk).
 int CountTracks(const std::string& folder);

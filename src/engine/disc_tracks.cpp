@@ -57,9 +57,11 @@ int TrackNumber(std::string_view name) {
 }
 
 DiscTracks FindTracks(const std::string& folder) {
+    return TracksAmong(platform::FindMatching(platform::JoinPath(folder, "*.mp3")));
+}
+
+DiscTracks TracksAmong(const std::vector<platform::FoundEntry>& entries) {
     DiscTracks found;
-    std::vector<platform::FoundEntry> entries =
-        platform::FindMatching(platform::JoinPath(folder, "*.mp3"));
     for (const platform::FoundEntry& entry : entries) {
         if (int number = TrackNumber(entry.name))
             found.tracks.push_back({number, entry.name});

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace brambex {
 
 // Track numbers looked for in every disc folder.
@@ -33,5 +35,9 @@ int TrackNumber(std::string_view name);
 
 // The tracks of the folder (a path on disk); none when it cannot be read.
 DiscTracks FindTracks(const std::string& folder);
+
+// The tracks among the entries of a folder's listing (sorted by name, as FindMatching
+// gives it), for a caller that has listed the folder already.
+DiscTracks TracksAmong(const std::vector<platform::FoundEntry>& entries);
 
 }  // namespace brambex

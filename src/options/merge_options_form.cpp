@@ -40,9 +40,8 @@ int DigitValue(char c) {
     return 99;
 }
 
-// The title the dialog proposes: the album title without a trailing disc-1 ending,
-// marked as the first of numbered output folders, with characters a folder name cannot
-// hold replaced.
+}  // namespace
+
 std::string ProposedTitle(std::string_view albumTitle) {
     std::string title(albumTitle);
     // A bare " 1" may belong to the name ("Opus 1"); a bare " 01" is a disc number.
@@ -57,8 +56,6 @@ std::string ProposedTitle(std::string_view albumTitle) {
     }
     return title;
 }
-
-}  // namespace
 
 std::string GenreDisplayName(std::string_view text) {
     std::size_t i = 0;

@@ -31,6 +31,11 @@ struct MergeSettings;
 // Characters a title may not contain, since it becomes the output folder's name.
 inline constexpr std::string_view ForbiddenTitleChars = "\\/:*?\"<>|";
 
+// The title the dialog proposes for a set whose first track has this album title: the
+// album title without a trailing disc-1 ending, marked as the first of numbered output
+// folders ("_1"), with characters a folder name cannot hold replaced by "-".
+std::string ProposedTitle(std::string_view albumTitle);
+
 // The name of the genre that a genre reference such as "(17)" stands for ("Rock"); any
 // text that does not read as a reference to a known genre is given back unchanged.
 // The number is read like strtol with base 0: optional white space and sign, "0x" for

@@ -1,0 +1,205 @@
+#include "engine/library_merge.h"
+
+#include <memory>
+#include <utility>
+
+#include "engine/merge_session.h"
+#include "options/merge_options_form.h"
+#include "options/title_numbers.h"
+
+namespace brambex {
+
+namespace {
+
+// The front end as one set of the library sees it: its title goes into the Merge
+// Options form, its progress is a stretch of the library's one window, and what it
+// says is kept for the results.
+class LibraryFrontEnd : public FrontEnd {
+  public:
+    LibraryFrontEnd(FrontEnd& inner, const LibraryMergeSettings& settings, std::size_t setCount,
+                    int totalTracks)
+        : inner_(inner), settings_(settings), setCount_(setCount), totalTracks_(totalTracks) {}
+
+    void BeginSet(std::size_t index, const LibrarySet& set, int tracksBefore) {
+        index_ = index;
+        set_ = &set;
+        tracksBefore_ = tracksBefore;
+        message_.clear();
+    }
+    const std::string& Message() const { return message_; }
+    // Closes the library's progress window.
+    void End() { window_.reset(); }
+
+    void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
+                     MessageStyle style) override {
+        if (message_.empty() && style != MessageStyle::Information)
+            message_ = text;
+        if (!settings_.keepMessages)
+            inner_.ShowMessage(text, caption, style);
+    }
+    Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
+        // The only question of a merge is whether to empty an earlier output.
+        if (settings_.redo && set_->merged)
+            return Answer::Yes;
+        if (settings_.keepMessages) {
+            if (message_.empty())
+                message_ = text;
+            return Answer::No;
+        }
+        return inner_.Ask(text, caption);
+    }
+    bool RunMergeOptions(MergeOptionsForm& form) override {
+        // The artist the form proposes is this set's, from its first track.
+        const std::string artist = form.Artist().text;
+        form.SetTitleText(set_->title);
+        if (settings_.askOnce && shared_) {
+            ApplySharedOptions(*shared_, form);
+        } else {
+            if (!inner_.RunMergeOptions(form))
+                return false;
+            if (!settings_.askOnce)
+                return true;
+            shared_ = RecordSharedOptions(form);
+        }
+        form.SetTitleText(set_->title);
+        form.SetArtistText(artist);
+        return true;
+    }
+    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                                 std::string_view initialMessage, int) override {
+        if (!window_)
+            window_ = inner_.OpenProgress(caption, initialMessage, totalTracks_);
+        return std::make_unique<Stretch>(*this);
+    }
+    // The main window shows one set's folders; a library run has none of its own.
+    void AddFolder(std::string_view) override {}
+    void SetFolderGroupCaption(std::string_view) override {}
+    void WritingTemporaryFile(std::string_view path) override { inner_.WritingTemporaryFile(path); }
+    void WritingTrackFile(int slot, std::string_view path) override {
+        inner_.WritingTrackFile(slot, path);
+    }
+
+  private:
+    // One set's view of the library's progress window.
+    class Stretch : public ProgressWindow {
+      public:
+        explicit Stretch(LibraryFrontEnd& owner) : owner_(owner) {}
+        void SetTitle(std::string_view caption) override {
+            if (owner_.window_)
+                owner_.window_->SetTitle(owner_.Prefix() + std::string(caption));
+        }
+        void SetMessage(std::string_view text) override {
+            if (owner_.window_)
+                owner_.window_->SetMessage(owner_.Prefix() + std::string(text));
+        }
+        void SetProgress(int done) override {
+            if (owner_.window_)
+                owner_.window_->SetProgress(owner_.tracksBefore_ + done);
+        }
+
+      private:
+        LibraryFrontEnd& owner_;
+    };
+
+    std::string Prefix() const {
+        return "Set " + std::to_string(index_ + 1) + " of " + std::to_string(setCount_) + ": ";
+    }
+
+    FrontEnd& inner_;
+    const LibraryMergeSettings& settings_;
+    const std::size_t setCount_;
+    const int totalTracks_;
+    std::size_t index_ = 0;
+    const LibrarySet* set_ = nullptr;
+    int tracksBefore_ = 0;
+    std::string message_;
+    std::optional<SharedMergeOptions> shared_;
+    std::unique_ptr<ProgressWindow> window_;
+};
+
+std::vector<std::string> OutputFolders(const MergeSettings& settings) {
+    std::vector<std::string> folders;
+    const int count = settings.splitFolders ? settings.folderNumber : 1;
+    for (int f = 1; f <= count; ++f)
+        folders.push_back(OutputFolderName(settings, f));
+    return folders;
+}
+
+}  // namespace
+
+SharedMergeOptions RecordSharedOptions(const MergeOptionsForm& form) {
+    SharedMergeOptions shared;
+    shared.music = form.MusicChecked();
+    shared.keepGenre = form.KeepGenre().checked;
+    shared.keepAlbumTitle = form.KeepAlbumTitle().checked;
+    shared.keepArtist = form.KeepArtist().checked;
+    shared.keepTrackNames = form.KeepTrackNames().checked;
+    shared.genre = form.Genre().text;
+    if (std::optional<int> at = form.GenreSelection())
+        shared.genreNumber = form.GenreList()[static_cast<std::size_t>(*at)].number;
+    shared.pattern = form.Name().text;
+    return shared;
+}
+
+void ApplySharedOptions(const SharedMergeOptions& shared, MergeOptionsForm& form) {
+    if (shared.music && !form.MusicChecked())
+        form.ChooseMusic();
+    if (!shared.music && !form.AudioBooksChecked())
+        form.ChooseAudioBooks();
+    // The keep boxes first: their responses put texts into the fields set below.
+    form.SetKeepGenre(shared.keepGenre);
+    form.SetKeepAlbumTitle(shared.keepAlbumTitle);
+    form.SetKeepArtist(shared.keepArtist);
+    form.SetKeepTrackNames(shared.keepTrackNames);
+    if (!shared.keepGenre) {
+        if (!shared.genreNumber || !form.PickGenreNumber(*shared.genreNumber))
+            form.SetGenreText(shared.genre);
+    }
+    if (!shared.keepTrackNames)
+        form.SetNameText(shared.pattern);
+}
+
+std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, FrontEnd& ui,
+                                           const Cancellation& cancel,
+                                           const LibraryMergeSettings& settings,
+                                           const LibraryPlanFor& planFor) {
+    std::vector<LibrarySetResult> results(sets.size());
+    int totalTracks = 0;
+    for (const LibrarySet& set : sets)
+        totalTracks += set.tracks;
+    LibraryFrontEnd libraryUi(ui, settings, sets.size(), totalTracks);
+    int tracksBefore = 0;
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        if (cancel.Requested())
+            break;
+        const LibrarySet& set = sets[i];
+        LibrarySetResult& result = results[i];
+        libraryUi.BeginSet(i, set, tracksBefore);
+        tracksBefore += set.tracks;
+        MergeSession session(libraryUi);
+        MergeOutcome outcome = session.Scan(set.discOneFolder);
+        if (outcome.Completed()) {
+            session.Settings().audioBookMode = settings.audioBookMode;
+            session.Settings().jobs = settings.jobs;
+            outcome = session.Merge(cancel, planFor ? planFor(i, session) : nullptr);
+        }
+        result.tracks = outcome.tracks;
+        result.message = libraryUi.Message();
+        if (outcome.kind == MergeOutcome::Kind::Cancelled) {
+            result.state = LibrarySetResult::State::Cancelled;
+            break;
+        }
+        if (!outcome.Completed()) {
+            result.state = LibrarySetResult::State::Failed;
+            continue;
+        }
+        result.state = LibrarySetResult::State::Merged;
+        result.outputFolders = OutputFolders(session.Settings());
+        result.convertedTags = session.Settings().convertedTags;
+        result.newTags = session.Settings().newTags;
+    }
+    libraryUi.End();
+    return results;
+}
+
+}  // namespace brambex

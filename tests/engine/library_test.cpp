@@ -1,0 +1,226 @@
+// Finding the sets of a library and merging many of them in one go.
+#include "engine/library.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engine/library_merge.h"
+#include "options/merge_options_form.h"
+#include "support/fake_front_end.h"
+#include "support/tag_bytes.h"
+#include "support/temp_tree.h"
+
+namespace brambex {
+namespace {
+
+using State = LibrarySetResult::State;
+using testing::FakeFrontEnd;
+using testing::ProgressEvent;
+using testing::TempTree;
+
+std::string TrackOf(const std::string& album, const std::string& artist = "Someone") {
+    return testing::PaddedTag(testing::TextFrame("TALB", album) +
+                                  testing::TextFrame("TPE1", artist) +
+                                  testing::TextFrame("TIT2", "Song"),
+                              64) +
+           testing::FillerAudio(5000) + std::string(128, '\0');
+}
+
+// Disc folders "<where>/<name(d)>" for the discs given, two tracks each.
+void MakeDiscs(const TempTree& tree, const std::string& where, const std::string& stem,
+               std::initializer_list<int> discs, const std::string& album) {
+    for (int disc : discs) {
+        for (int track = 1; track <= 2; ++track)
+            tree.File(
+                where + "/" + stem + std::to_string(disc) + "/0" + std::to_string(track) + " T.mp3",
+                TrackOf(album));
+    }
+}
+
+void MarkOutput(const TempTree& tree, const std::string& folder) {
+    tree.File(folder + "/merged");
+}
+
+TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
+    TempTree tree;
+    MakeDiscs(tree, "Sea", "Moby Dick Disc ", {1, 2, 3}, "Moby Dick Disc 1");
+    MarkOutput(tree, "Sea/Moby Dick_1");
+    // An output folder's contents are never searched, whatever they look like.
+    MakeDiscs(tree, "Sea/Moby Dick_1", "Copy Disc ", {1, 2}, "Copy");
+    // A shelf named like a disc holds sets but no tracks of its own.
+    MakeDiscs(tree, "Box 1/Austen", "Persuasion 0", {1, 2}, "Persuasion");
+    // Discs named by their number alone, and no album: the folder above names the set.
+    MakeDiscs(tree, "Box 1/Emma", "Disc ", {1, 2}, "");
+    // Two sets beside each other whose first tracks give one title: neither may fill
+    // the other's output, so both take their folders' names.
+    MakeDiscs(tree, "Tales", "Tales CD", {1, 2}, "Collected Works");
+    for (const char* track : {"Stories (Disc 1)/01 T.mp3", "Stories (Disc 2)/01 T.mp3"})
+        tree.File(std::string("Tales/") + track, TrackOf("Collected Works"));
+    // Not a set: no disc-1 ending.
+    tree.File("Loose/01 T.mp3", TrackOf("Loose"));
+
+    struct Expected {
+        const char* folder;
+        const char* title;
+        const char* output;
+        int discs;
+        int tracks;
+        bool fromFolder;
+        bool merged;
+    };
+    const Expected expected[] = {
+        {"Box 1/Austen/Persuasion 01", "Persuasion_1", "Persuasion_1", 2, 4, false, false},
+        {"Box 1/Emma/Disc 1", "Emma_1", "Emma_1", 2, 4, true, false},
+        {"Sea/Moby Dick Disc 1", "Moby Dick_1", "Moby Dick_1", 3, 6, false, true},
+        {"Tales/Stories (Disc 1)", "Stories_1", "Stories_1", 2, 2, true, false},
+        {"Tales/Tales CD1", "Tales_1", "Tales_1", 2, 4, true, false},
+    };
+    const std::vector<LibrarySet> sets = FindLibrarySets(tree.Root());
+    ASSERT_EQ(sets.size(), std::size(expected));
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        const Expected& e = expected[i];
+        const LibrarySet& set = sets[i];
+        EXPECT_EQ(set.relativeFolder, testing::Native(e.folder));
+        EXPECT_EQ(set.discOneFolder, tree.Path(e.folder)) << e.folder;
+        EXPECT_EQ(set.title, e.title) << e.folder;
+        EXPECT_EQ(set.outputFolder, e.output) << e.folder;
+        EXPECT_EQ(set.discs, e.discs) << e.folder;
+        EXPECT_EQ(set.tracks, e.tracks) << e.folder;
+        EXPECT_EQ(set.titleFromFolder, e.fromFolder) << e.folder;
+        EXPECT_EQ(set.merged, e.merged) << e.folder;
+        EXPECT_EQ(set.artist, "Someone") << e.folder;
+    }
+    EXPECT_EQ(CheckLibrarySet(sets[0]), "");
+}
+
+// A recording plan: the output folders a dry run would fill.
+class FolderPlan : public MergePlan {
+  public:
+    void OutputFolder(const std::string& folder, const std::string&,
+                      const std::vector<std::string>&) override {
+        folders.push_back(folder);
+    }
+    void Track(const PlannedTrack& track) override {
+        if (tracks++ == 0) {
+            for (const PlannedFrame& frame : track.frames)
+                firstFrames[frame.id] = frame.text;
+        }
+    }
+    std::vector<std::string> folders;
+    std::map<std::string, std::string> firstFrames;
+    int tracks = 0;
+};
+
+struct Shelf {
+    TempTree tree;
+    Shelf() {
+        MakeDiscs(tree, "", "Alpha Disc ", {1, 2}, "Alpha");
+        // Disc 2 is missing: the check refuses the set before anything is written.
+        MakeDiscs(tree, "", "Beta Disc ", {1, 3}, "Beta");
+        MakeDiscs(tree, "", "Gamma Disc ", {1, 2}, "Gamma");
+    }
+};
+
+TEST(Library, AFailingSetIsPassedOverAndTheOthersAreMerged) {
+    Shelf shelf;
+    const std::vector<LibrarySet> sets = FindLibrarySets(shelf.tree.Root());
+    ASSERT_EQ(sets.size(), 3u);
+    EXPECT_NE(CheckLibrarySet(sets[1]).find("could not find a folder for disc 2"),
+              std::string::npos);
+    FakeFrontEnd ui;
+    LibraryMergeSettings settings;
+    const std::vector<LibrarySetResult> results = MergeLibrary(sets, ui, ui.cancel, settings);
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0].state, State::Merged);
+    EXPECT_EQ(results[0].tracks, 4);
+    EXPECT_EQ(results[0].outputFolders, std::vector<std::string>{"Alpha_1"});
+    EXPECT_EQ(results[1].state, State::Failed);
+    EXPECT_NE(results[1].message.find("could not find a folder for disc 2"), std::string::npos);
+    EXPECT_EQ(results[2].state, State::Merged);
+    EXPECT_EQ(shelf.tree.List("Gamma_1").size(), 5u);  // four tracks and the key file
+    EXPECT_FALSE(shelf.tree.Exists("Beta_1"));
+
+    // One progress window over the whole run, each set's messages naming its place.
+    int opened = 0;
+    bool secondSetNamed = false;
+    for (const ProgressEvent& e : ui.progress) {
+        if (e.kind == ProgressEvent::Open) {
+            ++opened;
+            EXPECT_EQ(e.value, 12);
+        }
+        if (e.kind == ProgressEvent::Message && e.text.starts_with("Set 3 of 3: "))
+            secondSetNamed = true;
+    }
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(secondSetNamed);
+
+    const std::vector<LibrarySet> after = FindLibrarySets(shelf.tree.Root());
+    EXPECT_TRUE(after[0].merged);
+    EXPECT_FALSE(after[1].merged);
+    EXPECT_TRUE(after[2].merged);
+
+    // A merged set merged again: emptying its output is asked only without redo.
+    FakeFrontEnd again;
+    EXPECT_EQ(MergeLibrary({after[0]}, again, again.cancel, settings)[0].state, State::Failed);
+    settings.redo = true;
+    EXPECT_EQ(MergeLibrary({after[0]}, again, again.cancel, settings)[0].state, State::Merged);
+    EXPECT_EQ(shelf.tree.List("Alpha_1").size(), 5u);
+}
+
+TEST(Library, ADryRunWritesNothing) {
+    Shelf shelf;
+    const std::vector<std::string> before = shelf.tree.List();
+    const std::vector<LibrarySet> sets = FindLibrarySets(shelf.tree.Root());
+    FakeFrontEnd ui;
+    std::vector<FolderPlan> plans(sets.size());
+    const auto results =
+        MergeLibrary(sets, ui, ui.cancel, {},
+                     [&](std::size_t i, const MergeSession&) -> MergePlan* { return &plans[i]; });
+    EXPECT_EQ(results[0].state, State::Merged);
+    EXPECT_EQ(plans[0].folders, std::vector<std::string>{"Alpha_1"});
+    EXPECT_EQ(plans[2].tracks, 4);
+    EXPECT_EQ(shelf.tree.List(), before);
+}
+
+TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
+    TempTree tree;
+    MakeDiscs(tree, "", "Alpha Disc ", {1}, "Alpha");
+    tree.File("Beta Disc 1/01 T.mp3", TrackOf("Beta", "Other"));
+    FakeFrontEnd ui;
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.ChooseMusic();
+        form.SetKeepTrackNames(false);
+        form.SetNameText("Part <album>");
+        form.SetTitleText("Typed");
+        return true;
+    };
+    LibraryMergeSettings settings;
+    settings.askOnce = true;
+    std::vector<FolderPlan> plans(2);
+    const auto results =
+        MergeLibrary(FindLibrarySets(tree.Root()), ui, ui.cancel, settings,
+                     [&](std::size_t i, const MergeSession&) -> MergePlan* { return &plans[i]; });
+    EXPECT_EQ(ui.mergeOptionsRuns, 1);
+    EXPECT_EQ(results[0].outputFolders, std::vector<std::string>{"Alpha_1"});
+    EXPECT_EQ(results[1].outputFolders, std::vector<std::string>{"Beta_1"});
+    EXPECT_EQ(plans[0].firstFrames["TPE1"], "Someone");
+    EXPECT_EQ(plans[1].firstFrames["TPE1"], "Other");
+    EXPECT_EQ(plans[0].firstFrames["TIT2"], "Part Alpha_1");
+    EXPECT_EQ(plans[1].firstFrames["TIT2"], "Part Beta_1");
+}
+
+TEST(Library, CancelStopsAfterTheRunningTrack) {
+    Shelf shelf;
+    const std::vector<LibrarySet> sets = FindLibrarySets(shelf.tree.Root());
+    FakeFrontEnd ui;
+    ui.onProgressUpdate = [&](int) { ui.cancel.Request(); };
+    const auto results = MergeLibrary(sets, ui, ui.cancel, {});
+    EXPECT_EQ(results[0].state, State::Cancelled);
+    EXPECT_EQ(results[1].state, State::NotStarted);
+    EXPECT_EQ(results[2].state, State::NotStarted);
+    EXPECT_FALSE(shelf.tree.Exists("Gamma_1"));
+}
+
+}  // namespace
+}  // namespace brambex
