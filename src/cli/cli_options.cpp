@@ -87,6 +87,8 @@ std::string TakeOption(CliOptions& o, std::string_view arg,
         o.music = false;
     } else if (name == "--yes" || name == "-y") {
         o.yes = true;
+    } else if (name == "--redo") {
+        o.redo = true;
     } else if (name == "--dry-run" || name == "-n") {
         o.dryRun = true;
     } else if (name == "--quiet" || name == "-q") {
@@ -146,6 +148,10 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& args) {
         o.command = Command::Merge;
     } else if (command == "demo") {
         o.command = Command::Demo;
+    } else if (command == "library") {
+        o.command = Command::Library;
+    } else if (command == "merge-all") {
+        o.command = Command::MergeAll;
     } else {
         result.error = "unknown command " + std::string(command);
         return result;
@@ -164,12 +170,21 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& args) {
         result.error = std::string(command) + " needs a folder that is not empty text";
         return result;
     }
-    if (o.command != Command::Merge) {
-        for (std::string_view option : given) {
-            if (IsMergeOnly(option)) {
-                result.error = "option " + std::string(option) + " belongs to the merge command";
-                return result;
-            }
+    for (std::string_view option : given) {
+        std::string complaint;
+        if (o.command == Command::MergeAll) {
+            // Each set of a library is merged under its own title and artist.
+            if (option == "--title" || option == "--artist")
+                complaint = "option " + std::string(option) +
+                            " does not apply to merge-all: each set keeps its own";
+        } else if (option == "--redo") {
+            complaint = "option --redo belongs to the merge-all command";
+        } else if (o.command != Command::Merge && IsMergeOnly(option)) {
+            complaint = "option " + std::string(option) + " belongs to the merge command";
+        }
+        if (!complaint.empty()) {
+            result.error = complaint;
+            return result;
         }
     }
     return result;
@@ -179,6 +194,8 @@ std::string UsageText() {
     return R"(Usage:
   brambex-cli scan FOLDER
   brambex-cli merge FOLDER [options]
+  brambex-cli library FOLDER
+  brambex-cli merge-all FOLDER [options] [--redo]
   brambex-cli demo DIR
   brambex-cli --help
   brambex-cli --version
@@ -193,6 +210,15 @@ Commands:
   merge FOLDER   Scan the set, then merge it into an output folder named after the
                  title, beside the disc folders (more than 254 tracks, or a title
                  ending in "_" and a number: numbered folders TITLE_1, TITLE_2, ...).
+  library FOLDER List every disc set found under FOLDER, at any depth: its disc-1
+                 folder, the title it will get, discs, tracks, whether it is merged
+                 (its output folder is there) and what stops it from merging.
+  merge-all FOLDER
+                 Merge every set under FOLDER that is not merged yet, each with
+                 its own title and artist from its first track; a set that fails
+                 is passed over. Takes the options of merge except --title and
+                 --artist, and --redo: merge the merged sets again too, replacing
+                 their output. Ends with a table of what became of each set.
   demo DIR       Write a small sample set of three disc folders into DIR (made if
                  missing) to try the program on; prints the merge command for it.
 
@@ -246,9 +272,11 @@ Output:
   of tracks, and how many tags were converted or new.
 
 Exit status:
-  0    the set was merged completely (or scanned, or the demo written)
+  0    the set was merged completely (or scanned, or the demo written);
+       merge-all: every set was merged
   1    the merge stopped after a message, or the scan found a set that
-       cannot be merged (a missing or unreadable disc, no tracks, ...)
+       cannot be merged (a missing or unreadable disc, no tracks, ...);
+       merge-all: a set failed (the others were merged)
   2    bad command line, or an empty title or one with a forbidden character
   130  cancelled with Ctrl-C (129 SIGHUP, 143 SIGTERM)
 )";

@@ -9,11 +9,11 @@
 
 namespace brambex::cli {
 
-enum class Command { None, Help, Version, Scan, Merge, Demo };
+enum class Command { None, Help, Version, Scan, Merge, Demo, Library, MergeAll };
 
 struct CliOptions {
     Command command = Command::None;
-    std::string folder;  // FOLDER of scan and merge, DIR of demo
+    std::string folder;  // FOLDER of scan, merge, library and merge-all, DIR of demo
 
     // Answers to the Merge Options dialog; none keeps what the dialog would show.
     std::optional<bool> music;  // --music / --audiobook
@@ -28,6 +28,7 @@ struct CliOptions {
 
     bool yes = false;
     bool dryRun = false;
+    bool redo = false;  // merge-all: merged sets too
     bool quiet = false;
     int jobs = 0;  // tracks written at the same time; 0: the engine's choice
 };

@@ -12,6 +12,8 @@
 #include "cli/console.h"
 #include "cli/demo_set.h"
 #include "cli/interrupt.h"
+#include "cli/library_commands.h"
+#include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
 #include "engine/merge_session.h"
 #include "engine/output_folder.h"
@@ -42,61 +44,6 @@ std::string FullPath(const std::string& folder) {
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
-
-// Prints each planned folder and track of a dry run on standard output.
-class PrintedPlan : public MergePlan {
-  public:
-    // The progress bar is erased before each entry: on a terminal both share the
-    // screen, and an entry printed behind the bar would be garbled.
-    PrintedPlan(TerminalFrontEnd& ui, const MergeSession& session) : ui_(ui), session_(session) {}
-
-    void OutputFolder(const std::string& folder, const std::string& discFolder,
-                      const std::vector<std::string>& pictures) override {
-        ui_.ClearBar();
-        const std::string path = platform::JoinPath(session_.SetFolder(), folder);
-        const char* state = "";
-        if (IsOutputFolder(path)) {
-            state = " (holds an earlier merge, which the merge would replace)";
-        } else if (platform::PathExists(path)) {
-            state = " (exists and is no earlier merge: the merge would stop there)";
-        }
-        std::printf("Output folder %s%s\n", Quoted(path).c_str(), state);
-        for (const std::string& picture : pictures)
-            std::printf("  picture %s from %s\n", Quoted(picture).c_str(),
-                        Quoted(discFolder).c_str());
-        std::fflush(stdout);
-    }
-    void Track(const PlannedTrack& track) override {
-        ui_.ClearBar();
-        std::printf("%s\n  from %s\n", track.outputPath.c_str(), track.inputPath.c_str());
-        if (track.tag == PlannedTag::ConvertedFromV22)
-            std::printf("  converted from ID3v2.2\n");
-        else if (track.tag == PlannedTag::ConvertedFromV24)
-            std::printf("  converted from ID3v2.4\n");
-        else if (track.tag == PlannedTag::New)
-            std::printf("  new tag\n");
-        for (const PlannedFrame& frame : track.frames) {
-            if (frame.set)
-                std::printf("  %s %s\n", frame.id.c_str(), frame.text.c_str());
-            else if (!frame.text.empty())
-                std::printf("  %s %s  (kept)\n", frame.id.c_str(), frame.text.c_str());
-            else
-                std::printf("  %s  (kept)\n", frame.id.c_str());
-        }
-        std::printf("  ID3v1 title %s, artist %s, album %s, track %d, genre %s\n",
-                    track.trailerTitle ? Quoted(*track.trailerTitle).c_str() : "kept",
-                    Quoted(track.trailerArtist).c_str(), Quoted(track.trailerAlbum).c_str(),
-                    track.trailerTrack,
-                    track.trailerGenre < 0 ? "kept" : std::to_string(track.trailerGenre).c_str());
-        std::fflush(stdout);
-        ++tracks;
-    }
-    int tracks = 0;
-
-  private:
-    TerminalFrontEnd& ui_;
-    const MergeSession& session_;
-};
 
 std::string OutputFolderList(const MergeSession& session) {
     const MergeSettings& settings = session.Settings();
@@ -194,7 +141,9 @@ int RunDemo(const CliOptions& options) {
 // A listing, a plan or the help that could not be written is no success. A completed
 // merge is: its product is the output folders, and the summary line only reports it.
 int CheckedOutput(int status, const CliOptions& options) {
-    bool printedIsTheProduct = options.command != Command::Merge || options.dryRun;
+    bool printedIsTheProduct =
+        (options.command != Command::Merge && options.command != Command::MergeAll) ||
+        options.dryRun;
     if (status != ExitSuccess || !printedIsTheProduct)
         return status;
     errno = 0;
@@ -221,7 +170,7 @@ int RunCommand(const CliOptions& options) {
         std::fprintf(stderr, "brambex-cli: %s is not a folder\n", options.folder.c_str());
         return ExitStopped;
     }
-    if (options.command == Command::Merge)
+    if (options.command == Command::Merge || options.command == Command::MergeAll)
         CatchInterrupts();
     ProgressStyle progress = ProgressStyle::None;
     if (!options.quiet && IsTerminal(stderr))
@@ -230,6 +179,10 @@ int RunCommand(const CliOptions& options) {
     MergeSession session(ui);
     if (options.command == Command::Scan)
         return RunScan(options, ui, session);
+    if (options.command == Command::Library)
+        return RunLibrary(FullPath(options.folder));
+    if (options.command == Command::MergeAll)
+        return RunMergeAll(options, FullPath(options.folder), ui);
     return RunMerge(options, ui, session);
 }
 
