@@ -440,6 +440,47 @@ class CliTest(unittest.TestCase):
             self.assertTrue(decodes_cleanly(os.path.join(out, name)), name)
         self.assertTrue(decodes_cleanly(os.path.join(out, "Folder.jpg")))
 
+    def test_library_and_merge_all(self):
+        keeper = "The Lighthouse Keeper"
+        os.mkdir(self.path("B"))
+        for shelf in ("A", "B/deeper", "C"):
+            self.assertEqual(run("demo", self.path(shelf)).returncode, 0)
+        # Shelf C lost its disc 2: that set fails, the others are merged.
+        os.rename(self.path("C", f"{keeper} Disc 2"), self.path("C", f"{keeper} Disc 2 extra"))
+        listed = run("library", self.root)
+        self.assertEqual(listed.returncode, 0, listed.stderr)
+        rows = listed.stdout.splitlines()
+        self.assertEqual(rows[0].split(), ["Set", "Title", "Discs", "Tracks", "Merged", "Problem"])
+        self.assertTrue(rows[1].startswith(native(f"A/{keeper} Disc 1")), rows[1])
+        self.assertIn(f"{keeper}_1      3       9  no", rows[1])
+        self.assertIn("I could not find a folder for disc 2.", rows[3])
+        self.assertEqual(rows[-1], "3 sets, 0 merged.")
+
+        self.assertEqual(run("merge-all", self.root, "--title", "X").returncode, 2)
+        before = sorted(os.listdir(self.path("A")))
+        dry = run("merge-all", self.root, "--dry-run")
+        self.assertEqual(dry.returncode, 1, dry.stderr)
+        self.assertIn(f"== {native(f'B/deeper/{keeper} Disc 1')}", dry.stdout)
+        self.assertEqual(sorted(os.listdir(self.path("A"))), before)
+
+        merged = run("merge-all", self.root, "--music")
+        self.assertEqual(merged.returncode, 1, merged.stderr)
+        self.assertIn("Error: I could not find a folder for disc 2.", merged.stderr)
+        table = merged.stdout.splitlines()
+        self.assertTrue(table[1].endswith(f"merged into {keeper}_1"), table[1])
+        self.assertTrue(table[3].endswith("failed: I could not find a folder for disc 2."))
+        out = self.path("B", "deeper", f"{keeper}_1")
+        self.assertEqual(len([n for n in os.listdir(out) if n.endswith(".mp3")]), 9)
+        self.assertEqual(str(MP3(os.path.join(out, "09 3-4 Epilogue.mp3")).tags["TALB"]),
+                         f"{keeper}_1")
+
+        # Merged sets are passed over unless --redo asks for them again.
+        again = run("merge-all", self.root)
+        self.assertIn("merged before", again.stdout.splitlines()[1])
+        redo = run("merge-all", self.root, "--redo")
+        self.assertTrue(redo.stdout.splitlines()[1].endswith(f"merged into {keeper}_1"))
+        self.assertEqual(len([n for n in os.listdir(out) if n.endswith(".mp3")]), 9)
+
     @needs_posix_terminal
     def test_demo_prints_a_command_the_shell_can_run(self):
         demo = self.path("Bob's \"demo\" $HOME")
