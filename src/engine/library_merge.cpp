@@ -78,6 +78,9 @@ class LibraryFrontEnd : public FrontEnd {
     void WritingTrackFile(int slot, std::string_view path) override {
         inner_.WritingTrackFile(slot, path);
     }
+    void ShowDiagnostic(std::string_view line, std::string_view file) override {
+        inner_.ShowDiagnostic(line, file);
+    }
 
   private:
     // One set's view of the library's progress window.
