@@ -16,8 +16,8 @@
 #include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
 #include "engine/merge_session.h"
+#include "engine/merge_summary.h"
 #include "engine/output_folder.h"
-#include "options/title_numbers.h"
 #include "platform/file_system.h"
 
 namespace brambex::cli {
@@ -41,36 +41,6 @@ std::string FullPath(const std::string& folder) {
     return path;
 }
 
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-std::string OutputFolderList(const MergeSession& session) {
-    const MergeSettings& settings = session.Settings();
-    const int folders = settings.splitFolders ? settings.folderNumber : 1;
-    std::string list;
-    for (int f = 1; f <= folders; ++f) {
-        if (f > 1)
-            list += f == folders ? " and " : ", ";
-        list += Quoted(platform::JoinPath(session.SetFolder(), OutputFolderName(settings, f)));
-    }
-    return list;
-}
-
-// " 3 tags converted to ID3v2.3, 1 new tag." for the summary line; empty when every
-// track had an ID3v2.3 tag.
-std::string TagCounts(const MergeSettings& settings) {
-    std::string counts;
-    const auto add = [&](int n, const char* one, const char* many) {
-        if (n == 0)
-            return;
-        counts += counts.empty() ? " " : ", ";
-        counts += std::to_string(n) + (n == 1 ? one : many);
-    };
-    add(settings.convertedTags, " tag converted to ID3v2.3", " tags converted to ID3v2.3");
-    add(settings.newTags, " new tag", " new tags");
-    return counts.empty() ? counts : counts + ".";
-}
 
 int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& session) {
     MergeOutcome scanned = session.Scan(FullPath(options.folder));
@@ -119,10 +89,8 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& sess
                          plan.tracks);
         return ExitSuccess;
     }
-    if (!options.quiet) {
-        std::printf("Merged %d track%s into %s.%s\n", merged.tracks, merged.tracks == 1 ? "" : "s",
-                    OutputFolderList(session).c_str(), TagCounts(session.Settings()).c_str());
-    }
+    if (!options.quiet)
+        std::printf("%s\n", MergeSummary(merged, session.Settings(), true).c_str());
     return ExitSuccess;
 }
 

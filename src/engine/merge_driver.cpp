@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <memory>
 #include <utility>
 
@@ -125,8 +126,13 @@ class MergeRun {
     MergeOutcome Ended(MergeOutcome::Kind kind) {
         // The front end keeps the window up for its minimum time when it is closed.
         progress_.reset();
-        return {kind, s_.discCount, placed_};
+        MergeOutcome outcome{kind, s_.discCount, placed_};
+        if (kind == MergeOutcome::Kind::Stopped)
+            outcome.stoppedAt = at_;
+        outcome.notes = std::move(notes_);
+        return outcome;
     }
+    void NoteTrack(const StartedTrack& t);
 
     MergeSettings& s_;
     FrontEnd& ui_;
@@ -136,15 +142,22 @@ class MergeRun {
     bool folderReady_ = false;  // the current output folder is prepared and has room
     bool cancelled_ = false;
     int placed_ = 0;  // tracks copied (or planned) so far
+    std::string at_;  // the track or folder being worked on, for a stopped merge
+    std::vector<std::string> notes_;
     std::unique_ptr<ProgressWindow> progress_;
     // The track whose bytes the codec reads now (the first one also while the settings
     // are prepared from it): the file its diagnostic lines are about.
     std::string reading_;
     // The codec's lines on the merge's thread go to the front end, naming the track.
+    // While tracks are copied, the lines are noted with their track for the outcome too.
     static void ShowDiagnostic(std::string_view line, void* run) {
         auto* self = static_cast<MergeRun*>(run);
         self->ui_.ShowDiagnostic(line, self->reading_);
+        if (self->noting_)
+            self->heldNotes_[self->reading_].emplace_back(line);
     }
+    bool noting_ = false;
+    std::map<std::string, std::vector<std::string>> heldNotes_;
     // Every output folder of this merge stays locked against other merges until the
     // merge ends.
     std::vector<platform::FolderLock> locks_;
@@ -171,8 +184,8 @@ MergeOutcome MergeRun::Prepare() {
         if (tracks.size() > 1 && tracks[1].number == tracks[0].number) {
             std::string pattern =
                 Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", tracks[0].number);
-            ui_.ShowMessage(JoinPath(folder, pattern),
-                            "Two or more mp3 files have the same sequence number!",
+            at_ = JoinPath(folder, pattern);
+            ui_.ShowMessage(at_, "Two or more mp3 files have the same sequence number!",
                             MessageStyle::Stop);
             return Ended(MergeOutcome::Kind::Stopped);
         }
@@ -195,6 +208,7 @@ MergeOutcome MergeRun::Prepare() {
 
 MergeOutcome MergeRun::Run(const Cancellation& cancel) {
     ThreadDiagnosticSink diagnostics(ShowDiagnostic, this);
+    noting_ = true;
     for (std::size_t disc = 1; disc <= discFolders_.size(); ++disc) {
         if (!MergeDisc(discFolders_[disc - 1], static_cast<int>(disc), cancel))
             return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
@@ -224,14 +238,15 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
             if (!FinishStarted())
                 return false;
             std::string pattern = Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", n);
-            ui_.ShowMessage(JoinPath(folder, pattern),
-                            "Two or more mp3 files have the same sequence number!",
+            at_ = JoinPath(folder, pattern);
+            ui_.ShowMessage(at_, "Two or more mp3 files have the same sequence number!",
                             MessageStyle::Stop);
             return false;
         }
         const std::string& name = tracks[i].name;
         const std::string inputPath = JoinPath(folder, name);
         ReadingTrack reading(reading_, inputPath);
+        at_ = inputPath;
 
         // A new output folder is begun once the tracks of the one before are all there.
         if (!folderReady_ && (!FinishStarted() || !OpenOutputFolder(folder)))
@@ -278,8 +293,10 @@ bool MergeRun::OpenOutputFolder(const std::string& folder) {
     if (plan_) {
         PlanOutputFolder(folder);
     } else {
-        if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back()))
+        if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back())) {
+            at_ = s_.currentFolder;
             return false;
+        }
         CopyCoverArt(s_, ui_, folder, partialName_);
     }
     folderReady_ = true;
@@ -382,6 +399,7 @@ bool MergeRun::FinishOldest() {
     }
     if (t->result.tagRead)
         CountTag(t->result.kind);
+    NoteTrack(*t);
     int renameError = 0;
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
@@ -389,6 +407,7 @@ bool MergeRun::FinishOldest() {
         renameError = errno;
     ui_.WritingTrackFile(t->slot, {});
     if (!t->result.written || renameError != 0) {
+        at_ = t->inputPath;
         // The merge stops at this track, as if no later one had been started; the user
         // is told once the folder holds no temporary file of this merge.
         s_.runningNumber = t->values.runningNumber;
@@ -437,6 +456,39 @@ std::string MergeRun::PartialNameForSlot(int slot) const {
 void MergeRun::CountTag(TagKind kind) {
     s_.convertedTags += kind == TagKind::V22 || kind == TagKind::V24 ? 1 : 0;
     s_.newTags += kind == TagKind::None || kind == TagKind::Broken ? 1 : 0;
+}
+
+void MergeRun::NoteTrack(const StartedTrack& t) {
+    std::string line;
+    const auto add = [&line](std::string_view note) {
+        line += line.empty() ? "" : "; ";
+        line += note;
+    };
+    if (t.result.tagRead) {
+        switch (t.result.kind) {
+            case TagKind::V22:
+                add("ID3v2.2 tag converted to ID3v2.3");
+                break;
+            case TagKind::V24:
+                add("ID3v2.4 tag converted to ID3v2.3");
+                break;
+            case TagKind::None:
+                add("no tag, a new one made");
+                break;
+            case TagKind::Broken:
+                add("unreadable tag, a new one made");
+                break;
+            case TagKind::V23:
+                break;
+        }
+    }
+    if (auto held = heldNotes_.find(t.inputPath); held != heldNotes_.end()) {
+        for (const std::string& diagnostic : held->second)
+            add(diagnostic);
+        heldNotes_.erase(held);
+    }
+    if (!line.empty())
+        notes_.push_back(t.inputPath + ": " + line);
 }
 
 void MergeRun::PlanOutputFolder(const std::string& discFolder) {

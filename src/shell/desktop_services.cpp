@@ -27,6 +27,9 @@ class QtDesktopServices : public DesktopServices {
     bool OpenHelpFile(const std::string& path) override {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
     }
+    bool OpenFolder(const std::string& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    }
 };
 
 QtDesktopServices qtServices;
@@ -42,8 +45,8 @@ void SetDesktopServices(DesktopServices* services) {
     current = services ? services : &qtServices;
 }
 
-std::string ComputerRoot() {
-    return QDir::rootPath().toStdString();
+std::string HomeFolder() {
+    return QDir::homePath().toStdString();
 }
 
 }  // namespace brambex

@@ -1,5 +1,5 @@
 // The desktop services the windows use that tests must be able to replace: the folder
-// browser and the browser that shows the manual.
+// browser, the browser that shows the manual and the file manager.
 #pragma once
 
 #include <QString>
@@ -23,6 +23,8 @@ class DesktopServices {
                                       const QString& title) = 0;
     // Shows an HTML file in the desktop's web browser; false when none could be started.
     virtual bool OpenHelpFile(const std::string& path) = 0;
+    // Shows a folder in the desktop's file manager; false when none could be started.
+    virtual bool OpenFolder(const std::string& path) = 0;
 };
 
 // The services in use: Qt's own unless a test has put others in place.
@@ -30,7 +32,7 @@ DesktopServices& Desktop();
 // Replaces the services (null restores Qt's); the caller keeps them alive.
 void SetDesktopServices(DesktopServices* services);
 
-// The root of the file system: where browsing starts when no library path is set.
-std::string ComputerRoot();
+// The user's home folder: where browsing starts when no library path is set.
+std::string HomeFolder();
 
 }  // namespace brambex

@@ -18,10 +18,15 @@
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
+
+#include "engine/merge_summary.h"
+#include "platform/file_system.h"
 
 #include "shell/application.h"
 #include "shell/desktop_services.h"
+#include "shell/details_dialog.h"
 #include "shell/help.h"
 #include "shell/message_box.h"
 #include "shell/options_dialog.h"
@@ -58,22 +63,32 @@ MainWindow::MainWindow(QWidget* parent)
                           Qt::CustomizeWindowHint) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QString::fromLatin1(ApplicationName));
-    selectButton_ = MakePushButton("Select main folder", "selectMainFolderButton", this);
-    mergeButton_ = MakePushButton("Merge folders", "mergeFoldersButton", this);
+    setAccessibleName(QStringLiteral("Brambex main window"));
+    selectButton_ = MakePushButton("&Select main folder", "selectMainFolderButton", this);
+    mergeButton_ = MakePushButton("&Merge folders", "mergeFoldersButton", this);
     folderGroup_ = new QGroupBox(QStringLiteral("Folders"), this);
     folderGroup_->setObjectName(QStringLiteral("folderGroup"));
     folderList_ = new QListWidget(folderGroup_);
     folderList_->setObjectName(QStringLiteral("folderList"));
     folderList_->setSortingEnabled(true);
     folderList_->setMinimumSize(280, 180);
+    folderList_->setAccessibleName(QStringLiteral("Folders"));
     statusLine_ =
         new QLabel(QStringLiteral("Select the first folder in the sequence"), folderGroup_);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setAccessibleName(QStringLiteral("Status"));
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    exitButton_ = MakePushButton("Exit", "exitButton", this);
+    // A summary naming two long folders is read whole rather than cut off.
+    statusLine_->setWordWrap(true);
+    statusLine_->setTextFormat(Qt::PlainText);
+    openFolderButton_ = MakePushButton("&Open folder", "openFolderButton", folderGroup_);
+    openFolderButton_->setVisible(false);
+    detailsButton_ = MakePushButton("&Details", "detailsButton", folderGroup_);
+    detailsButton_->setVisible(false);
+    exitButton_ = MakePushButton("E&xit", "exitButton", this);
     exitButton_->setDefault(true);
-    optionsButton_ = MakePushButton("Options", "optionsButton", this);
-    helpButton_ = MakePushButton("Help", "helpButton", this);
+    optionsButton_ = MakePushButton("O&ptions", "optionsButton", this);
+    helpButton_ = MakePushButton("&Help", "helpButton", this);
 
     auto* top = new QHBoxLayout;
     top->addStretch();
@@ -83,6 +98,11 @@ MainWindow::MainWindow(QWidget* parent)
     auto* group = new QVBoxLayout(folderGroup_);
     group->addWidget(folderList_, 1);
     group->addWidget(statusLine_);
+    auto* outcomeButtons = new QHBoxLayout;
+    outcomeButtons->addStretch();
+    outcomeButtons->addWidget(openFolderButton_);
+    outcomeButtons->addWidget(detailsButton_);
+    group->addLayout(outcomeButtons);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(exitButton_);
@@ -96,7 +116,9 @@ MainWindow::MainWindow(QWidget* parent)
 
     setTabOrder(selectButton_, mergeButton_);
     setTabOrder(mergeButton_, folderList_);
-    setTabOrder(folderList_, exitButton_);
+    setTabOrder(folderList_, openFolderButton_);
+    setTabOrder(openFolderButton_, detailsButton_);
+    setTabOrder(detailsButton_, exitButton_);
     setTabOrder(exitButton_, optionsButton_);
     setTabOrder(optionsButton_, helpButton_);
 
@@ -105,6 +127,12 @@ MainWindow::MainWindow(QWidget* parent)
     connect(optionsButton_, &QPushButton::clicked, this, [this] { ShowOptions(); });
     connect(helpButton_, &QPushButton::clicked, this, [this] { ShowHelp(); });
     connect(exitButton_, &QPushButton::clicked, this, [this] { RequestEnd(); });
+    connect(openFolderButton_, &QPushButton::clicked, this, [this] { OpenOutputFolder(); });
+    connect(detailsButton_, &QPushButton::clicked, this, [this] { ShowDetails(); });
+    connect(folderList_, &QListWidget::itemDoubleClicked, this, [this] {
+        if (!outputFolders_.empty())
+            OpenOutputFolder();
+    });
 
     frontEnd_ = std::make_unique<QtFrontEnd>(this, folderList_, folderGroup_, &cancel_);
     session_ = std::make_unique<MergeSession>(*frontEnd_);
@@ -129,6 +157,11 @@ MainWindow::~MainWindow() {
 
 void MainWindow::SetupWindow() {
     adjustSize();
+    // Where the user left it last time; a geometry Qt cannot use (a screen gone) leaves
+    // the window centred.
+    if (QByteArray geometry = StoredWindowGeometry();
+        !geometry.isEmpty() && restoreGeometry(geometry))
+        return;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = screen->geometry();
         move(area.topLeft() + CentredPosition(area.size(), frameGeometry().size()));
@@ -140,9 +173,10 @@ void MainWindow::SelectMainFolder() {
     if (Merging())
         return;
     RunGuarded([this] {
+        ForgetOutcome();
         folderList_->clear();
         session_->ForgetSet();
-        std::string root = MusicLibraryPath.empty() ? ComputerRoot() : MusicLibraryPath;
+        std::string root = MusicLibraryPath.empty() ? HomeFolder() : MusicLibraryPath;
         // A library folder that is gone (a drive unplugged, a folder renamed) is no
         // reason to stop: browsing starts at home instead.
         if (!MusicLibraryPath.empty() && !QFileInfo(QString::fromStdString(root)).isDir())
@@ -167,6 +201,7 @@ void MainWindow::SelectFolder(const std::string& folder) {
     if (Merging())
         return;
     RunGuarded([this, &folder] {
+        ForgetOutcome();
         folderList_->clear();
         session_->ForgetSet();
         ScanFolder(folder);
@@ -185,10 +220,14 @@ void MainWindow::MergeFolders() {
         return;
     cancel_.Clear();
     workerError_.clear();
+    ran_ = false;
     worker_ = QThread::create([this] {
         // What escapes the merge is reported on the GUI thread, as from any handler.
         try {
-            outcome_ = session_->Merge(cancel_);
+            outcome_ = session_->Prepare();
+            ran_ = outcome_.Completed();
+            if (ran_)
+                outcome_ = session_->Run(cancel_);
         } catch (const std::exception& e) {
             workerError_ = e.what();
         } catch (...) {
@@ -206,17 +245,64 @@ void MainWindow::MergeEnded() {
     if (!workerError_.empty()) {
         if (Application* app = Application::Instance())
             app->ReportUnhandled(workerError_);
-    } else if (outcome_.Completed()) {
-        // The set is merged: the window is ready for the next one.
-        folderList_->clear();
-        statusLine_->setText(QString());
-        folderGroup_->setTitle(QStringLiteral("Folders"));
+    } else {
+        ShowOutcome();
     }
     emit mergeEnded();
     if (closeAfterMerge_) {
         closeAfterMerge_ = false;
         close();
     }
+}
+
+void MainWindow::ShowOutcome() {
+    // A merge that stopped before its first track (Merge Options cancelled, a title
+    // refused) leaves the set as it was; its message said what there was to say.
+    const bool stoppedBeforeTracks = !ran_ && outcome_.kind != MergeOutcome::Kind::Stopped;
+    if (stoppedBeforeTracks || (!ran_ && outcome_.stoppedAt.empty()))
+        return;
+    ForgetOutcome();
+    statusLine_->setText(ToQString(MergeSummary(outcome_, session_->Settings(), false)));
+    notes_ = std::move(outcome_.notes);
+    detailsButton_->setVisible(!notes_.empty());
+    if (!outcome_.Completed())
+        return;
+    // The set is merged: the list shows where it went.
+    outputFolders_ = MergedFolders(session_->Settings(), true);
+    folderList_->clear();
+    for (const std::string& name : MergedFolders(session_->Settings(), false))
+        folderList_->addItem(ToQString(name));
+    folderList_->setCurrentRow(0);
+    folderGroup_->setTitle(QStringLiteral("Output folders"));
+    openFolderButton_->setVisible(true);
+}
+
+void MainWindow::ForgetOutcome() {
+    outputFolders_.clear();
+    notes_.clear();
+    openFolderButton_->setVisible(false);
+    detailsButton_->setVisible(false);
+    folderGroup_->setTitle(QStringLiteral("Folders"));
+}
+
+void MainWindow::OpenOutputFolder() {
+    if (outputFolders_.empty())
+        return;
+    // The list is sorted like the folders' names, which end in their numbers.
+    int row = std::max(folderList_->currentRow(), 0);
+    std::string path = outputFolders_.front();
+    if (QListWidgetItem* item = folderList_->item(row))
+        path = platform::JoinPath(session_->SetFolder(), item->text().toStdString());
+    if (!Desktop().OpenFolder(path))
+        ShowMessageBox(this, "No file manager could be started to show\n" + path, "Error",
+                       MessageStyle::Exclamation);
+}
+
+void MainWindow::ShowDetails() {
+    RunGuarded([this] {
+        DetailsDialog dialog(this, notes_);
+        dialog.exec();
+    });
 }
 
 void MainWindow::ShowOptions() {
@@ -243,6 +329,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    StoreWindowGeometry(saveGeometry());
     event->accept();
 }
 

@@ -1,6 +1,9 @@
 // The program's one window, captioned "Brambex", with a minimise but no maximise box:
 // "Select main folder" and "Merge folders", the list of the chosen set's disc folders
-// inside the "Folders" group, the status line, and "Exit", "Options" and "Help". It
+// inside the "Folders" group, the status line, and "Exit", "Options" and "Help". When a
+// merge has ended, the status line says what it came to; a completed merge's output
+// folders take the list's place, with "Open folder", and the tracks' notes wait under
+// "Details". The window keeps its size and position from one run to the next. It
 // drives one merge session for the program's whole run. A merge copies its tracks on a
 // worker thread, so the window stays responsive: Options and Help work, the progress
 // window's Cancel is heard mid-track, and closing the window cancels the merge and
@@ -12,6 +15,7 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/merge_session.h"
 #include "options/front_end.h"
@@ -47,6 +51,12 @@ class MainWindow : public QWidget {
     void ShowOptions();
     void ShowHelp();
 
+    // Shows the selected (else the first) output folder of the last merge in the file
+    // manager.
+    void OpenOutputFolder();
+    // The notes of the last merge's tracks, in the Details window.
+    void ShowDetails();
+
     // "Select main folder" with a folder chosen elsewhere (dropped on the window).
     void SelectFolder(const std::string& folder);
 
@@ -68,12 +78,17 @@ class MainWindow : public QWidget {
   private:
     void ScanFolder(const std::string& folder);
     void MergeEnded();
+    void ShowOutcome();
+    // Back to the disc folders of a set (or none): no output folders, no notes.
+    void ForgetOutcome();
 
     QPushButton* selectButton_;
     QPushButton* mergeButton_;
     QGroupBox* folderGroup_;
     QListWidget* folderList_;
     QLabel* statusLine_;
+    QPushButton* openFolderButton_;
+    QPushButton* detailsButton_;
     QPushButton* exitButton_;
     QPushButton* optionsButton_;
     QPushButton* helpButton_;
@@ -82,6 +97,9 @@ class MainWindow : public QWidget {
     std::unique_ptr<MergeSession> session_;
     QThread* worker_ = nullptr;
     MergeOutcome outcome_;
+    bool ran_ = false;                        // the last merge got past Merge Options
+    std::vector<std::string> outputFolders_;  // full paths, once a merge has completed
+    std::vector<std::string> notes_;
     std::string workerError_;  // what escaped the merge on its thread
     bool closeAfterMerge_ = false;
 };

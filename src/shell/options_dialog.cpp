@@ -69,9 +69,9 @@ void OptionsDialog::ShowPath() {
 }
 
 void OptionsDialog::SetLibraryPath() {
-    // Always from the computer's root, so that a path that went wrong can be left.
-    FolderChoice choice = Desktop().ChooseFolder(this, ComputerRoot(),
-                                                 QStringLiteral("Where is your music library?"));
+    // Always from the home folder, so that a path that went wrong can be left.
+    FolderChoice choice =
+        Desktop().ChooseFolder(this, HomeFolder(), QStringLiteral("Where is your music library?"));
     switch (choice.kind) {
         case FolderChoice::Failed:
             ShowMessageBox(this,

@@ -8,6 +8,8 @@ QPushButton* MakePushButton(const char* text, const char* objectName, QWidget* p
     auto* button = new QPushButton(QString::fromLatin1(text), parent);
     button->setObjectName(QString::fromLatin1(objectName));
     button->setAutoDefault(false);
+    // A screen reader says the caption without its mnemonic's marker.
+    button->setAccessibleName(QString::fromLatin1(text).remove(QLatin1Char('&')));
     return button;
 }
 

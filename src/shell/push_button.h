@@ -1,6 +1,6 @@
 // The push buttons of the program's own windows: named for tests and accessibility
-// tools, and never made the default button by focus alone, so Enter does not press a
-// button the user did not choose.
+// tools (the caption may mark its mnemonic with "&"), and never made the default button by focus
+// alone, so Enter does not press a button the user did not choose.
 #pragma once
 
 class QPushButton;

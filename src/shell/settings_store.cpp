@@ -62,7 +62,28 @@ bool MakeKey() {
 }
 #endif
 
+std::unique_ptr<QSettings> OpenWindowStore() {
+#ifdef _WIN32
+    return std::make_unique<QSettings>(ParentKey + QStringLiteral("\\Brambex Window"),
+                                       QSettings::NativeFormat);
+#else
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return std::make_unique<QSettings>(config + QStringLiteral("/Halvern Labs/Brambex Window.conf"),
+                                       QSettings::IniFormat);
+#endif
+}
+
+const QString GeometryName = QStringLiteral("Geometry");
+
 }  // namespace
+
+QByteArray StoredWindowGeometry() {
+    return OpenWindowStore()->value(GeometryName).toByteArray();
+}
+
+void StoreWindowGeometry(const QByteArray& geometry) {
+    OpenWindowStore()->setValue(GeometryName, geometry);
+}
 
 void LoadLibraryPath() {
     MusicLibraryPath.clear();

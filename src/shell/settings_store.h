@@ -1,9 +1,10 @@
-// The one setting the program keeps across runs: the music library path, the folder
+// The setting the program keeps across runs: the music library path, the folder
 // from which "Select main folder" starts browsing. It lives under the key
 // "Software\Halvern Labs\Brambex" of the user's settings (the registry on Windows, a
 // file under the XDG config folder elsewhere), as that key's default value.
 #pragma once
 
+#include <QByteArray>
 #include <cstddef>
 #include <string>
 
@@ -32,6 +33,11 @@ enum class ForgetResult {
 };
 // Stores the empty value under an existing key.
 ForgetResult ForgetStoredLibraryPath();
+
+// The main window's size and position as Qt saves them, kept beside the key (not in
+// it: a key without the library path is deleted at start-up). Empty when none is kept.
+QByteArray StoredWindowGeometry();
+void StoreWindowGeometry(const QByteArray& geometry);
 
 // Where the key lives on this system, for messages and tests: a file path, or a
 // registry path on Windows.

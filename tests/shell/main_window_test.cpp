@@ -29,6 +29,18 @@ using namespace brambex::testing;
 
 namespace {
 
+// Takes the ID3v2 tag off a track, leaving its audio and trailer.
+void StripTag(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    file.close();
+    const auto size = [&](int i) { return static_cast<int>(bytes[i] & 0x7F); };
+    int tagSize = 10 + (size(6) << 21 | size(7) << 14 | size(8) << 7 | size(9));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes.mid(tagSize));
+}
+
 QStringList Items(QListWidget* list) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i)
@@ -127,11 +139,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(Find<QGroupBox>("folderGroup")->title(), QStringLiteral("Folders"));
         QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
         QCOMPARE(Find<QPushButton>("selectMainFolderButton")->text(),
+                 QStringLiteral("&Select main folder"));
+        QCOMPARE(Find<QPushButton>("selectMainFolderButton")->accessibleName(),
                  QStringLiteral("Select main folder"));
-        QCOMPARE(Find<QPushButton>("mergeFoldersButton")->text(), QStringLiteral("Merge folders"));
+        QCOMPARE(Find<QPushButton>("mergeFoldersButton")->text(), QStringLiteral("&Merge folders"));
         QVERIFY(Find<QPushButton>("exitButton")->isDefault());
-        QCOMPARE(Find<QPushButton>("optionsButton")->text(), QStringLiteral("Options"));
-        QCOMPARE(Find<QPushButton>("helpButton")->text(), QStringLiteral("Help"));
+        QCOMPARE(Find<QPushButton>("optionsButton")->text(), QStringLiteral("O&ptions"));
+        QCOMPARE(Find<QPushButton>("helpButton")->text(), QStringLiteral("&Help"));
+        QVERIFY(!Find<QPushButton>("openFolderButton")->isVisible());
+        QVERIFY(!Find<QPushButton>("detailsButton")->isVisible());
         // The window fits its contents.
         QVERIFY(window_->size().width() >= window_->minimumSizeHint().width());
     }
@@ -239,7 +255,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(items.at(1), QStringLiteral("Opera Disc 10"));
         QCOMPARE(items.at(2), QStringLiteral("Opera Disc 2"));
         QCOMPARE(Find<QLabel>("statusLine")->text(), QStringLiteral("10 discs, 10 files."));
-        QCOMPARE(desktop_.browses.at(0).root, ComputerRoot());
+        QCOMPARE(desktop_.browses.at(0).root, HomeFolder());
     }
 
     void browseStartsAtLibraryPath() {
@@ -319,7 +335,10 @@ class MainWindowTest : public QObject {
     }
 
     void completeMergeWithTheRealEngine() {
-        SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 3));
+        std::string first = MakeDiscSet(*dir_, "Moby Dick Disc", 2, 3);
+        // A track without a tag gets a new one, which the summary counts and Details names.
+        StripTag(QString::fromStdString(first + "/03 Track 3.mp3"));
+        SelectSet(first);
         // Read when the progress window comes up, while the merge runs.
         QString captionWhileMerging;
         ShownWatch watch(QStringLiteral("progressDialog"),
@@ -328,9 +347,25 @@ class MainWindowTest : public QObject {
         MergeAndWait();
 
         QCOMPARE(captionWhileMerging, QStringLiteral("Folders in this book"));
-        QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
-        QCOMPARE(Find<QLabel>("statusLine")->text(), QString());
-        QCOMPARE(Find<QGroupBox>("folderGroup")->title(), QStringLiteral("Folders"));
+        // What happened, where the tracks went, and the way there.
+        QCOMPARE(Find<QLabel>("statusLine")->text(),
+                 QStringLiteral("Merged 6 tracks into \"Moby Dick\". 1 new tag."));
+        QCOMPARE(Items(Find<QListWidget>("folderList")), QStringList{"Moby Dick"});
+        QCOMPARE(Find<QGroupBox>("folderGroup")->title(), QStringLiteral("Output folders"));
+        Click("openFolderButton");
+        QCOMPARE(desktop_.foldersOpened,
+                 std::vector<std::string>{dir_->filePath("Moby Dick").toStdString()});
+        QStringList details;
+        WhenModal(QStringLiteral("detailsDialog"), [&](QWidget* dialog) {
+            details = Items(dialog->findChild<QListWidget*>(QStringLiteral("detailsList")));
+            dialog->findChild<QPushButton*>(QStringLiteral("closeButton"))->click();
+        });
+        QVERIFY(Find<QPushButton>("detailsButton")->isVisible());
+        Click("detailsButton");
+        QCOMPARE(details.size(), 1);
+        QVERIFY2(details[0].startsWith(QStringLiteral("Moby Dick Disc 1/03 Track 3.mp3: no tag, "
+                                                      "a new one made")),
+                 qPrintable(details[0]));
         QVERIFY(!window_->Merging());
         QDir output(dir_->filePath(QStringLiteral("Moby Dick")));
         QStringList tracks = output.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name);
@@ -389,11 +424,15 @@ class MainWindowTest : public QObject {
         QVERIFY(desktop_.browses.size() == 1);
         // The set is still chosen and can be merged again.
         QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
-        QCOMPARE(Find<QLabel>("statusLine")->text(), QStringLiteral("2 discs, 40 files."));
         int copied = QDir(dir_->filePath(QStringLiteral("Moby Dick")))
                          .entryList({QStringLiteral("*.mp3")}, QDir::Files)
                          .size();
         QVERIFY(copied >= 1 && copied < 40);
+        QCOMPARE(Find<QLabel>("statusLine")->text(),
+                 QStringLiteral("Merge cancelled after %1 track%2.")
+                     .arg(copied)
+                     .arg(copied == 1 ? "" : "s"));
+        QVERIFY(!Find<QPushButton>("openFolderButton")->isVisible());
 
         // Merging again starts with Merge Options.
         bool optionsShown = false;
@@ -404,6 +443,35 @@ class MainWindowTest : public QObject {
         MergeAndWait();
         QVERIFY(optionsShown);
         QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
+    }
+
+    void stoppedMergeNamesWhereItStopped() {
+        std::string first = MakeDiscSet(*dir_, "Moby Dick Disc", 2, 2);
+        QVERIFY(QDir().mkdir(dir_->filePath("Moby Dick Disc 2/03 Folder.mp3")));
+        SelectSet(first);
+        ConfirmMergeOptions(QStringLiteral("Moby Dick"));
+        SeenBox seen;
+        AnswerMessageBox(&seen);
+        MergeAndWait();
+        QCOMPARE(seen.caption, QStringLiteral("Moby Dick Disc 2/03 Folder.mp3"));
+        QCOMPARE(Find<QLabel>("statusLine")->text(),
+                 QStringLiteral("Merge stopped at \"Moby Dick Disc 2/03 Folder.mp3\" after 4 "
+                                "tracks."));
+        // The set stays chosen, to be merged again once the folder is dealt with.
+        QCOMPARE(Items(Find<QListWidget>("folderList")),
+                 QStringList({"Moby Dick Disc 1", "Moby Dick Disc 2"}));
+        QVERIFY(!Find<QPushButton>("openFolderButton")->isVisible());
+        QVERIFY(!Find<QPushButton>("detailsButton")->isVisible());
+    }
+
+    void windowComesBackWhereItWasLeft() {
+        window_->move(window_->pos() + QPoint(37, 21));
+        window_->resize(window_->size() + QSize(50, 40));
+        QRect left = window_->geometry();
+        window_->close();
+        window_ = std::make_unique<MainWindow>();
+        window_->SetupWindow();
+        QCOMPARE(window_->geometry(), left);
     }
 
     void closingDuringMergeCancelsThenCloses() {

@@ -142,7 +142,7 @@ class SettingsTest : public QObject {
         QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
         QCOMPARE(StoredValue(), QStringLiteral("/srv/music"));
         // Set always browses from the computer's root, whatever is set.
-        QCOMPARE(desktop_.browses.at(0).root, ComputerRoot());
+        QCOMPARE(desktop_.browses.at(0).root, HomeFolder());
         QCOMPARE(desktop_.browses.at(0).title, QStringLiteral("Where is your music library?"));
 
         OptionsDialog reopened(nullptr);

@@ -28,6 +28,7 @@ class FakeDesktop : public DesktopServices {
     std::string throwText;             // when set, the browser throws this error
     std::vector<Browse> browses;
     std::vector<std::string> helpOpened;
+    std::vector<std::string> foldersOpened;
 
     FolderChoice ChooseFolder(QWidget*, const std::string& root, const QString& title) override {
         browses.push_back({root, title});
@@ -41,6 +42,10 @@ class FakeDesktop : public DesktopServices {
     }
     bool OpenHelpFile(const std::string& path) override {
         helpOpened.push_back(path);
+        return true;
+    }
+    bool OpenFolder(const std::string& path) override {
+        foldersOpened.push_back(path);
         return true;
     }
 };
