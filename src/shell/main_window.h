@@ -60,7 +60,6 @@ class MainWindow : public QWidget {
     // "Select main folder" with a folder chosen elsewhere (dropped on the window).
     void SelectFolder(const std::string& folder);
 
-    MergeSession& Session() { return *session_; }
     bool Merging() const { return worker_ != nullptr; }
     // Closes the window as soon as no merge is running (cancelling one that is).
     void RequestEnd();
