@@ -41,7 +41,6 @@ std::string FullPath(const std::string& folder) {
     return path;
 }
 
-
 int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& session) {
     MergeOutcome scanned = session.Scan(FullPath(options.folder));
     if (!scanned.Completed())
