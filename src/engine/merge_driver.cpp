@@ -1,5 +1,6 @@
 #include "engine/merge_driver.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "engine/track_copy.h"
 #include "engine/track_pipeline.h"
 #include "options/merge_preparation.h"
+#include "options/title_numbers.h"
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
@@ -191,7 +193,10 @@ MergeOutcome MergeRun::Prepare() {
         }
         const std::string inputPath = JoinPath(folder, tracks[0].name);
         ReadingTrack reading(reading_, inputPath);
-        switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath))) {
+        const PreviewSource preview = [this](const MergeSettings& tentative) {
+            return PreviewMerge(tentative, discFolders_, PreviewTracks);
+        };
+        switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath), preview)) {
             case Preparation::Confirmed:
                 break;
             case Preparation::Cancelled:
@@ -519,6 +524,73 @@ MergeOutcome MergeDriver::Prepare() {
 
 MergeOutcome MergeDriver::Run(const Cancellation& cancel) {
     return run_->Run(cancel);
+}
+
+namespace {
+
+// Stands in for the user while a preview is planned: asks nothing, shows nothing, and
+// keeps the last message, which says why the merge would stop.
+class QuietFrontEnd : public FrontEnd {
+  public:
+    void ShowMessage(std::string_view text, std::optional<std::string_view>,
+                     MessageStyle) override {
+        lastMessage = text;
+    }
+    Answer Ask(std::string_view, std::optional<std::string_view>) override { return Answer::No; }
+    bool RunMergeOptions(MergeOptionsForm&) override { return false; }
+    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view, std::string_view, int) override {
+        return nullptr;
+    }
+    void AddFolder(std::string_view) override {}
+    void SetFolderGroupCaption(std::string_view) override {}
+    void ShowDiagnostic(std::string_view, std::string_view) override {}
+
+    std::string lastMessage;
+};
+
+class PreviewPlan : public MergePlan, public Cancellation {
+  public:
+    explicit PreviewPlan(std::size_t tracks) : wanted_(tracks) {}
+    void OutputFolder(const std::string&, const std::string&,
+                      const std::vector<std::string>&) override {}
+    void Track(const PlannedTrack& track) override {
+        PreviewTrack& shown = preview.tracks.emplace_back();
+        const std::size_t separator = track.outputPath.find_last_of("/\\");
+        shown.fileName = separator == std::string::npos ? track.outputPath
+                                                        : track.outputPath.substr(separator + 1);
+        for (const PlannedFrame& frame : track.frames)
+            if (frame.id == "TIT2")
+                shown.title = frame.text;
+    }
+    // The plan is cut short once it holds the tracks wanted.
+    bool Requested() const override { return preview.tracks.size() >= wanted_; }
+
+    MergePreview preview;
+
+  private:
+    std::size_t wanted_;
+};
+
+}  // namespace
+
+MergePreview PreviewMerge(const MergeSettings& settings,
+                          const std::vector<std::string>& discFolders, int tracks) {
+    MergeSettings tentative = settings;
+    tentative.runningNumber = 0;
+    tentative.folderNumber = 0;
+    tentative.jobs = 1;
+    QuietFrontEnd quiet;
+    PreviewPlan plan(static_cast<std::size_t>(std::max(tracks, 0)));
+    MergeRun run(tentative, quiet, discFolders, &plan);
+    if (run.Run(plan).kind == MergeOutcome::Kind::Stopped)
+        plan.preview.problem = quiet.lastMessage;
+    const int folders =
+        tentative.splitFolders
+            ? std::max(1, (settings.trackCount + MaxTracksPerFolder - 1) / MaxTracksPerFolder)
+            : 1;
+    for (int f = 1; f <= folders; ++f)
+        plan.preview.folders.push_back(OutputFolderName(tentative, f));
+    return plan.preview;
 }
 
 std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {

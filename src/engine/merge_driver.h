@@ -16,6 +16,7 @@
 
 #include "engine/disc_tracks.h"
 #include "options/front_end.h"
+#include "options/merge_preview.h"
 #include "options/merge_settings.h"
 
 namespace brambex {
@@ -104,6 +105,13 @@ class MergeDriver {
     struct Loop;
     std::unique_ptr<Loop> run_;
 };
+
+// The first `tracks` tracks and every output folder of a merge made with these
+// settings, planned without writing or asking anything: what the Merge Options dialog
+// shows while the user changes its values.
+inline constexpr int PreviewTracks = 5;
+MergePreview PreviewMerge(const MergeSettings& settings,
+                          const std::vector<std::string>& discFolders, int tracks);
 
 // The title part of a track's file name: without a leading two-digit number and blank
 // (with discTrackForm, the leading "D-NN" and blank), cut at the first ".mp3" (any

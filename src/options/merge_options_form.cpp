@@ -6,6 +6,7 @@
 
 #include "options/disc_ending.h"
 #include "options/front_end.h"
+#include "options/merge_preparation.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
 #include "platform/ascii_case.h"
@@ -308,23 +309,39 @@ bool MergeOptionsForm::MayClose(FrontEnd& ui) const {
 }
 
 void MergeOptionsForm::Confirm() {
+    ConfirmInto(settings_);
+}
+
+MergePreview MergeOptionsForm::Preview() const {
+    if (!preview_)
+        return {};
+    if (!TitleAllowed())
+        return {
+            {}, {}, std::string(title_.text.empty() ? EmptyTitleMessage : ForbiddenTitleMessage)};
+    MergeSettings tentative = settings_;
+    ConfirmInto(tentative);
+    DecideFolderSplit(tentative);
+    return preview_(tentative);
+}
+
+void MergeOptionsForm::ConfirmInto(MergeSettings& settings) const {
     auto cut = [](std::string_view text) {
         return std::string(CutUtf8Chars(text, MaxSettingsText));
     };
     if (genreSelection_) {
-        settings_.genre =
+        settings.genre =
             GenreReference(genreList_[static_cast<std::size_t>(*genreSelection_)].number);
     } else {
-        settings_.genre = cut(genre_.text);
+        settings.genre = cut(genre_.text);
     }
-    settings_.albumTitle = cut(title_.text);
-    settings_.artist = cut(artist_.text);
-    settings_.titleTemplate = cut(name_.text);
-    settings_.outputFolder = cut(title_.text);
-    settings_.keepTrackNames = keepTrackNames_.checked;
-    settings_.keepGenre = keepGenre_.checked;
-    settings_.keepArtist = keepArtist_.checked;
-    settings_.keepAlbumTitle = keepAlbumTitle_.checked;
+    settings.albumTitle = cut(title_.text);
+    settings.artist = cut(artist_.text);
+    settings.titleTemplate = cut(name_.text);
+    settings.outputFolder = cut(title_.text);
+    settings.keepTrackNames = keepTrackNames_.checked;
+    settings.keepGenre = keepGenre_.checked;
+    settings.keepArtist = keepArtist_.checked;
+    settings.keepAlbumTitle = keepAlbumTitle_.checked;
 }
 
 void MergeOptionsForm::SetChangedCallback(std::function<void()> callback) {

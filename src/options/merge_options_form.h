@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "options/merge_preview.h"
+
 namespace brambex {
 
 class FrontEnd;
@@ -119,6 +121,12 @@ class MergeOptionsForm {
     // Writes the controls' values into the settings, each text cut to 511 characters.
     void Confirm();
 
+    // Where Preview gets its plan; without one Preview is empty.
+    void SetPreviewSource(PreviewSource source) { preview_ = std::move(source); }
+    // The merge the controls' values would make now, planned over a copy of the
+    // settings; the settings themselves are not touched.
+    MergePreview Preview() const;
+
     // A view may register one callback; it runs after every operation above that
     // changed the form (SetUp, the radio buttons, the setters and picks).
     void SetChangedCallback(std::function<void()> callback);
@@ -158,9 +166,11 @@ class MergeOptionsForm {
     void KeepTrackNamesResponse();
     void PutGenreText(std::string_view text);
     void Changed();
+    void ConfirmInto(MergeSettings& settings) const;
 
     MergeSettings& settings_;
     std::function<void()> changed_;
+    PreviewSource preview_;
 
     bool musicChecked_ = false;
     bool audioBooksChecked_ = false;

@@ -61,10 +61,22 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
         settings.titleTemplate = TrailerField(mp3.TrailerTitle());
 }
 
-Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path) {
+bool DecideFolderSplit(MergeSettings& settings) {
+    if (std::optional<std::size_t> split = FolderSplitAt(settings.outputFolder)) {
+        settings.outputFolder.resize(*split);
+        settings.splitFolders = true;
+        return false;
+    }
+    settings.splitFolders = settings.trackCount > MaxTracksPerFolder;
+    return settings.splitFolders;
+}
+
+Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path,
+                                 const PreviewSource& preview) {
     ReadFirstTrackTags(settings, path);
 
     MergeOptionsForm form(settings);
+    form.SetPreviewSource(preview);
     form.SetUp();
     if (!ui.RunMergeOptions(form))
         return Preparation::Cancelled;
@@ -74,17 +86,10 @@ Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const st
         return Preparation::Refused;
     form.Confirm();
 
-    if (std::optional<std::size_t> split = FolderSplitAt(settings.outputFolder)) {
-        settings.outputFolder.resize(*split);
-        settings.splitFolders = true;
-    } else if (settings.trackCount > MaxTracksPerFolder) {
+    if (DecideFolderSplit(settings))
         ui.ShowMessage(
             "Too many tracks to fit in one folder.\nAdding a sequence number to the folder name.",
             "Error", MessageStyle::Plain);
-        settings.splitFolders = true;
-    } else {
-        settings.splitFolders = false;
-    }
     return Preparation::Confirmed;
 }
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "options/merge_preview.h"
+
 namespace brambex {
 
 class FrontEnd;
@@ -32,6 +34,12 @@ enum class Preparation {
 // else more than 254 tracks split it after the message "Too many tracks to fit in one
 // folder.\nAdding a sequence number to the folder name.". Cancelled or Refused with
 // outputFolder, splitFolders and the keep flags untouched.
-Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path);
+// The dialog shows the preview of the merge its values would make.
+Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path,
+                                 const PreviewSource& preview = {});
+
+// Decides splitFolders from the confirmed title and the track count; true when the count
+// alone splits the output (which the user is told).
+bool DecideFolderSplit(MergeSettings& settings);
 
 }  // namespace brambex

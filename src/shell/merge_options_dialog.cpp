@@ -5,9 +5,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,6 +32,11 @@ template <typename W>
 W* Named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
+}
+
+// The caption with its first letter as the mnemonic.
+QString WithMnemonic(std::string_view caption) {
+    return QStringLiteral("&") + Text(caption);
 }
 
 QGroupBox* Group(std::string_view caption, const char* name, QWidget* parent) {
@@ -64,6 +72,7 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     : QDialog(parent), form_(form) {
     setObjectName(QStringLiteral("mergeOptionsDialog"));
     setWindowTitle(Text(MergeOptionsForm::Caption));
+    setAccessibleName(Text(MergeOptionsForm::Caption));
 
     auto* typeGroup = Group(MergeOptionsForm::TypeGroupCaption, "typeOfCdsGroup", this);
     auto* optionsGroup = Group(MergeOptionsForm::OptionsGroupCaption, "optionsGroup", this);
@@ -71,15 +80,22 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     titleGroup_ = Group("Album/Book title", "titleGroup", this);
     artistGroup_ = Group("Artist/Author", "artistGroup", this);
     nameGroup_ = Group("Song/Track name", "nameGroup", this);
-    startButton_ =
-        Named(new QPushButton(Text(MergeOptionsForm::StartCaption), this), "startMergeButton");
+    startButton_ = Named(new QPushButton(WithMnemonic(MergeOptionsForm::StartCaption), this),
+                         "startMergeButton");
     cancelButton_ =
         Named(new QPushButton(Text(MergeOptionsForm::CancelCaption), this), "cancelButton");
-    helpButton_ = Named(new QPushButton(Text(MergeOptionsForm::HelpCaption), this), "helpButton");
-    musicButton_ =
-        Named(new QRadioButton(Text(MergeOptionsForm::MusicCaption), typeGroup), "musicCdsButton");
-    audioBooksButton_ = Named(
-        new QRadioButton(Text(MergeOptionsForm::AudioBooksCaption), typeGroup), "audioBooksButton");
+    helpButton_ =
+        Named(new QPushButton(WithMnemonic(MergeOptionsForm::HelpCaption), this), "helpButton");
+    musicButton_ = Named(new QRadioButton(WithMnemonic(MergeOptionsForm::MusicCaption), typeGroup),
+                         "musicCdsButton");
+    audioBooksButton_ =
+        Named(new QRadioButton(WithMnemonic(MergeOptionsForm::AudioBooksCaption), typeGroup),
+              "audioBooksButton");
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(startButton_), static_cast<QAbstractButton*>(helpButton_),
+          static_cast<QAbstractButton*>(musicButton_),
+          static_cast<QAbstractButton*>(audioBooksButton_)})
+        button->setAccessibleName(button->text().remove(QLatin1Char('&')));
     keepGenreBox_ = Named(new QCheckBox(QStringLiteral("Keep the current genre"), optionsGroup),
                           "keepGenreBox");
     keepAlbumTitleBox_ =
@@ -125,6 +141,25 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     grid->addWidget(titleGroup_, 1, 1);
     grid->addWidget(artistGroup_, 2, 1);
     grid->addWidget(nameGroup_, 3, 1);
+    // What the values would make, from the plan of the merge itself.
+    auto* previewGroup = Group("Preview", "previewGroup", this);
+    previewFolders_ = Named(new QLabel(previewGroup), "previewFolders");
+    previewFolders_->setTextFormat(Qt::PlainText);
+    previewFolders_->setWordWrap(true);
+    previewFolders_->setAccessibleName(QStringLiteral("Output folders"));
+    previewList_ = Named(new QTreeWidget(previewGroup), "previewList");
+    previewList_->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Title")});
+    previewList_->setRootIsDecorated(false);
+    previewList_->setSelectionMode(QAbstractItemView::NoSelection);
+    previewList_->setFocusPolicy(Qt::NoFocus);
+    previewList_->setAccessibleName(QStringLiteral("First tracks of the merge"));
+    previewList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    previewList_->setMinimumHeight(130);
+    auto* previewLayout = new QVBoxLayout(previewGroup);
+    previewLayout->addWidget(previewFolders_);
+    previewLayout->addWidget(previewList_);
+    grid->addWidget(previewGroup, 4, 0, 1, 2);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(startButton_);
@@ -225,7 +260,30 @@ void MergeOptionsDialog::ShowForm() {
     if (form_.GenreTextHighlighted())
         genreEdit->selectAll();
     genreBox_->setEnabled(form_.Genre().enabled);
+    ShowPreview();
     showing_ = false;
+}
+
+void MergeOptionsDialog::ShowPreview() {
+    const MergePreview preview = form_.Preview();
+    previewList_->clear();
+    for (const PreviewTrack& track : preview.tracks)
+        previewList_->addTopLevelItem(
+            new QTreeWidgetItem(QStringList{Text(track.fileName), Text(track.title)}));
+    if (!preview.problem.empty() || preview.folders.empty()) {
+        previewFolders_->setText(Text(preview.problem));
+        return;
+    }
+    QString folders;
+    for (std::size_t f = 0; f < preview.folders.size(); ++f) {
+        if (f > 0)
+            folders +=
+                f + 1 == preview.folders.size() ? QStringLiteral(" and ") : QStringLiteral(", ");
+        folders += QLatin1Char('"') + Text(preview.folders[f]) + QLatin1Char('"');
+    }
+    previewFolders_->setText((preview.folders.size() == 1 ? QStringLiteral("Into the folder ")
+                                                          : QStringLiteral("Into the folders ")) +
+                             folders + QLatin1Char(':'));
 }
 
 }  // namespace brambex

@@ -1,5 +1,6 @@
 // The "Merge Options" dialog: widgets bound to a MergeOptionsForm. Every click and
-// keystroke goes to the form; after each change the widgets show the form again.
+// keystroke goes to the form; after each change the widgets show the form again,
+// with the preview of the first tracks' names and titles and the output folders.
 #pragma once
 
 #include <QDialog>
@@ -10,6 +11,8 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QLabel;
+class QTreeWidget;
 
 namespace brambex {
 
@@ -26,6 +29,7 @@ class MergeOptionsDialog : public QDialog {
 
   private:
     void ShowForm();
+    void ShowPreview();
     void Bind();
 
     MergeOptionsForm& form_;
@@ -46,6 +50,8 @@ class MergeOptionsDialog : public QDialog {
     QLineEdit* titleField_;
     QLineEdit* artistField_;
     QLineEdit* nameField_;
+    QLabel* previewFolders_;
+    QTreeWidget* previewList_;
 };
 
 }  // namespace brambex

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "shell/application.h"
@@ -443,6 +444,46 @@ class MainWindowTest : public QObject {
         MergeAndWait();
         QVERIFY(optionsShown);
         QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
+    }
+
+    void previewFollowsTitleAndPattern() {
+        SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 3));
+        QStringList before, after;
+        QString foldersBefore, foldersAfter, refused;
+        WhenModal(QStringLiteral("mergeOptionsDialog"), [&](QWidget* dialog) {
+            auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("previewList"));
+            auto* folders = dialog->findChild<QLabel*>(QStringLiteral("previewFolders"));
+            const auto rows = [list] {
+                QStringList shown;
+                for (int i = 0; i < list->topLevelItemCount(); ++i)
+                    shown << list->topLevelItem(i)->text(0) + " | " +
+                                 list->topLevelItem(i)->text(1);
+                return shown;
+            };
+            before = rows();
+            foldersBefore = folders->text();
+            auto* title = dialog->findChild<QLineEdit*>(QStringLiteral("titleField"));
+            title->selectAll();
+            QTest::keyClicks(title, QStringLiteral("Whale"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("nameField"));
+            name->selectAll();
+            QTest::keyClicks(name, QStringLiteral("<album>: <song>"));
+            after = rows();
+            foldersAfter = folders->text();
+            title->selectAll();
+            QTest::keyClicks(title, QStringLiteral("A/B"));
+            refused = folders->text();
+            dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        MergeAndWait();
+        QCOMPARE(before.size(), 5);
+        QCOMPARE(before.at(0), QStringLiteral("01 1-1 Track 1.mp3 | 1-1 Moby Dick_1"));
+        QCOMPARE(foldersBefore, QStringLiteral("Into the folder \"Moby Dick_1\":"));
+        QCOMPARE(after.at(4), QStringLiteral("05 2-2 Track 2.mp3 | Whale: Track 2"));
+        QCOMPARE(foldersAfter, QStringLiteral("Into the folder \"Whale\":"));
+        QVERIFY(refused.startsWith(QStringLiteral("The album name cannot contain")));
+        // Nothing was written.
+        QVERIFY(!QFileInfo::exists(dir_->filePath(QStringLiteral("Moby Dick"))));
     }
 
     void stoppedMergeNamesWhereItStopped() {

@@ -1,0 +1,30 @@
+// What the Merge Options dialog shows of the merge its values would make: the first
+// few tracks' file names with the titles they would carry, and the output folders. It
+// comes from the same plan a dry run makes, so it can never name a track otherwise
+// than the merge will.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace brambex {
+
+struct MergeSettings;
+
+struct PreviewTrack {
+    std::string fileName;  // in its output folder
+    std::string title;     // the title frame the track would carry
+};
+
+struct MergePreview {
+    std::vector<std::string> folders;  // every output folder, names in the set's folder
+    std::vector<PreviewTrack> tracks;  // the first few
+    std::string problem;               // why the merge would stop, when it would
+};
+
+// Plans the first tracks of a merge made with these settings (as the dialog's values
+// would confirm them); reads the tracks' names and tags only.
+using PreviewSource = std::function<MergePreview(const MergeSettings&)>;
+
+}  // namespace brambex
