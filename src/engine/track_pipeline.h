@@ -27,8 +27,7 @@ class TrackPipeline {
     TrackPipeline& operator=(const TrackPipeline&) = delete;
 
     int Jobs() const { return jobs_; }
-    // Work started and not yet taken back.
-    std::size_t Started() const { return started_.size(); }
+    // As much work started and not yet taken back as there are jobs.
     bool Full() const { return started_.size() >= static_cast<std::size_t>(jobs_); }
 
     // Starts work on a free worker. The work must not talk to the user.
