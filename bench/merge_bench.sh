@@ -44,7 +44,8 @@ if [ -z "${BRAMBEX_CLI:-}" ]; then
 fi
 if [ -z "${JOBS+set}" ]; then
   JOBS=""
-  if "$BRAMBEX_CLI" --help 2>&1 | grep -q -- '--jobs'; then JOBS="1 2"; fi
+  usage=$("$BRAMBEX_CLI" --help 2>&1 || true)
+  if grep -q -- '--jobs' <<<"$usage"; then JOBS="1 2"; fi
 fi
 # "-": without --jobs, for a binary that does not know it.
 read -r -a job_counts <<<"${JOBS:--}"
@@ -94,11 +95,16 @@ for n in range(count):
 EOF
 }
 
-# Runs a command under GNU time; prints "wall-seconds cpu-seconds peak-KiB".
+# Runs a command under GNU time; prints "wall-seconds cpu-seconds peak-KiB". A command
+# that fails ends the benchmark: its time would be no copy's time.
 measure() {
   local log=$1; shift
   local t0=$EPOCHREALTIME
-  /usr/bin/time -v -o "$log" "$@" >/dev/null
+  if ! /usr/bin/time -v -o "$log" "$@" >/dev/null; then
+    echo "merge_bench: failed: $*" >&2
+    kill -TERM $$
+    exit 1
+  fi
   local t1=$EPOCHREALTIME
   awk -v t0="$t0" -v t1="$t1" -F': ' '
     /User time/ { cpu += $2 } /System time/ { cpu += $2 }
