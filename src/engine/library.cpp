@@ -16,6 +16,7 @@
 #include "options/title_numbers.h"
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
+#include "tags/diagnostic.h"
 
 namespace brambex {
 
@@ -129,7 +130,12 @@ void SetsAmong(const std::string& folder, const std::string& relative,
         if (set.tracks == 0)
             continue;
         MergeSettings tags;
-        ReadFirstTrackTags(tags, platform::JoinPath(folder, firstTrack));
+        {
+            // What the codec notes of the track is said when the set is merged; here it
+            // would only stand between the rows of the table.
+            ThreadDiagnosticSink quiet([](std::string_view, void*) {}, nullptr);
+            ReadFirstTrackTags(tags, platform::JoinPath(folder, firstTrack));
+        }
         set.artist = tags.artist;
         const std::string title = ProposedTitle(tags.albumTitle);
         if (title.size() > FirstFolderEnding.size())
