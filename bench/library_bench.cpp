@@ -39,7 +39,7 @@ std::string Track(const std::string& album, const std::string& artist, const std
     const std::size_t size = frames.size();
     for (int shift : {21, 14, 7, 0})
         header += static_cast<char>((size >> shift) & 0x7F);
-    return header + frames + std::string(64, '\x55');
+    return header + frames + std::string(256, '\x55');
 }
 
 int Generate(const std::filesystem::path& root, int sets, int discs, int tracks) {
