@@ -28,6 +28,7 @@
 #include "shell/desktop_services.h"
 #include "shell/details_dialog.h"
 #include "shell/help.h"
+#include "shell/library_dialog.h"
 #include "shell/message_box.h"
 #include "shell/options_dialog.h"
 #include "shell/push_button.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(QWidget* parent)
     setAccessibleName(QStringLiteral("Brambex main window"));
     selectButton_ = MakePushButton("&Select main folder", "selectMainFolderButton", this);
     mergeButton_ = MakePushButton("&Merge folders", "mergeFoldersButton", this);
+    libraryButton_ = MakePushButton("Merge a &library...", "mergeLibraryButton", this);
     folderGroup_ = new QGroupBox(QStringLiteral("Folders"), this);
     folderGroup_->setObjectName(QStringLiteral("folderGroup"));
     folderList_ = new QListWidget(folderGroup_);
@@ -94,6 +96,7 @@ MainWindow::MainWindow(QWidget* parent)
     top->addStretch();
     top->addWidget(selectButton_);
     top->addWidget(mergeButton_);
+    top->addWidget(libraryButton_);
     top->addStretch();
     auto* group = new QVBoxLayout(folderGroup_);
     group->addWidget(folderList_, 1);
@@ -115,7 +118,8 @@ MainWindow::MainWindow(QWidget* parent)
     layout->addLayout(bottom);
 
     setTabOrder(selectButton_, mergeButton_);
-    setTabOrder(mergeButton_, folderList_);
+    setTabOrder(mergeButton_, libraryButton_);
+    setTabOrder(libraryButton_, folderList_);
     setTabOrder(folderList_, openFolderButton_);
     setTabOrder(openFolderButton_, detailsButton_);
     setTabOrder(detailsButton_, exitButton_);
@@ -124,6 +128,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(selectButton_, &QPushButton::clicked, this, [this] { SelectMainFolder(); });
     connect(mergeButton_, &QPushButton::clicked, this, [this] { MergeFolders(); });
+    connect(libraryButton_, &QPushButton::clicked, this, [this] { MergeLibrary(); });
     connect(optionsButton_, &QPushButton::clicked, this, [this] { ShowOptions(); });
     connect(helpButton_, &QPushButton::clicked, this, [this] { ShowHelp(); });
     connect(exitButton_, &QPushButton::clicked, this, [this] { RequestEnd(); });
@@ -236,6 +241,25 @@ void MainWindow::MergeFolders() {
     });
     connect(worker_, &QThread::finished, this, [this] { MergeEnded(); });
     worker_->start();
+}
+
+void MainWindow::MergeLibrary() {
+    if (Merging())
+        return;
+    RunGuarded([this] {
+        std::string root = MusicLibraryPath.empty() ? HomeFolder() : MusicLibraryPath;
+        if (!MusicLibraryPath.empty() && !QFileInfo(QString::fromStdString(root)).isDir())
+            root = QDir::homePath().toStdString();
+        FolderChoice choice = Desktop().ChooseFolder(
+            this, root, QStringLiteral("Choose the folder that holds the sets"));
+        if (choice.kind == FolderChoice::Failed)
+            ShowMessageBox(this, "BrowseForFolder: Exception", NoCaption, MessageStyle::Plain);
+        if (choice.kind != FolderChoice::Chosen)
+            return;
+        LibraryDialog dialog(
+            QFileInfo(QString::fromStdString(choice.path)).absoluteFilePath().toStdString(), this);
+        dialog.exec();
+    });
 }
 
 void MainWindow::MergeEnded() {

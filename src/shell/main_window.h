@@ -48,6 +48,9 @@ class MainWindow : public QWidget {
     // Button handlers.
     void SelectMainFolder();
     void MergeFolders();
+    // "Merge a library...": a folder chosen, its sets listed and merged in the
+    // library dialog.
+    void MergeLibrary();
     void ShowOptions();
     void ShowHelp();
 
@@ -83,6 +86,7 @@ class MainWindow : public QWidget {
 
     QPushButton* selectButton_;
     QPushButton* mergeButton_;
+    QPushButton* libraryButton_;
     QGroupBox* folderGroup_;
     QListWidget* folderList_;
     QLabel* statusLine_;

@@ -169,13 +169,13 @@ class MainWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         Find<QPushButton>("selectMainFolderButton")->setFocus();
         QStringList seen;
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 8; ++i) {
             seen << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(seen, QStringList({"selectMainFolderButton", "mergeFoldersButton", "folderList",
-                                    "exitButton", "optionsButton", "helpButton",
-                                    "selectMainFolderButton"}));
+        QCOMPARE(seen, QStringList({"selectMainFolderButton", "mergeFoldersButton",
+                                    "mergeLibraryButton", "folderList", "exitButton",
+                                    "optionsButton", "helpButton", "selectMainFolderButton"}));
     }
 
     void centringRule_data() {

@@ -1,0 +1,194 @@
+#include "shell/library_dialog.h"
+
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "shell/push_button.h"
+#include "shell/qt_front_end.h"
+
+namespace brambex {
+
+namespace {
+
+enum Column { SetColumn, TitleColumn, DiscsColumn, TracksColumn, PlanColumn };
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+}  // namespace
+
+LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("libraryDialog"));
+    setWindowTitle(QStringLiteral("Merge a library"));
+    sets_ = FindLibrarySets(folder);
+    for (const LibrarySet& set : sets_)
+        problems_.push_back(FirstLine(CheckLibrarySet(set)));
+
+    list_ = new QTreeWidget(this);
+    list_->setObjectName(QStringLiteral("librarySetList"));
+    list_->setRootIsDecorated(false);
+    list_->setHeaderLabels({QStringLiteral("Set"), QStringLiteral("Title"), QStringLiteral("Discs"),
+                            QStringLiteral("Tracks"), QStringLiteral("What happens")});
+    for (const LibrarySet& set : sets_) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(SetColumn, Text(set.relativeFolder.empty() ? "." : set.relativeFolder));
+        item->setText(TitleColumn, Text(set.title));
+        item->setText(DiscsColumn, QString::number(set.discs));
+        item->setText(TracksColumn, QString::number(set.tracks));
+        item->setTextAlignment(DiscsColumn, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(TracksColumn, Qt::AlignRight | Qt::AlignVCenter);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(SetColumn, set.merged ? Qt::Unchecked : Qt::Checked);
+    }
+    list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_->setMinimumSize(640, 280);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("librarySummary"));
+    mergeButton_ = MakePushButton("Merge", "mergeButton", this);
+    closeButton_ = MakePushButton("Close", "closeButton", this);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(summary_, 1);
+    buttons->addWidget(mergeButton_);
+    buttons->addWidget(closeButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(list_, 1);
+    layout->addLayout(buttons);
+
+    connect(list_, &QTreeWidget::itemChanged, this, [this] { ShowPlans(); });
+    connect(mergeButton_, &QPushButton::clicked, this, [this] { Merge(); });
+    connect(closeButton_, &QPushButton::clicked, this, [this] { reject(); });
+    frontEnd_ = std::make_unique<QtFrontEnd>(this, nullptr, nullptr, &cancel_);
+    ShowPlans();
+}
+
+LibraryDialog::~LibraryDialog() {
+    if (!worker_)
+        return;
+    // The worker may be waiting for this thread to show a dialog; the loop serves it
+    // until the merge has noticed the cancel.
+    cancel_.Request();
+    disconnect(worker_, nullptr, this, nullptr);
+    QEventLoop loop;
+    connect(worker_, &QThread::finished, &loop, &QEventLoop::quit);
+    if (!worker_->isFinished())
+        loop.exec();
+    worker_->wait();
+    delete worker_;
+}
+
+// What a merge would do with each set, as the check boxes stand.
+void LibraryDialog::ShowPlans() {
+    const QSignalBlocker blocker(list_);
+    int checked = 0;
+    for (std::size_t i = 0; i < sets_.size(); ++i) {
+        QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(i));
+        const LibrarySet& set = sets_[i];
+        const bool on = item->checkState(SetColumn) == Qt::Checked;
+        checked += on ? 1 : 0;
+        std::string plan;
+        if (!problems_[i].empty())
+            plan = (on ? "Will fail: " : "Cannot be merged: ") + problems_[i];
+        else if (set.merged)
+            plan = on ? "Will be merged again into \"" + set.outputFolder + "\", replacing it"
+                      : "Merged already into \"" + set.outputFolder + "\"";
+        else
+            plan = on ? "Will be merged into \"" + set.outputFolder + "\"" : "Left as it is";
+        item->setText(PlanColumn, Text(plan));
+    }
+    summary_->setText(QStringLiteral("%1 sets found, %2 checked.").arg(sets_.size()).arg(checked));
+    mergeButton_->setEnabled(checked > 0 && !Merging());
+}
+
+void LibraryDialog::Merge() {
+    if (Merging())
+        return;
+    chosen_.clear();
+    chosenSets_.clear();
+    for (std::size_t i = 0; i < sets_.size(); ++i) {
+        if (list_->topLevelItem(static_cast<int>(i))->checkState(SetColumn) == Qt::Checked) {
+            chosen_.push_back(i);
+            chosenSets_.push_back(sets_[i]);
+        }
+    }
+    if (chosen_.empty())
+        return;
+    cancel_.Clear();
+    mergeButton_->setEnabled(false);
+    list_->setEnabled(false);
+    worker_ = QThread::create([this] {
+        LibraryMergeSettings settings;
+        settings.askOnce = true;
+        settings.keepMessages = true;
+        // A merged set is checked only to be merged again.
+        settings.redo = true;
+        results_ = MergeLibrary(chosenSets_, *frontEnd_, cancel_, settings);
+    });
+    connect(worker_, &QThread::finished, this, [this] { MergeEnded(); });
+    worker_->start();
+}
+
+void LibraryDialog::MergeEnded() {
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    const QSignalBlocker blocker(list_);
+    int merged = 0, failed = 0;
+    for (std::size_t n = 0; n < chosen_.size() && n < results_.size(); ++n) {
+        const std::size_t i = chosen_[n];
+        const LibrarySetResult& result = results_[n];
+        QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(i));
+        std::string text;
+        switch (result.state) {
+            case LibrarySetResult::State::Merged:
+                ++merged;
+                sets_[i].merged = true;
+                item->setCheckState(SetColumn, Qt::Unchecked);
+                text = "Merged into \"" + result.outputFolders.front() + "\"";
+                break;
+            case LibrarySetResult::State::Failed:
+                ++failed;
+                text = "Failed: " + FirstLine(result.message);
+                break;
+            case LibrarySetResult::State::Cancelled:
+                text = "Cancelled";
+                break;
+            case LibrarySetResult::State::NotStarted:
+                text = "Not started";
+                break;
+        }
+        item->setText(PlanColumn, Text(text));
+    }
+    list_->setEnabled(true);
+    summary_->setText(QStringLiteral("%1 merged, %2 failed.").arg(merged).arg(failed));
+    mergeButton_->setEnabled(true);
+    emit mergeEnded();
+    if (closeAfterMerge_) {
+        closeAfterMerge_ = false;
+        QDialog::reject();
+    }
+}
+
+// Close, Escape and the close box: a running merge is cancelled first, and the dialog
+// closes once it has stopped.
+void LibraryDialog::reject() {
+    if (Merging()) {
+        closeAfterMerge_ = true;
+        cancel_.Request();
+        return;
+    }
+    QDialog::reject();
+}
+
+}  // namespace brambex

@@ -1,0 +1,64 @@
+// "Merge a library": every set found under a folder, one row each with a check box
+// (the sets not merged yet checked) and what will become of it; "Merge" merges the
+// checked ones in one go on a worker thread, showing the Merge Options dialog once
+// for the choices they share and one progress window for the whole run, then tells
+// in each row what became of the set.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/library.h"
+#include "engine/library_merge.h"
+#include "options/front_end.h"
+
+class QLabel;
+class QPushButton;
+class QThread;
+class QTreeWidget;
+
+namespace brambex {
+
+class QtFrontEnd;
+
+class LibraryDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // Finds the sets under the folder (an absolute path).
+    LibraryDialog(const std::string& folder, QWidget* parent = nullptr);
+    // Cancels a running merge and waits until it has stopped.
+    ~LibraryDialog() override;
+
+    const std::vector<LibrarySet>& Sets() const { return sets_; }
+    bool Merging() const { return worker_ != nullptr; }
+    void Merge();
+
+  signals:
+    // The merge's worker has ended and the rows show what became of each set.
+    void mergeEnded();
+
+  protected:
+    void reject() override;
+
+  private:
+    void ShowPlans();
+    void MergeEnded();
+
+    std::vector<LibrarySet> sets_;
+    std::vector<std::string> problems_;
+    QTreeWidget* list_;
+    QLabel* summary_;
+    QPushButton* mergeButton_;
+    QPushButton* closeButton_;
+    CancelFlag cancel_;
+    std::unique_ptr<QtFrontEnd> frontEnd_;
+    QThread* worker_ = nullptr;
+    std::vector<std::size_t> chosen_;  // rows being merged
+    std::vector<LibrarySet> chosenSets_;
+    std::vector<LibrarySetResult> results_;
+    bool closeAfterMerge_ = false;
+};
+
+}  // namespace brambex

@@ -1,0 +1,87 @@
+// The library dialog driven offscreen: its rows and check boxes, and one merge of the
+// checked sets with the Merge Options dialog shown once.
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "shell/application.h"
+#include "shell/library_dialog.h"
+#include "shell_test_support.h"
+
+namespace brambex {
+namespace {
+
+using testing::MakeDiscSet;
+using testing::WaitUntil;
+using testing::WhenModal;
+
+// Sets Alpha (not merged) and Beta (merged: its output folder holds the key file).
+void MakeShelf(const QTemporaryDir& dir) {
+    MakeDiscSet(dir, "Alpha Disc", 2, 2, "Alpha Disc 1");
+    MakeDiscSet(dir, "Beta Disc", 1, 3, "Beta Disc 1");
+    QDir().mkpath(dir.filePath(QStringLiteral("Beta_1")));
+    QFile key(dir.filePath(QStringLiteral("Beta_1/merged")));
+    key.open(QIODevice::WriteOnly);
+}
+
+}  // namespace
+
+class LibraryDialogTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void ListsTheSetsWithTheUnmergedOnesChecked() {
+        QTemporaryDir dir;
+        MakeShelf(dir);
+        LibraryDialog dialog(dir.path().toStdString());
+        auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("librarySetList"));
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QTreeWidgetItem* alpha = list->topLevelItem(0);
+        QTreeWidgetItem* beta = list->topLevelItem(1);
+        QCOMPARE(alpha->text(0), QStringLiteral("Alpha Disc 1"));
+        QCOMPARE(alpha->text(1), QStringLiteral("Alpha_1"));
+        QCOMPARE(alpha->text(3), QStringLiteral("4"));
+        QCOMPARE(alpha->checkState(0), Qt::Checked);
+        QCOMPARE(alpha->text(4), QStringLiteral("Will be merged into \"Alpha_1\""));
+        QCOMPARE(beta->checkState(0), Qt::Unchecked);
+        QCOMPARE(beta->text(4), QStringLiteral("Merged already into \"Beta_1\""));
+        beta->setCheckState(0, Qt::Checked);
+        QCOMPARE(beta->text(4),
+                 QStringLiteral("Will be merged again into \"Beta_1\", replacing it"));
+        alpha->setCheckState(0, Qt::Unchecked);
+        beta->setCheckState(0, Qt::Unchecked);
+        QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("mergeButton"))->isEnabled());
+    }
+
+    void MergesTheCheckedSetsAskingOnce() {
+        QTemporaryDir dir;
+        MakeShelf(dir);
+        LibraryDialog dialog(dir.path().toStdString());
+        auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("librarySetList"));
+        list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        int asked = 0;
+        WhenModal(QStringLiteral("mergeOptionsDialog"), [&](QWidget* options) {
+            ++asked;
+            options->findChild<QPushButton*>(QStringLiteral("startMergeButton"))->click();
+        });
+        dialog.findChild<QPushButton*>(QStringLiteral("mergeButton"))->click();
+        QVERIFY(WaitUntil([&] { return !dialog.Merging(); }, 30000));
+        QCOMPARE(asked, 1);
+        QCOMPARE(list->topLevelItem(0)->text(4), QStringLiteral("Merged into \"Alpha_1\""));
+        QCOMPARE(list->topLevelItem(1)->text(4), QStringLiteral("Merged into \"Beta_1\""));
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("Alpha_1")))
+                     .entryList({QStringLiteral("*.mp3")}, QDir::Files)
+                     .size(),
+                 4);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("Beta_1")))
+                     .entryList({QStringLiteral("*.mp3")}, QDir::Files)
+                     .size(),
+                 3);
+    }
+};
+
+}  // namespace brambex
+
+BRAMBEX_SHELL_TEST_MAIN(brambex::LibraryDialogTest)
+#include "library_dialog_test.moc"
