@@ -4,9 +4,9 @@
 
 namespace brambex {
 
-namespace {
+namespace {}  // namespace
 
-QMessageBox::Icon IconOf(MessageStyle style) {
+QMessageBox::Icon MessageBoxIcon(MessageStyle style) {
     switch (style) {
         case MessageStyle::Plain:
             return QMessageBox::NoIcon;
@@ -21,6 +21,8 @@ QMessageBox::Icon IconOf(MessageStyle style) {
     }
     return QMessageBox::NoIcon;
 }
+
+namespace {
 
 MessageBoxAnswerer& Answerer() {
     static MessageBoxAnswerer answerer;
@@ -47,11 +49,13 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
         AskYesNo(owner, text, caption);
         return;
     }
-    if (Answerer()) {
-        Answerer()({ToQString(text), CaptionText(caption), style, false});
+    // A copy: the answerer may take itself away.
+    if (MessageBoxAnswerer answerer = Answerer()) {
+        answerer({ToQString(text), CaptionText(caption), style, false});
         return;
     }
-    QMessageBox box(IconOf(style), CaptionText(caption), ToQString(text), QMessageBox::Ok, owner);
+    QMessageBox box(MessageBoxIcon(style), CaptionText(caption), ToQString(text), QMessageBox::Ok,
+                    owner);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -59,9 +63,9 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
 
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
                 MessageStyle icon) {
-    if (Answerer())
-        return Answerer()({ToQString(text), CaptionText(caption), icon, true});
-    QMessageBox box(IconOf(icon), CaptionText(caption), ToQString(text),
+    if (MessageBoxAnswerer answerer = Answerer())
+        return answerer({ToQString(text), CaptionText(caption), icon, true});
+    QMessageBox box(MessageBoxIcon(icon), CaptionText(caption), ToQString(text),
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText);

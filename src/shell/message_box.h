@@ -2,6 +2,7 @@
 // captioned with the application's name, and the style picks the icon and buttons.
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -16,6 +17,8 @@ namespace brambex {
 inline constexpr const char* ApplicationName = "Brambex";
 
 QString ToQString(std::string_view text);
+// The icon a box of that style shows.
+QMessageBox::Icon MessageBoxIcon(MessageStyle style);
 QString CaptionText(std::optional<std::string_view> caption);
 
 // Shows an OK box owned by owner (may be null) and waits until it is closed.

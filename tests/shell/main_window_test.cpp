@@ -123,6 +123,7 @@ class MainWindowTest : public QObject {
         window_->show();
     }
     void cleanup() {
+        SetMessageBoxAnswererForTesting(nullptr);
         window_.reset();
         SetDesktopServices(nullptr);
         QCOMPARE(VisibleTopLevels(), 0);

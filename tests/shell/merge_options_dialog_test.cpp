@@ -14,6 +14,7 @@
 #include "shell/application.h"
 #include "shell/help.h"
 #include "shell/merge_options_dialog.h"
+#include "shell/message_box.h"
 #include "shell/qt_front_end.h"
 #include "shell_test_support.h"
 
@@ -64,6 +65,7 @@ class MergeOptionsDialogTest : public QObject {
 
   private slots:
     void cleanup() {
+        SetMessageBoxAnswererForTesting(nullptr);
         dialog_.reset();
         form_.reset();
         settings_.reset();

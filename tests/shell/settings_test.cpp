@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "shell/application.h"
+#include "shell/message_box.h"
 #include "shell/options_dialog.h"
 #include "shell/settings_store.h"
 #include "shell_test_support.h"
@@ -49,6 +50,7 @@ class SettingsTest : public QObject {
         SetDesktopServices(&desktop_);
     }
     void cleanup() {
+        SetMessageBoxAnswererForTesting(nullptr);
         SetDesktopServices(nullptr);
         QCOMPARE(VisibleTopLevels(), 0);
         dir_.reset();

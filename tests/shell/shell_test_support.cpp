@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "shell/message_box.h"
 #include "support/tag_bytes.h"
 
 namespace brambex::testing {
@@ -48,17 +49,13 @@ void WhenModal(const QString& objectName, std::function<void(QWidget*)> action, 
 }
 
 void AnswerMessageBox(SeenBox* seen, QMessageBox::StandardButton button) {
-    WhenModal(QStringLiteral("messageBox"), [seen, button](QWidget* widget) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
-        if (!box)
-            return;
+    // Answered where the program shows it, and only the next one.
+    SetMessageBoxAnswererForTesting([seen, button](const MessageBoxShown& box) {
         if (seen)
-            *seen = {box->text(), box->windowTitle(), box->icon()};
-        if (QAbstractButton* b = box->button(button)) {
-            b->click();
-        } else {
-            box->reject();
-        }
+            *seen = {box.text, box.caption, MessageBoxIcon(box.style)};
+        const Answer answer = button == QMessageBox::Yes ? Answer::Yes : Answer::No;
+        SetMessageBoxAnswererForTesting(nullptr);
+        return answer;
     });
 }
 

@@ -62,7 +62,8 @@ struct SeenBox {
 void WhenModal(const QString& objectName, std::function<void(QWidget*)> action,
                int timeoutMs = 10000);
 
-// Answers the next message box with button, recording what it showed into *seen.
+// Answers the next message box with button (No when a question has no such button),
+// recording what it showed into *seen; the box is not shown.
 void AnswerMessageBox(SeenBox* seen, QMessageBox::StandardButton button = QMessageBox::Ok);
 
 // Runs events until condition holds or the time is up; the condition's last value.
