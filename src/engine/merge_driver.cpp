@@ -135,6 +135,15 @@ class MergeRun {
         return outcome;
     }
     void NoteTrack(const StartedTrack& t);
+    // The bytes of every track of the set, for the estimate of the time left.
+    void CountBytes() {
+        for (const std::string& folder : discFolders_)
+            for (const DiscTrack& track : FindTracks(PathInSet(s_, folder)).tracks)
+                bytesTotal_ += std::max<std::int64_t>(
+                    platform::FileSize(PathInSet(s_, JoinPath(folder, track.name))), 0);
+    }
+    std::int64_t bytesDone_ = 0;
+    std::int64_t bytesTotal_ = 0;
 
     MergeSettings& s_;
     FrontEnd& ui_;
@@ -315,6 +324,8 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
         ui_.SetFolderGroupCaption(s_.audioBookMode ? "Folders in this book"
                                                    : "Folders in this album");
         progress_ = ui_.OpenProgress(caption, "", s_.trackCount);
+        if (!plan_)
+            CountBytes();
     } else if (track == 1) {
         progress_->SetTitle(caption);
     }
@@ -424,8 +435,11 @@ bool MergeRun::FinishOldest() {
         return false;
     }
     ++placed_;
-    if (progress_)
+    bytesDone_ += std::max<std::int64_t>(t->in.Size(), 0);
+    if (progress_) {
         progress_->SetProgress(t->progress);
+        progress_->SetBytes(bytesDone_, bytesTotal_);
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -34,6 +35,12 @@ class ProgressWindow {
     virtual void SetTitle(std::string_view caption) = 0;
     virtual void SetMessage(std::string_view text) = 0;
     virtual void SetProgress(int done) = 0;
+    // Bytes of the tracks copied so far, of the total of the set's tracks: what the
+    // estimate of the time left is made from.
+    virtual void SetBytes(std::int64_t done, std::int64_t total) {
+        (void)done;
+        (void)total;
+    }
 };
 
 class FrontEnd {

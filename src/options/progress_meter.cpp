@@ -24,4 +24,19 @@ bool ProgressMeter::Update(int done) {
     return true;
 }
 
+std::string TimeLeftText(std::int64_t doneBytes, std::int64_t totalBytes, double seconds) {
+    if (doneBytes <= 0 || seconds < 2.0 || doneBytes >= totalBytes)
+        return {};
+    const double left =
+        seconds * static_cast<double>(totalBytes - doneBytes) / static_cast<double>(doneBytes);
+    if (left < 60.0)
+        return "Less than a minute left.";
+    // Whole minutes, rounded to the nearest; hours beyond two.
+    const auto minutes = static_cast<long long>(left / 60.0 + 0.5);
+    if (minutes < 120)
+        return "About " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes") +
+               " left.";
+    return "About " + std::to_string((minutes + 30) / 60) + " hours left.";
+}
+
 }  // namespace brambex

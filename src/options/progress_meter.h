@@ -2,7 +2,15 @@
 // the whole-number share of the set done, which only ever grows.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace brambex {
+
+// "About 3 minutes left." from the bytes copied in the seconds since the copying began,
+// at the rate so far; empty while too little is known (nothing copied yet, or for less
+// than two seconds) or when nothing is left.
+std::string TimeLeftText(std::int64_t doneBytes, std::int64_t totalBytes, double seconds);
 
 class ProgressMeter {
   public:

@@ -4,6 +4,8 @@
 #include "platform/ascii_case.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "platform/system_file_system.h"
@@ -51,6 +53,17 @@ bool DeleteFile(const std::string& path) {
         return false;
     }
     return RemoveFile(path);
+}
+
+std::int64_t FileSize(const std::string& path) {
+    // Through char8_t, because Windows would read a plain string in its ANSI code page.
+    std::u8string name;
+    name.reserve(path.size());
+    for (char c : path)
+        name.push_back(static_cast<char8_t>(c));
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(name), error);
+    return error ? -1 : static_cast<std::int64_t>(size);
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {

@@ -63,6 +63,10 @@ bool PathExists(const std::string& path);
 // as a file: a folder fails, a pipe waits for a writer, a device may never end.
 bool IsRegularFile(const std::string& path);
 
+// The size in bytes of the file at path (a link is followed), or -1 when it cannot be
+// told.
+std::int64_t FileSize(const std::string& path);
+
 // True when the path itself (a link is not followed) is a regular file of size 0.
 bool IsEmptyRegularFile(const std::string& path);
 

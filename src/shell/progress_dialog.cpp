@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/message_box.h"
 
@@ -14,14 +15,19 @@ namespace brambex {
 
 ProgressDialog::ProgressDialog(QWidget* parent, std::string_view initialMessage, int total,
                                CancelFlag* cancel, std::string_view caption, bool showCancel)
-    : QDialog(parent), cancel_(cancel), meter_(total) {
+    : QDialog(parent), total_(total), cancel_(cancel), meter_(total) {
     setObjectName(QStringLiteral("progressDialog"));
+    setAccessibleName(QStringLiteral("Merge progress"));
     setModal(false);
     messageLine_ = new QLabel(ToQString(initialMessage), this);
     messageLine_->setObjectName(QStringLiteral("messageLine"));
     messageLine_->setAlignment(Qt::AlignCenter);
     messageLine_->setTextFormat(Qt::PlainText);
     messageLine_->setMinimumWidth(360);
+    countLine_ = new QLabel(this);
+    countLine_->setObjectName(QStringLiteral("countLine"));
+    countLine_->setAlignment(Qt::AlignCenter);
+    countLine_->setTextFormat(Qt::PlainText);
     gauge_ = new QProgressBar(this);
     gauge_->setObjectName(QStringLiteral("gauge"));
     gauge_->setRange(0, 100);
@@ -29,7 +35,8 @@ ProgressDialog::ProgressDialog(QWidget* parent, std::string_view initialMessage,
     gauge_->setFormat(QStringLiteral("%p%"));
     gauge_->setTextVisible(true);
     gauge_->setAlignment(Qt::AlignCenter);
-    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_ = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton_->setAccessibleName(QStringLiteral("Cancel"));
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->setAutoDefault(false);
     cancelButton_->setVisible(showCancel);
@@ -40,11 +47,13 @@ ProgressDialog::ProgressDialog(QWidget* parent, std::string_view initialMessage,
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(messageLine_);
+    layout->addWidget(countLine_);
     layout->addWidget(gauge_);
     layout->addLayout(buttons);
 
     if (!caption.empty())
         setWindowTitle(ToQString(caption));
+    ShowCount();
     connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
     if (cancel_)
         cancel_->Clear();
@@ -71,9 +80,28 @@ void ProgressDialog::SetMessage(std::string_view text) {
 }
 
 void ProgressDialog::SetProgress(int done) {
+    done_ = done;
+    ShowCount();
     // The bar changes only when the whole percentage grows: at most 100 redraws.
     if (meter_.Update(done))
         gauge_->setValue(meter_.Percent());
+}
+
+void ProgressDialog::SetBytes(std::int64_t done, std::int64_t total) {
+    const double seconds = shown_.isValid() ? static_cast<double>(shown_.elapsed()) / 1000.0 : 0.0;
+    timeLeft_ = ToQString(TimeLeftText(done, total, seconds));
+    ShowCount();
+}
+
+// The track being merged: the one after those done.
+void ProgressDialog::ShowCount() {
+    if (total_ <= 0) {
+        countLine_->clear();
+        return;
+    }
+    QString count = QStringLiteral("Track %1 of %2").arg(std::min(done_ + 1, total_)).arg(total_);
+    countLine_->setText(timeLeft_.isEmpty() ? count + QLatin1Char('.')
+                                            : count + QStringLiteral(". ") + timeLeft_);
 }
 
 void ProgressDialog::Cancel() {

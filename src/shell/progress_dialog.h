@@ -1,5 +1,6 @@
 // The small modeless window a merge shows while it copies tracks: a caption naming the
-// disc folder, a line naming the track, a percentage bar and Cancel. The merge runs on
+// disc folder, a line naming the track, "Track i of n" with the time left as the bytes
+// copied so far tell it, a percentage bar and Cancel. The merge runs on
 // a worker thread, so the window lives and updates on the GUI thread like any other;
 // Cancel only requests the merge's cancel, which the merge polls before each track.
 // Once finished, the window stays on screen until it has been up for a second, however
@@ -8,6 +9,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <cstdint>
 #include <string_view>
 
 #include "options/front_end.h"
@@ -37,6 +39,7 @@ class ProgressDialog : public QDialog {
     void SetTitle(std::string_view caption);
     void SetMessage(std::string_view text);
     void SetProgress(int done);
+    void SetBytes(std::int64_t done, std::int64_t total);
 
     void Cancel();
     int Percent() const { return meter_.Percent(); }
@@ -49,7 +52,13 @@ class ProgressDialog : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void ShowCount();
+
     QLabel* messageLine_;
+    QLabel* countLine_;
+    int total_;
+    int done_ = 0;
+    QString timeLeft_;
     QProgressBar* gauge_;
     QPushButton* cancelButton_;
     CancelFlag* cancel_;

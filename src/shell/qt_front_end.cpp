@@ -62,6 +62,9 @@ class ProgressHandle : public ProgressWindow {
     void SetProgress(int done) override {
         Update([done](ProgressDialog& d) { d.SetProgress(done); });
     }
+    void SetBytes(std::int64_t done, std::int64_t total) override {
+        Update([done, total](ProgressDialog& d) { d.SetBytes(done, total); });
+    }
 
   private:
     template <typename Change>

@@ -55,3 +55,25 @@ TEST(ProgressMeterTest, LargeTotalsAreScaled) {
 
 }  // namespace
 }  // namespace brambex
+
+TEST(ProgressMeterTest, TimeLeftFollowsTheRateSoFar) {
+    struct Case {
+        std::int64_t done, total;
+        double seconds;
+        const char* text;
+    } cases[] = {
+        {0, 1000, 30, ""},                            // nothing copied yet
+        {100, 1000, 1.5, ""},                         // too soon to tell
+        {1000, 1000, 60, ""},                         // nothing left
+        {500, 1000, 30, "Less than a minute left."},  // 30 s
+        {100, 1000, 10, "About 2 minutes left."},     // 90 s rounds up
+        {1, 3, 60, "About 2 minutes left."},
+        {1, 2, 60 * 61, "About 61 minutes left."},
+        {1, 4, 60 * 60, "About 3 hours left."},
+        // Sizes of a long book do not overflow.
+        {std::int64_t{3} << 30, std::int64_t{6} << 30, 120, "About 2 minutes left."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(brambex::TimeLeftText(c.done, c.total, c.seconds), c.text)
+            << c.done << " " << c.seconds;
+}
