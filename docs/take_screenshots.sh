@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Takes docs/main-window.png and docs/merge-options.png from the real windows on a
-# virtual X display, with the sample set that brambex-cli writes. When openbox is
+# Takes docs/main-window.png, docs/merge-options.png, docs/merge-ended.png and
+# docs/merge-details.png from the real windows on a virtual X display, with the sample
+# set that brambex-cli writes. Two of its tracks are given other tags first (one none,
+# one ID3v2.4 when mutagen is there), so that the merge has notes to show. When openbox is
 # installed it frames the windows, so that their captions show in the pictures.
 # Usage: docs/take_screenshots.sh [BUILD_DIR]
 set -euo pipefail
@@ -12,6 +14,21 @@ sample=$(mktemp -d)
 trap 'rm -rf "$sample"' EXIT
 "$build/src/cli/brambex-cli" demo "$sample" >/dev/null
 first=$(find "$sample" -mindepth 1 -maxdepth 1 -type d -name '* 1' | head -n 1)
+second=${first% 1}" 2"
+mapfile -t tracks < <(find "$second" -name '*.mp3' | sort)
+python3 - "${tracks[0]}" "${tracks[1]}" <<'PY'
+import sys
+bare, v24 = sys.argv[1], sys.argv[2]
+data = open(bare, 'rb').read()
+size = 10 + ((data[6] & 0x7F) << 21 | (data[7] & 0x7F) << 14 | (data[8] & 0x7F) << 7 | (data[9] & 0x7F))
+open(bare, 'wb').write(data[size:])
+try:
+    import mutagen.id3
+    tag = mutagen.id3.ID3(v24)
+    tag.save(v24, v2_version=4)
+except ImportError:
+    pass
+PY
 export XDG_CONFIG_HOME="$sample/config" QT_QPA_PLATFORM=xcb
 export TOOL="$build/tests/shell/brambex-screenshots" FIRST="$first" DOCS="$PWD/docs"
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '

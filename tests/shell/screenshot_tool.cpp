@@ -1,6 +1,7 @@
 // Takes the README's pictures of the real windows: the main window with a sample set
-// chosen, and the Merge Options dialog that "Merge folders" opens for it. Run it on an
-// X display (docs/take_screenshots.sh starts one with Xvfb):
+// chosen, the Merge Options dialog that "Merge folders" opens for it with its preview,
+// the main window once the merge has ended, and its Details. Run it on an X display
+// (docs/take_screenshots.sh starts one with Xvfb):
 //   brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER
 #include <QDir>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 
 #include "shell/application.h"
 #include "shell/main_window.h"
+#include "shell/progress_dialog.h"
 #include "shell_test_support.h"
 
 using namespace brambex;
@@ -51,8 +53,21 @@ int main(int argc, char** argv) {
         testing::WhenModal(QStringLiteral("mergeOptionsDialog"), [&](QWidget* dialog) {
             QTimer::singleShot(500, dialog, [&, dialog] {
                 ok = Save(dialog, output + "/merge-options.png") && ok;
-                static_cast<QDialog*>(dialog)->reject();
-                QTimer::singleShot(200, [&] { app.quit(); });
+                dialog->findChild<QPushButton*>(QStringLiteral("startMergeButton"))->click();
+            });
+        });
+        QObject::connect(window, &MainWindow::mergeEnded, [&] {
+            // Once the progress window has had its second on screen and gone.
+            QTimer::singleShot(ProgressDialog::MinimumShowMs + 500, [&] {
+                ok = Save(window, output + "/merge-ended.png") && ok;
+                testing::WhenModal(QStringLiteral("detailsDialog"), [&](QWidget* details) {
+                    QTimer::singleShot(500, details, [&, details] {
+                        ok = Save(details, output + "/merge-details.png") && ok;
+                        static_cast<QDialog*>(details)->accept();
+                        QTimer::singleShot(200, [&] { app.quit(); });
+                    });
+                });
+                window->findChild<QPushButton*>(QStringLiteral("detailsButton"))->click();
             });
         });
         window->MergeFolders();
