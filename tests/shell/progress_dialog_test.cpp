@@ -62,6 +62,14 @@ class ProgressDialogTest : public QObject {
         QCOMPARE(line->text(), QStringLiteral("Merging track  7 from \"Moby Dick Disc 2\""));
         progress->SetTitle("Merging \"Moby Dick Disc 2\"");
         QCOMPARE(progress->windowTitle(), QStringLiteral("Merging \"Moby Dick Disc 2\""));
+        // The track under way is the one after those done; no estimate before two seconds.
+        auto* count = progress->findChild<QLabel*>(QStringLiteral("countLine"));
+        QCOMPARE(count->text(), QStringLiteral("Track 1 of 10."));
+        progress->SetProgress(6);
+        progress->SetBytes(600, 1000);
+        QCOMPARE(count->text(), QStringLiteral("Track 7 of 10."));
+        progress->SetProgress(10);
+        QCOMPARE(count->text(), QStringLiteral("Track 10 of 10."));
 
         auto* button = progress->findChild<QPushButton*>(QStringLiteral("cancelButton"));
         QVERIFY(button->isVisible());
