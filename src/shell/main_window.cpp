@@ -280,10 +280,10 @@ void MainWindow::MergeEnded() {
 }
 
 void MainWindow::ShowOutcome() {
-    // A merge that stopped before its first track (Merge Options cancelled, a title
-    // refused) leaves the set as it was; its message said what there was to say.
-    const bool stoppedBeforeTracks = !ran_ && outcome_.kind != MergeOutcome::Kind::Stopped;
-    if (stoppedBeforeTracks || (!ran_ && outcome_.stoppedAt.empty()))
+    // A merge that ended before its first track without a place to name (Merge Options
+    // cancelled, a title refused, no set chosen) leaves the window as it was; its
+    // message said what there was to say.
+    if (!ran_ && (outcome_.kind != MergeOutcome::Kind::Stopped || outcome_.stoppedAt.empty()))
         return;
     ForgetOutcome();
     statusLine_->setText(ToQString(MergeSummary(outcome_, session_->Settings(), false)));
