@@ -32,7 +32,9 @@ class LibraryFrontEnd : public FrontEnd {
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageStyle style) override {
-        if (message_.empty() && style != MessageStyle::Information)
+        // The last word is the reason a set failed; a note before it ("Too many
+        // tracks ...") is not.
+        if (style != MessageStyle::Information)
             message_ = text;
         if (!settings_.keepMessages)
             inner_.ShowMessage(text, caption, style);

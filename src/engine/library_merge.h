@@ -52,7 +52,7 @@ struct LibrarySetResult {
     enum class State { NotStarted, Merged, Failed, Cancelled };
     State state = State::NotStarted;
     int tracks = 0;  // placed (or planned, in a dry run)
-    // The first message a failed set gave, which says why.
+    // The last message a failed set gave, which says why.
     std::string message;
     // Its output folders, names in the set's folder.
     std::vector<std::string> outputFolders;
