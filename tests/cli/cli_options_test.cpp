@@ -31,6 +31,10 @@ TEST(ParseCommandLine, RefusesBadCommandLines) {
         {"merge", "x", "--jobs=9"},
         {"merge", "x", "-j", "2x"},
         {"scan", "x", "--jobs", "2"},
+        {"merge", "x", "--redo"},
+        {"library", "x", "--yes"},
+        {"merge-all", "x", "--title", "t"},
+        {"merge-all", "x", "--artist=a"},
     };
     for (const auto& args : bad) {
         std::string line;
@@ -87,10 +91,26 @@ TEST(ParseCommandLine, HelpVersionAndFoldersThatLookLikeOptions) {
 
 TEST(UsageText, DocumentsEveryOptionAndStatus) {
     std::string usage = UsageText();
-    for (const char* word :
-         {"scan FOLDER", "merge FOLDER", "demo DIR", "--audiobook", "--music", "--title",
-          "--artist", "--genre", "--pattern", "--keep-genre", "--no-keep-names", "--yes",
-          "--dry-run", "--quiet", "--jobs", "130", "Ctrl-C"})
+    for (const char* word : {"scan FOLDER",
+                             "merge FOLDER",
+                             "library FOLDER",
+                             "merge-all FOLDER",
+                             "--redo",
+                             "demo DIR",
+                             "--audiobook",
+                             "--music",
+                             "--title",
+                             "--artist",
+                             "--genre",
+                             "--pattern",
+                             "--keep-genre",
+                             "--no-keep-names",
+                             "--yes",
+                             "--dry-run",
+                             "--quiet",
+                             "--jobs",
+                             "130",
+                             "Ctrl-C"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
