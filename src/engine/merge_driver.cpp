@@ -13,6 +13,7 @@
 #include "engine/cover_art.h"
 #include "engine/disc_set.h"
 #include "engine/disc_tracks.h"
+#include "engine/format.h"
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
@@ -58,14 +59,6 @@ class ReadingTrack {
     std::string& reading_;
     std::string saved_;
 };
-
-std::string Format(const char* format, auto... args) {
-    int n = std::snprintf(nullptr, 0, format, args...);
-    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-    if (n > 0)
-        std::snprintf(text.data(), text.size() + 1, format, args...);
-    return text;
-}
 
 // A track being written: its names (inputPath and outputPath relative to the set's
 // folder, as messages name them), its values and, once written, the result.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "engine/format.h"
 #include "engine/merge_driver.h"
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
@@ -32,14 +33,6 @@ constexpr FramePolicy MergeFrames[] = {
     {TagField::Band, &TrackValues::keepArtist},
     {TagField::Artist, &TrackValues::keepArtist},
 };
-
-std::string Format(const char* format, auto... args) {
-    int n = std::snprintf(nullptr, 0, format, args...);
-    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-    if (n > 0)
-        std::snprintf(text.data(), text.size() + 1, format, args...);
-    return text;
-}
 
 void Collect(std::string_view line, void* lines) {
     static_cast<std::vector<std::string>*>(lines)->emplace_back(line);

@@ -74,6 +74,20 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
     return path;
 }
 
+FolderLock::~FolderLock() {
+    Unlock();
+}
+
+FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
+    if (this != &other) {
+        Unlock();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
 void SetDeleteFaultForTesting(std::function<bool(const std::string& path)> fault) {
     DeleteFault() = std::move(fault);
 }

@@ -200,20 +200,6 @@ std::uint64_t ProcessId() {
     return static_cast<std::uint64_t>(getpid());
 }
 
-FolderLock::~FolderLock() {
-    Unlock();
-}
-
-FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
-    if (this != &other) {
-        Unlock();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
 FolderLock::Result FolderLock::Lock(const std::string& folder) {
     Unlock();
     // flock on the folder itself: nothing is added to the folder, and the lock goes

@@ -315,20 +315,6 @@ std::uint64_t ProcessId() {
     return GetCurrentProcessId();
 }
 
-FolderLock::~FolderLock() {
-    Unlock();
-}
-
-FolderLock::FolderLock(FolderLock&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
-    if (this != &other) {
-        Unlock();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
 FolderLock::Result FolderLock::Lock(const std::string& folder) {
     Unlock();
     // A folder cannot carry a lock of its own on Windows, and holding it open without

@@ -1,6 +1,5 @@
 #include "shell/library_dialog.h"
 
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -9,6 +8,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "shell/merge_worker.h"
 #include "shell/push_button.h"
 #include "shell/qt_front_end.h"
 
@@ -74,18 +74,8 @@ LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDial
 }
 
 LibraryDialog::~LibraryDialog() {
-    if (!worker_)
-        return;
-    // The worker may be waiting for this thread to show a dialog; the loop serves it
-    // until the merge has noticed the cancel.
-    cancel_.Request();
-    disconnect(worker_, nullptr, this, nullptr);
-    QEventLoop loop;
-    connect(worker_, &QThread::finished, &loop, &QEventLoop::quit);
-    if (!worker_->isFinished())
-        loop.exec();
-    worker_->wait();
-    delete worker_;
+    if (worker_)
+        CancelAndDeleteWorker(worker_, cancel_, this);
 }
 
 // What a merge would do with each set, as the check boxes stand.

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -29,6 +28,7 @@
 #include "shell/details_dialog.h"
 #include "shell/help.h"
 #include "shell/library_dialog.h"
+#include "shell/merge_worker.h"
 #include "shell/message_box.h"
 #include "shell/options_dialog.h"
 #include "shell/push_button.h"
@@ -146,18 +146,8 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    if (!worker_)
-        return;
-    // The worker may be waiting for this thread to show a message; the loop serves it
-    // until the merge has noticed the cancel.
-    cancel_.Request();
-    disconnect(worker_, nullptr, this, nullptr);
-    QEventLoop loop;
-    connect(worker_, &QThread::finished, &loop, &QEventLoop::quit);
-    if (!worker_->isFinished())
-        loop.exec();
-    worker_->wait();
-    delete worker_;
+    if (worker_)
+        CancelAndDeleteWorker(worker_, cancel_, this);
 }
 
 void MainWindow::SetupWindow() {
