@@ -120,20 +120,22 @@ std::int64_t InputFile::Size() const {
 }
 
 OutputFile::~OutputFile() {
-    if (file_ != native_file::None) {
-        Flush();
-        int ignored = 0;
-        native_file::Close(file_, ignored);
-    }
+    Abandon();
 }
 
-bool OutputFile::Create(const std::string& path, bool exclusive) {
+// Puts out what was gathered and closes the file without a verdict: the caller is
+// done with it whatever happens.
+void OutputFile::Abandon() {
     if (file_ != native_file::None) {
         Flush();
         int ignored = 0;
         native_file::Close(file_, ignored);
     }
     file_ = native_file::None;
+}
+
+bool OutputFile::Create(const std::string& path, bool exclusive) {
+    Abandon();
     gatheredBytes_ = 0;
     memory_ = nullptr;
     failed_ = false;
@@ -152,12 +154,7 @@ bool OutputFile::Create(const std::string& path, bool exclusive) {
 }
 
 void OutputFile::CreateMemory(std::string* sink, std::size_t limit) {
-    if (file_ != native_file::None) {
-        Flush();
-        int ignored = 0;
-        native_file::Close(file_, ignored);
-    }
-    file_ = native_file::None;
+    Abandon();
     gatheredBytes_ = 0;
     sink->clear();
     memory_ = sink;

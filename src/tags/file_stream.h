@@ -99,6 +99,7 @@ class OutputFile {
     // Writes what was gathered; false when that or an earlier write failed.
     bool Flush();
     void Fail(int error);
+    void Abandon();
 
     // A tag is written in many small pieces (headers, frames, padding); gathered, they
     // cost one system call instead of dozens.
