@@ -21,6 +21,11 @@ alignas(4096) unsigned char copyBlock[CopyBlockSize];
 std::atomic_flag copyBlockBusy = ATOMIC_FLAG_INIT;
 // For a copy that finds the large block in use by another thread.
 constexpr std::size_t SmallCopyBlockSize = 64 * 1024;
+// Where the system's copy starts in the output. On ext4 it costs a third more when it
+// does not start on a 64 KiB boundary of the output: the output's page cache is then
+// built of small pieces. Copying the few bytes before the boundary ourselves costs
+// nothing that shows.
+constexpr std::uint64_t KernelCopyAlignment = 64 * 1024;
 
 }  // namespace
 
@@ -262,7 +267,6 @@ bool OutputFile::Close() {
 }
 
 std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
-    std::uint64_t copied = 0;
     if (out.failed_) {
         return 0;
     }
@@ -270,40 +274,51 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         const auto start = static_cast<std::uint64_t>(std::max<std::int64_t>(in.position_, 0));
         const std::uint64_t avail = start < in.memorySize_ ? in.memorySize_ - start : 0;
         const std::uint64_t want = std::min(n, avail);
-        copied = out.WriteSome(in.memory_ + start, static_cast<std::size_t>(want));
+        const std::uint64_t copied =
+            out.WriteSome(in.memory_ + start, static_cast<std::size_t>(want));
         in.position_ += static_cast<std::int64_t>(copied);
         in.lastCount_ = static_cast<std::size_t>(copied);
         in.failed_ = copied < n;
         return copied;
     }
-    // What the output gathered goes first, so that the bytes stay in order.
-    if (out.file_ != native_file::None && !out.Flush()) {
-        return 0;
-    }
+    std::uint64_t copied = 0;
+    // Copies through user space until `until` bytes are copied; false when the input
+    // ended or a write failed.
+    const auto throughBlock = [&](std::uint64_t until) {
+        const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
+        unsigned char smallBlock[SmallCopyBlockSize];
+        unsigned char* block = ownBlock ? copyBlock : smallBlock;
+        const std::size_t blockSize = ownBlock ? CopyBlockSize : SmallCopyBlockSize;
+        bool more = true;
+        while (more && copied < until) {
+            const auto want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(until - copied, blockSize));
+            const std::size_t got = in.Read(block, want);
+            const std::size_t written = out.WriteSome(block, got);
+            copied += written;
+            more = written == got && got == want;
+        }
+        if (ownBlock) {
+            copyBlockBusy.clear(std::memory_order_release);
+        }
+        return more;
+    };
     if (in.file_ != native_file::None && out.file_ != native_file::None) {
-        // Any error, a short count or the input's end hands over to the block copy
-        // below, which tells whether it was the input or the output that failed.
-        const std::uint64_t inKernel =
-            native_file::SystemCopy(in.file_, in.position_, out.file_, n);
-        copied += inKernel;
-        out.bytesWritten_ += inKernel;
-    }
-    const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
-    unsigned char smallBlock[SmallCopyBlockSize];
-    unsigned char* block = ownBlock ? copyBlock : smallBlock;
-    const std::size_t blockSize = ownBlock ? CopyBlockSize : SmallCopyBlockSize;
-    while (copied < n) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, blockSize));
-        const std::size_t got = in.Read(block, want);
-        const std::size_t written = out.WriteSome(block, got);
-        copied += written;
-        if (written < got || got < want) {
-            break;
+        // The bytes up to the output's next alignment boundary go through user space
+        // (gathered behind a tag where they fit), then what was gathered goes out so
+        // that the bytes stay in order, and the system copies the rest. Any error, a
+        // short count or the input's end there hands over to the block copy below,
+        // which tells whether it was the input or the output that failed.
+        const std::uint64_t lead =
+            (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) % KernelCopyAlignment;
+        if (throughBlock(std::min(n, lead)) && out.Flush() && copied < n) {
+            const std::uint64_t inKernel =
+                native_file::SystemCopy(in.file_, in.position_, out.file_, n - copied);
+            copied += inKernel;
+            out.bytesWritten_ += inKernel;
         }
     }
-    if (ownBlock) {
-        copyBlockBusy.clear(std::memory_order_release);
-    }
+    throughBlock(n);
     in.failed_ = copied < n;
     return copied;
 }

@@ -96,6 +96,42 @@ TEST_F(FileStreamTest, CopyIntoAnEmptyOutputAndConcurrentCopies) {
     }
 }
 
+TEST_F(FileStreamTest, CopiesLandRightWhereverTheOutputStands) {
+    // The copy goes through user space up to the output's next 64 KiB boundary and in the
+    // kernel from there; what stands before it may be gathered or already written.
+    const std::string data = Audio(300 * 1024 + 5);
+    WriteFile("in", data);
+    const std::size_t heads[] = {0, 1, 9000, 16 * 1024 + 1, 65535, 65536, 65537, 70000};
+    const std::size_t counts[] = {1, 1000, 65536, 65537, 200 * 1024, 300 * 1024};
+    for (const std::size_t head : heads) {
+        for (const std::size_t count : counts) {
+            InputFile in;
+            OutputFile out;
+            ASSERT_TRUE(in.Open(Path("in")));
+            ASSERT_TRUE(out.Create(Path("out")));
+            const std::string before = data.substr(0, head);
+            out.Write(before.data(), before.size());
+            ASSERT_TRUE(in.Seek(3));
+            EXPECT_EQ(CopyBytes(in, out, count), count) << head << " " << count;
+            out.Write("tail", 4);
+            ASSERT_TRUE(out.Close());
+            EXPECT_TRUE(SameBytes(ReadFile("out"), before + data.substr(3, count) + "tail"))
+                << head << " " << count;
+        }
+    }
+    // An input that ends before the boundary is a short count, in the kernel or not.
+    WriteFile("short", data.substr(0, 1000));
+    InputFile in;
+    OutputFile out;
+    ASSERT_TRUE(in.Open(Path("short")));
+    ASSERT_TRUE(out.Create(Path("out")));
+    out.Write("x", 1);
+    EXPECT_EQ(CopyBytes(in, out, 5000), 1000u);
+    EXPECT_TRUE(in.Failed());
+    ASSERT_TRUE(out.Close());
+    EXPECT_TRUE(SameBytes(ReadFile("out"), "x" + data.substr(0, 1000)));
+}
+
 // Other file systems, file-size limits and /dev/full as these tests use them are
 // Linux's.
 #ifndef _WIN32
