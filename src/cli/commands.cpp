@@ -18,6 +18,7 @@
 #include "engine/merge_session.h"
 #include "engine/merge_summary.h"
 #include "engine/output_folder.h"
+#include "engine/track_pipeline.h"
 #include "platform/file_system.h"
 
 namespace brambex::cli {
@@ -66,7 +67,7 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& sess
     // The Merge Options form opens in the type of CDs the options chose.
     session.Settings().audioBookMode = !options.music.value_or(false);
     // Each track written at the same time has its own temporary file for the signals.
-    static_assert(MaxJobs <= TemporaryFileSlots);
+    static_assert(TrackPipeline::SlotsFor(MaxJobs) <= TemporaryFileSlots);
     session.Settings().jobs = options.jobs;
     PrintedPlan plan(ui, session);
     MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);

@@ -24,7 +24,7 @@ void RequestInterrupt();
 // none); tracks written at the same time have a slot each. A path too long for the
 // handler's buffer, or of a slot past the last, is not remembered; the next merge of
 // its folder removes what is left.
-constexpr int TemporaryFileSlots = 8;
+constexpr int TemporaryFileSlots = 9;
 void SetTemporaryFile(std::string_view path, int slot = 0);
 
 }  // namespace brambex::cli

@@ -165,8 +165,9 @@ class MergeRun {
     // Every output folder of this merge stays locked against other merges until the
     // merge ends.
     std::vector<platform::FolderLock> locks_;
-    // Tracks are written up to pipeline_.Jobs() at a time, each into the temporary file
-    // of its slot, and named in the order they were started.
+    // Tracks are written up to pipeline_.Jobs() at a time, and started up to
+    // pipeline_.Slots() at a time, each into the temporary file of its slot; they are
+    // named in the order they were started.
     TrackPipeline pipeline_;
     std::deque<std::unique_ptr<StartedTrack>> started_;
     int startedCount_ = 0;
@@ -373,7 +374,7 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
     StartedTrack& t = *started;
     t.inputPath = inputPath;
     t.outputPath = outputPath;
-    t.slot = startedCount_++ % pipeline_.Jobs();
+    t.slot = startedCount_++ % pipeline_.Slots();
     t.partialPath = PathInSet(s_, JoinPath(s_.currentFolder, PartialNameForSlot(t.slot)));
     t.progress = (s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber;
     t.values = ValuesForTrack(s_, disc, track);

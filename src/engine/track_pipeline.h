@@ -27,8 +27,14 @@ class TrackPipeline {
     TrackPipeline& operator=(const TrackPipeline&) = delete;
 
     int Jobs() const { return jobs_; }
-    // As much work started and not yet taken back as there are jobs.
-    bool Full() const { return started_.size() >= static_cast<std::size_t>(jobs_); }
+    // How much work may be started and not yet taken back with so many jobs: with one,
+    // one; else one more than there are workers, so that a worker that finishes finds
+    // the next track opened and waiting, instead of idling while the calling thread
+    // takes back the track before and opens the next. A two-job merge on ext4 took a
+    // tenth longer without it.
+    static constexpr int SlotsFor(int jobs) { return jobs > 1 ? jobs + 1 : 1; }
+    int Slots() const { return SlotsFor(jobs_); }
+    bool Full() const { return started_.size() >= static_cast<std::size_t>(Slots()); }
 
     // Starts work on a free worker. The work must not talk to the user.
     void Start(std::function<void()> work);
