@@ -36,19 +36,35 @@ bool TagStream::Fill() {
     return chunkSize_ > 0;
 }
 
+std::size_t TagStream::TakeBuffered(unsigned char* out, std::size_t n) {
+    const std::size_t got = std::min(n, chunkSize_ - chunkPos_);
+    std::memcpy(out, chunk_ + chunkPos_, got);
+    chunkPos_ += got;
+    return got;
+}
+
 std::size_t TagStream::Read(unsigned char* out, std::size_t n) {
     std::size_t got = 0;
-    if (!unsynchronised_ && chunkPos_ == chunkSize_) {
-        // Plain stretches are read straight into the caller's buffer.
-        const auto want =
-            static_cast<std::size_t>(std::min<std::int64_t>(end_ - position_, std::int64_t(n)));
+    if (!unsynchronised_) {
+        // Plain stretches: frame headers and short frames come from the buffer, filled a
+        // block at a time, so that a tag costs a few reads instead of two per frame;
+        // what is longer than the buffer goes straight into the caller's.
+        got = TakeBuffered(out, n);
+        if (got == n) {
+            return got;
+        }
+        if (n - got < sizeof chunk_) {
+            return Fill() ? got + TakeBuffered(out + got, n - got) : got;
+        }
+        const auto want = static_cast<std::size_t>(
+            std::min<std::int64_t>(end_ - position_, static_cast<std::int64_t>(n - got)));
         in_->Seek(position_);
-        got = want > 0 ? in_->Read(out, want) : 0;
-        position_ += static_cast<std::int64_t>(got);
-        if (got < want) {
+        const std::size_t direct = want > 0 ? in_->Read(out + got, want) : 0;
+        position_ += static_cast<std::int64_t>(direct);
+        if (direct < want) {
             end_ = position_;
         }
-        return got;
+        return got + direct;
     }
     while (got < n) {
         if (chunkPos_ == chunkSize_ && !Fill()) {
@@ -66,7 +82,11 @@ std::size_t TagStream::Read(unsigned char* out, std::size_t n) {
 }
 
 bool TagStream::Skip(std::uint64_t n) {
-    if (!unsynchronised_ && chunkPos_ == chunkSize_) {
+    if (!unsynchronised_) {
+        const auto buffered =
+            static_cast<std::size_t>(std::min<std::uint64_t>(n, chunkSize_ - chunkPos_));
+        chunkPos_ += buffered;
+        n -= buffered;
         if (n > static_cast<std::uint64_t>(end_ - position_)) {
             position_ = end_;
             return false;

@@ -1,6 +1,6 @@
 // Reads a stretch of a tag from the input in order, undoing unsynchronisation (a zero
 // byte put after every 0xFF) where the tag or the frame says it was applied. One small
-// buffer, whatever the length of the stretch.
+// buffer, whatever the length of the stretch; it never holds a byte past the stretch.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +25,8 @@ class TagStream {
 
   private:
     bool Fill();
+    // Takes up to n bytes from the buffer.
+    std::size_t TakeBuffered(unsigned char* out, std::size_t n);
 
     InputFile* in_ = nullptr;
     std::int64_t position_ = 0;  // raw offset of the byte after the buffered ones

@@ -75,14 +75,19 @@ TEST(Mp3Rewrite, AudioOfExactMultiplesOf4096IsCopiedWhole) {
 }
 
 TEST(Mp3Rewrite, LongFrameIsStreamedAndTheWalkGoesOn) {
-    // Most rips carry the cover picture as a frame far above the codec's buffers.
-    std::string picture = "\0image/jpeg\0\x03\0" + Audio(40000, 7);
-    const std::string input =
-        Tag(Album + Frame("APIC", picture) + Title, 40200) + Audio(9000) + FreshTrailer();
-    const PassResult r = RewriteInMemory(input);
-    EXPECT_EQ(r.frames, (std::vector<std::string>{"TALB=Moby Dick", "APIC", "TIT2=Chapter 1"}));
-    EXPECT_TRUE(SameBytes(r.output, input));
-    EXPECT_EQ(r.diagnostics, "");
+    // Most rips carry the cover picture as a frame far above the codec's buffers. Frames
+    // that end just before, on or just after the edge of the tag reader's 4 KiB block,
+    // or span several blocks, must come out whole, and so must the frame after them.
+    for (const std::size_t size : {4070u, 4086u, 4087u, 8200u, 40000u}) {
+        std::string picture = "\0image/jpeg\0\x03\0" + Audio(size, 7);
+        const std::string frames = Album + Frame("APIC", picture) + Title;
+        const std::string input = Tag(frames, SizeOf(frames) + 200) + Audio(9000) + FreshTrailer();
+        const PassResult r = RewriteInMemory(input);
+        EXPECT_EQ(r.frames, (std::vector<std::string>{"TALB=Moby Dick", "APIC", "TIT2=Chapter 1"}))
+            << size;
+        EXPECT_TRUE(SameBytes(r.output, input)) << size;
+        EXPECT_EQ(r.diagnostics, "") << size;
+    }
 }
 
 TEST(Mp3Rewrite, WalkStopsAtTheTagEndInsteadOfReadingAudioAsAFrame) {
