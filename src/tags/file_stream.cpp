@@ -21,10 +21,10 @@ alignas(4096) unsigned char copyBlock[CopyBlockSize];
 std::atomic_flag copyBlockBusy = ATOMIC_FLAG_INIT;
 // For a copy that finds the large block in use by another thread.
 constexpr std::size_t SmallCopyBlockSize = 64 * 1024;
-// Where the system's copy starts in the output. On ext4 it costs a third more when it
-// does not start on a 64 KiB boundary of the output: the output's page cache is then
-// built of small pieces. Copying the few bytes before the boundary ourselves costs
-// nothing that shows.
+// Where the system's copy of the bulk starts in the output. On ext4 it cost a third
+// more when it did not start on a 64 KiB boundary of the output: every piece it wrote
+// then began inside a page and the output's page cache was built of small pieces. The
+// bytes before the boundary are a copy of their own.
 constexpr std::uint64_t KernelCopyAlignment = 64 * 1024;
 
 }  // namespace
@@ -282,8 +282,7 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         return copied;
     }
     std::uint64_t copied = 0;
-    // Copies through user space until `until` bytes are copied; false when the input
-    // ended or a write failed.
+    // Copies through user space until `until` bytes are copied.
     const auto throughBlock = [&](std::uint64_t until) {
         const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
         unsigned char smallBlock[SmallCopyBlockSize];
@@ -301,22 +300,26 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         if (ownBlock) {
             copyBlockBusy.clear(std::memory_order_release);
         }
-        return more;
     };
+    // What the output gathered goes first, so that the bytes stay in order.
+    if (out.file_ != native_file::None && !out.Flush()) {
+        return 0;
+    }
     if (in.file_ != native_file::None && out.file_ != native_file::None) {
-        // The bytes up to the output's next alignment boundary go through user space
-        // (gathered behind a tag where they fit), then what was gathered goes out so
-        // that the bytes stay in order, and the system copies the rest. Any error, a
-        // short count or the input's end there hands over to the block copy below,
-        // which tells whether it was the input or the output that failed.
+        // The system copies up to the output's next alignment boundary, then the rest
+        // from there. Any error, a short count or the input's end hands over to the
+        // block copy below, which tells whether it was the input or the output that
+        // failed.
         const std::uint64_t lead =
-            (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) % KernelCopyAlignment;
-        if (throughBlock(std::min(n, lead)) && out.Flush() && copied < n) {
-            const std::uint64_t inKernel =
-                native_file::SystemCopy(in.file_, in.position_, out.file_, n - copied);
-            copied += inKernel;
-            out.bytesWritten_ += inKernel;
+            std::min(n, (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) %
+                            KernelCopyAlignment);
+        std::uint64_t inKernel =
+            lead > 0 ? native_file::SystemCopy(in.file_, in.position_, out.file_, lead) : 0;
+        if (inKernel == lead && lead < n) {
+            inKernel += native_file::SystemCopy(in.file_, in.position_, out.file_, n - lead);
         }
+        copied += inKernel;
+        out.bytesWritten_ += inKernel;
     }
     throughBlock(n);
     in.failed_ = copied < n;
