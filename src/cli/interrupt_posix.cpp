@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace brambex::cli {
@@ -12,11 +13,11 @@ namespace {
 volatile sig_atomic_t stopSignal = 0;
 
 // The handler may only use what is safe in a signal handler: fixed buffers, unlink,
-// write and _exit. A buffer is changed only while the signals are blocked on the
-// thread that changes it. The merge's worker threads may take a signal while that
-// happens; the handler may then read a path half changed, which can only name a
-// temporary file of this merge (a slot's paths differ in their output folder alone),
-// or none.
+// write and _exit. A buffer is changed only while its slot is marked unknown, so a
+// handler on the thread that changes it never reads it half changed. The merge's
+// worker threads keep these signals blocked; should another thread take one, the
+// handler may read a path half changed, which can only name a temporary file of this
+// merge (a slot's paths differ in their output folder alone), or none.
 char temporaryPaths[TemporaryFileSlots][4096];
 volatile sig_atomic_t temporaryKnown[TemporaryFileSlots] = {};
 
@@ -47,23 +48,6 @@ void OnStop(int signal) {
     (void)ignored;
     _exit(128 + signal);
 }
-
-class SignalsBlocked {
-  public:
-    SignalsBlocked() {
-        sigset_t block;
-        sigemptyset(&block);
-        for (int signal : StopSignals)
-            sigaddset(&block, signal);
-        sigprocmask(SIG_BLOCK, &block, &saved_);
-    }
-    ~SignalsBlocked() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
-    SignalsBlocked(const SignalsBlocked&) = delete;
-    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
-
-  private:
-    sigset_t saved_{};
-};
 
 }  // namespace
 
@@ -98,12 +82,13 @@ void RequestInterrupt() {
 void SetTemporaryFile(std::string_view path, int slot) {
     if (slot < 0 || slot >= TemporaryFileSlots)
         return;
-    SignalsBlocked blocked;
     temporaryKnown[slot] = 0;
     if (path.empty() || path.size() >= sizeof temporaryPaths[slot])
         return;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     std::memcpy(temporaryPaths[slot], path.data(), path.size());
     temporaryPaths[slot][path.size()] = '\0';
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     temporaryKnown[slot] = 1;
 }
 

@@ -20,6 +20,11 @@ std::string TemporaryFileName() {
 }
 
 bool CreateTemporaryFile(OutputFile& out, const std::string& path) {
+    if (out.Create(path, true))
+        return true;
+    // A file of that name can only be one a stopped merge left behind.
+    if (out.Error() != EEXIST)
+        return false;
     platform::DeleteFile(path);
     return out.Create(path, true);
 }

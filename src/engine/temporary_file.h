@@ -16,7 +16,7 @@ class OutputFile;
 std::string TemporaryFileName();
 
 // Creates the temporary file new: what lies under its name (a leftover, a link) is
-// removed first, never written through. False with the reason in out.Error().
+// removed, never written through. False with the reason in out.Error().
 bool CreateTemporaryFile(OutputFile& out, const std::string& path);
 
 // Gives the completed temporary file its name, replacing a file of that name. False

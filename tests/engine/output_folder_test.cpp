@@ -5,14 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include "engine/temporary_file.h"
 #include "platform/file_system.h"
 #include "support/fake_front_end.h"
 #include "support/temp_tree.h"
+#include "tags/file_stream.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -286,6 +289,37 @@ TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
             << kind;
         EXPECT_EQ(tree.List("Moby Dick"), (Names{"01 Mine.mp3", "cover.jpg", "merged"})) << kind;
     }
+}
+
+TEST_F(OutputFolderTest, TemporaryFileReplacesWhatLiesUnderItsNameWithoutWritingThrough) {
+    std::vector<std::pair<const char*, std::function<void(const std::string&)>>> leftovers = {
+        {"nothing", [](const std::string&) {}},
+        {"a leftover", [&](const std::string& path) { tree.File(path, "old"); }},
+    };
+#ifndef _WIN32
+    leftovers.push_back({"a link", [&](const std::string& path) {
+                             tree.File("target", "theirs");
+                             symlink(tree.Path("target").c_str(), tree.Path(path).c_str());
+                         }});
+#endif
+    for (const auto& [kind, make] : leftovers) {
+        const std::string name = "out/" + TemporaryFileName();
+        tree.Folder("out");
+        make(name);
+        OutputFile out;
+        ASSERT_TRUE(CreateTemporaryFile(out, tree.Path(name))) << kind;
+        out.Write("new", 3);
+        ASSERT_TRUE(out.Close()) << kind;
+        EXPECT_EQ(tree.Read(name), "new") << kind;
+        EXPECT_FALSE(std::filesystem::is_symlink(tree.Path(name))) << kind;
+    }
+    if (tree.Exists("target")) {
+        EXPECT_EQ(tree.Read("target"), "theirs");
+    }
+    // Another failure is the caller's, with its reason.
+    OutputFile out;
+    EXPECT_FALSE(CreateTemporaryFile(out, tree.Path("missing/" + TemporaryFileName())));
+    EXPECT_EQ(out.Error(), ENOENT);
 }
 
 TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
