@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Merge benchmark, run by hand: `brambex-cli merge` of a generated set against `cp -r`
 # of the same disc folders into the folder the merge makes, run alternately (merge,
-# copy, merge, copy, ...) after one uncounted pair, so that both see the same machine. Reports per file system and number of jobs the median of the
-# pair ratios (merge time / copy time) with their spread, the CPU time ratio, and the
-# peak memory of brambex-cli; then the peak memory of a small and a large set of small
-# tracks, which should be the same. The outputs of every job count are compared byte
-# for byte with those of one job.
+# copy, merge, copy, ...) after one uncounted pair, so that both see the same machine.
+# Reports per file system and number of jobs the median of the pair ratios (merge time
+# / copy time) with their spread, the CPU time ratio, and the peak memory of
+# brambex-cli; then the peak memory of a small and a large set of small tracks, which
+# should be the same. The outputs of every job count are compared byte for byte with
+# those of one job.
 #
 # Targets: one job at most 1.02 of cp -r on disk and on tmpfs; two jobs on two free
 # cores at most 0.70; peak memory under 16 MiB, flat from 60 to 3,000 tracks.
