@@ -18,6 +18,7 @@
 #   JOBS          the --jobs values to time ["1 2" when the binary knows --jobs, else none]
 #   DISK_DIR      a folder on the disk [build/bench-work]
 #   TMPFS_DIR     a folder on a tmpfs, empty to leave tmpfs out [/dev/shm]
+#   FILE_SYSTEMS  which of the two to time ["disk tmpfs"]
 #   MEMORY_SETS   track counts for the memory comparison, empty for none ["60 3000"]
 #   SETTLE        seconds of rest before each timed run [1]
 #   VERBOSE=1     print every pair's times on standard error
@@ -196,7 +197,7 @@ check_same_output() {
 echo "brambex-cli: $BRAMBEX_CLI"
 echo "$tracks tracks of $megabytes MB, $pairs pairs; $(nproc) cores; load: $(uptime | sed 's/.*load average: //')"
 table_header
-for fs in disk tmpfs; do
+for fs in ${FILE_SYSTEMS:-disk tmpfs}; do
   dir=$disk_dir
   if [ "$fs" = tmpfs ]; then
     [ -n "$tmpfs_dir" ] || continue
