@@ -24,7 +24,8 @@ constexpr std::size_t SmallCopyBlockSize = 64 * 1024;
 // Where the system's copy of the bulk starts in the output. On ext4 it cost a third
 // more when it did not start on a 64 KiB boundary of the output: every piece it wrote
 // then began inside a page and the output's page cache was built of small pieces. The
-// bytes before the boundary are a copy of their own.
+// bytes before the boundary are gathered with the tag where they fit, and a file's
+// first 64 KiB then go out in one write, which measured cheaper still.
 constexpr std::uint64_t KernelCopyAlignment = 64 * 1024;
 
 }  // namespace
@@ -301,25 +302,43 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
             copyBlockBusy.clear(std::memory_order_release);
         }
     };
-    // What the output gathered goes first, so that the bytes stay in order.
-    if (out.file_ != native_file::None && !out.Flush()) {
-        return 0;
-    }
     if (in.file_ != native_file::None && out.file_ != native_file::None) {
-        // The system copies up to the output's next alignment boundary, then the rest
-        // from there. Any error, a short count or the input's end hands over to the
-        // block copy below, which tells whether it was the input or the output that
-        // failed.
         const std::uint64_t lead =
             std::min(n, (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) %
                             KernelCopyAlignment);
+        if (out.gatheredBytes_ + lead <= OutputFile::GatherSize) {
+            // Up to the boundary the bytes join what is gathered; at the boundary they all
+            // go out in one write.
+            const auto want = static_cast<std::size_t>(lead);
+            const std::size_t got = in.Read(out.gathered_ + out.gatheredBytes_, want);
+            out.gatheredBytes_ += got;
+            out.bytesWritten_ += got;
+            copied = got;
+            if (got < want || copied == n) {
+                in.failed_ = copied < n;
+                return copied;
+            }
+        }
+        // What the output gathered goes first, so that the bytes stay in order. Then the
+        // system copies what is left up to the boundary and the rest from there. Any
+        // error, a short count or the input's end hands over to the block copy below,
+        // which tells whether it was the input or the output that failed.
+        if (!out.Flush()) {
+            return copied;
+        }
+        const std::uint64_t toBoundary = lead - copied;
         std::uint64_t inKernel =
-            lead > 0 ? native_file::SystemCopy(in.file_, in.position_, out.file_, lead) : 0;
-        if (inKernel == lead && lead < n) {
-            inKernel += native_file::SystemCopy(in.file_, in.position_, out.file_, n - lead);
+            toBoundary > 0 ? native_file::SystemCopy(in.file_, in.position_, out.file_, toBoundary)
+                           : 0;
+        if (inKernel == toBoundary && copied + inKernel < n) {
+            inKernel +=
+                native_file::SystemCopy(in.file_, in.position_, out.file_, n - copied - inKernel);
         }
         copied += inKernel;
         out.bytesWritten_ += inKernel;
+    } else if (out.file_ != native_file::None && !out.Flush()) {
+        // What the output gathered goes first, so that the bytes stay in order.
+        return 0;
     }
     throughBlock(n);
     in.failed_ = copied < n;

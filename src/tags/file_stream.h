@@ -102,8 +102,10 @@ class OutputFile {
     void Abandon();
 
     // A tag is written in many small pieces (headers, frames, padding); gathered, they
-    // cost one system call instead of dozens.
-    static constexpr std::size_t GatherSize = 16 * 1024;
+    // cost one system call instead of dozens. Copies gather too where they fit up to
+    // the next 64 KiB boundary (CopyBytes), so that the head of a file, its tag and
+    // the start of its audio, goes out in one write.
+    static constexpr std::size_t GatherSize = 64 * 1024;
     unsigned char gathered_[GatherSize];
     std::size_t gatheredBytes_ = 0;
 

@@ -97,8 +97,9 @@ TEST_F(FileStreamTest, CopyIntoAnEmptyOutputAndConcurrentCopies) {
 }
 
 TEST_F(FileStreamTest, CopiesLandRightWhereverTheOutputStands) {
-    // The kernel copies up to the output's next 64 KiB boundary, then on from there in a
-    // second call; what stands before may be gathered or already written.
+    // Up to the output's next 64 KiB boundary the bytes are gathered behind what stands
+    // before, or copied by the kernel where they do not fit; from the boundary on the
+    // kernel copies. What stands before may be gathered or already written.
     const std::string data = Audio(300 * 1024 + 5);
     WriteFile("in", data);
     const std::size_t heads[] = {0, 1, 9000, 16 * 1024 + 1, 65535, 65536, 65537, 70000};
