@@ -268,6 +268,7 @@ bool OutputFile::Close() {
 }
 
 std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
+    std::uint64_t copied = 0;
     if (out.failed_) {
         return 0;
     }
@@ -275,33 +276,12 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         const auto start = static_cast<std::uint64_t>(std::max<std::int64_t>(in.position_, 0));
         const std::uint64_t avail = start < in.memorySize_ ? in.memorySize_ - start : 0;
         const std::uint64_t want = std::min(n, avail);
-        const std::uint64_t copied =
-            out.WriteSome(in.memory_ + start, static_cast<std::size_t>(want));
+        copied = out.WriteSome(in.memory_ + start, static_cast<std::size_t>(want));
         in.position_ += static_cast<std::int64_t>(copied);
         in.lastCount_ = static_cast<std::size_t>(copied);
         in.failed_ = copied < n;
         return copied;
     }
-    std::uint64_t copied = 0;
-    // Copies through user space until `until` bytes are copied.
-    const auto throughBlock = [&](std::uint64_t until) {
-        const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
-        unsigned char smallBlock[SmallCopyBlockSize];
-        unsigned char* block = ownBlock ? copyBlock : smallBlock;
-        const std::size_t blockSize = ownBlock ? CopyBlockSize : SmallCopyBlockSize;
-        bool more = true;
-        while (more && copied < until) {
-            const auto want =
-                static_cast<std::size_t>(std::min<std::uint64_t>(until - copied, blockSize));
-            const std::size_t got = in.Read(block, want);
-            const std::size_t written = out.WriteSome(block, got);
-            copied += written;
-            more = written == got && got == want;
-        }
-        if (ownBlock) {
-            copyBlockBusy.clear(std::memory_order_release);
-        }
-    };
     if (in.file_ != native_file::None && out.file_ != native_file::None) {
         const std::uint64_t lead =
             std::min(n, (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) %
@@ -340,7 +320,23 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         // What the output gathered goes first, so that the bytes stay in order.
         return 0;
     }
-    throughBlock(n);
+    // The copy through user space, for what the system did not copy.
+    const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
+    unsigned char smallBlock[SmallCopyBlockSize];
+    unsigned char* block = ownBlock ? copyBlock : smallBlock;
+    const std::size_t blockSize = ownBlock ? CopyBlockSize : SmallCopyBlockSize;
+    while (copied < n) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, blockSize));
+        const std::size_t got = in.Read(block, want);
+        const std::size_t written = out.WriteSome(block, got);
+        copied += written;
+        if (written < got || got < want) {
+            break;
+        }
+    }
+    if (ownBlock) {
+        copyBlockBusy.clear(std::memory_order_release);
+    }
     in.failed_ = copied < n;
     return copied;
 }
