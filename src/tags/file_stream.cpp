@@ -21,7 +21,7 @@ alignas(4096) unsigned char copyBlock[CopyBlockSize];
 std::atomic_flag copyBlockBusy = ATOMIC_FLAG_INIT;
 // For a copy that finds the large block in use by another thread.
 constexpr std::size_t SmallCopyBlockSize = 64 * 1024;
-// Where the system's copy of the bulk starts in the output. On ext4 it cost a third
+// Where the system's copy of the bulk starts in the output. On ext4 it cost a quarter
 // more when it did not start on a 64 KiB boundary of the output: every piece it wrote
 // then began inside a page and the output's page cache was built of small pieces. The
 // bytes before the boundary are gathered with the tag where they fit, and a file's
