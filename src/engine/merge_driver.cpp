@@ -429,7 +429,7 @@ bool MergeRun::FinishOldest() {
         return false;
     }
     ++placed_;
-    bytesDone_ += std::max<std::int64_t>(t->in.Size(), 0);
+    bytesDone_ += std::max<std::int64_t>(t->result.inputSize, 0);
     if (progress_) {
         progress_->SetProgress(t->progress);
         progress_->SetBytes(bytesDone_, bytesTotal_);

@@ -67,6 +67,8 @@ struct TrackCopyResult {
     // The input's kind of tag, once its tag was read.
     bool tagRead = false;
     TagKind kind = TagKind::None;
+    // The input's size as the copy found it; -1 when unknown.
+    std::int64_t inputSize = -1;
     // The codec's diagnostic lines of this track, in order, when they were collected.
     std::vector<std::string> diagnostics;
 };

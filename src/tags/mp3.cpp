@@ -40,7 +40,7 @@ int GenreOfText(std::string_view text) {
 
 }  // namespace
 
-MP3::MP3() : head_{}, converted_{}, text_{} {}
+MP3::MP3() = default;
 
 bool MP3::Read(InputFile& in) {
     NoEdits none;
@@ -115,6 +115,10 @@ bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {
 
 void MP3::ReadTagHeader(InputFile& in) {
     kind_ = TagKind::None;
+    inputSize_ = -1;
+    // A new pass: the bytes at the same offsets may be another file's or changed.
+    tag_.Forget();
+    frame_.Forget();
     tagStart_ = in.Position();
     audioStart_ = tagStart_;
     unsigned char bytes[TagHeader::Size];

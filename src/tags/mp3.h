@@ -133,6 +133,8 @@ class MP3 {
     int TrailerTrack() const { return trailer_.Track(); }
     // True when the pass found an ID3v1 trailer at the end of the input.
     bool InputHadTrailer() const { return inputHadTrailer_; }
+    // The input's size when its audio was copied; -1 when it could not be told.
+    std::int64_t InputSize() const { return inputSize_; }
     // True once a read or write of this pass failed; the output is then incomplete.
     bool Failed() const { return failed_; }
 
@@ -174,6 +176,7 @@ class MP3 {
     TagHeader header_;
     std::int64_t tagStart_ = 0;
     std::int64_t audioStart_ = 0;
+    std::int64_t inputSize_ = -1;
     std::int64_t framesStart_ = 0;
     std::int64_t tagEnd_ = 0;
     TagStream tag_;    // the frame walk
@@ -186,7 +189,7 @@ class MP3 {
     std::uint64_t keptSize_ = 0;  // output bytes of every frame but the fields'
     std::uint64_t fieldSize_[TagFieldCount] = {};
     int fieldCount_[TagFieldCount] = {};
-    char fieldText_[TagFieldCount][MaxFieldText + 1] = {};
+    char fieldText_[TagFieldCount][MaxFieldText + 1];  // up to fieldTextSize_
     std::size_t fieldTextSize_[TagFieldCount] = {};
     bool hasYear_ = false, hasDate_ = false, hasTime_ = false, hasOriginalYear_ = false;
     bool hasPeople_ = false;
@@ -201,7 +204,7 @@ class MP3 {
     std::int64_t frameStart_ = 0;
     // The people of 2.4's TIPL and TMCL, which become one IPLS frame: UTF-8 texts
     // separated by zero bytes.
-    char people_[4096] = {};
+    char people_[4096];  // up to peopleSize_
     std::size_t peopleSize_ = 0;
     bool peopleWritten_ = false;
     char leftOutIds_[128] = {};
@@ -213,6 +216,8 @@ class MP3 {
     std::uint64_t written_ = 0;
     bool grew_ = false;
 
+    // Scratch for one frame at a time, left uninitialised: a track would otherwise
+    // begin by clearing some 70 KiB it mostly never uses.
     unsigned char head_[MaxConverted];
     unsigned char converted_[2 * MaxConverted + 256];
     char text_[3 * 1024 + 4];

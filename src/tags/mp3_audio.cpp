@@ -21,6 +21,7 @@ bool MP3::CopyAudio(InputFile& in, OutputFile* out) {
     const std::int64_t start = audioStart_;
     in.Seek(start);
     const std::int64_t size = in.Size();
+    inputSize_ = size;
     // The header checked the declared tag against the input's size; an input that has
     // since shrunk below the tag's end has lost its audio, and a track of tag and
     // trailer alone must not pass for a rewritten one.

@@ -105,8 +105,8 @@ bool MP3::NextFrame(InputFile& in, FrameHeader& header) {
     payloadLeft_ = header.size;
     if (header_.version == 4) {
         frameStart_ = payloadStart;
-        frame_.Open(in, payloadStart, payloadStart + header.size,
-                    header.unsynchronised || header_.Unsynchronised());
+        frame_.OpenWithin(tag_, in, payloadStart, payloadStart + header.size,
+                          header.unsynchronised || header_.Unsynchronised());
         tag_.Skip(header.size);
         payload_ = &frame_;
     }
@@ -507,7 +507,12 @@ void MP3::CopyPayloadRest(OutputFile* out, std::uint64_t n) {
         return;
     }
     std::uint64_t copied = 0;
-    if (!payload_->Unsynchronised()) {
+    if (const unsigned char* held = payload_->TakeInPlace(n)) {
+        // The walk read it with the tag.
+        out->Write(held, static_cast<std::size_t>(n));
+        copied = out->Failed() ? 0 : n;
+        payloadLeft_ -= n;
+    } else if (!payload_->Unsynchronised()) {
         // Pictures mostly: copied without passing through the codec's buffers.
         InputFile& in = payload_->Input();
         in.Seek(payload_->Position());

@@ -270,6 +270,8 @@ TEST_F(MergeDriverTest, FileNamesGapsAndOrder) {
     EXPECT_EQ(Output("Moby Dick_1/03 1-4 Calm.mp3").audio, AudioOf(disc + "/04 Calm.mp3"));
     EXPECT_EQ(Output("Moby Dick_1/07 2-2 Late Start.mp3").Text("TIT2"), "2-2 Moby Dick_1");
     EXPECT_EQ(ProgressValues(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_GT(ui.bytes.second, 0);
+    EXPECT_EQ(ui.bytes.first, ui.bytes.second);
 
     // The window opens at the first track; its caption changes only at a disc's track 01,
     // which disc 2 does not have.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -40,6 +42,7 @@ class FakeFrontEnd : public FrontEnd {
     std::function<bool(MergeOptionsForm&)> mergeOptions = [](MergeOptionsForm&) { return true; };
     int mergeOptionsRuns = 0;
     std::vector<ProgressEvent> progress;
+    std::pair<std::int64_t, std::int64_t> bytes{-1, -1};  // the last SetBytes
     bool progressOpen = false;
     // Called at every progress update; a test can request the cancel here.
     std::function<void(int updateIndex)> onProgressUpdate;
@@ -123,6 +126,9 @@ class FakeFrontEnd : public FrontEnd {
             Record({ProgressEvent::Message, std::string(text), 0});
         }
         void SetProgress(int done) override { Record({ProgressEvent::Progress, {}, done}); }
+        void SetBytes(std::int64_t done, std::int64_t total) override {
+            owner_.bytes = {done, total};
+        }
 
       private:
         void Record(ProgressEvent e) {
