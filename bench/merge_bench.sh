@@ -22,6 +22,9 @@
 #   MEMORY_SETS   track counts for the memory comparison, empty for none ["60 3000"]
 #   SETTLE        seconds of rest before each timed run [1]
 #   VERBOSE=1     print every pair's times on standard error
+#   FLOOR=1       time bench/floor_copy.cpp instead of brambex-cli, one job: the merge's
+#                 reads, writes, copies and renames in plain system calls, the least
+#                 that one track at a time can cost on this machine
 # Results are noisy while other work runs: look at `uptime` first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,6 +40,12 @@ settle=${SETTLE:-1}
 if [ ! -x /usr/bin/time ]; then
   echo "merge_bench: needs GNU time in /usr/bin/time (apt-get install time)" >&2
   exit 2
+fi
+if [ -n "${FLOOR:-}" ]; then
+  mkdir -p build/bench
+  c++ -std=c++20 -O2 -o build/bench/floor_copy bench/floor_copy.cpp
+  BRAMBEX_CLI=$PWD/build/bench/floor_copy
+  JOBS=1
 fi
 if [ -z "${BRAMBEX_CLI:-}" ]; then
   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRAMBEX_SHELL=OFF \
