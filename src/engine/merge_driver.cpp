@@ -63,6 +63,9 @@ class ReadingTrack {
 // A track being written: its names (inputPath and outputPath relative to the set's
 // folder, as messages name them), its values and, once written, the result.
 struct StartedTrack {
+    // Not defaulted: make_unique would then clear the whole record before constructing
+    // it, the output's 64 KiB gather buffer with it.
+    StartedTrack() {}
     std::string inputPath;
     std::string outputPath;
     std::string partialPath;
