@@ -13,7 +13,7 @@ bool TagStream::Holds(const InputFile& in, std::int64_t start, std::int64_t end)
 void TagStream::Open(InputFile& in, std::int64_t start, std::int64_t end, bool unsynchronised) {
     unsynchronised_ = unsynchronised;
     afterFF_ = false;
-    if (bufferStart_ == start && Holds(in, start, end) &&
+    if (in_ == &in && bufferStart_ == start &&
         end == start + static_cast<std::int64_t>(chunkSize_)) {
         // The same stretch again, all of it buffered.
         start_ = start;
