@@ -25,8 +25,8 @@ class TagStream {
 
     // The stretch from raw input offset start up to end.
     void Open(InputFile& in, std::int64_t start, std::int64_t end, bool unsynchronised);
-    // The same, taken from what whole holds when that is all of the stretch; whole must
-    // not be read on while this one is.
+    // The same, taken from what whole holds when that is all of the stretch; whole may
+    // go on only within what it holds while this one is in use.
     void OpenWithin(const TagStream& whole, InputFile& in, std::int64_t start, std::int64_t end,
                     bool unsynchronised);
     // Drops what the buffer holds: the next Open reads the input again. For a new pass,
