@@ -36,4 +36,17 @@ inline std::uint32_t ReadUint24BigEndian(const unsigned char* p) {
     return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | std::uint32_t{p[2]};
 }
 
+// The little-endian numbers of APE tags.
+inline std::uint32_t ReadUint32LittleEndian(const unsigned char* p) {
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+}
+
+inline void WriteUint32LittleEndian(unsigned char* p, std::uint32_t value) {
+    p[0] = static_cast<unsigned char>(value);
+    p[1] = static_cast<unsigned char>(value >> 8);
+    p[2] = static_cast<unsigned char>(value >> 16);
+    p[3] = static_cast<unsigned char>(value >> 24);
+}
+
 }  // namespace brambex

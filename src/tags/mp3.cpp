@@ -105,7 +105,7 @@ bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {
         WriteBytes(out, Zeros, k);
         left -= k;
     }
-    const bool copied = CopyAudio(in, out);
+    const bool copied = CopyAudio(in, out, edits);
     FinishTrailer(edits);
     if (out != nullptr) {
         WriteBytes(out, trailer_.Bytes(), Trailer::Size);

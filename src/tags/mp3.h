@@ -20,9 +20,11 @@
 #include <optional>
 #include <string_view>
 
+#include "tags/ape_tag.h"
 #include "tags/file_stream.h"
 #include "tags/frame_conversion.h"
 #include "tags/frame_header.h"
+#include "tags/lyrics3_block.h"
 #include "tags/tag_header.h"
 #include "tags/tag_stream.h"
 #include "tags/trailer.h"
@@ -135,6 +137,11 @@ class MP3 {
     bool InputHadTrailer() const { return inputHadTrailer_; }
     // The input's size when its audio was copied; -1 when it could not be told.
     std::int64_t InputSize() const { return inputSize_; }
+    // Where the input's audio ended, before an APE tag, a Lyrics3v2 block and the
+    // trailer; -1 when its size could not be told (then none of them is looked for).
+    std::int64_t InputAudioEnd() const { return audioEnd_; }
+    bool InputHadApeTag() const { return ape_.Found(); }
+    bool InputHadLyrics3() const { return lyrics_.Found(); }
     // True once a read or write of this pass failed; the output is then incomplete.
     bool Failed() const { return failed_; }
 
@@ -164,8 +171,11 @@ class MP3 {
     void NoteLeftOut(std::string_view id);
     void FinishTrailer(const TagEdits& edits);
 
-    bool CopyAudio(InputFile& in, OutputFile* out);
-    bool CopyKnownLength(InputFile& in, OutputFile* out, std::int64_t audio);
+    bool CopyAudio(InputFile& in, OutputFile* out, const TagEdits& edits);
+    bool FindTagsAfterAudio(InputFile& in);
+    bool FindTagBefore(InputFile& in, const unsigned char* last);
+    bool CopyKnownLength(InputFile& in, OutputFile* out, const TagEdits& edits);
+    bool CopyTagsAfterAudio(InputFile& in, OutputFile& out, const TagEdits& edits);
     bool CopyToEnd(InputFile& in, OutputFile* out);
     void KeepTrailer(const unsigned char* last);
     // Reports what went wrong with the streams, once each, and marks the pass failed.
@@ -224,6 +234,10 @@ class MP3 {
 
     Trailer trailer_;
     bool inputHadTrailer_ = false;
+    // What sits between the audio and the trailer.
+    ApeTag ape_;
+    Lyrics3Block lyrics_;
+    std::int64_t audioEnd_ = -1;
     bool failed_ = false;
     bool readReported_ = false;
     bool writeReported_ = false;

@@ -1,7 +1,9 @@
 // The audio part of a pass: everything after the input tag (all of the input when it
 // has none that can be walked), copied in one sequential run, with the last 128 bytes
-// held back when they are an ID3v1 trailer. Regular files are copied in the kernel
-// where it can; other inputs through a fixed block.
+// held back when they are an ID3v1 trailer. An APE tag and a Lyrics3v2 block between
+// the audio and the trailer are not audio: the APE tag is written with the pass's
+// edits, the Lyrics3v2 block as it is. Regular files are copied in the kernel where it
+// can; other inputs through a fixed block.
 #include <algorithm>
 #include <cstring>
 
@@ -17,11 +19,14 @@ constexpr std::size_t HoldBackBlock = 64 * 1024;
 
 }  // namespace
 
-bool MP3::CopyAudio(InputFile& in, OutputFile* out) {
+bool MP3::CopyAudio(InputFile& in, OutputFile* out, const TagEdits& edits) {
     const std::int64_t start = audioStart_;
     in.Seek(start);
     const std::int64_t size = in.Size();
     inputSize_ = size;
+    audioEnd_ = -1;
+    ape_.Forget();
+    lyrics_.Forget();
     // The header checked the declared tag against the input's size; an input that has
     // since shrunk below the tag's end has lost its audio, and a track of tag and
     // trailer alone must not pass for a rewritten one.
@@ -29,42 +34,108 @@ bool MP3::CopyAudio(InputFile& in, OutputFile* out) {
         ReportShortInput(in, out);
         return false;
     }
-    const bool copied = size >= 0
-                            ? CopyKnownLength(in, out, std::max<std::int64_t>(size - start, 0))
-                            : CopyToEnd(in, out);
+    // Where the size cannot be told, APE tags and Lyrics3v2 blocks are not looked for:
+    // the end is only known once everything before it has been copied.
+    const bool copied =
+        size >= 0 ? FindTagsAfterAudio(in) && CopyKnownLength(in, out, edits) : CopyToEnd(in, out);
     CheckStreams(&in, out);
     return copied && !failed_;
 }
 
-bool MP3::CopyKnownLength(InputFile& in, OutputFile* out, std::int64_t audio) {
-    if (audio < MinimumAudio) {
+// Reads the input's end once: the trailer and the 32 bytes before it. From there, an
+// APE tag and a Lyrics3v2 block, in either order, move the end of the audio back.
+bool MP3::FindTagsAfterAudio(InputFile& in) {
+    unsigned char tail[TrailerSize + ApeTag::FooterSize];
+    auto n = static_cast<std::size_t>(
+        std::min<std::int64_t>(inputSize_ - audioStart_, static_cast<std::int64_t>(sizeof tail)));
+    in.Seek(inputSize_ - static_cast<std::int64_t>(n));
+    if (in.Read(tail, n) < n) {
+        ReportShortInput(in, nullptr);
+        return false;
+    }
+    if (n >= TrailerSize) {
+        KeepTrailer(tail + n - TrailerSize);
+    } else {
+        trailer_.Reset();
+        inputHadTrailer_ = false;
+    }
+    audioEnd_ = inputSize_ - (inputHadTrailer_ ? TrailerSize : 0);
+    n -= inputHadTrailer_ ? TrailerSize : 0;
+    for (int found = 0; found < 2; ++found) {
+        if (n < ApeTag::FooterSize) {
+            n = static_cast<std::size_t>(
+                std::min<std::int64_t>(audioEnd_ - audioStart_, ApeTag::FooterSize));
+            in.Seek(audioEnd_ - static_cast<std::int64_t>(n));
+            if (in.Read(tail, n) < n) {
+                ReportShortInput(in, nullptr);
+                return false;
+            }
+        }
+        if (n < ApeTag::FooterSize || !FindTagBefore(in, tail + n - ApeTag::FooterSize)) {
+            break;
+        }
+        n = 0;
+    }
+    CheckStreams(&in, nullptr);
+    return !failed_;
+}
+
+// Looks for an APE tag or a Lyrics3v2 block that ends where the audio now ends, with
+// `last` the 32 bytes there. One that cannot be read stays audio.
+bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
+    if (!ape_.Found() && ApeTag::IsFooter(last)) {
+        if (ape_.Read(in, last, audioStart_, audioEnd_)) {
+            audioEnd_ = ape_.Start();
+            return true;
+        }
+        if (in.Error() == 0) {
+            WriteDiagnostic("APE tag cannot be read: kept as audio");
+        }
+        return false;
+    }
+    // Lyrics3v2 is defined only in front of an ID3v1 trailer.
+    const unsigned char* end = last + ApeTag::FooterSize - Lyrics3Block::EndSize;
+    if (inputHadTrailer_ && !lyrics_.Found() && Lyrics3Block::IsEnd(end)) {
+        if (lyrics_.Read(in, end, audioStart_, audioEnd_)) {
+            audioEnd_ = lyrics_.Start();
+            return true;
+        }
+        if (in.Error() == 0) {
+            WriteDiagnostic("Lyrics3v2 block cannot be read: kept as audio");
+        }
+    }
+    return false;
+}
+
+bool MP3::CopyKnownLength(InputFile& in, OutputFile* out, const TagEdits& edits) {
+    const std::int64_t audio = audioEnd_ - audioStart_;
+    if (audio + (inputHadTrailer_ ? TrailerSize : 0) < MinimumAudio) {
         WriteDiagnostic("Not enough MP3 data!");
     }
-    const std::int64_t start = in.Position();
-    const auto body =
-        static_cast<std::uint64_t>(audio >= TrailerSize ? audio - TrailerSize : audio);
-    if (out != nullptr) {
-        if (CopyBytes(in, *out, body) < body) {
-            ReportShortInput(in, out);
-            return false;
-        }
-    } else {
-        in.Seek(start + static_cast<std::int64_t>(body));
-    }
-    if (audio < TrailerSize) {
-        trailer_.Reset();
+    in.Seek(audioStart_);
+    if (out == nullptr) {
         return true;
     }
-    unsigned char last[TrailerSize];
-    if (in.Read(last, sizeof last) < sizeof last) {
+    const auto body = static_cast<std::uint64_t>(audio);
+    if (CopyBytes(in, *out, body) < body || !CopyTagsAfterAudio(in, *out, edits)) {
         ReportShortInput(in, out);
         return false;
     }
-    KeepTrailer(last);
-    if (!inputHadTrailer_ && out != nullptr) {
-        out->Write(last, sizeof last);
-    }
     return true;
+}
+
+// The APE tag, edited, and the Lyrics3v2 block, as it is, in the input's order.
+bool MP3::CopyTagsAfterAudio(InputFile& in, OutputFile& out, const TagEdits& edits) {
+    const auto copyLyrics = [&] {
+        const auto size = static_cast<std::uint64_t>(lyrics_.End() - lyrics_.Start());
+        in.Seek(lyrics_.Start());
+        return !lyrics_.Found() || CopyBytes(in, out, size) == size;
+    };
+    const auto writeApe = [&] { return !ape_.Found() || ape_.Write(in, out, edits); };
+    if (lyrics_.Found() && ape_.Found() && lyrics_.Start() > ape_.Start()) {
+        return writeApe() && copyLyrics();
+    }
+    return copyLyrics() && writeApe();
 }
 
 // For inputs whose size cannot be told: the last 128 bytes seen are always held back

@@ -133,4 +133,27 @@ inline std::string FreshTrailer() {
     return Trailer("", "", "", 0, 255);
 }
 
+inline std::string LittleEndian32(std::uint32_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
+}
+
+// One item of an APE tag; flags 2 marks binary data.
+inline std::string ApeItem(std::string_view key, std::string_view value, std::uint32_t flags = 0) {
+    return LittleEndian32(static_cast<std::uint32_t>(value.size())) + LittleEndian32(flags) +
+           std::string(key) + '\0' + std::string(value);
+}
+
+// An APE tag of `count` items as mutagen writes it: a header (version 2000 only) and a
+// footer that both give the size of items and footer.
+inline std::string ApeTagOf(const std::string& items, std::uint32_t count, bool header = true,
+                            std::uint32_t version = 2000) {
+    const auto frame = [&](std::uint32_t flags) {
+        return "APETAGEX" + LittleEndian32(version) +
+               LittleEndian32(static_cast<std::uint32_t>(items.size() + 32)) +
+               LittleEndian32(count) + LittleEndian32(flags) + std::string(8, '\0');
+    };
+    return (header ? frame(0xA0000000u) : std::string()) + items + frame(header ? 0x80000000u : 0u);
+}
+
 }  // namespace brambex::testing
