@@ -174,6 +174,7 @@ class MP3 {
     bool CopyAudio(InputFile& in, OutputFile* out, const TagEdits& edits);
     bool FindTagsAfterAudio(InputFile& in);
     bool FindTagBefore(InputFile& in, const unsigned char* last);
+    void FindTrailerBeforeApeTag(InputFile& in);
     bool CopyKnownLength(InputFile& in, OutputFile* out, const TagEdits& edits);
     bool CopyTagsAfterAudio(InputFile& in, OutputFile& out, const TagEdits& edits);
     bool CopyToEnd(InputFile& in, OutputFile* out);

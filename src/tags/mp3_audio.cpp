@@ -86,6 +86,7 @@ bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
     if (!ape_.Found() && ApeTag::IsFooter(last)) {
         if (ape_.Read(in, last, audioStart_, audioEnd_)) {
             audioEnd_ = ape_.Start();
+            FindTrailerBeforeApeTag(in);
             return true;
         }
         if (in.Error() == 0) {
@@ -105,6 +106,20 @@ bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
         }
     }
     return false;
+}
+
+// mutagen adds an APE tag after the trailer a track has already. That trailer is the
+// track's own; the output puts it after the APE tag, where readers look for it.
+void MP3::FindTrailerBeforeApeTag(InputFile& in) {
+    unsigned char last[TrailerSize];
+    if (inputHadTrailer_ || audioEnd_ - audioStart_ < TrailerSize) {
+        return;
+    }
+    in.Seek(audioEnd_ - TrailerSize);
+    if (in.Read(last, sizeof last) == sizeof last) {
+        KeepTrailer(last);
+        audioEnd_ -= inputHadTrailer_ ? TrailerSize : 0;
+    }
 }
 
 bool MP3::CopyKnownLength(InputFile& in, OutputFile* out, const TagEdits& edits) {

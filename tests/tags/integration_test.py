@@ -2,8 +2,9 @@
 with independent readers: mutagen for the frames and the ID3v1 trailer, ffprobe for what
 players see, ffmpeg for the decoded audio. ID3v2.4 and 2.2 tags are converted as
 mutagen's own conversion to ID3v2.3 converts them. Then a set of such tracks, tagged by
-mid3v2, eyeD3, ffmpeg and id3v2 and one untagged, is merged by brambex-cli, and every
-output is read back by mutagen, ffprobe, eyeD3 and TagLib (a small reader built here).
+mid3v2, eyeD3, ffmpeg and id3v2 (one with an APEv2 tag by mutagen too) and one untagged,
+is merged by brambex-cli, and every output is read back by mutagen, ffprobe, eyeD3 and
+TagLib (a small reader built here).
 
 usage: integration_test.py REWRITE_TOOL BRAMBEX_TAGS BRAMBEX_CLI
 Exits 77 (skipped) when lame, ffmpeg, ffprobe, id3v2, eyeD3, mid3v2, mutagen, eyed3,
@@ -25,6 +26,7 @@ try:
     import eyed3
     from mutagen.id3 import (APIC, CHAP, COMM, ID3, RVA2, TALB, TCON, TDRC, TIPL, TIT2, TPE1, TRCK,
                              TXXX, TYER, USLT, WXXX)
+    from mutagen.apev2 import BINARY, APEv2, APEValue
 except ImportError as e:
     print(str(e))
     sys.exit(77)
@@ -209,9 +211,10 @@ def tool_tagged_set(work, base):
     os.makedirs(disc2)
     tracks = []
 
-    def add(folder, name, tagger, pictures=0, frames=()):
+    def add(folder, name, tagger, pictures=0, frames=(), ape=False):
         path = os.path.join(folder, name)
-        tracks.append({"path": path, "tagger": tagger, "pictures": pictures, "frames": frames})
+        tracks.append({"path": path, "tagger": tagger, "pictures": pictures, "frames": frames,
+                       "ape": ape})
         return path
 
     path = add(disc1, "01 mid3v2.mp3", "mid3v2 (ID3v2.4)", 1, ("COMM", "USLT", "TXXX"))
@@ -229,9 +232,15 @@ def tool_tagged_set(work, base):
     run("ffmpeg", "-v", "error", "-i", base, "-i", cover, "-map", "0", "-map", "1", "-c", "copy",
         "-id3v2_version", "3", "-metadata", "title=Chapter four", "-metadata", "album=Kidnapped Disc 2",
         "-metadata:s:v", "comment=Cover (front)", path)
-    path = add(disc2, "02 id3v2.mp3", "id3v2 (ID3v2.3 and ID3v1)")
+    path = add(disc2, "02 id3v2.mp3", "id3v2 (ID3v2.3 and ID3v1), then APEv2 by mutagen", ape=True)
     shutil.copy(base, path)
     run("id3v2", "-a", "Stevenson", "-A", "Kidnapped Disc 2", "-t", "Chapter five", "-T", "2", "-g", "101", path)
+    # mutagen puts it after the ID3v1 trailer.
+    ape = APEv2()
+    ape.update({"Album": "Kidnapped Disc 2", "Title": "Chapter five", "Track": "2", "Artist": "Stevenson",
+                "REPLAYGAIN_TRACK_GAIN": "-6.20 dB"})
+    ape["Cover Art (Front)"] = APEValue(b"cover.jpg\0" + picture, BINARY)
+    ape.save(path)
     path = add(disc2, "03 untagged.mp3", "untagged")
     shutil.copy(base, path)
     return disc1, tracks, picture
@@ -243,6 +252,22 @@ def build_taglib_reader(work):
                            text=True, check=True).stdout.split()
     run("g++", "-std=c++17", os.path.join(HERE, "taglib_reader.cpp"), *flags, "-o", reader)
     return reader
+
+
+def check_ape_tag(name, out, expected, picture, probe, taglib):
+    """The APEv2 tag of a merged track holds the set's texts and keeps its other items."""
+    ape = APEv2(out)
+    for key in ("Album", "Title", "Track", "Artist"):
+        check(str(ape.get(key)) == expected[key.lower()], name + ": APEv2 " + key + " " + repr(str(ape.get(key))))
+        check("ape:" + key.upper() + "=" + expected[key.lower()] in taglib.splitlines(),
+              name + ": TagLib reads APEv2 " + key + " as " + taglib)
+    check(str(ape.get("REPLAYGAIN_TRACK_GAIN")) == "-6.20 dB", name + ": ReplayGain item not kept")
+    check(ape.get("Cover Art (Front)") is not None and ape["Cover Art (Front)"].value == b"cover.jpg\0" + picture,
+          name + ": APEv2 cover not kept")
+    for stale in ("Kidnapped Disc 2", "Chapter five"):
+        check(stale not in taglib and stale not in json.dumps(probe, ensure_ascii=False),
+              name + ": a reader still shows " + stale)
+    check(id3v1(out)["album"] == expected["album"].encode(), name + ": no ID3v1 trailer at the end")
 
 
 def check_merged_set(work, base):
@@ -290,6 +315,8 @@ def check_merged_set(work, base):
                   name + ": " + frame_id + " not kept")
         if track["pictures"]:
             check(tags.getall("APIC")[0].data == picture, name + ": picture damaged")
+        if track["ape"]:
+            check_ape_tag(name, out, expected, picture, probe, run(reader, out).decode())
         check(decoded_md5(track["path"]) == decoded_md5(out), name + ": decoded audio differs")
         table.append("| %s | %s |" % (name, " | ".join(
             "%s%s / %s / %s / %s / %s%s" % ("v2.%d: " % v[0][1] if v[0] else "", v[1], v[2], v[3], v[4],

@@ -1,5 +1,7 @@
-// Prints what TagLib reads from an MP3 file's ID3v2 tag, one "key=value" per line. The
+// Prints what TagLib reads from an MP3 file's ID3v2 tag, one "key=value" per line, then
+// the items of its APE tag as "ape:KEY=value" (binary ones by their size). The
 // integration test builds it against libtag1-dev, as an independent reader.
+#include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -26,6 +28,16 @@ int main(int argc, char** argv) {
     for (const auto* frame : tag->frameListMap()["APIC"]) {
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
         std::cout << "picture=" << (picture ? picture->picture().size() : 0) << "\n";
+    }
+    if (TagLib::APE::Tag* ape = file.hasAPETag() ? file.APETag() : nullptr) {
+        for (const auto& [key, item] : ape->itemListMap()) {
+            std::cout << "ape:" << key.to8Bit(true) << "=";
+            if (item.type() == TagLib::APE::Item::Binary) {
+                std::cout << item.binaryData().size() << " bytes\n";
+            } else {
+                std::cout << item.toString().to8Bit(true) << "\n";
+            }
+        }
     }
     return 0;
 }
