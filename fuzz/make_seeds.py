@@ -40,6 +40,28 @@ TRAILER = b"TAG" + b"Title".ljust(30, b"\0") + b"Artist".ljust(30, b"\0") + \
     b"Album".ljust(30, b"\0") + b"1999" + bytes(28) + b"\0\x03\x0c"
 PICTURE = b"\0image/jpeg\0\x03\0" + bytes([0xFF, 0xD8]) + bytes(300)
 
+
+
+def ape_item(key, value, flags=0):
+    return struct.pack("<2I", len(value), flags) + key + b"\0" + value
+
+
+def ape_tag(items, count, header=True, version=2000):
+    def frame(flags):
+        return b"APETAGEX" + struct.pack("<4I", version, len(items) + 32, count, flags) + bytes(8)
+    return (frame(0xA0000000) if header else b"") + items + frame(0x80000000 if header else 0)
+
+
+def lyrics3(text):
+    block = b"LYRICSBEGIN" + b"IND0000210" + b"LYR" + b"%05d" % len(text) + text
+    return block + b"%06d" % len(block) + b"LYRICS200"
+
+
+APE_ITEMS = ape_item(b"Album", b"Old album") + ape_item(b"TITLE", b"Old title") + \
+    ape_item(b"Track", b"7/12") + ape_item(b"REPLAYGAIN_TRACK_GAIN", b"-6.20 dB") + \
+    ape_item(b"Cover Art (Front)", b"cover.jpg\0" + bytes([0xFF, 0xD8]) + bytes(300), 2)
+LYRICS = lyrics3(b"Call me Ishmael.")
+
 v23 = frame23("TALB", b"\0Old album") + frame23("TIT2", b"\x01\xff\xfeA\0") + \
     frame23("APIC", PICTURE) + frame23("COMM", b"\0eng\0note")
 v24 = frame24("TIT2", b"\x03Caf\xc3\xa9\0Two") + frame24("TPE1", b"\x02\0A\0B") + \
@@ -71,6 +93,13 @@ SEEDS = {
     "no-tag": b"\x17\x00" + AUDIO + TRAILER,
     "unknown-size": b"\x03\x01" + header(3, len(v23)) + v23 + AUDIO,
     "broken-size": b"\x03\x01" + b"ID3\x03\0\0\x80\0\0\x10" + AUDIO,
+    "ape-before-trailer": b"\x07\x02" + header(3, len(v23) + 64) + v23 + bytes(64) + AUDIO +
+    ape_tag(APE_ITEMS, 5) + TRAILER,
+    "ape-at-end": b"\x0b\x00" + AUDIO + ape_tag(APE_ITEMS, 5, header=False),
+    "ape-after-trailer": b"\x05\x00" + AUDIO + TRAILER + ape_tag(APE_ITEMS, 5),
+    "ape-v1-and-lyrics3": b"\x03\x00" + AUDIO + LYRICS + ape_tag(APE_ITEMS, 5, False, 1000) + TRAILER,
+    "lyrics3-and-ape": b"\x13\x00" + AUDIO + ape_tag(APE_ITEMS, 5) + LYRICS + TRAILER,
+    "ape-bad-count": b"\x03\x00" + AUDIO + ape_tag(APE_ITEMS, 6) + TRAILER,
     "frame-past-end": b"\x03\x00" + header(3, 30) + frame23("TPE1", b"\0" + bytes(100))[:40] + AUDIO,
 }
 

@@ -1,8 +1,8 @@
 // libFuzzer target for the tag codec: reading passes (with and without a known input
 // size) and a rewrite pass with edits chosen by the input, in memory and through real
 // file descriptors. Besides crashes it traps when a rewrite loses or changes audio
-// bytes, writes a tag it cannot read back as the frames it reported, or would change
-// its own output on a second pass.
+// bytes, writes a tag it cannot read back as the frames it reported, writes an APE tag
+// it cannot read back, or would change its own output on a second pass.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -166,10 +166,19 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
         output.compare(output.size() - 128, 3, "TAG") != 0) {
         __builtin_trap();
     }
+    // An APE tag and a Lyrics3v2 block follow the audio; only the APE tag may change.
     const std::size_t audioStart = AudioStart(data, mp3.InputKind());
-    const std::size_t audioEnd = mp3.InputHadTrailer() ? size - 128 : size;
-    if (audioStart > audioEnd || output.size() - tagEnd - 128 != audioEnd - audioStart ||
+    const std::size_t trailer = mp3.InputHadTrailer() ? 128 : 0;
+    const std::size_t audioEnd =
+        mp3.InputAudioEnd() >= 0 ? static_cast<std::size_t>(mp3.InputAudioEnd()) : size - trailer;
+    const std::size_t after = size - trailer - audioEnd;
+    if (audioStart > audioEnd || output.size() - tagEnd - 128 < audioEnd - audioStart ||
         std::memcmp(output.data() + tagEnd, data + audioStart, audioEnd - audioStart) != 0) {
+        __builtin_trap();
+    }
+    if (!mp3.InputHadApeTag() && (output.size() - tagEnd - 128 != audioEnd - audioStart + after ||
+                                  std::memcmp(output.data() + tagEnd + (audioEnd - audioStart),
+                                              data + audioEnd, after) != 0)) {
         __builtin_trap();
     }
 
@@ -180,7 +189,7 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     const std::string second = Rewrite(reinterpret_cast<const std::uint8_t*>(output.data()),
                                        output.size(), true, again, none);
     if (again.InputKind() != TagKind::V23 || again.FramesLeftOut() != 0 || none.ids != editor.ids ||
-        second != output) {
+        second != output || (mp3.InputHadApeTag() && !again.InputHadApeTag())) {
         __builtin_trap();
     }
     if ((way & 2) != 0 && sizeKnown) {

@@ -77,6 +77,8 @@ TEST(Mp3Allocation, RewritePassAllocatesNothing) {
         Frame("RVA2", "x");
     std::ofstream(inPath, std::ios::binary)
         << TagHeader(static_cast<std::uint32_t>(frames.size()), 0, 4) + frames + Audio(100000) +
+               ApeTagOf(ApeItem("Title", "Old") + ApeItem("Cover Art (Front)", Audio(9000, 3), 2),
+                        2) +
                FreshTrailer();
     const std::string polish = "Żółw, żółw i jeszcze raz żółw";
     const std::string longText(3000, 'a');
