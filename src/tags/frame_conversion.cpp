@@ -1,6 +1,8 @@
 #include "tags/frame_conversion.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "tags/byte_order.h"
@@ -30,26 +32,34 @@ constexpr const char* V22Ids[][2] = {
     {"WXX", "WXXX"},
 };
 
-// 2.4 frames that 2.3 cannot hold, as mutagen's conversion to 2.3 leaves them out.
-constexpr const char* V24Only[] = {"ASPI", "EQU2", "RVA2", "SEEK", "SIGN", "TDEN", "TDRL",
-                                   "TDTG", "TMOO", "TPRO", "TSOA", "TSOP", "TSOT", "TSST"};
+// 2.4 frames that mean nothing in a 2.3 tag: seek points and signatures of the 2.4
+// tag, and an equalisation 2.3 readers cannot apply. The other 2.4 frames are kept:
+// the sort orders, release and tagging times, produced notice and set subtitle as they
+// are (the readers that know them read them in 2.3 too), mood and volume adjustment
+// as the user texts readers look for.
+constexpr const char* V24Only[] = {"ASPI", "EQU2", "SEEK", "SIGN"};
 
 constexpr FrameLayout TextLayout{{Field::TextList}, 1};
-constexpr FrameLayout UserTextLayout{{Field::TextZ, Field::TextList}, 2};
-constexpr FrameLayout UserUrlLayout{{Field::TextZ, Field::Binary}, 2};
-constexpr FrameLayout CommentLayout{{Field::Fixed3, Field::TextZ, Field::TextRest}, 3};
+constexpr FrameLayout UserTextLayout{{Field::TextZ, Field::TextList}, 2, true, 0};
+constexpr FrameLayout MoodTextLayout{{Field::Name, Field::TextList}, 2, true, 0};
+constexpr FrameLayout UserUrlLayout{{Field::TextZ, Field::Binary}, 2, true, 0};
+constexpr FrameLayout CommentLayout{{Field::Fixed3, Field::TextZ, Field::TextRest}, 3, true, 1};
 constexpr FrameLayout TermsLayout{{Field::Fixed3, Field::TextRest}, 2};
-constexpr FrameLayout PictureLayout{{Field::Latin1Z, Field::Fixed1, Field::TextZ, Field::Binary},
-                                    4};
+constexpr FrameLayout PictureLayout{
+    {Field::Latin1Z, Field::Fixed1, Field::TextZ, Field::Binary}, 4, true, 2};
 constexpr FrameLayout V22PictureLayout{
-    {Field::PicFormat, Field::Fixed1, Field::TextZ, Field::Binary}, 4};
-constexpr FrameLayout ObjectLayout{{Field::Latin1Z, Field::TextZ, Field::TextZ, Field::Binary}, 4};
+    {Field::PicFormat, Field::Fixed1, Field::TextZ, Field::Binary}, 4, true, 2};
+constexpr FrameLayout ObjectLayout{
+    {Field::Latin1Z, Field::TextZ, Field::TextZ, Field::Binary}, 4, true, 2};
 constexpr FrameLayout OwnershipLayout{{Field::Latin1Z, Field::Fixed8, Field::TextRest}, 3};
 constexpr FrameLayout PeopleLayout{{Field::TextPairs}, 1};
-
-constexpr std::size_t MaxTexts = 6;
-// UTF-8 takes at most twice the bytes of the ISO-8859-1 or UTF-16 it comes from.
-constexpr std::size_t ScratchSize = 40 * 1024;
+constexpr FrameLayout SyncedLyricsLayout{
+    {Field::Fixed3, Field::Fixed1, Field::Fixed1, Field::TextZ, Field::Synced}, 5};
+constexpr FrameLayout CommercialLayout{
+    {Field::Latin1Z, Field::Fixed8, Field::Latin1Z, Field::Fixed1, Field::TextZ, Field::TextZ,
+     Field::Latin1Z, Field::Binary},
+    8};
+constexpr FrameLayout OwnedLayout{{Field::Latin1Z, Field::Binary}, 2, false, 0};
 
 // Appends characters as UTF-8 up to a byte limit, on character boundaries.
 class Utf8Out {
@@ -236,155 +246,20 @@ const FrameLayout* LayoutOf(std::string_view id, int version) {
     if (id == "OWNE") {
         return &OwnershipLayout;
     }
+    if (id == "SYLT") {
+        return &SyncedLyricsLayout;
+    }
+    if (id == "COMR") {
+        return &CommercialLayout;
+    }
+    if (id == "PRIV" || id == "UFID") {
+        return &OwnedLayout;
+    }
     return nullptr;
 }
 
-std::int64_t ConvertPayload(const FrameLayout& layout, const unsigned char* in, std::size_t n,
-                            bool whole, unsigned char* out, std::size_t cap,
-                            std::size_t& consumed) {
-    if (n < 1 || in[0] > 3 || cap < 1) {
-        return -1;
-    }
-    const unsigned char encoding = in[0];
-    const std::size_t unit = UnitSize(encoding);
-    // First every text is decoded, so that one encoding can be chosen for all of them.
-    char scratch[ScratchSize];
-    struct Text {
-        std::size_t begin, end;
-    } texts[MaxTexts];
-    std::size_t textCount = 0;
-    std::size_t used = 0;
-    std::size_t pos = 1;
-    const auto decode = [&](std::size_t from, std::size_t length, bool separate, char separator) {
-        if (separate && used < sizeof scratch) {
-            scratch[used++] = separator;
-        }
-        Utf8Out utf8(scratch + used, sizeof scratch - used);
-        DecodeText(encoding, in + from, length, utf8);
-        used += utf8.Size();
-        return !utf8.Full();
-    };
-    for (int f = 0; f < layout.count; ++f) {
-        const Field field = layout.fields[f];
-        const std::size_t left = n - pos;
-        if (field == Field::Fixed1 || field == Field::Fixed3 || field == Field::Fixed8 ||
-            field == Field::PicFormat) {
-            const std::size_t size = field == Field::Fixed1 ? 1 : field == Field::Fixed8 ? 8 : 3;
-            if (left < size) {
-                return -1;
-            }
-            pos += size;
-        } else if (field == Field::Latin1Z) {
-            const std::size_t length = TextLength(0, in + pos, left);
-            if (length == left && !whole) {
-                return -1;
-            }
-            pos += std::min(left, length + 1);
-        } else if (field == Field::TextZ) {
-            const std::size_t length = TextLength(encoding, in + pos, left);
-            if ((length == left && !whole) || textCount == MaxTexts) {
-                return -1;
-            }
-            const std::size_t begin = used;
-            if (!decode(pos, length, false, 0)) {
-                return -1;
-            }
-            texts[textCount++] = {begin, used};
-            pos += std::min(left, length + unit);
-        } else if (field == Field::Binary) {
-            break;
-        } else {
-            // The rest of the payload holds texts; these layouts always come last.
-            if (!whole || textCount == MaxTexts) {
-                return -1;
-            }
-            const std::size_t begin = used;
-            const char separator = field == Field::TextList ? '/' : '\0';
-            bool first = true;
-            while (pos < n) {
-                const std::size_t length = TextLength(encoding, in + pos, n - pos);
-                if (!decode(pos, length, !first, separator)) {
-                    return -1;
-                }
-                first = false;
-                pos += std::min(n - pos, length + unit);
-                if (field == Field::TextRest) {
-                    break;
-                }
-            }
-            texts[textCount++] = {begin, used};
-            pos = n;
-        }
-    }
-    bool latin1 = true;
-    for (std::size_t t = 0; t < textCount; ++t) {
-        latin1 = latin1 && FitsLatin1({scratch + texts[t].begin, texts[t].end - texts[t].begin});
-    }
-    // Then the payload is written again field by field.
-    std::size_t written = 0;
-    out[written++] = latin1 ? 0 : 1;
-    std::size_t from = 1;
-    std::size_t textIndex = 0;
-    const auto copy = [&](std::size_t size) {
-        if (written + size > cap) {
-            return false;
-        }
-        std::memcpy(out + written, in + from, size);
-        written += size;
-        from += size;
-        return true;
-    };
-    for (int f = 0; f < layout.count; ++f) {
-        const Field field = layout.fields[f];
-        const std::size_t left = n - from;
-        bool ok = true;
-        if (field == Field::Fixed1 || field == Field::Fixed3 || field == Field::Fixed8) {
-            ok = copy(field == Field::Fixed1 ? 1 : field == Field::Fixed8 ? 8 : 3);
-        } else if (field == Field::PicFormat) {
-            std::string_view format(reinterpret_cast<const char*>(in + from), 3);
-            const std::string_view mime = format == "JPG"   ? "image/jpeg"
-                                          : format == "PNG" ? "image/png"
-                                                            : format;
-            ok = written + mime.size() + 1 <= cap;
-            if (ok) {
-                std::memcpy(out + written, mime.data(), mime.size());
-                written += mime.size();
-                out[written++] = 0;
-            }
-            from += 3;
-        } else if (field == Field::Latin1Z) {
-            const std::size_t length = TextLength(0, in + from, left);
-            ok = copy(std::min(left, length + 1));
-        } else if (field == Field::Binary) {
-            ok = copy(left);
-        } else {
-            const Text& t = texts[textIndex++];
-            const std::string_view text(scratch + t.begin, t.end - t.begin);
-            if (field == Field::TextPairs) {
-                // Each text with its terminator, as 2.3 lists them.
-                std::size_t start = 0;
-                while (ok && start < text.size()) {
-                    std::size_t stop = text.find('\0', start);
-                    stop = stop == std::string_view::npos ? text.size() : stop;
-                    ok = EncodeText(text.substr(start, stop - start), latin1, true, out, cap,
-                                    written);
-                    start = stop + 1;
-                }
-            } else {
-                ok = EncodeText(text, latin1, field == Field::TextZ, out, cap, written);
-            }
-            if (field == Field::TextZ) {
-                from += std::min(left, TextLength(encoding, in + from, left) + unit);
-            } else {
-                from = n;
-            }
-        }
-        if (!ok) {
-            return -1;
-        }
-    }
-    consumed = n;
-    return static_cast<std::int64_t>(written);
+const FrameLayout& MoodLayout() {
+    return MoodTextLayout;
 }
 
 std::size_t DecodeTextPayload(const unsigned char* in, std::size_t n, char* out, std::size_t cap,
@@ -433,94 +308,6 @@ std::size_t EncodeTextPayload(std::string_view utf8, unsigned char* out, std::si
     return n;
 }
 
-std::int64_t ConvertChapterPayload(std::string_view id, const unsigned char* in, std::size_t n,
-                                   unsigned char* out, std::size_t cap) {
-    // The element id, then the times (CHAP) or the flags, the count and the child ids
-    // (CTOC): all kept as they are.
-    std::size_t pos = TextLength(0, in, n) + 1;
-    if (id == "CHAP") {
-        pos += 16;
-    } else if (pos + 2 <= n) {
-        const unsigned char count = in[pos + 1];
-        pos += 2;
-        for (unsigned i = 0; i < count && pos < n; ++i) {
-            pos += TextLength(0, in + pos, n - pos) + 1;
-        }
-    }
-    if (pos > n || pos > cap) {
-        return -1;
-    }
-    std::memcpy(out, in, pos);
-    std::size_t written = pos;
-    unsigned char decoded[4096];
-    while (pos + FrameHeader::MaxSize <= n) {
-        FrameHeader header;
-        if (!header.Read(in + pos, 4)) {
-            break;
-        }
-        const std::size_t start = pos + FrameHeader::MaxSize;
-        if (header.size > n - start) {
-            return -1;
-        }
-        pos = start + header.size;
-        const unsigned char* data = in + start;
-        std::size_t size = header.size;
-        if (header.unsynchronised) {
-            // Undone in a buffer of its own; larger embedded frames are left out.
-            std::size_t k = 0;
-            for (std::size_t i = 0; i < size && k < sizeof decoded; ++i) {
-                if (i == 0 || data[i - 1] != 0xFF || data[i] != 0) {
-                    decoded[k++] = data[i];
-                }
-            }
-            if (k == sizeof decoded) {
-                continue;
-            }
-            data = decoded;
-            size = k;
-        }
-        const std::size_t extras = (header.grouped ? 1u : 0u) + (header.dataLength ? 4u : 0u);
-        char v23Id[4];
-        // Dates and people would need frames of their own: left out, as 2.3 has no room
-        // for them here.
-        const std::string_view embedded = header.Id();
-        if (header.compressed || header.encrypted || size < extras ||
-            !MapFrameId(4, embedded, v23Id) || embedded == "TDRC" || embedded == "TDOR" ||
-            embedded == "TIPL" || embedded == "TMCL") {
-            continue;
-        }
-        const unsigned char group = header.grouped ? data[0] : 0;
-        data += extras;
-        size -= extras;
-        const std::size_t payloadStart = written + FrameHeader::MaxSize + (header.grouped ? 1 : 0);
-        if (payloadStart > cap) {
-            return -1;
-        }
-        std::int64_t converted = -1;
-        const FrameLayout* layout = LayoutOf({v23Id, 4}, 4);
-        std::size_t consumed = 0;
-        if (layout != nullptr) {
-            converted = ConvertPayload(*layout, data, size, true, out + payloadStart,
-                                       cap - payloadStart, consumed);
-        } else if (size <= cap - payloadStart) {
-            std::memcpy(out + payloadStart, data, size);
-            converted = static_cast<std::int64_t>(size);
-        }
-        if (converted < 0) {
-            continue;
-        }
-        FrameHeader v23 = header;
-        std::memcpy(v23.id, v23Id, 4);
-        v23.size = static_cast<std::uint32_t>(converted) + (header.grouped ? 1 : 0);
-        v23.WriteV23(out + written);
-        if (header.grouped) {
-            out[written + FrameHeader::MaxSize] = group;
-        }
-        written = payloadStart + static_cast<std::size_t>(converted);
-    }
-    return static_cast<std::int64_t>(written);
-}
-
 std::size_t GenreNames(std::string_view genres, char* out, std::size_t cap) {
     std::size_t n = 0;
     std::string_view last;
@@ -566,6 +353,62 @@ std::size_t GenreNames(std::string_view genres, char* out, std::size_t cap) {
     return n;
 }
 
+namespace {
+
+// num / den with `decimals` places, rounded half to even as printf rounds, without the
+// locale's decimal point.
+void FormatFraction(std::uint64_t num, std::uint64_t den, bool negative, int decimals,
+                    const char* unit, char* out, std::size_t cap) {
+    std::uint64_t q = num / den;
+    const std::uint64_t twice = 2 * (num % den);
+    q += twice > den || (twice == den && q % 2 == 1) ? 1 : 0;
+    std::uint64_t scale = 1;
+    for (int i = 0; i < decimals; ++i) {
+        scale *= 10;
+    }
+    std::snprintf(out, cap, "%s%llu.%0*llu%s", negative ? "-" : "",
+                  static_cast<unsigned long long>(q / scale), decimals,
+                  static_cast<unsigned long long>(q % scale), unit);
+}
+
+}  // namespace
+
+bool ReadVolumeAdjustment(const unsigned char* in, std::size_t n, VolumeAdjustment& out) {
+    std::size_t pos = TextLength(0, in, n);
+    char lower[6] = {};
+    for (std::size_t i = 0; i + 5 <= pos && !out.album; ++i) {
+        for (std::size_t k = 0; k < 5; ++k) {
+            lower[k] = static_cast<char>(std::tolower(in[i + k]));
+        }
+        out.album = std::string_view(lower, 5) == "album";
+    }
+    for (pos = std::min(n, pos + 1); pos + 4 <= n;) {
+        const unsigned char channel = in[pos];
+        const auto adjustment = static_cast<std::int16_t>((in[pos + 1] << 8) | in[pos + 2]);
+        const unsigned bits = in[pos + 3];
+        const std::size_t bytes = std::min<std::size_t>(4, (bits + 7) / 8);
+        if (pos + 4 + bytes > n) {
+            return false;
+        }
+        if (channel != 1) {
+            pos += 4 + bytes;
+            continue;
+        }
+        // The gain counts 1/512 dB; the peak is `bits` bits, read as a fraction of 2^31.
+        std::uint64_t peak = 0;
+        for (std::size_t i = 0; i < bytes; ++i) {
+            peak = peak * 256 + in[pos + 4 + i];
+        }
+        peak <<= ((8 - (bits & 7)) & 7) + (4 - bytes) * 8;
+        const auto magnitude =
+            static_cast<std::uint64_t>(adjustment < 0 ? -adjustment : adjustment);
+        FormatFraction(magnitude * 100, 512, adjustment < 0, 2, " dB", out.gain, sizeof out.gain);
+        FormatFraction(peak * 1000000, 2147483647u, false, 6, "", out.peak, sizeof out.peak);
+        return true;
+    }
+    return false;
+}
+
 Id3Date SplitTimeStamp(std::string_view stamp) {
     int parts[5] = {};
     int count = 0;
@@ -599,7 +442,8 @@ Id3Date SplitTimeStamp(std::string_view stamp) {
     if (parts[1] != 0 && parts[2] != 0) {
         two(date.date, parts[2], parts[1]);
     }
-    if (parts[3] != 0 && parts[4] != 0) {
+    // An hour alone is a time on the hour.
+    if (count >= 4) {
         two(date.time, parts[3], parts[4]);
     }
     return date;

@@ -116,6 +116,7 @@ bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {
 void MP3::ReadTagHeader(InputFile& in) {
     kind_ = TagKind::None;
     inputSize_ = -1;
+    secondStart_ = -1;
     // A new pass: the bytes at the same offsets may be another file's or changed.
     tag_.Forget();
     frame_.Forget();
@@ -174,6 +175,7 @@ void MP3::MarkBroken(std::string_view diagnostic) {
     }
     kind_ = TagKind::Broken;
     audioStart_ = tagStart_;
+    secondStart_ = -1;
     ResetMeasures();
 }
 

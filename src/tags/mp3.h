@@ -5,11 +5,12 @@
 // the input tag (ID3v2.2, 2.3 or 2.4) twice: a first walk learns the size of each
 // output frame and the texts the caller may want, the caller's editor then says what
 // to set, and a second walk writes the tag. Every input frame is kept: 2.2 and 2.4
-// frames are converted to their 2.3 form, and only those that 2.3 cannot hold are left
-// out, named in a diagnostic line. An input without a tag, or with one too broken to
-// walk, gets a new tag in front and is copied whole as audio. Frames stream through
-// fixed buffers, so a large picture is never held whole, and the pass allocates
-// nothing.
+// frames are converted to their 2.3 form, and only those that 2.3 has no form for, or
+// that cannot be read, are left out, named in a diagnostic line. A second ID3v2 tag
+// right after the first is read as part of it. An input without a tag, or with one too
+// broken to walk, gets a new tag in front and is copied whole as audio. Frames stream
+// through fixed buffers, converted or not, so a large picture or text is never held
+// whole, and the pass allocates nothing.
 //
 // Texts are UTF-8 inside the program; frames are written as ISO-8859-1 when the text
 // allows it and as UTF-16 with a byte-order mark otherwise. Diagnostics are single
@@ -25,6 +26,7 @@
 #include "tags/frame_conversion.h"
 #include "tags/frame_header.h"
 #include "tags/lyrics3_block.h"
+#include "tags/payload_converter.h"
 #include "tags/tag_header.h"
 #include "tags/tag_stream.h"
 #include "tags/trailer.h"
@@ -90,9 +92,9 @@ class MP3 {
     static constexpr int TrailerFieldSize = Trailer::FieldSize;
     // Padding given to a new tag and to one that grew.
     static constexpr std::uint32_t Padding = 1024;
-    // Frames that are converted are held this far; a longer text frame of 2.4 that
-    // needs converting is left out with a diagnostic.
-    static constexpr std::size_t MaxConverted = 16 * 1024;
+    // The first bytes of a frame read for its text, and the most of a date, people or
+    // genre frame of 2.4 that is read to make its 2.3 frames.
+    static constexpr std::size_t HeadSize = 4096;
     // Collected texts are cut to this many bytes.
     static constexpr std::size_t MaxFieldText = 2048;
 
@@ -122,8 +124,10 @@ class MP3 {
     // Bytes after the output tag's header, and whether it had to grow past the input's.
     std::uint32_t OutputTagSize() const { return outputSize_; }
     bool TagGrew() const { return grew_; }
-    // Input frames left out: 2.3 has no form for them.
+    // Input frames left out: 2.3 has no form for them, or they cannot be read.
     int FramesLeftOut() const { return leftOut_; }
+    // Whether a second ID3v2 tag followed the first and was read with it.
+    bool HadSecondTag() const { return secondStart_ >= 0; }
 
     const Trailer& TrailerFields() const { return trailer_; }
     std::string TrailerTitle() const { return trailer_.Title(); }
@@ -148,27 +152,80 @@ class MP3 {
   private:
     // One input frame and what the output gets for it.
     struct FramePlan;
+    // The current frame's payload, as conversions read it, and the output as they
+    // write it.
+    class PayloadReader : public PayloadSource {
+      public:
+        explicit PayloadReader(MP3& mp3) : mp3_(mp3) {}
+        std::size_t Read(unsigned char* out, std::size_t n) override;
+        std::uint64_t Skip(std::uint64_t n) override;
+        std::uint64_t CopyTo(PayloadSink& sink, std::uint64_t n) override;
+        std::uint64_t Left() const override { return mp3_.payloadLeft_; }
+        Mark Here() const override;
+        void Rewind(const Mark& mark) override;
+
+      private:
+        MP3& mp3_;
+    };
+    class PayloadWriter : public PayloadSink, public LeftOutNotes {
+      public:
+        explicit PayloadWriter(MP3& mp3) : mp3_(mp3) {}
+        void Write(const unsigned char* bytes, std::size_t n) override {
+            mp3_.WriteBytes(mp3_.output_, bytes, n);
+        }
+        void LeftOut(std::string_view id, bool unreadable) override {
+            mp3_.NoteLeftOut(id, unreadable);
+        }
+
+      private:
+        MP3& mp3_;
+    };
+    // One ID3v2 tag of the input, of the one or two read as its tag.
+    struct TagPart {
+        TagHeader header;
+        std::int64_t start = 0;
+        std::int64_t end = 0;  // of its frames, the footer excluded
+    };
+    // A frame told apart from others of its id by its description or owner.
+    struct FrameKey {
+        char id[4];
+        std::uint32_t text;
+    };
 
     void ReadTagHeader(InputFile& in);
     void MarkBroken(std::string_view diagnostic);
-    bool StartWalk(InputFile& in);
+    void FindSecondTag(InputFile& in, std::int64_t at);
+    bool StartWalk(InputFile& in, const TagPart& part);
     bool NextFrame(InputFile& in, FrameHeader& header);
     bool PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, bool measuring);
+    bool ReadExtras(InputFile& in, const FrameHeader& header, FramePlan& plan);
+    bool ReadHead(InputFile& in, FramePlan& plan, bool measuring);
+    bool PlanOwnFrames(InputFile& in, FramePlan& plan, bool measuring);
+    void PlanConverted(const FrameLayout& layout, FramePlan& plan, bool measuring);
+    void PlanKeyed(const FrameLayout* layout, FramePlan& plan);
+    // Whether the second tag's frame repeats one of the first: then it is dropped.
+    bool Repeated(const FramePlan& plan, bool firstPart, bool measuring);
+    void MeasureFrame(const FramePlan& plan);
+    void ReportLeftOut();
     std::size_t ReadPayload(unsigned char* buffer, std::uint64_t n);
     void WriteDateFrames(OutputFile* out, const Id3Date& date, bool original, TagEditor& editor);
     std::uint64_t DateFramesSize(const Id3Date& date, bool original) const;
-    std::size_t EncodePeople();
+    PayloadConverter::Result MeasurePeople();
     void MeasureTag(InputFile& in);
     // Forgets what a first walk learnt: for a tag found broken on the way.
     void ResetMeasures();
     std::uint32_t EditedFrameSize(const TagEdits& edits, int field) const;
     void WriteTag(InputFile& in, OutputFile* out, const TagEdits& edits, TagEditor& editor);
     void WriteFrame(OutputFile* out, const FramePlan& plan, TagEditor& editor);
+    void WriteKeptFrame(OutputFile* out, const FramePlan& plan, const TagEdits& edits,
+                        TagEditor& editor);
+    void WriteUserText(OutputFile* out, std::string_view description, std::string_view value,
+                       TagEditor& editor);
     void WriteTextFrame(OutputFile* out, std::string_view id, std::string_view text,
                         OutputFrame::Origin origin, TagEditor& editor);
     void WriteBytes(OutputFile* out, const void* bytes, std::size_t n);
     void CopyPayloadRest(OutputFile* out, std::uint64_t n);
-    void NoteLeftOut(std::string_view id);
+    void NoteLeftOut(std::string_view id, bool unreadable);
     void FinishTrailer(const TagEdits& edits);
 
     bool CopyAudio(InputFile& in, OutputFile* out, const TagEdits& edits);
@@ -190,11 +247,24 @@ class MP3 {
     std::int64_t inputSize_ = -1;
     std::int64_t framesStart_ = 0;
     std::int64_t tagEnd_ = 0;
+    // The tag walked now: the first, or the second right after it.
+    TagPart walk_;
+    TagHeader secondHeader_;
+    std::int64_t secondStart_ = -1;
+    std::int64_t secondEnd_ = 0;
+    // The first tag's frames by id and description, for the second's to be checked
+    // against; past its length the second's frames are all kept.
+    FrameKey firstKeys_[1024];
+    std::size_t firstKeyCount_ = 0;
     TagStream tag_;    // the frame walk
     TagStream frame_;  // the payload of one 2.4 frame
     // The payload of the current frame: what is left of it in tag_ or frame_.
     TagStream* payload_ = nullptr;
     std::uint64_t payloadLeft_ = 0;
+    PayloadReader reader_{*this};
+    PayloadWriter writer_{*this};
+    PayloadConverter converter_;
+    OutputFile* output_ = nullptr;  // of the writing walk
 
     // What the first walk learnt.
     std::uint64_t keptSize_ = 0;  // output bytes of every frame but the fields'
@@ -218,8 +288,9 @@ class MP3 {
     char people_[4096];  // up to peopleSize_
     std::size_t peopleSize_ = 0;
     bool peopleWritten_ = false;
-    char leftOutIds_[128] = {};
-    std::size_t leftOutSize_ = 0;
+    // The ids left out: [0] those 2.3 has no form for, [1] those that cannot be read.
+    char leftOutIds_[2][128] = {};
+    std::size_t leftOutSize_[2] = {};
     int leftOut_ = 0;
 
     std::uint32_t outputSize_ = 0;
@@ -229,8 +300,8 @@ class MP3 {
 
     // Scratch for one frame at a time, left uninitialised: a track would otherwise
     // begin by clearing some 70 KiB it mostly never uses.
-    unsigned char head_[MaxConverted];
-    unsigned char converted_[2 * MaxConverted + 256];
+    unsigned char head_[HeadSize];
+    unsigned char converted_[2 * HeadSize + 256];
     char text_[3 * 1024 + 4];
 
     Trailer trailer_;

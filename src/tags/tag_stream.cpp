@@ -63,6 +63,22 @@ std::int64_t TagStream::Position() const {
     return position_ - static_cast<std::int64_t>(chunkSize_ - chunkPos_);
 }
 
+void TagStream::Rewind(const Mark& mark) {
+    afterFF_ = mark.afterFF;
+    const std::int64_t buffered = bufferStart_ + static_cast<std::int64_t>(chunkSize_);
+    if (bufferStart_ >= 0 && mark.position >= bufferStart_ && mark.position <= buffered) {
+        // Bytes read past the buffer went straight to a caller: they are read again.
+        chunkPos_ = static_cast<std::size_t>(mark.position - bufferStart_);
+        position_ = buffered;
+        return;
+    }
+    data_ = own_;
+    bufferStart_ = -1;
+    chunkSize_ = 0;
+    chunkPos_ = 0;
+    position_ = mark.position;
+}
+
 bool TagStream::WholeAtOnce() const {
     return position_ == start_ && end_ - start_ <= static_cast<std::int64_t>(WholeSize);
 }

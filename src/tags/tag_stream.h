@@ -41,6 +41,13 @@ class TagStream {
     bool Skip(std::uint64_t n);
     // The raw offset of the next byte to decode.
     std::int64_t Position() const;
+    // A place in the stretch to come back to, for a frame read twice.
+    struct Mark {
+        std::int64_t position = 0;
+        bool afterFF = false;
+    };
+    Mark Here() const { return {Position(), afterFF_}; }
+    void Rewind(const Mark& mark);
     bool Unsynchronised() const { return unsynchronised_; }
     InputFile& Input() { return *in_; }
 

@@ -1,0 +1,560 @@
+// The conversion reads its payload through a look-ahead buffer a byte at a time and
+// writes through another: a character split between two reads needs no care beyond
+// the few bytes a UTF-8 sequence or a UTF-16 surrogate pair holds back.
+#include "tags/payload_converter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "tags/frame_header.h"
+#include "tags/text_encoding.h"
+
+namespace brambex {
+
+namespace {
+
+constexpr std::uint64_t All = std::numeric_limits<std::uint64_t>::max();
+constexpr std::uint32_t HashStart = 2166136261u;
+
+std::uint32_t Hash(std::uint32_t hash, unsigned char byte) {
+    return (hash ^ byte) * 16777619u;
+}
+
+std::size_t Utf8Length(unsigned char lead) {
+    return (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 1;
+}
+
+// 2.4 frames that become frames of another id at the top of a tag; inside a chapter
+// 2.3 has no room for them.
+bool BecomesOtherFrames(std::string_view id) {
+    return id == "TDRC" || id == "TDOR" || id == "TIPL" || id == "TMCL" || id == "TMOO" ||
+           id == "RVA2";
+}
+
+// One frame of a chapter's payload, its own unsynchronisation undone.
+class EmbeddedSource : public PayloadSource {
+  public:
+    EmbeddedSource(PayloadSource& parent, std::uint64_t size, bool unsynchronised)
+        : parent_(parent), left_(size), unsynchronised_(unsynchronised) {}
+
+    std::size_t Read(unsigned char* out, std::size_t n) override {
+        std::size_t got = 0;
+        while (got < n && left_ > 0) {
+            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(n - got, left_));
+            const std::size_t k = parent_.Read(out + got, want);
+            left_ = k < want ? 0 : left_ - k;
+            std::size_t kept = got;
+            for (std::size_t i = got; i < got + k; ++i) {
+                if (unsynchronised_ && afterFF_ && out[i] == 0) {
+                    afterFF_ = false;
+                    continue;
+                }
+                afterFF_ = out[i] == 0xFF;
+                out[kept++] = out[i];
+            }
+            got = kept;
+        }
+        return got;
+    }
+    std::uint64_t Skip(std::uint64_t n) override {
+        if (!unsynchronised_) {
+            const std::uint64_t k = parent_.Skip(std::min(n, left_));
+            left_ -= k;
+            return k;
+        }
+        std::uint64_t skipped = 0;
+        unsigned char scratch[512];
+        while (skipped < n) {
+            const std::size_t got =
+                Read(scratch, static_cast<std::size_t>(std::min<std::uint64_t>(n - skipped, 512)));
+            if (got == 0) {
+                break;
+            }
+            skipped += got;
+        }
+        return skipped;
+    }
+    std::uint64_t CopyTo(PayloadSink& sink, std::uint64_t n) override {
+        if (unsynchronised_) {
+            return PayloadSource::CopyTo(sink, n);
+        }
+        const std::uint64_t k = parent_.CopyTo(sink, std::min(n, left_));
+        left_ -= k;
+        return k;
+    }
+    std::uint64_t Left() const override { return left_; }
+    Mark Here() const override {
+        Mark mark = parent_.Here();
+        mark.embeddedLeft = left_;
+        mark.embeddedAfterFF = afterFF_;
+        return mark;
+    }
+    void Rewind(const Mark& mark) override {
+        parent_.Rewind(mark);
+        left_ = mark.embeddedLeft;
+        afterFF_ = mark.embeddedAfterFF;
+    }
+
+  private:
+    PayloadSource& parent_;
+    std::uint64_t left_;
+    bool unsynchronised_;
+    bool afterFF_ = false;
+};
+
+}  // namespace
+
+std::uint64_t PayloadSource::CopyTo(PayloadSink& sink, std::uint64_t n) {
+    unsigned char block[1024];
+    std::uint64_t copied = 0;
+    while (copied < n) {
+        const std::size_t got =
+            Read(block, static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, 1024)));
+        if (got == 0) {
+            break;
+        }
+        sink.Write(block, got);
+        copied += got;
+    }
+    return copied;
+}
+
+std::size_t MemorySource::Read(unsigned char* out, std::size_t n) {
+    const std::size_t k = std::min(n, size_ - pos_);
+    std::memcpy(out, bytes_ + pos_, k);
+    pos_ += k;
+    return k;
+}
+
+std::uint64_t MemorySource::Skip(std::uint64_t n) {
+    const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - pos_));
+    pos_ += k;
+    return k;
+}
+
+PayloadConverter::Result PayloadConverter::Measure(const FrameLayout& layout, PayloadSource& in,
+                                                   std::string_view name) {
+    in_ = &in;
+    out_ = nullptr;
+    latin1_ = true;
+    fits_ = true;
+    latin1Size_ = utf16Size_ = 0;
+    Result result;
+    result.valid = Run(layout, name);
+    if (!result.valid) {
+        in.Skip(All);
+    }
+    result.latin1 = fits_;
+    result.size = fits_ ? latin1Size_ : utf16Size_;
+    result.key = key_;
+    return result;
+}
+
+void PayloadConverter::Write(const FrameLayout& layout, PayloadSource& in, bool latin1,
+                             PayloadSink& out, std::string_view name) {
+    in_ = &in;
+    out_ = &out;
+    latin1_ = latin1;
+    Run(layout, name);
+    Flush();
+    out_ = nullptr;
+}
+
+bool PayloadConverter::Run(const FrameLayout& layout, std::string_view name) {
+    textCount_ = 0;
+    captureSize_ = 0;
+    capturing_ = hashing_ = false;
+    key_ = HashStart;
+    inPos_ = inSize_ = outSize_ = 0;
+    unsigned char encoding = 0;
+    if (layout.encoded) {
+        if (!Next(encoding) || encoding > 3) {
+            return false;
+        }
+        Raw(latin1_ ? 0 : 1);
+    }
+    unsigned char byte = 0;
+    for (int f = 0; f < layout.count; ++f) {
+        const bool key = f == layout.keyField;
+        const Field field = layout.fields[f];
+        if (field == Field::Binary) {
+            return CopyRest();
+        }
+        if (field == Field::Fixed1 || field == Field::Fixed3 || field == Field::Fixed4 ||
+            field == Field::Fixed8 || field == Field::PicFormat) {
+            const int size = field == Field::Fixed1   ? 1
+                             : field == Field::Fixed4 ? 4
+                             : field == Field::Fixed8 ? 8
+                                                      : 3;
+            unsigned char bytes[8];
+            for (int i = 0; i < size; ++i) {
+                if (!Next(bytes[i])) {
+                    return false;
+                }
+            }
+            if (field != Field::PicFormat) {
+                std::for_each(bytes, bytes + size, [this](unsigned char b) { Raw(b); });
+                continue;
+            }
+            const std::string_view format(reinterpret_cast<const char*>(bytes), 3);
+            const std::string_view mime = format == "JPG"   ? "image/jpeg"
+                                          : format == "PNG" ? "image/png"
+                                                            : format;
+            std::for_each(mime.begin(), mime.end(),
+                          [this](char c) { Raw(static_cast<unsigned char>(c)); });
+            Raw(0);
+        } else if (field == Field::Latin1Z) {
+            while (Next(byte)) {
+                Raw(byte);
+                if (byte == 0) {
+                    break;
+                }
+                key_ = key ? Hash(key_, byte) : key_;
+            }
+        } else if (field == Field::Name) {
+            BeginText(key);
+            Name(name);
+            EndText(true);
+        } else if (field == Field::TextZ || field == Field::TextRest) {
+            BeginText(key);
+            Text(encoding);
+            EndText(field == Field::TextZ);
+        } else if (field == Field::TextList) {
+            // One 2.3 text: the values joined with "/"; a terminator at the very end
+            // closes the last value and starts none.
+            BeginText(key);
+            while (Text(encoding) && !AtEnd()) {
+                Char('/');
+            }
+            EndText(false);
+        } else {
+            // TextPairs and Synced: each text with its terminator, a time after each of
+            // the synchronised ones.
+            while (!AtEnd()) {
+                BeginText(false);
+                Text(encoding);
+                EndText(true);
+                for (int i = 0; field == Field::Synced && i < 4; ++i) {
+                    if (!Next(byte)) {
+                        return false;
+                    }
+                    Raw(byte);
+                }
+            }
+        }
+    }
+    // What follows the last field is no part of the frame's 2.3 form.
+    inPos_ = inSize_;
+    in_->Skip(All);
+    return true;
+}
+
+bool PayloadConverter::Next(unsigned char& byte) {
+    if (inPos_ == inSize_) {
+        inSize_ = in_->Read(inBuffer_, sizeof inBuffer_);
+        inPos_ = 0;
+        if (inSize_ == 0) {
+            return false;
+        }
+    }
+    byte = inBuffer_[inPos_++];
+    return true;
+}
+
+bool PayloadConverter::AtEnd() {
+    if (inPos_ < inSize_) {
+        return false;
+    }
+    inSize_ = in_->Read(inBuffer_, sizeof inBuffer_);
+    inPos_ = 0;
+    return inSize_ == 0;
+}
+
+void PayloadConverter::Raw(unsigned char byte) {
+    if (out_ == nullptr) {
+        ++latin1Size_;
+        ++utf16Size_;
+        return;
+    }
+    outBuffer_[outSize_++] = byte;
+    if (outSize_ == sizeof outBuffer_) {
+        Flush();
+    }
+}
+
+void PayloadConverter::Flush() {
+    if (out_ != nullptr && outSize_ > 0) {
+        out_->Write(outBuffer_, outSize_);
+    }
+    outSize_ = 0;
+}
+
+void PayloadConverter::BeginText(bool key) {
+    capturing_ = ++textCount_ == 1;
+    hashing_ = key;
+    if (out_ == nullptr) {
+        utf16Size_ += 2;
+    } else if (!latin1_) {
+        Raw(0xFF);
+        Raw(0xFE);
+    }
+}
+
+void PayloadConverter::EndText(bool terminate) {
+    capturing_ = hashing_ = false;
+    if (!terminate) {
+        return;
+    }
+    if (out_ == nullptr) {
+        ++latin1Size_;
+        utf16Size_ += 2;
+        return;
+    }
+    Raw(0);
+    if (!latin1_) {
+        Raw(0);
+    }
+}
+
+void PayloadConverter::Char(char32_t c) {
+    if (capturing_ || hashing_) {
+        char utf8[4];
+        const std::size_t k = EncodeUtf8(c, utf8);
+        for (std::size_t i = 0; hashing_ && i < k; ++i) {
+            key_ = Hash(key_, static_cast<unsigned char>(utf8[i]));
+        }
+        if (capturing_ && captureSize_ + k <= MaxCapture) {
+            std::memcpy(capture_ + captureSize_, utf8, k);
+            captureSize_ += k;
+        } else {
+            capturing_ = false;
+        }
+    }
+    if (out_ == nullptr) {
+        fits_ = fits_ && c <= 0xFF;
+        ++latin1Size_;
+        utf16Size_ += c >= 0x10000 ? 4 : 2;
+        return;
+    }
+    if (latin1_) {
+        Raw(static_cast<unsigned char>(c));
+        return;
+    }
+    const auto unit = [this](char32_t u) {
+        Raw(static_cast<unsigned char>(u & 0xFF));
+        Raw(static_cast<unsigned char>(u >> 8));
+    };
+    if (c >= 0x10000) {
+        unit(0xD800 + ((c - 0x10000) >> 10));
+        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        unit(c);
+    }
+}
+
+void PayloadConverter::Name(std::string_view utf8) {
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        Char(DecodeUtf8(utf8, pos));
+    }
+}
+
+bool PayloadConverter::Text(unsigned char encoding) {
+    unsigned char byte = 0;
+    if (encoding == 0) {
+        while (Next(byte)) {
+            if (byte == 0) {
+                return true;
+            }
+            Char(byte);
+        }
+        return false;
+    }
+    if (encoding == 3) {
+        // A sequence is decoded once all of its bytes are here, or the text has ended.
+        unsigned char pending[4];
+        std::size_t held = 0;
+        for (;;) {
+            const bool got = Next(byte);
+            const bool more = got && byte != 0;
+            if (more) {
+                pending[held++] = byte;
+            }
+            while (held > 0 && (!more || held >= Utf8Length(pending[0]))) {
+                std::size_t pos = 0;
+                Char(DecodeUtf8({reinterpret_cast<const char*>(pending), held}, pos));
+                std::memmove(pending, pending + pos, held - pos);
+                held -= pos;
+            }
+            if (!more) {
+                return got;
+            }
+        }
+    }
+    // UTF-16: the byte-order mark decides; without one, little-endian for encoding 1
+    // (what Windows taggers write) and big-endian for encoding 2.
+    bool little = encoding == 1;
+    bool first = true;
+    char32_t high = 0;
+    unsigned char a = 0;
+    bool terminated = false;
+    while (Next(a) && Next(byte)) {
+        if (a == 0 && byte == 0) {
+            terminated = true;
+            break;
+        }
+        if (std::exchange(first, false) &&
+            ((a == 0xFF && byte == 0xFE) || (a == 0xFE && byte == 0xFF))) {
+            little = a == 0xFF;
+            continue;
+        }
+        const char32_t unit = little ? char32_t(a | (byte << 8)) : char32_t((a << 8) | byte);
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (high != 0) {
+            Char(low ? 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00) : ReplacementChar);
+            high = 0;
+            if (low) {
+                continue;
+            }
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            high = unit;
+        } else {
+            Char(low ? ReplacementChar : unit);
+        }
+    }
+    if (high != 0) {
+        Char(ReplacementChar);
+    }
+    return terminated;
+}
+
+bool PayloadConverter::CopyRest() {
+    const std::size_t held = inSize_ - inPos_;
+    if (out_ == nullptr) {
+        const std::uint64_t n = held + in_->Skip(All);
+        latin1Size_ += n;
+        utf16Size_ += n;
+    } else {
+        Flush();
+        out_->Write(inBuffer_ + inPos_, held);
+        in_->CopyTo(*out_, All);
+    }
+    inPos_ = inSize_;
+    return true;
+}
+
+PayloadConverter::Result PayloadConverter::MeasureChapter(std::string_view id, PayloadSource& in,
+                                                          LeftOutNotes* notes) {
+    Result result;
+    chapterValid_ = true;
+    chapterSize_ = ChapterHead(id, in, nullptr);
+    while (chapterValid_ && EmbeddedFrame(in, nullptr, notes)) {
+    }
+    in.Skip(All);
+    result.valid = chapterValid_;
+    result.size = chapterSize_;
+    return result;
+}
+
+void PayloadConverter::WriteChapter(std::string_view id, PayloadSource& in, PayloadSink& out) {
+    chapterValid_ = true;
+    chapterSize_ = ChapterHead(id, in, &out);
+    while (chapterValid_ && EmbeddedFrame(in, &out, nullptr)) {
+    }
+    in.Skip(All);
+}
+
+std::uint64_t PayloadConverter::ChapterHead(std::string_view id, PayloadSource& in,
+                                            PayloadSink* out) {
+    // The element id, then the times (CHAP) or the flags, the count and the child ids
+    // (CTOC): all kept as they are.
+    std::uint64_t size = 0;
+    const auto copy = [&](unsigned char* bytes, std::size_t n) {
+        const std::size_t got = in.Read(bytes, n);
+        if (out != nullptr) {
+            out->Write(bytes, got);
+        }
+        size += got;
+        chapterValid_ = chapterValid_ && got == n;
+        return got == n;
+    };
+    const auto copyText = [&]() {
+        unsigned char byte = 1;
+        while (byte != 0 && copy(&byte, 1)) {
+        }
+    };
+    copyText();
+    unsigned char bytes[16];
+    if (id == "CHAP") {
+        copy(bytes, 16);
+    } else if (copy(bytes, 2)) {
+        for (unsigned i = 0; i < bytes[1] && chapterValid_; ++i) {
+            copyText();
+        }
+    }
+    return size;
+}
+
+bool PayloadConverter::EmbeddedFrame(PayloadSource& in, PayloadSink* out, LeftOutNotes* notes) {
+    unsigned char bytes[FrameHeader::MaxSize];
+    FrameHeader header;
+    if (in.Left() < sizeof bytes || in.Read(bytes, sizeof bytes) < sizeof bytes ||
+        !header.Read(bytes, 4)) {
+        // Padding, or less than a header: the chapter's frames have ended.
+        return false;
+    }
+    if (header.size > in.Left()) {
+        chapterValid_ = false;
+        return false;
+    }
+    EmbeddedSource frame(in, header.size, header.unsynchronised);
+    unsigned char group = 0;
+    unsigned char length[4];
+    const bool unreadable = (header.grouped && frame.Read(&group, 1) < 1) ||
+                            (header.dataLength && frame.Read(length, 4) < 4) || header.compressed ||
+                            header.encrypted;
+    FrameHeader v23 = header;
+    const FrameLayout* layout = LayoutOf(header.Id(), 4);
+    if (unreadable || BecomesOtherFrames(header.Id()) || !MapFrameId(4, header.Id(), v23.id)) {
+        if (notes != nullptr) {
+            notes->LeftOut(header.Id(), unreadable);
+        }
+        frame.Skip(All);
+        return true;
+    }
+    const PayloadSource::Mark start = frame.Here();
+    Result converted;
+    converted.valid = true;
+    if (layout != nullptr) {
+        converted = Measure(*layout, frame);
+    } else {
+        converted.size = frame.Skip(All);
+    }
+    if (!converted.valid) {
+        if (notes != nullptr) {
+            notes->LeftOut(header.Id(), true);
+        }
+        return true;
+    }
+    v23.size = static_cast<std::uint32_t>(converted.size + (header.grouped ? 1 : 0));
+    chapterSize_ += FrameHeader::MaxSize + std::uint64_t{v23.size};
+    if (out == nullptr) {
+        return true;
+    }
+    frame.Rewind(start);
+    v23.WriteV23(bytes);
+    out->Write(bytes, sizeof bytes);
+    if (header.grouped) {
+        out->Write(&group, 1);
+    }
+    if (layout != nullptr) {
+        Write(*layout, frame, converted.latin1, *out);
+    } else {
+        frame.CopyTo(*out, All);
+    }
+    return true;
+}
+
+}  // namespace brambex
