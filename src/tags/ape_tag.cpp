@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/ascii_case.h"
 #include "tags/byte_order.h"
