@@ -77,6 +77,12 @@ v24 = frame24("TIT2", b"\x03Caf\xc3\xa9\0Two") + frame24("TPE1", b"\x02\0A\0B") 
 v22 = frame22("TT2", b"\0Title") + frame22("TP1", b"\0Artist") + \
     frame22("PIC", b"\0JPG\x03\0" + bytes(30)) + frame22("CRM", b"owner") + \
     frame22("COM", b"\0eng\0note")
+# Texts longer than the codec's buffers, a character split at each 4 KiB edge.
+long24 = frame24("USLT", b"\x03eng\0" + b"a" + "\u00e9".encode() * 9000) + \
+    frame24("TXXX", b"\x01\xff\xfed\0\0\0\xff\xfe" + "\U0001F600".encode("utf-16-le") * 5000) + \
+    frame24("CHAP", b"ch1\0" + bytes(16) + frame24("APIC", b"\x03image/png\0\x03d\0" + bytes(70000)))
+# A new tag put in front of the old one.
+doubled = header(3, len(v23) + 16) + v23 + bytes(16) + header(4, len(v24) + 8) + v24 + bytes(8)
 
 SEEDS = {
     "v23-plain": b"\x00\x00" + header(3, len(v23) + 64) + v23 + bytes(64) + AUDIO + TRAILER,
@@ -90,6 +96,8 @@ SEEDS = {
     "v24-footer-unsync": b"\x00\x00" + header(4, len(v24), 0x90) + v24 + b"3DI\x04\0\x90" +
     syncsafe(len(v24)) + AUDIO,
     "v22": b"\x05\x00" + header(2, len(v22) + 16) + v22 + bytes(16) + AUDIO + TRAILER,
+    "v24-long-frames": b"\x00\x00" + header(4, len(long24) + 16) + long24 + bytes(16) + AUDIO,
+    "doubled-tag": b"\x13\x00" + doubled + AUDIO + TRAILER,
     "no-tag": b"\x17\x00" + AUDIO + TRAILER,
     "unknown-size": b"\x03\x01" + header(3, len(v23)) + v23 + AUDIO,
     "broken-size": b"\x03\x01" + b"ID3\x03\0\0\x80\0\0\x10" + AUDIO,
