@@ -52,6 +52,12 @@ QString DraggedFolder(const QMimeData* data) {
     return QFileInfo(path).isDir() ? path : QString();
 }
 
+// A settings file that had to be left as it is is named once, in the status line.
+void ShowSettingsNotice(QLabel* statusLine) {
+    if (QString notice = TakeSettingsNotice(); !notice.isEmpty())
+        statusLine->setText(notice);
+}
+
 }  // namespace
 
 QPoint CentredPosition(QSize screen, QSize window) {
@@ -143,6 +149,7 @@ MainWindow::MainWindow(QWidget* parent)
     session_ = std::make_unique<MergeSession>(*frontEnd_);
     setAcceptDrops(true);
     LoadLibraryPath();
+    ShowSettingsNotice(statusLine_);
 }
 
 MainWindow::~MainWindow() {
@@ -154,8 +161,9 @@ void MainWindow::SetupWindow() {
     adjustSize();
     // Where the user left it last time; a geometry Qt cannot use (a screen gone) leaves
     // the window centred.
-    if (QByteArray geometry = StoredWindowGeometry();
-        !geometry.isEmpty() && restoreGeometry(geometry))
+    QByteArray geometry = StoredWindowGeometry();
+    ShowSettingsNotice(statusLine_);
+    if (!geometry.isEmpty() && restoreGeometry(geometry))
         return;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = screen->geometry();
@@ -323,6 +331,7 @@ void MainWindow::ShowOptions() {
     RunGuarded([this] {
         OptionsDialog dialog(this);
         dialog.exec();
+        ShowSettingsNotice(statusLine_);
     });
 }
 

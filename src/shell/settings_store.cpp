@@ -1,11 +1,11 @@
 #include "shell/settings_store.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <memory>
+#include <utility>
+
+#include "shell/settings_file.h"
 
 namespace brambex {
 
@@ -19,122 +19,109 @@ const QString DefaultValueName = QStringLiteral("Default");
 
 #ifdef Q_OS_WIN
 const QString ParentKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Halvern Labs");
-const QString KeyPath = ParentKey + QStringLiteral("\\Brambex");
 
-bool KeyExists() {
+QString KeyLocation() {
+    return ParentKey + QStringLiteral("\\Brambex");
+}
+QString WindowLocation() {
+    return ParentKey + QStringLiteral("\\Brambex Window");
+}
+bool StoreExists(const QString& location) {
     QSettings parent(ParentKey, QSettings::NativeFormat);
-    return parent.childGroups().contains(QStringLiteral("Brambex"));
+    return parent.childGroups().contains(location.section(QLatin1Char('\\'), -1));
 }
-std::unique_ptr<QSettings> OpenKey() {
-    return std::make_unique<QSettings>(KeyPath, QSettings::NativeFormat);
+QVariant ReadValue(const QString& location, const QString& name) {
+    return QSettings(location, QSettings::NativeFormat).value(name);
 }
-void DeleteKey() {
-    QSettings parent(ParentKey, QSettings::NativeFormat);
-    parent.remove(QStringLiteral("Brambex"));
-    parent.sync();
-}
-bool MakeKey() {
-    return true;
+bool WriteValue(const QString& location, const QString& name, const QVariant& value) {
+    QSettings key(location, QSettings::NativeFormat);
+    key.setValue(name, value);
+    key.sync();
+    return key.status() == QSettings::NoError;
 }
 #else
 // Worked out at every use so that a changed XDG_CONFIG_HOME (tests) takes effect.
-QString KeyFile() {
-    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return config + QStringLiteral("/Halvern Labs/Brambex.conf");
+QString ConfigFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Halvern Labs/");
 }
-bool KeyExists() {
-    return QFileInfo(KeyFile()).isFile();
+QString KeyLocation() {
+    return ConfigFolder() + QStringLiteral("Brambex.conf");
 }
-std::unique_ptr<QSettings> OpenKey() {
-    return std::make_unique<QSettings>(KeyFile(), QSettings::IniFormat);
+QString WindowLocation() {
+    return ConfigFolder() + QStringLiteral("Brambex Window.conf");
 }
-void DeleteKey() {
-    QFile::remove(KeyFile());
+bool StoreExists(const QString& location) {
+    return QFileInfo(location).isFile();
 }
-bool MakeKey() {
-    QFileInfo file(KeyFile());
-    if (!QDir().mkpath(file.absolutePath()))
-        return false;
-    if (file.exists())
-        return file.isFile();
-    QFile created(file.absoluteFilePath());
-    return created.open(QIODevice::WriteOnly);
-}
-#endif
 
-std::unique_ptr<QSettings> OpenWindowStore() {
-#ifdef _WIN32
-    return std::make_unique<QSettings>(ParentKey + QStringLiteral("\\Brambex Window"),
-                                       QSettings::NativeFormat);
-#else
-    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return std::make_unique<QSettings>(config + QStringLiteral("/Halvern Labs/Brambex Window.conf"),
-                                       QSettings::IniFormat);
-#endif
+// The files named so far this run, and the text the main window has still to show.
+QStringList notedFiles;
+QString pendingNotice;
+
+void NoteKeptFile(const QString& path, const QString& reason) {
+    if (reason.isEmpty() || notedFiles.contains(path))
+        return;
+    notedFiles.append(path);
+    if (!pendingNotice.isEmpty())
+        pendingNotice += QLatin1Char('\n');
+    pendingNotice +=
+        QStringLiteral("The settings file \"%1\" was left as it is: %2.").arg(path, reason);
 }
+
+QVariant ReadValue(const QString& location, const QString& name) {
+    SettingsFile file = ReadSettingsFile(location);
+    NoteKeptFile(location, file.keepReason);
+    return file.values.value(name);
+}
+bool WriteValue(const QString& location, const QString& name, const QVariant& value) {
+    SettingsWrite write = WriteSettingsValue(location, name, value);
+    if (write.outcome == SettingsWrite::LeftAsItIs)
+        NoteKeptFile(location, write.reason);
+    return write.outcome == SettingsWrite::Written;
+}
+#endif
 
 const QString GeometryName = QStringLiteral("Geometry");
 
 }  // namespace
 
 QByteArray StoredWindowGeometry() {
-    return OpenWindowStore()->value(GeometryName).toByteArray();
+    return ReadValue(WindowLocation(), GeometryName).toByteArray();
 }
 
 void StoreWindowGeometry(const QByteArray& geometry) {
-    OpenWindowStore()->setValue(GeometryName, geometry);
+    WriteValue(WindowLocation(), GeometryName, geometry);
 }
 
 void LoadLibraryPath() {
-    MusicLibraryPath.clear();
-    if (!KeyExists())
-        return;
-    bool readFailed = true;
-    {
-        auto key = OpenKey();
-        // A store that cannot be read (no permission, a file damaged or written by
-        // something else) may still hold what the user wants: it is left as it is, and
-        // the program runs without the setting.
-        if (key->status() != QSettings::NoError)
-            return;
-        if (key->contains(DefaultValueName)) {
-            std::string value = key->value(DefaultValueName).toString().toStdString();
-            // The stored text and its terminator must fit the path's 512 bytes; a
-            // longer value is treated as a failed read rather than cut.
-            if (value.size() < MaxLibraryPathBytes) {
-                MusicLibraryPath = value;
-                readFailed = false;
-            }
-        }
-    }
-    if (readFailed)
-        DeleteKey();
+    MusicLibraryPath = ReadValue(KeyLocation(), DefaultValueName).toString().toStdString();
 }
 
 bool StoreLibraryPath(const std::string& path) {
-    if (!KeyExists() && !MakeKey())
-        return false;
-    auto key = OpenKey();
-    key->setValue(DefaultValueName, QString::fromStdString(path));
-    key->sync();
-    return key->status() == QSettings::NoError;
+    return WriteValue(KeyLocation(), DefaultValueName, QString::fromStdString(path));
 }
 
 ForgetResult ForgetStoredLibraryPath() {
-    if (!KeyExists())
+    if (!StoreExists(KeyLocation()))
         return ForgetResult::NoKey;
-    auto key = OpenKey();
-    key->setValue(DefaultValueName, QString());
-    key->sync();
-    return key->status() == QSettings::NoError ? ForgetResult::Forgotten
-                                               : ForgetResult::WriteFailed;
+    return WriteValue(KeyLocation(), DefaultValueName, QString()) ? ForgetResult::Forgotten
+                                                                  : ForgetResult::WriteFailed;
 }
 
 std::string LibraryPathStoreLocation() {
+    return KeyLocation().toStdString();
+}
+
+std::string WindowStoreLocation() {
+    return WindowLocation().toStdString();
+}
+
+QString TakeSettingsNotice() {
 #ifdef Q_OS_WIN
-    return KeyPath.toStdString();
+    return {};
 #else
-    return KeyFile().toStdString();
+    return std::exchange(pendingNotice, QString());
 #endif
 }
 

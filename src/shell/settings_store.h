@@ -1,29 +1,33 @@
 // The setting the program keeps across runs: the music library path, the folder
 // from which "Select main folder" starts browsing. It lives under the key
 // "Software\Halvern Labs\Brambex" of the user's settings (the registry on Windows, a
-// file under the XDG config folder elsewhere), as that key's default value.
+// file under the XDG config folder elsewhere), as that key's default value. A settings
+// file is never deleted, and is changed only where the program's own value stands:
+// one it cannot surely keep whole is left as it is, and the main window says so once.
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <cstddef>
 #include <string>
 
 namespace brambex {
 
 inline constexpr const char* LibraryPathKey = "Software\\Halvern Labs\\Brambex";
-// Longest stored value, in bytes with its terminator, that the program accepts.
+// Longest path, in bytes with its terminator, that the Options dialog sets; a longer
+// one found in the store is still loaded and used.
 inline constexpr std::size_t MaxLibraryPathBytes = 512;
 
 // Empty when not set. Read once at start-up; changed by the Options dialog.
 extern std::string MusicLibraryPath;
 
-// Fills MusicLibraryPath from the store. A key without a default value, or with one
-// that does not fit, is deleted and the path stays empty; a store that cannot be read
-// is left as it is, with the path empty; nothing is ever reported.
+// Fills MusicLibraryPath from the store, as much as it can read; the path stays empty
+// when there is none. The store is never changed.
 void LoadLibraryPath();
 
 // Writes the path as the key's default value, creating the key when needed. False when
-// the key can be neither opened nor created, or the value could not be written.
+// the key can be neither opened nor created, the value could not be written, or the
+// file had to be left as it is.
 bool StoreLibraryPath(const std::string& path);
 
 enum class ForgetResult {
@@ -34,13 +38,19 @@ enum class ForgetResult {
 // Stores the empty value under an existing key.
 ForgetResult ForgetStoredLibraryPath();
 
-// The main window's size and position as Qt saves them, kept beside the key (not in
-// it: a key without the library path is deleted at start-up). Empty when none is kept.
+// The main window's size and position as Qt saves them, kept beside the key, in a
+// store of its own. Empty when none is kept.
 QByteArray StoredWindowGeometry();
 void StoreWindowGeometry(const QByteArray& geometry);
 
 // Where the key lives on this system, for messages and tests: a file path, or a
 // registry path on Windows.
 std::string LibraryPathStoreLocation();
+// Where the window's geometry lives: a file path, or a registry path on Windows.
+std::string WindowStoreLocation();
+
+// Names each settings file found that must be left as it is, once a run: empty when
+// nothing new is to be said. The main window shows it in its status line.
+QString TakeSettingsNotice();
 
 }  // namespace brambex

@@ -61,32 +61,63 @@ class SettingsTest : public QObject {
         QVERIFY(KeyFile().endsWith(QStringLiteral("/Halvern Labs/Brambex.conf")));
     }
 
-    void loadReadsOrDeletesTheKey_data() {
+    // Each file is loaded, then "/srv/new" stored: `after` is the file then, the file
+    // as it was when it must be left as it is.
+    void loadAndStoreKeepTheRestOfTheFile_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("loaded");
-        QTest::addColumn<bool>("keyKept");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray stored = "Default=/srv/new\n";
         QTest::newRow("path") << QByteArray("[General]\nDefault=/srv/music\n") << "/srv/music"
-                              << true;
-        QTest::newRow("empty value") << QByteArray("[General]\nDefault=\n") << "" << true;
-        QTest::newRow("no default value") << QByteArray("[General]\nOther=1\n") << "" << false;
-        QTest::newRow("511 bytes") << "[General]\nDefault=/" + QByteArray(510, 'a') + "\n"
-                                   << "/" + QString(510, 'a') << true;
-        QTest::newRow("512 bytes") << "[General]\nDefault=/" + QByteArray(511, 'a') + "\n"
-                                   << "" << false;
-        QTest::newRow("600 bytes") << "[General]\nDefault=" + QByteArray(600, 'b') + "\n"
-                                   << "" << false;
-        QTest::newRow("cannot be read")
-            << QByteArray("[General\nDefault=/srv/music\n") << "" << true;
+                              << "[General]\n" + stored;
+        QTest::newRow("empty value") << QByteArray("[General]\nDefault=\n") << ""
+                                     << "[General]\n" + stored;
+        QByteArray longValue = "; mine\n[General]\nDefault=/" + QByteArray(599, 'b');
+        QTest::newRow("600 bytes")
+            << longValue + "\nOther=1\n"
+            << "/" + QString(599, 'b') << "; mine\n[General]\n" + stored + "Other=1\n";
+        QTest::newRow("comments, no default value")
+            << QByteArray("; mine\n[General]\nOther=1\n# too\n") << ""
+            << "; mine\n[General]\n" + stored + "Other=1\n# too\n";
+        QTest::newRow("comments, no group") << QByteArray("; mine, no newline") << ""
+                                            << "; mine, no newline\n[General]\n" + stored;
+        QTest::newRow("default under another group")
+            << QByteArray("[Other]\nDefault=/srv/music\n") << ""
+            << "[Other]\nDefault=/srv/music\n[General]\n" + stored;
+        QTest::newRow("CRLF lines") << QByteArray("; mine\r\n[General]\r\nDefault = /a\r\n") << "/a"
+                                    << QByteArray("; mine\r\n[General]\r\nDefault=/srv/new\r\n");
+        QByteArray utf16("\xff\xfe");
+        for (char c : QByteArray("[General]\nDefault=/srv/music\n"))
+            utf16 += QByteArray(1, c) + '\0';
+        QTest::newRow("UTF-16") << utf16 << "/srv/music" << utf16;
+        const QByteArray twice = "[General]\nDefault=/a\nDefault=/b\n";
+        QTest::newRow("default twice") << twice << "/b" << twice;
+        const QByteArray continued = "[General]\nDefault=/a\\\nb\n";
+        QTest::newRow("value over two lines") << continued << "/ab" << continued;
+        const QByteArray broken = "[General\nDefault=/srv/music\n";
+        QTest::newRow("cannot be parsed") << broken << "" << broken;
     }
-    void loadReadsOrDeletesTheKey() {
+    void loadAndStoreKeepTheRestOfTheFile() {
         QFETCH(QByteArray, content);
         QFETCH(QString, loaded);
-        QFETCH(bool, keyKept);
+        QFETCH(QByteArray, after);
         WriteKey(content);
+        const auto privateFile =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        QVERIFY(QFile::setPermissions(KeyFile(), privateFile));
         MusicLibraryPath = "stale";
         LoadLibraryPath();
         QCOMPARE(QString::fromStdString(MusicLibraryPath), loaded);
-        QCOMPARE(QFileInfo::exists(KeyFile()), keyKept);
+        QCOMPARE(StoreLibraryPath("/srv/new"), after != content);
+        QFile file(KeyFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after);
+        QCOMPARE(file.permissions(), privateFile);
+        // A file left as it is is named once, however often it is met.
+        LoadLibraryPath();
+        QString notice = TakeSettingsNotice();
+        QCOMPARE(notice.contains(KeyFile()), after == content);
+        QCOMPARE(TakeSettingsNotice(), QString());
     }
 
     void loadWithoutKeyLeavesPathEmpty() {
