@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 #include "platform/ascii_case.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -19,7 +20,71 @@ std::function<bool(const std::string&)>& DeleteFault() {
     return fault;
 }
 
+// The kept listing searches on this thread go to, the innermost one.
+thread_local KeptListing* keptListing = nullptr;
+
+// Where the pattern's last component, the names it matches, begins.
+std::size_t NameStart(std::string_view pattern) {
+    std::size_t cut = pattern.size();
+    while (cut > 0 && !IsSeparator(pattern[cut - 1]))
+        --cut;
+    return cut;
+}
+
+// The folder a search pattern looks in, spelled as the pattern spells it.
+std::string PatternFolder(std::string_view pattern, std::size_t nameStart) {
+    if (nameStart == 0)
+        return ".";
+    return std::string(pattern.substr(0, nameStart == 1 ? 1 : nameStart - 1));
+}
+
 }  // namespace
+
+Listing ListMatching(const std::string& pattern) {
+    const std::size_t nameStart = NameStart(pattern);
+    const std::string folder = PatternFolder(pattern, nameStart);
+    if (keptListing != nullptr && keptListing->Folder() == folder)
+        return keptListing->Matching(std::string_view(pattern).substr(nameStart));
+    return SystemListMatching(pattern);
+}
+
+std::vector<FoundEntry> FindMatching(const std::string& pattern) {
+    return ListMatching(pattern).entries;
+}
+
+KeptListing::KeptListing(const std::string& folder) : folder_(folder), outer_(keptListing) {
+    Listing listing = ListMatching(JoinPath(folder, "*"));
+    error_ = listing.error;
+    keyed_.reserve(listing.entries.size());
+    for (FoundEntry& entry : listing.entries)
+        keyed_.emplace_back(MatchKey(entry.name), std::move(entry));
+    std::sort(keyed_.begin(), keyed_.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    keptListing = this;
+}
+
+KeptListing::~KeptListing() {
+    keptListing = outer_;
+}
+
+Listing KeptListing::Matching(std::string_view namePattern) const {
+    if (error_ != 0)
+        return {{}, error_};
+    // Every name that matches begins with the pattern's text before its first "*".
+    const std::string key = MatchKey(namePattern);
+    const std::string prefix = key.substr(0, std::min(key.find('*'), key.size()));
+    Listing found;
+    auto at =
+        std::lower_bound(keyed_.begin(), keyed_.end(), prefix,
+                         [](const auto& item, const std::string& p) { return item.first < p; });
+    for (; at != keyed_.end() && at->first.starts_with(prefix); ++at) {
+        if (MatchesWildcard(key, at->first))
+            found.entries.push_back(at->second);
+    }
+    std::sort(found.entries.begin(), found.entries.end(),
+              [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
+    return found;
+}
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     std::size_t p = 0;

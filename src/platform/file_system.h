@@ -10,11 +10,13 @@
 // other error codes translates them), so that a message can say why.
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brambex::platform {
@@ -47,6 +49,45 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name);
 // A pattern without a separator searches the current folder.
 std::vector<FoundEntry> FindMatching(const std::string& pattern);
 
+// What FindMatching finds, or why the folder could not be read (an errno value): a
+// folder that is gone, refused or no folder is never taken for an empty one.
+struct Listing {
+    std::vector<FoundEntry> entries;
+    int error = 0;
+};
+Listing ListMatching(const std::string& pattern);
+
+// While one lives, the searches of its folder on this thread filter the listing it took
+// once instead of reading the folder again: for many read-only looks at one folder that
+// holds thousands of entries. What changes in the folder meanwhile is not seen.
+class KeptListing {
+  public:
+    explicit KeptListing(const std::string& folder);
+    ~KeptListing();
+    KeptListing(const KeptListing&) = delete;
+    KeptListing& operator=(const KeptListing&) = delete;
+
+    const std::string& Folder() const { return folder_; }
+    Listing Matching(std::string_view namePattern) const;
+
+  private:
+    std::string folder_;
+    int error_ = 0;
+    // The entries with their names as the system compares them, in that order.
+    std::vector<std::pair<std::string, FoundEntry>> keyed_;
+    KeptListing* outer_;
+};
+
+// Where a folder lies on its system (device and inode; volume and file index on
+// Windows): two paths name one folder exactly when these agree.
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
+};
+// False with the reason in errno when the path cannot be reached; links followed.
+bool IdentifyFolder(const std::string& path, FolderIdentity& identity);
+
 enum class MakeFolderResult { Created, Exists, Refused, Failed };
 // Refused: the system denied access (EACCES, EPERM, EROFS).
 MakeFolderResult MakeFolder(const std::string& path);
@@ -69,6 +110,9 @@ std::int64_t FileSize(const std::string& path);
 
 // True when the path itself (a link is not followed) is a regular file of size 0.
 bool IsEmptyRegularFile(const std::string& path);
+
+// True when the path itself is a link (a junction too, on Windows), whatever it leads to.
+bool IsLink(const std::string& path);
 
 // True when the path is a link whose target cannot be reached (gone, or a loop of
 // links).

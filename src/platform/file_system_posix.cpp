@@ -58,7 +58,7 @@ bool IsSeparator(char c) {
     return c == '/';
 }
 
-std::vector<FoundEntry> FindMatching(const std::string& pattern) {
+Listing SystemListMatching(const std::string& pattern) {
     std::size_t cut = pattern.size();
     while (cut > 0 && !IsSeparator(pattern[cut - 1]))
         --cut;
@@ -72,22 +72,48 @@ std::vector<FoundEntry> FindMatching(const std::string& pattern) {
     }
     std::string_view namePattern = std::string_view(pattern).substr(cut);
 
-    std::vector<FoundEntry> found;
+    Listing found;
     DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr)
+    if (dir == nullptr) {
+        found.error = errno;
         return found;
-    while (const dirent* entry = readdir(dir)) {
+    }
+    // A folder removed while it is read ends early with a reason, not as a short list.
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(dir);
+        if (entry == nullptr) {
+            found.error = errno;
+            break;
+        }
         std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
         if (!MatchesWildcard(namePattern, name))
             continue;
-        found.push_back({std::string(name), IsFolderEntry(folder, *entry)});
+        found.entries.push_back({std::string(name), IsFolderEntry(folder, *entry)});
     }
     closedir(dir);
-    std::sort(found.begin(), found.end(),
+    if (found.error != 0)
+        found.entries.clear();
+    std::sort(found.entries.begin(), found.entries.end(),
               [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
     return found;
+}
+
+std::string MatchKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key)
+        c = FoldAscii(c);
+    return key;
+}
+
+bool IdentifyFolder(const std::string& path, FolderIdentity& identity) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return false;
+    identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return true;
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -122,6 +148,11 @@ bool IsRegularFile(const std::string& path) {
 bool IsEmptyRegularFile(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
+}
+
+bool IsLink(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 bool IsBrokenLink(const std::string& path) {

@@ -128,19 +128,24 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return args;
 }
 
-std::vector<FoundEntry> FindMatching(const std::string& pattern) {
+Listing SystemListMatching(const std::string& pattern) {
     std::size_t cut = pattern.size();
     while (cut > 0 && !IsSeparator(pattern[cut - 1]))
         --cut;
     const std::string namePattern = UpperCase(std::string_view(pattern).substr(cut));
 
-    std::vector<FoundEntry> found;
+    Listing listing;
+    std::vector<FoundEntry>& found = listing.entries;
     WIN32_FIND_DATAW entry;
     HANDLE search = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &entry,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
+        // Nothing matching in a folder that is there is no failure.
+        const DWORD error = GetLastError();
         SetErrnoFromSystem();
-        return found;
+        if (error != ERROR_FILE_NOT_FOUND)
+            listing.error = errno;
+        return listing;
     }
     do {
         std::string name = Narrow(entry.cFileName);
@@ -153,10 +158,37 @@ std::vector<FoundEntry> FindMatching(const std::string& pattern) {
         found.push_back(
             {std::move(name), (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(search, &entry));
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        SetErrnoFromSystem();
+        listing.error = errno;
+        found.clear();
+    }
     FindClose(search);
     std::sort(found.begin(), found.end(),
               [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
-    return found;
+    return listing;
+}
+
+std::string MatchKey(std::string_view name) {
+    return UpperCase(name);
+}
+
+bool IdentifyFolder(const std::string& path, FolderIdentity& identity) {
+    HANDLE folder = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) {
+        SetErrnoFromSystem();
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(folder, &info) != 0;
+    SetErrnoFromSystem();
+    CloseHandle(folder);
+    if (known)
+        identity = {info.dwVolumeSerialNumber,
+                    (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    return known;
 }
 
 MakeFolderResult MakeFolder(const std::string& path) {
@@ -201,6 +233,12 @@ bool IsEmptyRegularFile(const std::string& path) {
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
     return (info.dwFileAttributes & NotAFile) == 0 && info.nFileSizeLow == 0 &&
            info.nFileSizeHigh == 0;
+}
+
+bool IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool IsBrokenLink(const std::string& path) {

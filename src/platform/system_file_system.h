@@ -2,10 +2,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
 
 namespace brambex::platform {
 
 // Deletes one file; false with the system's reason in errno.
 bool RemoveFile(const std::string& path);
+
+// The search itself, without the test's fault or a kept listing.
+Listing SystemListMatching(const std::string& pattern);
+
+// A name as the system's search compares it with a pattern: ASCII letters folded on
+// POSIX, every letter in upper case on Windows.
+std::string MatchKey(std::string_view name);
 
 }  // namespace brambex::platform

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <filesystem>
 #include <tuple>
 
@@ -90,6 +91,32 @@ TEST(FindMatching, EmptyWhenNothingMatchesOrTheFolderIsMissing) {
     EXPECT_TRUE(FindMatching(tree.Path("Set/*.mp3")).empty());
     EXPECT_TRUE(FindMatching(tree.Path("Missing/*")).empty());
     EXPECT_TRUE(FindMatching(tree.Path("Set/a.txt/*")).empty());
+    // Only ListMatching tells a folder without a match from one that cannot be read.
+    EXPECT_EQ(ListMatching(tree.Path("Set/*.mp3")).error, 0);
+    EXPECT_EQ(ListMatching(tree.Path("Missing/*")).error, ENOENT);
+    EXPECT_NE(ListMatching(tree.Path("Set/a.txt/*")).error, 0);
+}
+
+TEST(KeptListing, AnswersAsTheFolderWasWhenItWasTaken) {
+    TempTree tree;
+    for (const char* name : {"Set/Opera 01", "Set/opera 02", "Set/Opera 1 extra", "Set/Other"})
+        tree.Folder(name);
+    const auto names = [](const std::vector<FoundEntry>& found) {
+        std::string text;
+        for (const FoundEntry& entry : found)
+            text += entry.name + (entry.isFolder ? "/ " : " ");
+        return text;
+    };
+    const char* patterns[] = {"OPERA*", "Opera* 0*", "*", "other", "*1", "X*", "Opera 03"};
+    std::vector<std::string> fresh;
+    for (const char* pattern : patterns)
+        fresh.push_back(names(FindMatching(tree.Path("Set/") + pattern)));
+    KeptListing kept(tree.Path("Set"));
+    tree.Folder("Set/Opera 03");
+    for (std::size_t i = 0; i < std::size(patterns); ++i)
+        EXPECT_EQ(names(FindMatching(tree.Path("Set/") + patterns[i])), fresh[i]) << patterns[i];
+    EXPECT_EQ(FindMatching(tree.Path("Set/Opera 01/*")).size(), 0u);
+    EXPECT_EQ(ListMatching(tree.Path("Missing/*")).error, ENOENT);
 }
 
 // On POSIX a backslash is part of a name: "AC\\DC Live Disc 1" is one folder. Windows
