@@ -70,16 +70,23 @@ int RunLibrary(const std::string& folder) {
     const std::vector<LibrarySet> sets = FindLibrarySets(folder);
     Table table({"Set", "Title", "Discs", "Tracks", "Merged", "Problem"}, {2, 3});
     int merged = 0;
+    int interrupted = 0;
     for (const LibrarySet& set : sets) {
         merged += set.merged ? 1 : 0;
+        interrupted += set.interrupted ? 1 : 0;
         table.Add({Shown(set.relativeFolder), set.title, std::to_string(set.discs),
-                   std::to_string(set.tracks), set.merged ? "yes" : "no",
+                   std::to_string(set.tracks),
+                   set.merged        ? "yes"
+                   : set.interrupted ? "interrupted"
+                                     : "no",
                    FirstLine(CheckLibrarySet(set))});
     }
     if (!sets.empty())
         table.Print();
-    std::printf("%s, %d merged.\n", Plural(static_cast<int>(sets.size()), "set", "sets").c_str(),
-                merged);
+    const std::string unfinished =
+        interrupted > 0 ? ", " + std::to_string(interrupted) + " interrupted" : "";
+    std::printf("%s, %d merged%s.\n", Plural(static_cast<int>(sets.size()), "set", "sets").c_str(),
+                merged, unfinished.c_str());
     return ExitSuccess;
 }
 

@@ -22,7 +22,9 @@ void PrintedPlan::OutputFolder(const std::string& folder, const std::string& dis
     ui_.ClearBar();
     const std::string path = platform::JoinPath(session_.SetFolder(), folder);
     const char* state = "";
-    if (IsOutputFolder(path)) {
+    if (IsOutputFolder(path) && HoldsUnfinishedMerge(path)) {
+        state = " (holds an earlier merge that did not finish, which the merge would replace)";
+    } else if (IsOutputFolder(path)) {
         state = " (holds an earlier merge, which the merge would replace)";
     } else if (platform::PathExists(path)) {
         state = " (exists and is no earlier merge: the merge would stop there)";

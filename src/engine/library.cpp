@@ -146,7 +146,7 @@ void SetsAmong(const std::string& folder, const std::string& relative,
     }
     SeparateOutputFolders(sets);
     for (LibrarySet& set : sets) {
-        set.merged = IsOutputFolder(platform::JoinPath(folder, set.outputFolder));
+        ReadMergedState(set);
         found(std::move(set));
     }
 }
@@ -217,6 +217,13 @@ std::vector<LibrarySet> FindLibrarySets(const std::string& folder) {
         return a.relativeFolder < b.relativeFolder;
     });
     return sets;
+}
+
+void ReadMergedState(LibrarySet& set) {
+    const std::string output = platform::JoinPath(set.setFolder, set.outputFolder);
+    const bool ours = IsOutputFolder(output);
+    set.interrupted = ours && HoldsUnfinishedMerge(output);
+    set.merged = ours && !set.interrupted;
 }
 
 std::string CheckLibrarySet(const LibrarySet& set) {

@@ -25,8 +25,11 @@ struct LibrarySet {
     // The title comes from the folder's name: the first track has no album title, or
     // another set beside it would get the same output folder.
     bool titleFromFolder = false;
-    // Its output folder holds the key file.
+    // Its output folder holds the key file and a whole merge.
     bool merged = false;
+    // Its output folder holds the key file and a merge that did not finish (killed,
+    // cancelled, stopped by a full disk), which a merge of the set replaces.
+    bool interrupted = false;
 };
 
 // Calls `found` for every set under the folder (an absolute path), deepest folders
@@ -36,6 +39,9 @@ void ForEachLibrarySet(const std::string& folder, const std::function<void(Libra
 
 // Every set under the folder, in the order of their relative folders.
 std::vector<LibrarySet> FindLibrarySets(const std::string& folder);
+
+// Sets merged and interrupted from what the set's output folder holds now.
+void ReadMergedState(LibrarySet& set);
 
 // What the check that a merge makes before writing would find wrong with the set,
 // as that message says it; empty when nothing.

@@ -40,8 +40,9 @@ class LibraryFrontEnd : public FrontEnd {
             inner_.ShowMessage(text, caption, style);
     }
     Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
-        // The only question of a merge is whether to empty an earlier output.
-        if (settings_.redo && set_->merged)
+        // The only question of a merge is whether to empty an earlier output; one that
+        // did not finish is replaced as a matter of course.
+        if ((settings_.redo && set_->merged) || set_->interrupted)
             return Answer::Yes;
         if (settings_.keepMessages) {
             if (message_.empty())

@@ -38,7 +38,8 @@ void ApplySharedOptions(const SharedMergeOptions& options, MergeOptionsForm& for
 struct LibraryMergeSettings {
     bool audioBookMode = true;
     int jobs = 0;
-    // Sets merged already are merged again: emptying their output is not asked.
+    // Sets merged already are merged again: emptying their output is not asked. The
+    // output of a merge that did not finish is emptied without asking either way.
     bool redo = false;
     // The Merge Options dialog is run for the first set only, and its shared choices
     // answer it for every other set.

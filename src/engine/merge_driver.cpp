@@ -168,6 +168,8 @@ class MergeRun {
     // Every output folder of this merge stays locked against other merges until the
     // merge ends.
     std::vector<platform::FolderLock> locks_;
+    // The output folders this merge has marked unfinished, in order.
+    std::vector<std::string> outputFolders_;
     // Tracks are written up to pipeline_.Jobs() at a time, and started up to
     // pipeline_.Slots() at a time, each into the temporary file of its slot; they are
     // named in the order they were started.
@@ -227,6 +229,10 @@ MergeOutcome MergeRun::Run(const Cancellation& cancel) {
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     if (placed_ == 0)
         return NothingMerged();
+    if (!plan_ && !MarkMergeFinished(s_, ui_, outputFolders_)) {
+        at_ = outputFolders_.front();
+        return Ended(MergeOutcome::Kind::Stopped);
+    }
     return Ended(MergeOutcome::Kind::Completed);
 }
 
@@ -308,6 +314,7 @@ bool MergeRun::OpenOutputFolder(const std::string& folder) {
             at_ = s_.currentFolder;
             return false;
         }
+        outputFolders_.push_back(s_.currentFolder);
         CopyCoverArt(s_, ui_, folder, partialName_);
     }
     folderReady_ = true;

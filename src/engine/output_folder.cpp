@@ -1,6 +1,7 @@
 // Output folder preparation. The key file decides everything here: a folder without
 // it belongs to the user and is never emptied; a folder with it is ours to reuse. A
-// folder is locked before it is looked at, so two merges never fill one folder.
+// folder is locked before it is looked at, so two merges never fill one folder. The
+// unfinished marker says whether what an output folder holds is a whole merge.
 #include "engine/output_folder.h"
 
 #include <cerrno>
@@ -25,11 +26,75 @@ bool IsOutputFolder(const std::string& folder) {
     return platform::IsEmptyRegularFile(platform::JoinPath(folder, KeyFileName));
 }
 
+bool HoldsUnfinishedMerge(const std::string& folder) {
+    return platform::PathExists(platform::JoinPath(folder, UnfinishedMarkerName));
+}
+
 void NameOutputFolder(MergeSettings& settings) {
     settings.currentFolder = OutputFolderName(settings, settings.folderNumber);
     if (settings.splitFolders)
         settings.albumTitle = SplitAlbumTitle(settings.albumTitle, settings.folderNumber);
 }
+
+namespace {
+
+// A marker an earlier merge left is taken over; false with the reason in errno.
+bool MarkUnfinished(const std::string& path) {
+    return platform::CreateNewHiddenFile(platform::JoinPath(path, UnfinishedMarkerName)) !=
+           platform::NewFileResult::Failed;
+}
+
+void ShowCannotDelete(FrontEnd& ui, const std::string& path, int error) {
+    ui.ShowMessage(WithReason("The file \"" + path +
+                                  "\"\ncould not be deleted. Check to make sure\nyou "
+                                  "have permission to delete files on this drive.",
+                              error),
+                   "Error", MessageStyle::Stop);
+}
+
+// A folder just made: marked unfinished, then as ours. In that order, a folder left
+// between the two is nobody's output rather than a finished one.
+bool MarkNewFolder(FrontEnd& ui, const std::string& path, platform::FolderLock& lock) {
+    if (MarkUnfinished(path) && platform::CreateNewHiddenFile(platform::JoinPath(
+                                    path, KeyFileName)) == platform::NewFileResult::Created)
+        return true;
+    int error = errno;
+    // A folder without its key file would be taken for the user's by every later merge.
+    platform::DeleteFile(platform::JoinPath(path, UnfinishedMarkerName));
+    lock.Unlock();
+    platform::RemoveEmptyFolder(path);
+    ui.ShowMessage(WithReason("Key file creation failed", error), "Error", MessageStyle::Stop);
+    return false;
+}
+
+// Our own folder from an earlier merge. The first folder of a merge is only emptied
+// when the user agrees; later ones belong to the same set.
+bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& path) {
+    const std::string& folder = settings.currentFolder;
+    if (settings.folderNumber <= 1) {
+        const std::string state = HoldsUnfinishedMerge(path)
+                                      ? "\" holds a merge that did not finish."
+                                      : "\" already exists.";
+        if (ui.Ask("The output folder \"" + folder + state +
+                       "\nDo you want to delete its contents and start over?",
+                   "Error") != Answer::Yes) {
+            ui.ShowMessage("Skipping this merge.", "Error", MessageStyle::Plain);
+            return false;
+        }
+    }
+    // Marked before anything goes: a folder emptied halfway holds no finished merge.
+    if (!MarkUnfinished(path)) {
+        ui.ShowMessage(WithReason("The file \"" + platform::JoinPath(folder, UnfinishedMarkerName) +
+                                      "\"\ncould not be created. Check to make sure\nyou have "
+                                      "permission to write files on this drive.",
+                                  errno),
+                       "Error", MessageStyle::Stop);
+        return false;
+    }
+    return ClearOutputFolder(settings, ui, folder);
+}
+
+}  // namespace
 
 bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::FolderLock* lock) {
     platform::FolderLock callLock;
@@ -57,25 +122,14 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
         return conflict();
 
     switch (platform::MakeFolder(path)) {
-        case platform::MakeFolderResult::Created: {
+        case platform::MakeFolderResult::Created:
             if (lock->Lock(path) == platform::FolderLock::Result::Busy) {
                 // Another merge took the folder between its creation and our lock; it
                 // finds no key file and stops, so the folder goes again.
                 platform::RemoveEmptyFolder(path);
                 return busy();
             }
-            if (platform::CreateNewHiddenFile(platform::JoinPath(path, KeyFileName)) ==
-                platform::NewFileResult::Created)
-                return true;
-            int error = errno;
-            // A folder without its key file would be taken for the user's by every
-            // later merge.
-            lock->Unlock();
-            platform::RemoveEmptyFolder(path);
-            ui.ShowMessage(WithReason("Key file creation failed", error), "Error",
-                           MessageStyle::Stop);
-            return false;
-        }
+            return MarkNewFolder(ui, path, *lock);
         case platform::MakeFolderResult::Failed:
             ui.ShowMessage(WithReason(folder, errno), "mkdir failed", MessageStyle::Plain);
             return false;
@@ -96,22 +150,23 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
                 return busy();
             if (!IsOutputFolder(path))
                 return conflict();
-            // Our own folder from an earlier merge. The first folder of a merge is only
-            // emptied when the user agrees; later ones belong to the same set.
-            if (settings.folderNumber <= 1) {
-                Answer answer = ui.Ask("The output folder \"" + folder +
-                                           "\" already exists.\nDo you want to delete its "
-                                           "contents and start over?",
-                                       "Error");
-                if (answer != Answer::Yes) {
-                    ui.ShowMessage("Skipping this merge.", "Error", MessageStyle::Plain);
-                    return false;
-                }
-            }
-            return ClearOutputFolder(settings, ui, folder);
+            return ReuseOutputFolder(settings, ui, path);
         }
     }
     return false;
+}
+
+bool MarkMergeFinished(const MergeSettings& settings, FrontEnd& ui,
+                       const std::vector<std::string>& folders) {
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+        const std::string marker = platform::JoinPath(*folder, UnfinishedMarkerName);
+        // One the user has deleted already is as good as removed.
+        if (!platform::DeleteFile(PathInSet(settings, marker)) && errno != ENOENT) {
+            ShowCannotDelete(ui, marker, errno);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ClearOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& folder) {
@@ -131,11 +186,7 @@ bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::stri
             continue;
         std::string path = platform::JoinPath(folder, entry.name);
         if (!platform::DeleteFile(PathInSet(settings, path)) && report) {
-            ui.ShowMessage(WithReason("The file \"" + path +
-                                          "\"\ncould not be deleted. Check to make sure\nyou "
-                                          "have permission to delete files on this drive.",
-                                      errno),
-                           "Error", MessageStyle::Stop);
+            ShowCannotDelete(ui, path, errno);
             return false;
         }
     }

@@ -93,6 +93,10 @@ void LibraryDialog::ShowPlans() {
         else if (set.merged)
             plan = on ? "Will be merged again into \"" + set.outputFolder + "\", replacing it"
                       : "Merged already into \"" + set.outputFolder + "\"";
+        else if (set.interrupted)
+            plan = on ? "Will be merged again into \"" + set.outputFolder +
+                            "\", replacing a merge that did not finish"
+                      : "The merge into \"" + set.outputFolder + "\" did not finish";
         else
             plan = on ? "Will be merged into \"" + set.outputFolder + "\"" : "Left as it is";
         item->setText(PlanColumn, Text(plan));
@@ -139,11 +143,12 @@ void LibraryDialog::MergeEnded() {
         const std::size_t i = chosen_[n];
         const LibrarySetResult& result = results_[n];
         QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(i));
+        // A set merged, cancelled or stopped halfway is now what its folder holds.
+        ReadMergedState(sets_[i]);
         std::string text;
         switch (result.state) {
             case LibrarySetResult::State::Merged:
                 ++merged;
-                sets_[i].merged = true;
                 item->setCheckState(SetColumn, Qt::Unchecked);
                 text = "Merged into \"" + result.outputFolders.front() + "\"";
                 break;

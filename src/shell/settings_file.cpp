@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -12,6 +13,8 @@
 namespace brambex {
 
 namespace {
+
+constexpr int LockWaitMs = 2000;
 
 struct ParsedIni {
     QSettings::SettingsMap values;
@@ -168,6 +171,15 @@ SettingsFile ReadSettingsFile(const QString& path) {
 }
 
 SettingsWrite WriteSettingsValue(const QString& path, const QString& key, const QVariant& value) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return {SettingsWrite::Failed, QStringLiteral("cannot make its folder")};
+    // Programs that write settings through Qt take the same lock, so that a change of
+    // theirs made meanwhile is not written over.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(LockWaitMs))
+        return {SettingsWrite::Failed, lock.error() == QLockFile::LockFailedError
+                                           ? QStringLiteral("another program holds it locked")
+                                           : QStringLiteral("cannot lock it")};
     SettingsFile before = ReadSettingsFile(path);
     if (!before.keepReason.isEmpty())
         return LeftAsItIs(before.keepReason);
@@ -183,8 +195,6 @@ SettingsWrite WriteSettingsValue(const QString& path, const QString& key, const 
     before.values.insert(key, value);
     if (!after.failure.isEmpty() || after.values != before.values)
         return LeftAsItIs(QStringLiteral("the setting cannot be changed alone"));
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return {SettingsWrite::Failed, QStringLiteral("cannot make its folder")};
     QSaveFile save(path);
     if (!save.open(QIODevice::WriteOnly) || save.write(*edited) != edited->size() || !save.commit())
         return {SettingsWrite::Failed, save.errorString()};

@@ -59,14 +59,17 @@ bool StoreExists(const QString& location) {
 QStringList notedFiles;
 QString pendingNotice;
 
+void AddNotice(const QString& line) {
+    if (!pendingNotice.isEmpty())
+        pendingNotice += QLatin1Char('\n');
+    pendingNotice += line;
+}
+
 void NoteKeptFile(const QString& path, const QString& reason) {
     if (reason.isEmpty() || notedFiles.contains(path))
         return;
     notedFiles.append(path);
-    if (!pendingNotice.isEmpty())
-        pendingNotice += QLatin1Char('\n');
-    pendingNotice +=
-        QStringLiteral("The settings file \"%1\" was left as it is: %2.").arg(path, reason);
+    AddNotice(QStringLiteral("The settings file \"%1\" was left as it is: %2.").arg(path, reason));
 }
 
 QVariant ReadValue(const QString& location, const QString& name) {
@@ -78,6 +81,9 @@ bool WriteValue(const QString& location, const QString& name, const QVariant& va
     SettingsWrite write = WriteSettingsValue(location, name, value);
     if (write.outcome == SettingsWrite::LeftAsItIs)
         NoteKeptFile(location, write.reason);
+    else if (write.outcome == SettingsWrite::Failed)
+        AddNotice(QStringLiteral("Cannot write the settings file \"%1\": %2.")
+                      .arg(location, write.reason));
     return write.outcome == SettingsWrite::Written;
 }
 #endif

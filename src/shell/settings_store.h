@@ -49,8 +49,9 @@ std::string LibraryPathStoreLocation();
 // Where the window's geometry lives: a file path, or a registry path on Windows.
 std::string WindowStoreLocation();
 
-// Names each settings file found that must be left as it is, once a run: empty when
-// nothing new is to be said. The main window shows it in its status line.
+// Names each settings file found that must be left as it is, once a run, and each
+// write that failed, with the system's reason: empty when nothing new is to be said.
+// The main window shows it in its status line.
 QString TakeSettingsNotice();
 
 }  // namespace brambex

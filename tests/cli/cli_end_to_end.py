@@ -33,6 +33,8 @@ except ImportError:
 
 BIN = None
 EMULATOR = []
+# The hidden file that marks an output folder whose merge did not finish.
+MARKER = ".brambex-incomplete"
 TOOLS = ["lame", "ffprobe", "ffmpeg", "id3v2"]
 _encoded = {}
 
@@ -483,6 +485,28 @@ class CliTest(unittest.TestCase):
         self.assertEqual(len([n for n in os.listdir(out) if n.endswith(".mp3")]), 9)
 
     @needs_posix_terminal
+    def test_merge_all_killed_halfway_is_merged_again(self):
+        if shutil.which("strace") is None:
+            self.skipTest("needs strace")
+        self.assertEqual(run("demo", self.root).returncode, 0)
+        # The third rename of the run names its second track; the merge is killed there.
+        killed = subprocess.run(["strace", "-f", "-o", os.devnull,
+                                 "-e", "inject=rename:signal=KILL:when=3",
+                                 BIN, "merge-all", self.root, "-q"],
+                                capture_output=True, text=True, timeout=300)
+        if killed.returncode != -signal.SIGKILL:
+            self.skipTest("strace cannot inject here: " + killed.stderr[-200:])
+        out = self.path("The Lighthouse Keeper_1")
+        self.assertIn(MARKER, os.listdir(out))
+        listed = run("library", self.root)
+        self.assertIn("interrupted", listed.stdout.splitlines()[1])
+        again = run("merge-all", self.root)
+        self.assertEqual(again.returncode, 0, again.stderr)
+        names = os.listdir(out)
+        self.assertEqual([n for n in names if n.startswith(".")], [])
+        self.assertEqual(len([n for n in names if n.endswith(".mp3")]), 9)
+
+    @needs_posix_terminal
     def test_demo_prints_a_command_the_shell_can_run(self):
         demo = self.path("Bob's \"demo\" $HOME")
         made = run("demo", demo)
@@ -510,9 +534,10 @@ class CliTest(unittest.TestCase):
         return track
 
     def assert_only_complete_tracks(self, out, track, text):
+        """A stopped merge: whole tracks, no partial file, and the folder marked unfinished."""
         names = os.listdir(out)
         tracks = [n for n in names if n.endswith(".mp3")]
-        self.assertEqual(sorted(names), sorted(tracks + ["merged"]), text)  # no partial file
+        self.assertEqual(sorted(names), sorted(tracks + ["merged", MARKER]), text)
         for name in tracks:
             self.assertEqual(os.path.getsize(os.path.join(out, name)), len(track), name)
         return tracks
@@ -613,6 +638,7 @@ class CliTest(unittest.TestCase):
                                   result.stderr)
                     self.assertEqual(result.stdout, "")
                     names = sorted(os.listdir(out))
+                    self.assertEqual(names.pop(0), MARKER)
                     if jobs == "1":
                         self.assertIn(native("Full_1/02 1-2 B.mp3") + ": Could not write output "
                                       "file (No space left on device)", result.stderr)

@@ -47,6 +47,10 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
     MakeDiscs(tree, "Sea", "Moby Dick Disc ", {1, 2, 3}, "Moby Dick Disc 1");
     MarkOutput(tree, "Sea/Moby Dick_1");
     // An output folder's contents are never searched, whatever they look like.
+    // A merge that did not finish.
+    MakeDiscs(tree, "Sea", "Dracula Disc ", {1, 2}, "Dracula Disc 1");
+    MarkOutput(tree, "Sea/Dracula_1");
+    tree.File("Sea/Dracula_1/.brambex-incomplete");
     MakeDiscs(tree, "Sea/Moby Dick_1", "Copy Disc ", {1, 2}, "Copy");
     // A shelf named like a disc holds sets but no tracks of its own.
     MakeDiscs(tree, "Box 1/Austen", "Persuasion 0", {1, 2}, "Persuasion");
@@ -67,14 +71,15 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
         int discs;
         int tracks;
         bool fromFolder;
-        bool merged;
+        const char* merged;
     };
     const Expected expected[] = {
-        {"Box 1/Austen/Persuasion 01", "Persuasion_1", "Persuasion_1", 2, 4, false, false},
-        {"Box 1/Emma/Disc 1", "Emma_1", "Emma_1", 2, 4, true, false},
-        {"Sea/Moby Dick Disc 1", "Moby Dick_1", "Moby Dick_1", 3, 6, false, true},
-        {"Tales/Stories (Disc 1)", "Stories_1", "Stories_1", 2, 2, true, false},
-        {"Tales/Tales CD1", "Tales_1", "Tales_1", 2, 4, true, false},
+        {"Box 1/Austen/Persuasion 01", "Persuasion_1", "Persuasion_1", 2, 4, false, "no"},
+        {"Box 1/Emma/Disc 1", "Emma_1", "Emma_1", 2, 4, true, "no"},
+        {"Sea/Dracula Disc 1", "Dracula_1", "Dracula_1", 2, 4, false, "interrupted"},
+        {"Sea/Moby Dick Disc 1", "Moby Dick_1", "Moby Dick_1", 3, 6, false, "yes"},
+        {"Tales/Stories (Disc 1)", "Stories_1", "Stories_1", 2, 2, true, "no"},
+        {"Tales/Tales CD1", "Tales_1", "Tales_1", 2, 4, true, "no"},
     };
     const std::vector<LibrarySet> sets = FindLibrarySets(tree.Root());
     ASSERT_EQ(sets.size(), std::size(expected));
@@ -88,7 +93,11 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
         EXPECT_EQ(set.discs, e.discs) << e.folder;
         EXPECT_EQ(set.tracks, e.tracks) << e.folder;
         EXPECT_EQ(set.titleFromFolder, e.fromFolder) << e.folder;
-        EXPECT_EQ(set.merged, e.merged) << e.folder;
+        EXPECT_EQ(set.merged        ? "yes"
+                  : set.interrupted ? "interrupted"
+                                    : "no",
+                  std::string(e.merged))
+            << e.folder;
         EXPECT_EQ(set.artist, "Someone") << e.folder;
     }
     EXPECT_EQ(CheckLibrarySet(sets[0]), "");
@@ -220,6 +229,14 @@ TEST(Library, CancelStopsAfterTheRunningTrack) {
     EXPECT_EQ(results[1].state, State::NotStarted);
     EXPECT_EQ(results[2].state, State::NotStarted);
     EXPECT_FALSE(shelf.tree.Exists("Gamma_1"));
+
+    // The cancelled set reads as interrupted, and is merged again without a question.
+    std::vector<LibrarySet> after = FindLibrarySets(shelf.tree.Root());
+    ASSERT_TRUE(after[0].interrupted);
+    FakeFrontEnd again;
+    EXPECT_EQ(MergeLibrary({after[0]}, again, again.cancel, {})[0].state, State::Merged);
+    ReadMergedState(after[0]);
+    EXPECT_TRUE(after[0].merged);
 }
 
 }  // namespace

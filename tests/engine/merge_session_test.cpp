@@ -94,7 +94,8 @@ TEST(MergeSession, OutcomesTellWhyAMergeEnded) {
     MergeOutcome cancelled = session.Merge(cancel);
     EXPECT_EQ(cancelled.kind, Kind::Cancelled);
     EXPECT_EQ(cancelled.tracks, 0);
-    EXPECT_EQ(tree.List("Books/Dune_1"), (std::vector<std::string>{"merged"}));
+    EXPECT_EQ(tree.List("Books/Dune_1"),
+              (std::vector<std::string>{".brambex-incomplete", "merged"}));
     EXPECT_TRUE(session.HasSet());
     EXPECT_FALSE(session.Run(cancel).Completed());  // Run needs a Prepare first
 }

@@ -99,7 +99,7 @@ TEST_F(OutputFolderTest, FirstMergeCreatesTheFolderAndItsKeyFile) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(settings.currentFolder, "Moby Dick");
     EXPECT_EQ(settings.albumTitle, "Moby Dick");
-    EXPECT_EQ(tree.List("Moby Dick"), Names{"merged"});
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
     EXPECT_EQ(std::filesystem::file_size(tree.Path("Moby Dick/merged")), 0u);
 }
 
@@ -123,7 +123,8 @@ TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
     EXPECT_TRUE(OnlyMessage(ui, AlreadyExists("Moby Dick"), "Error", MessageStyle::Question));
-    EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
+    EXPECT_EQ(tree.List("Moby Dick"),
+              (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
     EXPECT_EQ(tree.Read("Moby Dick/merged"), "");
     EXPECT_TRUE(tree.Exists("Moby Dick/Scans/back.jpg"));
 }
@@ -146,7 +147,8 @@ TEST_F(OutputFolderTest, LaterSplitFolderIsClearedWithoutAsking) {
     settings.folderNumber = 2;
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(tree.List("Moby Dick_2"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
+    EXPECT_EQ(tree.List("Moby Dick_2"),
+              (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, SplitRemergeAsksForTheFirstFolderOnly) {
@@ -237,14 +239,17 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     EXPECT_TRUE(MessageAt(ui, 1, CannotDelete(Native("Moby Dick/02 1-2 B.MP3")), "Error",
                           MessageStyle::Stop));
     // What was deleted before stays deleted; the pictures were not reached; the key file
-    // stays, so the next merge takes the emptying up again.
-    EXPECT_EQ(tree.List("Moby Dick"), (Names{"02 1-2 B.MP3", "Extras.mp3", "Folder.jpg", "Scans",
-                                             "cover.jpeg", "merged", "playlist.m3u"}));
+    // stays, so the next merge takes the emptying up again, and the folder reads as
+    // unfinished.
+    EXPECT_EQ(tree.List("Moby Dick"),
+              (Names{".brambex-incomplete", "02 1-2 B.MP3", "Extras.mp3", "Folder.jpg", "Scans",
+                     "cover.jpeg", "merged", "playlist.m3u"}));
     platform::SetDeleteFaultForTesting(nullptr);
     ui.messages.clear();
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
-    EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
+    EXPECT_EQ(tree.List("Moby Dick"),
+              (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
@@ -255,8 +260,12 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
         ui.answers = {Answer::Yes};
         EXPECT_FALSE(PrepareOutputFolder(settings, ui));
         ASSERT_EQ(ui.messages.size(), 2u);
-        EXPECT_EQ(ui.messages[1].text, CannotDelete("Moby Dick/01 1-1 A.mp3"));
-        EXPECT_TRUE(tree.Exists("Moby Dick/merged"));
+        // The folder cannot be marked as being merged, so nothing of it is deleted.
+        EXPECT_EQ(ui.messages[1].text,
+                  "The file \"Moby Dick/.brambex-incomplete\"\ncould not be created. Check to "
+                  "make sure\nyou have permission to write files on this drive. (Permission "
+                  "denied)");
+        EXPECT_TRUE(tree.Exists("Moby Dick/01 1-1 A.mp3"));
         EXPECT_TRUE(tree.Exists("Moby Dick/Folder.jpg"));
     });
 }
@@ -264,6 +273,29 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
 TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
     std::vector<std::pair<const char*, std::function<void(const std::string&)>>> keys = {
         {"folder", [&](const std::string& key) { tree.File(key + "/inside"); }},
+TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds) {
+    MakeEarlierOutput("Moby Dick");
+    tree.File("Moby Dick/.brambex-incomplete");
+    EXPECT_TRUE(HoldsUnfinishedMerge(tree.Path("Moby Dick")));
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("\"Moby Dick\" holds"), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find("did not finish"), std::string::npos);
+    EXPECT_TRUE(HoldsUnfinishedMerge(tree.Path("Moby Dick")));
+
+    // Ended: the marker goes, one already gone is no failure; one that cannot go is.
+    tree.Folder("Moby Dick_2");
+    ASSERT_TRUE(MarkMergeFinished(settings, ui, {"Moby Dick", "Moby Dick_2"}));
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
+    tree.File("Moby Dick/.brambex-incomplete");
+    platform::SetDeleteFaultForTesting([](const std::string&) { return true; });
+    ui.messages.clear();
+    EXPECT_FALSE(MarkMergeFinished(settings, ui, {"Moby Dick"}));
+    EXPECT_TRUE(OnlyMessage(ui, CannotDelete(Native("Moby Dick/.brambex-incomplete")), "Error",
+                            MessageStyle::Stop));
+}
+
         {"notes", [&](const std::string& key) { tree.File(key, "my notes"); }},
     };
 #ifndef _WIN32
@@ -346,7 +378,7 @@ TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
         EXPECT_FALSE(PrepareOutputFolder(settings, ui)) << folderNumber;
         EXPECT_TRUE(OnlyMessage(ui, "Another merge is writing to \"Moby Dick\".", "Error",
                                 MessageStyle::Stop));
-        EXPECT_EQ(tree.List("Moby Dick"), (Names{"01 1-1 A.mp3", "merged"}));
+        EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "01 1-1 A.mp3", "merged"}));
     }
     // Once it has ended, the folder is an earlier output like any other.
     first.Unlock();
@@ -354,7 +386,7 @@ TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
     ui.answers = {Answer::Yes};
     settings.folderNumber = 1;
     EXPECT_TRUE(PrepareOutputFolder(settings, ui));
-    EXPECT_EQ(tree.List("Moby Dick"), Names{"merged"});
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
 }
 
 TEST_F(OutputFolderTest, LeftoversOfKilledMergesAreRemovedByTheNext) {
@@ -364,8 +396,8 @@ TEST_F(OutputFolderTest, LeftoversOfKilledMergesAreRemovedByTheNext) {
     tree.File("Moby Dick/.hidden-notes", "the user's");
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
-    EXPECT_EQ(tree.List("Moby Dick"),
-              (Names{".hidden-notes", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", ".hidden-notes", "Extras.mp3",
+                                             "Scans", "merged", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, DeleteMatchingPassesOverFailuresWhenNotReporting) {

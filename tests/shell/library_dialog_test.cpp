@@ -52,6 +52,16 @@ class LibraryDialogTest : public QObject {
         alpha->setCheckState(0, Qt::Unchecked);
         beta->setCheckState(0, Qt::Unchecked);
         QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("mergeButton"))->isEnabled());
+
+        // Beta's merge did not finish: it is checked to be merged again, and said so.
+        QFile marker(dir.filePath(QStringLiteral("Beta_1/.brambex-incomplete")));
+        marker.open(QIODevice::WriteOnly);
+        LibraryDialog again(dir.path().toStdString());
+        QTreeWidgetItem* unfinished =
+            again.findChild<QTreeWidget*>(QStringLiteral("librarySetList"))->topLevelItem(1);
+        QCOMPARE(unfinished->checkState(0), Qt::Checked);
+        QCOMPARE(unfinished->text(4), QStringLiteral("Will be merged again into \"Beta_1\", "
+                                                     "replacing a merge that did not finish"));
     }
 
     void MergesTheCheckedSetsAskingOnce() {

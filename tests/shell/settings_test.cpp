@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "shell/application.h"
+#include "shell/main_window.h"
 #include "shell/message_box.h"
 #include "shell/options_dialog.h"
 #include "shell/settings_store.h"
@@ -22,9 +23,9 @@ QString KeyFile() {
     return QString::fromStdString(LibraryPathStoreLocation());
 }
 
-void WriteKey(const QByteArray& content) {
-    QDir().mkpath(QFileInfo(KeyFile()).absolutePath());
-    QFile file(KeyFile());
+void WriteKey(const QByteArray& content, const QString& path = KeyFile()) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
 }
@@ -46,6 +47,7 @@ class SettingsTest : public QObject {
         dir_ = std::make_unique<QTemporaryDir>();
         UseConfigFolder(*dir_);
         MusicLibraryPath.clear();
+        TakeSettingsNotice();
         desktop_ = FakeDesktop();
         SetDesktopServices(&desktop_);
     }
@@ -120,6 +122,28 @@ class SettingsTest : public QObject {
         QCOMPARE(TakeSettingsNotice(), QString());
     }
 
+    void windowGeometryKeepsTheRestOfItsFile() {
+        const QString windowFile = QString::fromStdString(WindowStoreLocation());
+        WriteKey("; mine\n[General]\nOther=1\n", windowFile);
+        // Bytes the file has to spell: a NUL, a line break, quotes and a comma.
+        const QByteArray geometry("\x01\xd9\xd0\xcb\0\x03\n\"a,b\"", 12);
+        StoreWindowGeometry(geometry);
+        QCOMPARE(StoredWindowGeometry(), geometry);
+        QFile file(windowFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray after = file.readAll();
+        QVERIFY(after.startsWith("; mine\n[General]\nGeometry="));
+        QVERIFY(after.endsWith("\nOther=1\n"));
+    }
+
+    void mainWindowNamesAFileLeftAsItIs() {
+        WriteKey(QByteArray("\xff\xfe[\0", 4));
+        MainWindow window;
+        QCOMPARE(
+            window.findChild<QLabel*>(QStringLiteral("statusLine"))->text(),
+            "The settings file \"" + KeyFile() + "\" was left as it is: it is not UTF-8 text.");
+    }
+
     void loadWithoutKeyLeavesPathEmpty() {
         LoadLibraryPath();
         QVERIFY(MusicLibraryPath.empty());
@@ -162,6 +186,7 @@ class SettingsTest : public QObject {
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         QVERIFY(!StoreLibraryPath("/srv/music"));
+        QVERIFY(TakeSettingsNotice().startsWith("Cannot write the settings file \"" + KeyFile()));
     }
 
     void dialogShowsNotSetThenTheChosenPath() {
