@@ -24,8 +24,8 @@ import wave
 
 try:
     import eyed3
-    from mutagen.id3 import (APIC, CHAP, COMM, ID3, RVA2, TALB, TCON, TDRC, TIPL, TIT2, TPE1, TRCK,
-                             TXXX, TYER, USLT, WXXX)
+    from mutagen.id3 import (APIC, CHAP, COMM, CTOC, ID3, RVA2, TALB, TCOM, TCON, TDRC, TIPL, TIT2, TMOO,
+                             TPE1, TRCK, TSOA, TSOP, TSOT, TXXX, TYER, USLT, WXXX, CTOCFlags)
     from mutagen.apev2 import BINARY, APEv2, APEValue
 except ImportError as e:
     print(str(e))
@@ -113,6 +113,84 @@ NEW = {
 }
 
 
+# What every reader must show of a 2.4 tag's texts longer than the codec's buffers (the
+# lyrics non-Latin, so UTF-8 becomes UTF-16), of a chapter with its own picture and of
+# 2.4-only frames in their 2.3 forms; keys are mutagen's.
+EXPECTED_V24 = {
+    "USLT:long:eng": "".join("Строка %d ✓\n" % i for i in range(2000)),
+    "COMM:long note:eng": "".join("Заметка %d. " % i for i in range(1500)),
+    "TXXX:LONG_TEXT": "".join("entry %05d; " % i for i in range(2500)),
+    "CHAP:ch2": "Mit Bild ✓", "CHAP:ch2 APIC": "33000", "CTOC:toc": "ch1,ch2",
+    "TSOA": "Kidnapped, The", "TSOP": "Stevenson, R. L.", "TSOT": "Chapter One",
+    "TXXX:MOOD": "Calm ✓", "TXXX:REPLAYGAIN_TRACK_GAIN": "-6.20 dB",
+    "TXXX:REPLAYGAIN_TRACK_PEAK": "0.500000", "TXXX:REPLAYGAIN_ALBUM_GAIN": "-3.00 dB",
+    "TXXX:REPLAYGAIN_ALBUM_PEAK": "0.750000", "TDRC": "2001-05-03 00:00",
+}
+# Items as ffprobe and TagLib's properties name them (None: ffprobe does not show it).
+ITEMS = [("TIT2", "title", "TITLE"), ("TALB", "album", "ALBUM"), ("TCOM", "composer", "COMPOSER"),
+         ("USLT:long:eng", "lyrics-long-eng", "LYRICS:LONG"),
+         ("COMM:long note:eng", "long note", "COMMENT:LONG NOTE"),
+         ("TXXX:LONG_TEXT", "long_text", "LONG_TEXT"), ("TSOA", "album-sort", "ALBUMSORT"),
+         ("TSOP", "artist-sort", "ARTISTSORT"), ("TSOT", "title-sort", "TITLESORT"),
+         ("TDRC", "date", "DATE")] + [
+    ("TXXX:" + key, key.lower(), key) for key in ("MOOD", "REPLAYGAIN_TRACK_GAIN",
+                                                 "REPLAYGAIN_TRACK_PEAK", "REPLAYGAIN_ALBUM_GAIN",
+                                                 "REPLAYGAIN_ALBUM_PEAK")]
+READER_TABLE = []
+
+
+def reader_views(path, reader):
+    """Each reader's text of each item it can show."""
+    tags, e = ID3(path), eyed3.load(path).tag
+    probe = ffprobe_tags(path)
+    chapters = json.loads(run("ffprobe", "-v", "error", "-show_chapters", "-of", "json", path))["chapters"]
+    taglib = {}
+    for line in run(reader, path).decode().splitlines():
+        key, _, value = line.partition("=")
+        taglib[key] = taglib.get(key, "") + "," + value if key == "picture" else value.replace("\\n", "\n")
+    views = {"mutagen": {}, "ffprobe": {}, "eyeD3": {}, "TagLib": {}}
+    for item, probe_key, taglib_key in ITEMS:
+        desc = (item.split(":") + [""])[1]
+        found = [f for f in e.frame_set.get(item[:4].encode(), []) if getattr(f, "description", "") == desc]
+        for name, value in (("mutagen", str(tags[item]) if item in tags else None),
+                            ("ffprobe", probe.get(probe_key)), ("eyeD3", found[0].text if found else None),
+                            ("TagLib", taglib.get("prop:" + taglib_key))):
+            views[name][item] = value
+    # eyeD3 takes 2.3's TDAT and TIME for dates and reads neither, not even its own.
+    del views["eyeD3"]["TDRC"]
+    chapter, toc = tags.get("CHAP:ch2"), e.table_of_contents.get(b"toc")
+    views["mutagen"].update({"APIC": ",".join(str(len(a.data)) for a in tags.getall("APIC")),
+                             "CHAP:ch2": chapter and str(chapter.sub_frames["TIT2"]),
+                             "CHAP:ch2 APIC": chapter and str(len(chapter.sub_frames["APIC:"].data)),
+                             "CTOC:toc": "CTOC:toc" in tags and ",".join(tags["CTOC:toc"].child_element_ids)})
+    chapter = e.chapters.get(b"ch2")
+    views["eyeD3"].update({"APIC": ",".join(str(len(i.image_data)) for i in e.images),
+                           "CHAP:ch2": chapter and chapter.title,
+                           "CHAP:ch2 APIC": chapter and str(len(chapter.sub_frames[b"APIC"][0].image_data)),
+                           "CTOC:toc": toc and ",".join(c.decode() for c in toc.child_ids)})
+    views["ffprobe"]["CHAP:ch2"] = chapters[1]["tags"].get("title") if len(chapters) > 1 else None
+    title, _, picture = taglib.get("chapter:ch2", "").partition("/")
+    views["TagLib"].update({"APIC": taglib.get("picture", "").lstrip(","), "CHAP:ch2": title or None,
+                            "CHAP:ch2 APIC": picture or None, "CTOC:toc": taglib.get("toc:toc")})
+    for view in views.values():
+        if view.get("TDRC"):
+            view["TDRC"] = view["TDRC"].replace("T", " ")[:16]
+    return views
+
+
+def check_readers(name, path, reader, expected, rows):
+    """Every reader shows each expected item as it is; a row of the table for each group."""
+    views = reader_views(path, reader)
+    for reader_name, view in views.items():
+        for item, value in expected.items():
+            check(item not in view or view[item] == value,
+                  name + ": " + reader_name + " reads " + item + " " + repr(view.get(item))[:120])
+    short = lambda v: "-" if v is None else v if len(v) <= 24 else "%d chars" % len(v)
+    for label, items in rows:
+        READER_TABLE.append("| %s | %s |" % (label, " | ".join(
+            " / ".join(short(view.get(i)) for i in items) for view in views.values())))
+
+
 def tag_with_mutagen(path, version, encoding, title):
     tags = ID3()
     tags.add(TIT2(encoding=encoding, text=title))
@@ -166,11 +244,23 @@ def check_against_mutagen(work, base):
     tags.add(TXXX(encoding=3, desc="CATALOG", text=["X1", "X2"]))
     tags.add(WXXX(encoding=3, desc="hömepage", url="http://example.com"))
     tags.add(APIC(encoding=3, mime="image/png", type=3, desc="Côver", data=COVER))
-    tags.add(TDRC(encoding=3, text="2019-03-07T10:20"))
+    tags.add(TDRC(encoding=3, text="2001-05-03T00:00"))
     tags.add(TIPL(encoding=3, people=[["producer", "Bob"], ["engineer", "Ann ✓"]]))
-    tags.add(RVA2(desc="track", channel=1, gain=-3.0, peak=0.5))
+    tags.add(RVA2(desc="track", channel=1, gain=-6.2, peak=0.5))
+    tags.add(RVA2(desc="album", channel=1, gain=-3.0, peak=0.75))
     tags.add(CHAP(element_id="ch1", start_time=0, end_time=1000, start_offset=0xFFFFFFFF,
                   end_offset=0xFFFFFFFF, sub_frames=[TIT2(encoding=3, text=["Rozdział Łódź"])]))
+    tags.add(CHAP(element_id="ch2", start_time=1000, end_time=2000, start_offset=0xFFFFFFFF,
+                  end_offset=0xFFFFFFFF, sub_frames=[TIT2(encoding=3, text=["Mit Bild ✓"]), APIC(
+                      encoding=3, mime="image/png", type=3, desc="", data=os.urandom(33000))]))
+    tags.add(CTOC(element_id="toc", flags=CTOCFlags.TOP_LEVEL | CTOCFlags.ORDERED,
+                  child_element_ids=["ch1", "ch2"], sub_frames=[]))
+    tags.add(USLT(encoding=3, lang="eng", desc="long", text=EXPECTED_V24["USLT:long:eng"]))
+    tags.add(COMM(encoding=3, lang="eng", desc="long note", text=EXPECTED_V24["COMM:long note:eng"]))
+    tags.add(TXXX(encoding=3, desc="LONG_TEXT", text=EXPECTED_V24["TXXX:LONG_TEXT"]))
+    for frame in (TSOA, TSOP, TSOT):
+        tags.add(frame(encoding=3, text=EXPECTED_V24[frame.__name__]))
+    tags.add(TMOO(encoding=3, text=EXPECTED_V24["TXXX:MOOD"]))
     tags.save(v24, v2_version=4)
     v22 = os.path.join(work, "oracle-v22.mp3")
     with open(base, "rb") as f:
@@ -187,17 +277,62 @@ def check_against_mutagen(work, base):
         tags = ID3(theirs)
         tags.update_to_v23()
         tags.save(theirs, v2_version=3)
-        # What the codec named as left out; mutagen keeps a described RVA2 by mistake.
+        # What the codec named as left out. mutagen drops the 2.4-only frames (but keeps a
+        # described RVA2) and a midnight TIME: the readers below check the codec's forms.
         left_out = result.stderr.decode().split("left out: ")[-1].split() if b"left out" in result.stderr else []
         (ours_version, ours_frames), (_, their_frames) = frame_values(ours), frame_values(theirs)
         check(ours_version == (2, 3, 0), name + ": converted tag is " + str(ours_version))
-        their_frames = {k: v for k, v in their_frames.items() if k[:4] not in left_out}
+        their_frames = {k: v for k, v in their_frames.items() if k[:4] not in left_out + ["RVA2"]}
+        ours_frames = {k: v for k, v in ours_frames.items()
+                       if not k.startswith(("TSO", "TIME", "TXXX:MOOD", "TXXX:REPLAYGAIN"))}
         check(sorted(ours_frames) == sorted(their_frames),
               name + ": frames " + str(sorted(ours_frames)) + " against mutagen's " + str(sorted(their_frames)))
         for key, value in their_frames.items():
             check(ours_frames.get(key) == value,
                   name + ": " + key + " reads " + repr(ours_frames.get(key))[:200] + " against mutagen's " + repr(value)[:200])
         check(decoded_md5(source) == decoded_md5(ours), name + ": decoded audio differs")
+    rows = [("v2.4 USLT 40 KiB, COMM 20 KiB, TXXX 30 KB", ("USLT:long:eng", "COMM:long note:eng", "TXXX:LONG_TEXT")),
+            ("v2.4 CHAP with TIT2 and a 33 KB APIC, CTOC", ("CHAP:ch2", "CHAP:ch2 APIC", "CTOC:toc")),
+            ("v2.4 TSOA, TSOP, TSOT", ("TSOA", "TSOP", "TSOT")),
+            ("v2.4 TMOO, RVA2 track and album", [k for k in EXPECTED_V24 if k.startswith(("TXXX:M", "TXXX:R"))]),
+            ("v2.4 TDRC 2001-05-03T00:00", ("TDRC",))]
+    check_readers("v24", os.path.join(work, "oracle-v24.ours.mp3"), build_taglib_reader(work), EXPECTED_V24, rows)
+
+
+def check_doubled_tag(work, base):
+    """A new 2.3 tag right in front of a stale 2.4 one reads as the new tag plus what only the old has."""
+    stale_picture = os.urandom(4000)
+    tag_bytes = []
+    for version, frames in ((3, [TIT2(encoding=0, text="Chapter one"), TALB(encoding=0, text="Kidnapped"),
+                                 APIC(encoding=0, mime="image/jpeg", type=3, desc="", data=COVER)]),
+                            (4, [TIT2(encoding=3, text="Stale title"), TALB(encoding=3, text="Stale album"),
+                                 APIC(encoding=3, mime="image/jpeg", type=3, desc="", data=stale_picture),
+                                 TCOM(encoding=3, text="Extra composer ✓")])):
+        scratch = os.path.join(work, "scratch.tag")
+        open(scratch, "wb").close()
+        tags = ID3()
+        for frame in frames:
+            tags.add(frame)
+        tags.save(scratch, v2_version=version, padding=lambda info: 0)
+        with open(scratch, "rb") as f:
+            tag_bytes.append(f.read())
+    source, out = os.path.join(work, "doubled.mp3"), os.path.join(work, "doubled.out.mp3")
+    with open(base, "rb") as f:
+        audio = f.read()
+    with open(source, "wb") as f:
+        f.write(b"".join(tag_bytes) + audio)
+    result = subprocess.run([REWRITE, source, out], capture_output=True)
+    check(result.returncode == 0 and b"second ID3v2 tag" in result.stderr,
+          "doubled: rewrite failed or gave no note: " + result.stderr.decode())
+    with open(out, "rb") as f:
+        written = f.read()
+    check(written[audio_offset(out):].startswith(audio), "doubled: the audio is not the input's audio")
+    for stale in (b"Stale", "Stale".encode("utf-16-le"), stale_picture[:64]):
+        check(stale not in written, "doubled: the output holds " + repr(stale[:10]))
+    check(decoded_md5(out) == decoded_md5(base), "doubled: decoded audio differs")
+    expected = {"TIT2": "Chapter one", "TALB": "Kidnapped", "APIC": str(len(COVER)), "TCOM": "Extra composer ✓"}
+    check_readers("doubled", out, build_taglib_reader(work), expected,
+                  [("a new v2.3 tag in front of a stale v2.4 one with TCOM", list(expected))])
 
 
 def tool_tagged_set(work, base):
@@ -248,6 +383,8 @@ def tool_tagged_set(work, base):
 
 def build_taglib_reader(work):
     reader = os.path.join(work, "taglib_reader")
+    if os.path.exists(reader):
+        return reader
     flags = subprocess.run(["pkg-config", "--cflags", "--libs", "taglib"], capture_output=True,
                            text=True, check=True).stdout.split()
     run("g++", "-std=c++17", os.path.join(HERE, "taglib_reader.cpp"), *flags, "-o", reader)
@@ -362,6 +499,10 @@ def main():
         cases["none"] = base
 
         check_against_mutagen(work, base)
+        check_doubled_tag(work, base)
+        # What each reader shows of these inputs, for the record.
+        print("| input | mutagen | ffprobe | eyeD3 | TagLib |")
+        print("\n".join(READER_TABLE))
         check_merged_set(work, base)
 
         for name, source in sorted(cases.items()):
