@@ -67,6 +67,9 @@ bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {
     if (failed_) {
         return false;
     }
+    if (year_[0] == '\0' && dateSeen_) {
+        std::memcpy(year_, date_.year, sizeof date_.year);
+    }
     TagEdits edits;
     if (!editor.Edit(*this, edits)) {
         return false;
@@ -201,8 +204,15 @@ void MP3::FinishTrailer(const TagEdits& edits) {
         if (genre == -1 && HasInputFrame(TagField::Genre)) {
             genre = GenreOfText(InputText(TagField::Genre));
         }
+        trailer_.SetYear(year_);
     }
     trailer_.Set(title, edits.trailerArtist, edits.trailerAlbum, edits.trailerTrack, genre);
+}
+
+void MP3::NoteYear(std::string_view text) {
+    const std::string_view year = CutUtf8Chars(text, 4);
+    std::memcpy(year_, year.data(), year.size());
+    year_[year.size()] = '\0';
 }
 
 void MP3::CheckStreams(const InputFile* in, const OutputFile* out) {

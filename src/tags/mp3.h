@@ -226,6 +226,8 @@ class MP3 {
     void WriteBytes(OutputFile* out, const void* bytes, std::size_t n);
     void CopyPayloadRest(OutputFile* out, std::uint64_t n);
     void NoteLeftOut(std::string_view id, bool unreadable);
+    // Keeps the year of the input's TYER text for a fresh trailer.
+    void NoteYear(std::string_view text);
     void FinishTrailer(const TagEdits& edits);
 
     bool CopyAudio(InputFile& in, OutputFile* out, const TagEdits& edits);
@@ -274,6 +276,8 @@ class MP3 {
     std::size_t fieldTextSize_[TagFieldCount] = {};
     bool hasYear_ = false, hasDate_ = false, hasTime_ = false, hasOriginalYear_ = false;
     bool hasPeople_ = false;
+    // The year a fresh trailer gets: the first TYER's, else 2.4's recording time's.
+    char year_[4 * 4 + 1] = {};
     // 2.4's recording and original release times, which become TYER, TDAT, TIME and
     // TORY; only the first frame of each counts.
     Id3Date date_;

@@ -431,6 +431,7 @@ void MP3::ResetMeasures() {
     }
     hasYear_ = hasDate_ = hasTime_ = hasOriginalYear_ = hasPeople_ = false;
     dateSeen_ = originalDateSeen_ = false;
+    year_[0] = '\0';
     peopleSize_ = 0;
     leftOut_ = 0;
     leftOutSize_[0] = leftOutSize_[1] = 0;
@@ -445,6 +446,9 @@ void MP3::MeasureFrame(const FramePlan& plan) {
     hasTime_ = hasTime_ || (kept && id == "TIME");
     hasOriginalYear_ = hasOriginalYear_ || (kept && id == "TORY");
     hasPeople_ = hasPeople_ || (kept && id == "IPLS" && walk_.header.version != 4);
+    if (kept && id == "TYER" && year_[0] == '\0' && !plan.out.compressed) {
+        NoteYear(plan.text);
+    }
     std::uint64_t size = kept ? FrameHeaderSize + std::uint64_t{plan.out.size} : 0;
     if (plan.kind == FramePlan::Kind::Gain) {
         size = 2 * (FrameHeaderSize + 2) + std::strlen(plan.gain.gain) +

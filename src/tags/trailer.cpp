@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tags/text_encoding.h"
+#include "tags/unicode_compose.h"
 
 namespace brambex {
 
@@ -23,23 +24,24 @@ std::string_view UpToZero(std::string_view text) {
     return text.substr(0, std::min(text.size(), text.find('\0')));
 }
 
-void FillField(unsigned char* field, std::string_view utf8) {
+// Letters given with combining marks are composed first: ISO-8859-1 holds "é" but not
+// "e" and its accent. False when the text did not fit the field whole.
+bool FillField(unsigned char* field, std::string_view utf8, std::size_t size = Trailer::FieldSize) {
     utf8 = UpToZero(utf8);
     std::size_t n = 0;
-    for (std::size_t pos = 0; pos < utf8.size() && n < Trailer::FieldSize;) {
-        const char32_t c = DecodeUtf8(utf8, pos);
+    std::size_t pos = 0;
+    while (pos < utf8.size() && n < size) {
+        const char32_t c = DecodeComposed(utf8, pos);
         field[n++] = c <= 0xFF ? static_cast<unsigned char>(c) : '?';
     }
-    std::memset(field + n, 0, Trailer::FieldSize - n);
+    std::memset(field + n, 0, size - n);
+    return pos == utf8.size();
 }
 
 // A long album title keeps its "_<digits>" ending, the number of a split output folder,
 // so the folders of one set stay apart in players that only read ID3v1.
 void KeepFolderSuffix(unsigned char* field, std::string_view utf8) {
     utf8 = UpToZero(utf8);
-    if (CountUtf8Chars(utf8) < Trailer::FieldSize) {
-        return;
-    }
     const std::size_t underscore = utf8.rfind('_');
     if (underscore == std::string_view::npos) {
         return;
@@ -88,8 +90,13 @@ void Trailer::Set(std::optional<std::string_view> title, std::string_view artist
     if (genre != -1) {
         bytes_[GenreOffset] = static_cast<unsigned char>(genre & 0xFF);
     }
-    FillField(bytes_ + AlbumOffset, album);
-    KeepFolderSuffix(bytes_ + AlbumOffset, album);
+    if (!FillField(bytes_ + AlbumOffset, album)) {
+        KeepFolderSuffix(bytes_ + AlbumOffset, album);
+    }
+}
+
+void Trailer::SetYear(std::string_view year) {
+    FillField(bytes_ + YearOffset, year, YearSize);
 }
 
 std::string Trailer::Title() const {

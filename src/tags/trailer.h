@@ -25,6 +25,8 @@ class Trailer {
     // and a genre of -1 leave those fields as they are.
     void Set(std::optional<std::string_view> title, std::string_view artist, std::string_view album,
              int track, int genre);
+    // The year field takes the first four characters of the text.
+    void SetYear(std::string_view year);
     std::string Title() const;
     std::string Artist() const;
     std::string Album() const;

@@ -86,6 +86,11 @@ TEST(Mp3Trailer, TextsAreLatin1CutAt30Bytes) {
         {std::string(29, 'x') + "é", std::string(29, 'x') + "\xE9"},
         {std::string(40, 'y'), std::string(30, 'y')},
         {std::string(28, 'z') + "éé", std::string(28, 'z') + "\xE9\xE9"},
+        // Letters with combining marks, as macOS names them, are composed first.
+        {"Mise\u0301rables c\u0327a", Padded("Mis\xE9rables \xE7"
+                                             "a")},
+        {std::string(29, 'x') + "e\u0301", std::string(29, 'x') + "\xE9"},
+        {"e\u0323x", Padded("e?x")},
     };
     for (const auto& c : cases) {
         const std::string t = TrailerAfter(c.text, c.text, "album", 1, 1);
@@ -110,10 +115,40 @@ TEST(Mp3Trailer, LongAlbumKeepsItsFolderNumber) {
         {"no underscore", std::string(35, 'f'), std::string(30, 'f')},
         {"short text keeps its underscore where it is", "Opera_2", Padded("Opera_2")},
         {"suffix longer than the field", "g_" + std::string(35, '7'), "g_" + std::string(28, '7')},
+        {"decomposed letters count once", std::string(26, 'h') + "e\u0301_2",
+         Padded(std::string(26, 'h') + "\xE9_2")},
         {"non-latin album", "Война и мир, часть первая, том_2", "????? ? ???, ????? ??????, ?_2"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Field(TrailerAfter("t", "a", c.album, 1, 1), 63), c.field) << c.name;
+    }
+}
+
+TEST(Mp3Trailer, FreshTrailerTakesTheYearOfTheTag) {
+    const std::string tyer = TextFrame("TYER", "1851");
+    const auto date24 = [](std::string_view stamp) {
+        return Frame24("TDRC", std::string(1, '\0') + std::string(stamp));
+    };
+    const struct {
+        const char* name;
+        std::string tag;
+        std::string trailer;
+        const char* year;
+    } cases[] = {
+        {"2.3 TYER", PaddedTag(tyer, 64), "", "1851"},
+        {"2.2 TYE", PaddedTag(Frame22("TYE", std::string(1, '\0') + "1999"), 64, 2), "", "1999"},
+        {"2.4 TDRC", PaddedTag(date24("1851-10-18T10:00"), 64, 4), "", "1851"},
+        {"TYER before TDRC", PaddedTag(tyer + date24("2005"), 64, 4), "", "1851"},
+        {"longer TYER", PaddedTag(TextFrame("TYER", "1851 or so"), 64), "", "1851"},
+        {"no tag", "", "", ""},
+        {"input trailer kept", PaddedTag(tyer, 64), Trailer("", "", "", 1, 1, "2001"), "2001"},
+    };
+    for (const auto& c : cases) {
+        const PassResult r = RewriteInMemory(
+            c.tag + Audio(4096) + c.trailer,
+            {.edit = [](const MP3&, TagEdits& edits) { edits.editTrailer = true; }});
+        EXPECT_EQ(r.output.substr(r.output.size() - 128 + 93, 4), TrailerField(c.year, 4))
+            << c.name;
     }
 }
 

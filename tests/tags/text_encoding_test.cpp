@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tags/unicode_compose.h"
+
 namespace brambex {
 namespace {
 
@@ -51,6 +53,32 @@ TEST(TextEncoding, Latin1Conversions) {
     EXPECT_TRUE(FitsLatin1("Ærø ÿ"));
     EXPECT_FALSE(FitsLatin1("€"));
     EXPECT_FALSE(FitsLatin1("a\xFF"));
+}
+
+TEST(TextEncoding, ComposeNfcComposesLettersWithTheirMarks) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::string composed;
+    } cases[] = {
+        {"acute", "Mise\u0301rables", "Misérables"},
+        {"cedilla, caron, ogonek", "c\u0327 Z\u030C a\u0328", "ç Ž ą"},
+        {"two marks in turn", "\u03B9\u0308\u0301 u\u0308\u0304", "ΐ ǖ"},
+        {"Cyrillic", "\u0438\u0306 \u0415\u0308 \u0456\u0308", "й Ё ї"},
+        {"already composed", "Misérables ÿ", "Misérables ÿ"},
+        {"mark without a letter", "\u0301a", "\u0301a"},
+        {"letter the mark does not go with", "q\u0301", "q\u0301"},
+        // A mark the table lacks comes first; NFC would compose the dot below.
+        {"unknown mark stops composing", "a\u0323\u0301", "a\u0323\u0301"},
+        {"invalid bytes kept",
+         "\xFF"
+         "e\u0301 \xCC",
+         "\xFF"
+         "é \xCC"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ComposeNfc(c.text), c.composed) << c.name;
+    }
 }
 
 }  // namespace
