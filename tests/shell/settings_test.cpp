@@ -78,6 +78,12 @@ class SettingsTest : public QObject {
         QTest::newRow("600 bytes")
             << longValue + "\nOther=1\n"
             << "/" + QString(599, 'b') << "; mine\n[General]\n" + stored + "Other=1\n";
+        QTest::newRow("empty file") << QByteArray() << ""
+                                    << "[General]\n" + stored;
+        // Values that QSettings would spell otherwise if it wrote the whole file.
+        QTest::newRow("other values, hand-written")
+            << QByteArray("[General]\nList = a,b\n\nDefault=/a\n[Other]\nKey=\"q\" \n") << "/a"
+            << "[General]\nList = a,b\n\n" + stored + "[Other]\nKey=\"q\" \n";
         QTest::newRow("comments, no default value")
             << QByteArray("; mine\n[General]\nOther=1\n# too\n") << ""
             << "; mine\n[General]\n" + stored + "Other=1\n# too\n";
