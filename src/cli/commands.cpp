@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,9 +14,11 @@
 #include "cli/library_commands.h"
 #include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
+#include "cli/terminal_text.h"
 #include "engine/merge_session.h"
 #include "engine/merge_summary.h"
 #include "engine/output_folder.h"
+#include "engine/system_reason.h"
 #include "engine/track_pipeline.h"
 #include "platform/file_system.h"
 
@@ -47,7 +48,7 @@ int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& sessi
     if (!scanned.Completed())
         return ExitStopped;
     for (const std::string& name : ui.SortedFolders())
-        std::printf("%s\n", name.c_str());
+        std::printf("%s\n", Printable(name, stdout).c_str());
     std::printf("%d discs, %d files.\n", scanned.discs, scanned.tracks);
     // What a merge of this set would find wrong before writing anything.
     std::fflush(stdout);
@@ -90,19 +91,20 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& sess
         return ExitSuccess;
     }
     if (!options.quiet)
-        std::printf("%s\n", MergeSummary(merged, session.Settings(), true).c_str());
+        std::printf("%s\n",
+                    Printable(MergeSummary(merged, session.Settings(), true), stdout).c_str());
     return ExitSuccess;
 }
 
 int RunDemo(const CliOptions& options) {
     std::string error;
     if (!WriteDemoSet(options.folder, error)) {
-        std::fprintf(stderr, "brambex-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "brambex-cli: %s\n", Printable(error, stderr).c_str());
         return ExitStopped;
     }
     std::string first = platform::JoinPath(FullPath(options.folder), DemoFirstDiscFolder);
     std::printf("Wrote a sample set of three discs. Merge it with:\n  brambex-cli merge %s\n",
-                ShellQuoted(first).c_str());
+                Printable(ShellQuoted(first), stdout).c_str());
     return ExitSuccess;
 }
 
@@ -117,8 +119,9 @@ int CheckedOutput(int status, const CliOptions& options) {
     errno = 0;
     if (std::fflush(stdout) == 0 && !std::ferror(stdout))
         return status;
+    const int error = errno;
     std::fprintf(stderr, "brambex-cli: cannot write to standard output%s%s\n",
-                 errno != 0 ? ": " : "", errno != 0 ? std::strerror(errno) : "");
+                 error != 0 ? ": " : "", error != 0 ? SystemReason(error).c_str() : "");
     return ExitStopped;
 }
 
@@ -134,8 +137,12 @@ int RunCommand(const CliOptions& options) {
     if (options.command == Command::Demo)
         return RunDemo(options);
 
+    errno = 0;
     if (!platform::IsFolder(options.folder)) {
-        std::fprintf(stderr, "brambex-cli: %s is not a folder\n", options.folder.c_str());
+        // Something that is there but no folder has no reason to give.
+        const int error = errno == ENOTDIR ? 0 : errno;
+        const std::string text = WithReason(options.folder + " is not a folder", error);
+        std::fprintf(stderr, "brambex-cli: %s\n", Printable(text, stderr).c_str());
         return ExitStopped;
     }
     if (options.command == Command::Merge || options.command == Command::MergeAll)
@@ -162,7 +169,8 @@ int RunCli(int argc, char** argv) {
     const std::vector<std::string> utf8 = platform::CommandLineArguments(argc, argv);
     ParseResult parsed = ParseCommandLine(std::vector<std::string_view>(utf8.begin(), utf8.end()));
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "brambex-cli: %s\nTry 'brambex-cli --help'.\n", parsed.error.c_str());
+        std::fprintf(stderr, "brambex-cli: %s\nTry 'brambex-cli --help'.\n",
+                     Printable(parsed.error, stderr).c_str());
         return ExitBadUsage;
     }
     return CheckedOutput(RunCommand(parsed.options), parsed.options);

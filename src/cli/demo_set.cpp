@@ -1,8 +1,10 @@
 #include "cli/demo_set.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "cli/demo_media.h"
+#include "engine/system_reason.h"
 #include "platform/file_system.h"
 #include "tags/file_stream.h"
 
@@ -46,7 +48,7 @@ bool WriteFile(const std::string& path, const std::string& bytes, std::string& e
         if (out.Close())
             return true;
     }
-    error = "cannot write " + path;
+    error = WithReason("cannot write " + path, out.Error());
     return false;
 }
 
@@ -76,15 +78,16 @@ std::string TrackFile(const DemoTrack& track, int number) {
 bool WriteDemoSet(const std::string& dir, std::string& error) {
     platform::MakeFolderResult made = platform::MakeFolder(dir);
     if (made != platform::MakeFolderResult::Created && made != platform::MakeFolderResult::Exists) {
-        error = "cannot make the folder " + dir;
+        error = WithReason("cannot make the folder " + dir, errno);
         return false;
     }
     for (int disc = 1; disc <= 3; ++disc) {
         std::string folder = platform::JoinPath(dir, DiscFolder(disc));
         if (platform::MakeFolder(folder) != platform::MakeFolderResult::Created) {
+            const int reason = errno;
             error = platform::PathExists(folder)
                         ? folder + " exists already; choose an empty folder for the demo"
-                        : "cannot make the folder " + folder;
+                        : WithReason("cannot make the folder " + folder, reason);
             return false;
         }
     }

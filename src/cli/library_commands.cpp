@@ -9,6 +9,7 @@
 #include "cli/interrupt.h"
 #include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
+#include "cli/terminal_text.h"
 #include "engine/library.h"
 #include "engine/library_merge.h"
 #include "engine/merge_session.h"
@@ -25,7 +26,11 @@ class Table {
         : right_(std::move(right)) {
         rows_.push_back(std::move(header));
     }
-    void Add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
+    void Add(std::vector<std::string> row) {
+        for (std::string& cell : row)
+            cell = Printable(cell, stdout);
+        rows_.push_back(std::move(row));
+    }
     void Print() const {
         std::vector<std::size_t> widths(rows_[0].size(), 0);
         for (const auto& row : rows_)
@@ -117,7 +122,7 @@ int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFr
     if (options.dryRun) {
         planFor = [&](std::size_t i, const MergeSession& session) -> MergePlan* {
             ui.ClearBar();
-            std::printf("== %s\n", Shown(sets[i].relativeFolder).c_str());
+            std::printf("== %s\n", Printable(Shown(sets[i].relativeFolder), stdout).c_str());
             plan = std::make_unique<PrintedPlan>(ui, session);
             return plan.get();
         };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/terminal_front_end.h"
+#include "cli/terminal_text.h"
 #include "engine/merge_session.h"
 #include "engine/output_folder.h"
 #include "platform/file_system.h"
@@ -12,7 +13,7 @@ namespace brambex::cli {
 namespace {
 
 std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    return "\"" + Printable(text, stdout) + "\"";
 }
 
 }  // namespace
@@ -37,7 +38,8 @@ void PrintedPlan::OutputFolder(const std::string& folder, const std::string& dis
 
 void PrintedPlan::Track(const PlannedTrack& track) {
     ui_.ClearBar();
-    std::printf("%s\n  from %s\n", track.outputPath.c_str(), track.inputPath.c_str());
+    std::printf("%s\n  from %s\n", Printable(track.outputPath, stdout).c_str(),
+                Printable(track.inputPath, stdout).c_str());
     if (track.tag == PlannedTag::ConvertedFromV22)
         std::printf("  converted from ID3v2.2\n");
     else if (track.tag == PlannedTag::ConvertedFromV24)
@@ -46,9 +48,10 @@ void PrintedPlan::Track(const PlannedTrack& track) {
         std::printf("  new tag\n");
     for (const PlannedFrame& frame : track.frames) {
         if (frame.set)
-            std::printf("  %s %s\n", frame.id.c_str(), frame.text.c_str());
+            std::printf("  %s %s\n", frame.id.c_str(), Printable(frame.text, stdout).c_str());
         else if (!frame.text.empty())
-            std::printf("  %s %s  (kept)\n", frame.id.c_str(), frame.text.c_str());
+            std::printf("  %s %s  (kept)\n", frame.id.c_str(),
+                        Printable(frame.text, stdout).c_str());
         else
             std::printf("  %s  (kept)\n", frame.id.c_str());
     }

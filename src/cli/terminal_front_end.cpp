@@ -5,8 +5,11 @@
 
 #include "cli/console.h"
 #include "cli/interrupt.h"
+#include "cli/terminal_text.h"
 #include "engine/merge_driver.h"
+#include "engine/system_reason.h"
 #include "options/merge_options_form.h"
+#include "options/merge_settings.h"
 #include "options/progress_meter.h"
 #include "platform/ascii_case.h"
 #include "tags/diagnostic.h"
@@ -66,8 +69,8 @@ void TerminalFrontEnd::PrintMessage(std::string_view text,
     ++messageCount_;
     std::string_view shown = caption.value_or(ApplicationName);
     if (!shown.empty())
-        std::fprintf(err_, "%.*s: ", static_cast<int>(shown.size()), shown.data());
-    std::fprintf(err_, "%.*s", static_cast<int>(text.size()), text.data());
+        std::fprintf(err_, "%s: ", Printable(shown, err_).c_str());
+    std::fputs(Printable(text, err_, true).c_str(), err_);
 }
 
 void TerminalFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
@@ -150,9 +153,9 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
         return true;
     if (!options_.quiet) {
         ClearBar();
-        std::fprintf(err_, "%s\n", DescribeMergeOptions(form).c_str());
+        std::fprintf(err_, "%s\n", Printable(DescribeMergeOptions(form), err_).c_str());
         for (const std::string& note : MergeOptionsNotes(form))
-            std::fprintf(err_, "%s\n", note.c_str());
+            std::fprintf(err_, "%s\n", Printable(note, err_).c_str());
         std::fflush(err_);
     }
     return true;
@@ -193,7 +196,7 @@ void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
         return;
     if (progress_ == ProgressStyle::Lines) {
         if (text != barText_) {
-            std::fprintf(err_, "%3d%% %s\n", percent, text.c_str());
+            std::fprintf(err_, "%3d%% %s\n", percent, Printable(text, err_).c_str());
             std::fflush(err_);
         }
         barText_ = text;
@@ -205,7 +208,7 @@ void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
     char share[8];
     std::snprintf(share, sizeof share, "%3d%% ", percent);
     line += share;
-    line += text;
+    line += Printable(text, err_);
     std::size_t width = static_cast<std::size_t>(std::max(TerminalWidth(err_) - 1, 10));
     line = std::string(CutUtf8Chars(line, width));
     std::fprintf(err_, "\r%s\033[K", line.c_str());
@@ -219,8 +222,8 @@ void TerminalFrontEnd::ShowDiagnostic(std::string_view line, std::string_view fi
     const bool barWasDrawn = barDrawn_;
     ClearBar();
     if (!file.empty())
-        std::fprintf(err_, "%.*s: ", static_cast<int>(file.size()), file.data());
-    std::fprintf(err_, "%.*s\n", static_cast<int>(line.size()), line.data());
+        std::fprintf(err_, "%s: ", Printable(file, err_).c_str());
+    std::fprintf(err_, "%s\n", Printable(line, err_).c_str());
     std::fflush(err_);
     if (barWasDrawn)
         DrawBar(barPercent_, barText_);
@@ -254,7 +257,14 @@ std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form) {
     std::vector<std::string> notes;
     // Nobody sees the form before the merge starts, so what it would have shown as an
     // empty field is said here.
-    if (form.Artist().text.empty() && !form.KeepArtist().checked) {
+    if (form.FirstTrackError() != 0) {
+        const std::string unread =
+            "Note: the first track \"" + form.FirstTrackPath() + "\" could not be read";
+        notes.push_back((form.FirstTrackError() == NotARegularFile
+                             ? unread + " (not a regular file)"
+                             : WithReason(unread, form.FirstTrackError())) +
+                        ", so its tags give no artist, album or genre.");
+    } else if (form.Artist().text.empty() && !form.KeepArtist().checked) {
         notes.push_back(
             "Note: the first track names no artist (TPE2 frame or ID3v1 trailer), so every "
             "track's artist is emptied; give --artist, or --keep-artist to keep the tracks' "

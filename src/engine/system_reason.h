@@ -7,6 +7,10 @@
 
 namespace brambex {
 
+// The system's reason for error in words: its own error text, except where that names
+// what the user never sees ("File name too long" for a whole path over the limit).
+std::string SystemReason(int error);
+
 // The text followed by " (" the reason for error ")", such as "(No space left on
 // device)"; the text alone when error is 0.
 std::string WithReason(std::string_view text, int error);

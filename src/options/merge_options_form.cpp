@@ -10,6 +10,7 @@
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
 #include "platform/ascii_case.h"
+#include "platform/file_system.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
 
@@ -26,6 +27,13 @@ constexpr std::string_view ForbiddenTitleMessage =
 constexpr std::string_view EmptyTitleMessage =
     "The album name cannot be empty: it names the folder\nthat the merged tracks go into.\n"
     "Please type a name.";
+constexpr std::string_view DeviceNameMessage =
+    "The album name cannot be CON, PRN, AUX, NUL, COM1 to COM9\nor LPT1 to LPT9, with or "
+    "without an extension:\nWindows keeps these names for its devices.\n"
+    "Please choose another name.";
+constexpr std::string_view TrailingDotMessage =
+    "The album name cannot end in a dot or a space:\nWindows drops them from a folder's "
+    "name.\nPlease remove them.";
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -41,7 +49,33 @@ int DigitValue(char c) {
     return 99;
 }
 
+// "COM1" to "COM9" and "LPT1" to "LPT9"; Windows takes "¹", "²" and "³" for digits too.
+bool IsNumberedDevice(std::string_view stem) {
+    if (!EqualIgnoringAsciiCase(stem.substr(0, 3), "com") &&
+        !EqualIgnoringAsciiCase(stem.substr(0, 3), "lpt"))
+        return false;
+    const std::string_view number = stem.substr(3);
+    if (number.size() == 1)
+        return number[0] >= '1' && number[0] <= '9';
+    return number == "\u00b9" || number == "\u00b2" || number == "\u00b3";
+}
+
 }  // namespace
+
+WindowsNameProblem FindWindowsNameProblem(std::string_view name) {
+    if (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        return WindowsNameProblem::TrailingDotOrSpace;
+    // Windows reads a device's name in what comes before the first dot, without the
+    // blanks that end it.
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.remove_suffix(1);
+    for (std::string_view device : {"con", "prn", "aux", "nul"}) {
+        if (EqualIgnoringAsciiCase(stem, device))
+            return WindowsNameProblem::DeviceName;
+    }
+    return IsNumberedDevice(stem) ? WindowsNameProblem::DeviceName : WindowsNameProblem::None;
+}
 
 std::string ProposedTitle(std::string_view albumTitle) {
     std::string title(albumTitle);
@@ -294,17 +328,43 @@ void MergeOptionsForm::SetKeepTrackNames(bool checked) {
     Changed();
 }
 
-bool MergeOptionsForm::TitleAllowed() const {
+const std::string& MergeOptionsForm::FirstTrackPath() const {
+    return settings_.firstTrackPath;
+}
+
+int MergeOptionsForm::FirstTrackError() const {
+    return settings_.firstTrackError;
+}
+
+std::string_view MergeOptionsForm::TitleRefusal() const {
+    // The title names the output folder as it is cut for the settings, and no folder
+    // has the empty name.
     std::string_view title = CutUtf8Chars(title_.text, MaxSettingsText);
-    // The title names the output folder, and no folder has the empty name.
-    return !title.empty() && title.find_first_of(ForbiddenTitleChars) == std::string_view::npos;
+    if (title.empty())
+        return EmptyTitleMessage;
+    if (title.find_first_of(ForbiddenTitleChars) != std::string_view::npos)
+        return ForbiddenTitleMessage;
+    if (!platform::RefusesWindowsNames)
+        return {};
+    switch (FindWindowsNameProblem(title)) {
+        case WindowsNameProblem::DeviceName:
+            return DeviceNameMessage;
+        case WindowsNameProblem::TrailingDotOrSpace:
+            return TrailingDotMessage;
+        case WindowsNameProblem::None:
+            break;
+    }
+    return {};
+}
+
+bool MergeOptionsForm::TitleAllowed() const {
+    return TitleRefusal().empty();
 }
 
 bool MergeOptionsForm::MayClose(FrontEnd& ui) const {
     if (TitleAllowed())
         return true;
-    ui.ShowMessage(title_.text.empty() ? EmptyTitleMessage : ForbiddenTitleMessage, "Error",
-                   MessageStyle::Exclamation);
+    ui.ShowMessage(TitleRefusal(), "Error", MessageStyle::Exclamation);
     return false;
 }
 
@@ -316,8 +376,7 @@ MergePreview MergeOptionsForm::Preview() const {
     if (!preview_)
         return {};
     if (!TitleAllowed())
-        return {
-            {}, {}, std::string(title_.text.empty() ? EmptyTitleMessage : ForbiddenTitleMessage)};
+        return {{}, {}, std::string(TitleRefusal())};
     MergeSettings tentative = settings_;
     ConfirmInto(tentative);
     DecideFolderSplit(tentative);

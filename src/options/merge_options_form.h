@@ -38,6 +38,13 @@ inline constexpr std::string_view ForbiddenTitleChars = "\\/:*?\"<>|";
 // folders ("_1"), with characters a folder name cannot hold replaced by "-".
 std::string ProposedTitle(std::string_view albumTitle);
 
+// Why Windows cannot give a folder this name: a device's name (CON, PRN, AUX, NUL, COM1
+// to COM9, LPT1 to LPT9, in any letter case, also with an extension or with blanks
+// before it: "con.txt", "Nul .mp3"), or an ending in a dot or a space, which Windows
+// drops ("Book." becomes "Book").
+enum class WindowsNameProblem { None, DeviceName, TrailingDotOrSpace };
+WindowsNameProblem FindWindowsNameProblem(std::string_view name);
+
 // The name of the genre that a genre reference such as "(17)" stands for ("Rock"); any
 // text that does not read as a reference to a known genre is given back unchanged.
 // The number is read like strtol with base 0: optional white space and sign, "0x" for
@@ -111,12 +118,16 @@ class MergeOptionsForm {
     void SetKeepArtist(bool checked);
     void SetKeepTrackNames(bool checked);
 
+    // The first track whose tags filled the form, and why they could not be read (see
+    // MergeSettings::firstTrackError); 0 when they were.
+    const std::string& FirstTrackPath() const;
+    int FirstTrackError() const;
+
     // The test when "Start Merge" is pressed: false, after the message (caption "Error",
-    // exclamation) has been shown, while the title is empty or holds a forbidden
-    // character.
+    // exclamation) has been shown, while the title is not allowed (TitleAllowed).
     bool MayClose(FrontEnd& ui) const;
-    // True when the title is not empty and holds no forbidden character (MayClose
-    // without the message).
+    // True when the title is not empty and holds no forbidden character, nor, on
+    // Windows, a name FindWindowsNameProblem finds (MayClose without the message).
     bool TitleAllowed() const;
     // Writes the controls' values into the settings, each text cut to 511 characters.
     void Confirm();
@@ -158,6 +169,8 @@ class MergeOptionsForm {
     bool GenreTextHighlighted() const { return genreTextHighlighted_; }
 
   private:
+    // The message that refuses the title; empty when it is allowed.
+    std::string_view TitleRefusal() const;
     void ChooseMode(bool books);
     void ApplyMode();
     void KeepGenreResponse();

@@ -1,12 +1,14 @@
 #include "options/merge_preparation.h"
 
+#include <cerrno>
+
 #include "options/front_end.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
-#include "platform/file_system.h"
 #include "tags/file_stream.h"
 #include "tags/mp3.h"
+#include "tags/native_file.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -21,6 +23,22 @@ std::string TrailerField(std::string_view text) {
     return std::string(CutUtf8Chars(text, MaxTrailerText));
 }
 
+// Opens the track; why it cannot be read when it cannot (MergeSettings::firstTrackError).
+int OpenFirstTrack(const std::string& path, InputFile& in) {
+    int error = 0;
+    switch (native_file::KindOf(path, error)) {
+        case native_file::Kind::Missing:
+            return error;
+        case native_file::Kind::Folder:
+            return EISDIR;
+        case native_file::Kind::Other:
+            return NotARegularFile;
+        case native_file::Kind::Regular:
+            break;
+    }
+    return in.Open(path) ? 0 : in.Error();
+}
+
 }  // namespace
 
 void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
@@ -29,11 +47,14 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     settings.artist.clear();
     settings.titleTemplate.clear();
 
+    settings.firstTrackPath = path;
     InputFile in;
-    if (!platform::IsRegularFile(path) || !in.Open(path))
+    settings.firstTrackError = OpenFirstTrack(path, in);
+    if (settings.firstTrackError != 0)
         return;
     MP3 mp3;
     const bool read = mp3.Read(in);
+    settings.firstTrackError = read ? 0 : in.Error();
     const auto frame = [&](TagField field, std::string& text) {
         if (!mp3.HasInputFrame(field))
             return false;

@@ -18,7 +18,8 @@ struct MergeSettings;
 // becomes the reference "(N)" of the trailer's genre byte). A file that cannot be
 // opened gives four empty texts; the missing ones stay empty when the file cannot be
 // read to its end. Frame texts are cut to 511 characters, trailer texts to 30. Never
-// fails.
+// fails: firstTrackPath and firstTrackError say which file was read and why it could
+// not be.
 void ReadFirstTrackTags(MergeSettings& settings, const std::string& path);
 
 enum class Preparation {

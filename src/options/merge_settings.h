@@ -14,6 +14,9 @@ constexpr std::size_t MaxSettingsText = 511;
 constexpr std::size_t MaxStemText = 1023;
 constexpr std::size_t MaxTrailerText = 30;
 
+// MergeSettings::firstTrackError of a pipe or a device, which no error value names.
+constexpr int NotARegularFile = -1;
+
 // The greatest number of tracks in one output folder; a longer set is split over
 // numbered folders.
 constexpr int MaxTracksPerFolder = 254;
@@ -26,6 +29,10 @@ struct MergeSettings {
     std::string currentFolder;  // output folder being filled, a name in setFolder
     std::string artist;
     std::string titleTemplate;
+    // Why the first track's tags could not be read, which leaves the texts above empty:
+    // an errno value (EISDIR for a folder) or NotARegularFile; 0 when they were read.
+    int firstTrackError = 0;
+    std::string firstTrackPath;
     std::string discFolderStem;  // path of the disc-1 folder without its disc number
     // The absolute folder that holds the disc folders and the output folders. Folder
     // and file names elsewhere in the record and in messages are relative to it, as

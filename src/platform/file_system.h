@@ -23,8 +23,12 @@ namespace brambex::platform {
 
 #ifdef _WIN32
 inline constexpr char Separator = '\\';
+// Windows gives no folder a device's name ("CON", "nul.txt") and drops a dot or a
+// space that ends a name.
+inline constexpr bool RefusesWindowsNames = true;
 #else
 inline constexpr char Separator = '/';
+inline constexpr bool RefusesWindowsNames = false;
 #endif
 
 // On POSIX only '/' separates ("AC\\DC" is one name); the Windows build takes both.
@@ -126,7 +130,8 @@ bool CanListFolder(const std::string& path);
 // bytes never needs more than 255 UTF-16 units either).
 inline constexpr std::size_t MaxNameBytes = 255;
 
-// True when the path names a folder, links followed.
+// True when the path names a folder, links followed; false with the reason in errno
+// when the path cannot be reached, errno untouched when it names something else.
 bool IsFolder(const std::string& path);
 
 enum class NewFileResult { Created, Exists, Failed };

@@ -272,6 +272,8 @@ bool CanListFolder(const std::string& path) {
 
 bool IsFolder(const std::string& path) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        SetErrnoFromSystem();
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/terminal_text.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "tags/diagnostic.h"
@@ -208,6 +210,22 @@ TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
     }
 }
 
+TEST(TerminalFrontEnd, AnUnreadableFirstTrackIsNotedWithItsReason) {
+    for (int error : {ENAMETOOLONG, NotARegularFile}) {
+        MergeSettings settings;
+        settings.firstTrackPath = "/m/Set Disc 1/01 x.mp3";
+        settings.firstTrackError = error;
+        MergeOptionsForm form(settings);
+        form.SetUp();
+        const std::vector<std::string> notes = MergeOptionsNotes(form);
+        ASSERT_EQ(notes.size(), 1u);  // in place of the note on the empty artist
+        EXPECT_EQ(notes[0], std::string("Note: the first track \"/m/Set Disc 1/01 x.mp3\" could "
+                                        "not be read (") +
+                                (error > 0 ? "the path is too long" : "not a regular file") +
+                                "), so its tags give no artist, album or genre.");
+    }
+}
+
 TEST(TerminalFrontEnd, RefusesATitleWithAForbiddenCharacter) {
     CliOptions o;
     o.title = "AC/DC Live";
@@ -233,6 +251,30 @@ TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
 
     o.yes = true;
     EXPECT_EQ(ui.Ask("Empty it?", "Error"), Answer::Yes);
+}
+
+TEST(TerminalFrontEnd, ControlCharactersOfNamesShowAsQuestionMarks) {
+    const struct {
+        const char* text;
+        bool keepLineBreaks;
+        const char* shown;
+    } cases[] = {
+        {"Set\x1b[2J Disc 1", false, "Set?[2J Disc 1"},
+        {"two\nlines\ttab\x7f", false, "two?lines?tab?"},
+        {"two\nlines\r", true, "two\nlines?"},
+        {"C1 \u0085\u009b end", false, "C1 ?? end"},
+        {"bad \xff\x9b bytes \xe2\x82", false, "bad ?? bytes ??"},
+        {"Bj\u00f6rk \ufffd \U0001F3B5 AC\\DC", false, "Bj\u00f6rk \ufffd \U0001F3B5 AC\\DC"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EscapedControls(c.text, c.keepLineBreaks), c.shown) << c.text;
+    // A stream that is no terminal gets the name exactly.
+    Captured file;
+    EXPECT_EQ(Printable("a\x1b"
+                        "b",
+                        file.File()),
+              "a\x1b"
+              "b");
 }
 
 TEST(TerminalFrontEnd, FolderListIsSortedLikeTheWindowsList) {

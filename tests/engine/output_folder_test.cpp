@@ -270,9 +270,6 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
     });
 }
 
-TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
-    std::vector<std::pair<const char*, std::function<void(const std::string&)>>> keys = {
-        {"folder", [&](const std::string& key) { tree.File(key + "/inside"); }},
 TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds) {
     MakeEarlierOutput("Moby Dick");
     tree.File("Moby Dick/.brambex-incomplete");
@@ -296,6 +293,9 @@ TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds)
                             MessageStyle::Stop));
 }
 
+TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
+    std::vector<std::pair<const char*, std::function<void(const std::string&)>>> keys = {
+        {"folder", [&](const std::string& key) { tree.File(key + "/inside"); }},
         {"notes", [&](const std::string& key) { tree.File(key, "my notes"); }},
     };
 #ifndef _WIN32

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 #include "support/fake_front_end.h"
 
 namespace brambex {
@@ -306,6 +307,42 @@ TEST_F(MergeOptionsFormTest, MayCloseRefusesEveryForbiddenCharacter) {
     EXPECT_EQ(ui.messages.back().text,
               "The album name cannot be empty: it names the folder\nthat the merged tracks go "
               "into.\nPlease type a name.");
+}
+
+TEST_F(MergeOptionsFormTest, WindowsNamesThatNoFolderCanHave) {
+    using enum WindowsNameProblem;
+    const struct {
+        const char* name;
+        WindowsNameProblem problem;
+    } cases[] = {
+        {"CON", DeviceName},
+        {"Nul.txt", DeviceName},
+        {"aux .tar.gz", DeviceName},
+        {"COM1", DeviceName},
+        {"lpt9.mp3", DeviceName},
+        {"COM\u00b2", DeviceName},
+        {"Book.", TrailingDotOrSpace},
+        {"Book ", TrailingDotOrSpace},
+        {"COM0", None},
+        {"COM10", None},
+        {"CONSOLE", None},
+        {"CON_1", None},
+        {" CON", None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindWindowsNameProblem(c.name), c.problem) << c.name;
+
+    // Only the Windows build refuses them, before anything is written.
+    Open(true);
+    form.SetTitleText("con.txt");
+    EXPECT_EQ(form.TitleAllowed(), !platform::RefusesWindowsNames);
+    form.SetTitleText("Book.");
+    EXPECT_EQ(form.MayClose(ui), !platform::RefusesWindowsNames);
+    if (platform::RefusesWindowsNames) {
+        EXPECT_EQ(ui.messages.back().text,
+                  "The album name cannot end in a dot or a space:\nWindows drops them from a "
+                  "folder's name.\nPlease remove them.");
+    }
 }
 
 TEST_F(MergeOptionsFormTest, ConfirmWritesAllPlacesCutTo511Characters) {

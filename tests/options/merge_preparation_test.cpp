@@ -7,8 +7,10 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options/merge_options_form.h"
@@ -114,22 +116,27 @@ TEST_F(MergePreparationTest, EveryTagKindIsRead) {
     EXPECT_EQ(settings.titleTemplate, "T");
 }
 
-TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTexts) {
-    std::vector<std::string> paths = {folder.Root() + "/missing.mp3"};
+TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTextsAndTheirReason) {
+    std::vector<std::pair<std::string, int>> paths = {{folder.Root() + "/missing.mp3", ENOENT},
+                                                      {folder.Folder("01 x.mp3"), EISDIR}};
 #ifndef _WIN32
     // A pipe would wait for a writer forever (the alarm ends a test that hangs).
-    paths.push_back(folder.Root() + "/04 Pipe.mp3");
-    ASSERT_EQ(mkfifo(paths.back().c_str(), 0666), 0);
+    paths.emplace_back(folder.Root() + "/04 Pipe.mp3", NotARegularFile);
+    ASSERT_EQ(mkfifo(paths.back().first.c_str(), 0666), 0);
     alarm(60);
 #endif
-    for (const std::string& path : paths) {
+    for (const auto& [path, error] : paths) {
         settings.albumTitle = settings.artist = settings.genre = settings.titleTemplate = "old";
         ReadFirstTrackTags(settings, path);
         EXPECT_EQ(settings.albumTitle, "") << path;
         EXPECT_EQ(settings.artist, "") << path;
         EXPECT_EQ(settings.genre, "") << path;
         EXPECT_EQ(settings.titleTemplate, "") << path;
+        EXPECT_EQ(settings.firstTrackError, error) << path;
+        EXPECT_EQ(settings.firstTrackPath, path);
     }
+    ReadFirstTrackTags(settings, Track(AllFour));
+    EXPECT_EQ(settings.firstTrackError, 0);
 #ifndef _WIN32
     alarm(0);
 #endif
