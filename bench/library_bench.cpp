@@ -1,17 +1,23 @@
 // Finding the sets of a library: a generated tree of sets, each of a number of disc
 // folders of tiny tagged tracks, searched the way `brambex-cli library` searches it.
-//   library_bench generate DIR SETS DISCS TRACKS   writes the tree (DIR must not exist)
+//   library_bench generate DIR SETS DISCS TRACKS [PER_FOLDER]
+//                                                  writes the tree (DIR must not exist),
+//                                                  PER_FOLDER sets to an author's folder
 //   library_bench find DIR [RUNS]                  times the search, warm after the first
+//   library_bench check DIR [RUNS]                 times the search and every set's check,
+//                                                  as `brambex-cli library` makes them
 // The search reports each set as it is found and keeps none, so its memory is what the
 // folders on the way down need; the peak RSS of the process is printed after the runs.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine/library.h"
 
@@ -42,15 +48,16 @@ std::string Track(const std::string& album, const std::string& artist, const std
     return header + frames + std::string(256, '\x55');
 }
 
-int Generate(const std::filesystem::path& root, int sets, int discs, int tracks) {
+int Generate(const std::filesystem::path& root, int sets, int discs, int tracks, int perFolder) {
     if (std::filesystem::exists(root)) {
         std::fprintf(stderr, "%s exists\n", root.c_str());
         return 1;
     }
     char name[64];
     for (int s = 1; s <= sets; ++s) {
-        // Ten sets to an author's folder, as a shelf is usually sorted.
-        std::snprintf(name, sizeof name, "Author %03d", (s - 1) / 10 + 1);
+        // Ten sets to an author's folder, as a shelf is usually sorted; a shelf left
+        // unsorted holds them all in one.
+        std::snprintf(name, sizeof name, "Author %03d", (s - 1) / perFolder + 1);
         const std::filesystem::path author = root / name;
         std::snprintf(name, sizeof name, "Book %04d", s);
         const std::string book = name;
@@ -67,15 +74,24 @@ int Generate(const std::filesystem::path& root, int sets, int discs, int tracks)
     return 0;
 }
 
-int Find(const std::string& root, int runs) {
+int Find(const std::string& root, int runs, bool check) {
     for (int run = 1; run <= runs; ++run) {
         int sets = 0, discs = 0, tracks = 0;
         const auto start = std::chrono::steady_clock::now();
-        brambex::ForEachLibrarySet(root, [&](brambex::LibrarySet set) {
-            ++sets;
-            discs += set.discs;
-            tracks += set.tracks;
-        });
+        if (check) {
+            const std::vector<brambex::LibrarySet> found = brambex::FindLibrarySets(root);
+            for (const std::string& problem : brambex::CheckLibrarySets(found))
+                tracks += problem.empty() ? 0 : 1;
+            sets = static_cast<int>(found.size());
+            std::printf("%d problems; ", tracks);
+            tracks = 0;
+        } else {
+            brambex::ForEachLibrarySet(root, [&](brambex::LibrarySet set) {
+                ++sets;
+                discs += set.discs;
+                tracks += set.tracks;
+            });
+        }
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         std::printf("run %d: %d sets, %d discs, %d tracks in %.3f s\n", run, sets, discs, tracks,
                     took.count());
@@ -90,12 +106,13 @@ int Find(const std::string& root, int runs) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "generate" && argc == 6)
-        return Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
-    if (command == "find" && (argc == 3 || argc == 4))
-        return Find(argv[2], argc == 4 ? std::atoi(argv[3]) : 3);
+    if (command == "generate" && (argc == 6 || argc == 7))
+        return Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                        argc == 7 ? std::max(std::atoi(argv[6]), 1) : 10);
+    if ((command == "find" || command == "check") && (argc == 3 || argc == 4))
+        return Find(argv[2], argc == 4 ? std::atoi(argv[3]) : 3, command == "check");
     std::fprintf(stderr,
-                 "usage: library_bench generate DIR SETS DISCS TRACKS\n"
-                 "       library_bench find DIR [RUNS]\n");
+                 "usage: library_bench generate DIR SETS DISCS TRACKS [PER_FOLDER]\n"
+                 "       library_bench find|check DIR [RUNS]\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -69,10 +70,34 @@ std::string Plural(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// Hands each folder the search could not read to `add`; how many there were.
+int AddUnreadable(const std::vector<LibraryNote>& notes,
+                  const std::function<void(const LibraryNote&)>& add) {
+    int unreadable = 0;
+    for (const LibraryNote& note : notes) {
+        if (note.unreadable) {
+            add(note);
+            ++unreadable;
+        }
+    }
+    return unreadable;
+}
+
+// The links the search did not follow, one line each.
+void PrintPassedOver(const std::vector<LibraryNote>& notes, std::FILE* to) {
+    for (const LibraryNote& note : notes) {
+        if (!note.unreadable)
+            std::fprintf(to, "%s: %s\n", Shown(note.relativeFolder).c_str(), note.text.c_str());
+    }
+}
+
 }  // namespace
 
 int RunLibrary(const std::string& folder) {
-    const std::vector<LibrarySet> sets = FindLibrarySets(folder);
+    std::vector<LibraryNote> notes;
+    const std::vector<LibrarySet> sets = FindLibrarySets(folder, &notes);
+    const std::vector<std::string> problems = CheckLibrarySets(sets);
+    std::size_t row = 0;
     Table table({"Set", "Title", "Discs", "Tracks", "Merged", "Problem"}, {2, 3});
     int merged = 0;
     int interrupted = 0;
@@ -84,19 +109,26 @@ int RunLibrary(const std::string& folder) {
                    set.merged        ? "yes"
                    : set.interrupted ? "interrupted"
                                      : "no",
-                   FirstLine(CheckLibrarySet(set))});
+                   FirstLine(problems[row++])});
     }
-    if (!sets.empty())
+    const int unreadable = AddUnreadable(notes, [&](const LibraryNote& note) {
+        table.Add({Shown(note.relativeFolder), "", "", "", "", FirstLine(note.text)});
+    });
+    if (!sets.empty() || unreadable > 0)
         table.Print();
+    PrintPassedOver(notes, stdout);
     const std::string unfinished =
         interrupted > 0 ? ", " + std::to_string(interrupted) + " interrupted" : "";
     std::printf("%s, %d merged%s.\n", Plural(static_cast<int>(sets.size()), "set", "sets").c_str(),
                 merged, unfinished.c_str());
-    return ExitSuccess;
+    return unreadable > 0 ? ExitStopped : ExitSuccess;
 }
 
 int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFrontEnd& ui) {
-    const std::vector<LibrarySet> found = FindLibrarySets(folder);
+    std::vector<LibraryNote> notes;
+    const std::vector<LibrarySet> found = FindLibrarySets(folder, &notes);
+    if (!options.quiet)
+        PrintPassedOver(notes, stderr);
     std::vector<LibrarySet> sets;
     for (const LibrarySet& set : found) {
         if (options.redo || !set.merged)
@@ -166,7 +198,14 @@ int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFr
         }
         table.Add({Shown(set.relativeFolder), set.title, std::to_string(tracks), result});
     }
-    if (!options.quiet && !found.empty())
+    // A folder that could not be read may hold sets that were never merged.
+    const int unreadable = AddUnreadable(notes, [&](const LibraryNote& note) {
+        table.Add({Shown(note.relativeFolder), "", "", "failed: " + FirstLine(note.text)});
+        if (options.quiet)
+            std::fprintf(stderr, "%s: %s\n", Shown(note.relativeFolder).c_str(), note.text.c_str());
+    });
+    failed = failed || unreadable > 0;
+    if (!options.quiet && (!found.empty() || failed))
         table.Print();
     if (cancelled || InterruptRequested())
         return ExitSignalBase + (InterruptRequested() ? InterruptSignal() : 2);

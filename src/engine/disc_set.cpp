@@ -77,6 +77,22 @@ bool Stop(FrontEnd& ui, const std::string& text) {
     return false;
 }
 
+// A pipe, a device or a folder named like a track (or a link to one) would stop the
+// merge halfway, or hang it: the set is refused before anything is written.
+bool AllTracksAreFiles(const MergeSettings& settings, const std::string& folder,
+                       const DiscTracks& found, FrontEnd& ui) {
+    for (const DiscTrack& track : found.tracks) {
+        const std::string name = platform::JoinPath(folder, track.name);
+        errno = 0;
+        if (!platform::IsRegularFile(PathInSet(settings, name))) {
+            const std::string named = "The track \"" + name + "\"";
+            return Stop(ui, errno != 0 ? WithReason(named + " cannot be read", errno)
+                                       : named + " is not a file (a folder, a pipe or a device).");
+        }
+    }
+    return true;
+}
+
 // The folders whose names are `base` followed by the disc's number (in either form)
 // and, for bracketed forms, the closing bracket.
 std::vector<std::string> NumberedFolders(const MergeSettings& settings, const std::string& base,
@@ -252,6 +268,12 @@ std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEn
     return found[0].name;
 }
 
+std::string UnreadableDiscFolder(int disc, const std::string& folder, int error) {
+    return WithReason(
+        "The folder of disc " + std::to_string(disc) + ", \"" + folder + "\", cannot be read",
+        error);
+}
+
 std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settings, FrontEnd& ui) {
     if (!settings.discSuffixFound && !RefuseLaterDisc(settings, ui))
         return std::nullopt;
@@ -266,13 +288,13 @@ std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settin
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const std::string& folder = folders[i];
         const std::string named = "\"" + folder + "\"";
-        if (!platform::CanListFolder(PathInSet(settings, folder))) {
-            Stop(ui, WithReason("The folder of disc " + std::to_string(i + 1) + ", " + named +
-                                    ", cannot be read",
-                                errno));
+        const DiscTracks found = FindTracks(PathInSet(settings, folder));
+        if (found.error != 0) {
+            Stop(ui, UnreadableDiscFolder(static_cast<int>(i) + 1, folder, found.error));
             return std::nullopt;
         }
-        DiscTracks found = FindTracks(PathInSet(settings, folder));
+        if (!AllTracksAreFiles(settings, folder, found, ui))
+            return std::nullopt;
         if (found.discNumbers.size() > 1) {
             Stop(ui, "The folder " + named + " holds the tracks of " +
                          std::to_string(found.discNumbers.size()) + " discs (\"" +

@@ -43,9 +43,14 @@ int CountTracks(const std::string& folder);
 // are output folders and never a disc, as in the scan.
 std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc);
 
+// The message that stops a merge at a disc folder that cannot be read, before it
+// writes or while it runs: disc is 1-based, error the system's reason.
+std::string UnreadableDiscFolder(int disc, const std::string& folder, int error);
+
 // Checks the whole set of the last scan before a merge writes anything: a chosen
 // folder that names a later disc, every disc present in one folder and readable, no
-// folder holding the tracks of several discs, at least one track in all. Returns the
+// folder holding the tracks of several discs, every track a file that can be read, at
+// least one track in all. Returns the
 // disc folders in disc order, or nothing after one message that names the folder and
 // the reason.
 std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settings, FrontEnd& ui);

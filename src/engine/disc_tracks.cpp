@@ -57,7 +57,10 @@ int TrackNumber(std::string_view name) {
 }
 
 DiscTracks FindTracks(const std::string& folder) {
-    return TracksAmong(platform::FindMatching(platform::JoinPath(folder, "*.mp3")));
+    platform::Listing listing = platform::ListMatching(platform::JoinPath(folder, "*.mp3"));
+    DiscTracks found = TracksAmong(listing.entries);
+    found.error = listing.error;
+    return found;
 }
 
 DiscTracks TracksAmong(const std::vector<platform::FoundEntry>& entries) {

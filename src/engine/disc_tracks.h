@@ -28,12 +28,15 @@ struct DiscTracks {
     // The tracks were taken from "D-NN" names; these are the disc numbers they carry.
     bool discTrackForm = false;
     std::vector<int> discNumbers;
+    // Why the folder could not be read (an errno value), 0 when it was; no tracks then.
+    int error = 0;
 };
 
 // The track number a name gives in the plain form, 0 when it gives none.
 int TrackNumber(std::string_view name);
 
-// The tracks of the folder (a path on disk); none when it cannot be read.
+// The tracks of the folder (a path on disk); none, with the error, when it cannot be
+// read.
 DiscTracks FindTracks(const std::string& folder);
 
 // The tracks among the entries of a folder's listing (sorted by name, as FindMatching

@@ -1,14 +1,18 @@
 #include "engine/library.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "engine/disc_set.h"
 #include "engine/disc_tracks.h"
 #include "engine/merge_session.h"
 #include "engine/output_folder.h"
+#include "engine/system_reason.h"
 #include "options/disc_ending.h"
 #include "options/merge_options_form.h"
 #include "options/merge_preparation.h"
@@ -21,9 +25,6 @@
 namespace brambex {
 
 namespace {
-
-// Deeper than any library is laid out; a link that leads back up the tree ends here.
-constexpr int MaxDepth = 32;
 
 // One entry of a listed folder, with what the walk learnt of it when it was a folder.
 struct Entry {
@@ -45,7 +46,7 @@ std::string LastName(std::string_view path) {
 // parent folder's name for a disc folder named only by its number ("Disc 1").
 std::string FolderTitle(const std::string& discOneName, const std::string& setFolder) {
     // With a blank in front, a name that is all ending ("Disc 1", "CD1") has one too.
-    std::string title = " " + discOneName;
+    std::string title = " " + std::string(WithoutOuterBlanks(discOneName));
     if (std::optional<DiscEnding> ending = FindDiscEnding(title))
         title.resize(ending->at);
     title.erase(0, 1);
@@ -75,6 +76,40 @@ void SetTitle(LibrarySet& set, std::string title, bool fromFolder) {
     set.outputFolder = FirstOutputFolder(set.title, set.tracks);
 }
 
+// The entries by their names with ASCII letters folded, sorted so: the entries one stem
+// names lie side by side, and a folder of thousands of sets is not read once per set.
+using FoldedEntries = std::vector<std::pair<std::string, const Entry*>>;
+
+FoldedEntries ByFoldedName(const std::vector<Entry>& entries) {
+    FoldedEntries byName;
+    byName.reserve(entries.size());
+    for (const Entry& entry : entries)
+        byName.emplace_back(LowerAscii(entry.found.name), &entry);
+    std::sort(byName.begin(), byName.end());
+    return byName;
+}
+
+// The entries whose names begin with the stem, without regard to ASCII case, in the
+// order of the listing; every entry for a stem that holds a "*".
+std::vector<const Entry*> EntriesBeginningWith(const FoldedEntries& byName, std::string_view stem) {
+    const std::string key = LowerAscii(stem);
+    auto from = byName.begin();
+    auto to = byName.end();
+    if (key.find('*') == std::string::npos) {
+        from =
+            std::lower_bound(byName.begin(), byName.end(), key,
+                             [](const auto& item, const std::string& k) { return item.first < k; });
+        to = from;
+        while (to != byName.end() && to->first.starts_with(key))
+            ++to;
+    }
+    std::vector<const Entry*> found;
+    for (; from != to; ++from)
+        found.push_back(from->second);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 // Two sets beside each other must never fill (or empty) the same output folder: those
 // that would take the titles of their folders, and where even those agree, their
 // disc-1 folders' whole names.
@@ -95,18 +130,21 @@ void SeparateOutputFolders(std::vector<LibrarySet>& sets) {
     }
 }
 
-// The sets whose disc-1 folders are entries of the folder.
-void SetsAmong(const std::string& folder, const std::string& relative,
-               const std::vector<Entry>& entries, const std::function<void(LibrarySet)>& found) {
+// The sets whose disc-1 folders are entries of the folder, each with its title.
+// `byHand` names an entry that is disc 1 of a set although its name has no disc-1
+// ending, as a folder chosen by hand is.
+std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& relative,
+                                  const std::vector<Entry>& entries, std::string_view byHand = {}) {
     std::vector<LibrarySet> sets;
+    const FoldedEntries byName = ByFoldedName(entries);
     for (const Entry& first : entries) {
         if (!first.found.isFolder || first.output)
             continue;
+        const bool chosenByHand = first.found.name == byHand;
         const std::string chosen = platform::JoinPath(folder, first.found.name);
         bool suffixFound = false;
         const std::string stemName = LastName(DiscFolderStem(chosen, suffixFound));
-        // A folder without a disc-1 ending is a set only when chosen by hand.
-        if (!suffixFound || stemName.empty())
+        if ((!suffixFound && !chosenByHand) || stemName.empty())
             continue;
         LibrarySet set;
         set.relativeFolder = platform::JoinPath(relative, first.found.name);
@@ -116,7 +154,8 @@ void SetsAmong(const std::string& folder, const std::string& relative,
         if (!first.firstTrack.empty())
             firstTrack = platform::JoinPath(first.found.name, first.firstTrack);
         const std::string pattern = stemName + "*";
-        for (const Entry& disc : entries) {
+        for (const Entry* discEntry : EntriesBeginningWith(byName, stemName)) {
+            const Entry& disc = *discEntry;
             if (!platform::MatchesWildcard(pattern, disc.found.name) ||
                 !CountsAsDisc(disc.found, platform::JoinPath(folder, disc.found.name)))
                 continue;
@@ -127,7 +166,7 @@ void SetsAmong(const std::string& folder, const std::string& relative,
         }
         // A folder named like disc 1 whose set holds no tracks is a shelf ("Box 1"),
         // not a rip.
-        if (set.tracks == 0)
+        if (set.tracks == 0 && !chosenByHand)
             continue;
         MergeSettings tags;
         {
@@ -145,40 +184,119 @@ void SetsAmong(const std::string& folder, const std::string& relative,
         sets.push_back(std::move(set));
     }
     SeparateOutputFolders(sets);
-    for (LibrarySet& set : sets) {
+    for (LibrarySet& set : sets)
         ReadMergedState(set);
-        found(std::move(set));
-    }
+    return sets;
 }
 
-// Lists the folder once: what the parent needs of it goes into `self`, and the sets
-// among its entries are reported after its sub-folders'.
-void Walk(const std::string& folder, const std::string& relative, int depth, Entry& self,
-          const std::function<void(LibrarySet)>& found) {
-    std::vector<platform::FoundEntry> listing =
-        platform::FindMatching(platform::JoinPath(folder, "*"));
+// What the parent needs to know of a folder from its listing: its tracks.
+void LearnTracks(Entry& self, const std::vector<platform::FoundEntry>& listing) {
     DiscTracks tracks = TracksAmong(listing);
     if (!tracks.tracks.empty())
         self.firstTrack = tracks.tracks.front().name;
+    for (const platform::FoundEntry& item : listing)
+        self.mp3s += !item.isFolder && platform::MatchesWildcard("*.mp3", item.name) ? 1 : 0;
+}
+
+// The entries of the folder that may be discs, each sub-folder listed once but not
+// walked further.
+std::vector<Entry> EntriesOf(const std::string& folder) {
     std::vector<Entry> entries;
-    entries.reserve(listing.size());
-    for (platform::FoundEntry& item : listing) {
+    for (platform::FoundEntry& item : platform::FindMatching(platform::JoinPath(folder, "*"))) {
+        const std::string path = platform::JoinPath(folder, item.name);
+        if (!item.isFolder && !platform::IsBrokenLink(path))
+            continue;
+        Entry& entry = entries.emplace_back(std::move(item));
+        entry.output = entry.found.isFolder && IsOutputFolder(path);
+        if (entry.found.isFolder && !entry.output)
+            LearnTracks(entry, platform::FindMatching(platform::JoinPath(path, "*")));
+    }
+    return entries;
+}
+
+// What the walk carries down: where it reports, and every folder it has listed, so
+// that a link never has a folder listed twice or leads the walk in circles.
+struct Walker {
+    const std::function<void(LibrarySet)>& found;
+    const std::function<void(LibraryNote)>& noted;
+    std::set<platform::FolderIdentity> listed;
+    std::vector<std::pair<platform::FolderIdentity, std::string>> above;  // the way down
+
+    void Note(const std::string& relative, std::string text, bool unreadable) {
+        if (noted)
+            noted({relative, std::move(text), unreadable});
+    }
+};
+
+void Walk(Walker& w, const std::string& folder, const std::string& relative, Entry& self);
+
+// Walks a sub-folder unless the walk has listed it already: through another link, or
+// as a folder above it.
+void Enter(Walker& w, const std::string& folder, const std::string& relative, Entry& entry) {
+    const std::string path = platform::JoinPath(folder, entry.found.name);
+    const std::string inside = platform::JoinPath(relative, entry.found.name);
+    platform::FolderIdentity identity;
+    if (!platform::IdentifyFolder(path, identity)) {
+        w.Note(inside, WithReason("The folder cannot be read", errno), true);
+        return;
+    }
+    if (w.listed.insert(identity).second) {
+        w.above.emplace_back(identity, inside);
+        Walk(w, path, inside, entry);
+        w.above.pop_back();
+        return;
+    }
+    for (const auto& [up, name] : w.above) {
+        if (up == identity) {
+            w.Note(inside,
+                   "A link to \"" + (name.empty() ? "." : name) +
+                       "\", a folder above it: not followed.",
+                   false);
+            return;
+        }
+    }
+    // Its tracks still count for a set it is a disc of; its sub-folders are not walked.
+    LearnTracks(entry, platform::FindMatching(platform::JoinPath(path, "*")));
+    w.Note(inside,
+           platform::IsLink(path) ? "A link to a folder searched already: not followed again."
+                                  : "A folder searched already through a link: not searched again.",
+           false);
+}
+
+// Lists the folder once: what the parent needs of it goes into `self`, and the sets
+// among its entries are reported after its sub-folders'. Real sub-folders are walked
+// before links, so that a set is named by its own path, not by a link's.
+void Walk(Walker& w, const std::string& folder, const std::string& relative, Entry& self) {
+    platform::Listing listing = platform::ListMatching(platform::JoinPath(folder, "*"));
+    if (listing.error != 0) {
+        w.Note(relative, WithReason("The folder cannot be read", listing.error), true);
+        return;
+    }
+    LearnTracks(self, listing.entries);
+    std::vector<Entry> entries;
+    entries.reserve(listing.entries.size());
+    std::vector<std::size_t> links;
+    for (platform::FoundEntry& item : listing.entries) {
+        const std::string path = platform::JoinPath(folder, item.name);
         if (!item.isFolder) {
-            if (platform::MatchesWildcard("*.mp3", item.name))
-                ++self.mp3s;
             // A link out of reach may stand for a disc folder.
-            if (platform::IsBrokenLink(platform::JoinPath(folder, item.name)))
+            if (platform::IsBrokenLink(path))
                 entries.emplace_back(std::move(item));
             continue;
         }
-        Entry entry(std::move(item));
-        const std::string path = platform::JoinPath(folder, entry.found.name);
+        Entry& entry = entries.emplace_back(std::move(item));
         entry.output = IsOutputFolder(path);
-        if (!entry.output && depth < MaxDepth)
-            Walk(path, platform::JoinPath(relative, entry.found.name), depth + 1, entry, found);
-        entries.push_back(std::move(entry));
+        if (entry.output)
+            continue;
+        if (platform::IsLink(path))
+            links.push_back(entries.size() - 1);
+        else
+            Enter(w, folder, relative, entry);
     }
-    SetsAmong(folder, relative, entries, found);
+    for (std::size_t link : links)
+        Enter(w, folder, relative, entries[link]);
+    for (LibrarySet& set : SetsAmong(folder, relative, entries))
+        w.found(std::move(set));
 }
 
 // A front end that only keeps the first message, for the check.
@@ -205,17 +323,35 @@ class MessageKeeper : public FrontEnd {
 
 }  // namespace
 
-void ForEachLibrarySet(const std::string& folder, const std::function<void(LibrarySet)>& found) {
+void ForEachLibrarySet(const std::string& folder, const std::function<void(LibrarySet)>& found,
+                       const std::function<void(LibraryNote)>& noted) {
+    Walker walker{found, noted, {}, {}};
     Entry root({LastName(folder), true});
-    Walk(folder, "", 0, root, found);
+    platform::FolderIdentity identity;
+    if (!platform::IdentifyFolder(folder, identity)) {
+        walker.Note("", WithReason("The folder cannot be read", errno), true);
+        return;
+    }
+    walker.listed.insert(identity);
+    walker.above.emplace_back(identity, "");
+    Walk(walker, folder, "", root);
 }
 
-std::vector<LibrarySet> FindLibrarySets(const std::string& folder) {
+std::vector<LibrarySet> FindLibrarySets(const std::string& folder,
+                                        std::vector<LibraryNote>* notes) {
     std::vector<LibrarySet> sets;
-    ForEachLibrarySet(folder, [&](LibrarySet set) { sets.push_back(std::move(set)); });
+    std::vector<LibraryNote> heard;
+    ForEachLibrarySet(
+        folder, [&](LibrarySet set) { sets.push_back(std::move(set)); },
+        [&](LibraryNote note) { heard.push_back(std::move(note)); });
     std::sort(sets.begin(), sets.end(), [](const LibrarySet& a, const LibrarySet& b) {
         return a.relativeFolder < b.relativeFolder;
     });
+    std::sort(heard.begin(), heard.end(), [](const LibraryNote& a, const LibraryNote& b) {
+        return a.relativeFolder < b.relativeFolder;
+    });
+    if (notes != nullptr)
+        *notes = std::move(heard);
     return sets;
 }
 
@@ -226,12 +362,41 @@ void ReadMergedState(LibrarySet& set) {
     set.merged = ours && !set.interrupted;
 }
 
+std::string ProposedSetTitle(const std::string& setFolder, const std::string& discOneName) {
+    for (const LibrarySet& set : SetsAmong(setFolder, "", EntriesOf(setFolder), discOneName)) {
+        if (LastName(set.discOneFolder) == discOneName)
+            return set.title;
+    }
+    return {};
+}
+
 std::string CheckLibrarySet(const LibrarySet& set) {
     MessageKeeper keeper;
     MergeSession session(keeper);
     if (session.Scan(set.discOneFolder).Completed())
         session.Check();
     return keeper.message;
+}
+
+std::vector<std::string> CheckLibrarySets(const std::vector<LibrarySet>& sets) {
+    std::vector<std::size_t> order(sets.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return sets[a].setFolder < sets[b].setFolder;
+    });
+    std::vector<std::string> problems(sets.size());
+    std::unique_ptr<platform::KeptListing> kept;
+    for (std::size_t i : order) {
+        // Each set's check searches its folder several times: a folder of thousands of
+        // sets is read once for all of them.
+        if (!kept || kept->Folder() != sets[i].setFolder) {
+            kept.reset();
+            kept = std::make_unique<platform::KeptListing>(sets[i].setFolder);
+        }
+        problems[i] = CheckLibrarySet(sets[i]);
+    }
+    return problems;
 }
 
 }  // namespace brambex

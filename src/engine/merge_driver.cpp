@@ -115,6 +115,11 @@ class MergeRun {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
         return false;
     }
+    bool DiscFolderLost(const std::string& folder, int disc, int error) {
+        at_ = folder;
+        ui_.ShowMessage(UnreadableDiscFolder(disc, folder, error), "Error", MessageStyle::Stop);
+        return false;
+    }
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     MergeOutcome NothingMerged() {
         ui_.ShowMessage("No track was merged: the disc folders no longer hold any tracks.", "Error",
@@ -186,8 +191,13 @@ MergeOutcome MergeRun::Prepare() {
     s_.newTags = 0;
     // The first track of the set (the first disc may hold none) gives the settings, and
     // its disc folder the first output folder's pictures.
-    for (const std::string& folder : discFolders_) {
+    for (std::size_t disc = 1; disc <= discFolders_.size(); ++disc) {
+        const std::string& folder = discFolders_[disc - 1];
         const DiscTracks found = FindTracks(PathInSet(s_, folder));
+        if (found.error != 0) {
+            DiscFolderLost(folder, static_cast<int>(disc), found.error);
+            return Ended(MergeOutcome::Kind::Stopped);
+        }
         const std::vector<DiscTrack>& tracks = found.tracks;
         if (tracks.empty())
             continue;
@@ -246,6 +256,9 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
         return false;
     };
     const DiscTracks found = FindTracks(PathInSet(s_, folder));
+    // A folder renamed or removed since the check is no disc without tracks.
+    if (found.error != 0)
+        return DiscFolderLost(folder, disc, found.error);
     const std::vector<DiscTrack>& tracks = found.tracks;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         if (cancel.Requested())

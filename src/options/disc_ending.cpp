@@ -23,6 +23,18 @@ std::size_t DiscWordBefore(std::string_view text, std::size_t end) {
 
 }  // namespace
 
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view WithoutOuterBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    return WithoutTrailingBlanks(text);
+}
+
 std::optional<DiscEnding> FindDiscEnding(std::string_view text) {
     DiscEnding ending;
     std::size_t end = text.size();

@@ -18,6 +18,11 @@ struct DiscEnding {
     bool word = false;          // written with Disc, Disk or CD, not as a bare number
 };
 
+// The text without the blanks it ends with, or begins and ends with: a folder named
+// "Walden Disc 1 " is disc 1 of "Walden" all the same.
+std::string_view WithoutTrailingBlanks(std::string_view text);
+std::string_view WithoutOuterBlanks(std::string_view text);
+
 // The disc ending of the text, words compared without regard to ASCII letter case;
 // nothing when the text has none. A number has one or two digits and is not 0.
 std::optional<DiscEnding> FindDiscEnding(std::string_view text);

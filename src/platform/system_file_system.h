@@ -11,7 +11,7 @@ namespace brambex::platform {
 // Deletes one file; false with the system's reason in errno.
 bool RemoveFile(const std::string& path);
 
-// The search itself, without the test's fault or a kept listing.
+// The search itself, on the disk, never from a kept listing.
 Listing SystemListMatching(const std::string& pattern);
 
 // A name as the system's search compares it with a pattern: ASCII letters folded on

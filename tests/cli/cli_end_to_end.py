@@ -506,6 +506,18 @@ class CliTest(unittest.TestCase):
         self.assertEqual([n for n in names if n.startswith(".")], [])
         self.assertEqual(len([n for n in names if n.endswith(".mp3")]), 9)
 
+    def test_merge_all_fails_for_a_folder_it_cannot_read(self):
+        if EMULATOR or os.geteuid() == 0:
+            self.skipTest("needs a user that file modes stop (not root, not Windows)")
+        os.mkdir(self.path("Locked"))
+        os.chmod(self.path("Locked"), 0)
+        try:
+            lost = run("merge-all", self.root)
+        finally:
+            os.chmod(self.path("Locked"), 0o700)
+        self.assertEqual(lost.returncode, 1, lost.stderr)
+        self.assertRegex(lost.stdout, r"Locked +failed: The folder cannot be read \(")
+
     @needs_posix_terminal
     def test_demo_prints_a_command_the_shell_can_run(self):
         demo = self.path("Bob's \"demo\" $HOME")

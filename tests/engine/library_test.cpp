@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "engine/library_merge.h"
@@ -103,6 +104,55 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
     EXPECT_EQ(CheckLibrarySet(sets[0]), "");
 }
 
+TEST(Library, EveryFolderIsSearchedOnceWhateverTheLinks) {
+    TempTree tree;
+    MakeDiscs(tree, "Shelf", "Alpha Disc ", {1, 2}, "Alpha");
+    MakeDiscs(tree, "Elsewhere", "Beta Disc ", {1}, "Beta");
+    try {
+        std::filesystem::create_directory_symlink(".", testing::FsPath(tree.Path("Shelf/self")));
+        std::filesystem::create_directory_symlink("..", testing::FsPath(tree.Path("Shelf/up")));
+        // Searched before the folder it leads to: that folder is then passed over, and
+        // its tracks count for both sets.
+        std::filesystem::create_directory_symlink(
+            "../Shelf/Alpha Disc 2", testing::FsPath(tree.Path("Elsewhere/Beta Disc 2")));
+    } catch (const std::filesystem::filesystem_error& e) {
+        GTEST_SKIP() << "no links here: " << e.what();
+    }
+    std::vector<LibraryNote> notes;
+    const std::vector<LibrarySet> sets = FindLibrarySets(tree.Root(), &notes);
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(sets[0].tracks, 4);
+    EXPECT_EQ(sets[1].relativeFolder, testing::Native("Shelf/Alpha Disc 1"));
+    EXPECT_EQ(sets[1].tracks, 4);
+    const std::pair<const char*, const char*> expected[] = {
+        {"Shelf/Alpha Disc 2", "A folder searched already through a link"},
+        {"Shelf/self", "A link to \"Shelf\", a folder above it"},
+        {"Shelf/up", "A link to \".\", a folder above it"},
+    };
+    ASSERT_EQ(notes.size(), std::size(expected));
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        EXPECT_EQ(notes[i].relativeFolder, testing::Native(expected[i].first));
+        EXPECT_TRUE(notes[i].text.starts_with(expected[i].second)) << notes[i].text;
+        EXPECT_FALSE(notes[i].unreadable);
+    }
+}
+
+TEST(Library, AFolderThatCannotBeReadIsNoted) {
+    TempTree tree;
+    MakeDiscs(tree, "Locked/Inner", "Alpha Disc ", {1}, "Alpha");
+    testing::RunUnprivileged(tree, [&] {
+        tree.SetMode("Locked", std::filesystem::perms::owner_write);
+        std::vector<LibraryNote> notes;
+        EXPECT_TRUE(FindLibrarySets(tree.Root(), &notes).empty());
+        ASSERT_EQ(notes.size(), 1u);
+        EXPECT_EQ(notes[0].relativeFolder, "Locked");
+        EXPECT_EQ(notes[0].text, "The folder cannot be read (Permission denied)");
+        EXPECT_TRUE(notes[0].unreadable);
+        FindLibrarySets(tree.Path("Locked/Inner"), &notes);
+        EXPECT_EQ(notes.at(0).relativeFolder, "");
+    });
+}
+
 // A recording plan: the output folders a dry run would fill.
 class FolderPlan : public MergePlan {
   public:
@@ -137,6 +187,8 @@ TEST(Library, AFailingSetIsPassedOverAndTheOthersAreMerged) {
     ASSERT_EQ(sets.size(), 3u);
     EXPECT_NE(CheckLibrarySet(sets[1]).find("could not find a folder for disc 2"),
               std::string::npos);
+    // The same answers when the sets' folder is read once for all of them.
+    EXPECT_EQ(CheckLibrarySets(sets), (std::vector<std::string>{"", CheckLibrarySet(sets[1]), ""}));
     FakeFrontEnd ui;
     LibraryMergeSettings settings;
     const std::vector<LibrarySetResult> results = MergeLibrary(sets, ui, ui.cancel, settings);
