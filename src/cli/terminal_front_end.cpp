@@ -270,10 +270,11 @@ std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form) {
             "track's artist is emptied; give --artist, or --keep-artist to keep the tracks' "
             "own.");
     }
-    if (form.Title().text == "_1") {
-        notes.push_back(
-            "Note: the first track names no album, so the output folder is \"_1\"; give "
-            "--title to name it.");
+    if (form.TitleFromFolder()) {
+        notes.push_back("Note: the title \"" + form.Title().text +
+                        "\" is the folder's name: the first track names no album, or another "
+                        "set beside it would get the same output folder; give --title to name "
+                        "it otherwise.");
     }
     return notes;
 }

@@ -77,7 +77,7 @@ class InterruptCancellation : public Cancellation {
 std::string DescribeMergeOptions(const MergeOptionsForm& form);
 
 // Warnings about answers the user did not give and may not want: an artist that the
-// merge would empty, an output folder named only "_1".
+// merge would empty, a title taken from the folder's name.
 std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form);
 
 }  // namespace brambex::cli

@@ -72,6 +72,17 @@ std::string LastName(std::string_view path) {
     return std::string(path.substr(at));
 }
 
+// The entries whose names match the pattern's last component once the blanks that
+// end them are left aside: "Walden Disc 2 " is disc 2 of "Walden Disc 1" too.
+std::vector<platform::FoundEntry> FindIgnoringTrailingBlanks(const std::string& pattern) {
+    const std::string name = LastName(pattern);
+    std::vector<platform::FoundEntry> found = platform::FindMatching(pattern + "*");
+    std::erase_if(found, [&](const platform::FoundEntry& entry) {
+        return !platform::MatchesWildcard(name, WithoutTrailingBlanks(entry.name));
+    });
+    return found;
+}
+
 bool Stop(FrontEnd& ui, const std::string& text) {
     ui.ShowMessage(text, "Error", MessageStyle::Stop);
     return false;
@@ -99,9 +110,9 @@ std::vector<std::string> NumberedFolders(const MergeSettings& settings, const st
                                          int disc) {
     std::vector<std::string> names;
     for (bool twoDigits : {false, true}) {
-        for (const platform::FoundEntry& entry : Discs(
-                 settings,
-                 platform::FindMatching(base + DiscNumber(disc, twoDigits) + NumberClosing(base))))
+        for (const platform::FoundEntry& entry :
+             Discs(settings, FindIgnoringTrailingBlanks(base + DiscNumber(disc, twoDigits) +
+                                                        NumberClosing(base))))
             if (entry.isFolder && std::find(names.begin(), names.end(), entry.name) == names.end())
                 names.push_back(entry.name);
     }
@@ -114,7 +125,7 @@ std::vector<std::string> NumberedFolders(const MergeSettings& settings, const st
 // before it has its folder.
 bool RefuseLaterDisc(const MergeSettings& settings, FrontEnd& ui) {
     const std::string name = LastName(settings.discFolderStem);
-    std::optional<DiscEnding> ending = FindDiscEnding(name);
+    std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(name));
     if (!ending || ending->number < 2)
         return true;
     const std::string base = settings.discFolderStem.substr(
@@ -142,6 +153,9 @@ bool RefuseLaterDisc(const MergeSettings& settings, FrontEnd& ui) {
 std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound) {
     static constexpr std::array<std::string_view, 4> DiscSuffixes = {" Disc 1", " Disc 01",
                                                                      " Disk 1", " Disk 01"};
+    const std::string_view whole = chosenFolder;
+    // Blanks that end the folder's name are no part of its disc ending.
+    chosenFolder = WithoutTrailingBlanks(chosenFolder);
     suffixFound = true;
     for (std::string_view suffix : DiscSuffixes) {
         std::size_t at = FindIgnoringAsciiCase(chosenFolder, suffix);
@@ -160,7 +174,7 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound) {
     if (ending && ending->word && ending->number == 1)
         return std::string(chosenFolder.substr(0, ending->numberAt));
     suffixFound = false;
-    return std::string(chosenFolder);
+    return std::string(whole);
 }
 
 bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chosenFolder) {
@@ -224,7 +238,9 @@ int CountTracks(const std::string& folder) {
 std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc) {
     const std::string& stem = settings.discFolderStem;
     std::vector<std::string> patterns;
-    if (disc == 1 && !settings.discSuffixFound) {
+    // A folder chosen by hand is disc 1 by its exact name.
+    const bool exact = disc == 1 && !settings.discSuffixFound;
+    if (exact) {
         patterns.push_back(stem);
     } else {
         for (bool twoDigits : {false, true}) {
@@ -238,7 +254,9 @@ std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEn
     // Every pattern is searched: "Disc 2" beside "Disc 02" is one disc in two folders.
     std::vector<platform::FoundEntry> found;
     for (const std::string& pattern : patterns) {
-        for (const platform::FoundEntry& entry : Discs(settings, platform::FindMatching(pattern))) {
+        for (const platform::FoundEntry& entry :
+             Discs(settings,
+                   exact ? platform::FindMatching(pattern) : FindIgnoringTrailingBlanks(pattern))) {
             if (std::none_of(found.begin(), found.end(), [&](const platform::FoundEntry& seen) {
                     return seen.name == entry.name;
                 }))
@@ -317,7 +335,7 @@ std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settin
         // The folder that holds the disc folders was chosen instead of disc 1's.
         for (const platform::FoundEntry& entry :
              platform::FindMatching(platform::JoinPath(PathInSet(settings, first), "*"))) {
-            std::optional<DiscEnding> ending = FindDiscEnding(entry.name);
+            std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(entry.name));
             if (entry.isFolder && ending && ending->number == 1) {
                 text += "\nIt holds the folder \"" + entry.name +
                         "\": please select that folder, the first disc of the set.";

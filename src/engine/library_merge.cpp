@@ -187,6 +187,7 @@ std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, 
         if (outcome.Completed()) {
             session.Settings().audioBookMode = settings.audioBookMode;
             session.Settings().jobs = settings.jobs;
+            session.Settings().proposedTitle = set.title;
             outcome = session.Merge(cancel, planFor ? planFor(i, session) : nullptr);
         }
         result.tracks = outcome.tracks;

@@ -1,6 +1,7 @@
 #include "engine/merge_session.h"
 
 #include "engine/disc_set.h"
+#include "engine/library.h"
 
 namespace brambex {
 
@@ -11,6 +12,7 @@ MergeSession::~MergeSession() = default;
 MergeOutcome MergeSession::Scan(const std::string& chosenFolder) {
     driver_.reset();
     hasSet_ = false;
+    settings_.proposedTitle.clear();
     if (!ScanDiscSet(settings_, ui_, chosenFolder))
         return {MergeOutcome::Kind::Stopped, 0, 0};
     // A folder with no disc folders beside it gives nothing to merge.
@@ -39,6 +41,10 @@ MergeOutcome MergeSession::Prepare(MergePlan* dryRun) {
     std::optional<std::vector<std::string>> folders = CheckDiscSet(settings_, ui_);
     if (!folders)
         return {MergeOutcome::Kind::Stopped, settings_.discCount, 0};
+    // The title proposed depends on the sets beside this one; a caller that knows it
+    // already (a library's run) has put it there.
+    if (settings_.proposedTitle.empty())
+        settings_.proposedTitle = ProposedSetTitle(settings_.setFolder, folders->front());
     driver_ = std::make_unique<MergeDriver>(settings_, ui_, std::move(*folders), dryRun);
     MergeOutcome outcome = driver_->Prepare();
     if (!outcome.Completed())

@@ -78,12 +78,12 @@ WindowsNameProblem FindWindowsNameProblem(std::string_view name) {
 }
 
 std::string ProposedTitle(std::string_view albumTitle) {
-    std::string title(albumTitle);
+    std::string title(WithoutOuterBlanks(albumTitle));
     // A bare " 1" may belong to the name ("Opus 1"); a bare " 01" is a disc number.
     std::optional<DiscEnding> ending = FindDiscEnding(title);
     if (ending && ending->number == 1 &&
         (ending->word || ending->numberEnd - ending->numberAt == 2))
-        title.resize(ending->at);
+        title = std::string(WithoutOuterBlanks(std::string_view(title).substr(0, ending->at)));
     title += FirstFolderEnding;
     for (char& c : title) {
         if (ForbiddenTitleChars.find(c) != std::string_view::npos)
@@ -203,7 +203,7 @@ void MergeOptionsForm::ApplyMode() {
     artistGroupCaption_ = books ? "Author" : "Artist";
     nameGroupCaption_ = books ? "Track name" : "Song name";
 
-    title_.text = ProposedTitle(settings_.albumTitle);
+    title_.text = Proposal();
     keepAlbumTitle_.checked = false;
     artist_.text = settings_.artist;
     if (books) {
@@ -355,6 +355,16 @@ std::string_view MergeOptionsForm::TitleRefusal() const {
             break;
     }
     return {};
+}
+
+std::string MergeOptionsForm::Proposal() const {
+    return settings_.proposedTitle.empty() ? ProposedTitle(settings_.albumTitle)
+                                           : settings_.proposedTitle;
+}
+
+bool MergeOptionsForm::TitleFromFolder() const {
+    return !settings_.proposedTitle.empty() && title_.text == settings_.proposedTitle &&
+           title_.text != ProposedTitle(settings_.albumTitle);
 }
 
 bool MergeOptionsForm::TitleAllowed() const {

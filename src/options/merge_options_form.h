@@ -33,9 +33,11 @@ struct MergeSettings;
 // Characters a title may not contain, since it becomes the output folder's name.
 inline constexpr std::string_view ForbiddenTitleChars = "\\/:*?\"<>|";
 
-// The title the dialog proposes for a set whose first track has this album title: the
-// album title without a trailing disc-1 ending, marked as the first of numbered output
-// folders ("_1"), with characters a folder name cannot hold replaced by "-".
+// The title proposed from an album title alone: the album title without leading and
+// trailing blanks and a trailing disc-1 ending, marked as the first of numbered output
+// folders ("_1"), with characters a folder name cannot hold replaced by "-". The merge
+// proposes what ProposedSetTitle (engine/library.h) makes of it; this alone serves a
+// form that was told no proposal.
 std::string ProposedTitle(std::string_view albumTitle);
 
 // Why Windows cannot give a folder this name: a device's name (CON, PRN, AUX, NUL, COM1
@@ -123,6 +125,11 @@ class MergeOptionsForm {
     const std::string& FirstTrackPath() const;
     int FirstTrackError() const;
 
+    // True while the title shown is the proposal made from the set's folder name
+    // rather than from the first track's album (which names none, or would give the
+    // output folder of another set beside it).
+    bool TitleFromFolder() const;
+
     // The test when "Start Merge" is pressed: false, after the message (caption "Error",
     // exclamation) has been shown, while the title is not allowed (TitleAllowed).
     bool MayClose(FrontEnd& ui) const;
@@ -171,6 +178,7 @@ class MergeOptionsForm {
   private:
     // The message that refuses the title; empty when it is allowed.
     std::string_view TitleRefusal() const;
+    std::string Proposal() const;
     void ChooseMode(bool books);
     void ApplyMode();
     void KeepGenreResponse();

@@ -29,6 +29,9 @@ struct MergeSettings {
     std::string currentFolder;  // output folder being filled, a name in setFolder
     std::string artist;
     std::string titleTemplate;
+    // The title the Merge Options form proposes, decided from the set's folder and the
+    // sets beside it; empty: the form proposes one from albumTitle alone.
+    std::string proposedTitle;
     // Why the first track's tags could not be read, which leaves the texts above empty:
     // an errno value (EISDIR for a folder) or NotARegularFile; 0 when they were read.
     int firstTrackError = 0;

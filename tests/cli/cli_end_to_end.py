@@ -419,6 +419,20 @@ class CliTest(unittest.TestCase):
                 self.assertEqual(sorted(os.listdir(self.root)), before)
         self.assertEqual(result.stdout, "")
 
+    def test_untagged_sets_in_one_folder_are_merged_apart(self):
+        sets = ("Walden", "The Odyssey")
+        for name in sets:
+            for disc in (1, 2):
+                write(self.path(f"{name} Disc {disc}", "01 Part.mp3"), encoded_mp3(1.0))
+        for name in sets:
+            result = run("merge", self.path(f"{name} Disc 1"), "--yes")
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertIn(f'Note: the title "{name}_1" is the folder\'s name', result.stderr)
+        for name in sets:
+            self.assertEqual(sorted(n for n in os.listdir(self.path(f"{name}_1"))
+                                    if n.endswith(".mp3")), ["01 1-1 Part.mp3", "02 2-1 Part.mp3"])
+        self.assertFalse(os.path.exists(self.path("_1")))
+
     def test_demo_set_merges(self):
         demo = self.path("demo")
         made = run("demo", demo)

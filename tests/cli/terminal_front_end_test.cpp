@@ -190,6 +190,7 @@ TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
         MergeSettings settings;
         settings.audioBookMode = !c.music;
         settings.albumTitle = c.album;
+        settings.proposedTitle = *c.album == '\0' ? "Shelf_1" : "";
         settings.artist = c.artist;
         CliOptions o;
         o.music = c.music;
@@ -203,9 +204,9 @@ TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
         EXPECT_EQ(text.find("Note: the first track names no artist") != std::string::npos,
                   c.artistNote)
             << text;
-        EXPECT_EQ(text.find("Note: the first track names no album, so the output folder is "
-                            "\"_1\"") != std::string::npos,
-                  c.titleNote)
+        EXPECT_EQ(
+            text.find("Note: the title \"Shelf_1\" is the folder's name") != std::string::npos,
+            c.titleNote)
             << text;
     }
 }

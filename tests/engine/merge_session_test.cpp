@@ -100,5 +100,36 @@ TEST(MergeSession, OutcomesTellWhyAMergeEnded) {
     EXPECT_FALSE(session.Run(cancel).Completed());  // Run needs a Prepare first
 }
 
+TEST(MergeSession, SetsBesideEachOtherAreProposedTitlesThatNeverMeet) {
+    TempTree tree;
+    const std::string untagged = testing::PaddedTag(testing::TextFrame("TIT2", "T"), 64) +
+                                 testing::FillerAudio(5000) + std::string(128, '\0');
+    for (const char* disc : {"Walden Disc 1", "Walden Disc 2", "Odyssey Disc 1"})
+        tree.File(std::string("Shelf/") + disc + "/01 T.mp3", untagged);
+    for (const char* disc : {"Tales CD1", "Stories CD1"})
+        tree.File(std::string("Shelf/") + disc + "/01 T.mp3", TrackOf("Collected Works"));
+    FakeFrontEnd ui;
+    std::string proposed;
+    ui.mergeOptions = [&](MergeOptionsForm& form) {
+        proposed = form.Title().text;
+        return true;
+    };
+    const std::pair<const char*, const char*> sets[] = {{"Walden Disc 1", "Walden_1"},
+                                                        {"Odyssey Disc 1", "Odyssey_1"},
+                                                        {"Tales CD1", "Tales_1"},
+                                                        {"Stories CD1", "Stories_1"}};
+    CancelFlag never;
+    for (const auto& [disc, title] : sets) {
+        // Each in a session of its own, as one command after another merges them.
+        MergeSession session(ui);
+        ASSERT_TRUE(session.Scan(tree.Path(std::string("Shelf/") + disc)).Completed());
+        EXPECT_TRUE(session.Merge(never).Completed()) << disc;
+        EXPECT_EQ(proposed, title);
+        EXPECT_TRUE(tree.Exists(std::string("Shelf/") + title + "/01 1-1 T.mp3")) << title;
+    }
+    EXPECT_TRUE(ui.messages.empty()) << ui.messages[0].text;
+    EXPECT_FALSE(tree.Exists("Shelf/_1"));
+}
+
 }  // namespace
 }  // namespace brambex

@@ -85,12 +85,28 @@ TEST_F(MergeOptionsFormTest, ProposedTitleDropsDiscEndingAndMarksFirstFolder) {
         {"Harbour Lights 01", "Harbour Lights_1"},
         {"Opus 1", "Opus 1_1"},  // a bare one-digit number may be the name's own
         {"Moby Dick (Disc 2)", "Moby Dick (Disc 2)_1"},
+        {"  Walden Disc 1 ", "Walden_1"},
+        {"Walden   Disc 01", "Walden_1"},
     };
     for (const auto& c : cases) {
         settings.albumTitle = c.text;
         Open(true);
         EXPECT_EQ(form.Title().text, c.shown) << c.text;
     }
+}
+
+TEST_F(MergeOptionsFormTest, TheSessionsProposalWinsUntilATitleIsTyped) {
+    settings.albumTitle = "";
+    settings.proposedTitle = "Walden_1";
+    Open(true);
+    EXPECT_EQ(form.Title().text, "Walden_1");
+    EXPECT_TRUE(form.TitleFromFolder());
+    form.ChooseMusic();  // a type applied afresh proposes the same title
+    EXPECT_EQ(form.Title().text, "Walden_1");
+    form.SetTitleText("Typed");
+    EXPECT_FALSE(form.TitleFromFolder());
+    form.Confirm();
+    EXPECT_EQ(settings.outputFolder, "Typed");
 }
 
 TEST_F(MergeOptionsFormTest, FirstViewOfMusicCds) {
