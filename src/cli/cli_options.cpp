@@ -229,7 +229,9 @@ dialog shows for the chosen type, filled from the tags of the first track):
   --music              Music CD defaults: keep the tracks' genre, artist and song
                        names; track names "<song>".
   --title TEXT         Album or book title and output folder name. The default is
-                       the first track's album without " Disc 1", followed by "_1".
+                       the first track's album without " Disc 1", followed by "_1";
+                       the folder's name instead where that names no album or is
+                       another set's title.
                        It may not contain \ / : * ? " < > |
   --artist TEXT        Artist or author.
   --genre TEXT         A genre name from the ID3v1 list (any letter case) or its

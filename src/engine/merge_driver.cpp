@@ -44,6 +44,14 @@ std::string_view CutToBytes(std::string_view text, std::size_t limit) {
     return text.substr(0, cut);
 }
 
+// Digits of the running numbers in output folder `folder` of a merge of `tracks`
+// tracks: as many as the folder's largest number needs, at least two, so that a player
+// that sorts by name never plays "100" between "10" and "11".
+int RunningNumberDigits(int tracks, int folder) {
+    const int inFolder = std::min(MaxTracksPerFolder, tracks - (folder - 1) * MaxTracksPerFolder);
+    return inFolder >= 100 ? 3 : 2;
+}
+
 // Names the track being read, in the merge's `reading`, for as long as it lives.
 class ReadingTrack {
   public:
@@ -153,8 +161,9 @@ class MergeRun {
     const std::string partialName_;
     bool folderReady_ = false;  // the current output folder is prepared and has room
     bool cancelled_ = false;
-    int placed_ = 0;  // tracks copied (or planned) so far
-    std::string at_;  // the track or folder being worked on, for a stopped merge
+    int placed_ = 0;     // tracks copied (or planned) so far
+    int setTracks_ = 0;  // the tracks of every disc folder when the run began
+    std::string at_;     // the track or folder being worked on, for a stopped merge
     std::vector<std::string> notes_;
     std::unique_ptr<ProgressWindow> progress_;
     // The track whose bytes the codec reads now (the first one also while the settings
@@ -232,6 +241,8 @@ MergeOutcome MergeRun::Prepare() {
 MergeOutcome MergeRun::Run(const Cancellation& cancel) {
     ThreadDiagnosticSink diagnostics(ShowDiagnostic, this);
     noting_ = true;
+    for (const std::string& folder : discFolders_)
+        setTracks_ += static_cast<int>(FindTracks(PathInSet(s_, folder)).tracks.size());
     for (std::size_t disc = 1; disc <= discFolders_.size(); ++disc) {
         if (!MergeDisc(discFolders_[disc - 1], static_cast<int>(disc), cancel))
             return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
@@ -284,7 +295,9 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
         ShowProgressFor(folder, n);
 
         ++s_.runningNumber;
-        const std::string numbers = Format("%02d %d-%d ", s_.runningNumber, disc, n);
+        const std::string numbers =
+            Format("%0*d %d-%d ", RunningNumberDigits(setTracks_, s_.folderNumber),
+                   s_.runningNumber, disc, n);
         // A name that would pass the limit of one name keeps its numbers and loses the end
         // of its title.
         std::string title = TrackTitlePart(name, found.discTrackForm);

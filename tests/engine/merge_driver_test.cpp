@@ -419,6 +419,7 @@ TEST_F(MergeDriverTest, SplitAt254WithEachFoldersPictures) {
     EXPECT_FALSE(tree.Exists("Moby Dick_2/.brambex-incomplete"));
     EXPECT_EQ(Tracks("Moby Dick_1").size(), 254u);
     EXPECT_EQ(Tracks("Moby Dick_2").size(), 46u);
+    EXPECT_TRUE(tree.Exists("Moby Dick_1/001 1-1 Part.mp3"));
     EXPECT_TRUE(tree.Exists("Moby Dick_1/254 3-56 Part.mp3"));
     EXPECT_TRUE(tree.Exists("Moby Dick_2/01 3-57 Part.mp3"));
     EXPECT_TRUE(tree.Exists("Moby Dick_2/46 4-3 Part.mp3"));
@@ -867,6 +868,33 @@ TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
     EXPECT_EQ(b.trailerGenre, 12);
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Completed);
     EXPECT_EQ(outcome.tracks, 2);
+}
+
+TEST_F(MergeDriverTest, RunningNumbersAreAsWideAsTheLargestInTheirFolder) {
+    for (int n = 1; n <= 99; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%02d T.mp3", n);
+        Put("Moby Dick Disc 1", name);
+    }
+    // 99 tracks keep two digits; a 100th makes every number three digits wide.
+    for (bool hundred : {false, true}) {
+        if (hundred)
+            Put("Moby Dick Disc 2", "01 Last.mp3");
+        RecordedPlan plan;
+        ASSERT_TRUE(session.Scan(tree.Path("Moby Dick Disc 1")).Completed());
+        outcome = session.Merge(ui.cancel, &plan);
+        ASSERT_EQ(plan.tracks.size(), hundred ? 100u : 99u);
+        EXPECT_EQ(plan.tracks[0].outputPath,
+                  Native(hundred ? "Moby Dick_1/001 1-1 T.mp3" : "Moby Dick_1/01 1-1 T.mp3"));
+        EXPECT_EQ(plan.tracks[98].outputPath,
+                  Native(hundred ? "Moby Dick_1/099 1-99 T.mp3" : "Moby Dick_1/99 1-99 T.mp3"));
+    }
+    // What is written is what was planned, and its order by name is the order of play.
+    ScanAndMerge();
+    const std::vector<std::string> written = Tracks("Moby Dick_1");
+    ASSERT_EQ(written.size(), 100u);
+    EXPECT_EQ(written.front(), "001 1-1 T.mp3");
+    EXPECT_EQ(written.back(), "100 2-1 Last.mp3");
 }
 
 TEST_F(MergeDriverTest, TagKindsArePlannedAndCounted) {
