@@ -1,7 +1,8 @@
 // Ctrl-C and the console's other stop events arrive on a thread of their own, through
 // the console's control handler. A closed console window, a logoff or a shutdown count
-// as SIGTERM does on POSIX systems: the system ends the program soon after, so a track
-// being written is abandoned at once.
+// as SIGTERM does on POSIX systems, but the system ends the program as soon as the
+// handler returns: the handler itself abandons the track being written and ends it,
+// between tracks too, so that no temporary file outlives it.
 #include <windows.h>
 
 #include <atomic>
@@ -25,13 +26,10 @@ BOOL WINAPI OnStop(DWORD event) {
     const int signal = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
     int none = 0;
     const bool again = !stopSignal.compare_exchange_strong(none, signal);
+    // Held until the end, so that no track starts to be written meanwhile.
     std::lock_guard<std::mutex> lock(temporaryMutex);
-    // The first stop between tracks, and a first Ctrl-C at any time, wait for the merge
-    // to notice at its next update.
-    bool writing = false;
-    for (const std::wstring& path : temporaryPaths)
-        writing = writing || !path.empty();
-    if (!again && (signal == SIGINT || !writing))
+    // A first Ctrl-C waits for the merge to notice at its next update.
+    if (!again && signal == SIGINT)
         return TRUE;
     // The files are open for writing, and opened so that they can be deleted meanwhile:
     // they go when the process ends.
