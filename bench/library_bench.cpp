@@ -80,11 +80,15 @@ int Find(const std::string& root, int runs, bool check) {
         const auto start = std::chrono::steady_clock::now();
         if (check) {
             const std::vector<brambex::LibrarySet> found = brambex::FindLibrarySets(root);
+            int problems = 0;
             for (const std::string& problem : brambex::CheckLibrarySets(found))
-                tracks += problem.empty() ? 0 : 1;
-            sets = static_cast<int>(found.size());
-            std::printf("%d problems; ", tracks);
-            tracks = 0;
+                problems += problem.empty() ? 0 : 1;
+            for (const brambex::LibrarySet& set : found) {
+                ++sets;
+                discs += set.discs;
+                tracks += set.tracks;
+            }
+            std::printf("%d with a problem; ", problems);
         } else {
             brambex::ForEachLibrarySet(root, [&](brambex::LibrarySet set) {
                 ++sets;

@@ -232,14 +232,10 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
 
 // Walks a sub-folder unless the walk has listed it already: through another link, or
 // as a folder above it.
-void Enter(Walker& w, const std::string& folder, const std::string& relative, Entry& entry) {
+void Enter(Walker& w, const std::string& folder, const std::string& relative, Entry& entry,
+           const platform::FolderIdentity& identity, bool isLink) {
     const std::string path = platform::JoinPath(folder, entry.found.name);
     const std::string inside = platform::JoinPath(relative, entry.found.name);
-    platform::FolderIdentity identity;
-    if (!platform::IdentifyFolder(path, identity)) {
-        w.Note(inside, WithReason("The folder cannot be read", errno), true);
-        return;
-    }
     if (w.listed.insert(identity).second) {
         w.above.emplace_back(identity, inside);
         Walk(w, path, inside, entry);
@@ -258,8 +254,8 @@ void Enter(Walker& w, const std::string& folder, const std::string& relative, En
     // Its tracks still count for a set it is a disc of; its sub-folders are not walked.
     LearnTracks(entry, platform::FindMatching(platform::JoinPath(path, "*")));
     w.Note(inside,
-           platform::IsLink(path) ? "A link to a folder searched already: not followed again."
-                                  : "A folder searched already through a link: not searched again.",
+           isLink ? "A link to a folder searched already: not followed again."
+                  : "A folder searched already through a link: not searched again.",
            false);
 }
 
@@ -275,7 +271,7 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
     LearnTracks(self, listing.entries);
     std::vector<Entry> entries;
     entries.reserve(listing.entries.size());
-    std::vector<std::size_t> links;
+    std::vector<std::pair<std::size_t, platform::FolderIdentity>> links;
     for (platform::FoundEntry& item : listing.entries) {
         const std::string path = platform::JoinPath(folder, item.name);
         if (!item.isFolder) {
@@ -286,15 +282,20 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
         }
         Entry& entry = entries.emplace_back(std::move(item));
         entry.output = IsOutputFolder(path);
+        platform::FolderIdentity identity;
+        bool isLink = false;
         if (entry.output)
             continue;
-        if (platform::IsLink(path))
-            links.push_back(entries.size() - 1);
+        if (!platform::IdentifyFolder(path, identity, isLink))
+            w.Note(platform::JoinPath(relative, entry.found.name),
+                   WithReason("The folder cannot be read", errno), true);
+        else if (isLink)
+            links.emplace_back(entries.size() - 1, identity);
         else
-            Enter(w, folder, relative, entry);
+            Enter(w, folder, relative, entry, identity, false);
     }
-    for (std::size_t link : links)
-        Enter(w, folder, relative, entries[link]);
+    for (const auto& [link, identity] : links)
+        Enter(w, folder, relative, entries[link], identity, true);
     for (LibrarySet& set : SetsAmong(folder, relative, entries))
         w.found(std::move(set));
 }
@@ -328,7 +329,8 @@ void ForEachLibrarySet(const std::string& folder, const std::function<void(Libra
     Walker walker{found, noted, {}, {}};
     Entry root({LastName(folder), true});
     platform::FolderIdentity identity;
-    if (!platform::IdentifyFolder(folder, identity)) {
+    bool isLink = false;
+    if (!platform::IdentifyFolder(folder, identity, isLink)) {
         walker.Note("", WithReason("The folder cannot be read", errno), true);
         return;
     }

@@ -89,8 +89,9 @@ struct FolderIdentity {
     std::uint64_t index = 0;
     friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
 };
-// False with the reason in errno when the path cannot be reached; links followed.
-bool IdentifyFolder(const std::string& path, FolderIdentity& identity);
+// False with the reason in errno when the path cannot be reached; links followed, and
+// `isLink` tells whether the path itself is one (a junction too, on Windows).
+bool IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink);
 
 enum class MakeFolderResult { Created, Exists, Refused, Failed };
 // Refused: the system denied access (EACCES, EPERM, EROFS).
@@ -114,9 +115,6 @@ std::int64_t FileSize(const std::string& path);
 
 // True when the path itself (a link is not followed) is a regular file of size 0.
 bool IsEmptyRegularFile(const std::string& path);
-
-// True when the path itself is a link (a junction too, on Windows), whatever it leads to.
-bool IsLink(const std::string& path);
 
 // True when the path is a link whose target cannot be reached (gone, or a loop of
 // links).

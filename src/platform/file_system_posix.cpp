@@ -108,9 +108,12 @@ std::string MatchKey(std::string_view name) {
     return key;
 }
 
-bool IdentifyFolder(const std::string& path, FolderIdentity& identity) {
+bool IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0)
+    if (lstat(path.c_str(), &info) != 0)
+        return false;
+    isLink = S_ISLNK(info.st_mode);
+    if (isLink && stat(path.c_str(), &info) != 0)
         return false;
     identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
     return true;
@@ -148,11 +151,6 @@ bool IsRegularFile(const std::string& path) {
 bool IsEmptyRegularFile(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
-}
-
-bool IsLink(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 bool IsBrokenLink(const std::string& path) {

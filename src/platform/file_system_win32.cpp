@@ -173,8 +173,12 @@ std::string MatchKey(std::string_view name) {
     return UpperCase(name);
 }
 
-bool IdentifyFolder(const std::string& path, FolderIdentity& identity) {
-    HANDLE folder = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+bool IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
+    const std::wstring wide = Widen(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    isLink =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    HANDLE folder = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) {
@@ -233,12 +237,6 @@ bool IsEmptyRegularFile(const std::string& path) {
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
     return (info.dwFileAttributes & NotAFile) == 0 && info.nFileSizeLow == 0 &&
            info.nFileSizeHigh == 0;
-}
-
-bool IsLink(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool IsBrokenLink(const std::string& path) {

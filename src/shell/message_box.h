@@ -25,10 +25,9 @@ QString CaptionText(std::optional<std::string_view> caption);
 void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
                     MessageStyle style);
 
-// Asks a Yes/No question with the question icon (or the given icon); Enter gives
-// defaultAnswer.
+// Asks a Yes/No question with the question icon (or the given icon).
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
-                MessageStyle icon = MessageStyle::Question, Answer defaultAnswer = Answer::Yes);
+                MessageStyle icon = MessageStyle::Question);
 
 // What a box shows, for tests that answer boxes without showing them.
 struct MessageBoxShown {
@@ -36,7 +35,6 @@ struct MessageBoxShown {
     QString caption;  // the application's name when none was given
     MessageStyle style;
     bool question;
-    Answer defaultAnswer = Answer::Yes;  // a question's
 };
 using MessageBoxAnswerer = std::function<Answer(const MessageBoxShown& box)>;
 
