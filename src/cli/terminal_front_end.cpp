@@ -80,8 +80,8 @@ void TerminalFrontEnd::ShowMessage(std::string_view text, std::optional<std::str
     std::fflush(err_);
 }
 
-Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_view> caption) {
-    PrintMessage(text, caption);
+Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_view>) {
+    PrintMessage(text, "");
     std::fputs(" [y/N] ", err_);
     if (options_.yes) {
         std::fputs("yes\n", err_);
@@ -103,6 +103,10 @@ Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_vi
     answer.erase(0, answer.find_first_not_of(" \t"));
     answer.erase(answer.find_last_not_of(" \t\r") + 1);
     return answer == "y" || answer == "yes" ? Answer::Yes : Answer::No;
+}
+
+void TerminalFrontEnd::ShowStatus(std::string_view text) {
+    ShowMessage(text, "", MessageStyle::Information);
 }
 
 bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
@@ -219,6 +223,17 @@ void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
 }
 
 void TerminalFrontEnd::ShowDiagnostic(std::string_view line, std::string_view file) {
+    if (!file.empty() && file == diagnosedFile_) {
+        auto shown = std::find(diagnosedLines_.begin(), diagnosedLines_.end(), line);
+        if (shown != diagnosedLines_.end()) {
+            diagnosedLines_.erase(shown);
+            return;
+        }
+    } else {
+        diagnosedFile_ = file;
+        diagnosedLines_.clear();
+    }
+    diagnosedLines_.emplace_back(line);
     const bool barWasDrawn = barDrawn_;
     ClearBar();
     if (!file.empty())

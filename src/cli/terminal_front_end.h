@@ -1,5 +1,6 @@
 // The terminal as the merge's front end: message boxes become lines on standard error
-// ("caption: text"), questions are asked on the terminal (or answered from --yes),
+// ("caption: text"), questions are asked on the terminal (or answered from --yes) in
+// their text alone, which asks what the caption names,
 // the Merge Options dialog is answered from the command line's options, and the
 // progress window is a bar on standard error when that is a terminal (a line per
 // track on a console that cannot redraw a line).
@@ -31,6 +32,7 @@ class TerminalFrontEnd : public FrontEnd {
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageStyle style) override;
     Answer Ask(std::string_view text, std::optional<std::string_view> caption) override;
+    void ShowStatus(std::string_view text) override;
     bool RunMergeOptions(MergeOptionsForm& form) override;
     std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
                                                  std::string_view initialMessage,
@@ -49,7 +51,9 @@ class TerminalFrontEnd : public FrontEnd {
     void ClearBar();
     void DrawBar(int percent, const std::string& text);
     // One of the tag codec's diagnostic lines on a line of its own, after "file: " when
-    // a file is named; a bar that was shown is drawn again below it.
+    // a file is named; a bar that was shown is drawn again below it. The merge reads its
+    // first track twice, for the settings and to copy it: a line the file's last lines
+    // hold already is not shown again.
     void ShowDiagnostic(std::string_view line, std::string_view file) override;
 
   private:
@@ -64,6 +68,9 @@ class TerminalFrontEnd : public FrontEnd {
     std::string barText_;
     std::vector<std::string> folders_;
     int messageCount_ = 0;
+    // The file of the last diagnostic lines, and those lines not yet shown twice.
+    std::string diagnosedFile_;
+    std::vector<std::string> diagnosedLines_;
 };
 
 // Ctrl-C, SIGTERM and SIGHUP as the merge's Cancel.

@@ -51,6 +51,10 @@ class LibraryFrontEnd : public FrontEnd {
         }
         return inner_.Ask(text, caption);
     }
+    // A set whose earlier merge was kept says so as its last word.
+    void ShowStatus(std::string_view text) override {
+        ShowMessage(text, NoCaption, MessageStyle::Plain);
+    }
     bool RunMergeOptions(MergeOptionsForm& form) override {
         // The artist the form proposes is this set's, from its first track.
         const std::string artist = form.Artist().text;

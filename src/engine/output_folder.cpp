@@ -67,18 +67,43 @@ bool MarkNewFolder(FrontEnd& ui, const std::string& path, platform::FolderLock& 
     return false;
 }
 
+int CountMatching(const MergeSettings& settings, const std::string& folder,
+                  std::string_view pattern) {
+    int count = 0;
+    for (const platform::FoundEntry& entry :
+         platform::FindMatching(PathInSet(settings, folder) + std::string(pattern)))
+        count += entry.isFolder ? 0 : 1;
+    return count;
+}
+
+std::string Counted(int count, const char* thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+// What emptying the folder deletes, in the user's words: "7 tracks and 1 picture".
+std::string EarlierOutputCount(const MergeSettings& settings, const std::string& folder) {
+    const int tracks = CountMatching(settings, folder, "/*.mp3");
+    const int pictures =
+        CountMatching(settings, folder, "/*.jpg") + CountMatching(settings, folder, "/*.jpeg");
+    if (tracks == 0 && pictures == 0)
+        return "no tracks";
+    if (pictures == 0)
+        return Counted(tracks, "track");
+    return Counted(tracks, "track") + " and " + Counted(pictures, "picture");
+}
+
 // Our own folder from an earlier merge. The first folder of a merge is only emptied
 // when the user agrees; later ones belong to the same set.
 bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& path) {
     const std::string& folder = settings.currentFolder;
     if (settings.folderNumber <= 1) {
-        const std::string state = HoldsUnfinishedMerge(path)
-                                      ? "\" holds a merge that did not finish."
-                                      : "\" already exists.";
-        if (ui.Ask("The output folder \"" + folder + state +
-                       "\nDo you want to delete its contents and start over?",
-                   "Error") != Answer::Yes) {
-            ui.ShowMessage("Skipping this merge.", "Error", MessageStyle::Plain);
+        const std::string merge =
+            HoldsUnfinishedMerge(path) ? " of a merge that did not finish" : " of an earlier merge";
+        if (ui.Ask("The output folder \"" + folder + "\" holds " +
+                       EarlierOutputCount(settings, folder) + merge +
+                       ".\nEmpty it and merge again?",
+                   EmptyEarlierMergeCaption) != Answer::Yes) {
+            ui.ShowStatus("Skipping this merge.");
             return false;
         }
     }

@@ -23,6 +23,9 @@ inline constexpr std::string_view KeyFileName = "merged";
 // this: it is there before any track is.
 inline constexpr std::string_view UnfinishedMarkerName = ".brambex-incomplete";
 
+// The caption of the question whether to empty the output folder of an earlier merge.
+inline constexpr std::string_view EmptyEarlierMergeCaption = "Empty earlier merge?";
+
 // Hidden files that a merge writes before they get their names end like this; what
 // an interrupted merge left of them the next merge of the folder removes.
 inline constexpr std::string_view PartialFilePrefix = ".brambex-";

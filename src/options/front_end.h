@@ -50,8 +50,15 @@ class FrontEnd {
     // A modal message; style is one of the OK styles.
     virtual void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                              MessageStyle style) = 0;
-    // A Yes/No question with the question icon.
+    // A Yes/No question with the question icon. The merge's questions are whether to
+    // delete something, so No is what Enter answers.
     virtual Answer Ask(std::string_view text, std::optional<std::string_view> caption) = 0;
+    // Where the merge stands, when that needs neither an answer nor an error box
+    // ("Skipping this merge."): the main window's status line, a terminal's line. By
+    // default an information message.
+    virtual void ShowStatus(std::string_view text) {
+        ShowMessage(text, NoCaption, MessageStyle::Information);
+    }
 
     // Runs the Merge Options dialog over the form; true when the user pressed
     // "Start Merge" and the form's may-close test passed, false when cancelled.

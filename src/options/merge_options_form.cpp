@@ -143,6 +143,16 @@ std::string GenreDisplayName(std::string_view text) {
     return std::string(*name);
 }
 
+namespace {
+
+// The genre box's text for the first track's genre. 255 is ID3v1's "no genre", which
+// the trailer of an untagged track carries: the box stays empty rather than say "(255)".
+std::string FirstTrackGenreText(std::string_view genre) {
+    return genre == "(255)" ? std::string() : GenreDisplayName(genre);
+}
+
+}  // namespace
+
 MergeOptionsForm::MergeOptionsForm(MergeSettings& settings) : settings_(settings) {
     titleGroupCaption_ = "Album/Book title";
     artistGroupCaption_ = "Artist/Author";
@@ -213,7 +223,7 @@ void MergeOptionsForm::ApplyMode() {
         keepArtist_.checked = false;
         keepTrackNames_.checked = false;
     } else {
-        PutGenreText(GenreDisplayName(settings_.genre));
+        PutGenreText(FirstTrackGenreText(settings_.genre));
         name_.text = MusicPattern;
         keepGenre_.checked = true;
         keepArtist_.checked = true;
@@ -227,7 +237,7 @@ void MergeOptionsForm::ApplyMode() {
 
 void MergeOptionsForm::KeepGenreResponse() {
     if (keepGenre_.checked || musicChecked_) {
-        PutGenreText(GenreDisplayName(settings_.genre));
+        PutGenreText(FirstTrackGenreText(settings_.genre));
     } else {
         PutGenreText(AudiobookGenre);
     }

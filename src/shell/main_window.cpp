@@ -145,7 +145,8 @@ MainWindow::MainWindow(QWidget* parent)
             OpenOutputFolder();
     });
 
-    frontEnd_ = std::make_unique<QtFrontEnd>(this, folderList_, folderGroup_, &cancel_);
+    frontEnd_ =
+        std::make_unique<QtFrontEnd>(this, folderList_, folderGroup_, &cancel_, statusLine_);
     session_ = std::make_unique<MergeSession>(*frontEnd_);
     setAcceptDrops(true);
     LoadLibraryPath();
@@ -279,9 +280,11 @@ void MainWindow::MergeEnded() {
 
 void MainWindow::ShowOutcome() {
     // A merge that ended before its first track without a place to name (Merge Options
-    // cancelled, a title refused, no set chosen) leaves the window as it was; its
-    // message said what there was to say.
-    if (!ran_ && (outcome_.kind != MergeOutcome::Kind::Stopped || outcome_.stoppedAt.empty()))
+    // cancelled, a title refused, no set chosen, an earlier merge kept) leaves the window
+    // as it was; its message or status said what there was to say.
+    const bool statusShown = frontEnd_->TakeStatusShown();
+    if (!ran_ &&
+        (statusShown || outcome_.kind != MergeOutcome::Kind::Stopped || outcome_.stoppedAt.empty()))
         return;
     ForgetOutcome();
     statusLine_->setText(ToQString(MergeSummary(outcome_, session_->Settings(), false)));

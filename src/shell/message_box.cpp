@@ -62,14 +62,14 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
 }
 
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
-                MessageStyle icon) {
+                MessageStyle icon, Answer defaultAnswer) {
     if (MessageBoxAnswerer answerer = Answerer())
-        return answerer({ToQString(text), CaptionText(caption), icon, true});
+        return answerer({ToQString(text), CaptionText(caption), icon, true, defaultAnswer});
     QMessageBox box(MessageBoxIcon(icon), CaptionText(caption), ToQString(text),
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultAnswer == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 

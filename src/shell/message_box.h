@@ -25,9 +25,10 @@ QString CaptionText(std::optional<std::string_view> caption);
 void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
                     MessageStyle style);
 
-// Asks a Yes/No question with the question icon (or the given icon).
+// Asks a Yes/No question with the question icon (or the given icon); Enter gives
+// defaultAnswer.
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
-                MessageStyle icon = MessageStyle::Question);
+                MessageStyle icon = MessageStyle::Question, Answer defaultAnswer = Answer::Yes);
 
 // What a box shows, for tests that answer boxes without showing them.
 struct MessageBoxShown {
@@ -35,6 +36,7 @@ struct MessageBoxShown {
     QString caption;  // the application's name when none was given
     MessageStyle style;
     bool question;
+    Answer defaultAnswer = Answer::Yes;  // a question's
 };
 using MessageBoxAnswerer = std::function<Answer(const MessageBoxShown& box)>;
 

@@ -1,6 +1,7 @@
 #include "shell/qt_front_end.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QThread>
@@ -84,8 +85,12 @@ class ProgressHandle : public ProgressWindow {
 }  // namespace
 
 QtFrontEnd::QtFrontEnd(QWidget* owner, QListWidget* folderList, QGroupBox* folderGroup,
-                       CancelFlag* cancel)
-    : owner_(owner), folderList_(folderList), folderGroup_(folderGroup), cancel_(cancel) {}
+                       CancelFlag* cancel, QLabel* statusLine)
+    : owner_(owner),
+      folderList_(folderList),
+      folderGroup_(folderGroup),
+      cancel_(cancel),
+      statusLine_(statusLine) {}
 
 void QtFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                              MessageStyle style) {
@@ -93,7 +98,20 @@ void QtFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_vi
 }
 
 Answer QtFrontEnd::Ask(std::string_view text, std::optional<std::string_view> caption) {
-    return OnThreadOf(owner_, [&] { return AskYesNo(owner_, text, caption); });
+    return OnThreadOf(owner_, [&] {
+        return AskYesNo(owner_, text, caption, MessageStyle::Question, Answer::No);
+    });
+}
+
+void QtFrontEnd::ShowStatus(std::string_view text) {
+    if (!statusLine_) {
+        ShowMessage(text, NoCaption, MessageStyle::Information);
+        return;
+    }
+    OnThreadOf(owner_, [&] {
+        statusLine_->setText(ToQString(text));
+        statusShown_ = true;
+    });
 }
 
 bool QtFrontEnd::RunMergeOptions(MergeOptionsForm& form) {

@@ -372,9 +372,10 @@ class CliTest(unittest.TestCase):
         self.assertEqual(run("merge", disc1, "-q").returncode, 0)
         again = run("merge", disc1)
         self.assertEqual(again.returncode, 1)
-        self.assertIn('Error: The output folder "Sea Tales_1" already exists.\n'
-                      "Do you want to delete its contents and start over?", again.stderr)
-        self.assertIn("Error: Skipping this merge.\n", again.stderr)
+        self.assertIn('The output folder "Sea Tales_1" holds 7 tracks and 1 picture '
+                      "of an earlier merge.\n"
+                      "Empty it and merge again? [y/N] no (--yes answers yes)\n"
+                      "Skipping this merge.\n", again.stderr)
         self.assertEqual(again.stdout, "")
         forced = run("merge", disc1, "--yes")
         self.assertEqual(forced.returncode, 0, forced.stderr)

@@ -246,11 +246,14 @@ TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
     ui.ShowMessage("Key file creation failed", "Error", MessageStyle::Stop);
     ui.ShowMessage("No folder selected, try again.", NoCaption, MessageStyle::Plain);
     ui.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
-    EXPECT_EQ(ui.Ask("Empty it?", "Error"), Answer::No);  // standard input is no terminal
+    // A question's text asks what its caption names; a status is a bare line.
+    EXPECT_EQ(ui.Ask("Empty it?", "Empty earlier merge?"), Answer::No);  // stdin is no terminal
+    ui.ShowStatus("Skipping this merge.");
     EXPECT_EQ(err.Text(),
               "Error: Key file creation failed\nBrambex: No folder selected, try again.\n"
-              "Merge cancelled.\nError: Empty it? [y/N] no (--yes answers yes)\n");
-    EXPECT_EQ(ui.MessageCount(), 4);
+              "Merge cancelled.\nEmpty it? [y/N] no (--yes answers yes)\n"
+              "Skipping this merge.\n");
+    EXPECT_EQ(ui.MessageCount(), 5);
 
     o.yes = true;
     EXPECT_EQ(ui.Ask("Empty it?", "Error"), Answer::Yes);
@@ -348,6 +351,21 @@ TEST(TerminalFrontEnd, DiagnosticsWithoutABarAreBareLines) {
     ui.ShowDiagnostic("Not enough MP3 data!", "X/02 B.mp3");
     ui.ShowDiagnostic("Not enough MP3 data!", "");
     EXPECT_EQ(err.Text(), "X/02 B.mp3: Not enough MP3 data!\nNot enough MP3 data!\n");
+}
+
+TEST(TerminalFrontEnd, TheFirstTracksSecondReadingShowsOnlyNewLines) {
+    CliOptions o;
+    Captured err;
+    TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
+    // Read for the settings, then copied: the same lines again, and one more.
+    for (const char* line : {"Frame too big: 9", "Left out: RVA2", "Frame too big: 9",
+                             "Left out: RVA2", "Not enough MP3 data!"})
+        ui.ShowDiagnostic(line, "X/01 A.mp3");
+    // Another file's lines are its own, even when they read the same.
+    ui.ShowDiagnostic("Left out: RVA2", "X/02 B.mp3");
+    EXPECT_EQ(err.Text(),
+              "X/01 A.mp3: Frame too big: 9\nX/01 A.mp3: Left out: RVA2\n"
+              "X/01 A.mp3: Not enough MP3 data!\nX/02 B.mp3: Left out: RVA2\n");
 }
 
 }  // namespace

@@ -84,9 +84,11 @@ class OutputFolderTest : public ::testing::Test {
         tree.File(folder + "/Scans/back.jpg", "s");
         tree.Folder(folder + "/Extras.mp3");  // a sub-folder stays, whatever its name
     }
+    // The question for an earlier output made by MakeEarlierOutput: the tracks and
+    // pictures it holds are what emptying deletes.
     std::string AlreadyExists(const std::string& folder) const {
         return "The output folder \"" + folder +
-               "\" already exists.\nDo you want to delete its contents and start over?";
+               "\" holds 2 tracks and 2 pictures of an earlier merge.\nEmpty it and merge again?";
     }
 
     TempTree tree;
@@ -122,7 +124,8 @@ TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     MakeEarlierOutput("Moby Dick");
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
-    EXPECT_TRUE(OnlyMessage(ui, AlreadyExists("Moby Dick"), "Error", MessageStyle::Question));
+    EXPECT_TRUE(OnlyMessage(ui, AlreadyExists("Moby Dick"), "Empty earlier merge?",
+                            MessageStyle::Question));
     EXPECT_EQ(tree.List("Moby Dick"),
               (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
     EXPECT_EQ(tree.Read("Moby Dick/merged"), "");
@@ -136,7 +139,7 @@ TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
-    EXPECT_TRUE(MessageAt(ui, 1, "Skipping this merge.", "Error", MessageStyle::Plain));
+    EXPECT_TRUE(MessageAt(ui, 1, "Skipping this merge.", NoCaption, MessageStyle::Information));
     EXPECT_EQ(tree.List("Moby Dick"), before);
 }
 

@@ -136,6 +136,15 @@ TEST_F(MergeOptionsFormTest, FirstViewOfMusicCds) {
     EXPECT_EQ(form.NameGroupCaption(), "Song name");
 }
 
+TEST_F(MergeOptionsFormTest, MusicShowsNoGenreForAnUntaggedTrack) {
+    settings.genre = "(255)";
+    Open(false);
+    EXPECT_EQ(form.Genre().text, "");
+    form.SetKeepGenre(false);
+    EXPECT_EQ(form.Genre().text, "");
+    EXPECT_FALSE(form.GenreSelection().has_value());
+}
+
 TEST_F(MergeOptionsFormTest, FirstViewOfAudioBooks) {
     Open(true);
     EXPECT_TRUE(form.AudioBooksChecked());
@@ -217,7 +226,7 @@ TEST_F(MergeOptionsFormTest, PuttingTextSelectsFirstAlphabeticalPrefixMatch) {
         {"jazz", "Jazz"},
         {"Euro", "Euro-House"},  // '-' sorts before letters
         {"Audiobook", "Audiobook"},
-        {"(255)", "(255)"},
+        {"(200)", "(200)"},
     };
     for (const auto& c : cases) {
         settings.genre = c.text;

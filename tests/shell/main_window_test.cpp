@@ -506,6 +506,33 @@ class MainWindowTest : public QObject {
         QVERIFY(!Find<QPushButton>("detailsButton")->isVisible());
     }
 
+    void enterKeepsAnEarlierMerge() {
+        const std::string first = MakeDiscSet(*dir_, "Moby Dick Disc", 2, 1);
+        SelectSet(first);
+        ConfirmMergeOptions(QStringLiteral("Moby Dick"));
+        MergeAndWait();
+        SelectSet(first);
+        ConfirmMergeOptions(QStringLiteral("Moby Dick"));
+        std::vector<MessageBoxShown> boxes;
+        // Every box answered as Enter answers it.
+        SetMessageBoxAnswererForTesting([&](const MessageBoxShown& box) {
+            boxes.push_back(box);
+            return box.defaultAnswer;
+        });
+        MergeAndWait();
+        QCOMPARE(boxes.size(), std::size_t{1});
+        QVERIFY(boxes[0].question);
+        QCOMPARE(boxes[0].caption, QStringLiteral("Empty earlier merge?"));
+        QCOMPARE(int(boxes[0].defaultAnswer), int(Answer::No));
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("\"Moby Dick\" holds 2 tracks")),
+                 qPrintable(boxes[0].text));
+        QCOMPARE(Find<QLabel>("statusLine")->text(), QStringLiteral("Skipping this merge."));
+        QCOMPARE(QDir(dir_->filePath(QStringLiteral("Moby Dick")))
+                     .entryList({QStringLiteral("*.mp3")}, QDir::Files)
+                     .size(),
+                 2);
+    }
+
     void windowComesBackWhereItWasLeft() {
         window_->move(window_->pos() + QPoint(37, 21));
         window_->resize(window_->size() + QSize(50, 40));
