@@ -87,7 +87,9 @@ int AddUnreadable(const std::vector<LibraryNote>& notes,
 void PrintPassedOver(const std::vector<LibraryNote>& notes, std::FILE* to) {
     for (const LibraryNote& note : notes) {
         if (!note.unreadable)
-            std::fprintf(to, "%s: %s\n", Shown(note.relativeFolder).c_str(), note.text.c_str());
+            std::fprintf(
+                to, "%s\n",
+                Printable(Shown(note.relativeFolder) + ": " + note.text, to, true).c_str());
     }
 }
 
@@ -202,7 +204,9 @@ int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFr
     const int unreadable = AddUnreadable(notes, [&](const LibraryNote& note) {
         table.Add({Shown(note.relativeFolder), "", "", "failed: " + FirstLine(note.text)});
         if (options.quiet)
-            std::fprintf(stderr, "%s: %s\n", Shown(note.relativeFolder).c_str(), note.text.c_str());
+            std::fprintf(
+                stderr, "%s\n",
+                Printable(Shown(note.relativeFolder) + ": " + note.text, stderr, true).c_str());
     });
     failed = failed || unreadable > 0;
     if (!options.quiet && (!found.empty() || failed))

@@ -47,11 +47,11 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
     TempTree tree;
     MakeDiscs(tree, "Sea", "Moby Dick Disc ", {1, 2, 3}, "Moby Dick Disc 1");
     MarkOutput(tree, "Sea/Moby Dick_1");
-    // An output folder's contents are never searched, whatever they look like.
     // A merge that did not finish.
     MakeDiscs(tree, "Sea", "Dracula Disc ", {1, 2}, "Dracula Disc 1");
     MarkOutput(tree, "Sea/Dracula_1");
     tree.File("Sea/Dracula_1/.brambex-incomplete");
+    // An output folder's contents are never searched, whatever they look like.
     MakeDiscs(tree, "Sea/Moby Dick_1", "Copy Disc ", {1, 2}, "Copy");
     // A shelf named like a disc holds sets but no tracks of its own.
     MakeDiscs(tree, "Box 1/Austen", "Persuasion 0", {1, 2}, "Persuasion");
