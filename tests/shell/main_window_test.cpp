@@ -2,6 +2,7 @@
 // before-merging message, a complete merge with the real engine, cancelling from the
 // progress window, closing during a merge, dropping a folder, help, and errors that
 // escape a handler.
+#include <sys/resource.h>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <csignal>
 
 #include "shell/application.h"
 #include "shell/help.h"
@@ -489,15 +491,29 @@ class MainWindowTest : public QObject {
 
     void stoppedMergeNamesWhereItStopped() {
         std::string first = MakeDiscSet(*dir_, "Moby Dick Disc", 2, 2);
-        QVERIFY(QDir().mkdir(dir_->filePath("Moby Dick Disc 2/03 Folder.mp3")));
+        // A track too large for the file-size limit: the disk is full halfway through it.
+        QFile big(dir_->filePath("Moby Dick Disc 2/03 Big.mp3"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        big.write(
+            QByteArray::fromStdString(TrackBytes("Moby Dick", "Herman Melville", "(101)", "Big")));
+        big.write(QByteArray(256 * 1024, '\xFF'));
+        big.close();
         SelectSet(first);
         ConfirmMergeOptions(QStringLiteral("Moby Dick"));
         SeenBox seen;
         AnswerMessageBox(&seen);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = 128 * 1024;
+        setrlimit(RLIMIT_FSIZE, &limit);
         MergeAndWait();
-        QCOMPARE(seen.caption, QStringLiteral("Moby Dick Disc 2/03 Folder.mp3"));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, oldHandler);
+        QCOMPARE(seen.caption, QStringLiteral("Moby Dick/05 2-3 Big.mp3"));
         QCOMPARE(Find<QLabel>("statusLine")->text(),
-                 QStringLiteral("Merge stopped at \"Moby Dick Disc 2/03 Folder.mp3\" after 4 "
+                 QStringLiteral("Merge stopped at \"Moby Dick Disc 2/03 Big.mp3\" after 4 "
                                 "tracks."));
         // The set stays chosen, to be merged again once the folder is dealt with.
         QCOMPARE(Items(Find<QListWidget>("folderList")),
