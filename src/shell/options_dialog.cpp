@@ -86,16 +86,7 @@ void OptionsDialog::SetLibraryPath() {
         case FolderChoice::Chosen:
             break;
     }
-    // A cut path would name another folder; one that does not fit is refused whole.
     const std::string& path = choice.path;
-    if (path.size() >= MaxLibraryPathBytes) {
-        ShowMessageBox(this,
-                       "This folder's path is too long to be kept as the music library path "
-                       "(at most 511 bytes):\n" +
-                           path,
-                       "Error", MessageStyle::Exclamation);
-        return;
-    }
     MusicLibraryPath = path;
     if (!StoreLibraryPath(path)) {
         ShowMessageBox(this, "Cannot save music library path", "Error", MessageStyle::Plain);

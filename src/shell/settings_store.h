@@ -8,15 +8,11 @@
 
 #include <QByteArray>
 #include <QString>
-#include <cstddef>
 #include <string>
 
 namespace brambex {
 
 inline constexpr const char* LibraryPathKey = "Software\\Halvern Labs\\Brambex";
-// Longest path, in bytes with its terminator, that the Options dialog sets; a longer
-// one found in the store is still loaded and used.
-inline constexpr std::size_t MaxLibraryPathBytes = 512;
 
 // Empty when not set. Read once at start-up; changed by the Options dialog.
 extern std::string MusicLibraryPath;
