@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/composed_names.h"
 #include "engine/disc_tracks.h"
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
@@ -16,6 +17,7 @@
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/text_encoding.h"
+#include "tags/unicode_compose.h"
 
 namespace brambex {
 
@@ -75,10 +77,10 @@ std::string LastName(std::string_view path) {
 // The entries whose names match the pattern's last component once the blanks that
 // end them are left aside: "Walden Disc 2 " is disc 2 of "Walden Disc 1" too.
 std::vector<platform::FoundEntry> FindIgnoringTrailingBlanks(const std::string& pattern) {
-    const std::string name = LastName(pattern);
-    std::vector<platform::FoundEntry> found = platform::FindMatching(pattern + "*");
+    const std::string name = ComposeNfc(LastName(pattern));
+    std::vector<platform::FoundEntry> found = ListComposed(pattern + "*").entries;
     std::erase_if(found, [&](const platform::FoundEntry& entry) {
-        return !platform::MatchesWildcard(name, WithoutTrailingBlanks(entry.name));
+        return !platform::MatchesWildcard(name, ComposeNfc(WithoutTrailingBlanks(entry.name)));
     });
     return found;
 }
@@ -208,8 +210,7 @@ bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chose
     }
     settings.setFolder = setFolder;
 
-    std::vector<platform::FoundEntry> entries =
-        platform::FindMatching(settings.discFolderStem + "*");
+    std::vector<platform::FoundEntry> entries = ListComposed(settings.discFolderStem + "*").entries;
     if (entries.empty()) {
         ui.ShowMessage("FindFirstFile failed", "Error", MessageStyle::Plain);
         return false;
@@ -256,7 +257,7 @@ std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEn
     for (const std::string& pattern : patterns) {
         for (const platform::FoundEntry& entry :
              Discs(settings,
-                   exact ? platform::FindMatching(pattern) : FindIgnoringTrailingBlanks(pattern))) {
+                   exact ? ListComposed(pattern).entries : FindIgnoringTrailingBlanks(pattern))) {
             if (std::none_of(found.begin(), found.end(), [&](const platform::FoundEntry& seen) {
                     return seen.name == entry.name;
                 }))

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "engine/composed_names.h"
 #include "engine/disc_set.h"
 #include "engine/disc_tracks.h"
 #include "engine/merge_session.h"
@@ -21,6 +22,7 @@
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
+#include "tags/unicode_compose.h"
 
 namespace brambex {
 
@@ -76,23 +78,24 @@ void SetTitle(LibrarySet& set, std::string title, bool fromFolder) {
     set.outputFolder = FirstOutputFolder(set.title, set.tracks);
 }
 
-// The entries by their names with ASCII letters folded, sorted so: the entries one stem
-// names lie side by side, and a folder of thousands of sets is not read once per set.
+// The entries by their names composed and with ASCII letters folded, sorted so: the
+// entries one stem names lie side by side, and a folder of thousands of sets is not read
+// once per set.
 using FoldedEntries = std::vector<std::pair<std::string, const Entry*>>;
 
 FoldedEntries ByFoldedName(const std::vector<Entry>& entries) {
     FoldedEntries byName;
     byName.reserve(entries.size());
     for (const Entry& entry : entries)
-        byName.emplace_back(LowerAscii(entry.found.name), &entry);
+        byName.emplace_back(ComposedKey(entry.found.name), &entry);
     std::sort(byName.begin(), byName.end());
     return byName;
 }
 
-// The entries whose names begin with the stem, without regard to ASCII case, in the
-// order of the listing; every entry for a stem that holds a "*".
+// The entries whose names begin with the stem, composed and without regard to ASCII
+// case, in the order of the listing; every entry for a stem that holds a "*".
 std::vector<const Entry*> EntriesBeginningWith(const FoldedEntries& byName, std::string_view stem) {
-    const std::string key = LowerAscii(stem);
+    const std::string key = ComposedKey(stem);
     auto from = byName.begin();
     auto to = byName.end();
     if (key.find('*') == std::string::npos) {
@@ -117,9 +120,9 @@ void SeparateOutputFolders(std::vector<LibrarySet>& sets) {
     for (int round = 0; round < 2; ++round) {
         std::map<std::string, int> users;
         for (const LibrarySet& set : sets)
-            ++users[LowerAscii(set.outputFolder)];
+            ++users[ComposedKey(set.outputFolder)];
         for (LibrarySet& set : sets) {
-            if (users[LowerAscii(set.outputFolder)] < 2)
+            if (users[ComposedKey(set.outputFolder)] < 2)
                 continue;
             const std::string name = LastName(set.discOneFolder);
             if (round == 0)
@@ -153,10 +156,10 @@ std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& 
         std::string firstTrack;
         if (!first.firstTrack.empty())
             firstTrack = platform::JoinPath(first.found.name, first.firstTrack);
-        const std::string pattern = stemName + "*";
+        const std::string pattern = ComposeNfc(stemName) + "*";
         for (const Entry* discEntry : EntriesBeginningWith(byName, stemName)) {
             const Entry& disc = *discEntry;
-            if (!platform::MatchesWildcard(pattern, disc.found.name) ||
+            if (!platform::MatchesWildcard(pattern, ComposeNfc(disc.found.name)) ||
                 !CountsAsDisc(disc.found, platform::JoinPath(folder, disc.found.name)))
                 continue;
             ++set.discs;
@@ -184,6 +187,12 @@ std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& 
         sets.push_back(std::move(set));
     }
     SeparateOutputFolders(sets);
+    // An output folder named beyond ASCII may be spelt in another form on disk, which
+    // takes a search of the folder: one reading serves every set in it.
+    std::optional<platform::KeptListing> kept;
+    if (std::any_of(sets.begin(), sets.end(),
+                    [](const LibrarySet& set) { return !HasOneSpelling(set.outputFolder); }))
+        kept.emplace(folder);
     for (LibrarySet& set : sets)
         ReadMergedState(set);
     return sets;
@@ -358,7 +367,8 @@ std::vector<LibrarySet> FindLibrarySets(const std::string& folder,
 }
 
 void ReadMergedState(LibrarySet& set) {
-    const std::string output = platform::JoinPath(set.setFolder, set.outputFolder);
+    const std::string output =
+        platform::JoinPath(set.setFolder, SpellingOnDisk(set.setFolder, set.outputFolder));
     const bool ours = IsOutputFolder(output);
     set.interrupted = ours && HoldsUnfinishedMerge(output);
     set.merged = ours && !set.interrupted;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "engine/composed_names.h"
 #include "engine/system_reason.h"
 #include "options/title_numbers.h"
 #include "platform/file_system.h"
@@ -67,6 +68,18 @@ bool MarkNewFolder(FrontEnd& ui, const std::string& path, platform::FolderLock& 
     return false;
 }
 
+// An earlier output folder whose name is spelt in another Unicode form (macOS writes
+// accents apart) is this title's folder: the merge takes it under the name it has.
+void FollowSpellingOnDisk(MergeSettings& settings) {
+    const std::string onDisk = SpellingOnDisk(settings.setFolder, settings.currentFolder);
+    if (onDisk == settings.currentFolder)
+        return;
+    // The "_<number>" of a split output is ASCII and ends both spellings alike.
+    const std::size_t ending = settings.currentFolder.size() - settings.outputFolder.size();
+    settings.outputFolder = onDisk.substr(0, onDisk.size() - ending);
+    settings.currentFolder = onDisk;
+}
+
 int CountMatching(const MergeSettings& settings, const std::string& folder,
                   std::string_view pattern) {
     int count = 0;
@@ -126,6 +139,7 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
     if (lock == nullptr)
         lock = &callLock;
     NameOutputFolder(settings);
+    FollowSpellingOnDisk(settings);
     // Messages name the folder as the user knows it, beside the disc folders.
     const std::string& folder = settings.currentFolder;
     const std::string path = PathInSet(settings, folder);

@@ -202,6 +202,25 @@ TEST_F(DiscSetTest, NamesEndingInBlanksAreOneSet) {
 #endif
 }
 
+TEST_F(DiscSetTest, NamesInEitherUnicodeFormAreOneSet) {
+    // "Café" with the composed letter, and as macOS writes it: "e" and a combining accent.
+    const std::string composed = "Caf\xC3\xA9 Disc ", decomposed = "Cafe\xCC\x81 Disc ";
+    for (const auto& [first, second] : {std::pair(composed, decomposed), {decomposed, composed}}) {
+        TempTree rips;
+        rips.File(first + "1/01 T.mp3");
+        rips.File(second + "2/01 T.mp3");
+        rips.File("Cafe Disc 3/01 T.mp3");  // another name: no disc of this set
+        ui.folders.clear();
+        ASSERT_TRUE(ScanDiscSet(settings, ui, rips.Path(first + "1")));
+        EXPECT_EQ(settings.discCount, 2);
+        EXPECT_EQ(ui.folders, (std::vector<std::string>{first + "1", second + "2"}));
+        EXPECT_EQ(Find(2), second + "2");
+        EXPECT_EQ(CheckDiscSet(settings, ui),
+                  (std::vector<std::string>{first + "1", second + "2"}));
+        EXPECT_TRUE(ui.messages.empty());
+    }
+}
+
 TEST_F(DiscSetTest, SetOfOneFolder) {
     MakeDiscs("X Disc ", 1, 0);
     ASSERT_TRUE(Scan("Rips/X Disc 1"));

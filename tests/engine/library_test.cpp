@@ -62,6 +62,10 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
     MakeDiscs(tree, "Tales", "Tales CD", {1, 2}, "Collected Works");
     for (const char* track : {"Stories (Disc 1)/01 T.mp3", "Stories (Disc 2)/01 T.mp3"})
         tree.File(std::string("Tales/") + track, TrackOf("Collected Works"));
+    // Disc 2 and the earlier output spelt as macOS writes "é": one set, merged.
+    MakeDiscs(tree, "Sea", "Caf\xC3\xA9 Disc ", {1}, "");
+    MakeDiscs(tree, "Sea", "Cafe\xCC\x81 Disc ", {2}, "");
+    MarkOutput(tree, "Sea/Cafe\xCC\x81_1");
     // Not a set: no disc-1 ending.
     tree.File("Loose/01 T.mp3", TrackOf("Loose"));
 
@@ -77,6 +81,7 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
     const Expected expected[] = {
         {"Box 1/Austen/Persuasion 01", "Persuasion_1", "Persuasion_1", 2, 4, false, "no"},
         {"Box 1/Emma/Disc 1", "Emma_1", "Emma_1", 2, 4, true, "no"},
+        {"Sea/Caf\xC3\xA9 Disc 1", "Caf\xC3\xA9_1", "Caf\xC3\xA9_1", 2, 4, true, "yes"},
         {"Sea/Dracula Disc 1", "Dracula_1", "Dracula_1", 2, 4, false, "interrupted"},
         {"Sea/Moby Dick Disc 1", "Moby Dick_1", "Moby Dick_1", 3, 6, false, "yes"},
         {"Tales/Stories (Disc 1)", "Stories_1", "Stories_1", 2, 2, true, "no"},

@@ -166,6 +166,21 @@ TEST_F(OutputFolderTest, SplitRemergeAsksForTheFirstFolderOnly) {
     EXPECT_FALSE(tree.Exists("Moby Dick_2/01 1-1 A.mp3"));
 }
 
+TEST_F(OutputFolderTest, EarlierOutputSpeltDecomposedIsTheTitlesFolder) {
+    const std::string decomposed = "Cafe\xCC\x81_1";
+    MakeEarlierOutput(decomposed);
+    settings.outputFolder = "Caf\xC3\xA9";
+    settings.splitFolders = true;
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_EQ(ui.MessageTexts(), Names{AlreadyExists(decomposed)});
+    EXPECT_EQ(settings.currentFolder, decomposed);
+    EXPECT_EQ(OutputFolderName(settings, 1), decomposed);
+    EXPECT_EQ(settings.albumTitle, "Moby Dick_1");
+    EXPECT_FALSE(tree.Exists(decomposed + "/01 1-1 A.mp3"));
+    EXPECT_EQ(tree.List().size(), 1u);
+}
+
 TEST_F(OutputFolderTest, UsersOwnFolderIsAConflict) {
     tree.File("Moby Dick/01 Mine.mp3");
     tree.File("Moby Dick 2");  // a plain file of that name conflicts too

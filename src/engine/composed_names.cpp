@@ -1,0 +1,64 @@
+#include "engine/composed_names.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/ascii_case.h"
+#include "tags/unicode_compose.h"
+
+namespace brambex {
+
+bool HasOneSpelling(std::string_view name) {
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string ComposedKey(std::string_view name) {
+    return LowerAscii(ComposeNfc(name));
+}
+
+platform::Listing ListComposed(const std::string& pattern) {
+    std::size_t nameStart = pattern.size();
+    while (nameStart > 0 && !platform::IsSeparator(pattern[nameStart - 1]))
+        --nameStart;
+    const std::string wanted = ComposeNfc(std::string_view(pattern).substr(nameStart));
+    // Composing changes no ASCII character that no mark follows, so every name that
+    // matches begins with the wanted text's ASCII part as it stands: the search on disk
+    // (or in a kept listing) is narrowed to those.
+    std::size_t plain = 0;
+    while (plain < wanted.size() && wanted[plain] != '*' &&
+           static_cast<unsigned char>(wanted[plain]) < 0x80)
+        ++plain;
+    platform::Listing listing =
+        platform::ListMatching(pattern.substr(0, nameStart) + wanted.substr(0, plain) + "*");
+    std::vector<std::pair<std::string, platform::FoundEntry>> keyed;
+    for (platform::FoundEntry& entry : listing.entries) {
+        std::string name = ComposeNfc(entry.name);
+        if (platform::MatchesWildcard(wanted, name))
+            keyed.emplace_back(std::move(name), std::move(entry));
+    }
+    // In the order of the composed names, so that "Disc 1" comes before "Disc 2"
+    // whichever of them is spelt apart.
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    listing.entries.clear();
+    for (auto& [name, entry] : keyed)
+        listing.entries.push_back(std::move(entry));
+    return listing;
+}
+
+std::string SpellingOnDisk(const std::string& folder, const std::string& name) {
+    // A name that exists as it is needs no search.
+    if (HasOneSpelling(name) || platform::PathExists(platform::JoinPath(folder, name)))
+        return name;
+    const std::string wanted = ComposeNfc(name);
+    for (const platform::FoundEntry& entry :
+         ListComposed(platform::JoinPath(folder, name)).entries) {
+        if (ComposeNfc(entry.name) == wanted)
+            return entry.name;
+    }
+    return name;
+}
+
+}  // namespace brambex

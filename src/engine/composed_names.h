@@ -1,0 +1,30 @@
+// Folder and file names compared in one Unicode form. macOS writes "é" as "e" and a
+// combining accent, other systems as one letter; a set ripped on one and copied to the
+// other must still be one set, and an output folder spelt either way one folder. Names
+// are compared composed (NFC) and opened as the disk spells them; nothing is renamed.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace brambex {
+
+// The key under which two names are the same name to a search: composed, ASCII letters
+// folded.
+std::string ComposedKey(std::string_view name);
+
+// True when no other spelling of the name composes to it: an ASCII name.
+bool HasOneSpelling(std::string_view name);
+
+// What platform::ListMatching finds, with the pattern's last component and each entry's
+// name compared composed, sorted by their composed names. The entries keep the names
+// they have on disk.
+platform::Listing ListComposed(const std::string& pattern);
+
+// The name of the folder's entry that is `name` composed (the name itself when an entry
+// has exactly that name, or none has): the spelling to open and to create.
+std::string SpellingOnDisk(const std::string& folder, const std::string& name);
+
+}  // namespace brambex
