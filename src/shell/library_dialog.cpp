@@ -26,14 +26,21 @@ std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
+std::string Shown(const std::string& relative) {
+    return relative.empty() ? "." : relative;
+}
+
 }  // namespace
 
 LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("libraryDialog"));
     setWindowTitle(QStringLiteral("Merge a library"));
-    sets_ = FindLibrarySets(folder);
-    for (const LibrarySet& set : sets_)
-        problems_.push_back(FirstLine(CheckLibrarySet(set)));
+    std::vector<LibraryNote> notes;
+    sets_ = FindLibrarySets(folder, &notes);
+    // Checked together, so that a folder of thousands of sets is read once, not per set.
+    problems_ = CheckLibrarySets(sets_);
+    for (std::string& problem : problems_)
+        problem = FirstLine(problem);
 
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("librarySetList"));
@@ -42,7 +49,7 @@ LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDial
                             QStringLiteral("Tracks"), QStringLiteral("What happens")});
     for (const LibrarySet& set : sets_) {
         auto* item = new QTreeWidgetItem(list_);
-        item->setText(SetColumn, Text(set.relativeFolder.empty() ? "." : set.relativeFolder));
+        item->setText(SetColumn, Text(Shown(set.relativeFolder)));
         item->setText(TitleColumn, Text(set.title));
         item->setText(DiscsColumn, QString::number(set.discs));
         item->setText(TracksColumn, QString::number(set.tracks));
@@ -51,10 +58,31 @@ LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDial
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(SetColumn, set.merged ? Qt::Unchecked : Qt::Checked);
     }
+    // Sets in a folder the search could not read may be missing: each such folder is a
+    // row of its own, with the reason and nothing to check. Links passed over are
+    // listed under the table.
+    QStringList passedOver;
+    for (const LibraryNote& note : notes) {
+        const std::string where = Shown(note.relativeFolder);
+        if (!note.unreadable) {
+            passedOver << Text(where + ": " + note.text);
+            continue;
+        }
+        ++unreadable_;
+        auto* item = new QTreeWidgetItem(list_);
+        item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+        item->setText(SetColumn, Text(where));
+        item->setText(PlanColumn, Text(FirstLine(note.text)));
+    }
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_->setMinimumSize(640, 280);
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("librarySummary"));
+    auto* notesLabel = new QLabel(passedOver.join(QLatin1Char('\n')), this);
+    notesLabel->setObjectName(QStringLiteral("libraryNotes"));
+    notesLabel->setTextFormat(Qt::PlainText);
+    notesLabel->setWordWrap(true);
+    notesLabel->setVisible(!passedOver.isEmpty());
     mergeButton_ = MakePushButton("Merge", "mergeButton", this);
     closeButton_ = MakePushButton("Close", "closeButton", this);
 
@@ -64,6 +92,7 @@ LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDial
     buttons->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
+    layout->addWidget(notesLabel);
     layout->addLayout(buttons);
 
     connect(list_, &QTreeWidget::itemChanged, this, [this] { ShowPlans(); });
@@ -101,7 +130,12 @@ void LibraryDialog::ShowPlans() {
             plan = on ? "Will be merged into \"" + set.outputFolder + "\"" : "Left as it is";
         item->setText(PlanColumn, Text(plan));
     }
-    summary_->setText(QStringLiteral("%1 sets found, %2 checked.").arg(sets_.size()).arg(checked));
+    QString summary = QStringLiteral("%1 sets found, %2 checked.").arg(sets_.size()).arg(checked);
+    if (unreadable_ > 0)
+        summary += QStringLiteral(" %1 could not be read.")
+                       .arg(unreadable_ == 1 ? QStringLiteral("1 folder")
+                                             : QStringLiteral("%1 folders").arg(unreadable_));
+    summary_->setText(summary);
     mergeButton_->setEnabled(checked > 0 && !Merging());
 }
 

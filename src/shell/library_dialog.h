@@ -2,7 +2,9 @@
 // (the sets not merged yet checked) and what will become of it; "Merge" merges the
 // checked ones in one go on a worker thread, showing the Merge Options dialog once
 // for the choices they share and one progress window for the whole run, then tells
-// in each row what became of the set.
+// in each row what became of the set. The search and the check are `library`'s: a
+// folder it could not read is a row with the reason, and the links it passed over are
+// named under the list.
 #pragma once
 
 #include <QDialog>
@@ -48,6 +50,7 @@ class LibraryDialog : public QDialog {
 
     std::vector<LibrarySet> sets_;
     std::vector<std::string> problems_;
+    int unreadable_ = 0;  // rows after the sets': folders the search could not read
     QTreeWidget* list_;
     QLabel* summary_;
     QPushButton* mergeButton_;

@@ -2,6 +2,7 @@
 // checked sets with the Merge Options dialog shown once.
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -62,6 +63,30 @@ class LibraryDialogTest : public QObject {
         QCOMPARE(unfinished->checkState(0), Qt::Checked);
         QCOMPARE(unfinished->text(4), QStringLiteral("Will be merged again into \"Beta_1\", "
                                                      "replacing a merge that did not finish"));
+    }
+
+    void NamesTheFoldersItCouldNotReadAndTheLinksItPassedOver() {
+        QTemporaryDir dir;
+        MakeShelf(dir);
+        QVERIFY(QFile::link(QStringLiteral("."), dir.filePath(QStringLiteral("self"))));
+        LibraryDialog dialog(dir.path().toStdString());
+        auto* notes = dialog.findChild<QLabel*>(QStringLiteral("libraryNotes"));
+        QCOMPARE(notes->text(),
+                 QStringLiteral("self: A link to \".\", a folder above it: not followed."));
+        QVERIFY(!notes->isHidden());
+
+        LibraryDialog missing(dir.filePath(QStringLiteral("gone")).toStdString());
+        auto* list = missing.findChild<QTreeWidget*>(QStringLiteral("librarySetList"));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QTreeWidgetItem* row = list->topLevelItem(0);
+        QCOMPARE(row->text(0), QStringLiteral("."));
+        QCOMPARE(row->text(4),
+                 QStringLiteral("The folder cannot be read (No such file or directory)"));
+        QCOMPARE(row->data(0, Qt::CheckStateRole), QVariant());
+        QVERIFY(!(row->flags() & Qt::ItemIsUserCheckable));
+        QVERIFY(missing.findChild<QLabel*>(QStringLiteral("libraryNotes"))->isHidden());
+        QCOMPARE(missing.findChild<QLabel*>(QStringLiteral("librarySummary"))->text(),
+                 QStringLiteral("0 sets found, 0 checked. 1 folder could not be read."));
     }
 
     void MergesTheCheckedSetsAskingOnce() {
