@@ -13,23 +13,29 @@ struct MarkCompositions {
 };
 
 constexpr MarkCompositions Compositions[] = {
-    {0x0300, U"AÀEÈIÌOÒUÙaàeèiìoòuùNǸnǹWẀwẁYỲyỳÜǛüǜ"},
+    {0x0300, U"AÀEÈIÌOÒUÙaàeèiìoòuùNǸnǹWẀwẁYỲyỳÜǛüǜЕЀеѐИЍиѝ"},
     {0x0301,
      U"AÁEÉIÍOÓUÚYÝaáeéiíoóuúyýCĆcćGǴgǵKḰkḱLĹlĺMḾmḿNŃnńPṔpṕRŔrŕSŚsśWẂwẃZŹzź"
-     U"ÆǼæǽØǾøǿÅǺåǻÜǗüǘΑΆΕΈΗΉΙΊΟΌΥΎΩΏαάεέηήιίοόυύωώϊΐϋΰГЃгѓКЌкќ"},
+     U"ÆǼæǽØǾøǿÅǺåǻÜǗüǘΑΆΕΈΗΉΙΊΟΌΥΎΩΏαάεέηήιίοόυύωώϊΐϋΰϒϓГЃгѓКЌкќ"},
     {0x0302, U"AÂEÊIÎOÔUÛaâeêiîoôuûCĈcĉGĜgĝHĤhĥJĴjĵSŜsŝWŴwŵYŶyŷZẐzẑ"},
     {0x0303, U"AÃNÑOÕaãnñoõIĨiĩUŨuũEẼeẽYỸyỹVṼvṽ"},
-    {0x0304, U"AĀaāEĒeēIĪiīOŌoōUŪuūÆǢæǣGḠgḡYȲyȳÜǕüǖИӢиӣУӮуӯ"},
+    {0x0304, U"AĀaāEĒeēIĪiīOŌoōUŪuūÆǢæǣGḠgḡYȲyȳÜǕüǖÄǞäǟȦǠȧǡǪǬǫǭÖȪöȫÕȬõȭȮȰȯȱИӢиӣУӮуӯ"},
     {0x0306, U"AĂaăEĔeĕGĞgğIĬiĭOŎoŏUŬuŭИЙийУЎуўАӐаӑЕӖеӗЖӁжӂ"},
     {0x0307,
      U"CĊcċEĖeėGĠgġIİZŻzżAȦaȧOȮoȯBḂbḃDḊdḋFḞfḟHḢhḣMṀmṁNṄnṅPṖpṗRṘrṙSṠsṡTṪtṫ"
      U"WẆwẇXẊxẋYẎyẏ"},
-    {0x0308, U"AÄEËIÏOÖUÜYŸaäeëiïoöuüyÿHḦhḧWẄwẅXẌxẍtẗΙΪΥΫιϊυϋЕЁеёІЇіїАӒаӓОӦоӧУӰуӱ"},
+    {0x0308,
+     U"AÄEËIÏOÖUÜYŸaäeëiïoöuüyÿHḦhḧWẄwẅXẌxẍtẗΙΪΥΫιϊυϋϒϔЕЁеёІЇіїАӒаӓОӦоӧУӰуӱ"
+     U"ӘӚәӛЖӜжӝЗӞзӟИӤиӥӨӪөӫЭӬэӭЧӴчӵЫӸыӹ"},
     {0x030A, U"AÅaåUŮuůwẘyẙ"},
     {0x030B, U"OŐoőUŰuűУӲуӳ"},
     {0x030C,
      U"CČcčDĎdďEĚeěLĽlľNŇnňRŘrřSŠsšTŤtťZŽzžAǍaǎIǏiǐOǑoǒUǓuǔGǦgǧKǨkǩjǰHȞhȟ"
-     U"ÜǙüǚ"},
+     U"ÜǙüǚƷǮʒǯ"},
+    {0x030F, U"AȀaȁEȄeȅIȈiȉOȌoȍRȐrȑUȔuȕѴѶѵѷ"},
+    {0x0311, U"AȂaȃEȆeȇIȊiȋOȎoȏRȒrȓUȖuȗ"},
+    {0x031B, U"OƠoơUƯuư"},
+    {0x0326, U"SȘsșTȚtț"},
     {0x0327, U"CÇcçGĢgģKĶkķLĻlļNŅnņRŖrŗSŞsşTŢtţEȨeȩDḐdḑHḨhḩ"},
     {0x0328, U"AĄaąEĘeęIĮiįUŲuųOǪoǫ"},
 };

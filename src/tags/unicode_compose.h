@@ -2,13 +2,16 @@
 // macOS and some rippers store "é" as "e" followed by a combining acute accent, which
 // ISO-8859-1 cannot hold and which compares unequal to the composed letter.
 //
-// The table covers the Latin letters with grave, acute, circumflex, tilde, macron,
-// breve, dot above, diaeresis, ring, double acute, caron, cedilla and ogonek; the
-// Greek vowels with tonos and dialytika; and the Cyrillic Ѓ, Ќ, Й, Ў, Ё and Ї. Left out:
-// Hangul syllables, letters with marks below other than cedilla and ogonek (as in
-// Vietnamese), and the reordering of marks given out of canonical order. Marks are
-// composed in the order given, and composing stops at the first one the table lacks, so
-// the result is never more composed than NFC, only sometimes less.
+// The table covers every letter of the Latin-1, Latin Extended-A and -B, Greek and
+// Cyrillic blocks that has a decomposition (grave, acute, circumflex, tilde, macron,
+// breve, dot above, diaeresis, ring, double acute, caron, double grave, inverted breve,
+// horn, comma below, cedilla, ogonek; the Greek tonos and dialytika), and some
+// Latin Extended Additional letters with a mark above. Left out: Hangul syllables,
+// polytonic Greek (breathings, perispomeni, iota subscript), letters with marks below
+// other than comma, cedilla and ogonek (as in Vietnamese), and the reordering of marks
+// given out of canonical order. Marks are composed in the order given, and composing
+// stops at the first one the table lacks, so the result is never more composed than
+// NFC, only sometimes less.
 #pragma once
 
 #include <cstddef>
