@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ascii_case.h"
 #include "tags/unicode_compose.h"
 
 namespace brambex {
@@ -15,7 +14,7 @@ bool HasOneSpelling(std::string_view name) {
 }
 
 std::string ComposedKey(std::string_view name) {
-    return LowerAscii(ComposeNfc(name));
+    return platform::MatchKey(ComposeNfc(name));
 }
 
 platform::Listing ListComposed(const std::string& pattern) {
@@ -23,6 +22,7 @@ platform::Listing ListComposed(const std::string& pattern) {
     while (nameStart > 0 && !platform::IsSeparator(pattern[nameStart - 1]))
         --nameStart;
     const std::string wanted = ComposeNfc(std::string_view(pattern).substr(nameStart));
+    const std::string wantedKey = platform::MatchKey(wanted);
     // Composing changes no ASCII character that no mark follows, so every name that
     // matches begins with the wanted text's ASCII part as it stands: the search on disk
     // (or in a kept listing) is narrowed to those.
@@ -35,7 +35,7 @@ platform::Listing ListComposed(const std::string& pattern) {
     std::vector<std::pair<std::string, platform::FoundEntry>> keyed;
     for (platform::FoundEntry& entry : listing.entries) {
         std::string name = ComposeNfc(entry.name);
-        if (platform::MatchesWildcard(wanted, name))
+        if (platform::MatchesWildcard(wantedKey, platform::MatchKey(name)))
             keyed.emplace_back(std::move(name), std::move(entry));
     }
     // In the order of the composed names, so that "Disc 1" comes before "Disc 2"

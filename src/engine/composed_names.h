@@ -11,15 +11,15 @@
 
 namespace brambex {
 
-// The key under which two names are the same name to a search: composed, ASCII letters
-// folded.
+// The key under which two names are the same name to a search: composed, and with
+// letter case folded as the system's search folds it.
 std::string ComposedKey(std::string_view name);
 
 // True when no other spelling of the name composes to it: an ASCII name.
 bool HasOneSpelling(std::string_view name);
 
 // What platform::ListMatching finds, with the pattern's last component and each entry's
-// name compared composed, sorted by their composed names. The entries keep the names
+// name compared by their keys, sorted by their composed names. The entries keep the names
 // they have on disk.
 platform::Listing ListComposed(const std::string& pattern);
 

@@ -17,7 +17,6 @@
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/text_encoding.h"
-#include "tags/unicode_compose.h"
 
 namespace brambex {
 
@@ -77,10 +76,10 @@ std::string LastName(std::string_view path) {
 // The entries whose names match the pattern's last component once the blanks that
 // end them are left aside: "Walden Disc 2 " is disc 2 of "Walden Disc 1" too.
 std::vector<platform::FoundEntry> FindIgnoringTrailingBlanks(const std::string& pattern) {
-    const std::string name = ComposeNfc(LastName(pattern));
+    const std::string name = ComposedKey(LastName(pattern));
     std::vector<platform::FoundEntry> found = ListComposed(pattern + "*").entries;
     std::erase_if(found, [&](const platform::FoundEntry& entry) {
-        return !platform::MatchesWildcard(name, ComposeNfc(WithoutTrailingBlanks(entry.name)));
+        return !platform::MatchesWildcard(name, ComposedKey(WithoutTrailingBlanks(entry.name)));
     });
     return found;
 }

@@ -19,10 +19,8 @@
 #include "options/merge_preparation.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
-#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
-#include "tags/unicode_compose.h"
 
 namespace brambex {
 
@@ -78,7 +76,7 @@ void SetTitle(LibrarySet& set, std::string title, bool fromFolder) {
     set.outputFolder = FirstOutputFolder(set.title, set.tracks);
 }
 
-// The entries by their names composed and with ASCII letters folded, sorted so: the
+// The entries by their names' keys (composed, letter case folded), sorted so: the
 // entries one stem names lie side by side, and a folder of thousands of sets is not read
 // once per set.
 using FoldedEntries = std::vector<std::pair<std::string, const Entry*>>;
@@ -92,8 +90,8 @@ FoldedEntries ByFoldedName(const std::vector<Entry>& entries) {
     return byName;
 }
 
-// The entries whose names begin with the stem, composed and without regard to ASCII
-// case, in the order of the listing; every entry for a stem that holds a "*".
+// The entries whose keys begin with the stem's, in the order of the listing; every
+// entry for a stem that holds a "*".
 std::vector<const Entry*> EntriesBeginningWith(const FoldedEntries& byName, std::string_view stem) {
     const std::string key = ComposedKey(stem);
     auto from = byName.begin();
@@ -156,10 +154,10 @@ std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& 
         std::string firstTrack;
         if (!first.firstTrack.empty())
             firstTrack = platform::JoinPath(first.found.name, first.firstTrack);
-        const std::string pattern = ComposeNfc(stemName) + "*";
+        const std::string pattern = ComposedKey(stemName) + "*";
         for (const Entry* discEntry : EntriesBeginningWith(byName, stemName)) {
             const Entry& disc = *discEntry;
-            if (!platform::MatchesWildcard(pattern, ComposeNfc(disc.found.name)) ||
+            if (!platform::MatchesWildcard(pattern, ComposedKey(disc.found.name)) ||
                 !CountsAsDisc(disc.found, platform::JoinPath(folder, disc.found.name)))
                 continue;
             ++set.discs;

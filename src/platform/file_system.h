@@ -48,6 +48,11 @@ struct FoundEntry {
 // other character matches only itself.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
+// A name as the system's search compares it with a pattern: ASCII letters folded on
+// POSIX, every letter in upper case on Windows. MatchesWildcard of the keys of a pattern
+// and a name is the search's answer.
+std::string MatchKey(std::string_view name);
+
 // Entries of the pattern's folder whose names match its last component, sorted by name
 // (byte order); empty when none match or the folder cannot be read. Never "." or "..".
 // A pattern without a separator searches the current folder.

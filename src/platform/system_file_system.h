@@ -14,8 +14,4 @@ bool RemoveFile(const std::string& path);
 // The search itself, on the disk, never from a kept listing.
 Listing SystemListMatching(const std::string& pattern);
 
-// A name as the system's search compares it with a pattern: ASCII letters folded on
-// POSIX, every letter in upper case on Windows.
-std::string MatchKey(std::string_view name);
-
 }  // namespace brambex::platform
