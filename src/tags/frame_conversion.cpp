@@ -361,7 +361,7 @@ void FormatFraction(std::uint64_t num, std::uint64_t den, bool negative, int dec
                     const char* unit, char* out, std::size_t cap) {
     std::uint64_t q = num / den;
     const std::uint64_t twice = 2 * (num % den);
-    q += twice > den || (twice == den && q % 2 == 1) ? 1 : 0;
+    q += twice > den || (twice == den && q % 2 == 1) ? 1u : 0u;
     std::uint64_t scale = 1;
     for (int i = 0; i < decimals; ++i) {
         scale *= 10;

@@ -468,22 +468,39 @@ void MP3::MeasureFrame(const FramePlan& plan) {
     }
 }
 
-void MP3::MeasureTag(InputFile& in) {
+int MP3::MeasureParts(InputFile& in) {
     ResetMeasures();
-    FindSecondTag(in, audioStart_);
     const TagPart parts[] = {{header_, tagStart_, tagEnd_},
                              {secondHeader_, secondStart_, secondEnd_}};
     FrameHeader header;
     FramePlan plan;
-    for (int p = 0; p < (secondStart_ >= 0 ? 2 : 1) && !walkBroken_; ++p) {
+    for (int p = 0; p < (secondStart_ >= 0 ? 2 : 1); ++p) {
         if (!StartWalk(in, parts[p])) {
-            break;
+            return p;
         }
         while (NextFrame(in, header) && PlanFrame(in, header, plan, true)) {
             if (!Repeated(plan, p == 0, true)) {
                 MeasureFrame(plan);
             }
         }
+        if (walkBroken_) {
+            return p;
+        }
+    }
+    return -1;
+}
+
+void MP3::MeasureTag(InputFile& in) {
+    FindSecondTag(in, audioStart_);
+    if (MeasureParts(in) == 1 && in.Error() == 0) {
+        // A second tag that cannot be walked stays audio, as a broken tag alone does,
+        // and the first is read on its own.
+        WriteDiagnostic("A second ID3v2 tag follows the first but cannot be read: kept as audio");
+        audioStart_ = secondStart_;
+        secondStart_ = -1;
+        walkBroken_ = false;
+        brokenReported_ = false;
+        MeasureParts(in);
     }
     if (in.Error() != 0) {
         CheckStreams(&in, nullptr);

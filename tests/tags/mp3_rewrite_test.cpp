@@ -455,6 +455,20 @@ TEST(Mp3Rewrite, SecondTagRightAfterTheFirstIsMergedIntoIt) {
         SameBytes(r.output, Tag(frames, SizeOf(first + second) - 10) + audio + FreshTrailer()));
 }
 
+TEST(Mp3Rewrite, SecondTagThatCannotBeWalkedStaysAudio) {
+    // As a broken tag alone does: nothing of it is lost, and the first tag is kept.
+    const std::string first = PaddedTag(Title, 20);
+    const std::string second = std::string("ID3\x03\0\0\0\0\0\x1E", 10) +
+                               Frame("TPE1", std::string(101, '\0')).substr(0, 30);
+    const std::string audio = Audio(6000);
+    const PassResult r = RewriteInMemory(first + second + audio + FreshTrailer());
+    EXPECT_EQ(r.diagnostics,
+              "Frame too big: 101\n"
+              "A second ID3v2 tag follows the first but cannot be read: kept as audio\n");
+    EXPECT_TRUE(
+        SameBytes(r.output, Tag(Title, SizeOf(first) - 10) + second + audio + FreshTrailer()));
+}
+
 TEST(Mp3Rewrite, Id3v24FramesThatId3v23CannotHoldAreLeftOutAndNamed) {
     // Seek points mean nothing in a 2.3 tag; an encrypted frame cannot be read.
     const std::string frames = Title + Frame24("SEEK", "\0\0\0\x10") + Frame24("ASPI", "x") +
