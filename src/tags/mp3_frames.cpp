@@ -464,7 +464,9 @@ void MP3::MeasureFrame(const FramePlan& plan) {
         // A repeated frame gives its last text.
         ++fieldCount_[f];
         fieldTextSize_[f] = CutUtf8(plan.text, MaxFieldText).size();
-        std::memcpy(fieldText_[f], plan.text.data(), fieldTextSize_[f]);
+        if (fieldTextSize_[f] > 0) {
+            std::memcpy(fieldText_[f], plan.text.data(), fieldTextSize_[f]);
+        }
     }
 }
 
