@@ -4,8 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "tags/unicode_compose.h"
-
 namespace brambex {
 
 bool HasOneSpelling(std::string_view name) {
@@ -18,25 +16,11 @@ std::string ComposedKey(std::string_view name) {
 }
 
 platform::Listing ListComposed(const std::string& pattern) {
-    std::size_t nameStart = pattern.size();
-    while (nameStart > 0 && !platform::IsSeparator(pattern[nameStart - 1]))
-        --nameStart;
-    const std::string wanted = ComposeNfc(std::string_view(pattern).substr(nameStart));
-    const std::string wantedKey = platform::MatchKey(wanted);
-    // Composing changes no ASCII character that no mark follows, so every name that
-    // matches begins with the wanted text's ASCII part as it stands: the search on disk
-    // (or in a kept listing) is narrowed to those.
-    std::size_t plain = 0;
-    while (plain < wanted.size() && wanted[plain] != '*' &&
-           static_cast<unsigned char>(wanted[plain]) < 0x80)
-        ++plain;
-    platform::Listing listing =
-        platform::ListMatching(pattern.substr(0, nameStart) + wanted.substr(0, plain) + "*");
+    platform::Listing listing = platform::ListMatching(pattern, ComposedForm);
     std::vector<std::pair<std::string, platform::FoundEntry>> keyed;
     for (platform::FoundEntry& entry : listing.entries) {
         std::string name = ComposeNfc(entry.name);
-        if (platform::MatchesWildcard(wantedKey, platform::MatchKey(name)))
-            keyed.emplace_back(std::move(name), std::move(entry));
+        keyed.emplace_back(std::move(name), std::move(entry));
     }
     // In the order of the composed names, so that "Disc 1" comes before "Disc 2"
     // whichever of them is spelt apart.

@@ -8,12 +8,17 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "tags/unicode_compose.h"
 
 namespace brambex {
 
 // The key under which two names are the same name to a search: composed, and with
 // letter case folded as the system's search folds it.
 std::string ComposedKey(std::string_view name);
+
+// The form names are compared in. A platform::KeptListing in it answers ListComposed
+// for its folder from memory.
+inline constexpr platform::NameForm ComposedForm = &ComposeNfc;
 
 // True when no other spelling of the name composes to it: an ASCII name.
 bool HasOneSpelling(std::string_view name);

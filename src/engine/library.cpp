@@ -190,7 +190,7 @@ std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& 
     std::optional<platform::KeptListing> kept;
     if (std::any_of(sets.begin(), sets.end(),
                     [](const LibrarySet& set) { return !HasOneSpelling(set.outputFolder); }))
-        kept.emplace(folder);
+        kept.emplace(folder, ComposedForm);
     for (LibrarySet& set : sets)
         ReadMergedState(set);
     return sets;
@@ -402,7 +402,7 @@ std::vector<std::string> CheckLibrarySets(const std::vector<LibrarySet>& sets) {
         // sets is read once for all of them.
         if (!kept || kept->Folder() != sets[i].setFolder) {
             kept.reset();
-            kept = std::make_unique<platform::KeptListing>(sets[i].setFolder);
+            kept = std::make_unique<platform::KeptListing>(sets[i].setFolder, ComposedForm);
         }
         problems[i] = CheckLibrarySet(sets[i]);
     }

@@ -40,24 +40,35 @@ std::string PatternFolder(std::string_view pattern, std::size_t nameStart) {
 
 }  // namespace
 
-Listing ListMatching(const std::string& pattern) {
+Listing ListMatching(const std::string& pattern, NameForm form) {
     const std::size_t nameStart = NameStart(pattern);
     const std::string folder = PatternFolder(pattern, nameStart);
-    if (keptListing != nullptr && keptListing->Folder() == folder)
-        return keptListing->Matching(std::string_view(pattern).substr(nameStart));
-    return SystemListMatching(pattern);
+    const std::string_view namePattern = std::string_view(pattern).substr(nameStart);
+    if (keptListing != nullptr && keptListing->Folder() == folder && keptListing->Form() == form)
+        return keptListing->Matching(namePattern);
+    if (form == nullptr)
+        return SystemListMatching(pattern);
+    // Names that match in the form need not match as they are: the whole folder is
+    // read, as the system reads it anyway, and matched here.
+    Listing listing = SystemListMatching(pattern.substr(0, nameStart) + "*");
+    const std::string key = MatchKey(form(namePattern));
+    std::erase_if(listing.entries, [&](const FoundEntry& entry) {
+        return !MatchesWildcard(key, MatchKey(form(entry.name)));
+    });
+    return listing;
 }
 
 std::vector<FoundEntry> FindMatching(const std::string& pattern) {
     return ListMatching(pattern).entries;
 }
 
-KeptListing::KeptListing(const std::string& folder) : folder_(folder), outer_(keptListing) {
+KeptListing::KeptListing(const std::string& folder, NameForm form)
+    : folder_(folder), form_(form), outer_(keptListing) {
     Listing listing = ListMatching(JoinPath(folder, "*"));
     error_ = listing.error;
     keyed_.reserve(listing.entries.size());
     for (FoundEntry& entry : listing.entries)
-        keyed_.emplace_back(MatchKey(entry.name), std::move(entry));
+        keyed_.emplace_back(MatchKey(form ? form(entry.name) : entry.name), std::move(entry));
     std::sort(keyed_.begin(), keyed_.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     keptListing = this;
@@ -71,7 +82,7 @@ Listing KeptListing::Matching(std::string_view namePattern) const {
     if (error_ != 0)
         return {{}, error_};
     // Every name that matches begins with the pattern's text before its first "*".
-    const std::string key = MatchKey(namePattern);
+    const std::string key = MatchKey(form_ ? form_(namePattern) : std::string(namePattern));
     const std::string prefix = key.substr(0, std::min(key.find('*'), key.size()));
     Listing found;
     auto at =

@@ -64,25 +64,36 @@ struct Listing {
     std::vector<FoundEntry> entries;
     int error = 0;
 };
-Listing ListMatching(const std::string& pattern);
 
-// While one lives, the searches of its folder on this thread filter the listing it took
-// once instead of reading the folder again: for many read-only looks at one folder that
-// holds thousands of entries. What changes in the folder meanwhile is not seen.
+// A form in which names are compared, given to a pattern's last component and to each
+// name before letter case is folded (the engine compares names composed); null: names
+// as they are.
+using NameForm = std::string (*)(std::string_view name);
+
+// With a form, the names are compared in it and the entries keep their names on disk.
+Listing ListMatching(const std::string& pattern, NameForm form = nullptr);
+
+// While one lives, the searches of its folder on this thread in its name form filter
+// the listing it took once instead of reading the folder again: for many read-only
+// looks at one folder that holds thousands of entries. What changes in the folder
+// meanwhile is not seen.
 class KeptListing {
   public:
-    explicit KeptListing(const std::string& folder);
+    explicit KeptListing(const std::string& folder, NameForm form = nullptr);
     ~KeptListing();
     KeptListing(const KeptListing&) = delete;
     KeptListing& operator=(const KeptListing&) = delete;
 
     const std::string& Folder() const { return folder_; }
+    NameForm Form() const { return form_; }
     Listing Matching(std::string_view namePattern) const;
 
   private:
     std::string folder_;
+    NameForm form_;
     int error_ = 0;
-    // The entries with their names as the system compares them, in that order.
+    // The entries with their names (in the form) as the system compares them, in that
+    // order.
     std::vector<std::pair<std::string, FoundEntry>> keyed_;
     KeptListing* outer_;
 };

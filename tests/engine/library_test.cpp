@@ -107,6 +107,8 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
         EXPECT_EQ(set.artist, "Someone") << e.folder;
     }
     EXPECT_EQ(CheckLibrarySet(sets[0]), "");
+    // Checked together, from one reading of each folder: the decomposed disc 2 too.
+    EXPECT_EQ(CheckLibrarySets(sets), std::vector<std::string>(sets.size()));
 }
 
 TEST(Library, EveryFolderIsSearchedOnceWhateverTheLinks) {
