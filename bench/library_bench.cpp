@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/library.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -114,7 +115,9 @@ int main(int argc, char** argv) {
         return Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                         argc == 7 ? std::max(std::atoi(argv[6]), 1) : 10);
     if ((command == "find" || command == "check") && (argc == 3 || argc == 4))
-        return Find(argv[2], argc == 4 ? std::atoi(argv[3]) : 3, command == "check");
+        // Absolute, as the programs pass it: the checks keep listings by absolute path.
+        return Find(brambex::platform::AbsolutePath(argv[2]), argc == 4 ? std::atoi(argv[3]) : 3,
+                    command == "check");
     std::fprintf(stderr,
                  "usage: library_bench generate DIR SETS DISCS TRACKS [PER_FOLDER]\n"
                  "       library_bench find|check DIR [RUNS]\n");

@@ -15,6 +15,7 @@
 #include "tags/diagnostic.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
+#include "tags/unicode_compose.h"
 
 namespace brambex::cli {
 
@@ -181,7 +182,8 @@ void TerminalFrontEnd::WritingTrackFile(int slot, std::string_view path) {
 std::vector<std::string> TerminalFrontEnd::SortedFolders() const {
     std::vector<std::string> sorted = folders_;
     std::stable_sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
-        std::string la = LowerAscii(a), lb = LowerAscii(b);
+        // Composed first, so that a disc spelt in NFD sorts beside its siblings.
+        std::string la = LowerAscii(ComposeNfc(a)), lb = LowerAscii(ComposeNfc(b));
         return la != lb ? la < lb : a < b;
     });
     return sorted;
