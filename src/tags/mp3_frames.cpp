@@ -102,10 +102,19 @@ void MP3::FindSecondTag(InputFile& in, std::int64_t at) {
     unsigned char bytes[TagHeader::Size];
     in.Seek(at);
     const std::size_t n = in.Read(bytes, sizeof bytes);
-    const std::int64_t fileSize = in.Size();
+    std::int64_t fileSize = in.Size();
     // Some taggers put a new tag in front of the old one instead of replacing it.
-    if (secondHeader_.Read(bytes, n) != TagHeader::Status::Valid ||
-        (fileSize >= 0 && at + secondHeader_.TotalSize() > fileSize) ||
+    if (secondHeader_.Read(bytes, n) != TagHeader::Status::Valid) {
+        return;
+    }
+    // A second tag ends before the ID3v1 trailer: a broken tag kept as audio, which
+    // claimed more than its file held, must not become one once a trailer follows it.
+    unsigned char trailer[3];
+    if (fileSize - Trailer::Size >= at && in.Seek(fileSize - Trailer::Size) &&
+        in.Read(trailer, sizeof trailer) == sizeof trailer && std::memcmp(trailer, "TAG", 3) == 0) {
+        fileSize -= Trailer::Size;
+    }
+    if ((fileSize >= 0 && at + secondHeader_.TotalSize() > fileSize) ||
         (secondHeader_.version == 2 && (secondHeader_.flags & TagHeader::ExtendedHeader) != 0)) {
         return;
     }

@@ -469,6 +469,17 @@ TEST(Mp3Rewrite, SecondTagThatCannotBeWalkedStaysAudio) {
         SameBytes(r.output, Tag(Title, SizeOf(first) - 10) + second + audio + FreshTrailer()));
 }
 
+TEST(Mp3Rewrite, SecondTagReachingIntoTheTrailerStaysAudio) {
+    // What a broken tag kept as audio looks like once a fresh trailer follows it.
+    const std::string first = PaddedTag(Title, 20);
+    const std::string audio = Audio(6000);
+    const std::string second = TagHeader(6000 + 64) + TextFrame("TALB", "Old");
+    const PassResult r = RewriteInMemory(first + second + audio + FreshTrailer());
+    EXPECT_EQ(r.diagnostics, "");
+    EXPECT_TRUE(
+        SameBytes(r.output, Tag(Title, SizeOf(first) - 10) + second + audio + FreshTrailer()));
+}
+
 TEST(Mp3Rewrite, Id3v24FramesThatId3v23CannotHoldAreLeftOutAndNamed) {
     // Seek points mean nothing in a 2.3 tag; an encrypted frame cannot be read.
     const std::string frames = Title + Frame24("SEEK", "\0\0\0\x10") + Frame24("ASPI", "x") +
