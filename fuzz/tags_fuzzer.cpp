@@ -90,15 +90,21 @@ void ReadingPass(const std::uint8_t* data, std::size_t size, bool sizeKnown) {
     (void)brambex::GenreTable::GenreName(mp3.TrailerGenre());
 }
 
-// Where the audio of the input starts: after a tag that could be walked, else at 0.
-std::size_t AudioStart(const std::uint8_t* data, TagKind kind) {
-    if (kind == TagKind::None || kind == TagKind::Broken) {
-        return 0;
-    }
+// The bytes of the ID3v2 tag at data, header and footer included.
+std::size_t TagLength(const std::uint8_t* data) {
     const std::size_t size = (std::size_t{data[6]} << 21) | (std::size_t{data[7]} << 14) |
                              (std::size_t{data[8]} << 7) | data[9];
     const bool footer = data[3] == 4 && (data[5] & 0x10) != 0;
     return 10 + size + (footer ? 10 : 0);
+}
+
+// Where the audio of the input starts: after the tags that could be walked, else at 0.
+std::size_t AudioStart(const std::uint8_t* data, const MP3& mp3) {
+    if (mp3.InputKind() == TagKind::None || mp3.InputKind() == TagKind::Broken) {
+        return 0;
+    }
+    const std::size_t first = TagLength(data);
+    return mp3.HadSecondTag() ? first + TagLength(data + first) : first;
 }
 
 std::string Rewrite(const std::uint8_t* data, std::size_t size, bool sizeKnown, MP3& mp3,
@@ -167,7 +173,7 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
         __builtin_trap();
     }
     // An APE tag and a Lyrics3v2 block follow the audio; only the APE tag may change.
-    const std::size_t audioStart = AudioStart(data, mp3.InputKind());
+    const std::size_t audioStart = AudioStart(data, mp3);
     const std::size_t trailer = mp3.InputHadTrailer() ? 128 : 0;
     const std::size_t audioEnd =
         mp3.InputAudioEnd() >= 0 ? static_cast<std::size_t>(mp3.InputAudioEnd()) : size - trailer;
