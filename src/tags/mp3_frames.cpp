@@ -118,6 +118,14 @@ void MP3::FindSecondTag(InputFile& in, std::int64_t at) {
         (secondHeader_.version == 2 && (secondHeader_.flags & TagHeader::ExtendedHeader) != 0)) {
         return;
     }
+    // With a third behind it, the tags after the first stay audio, all of them: merging
+    // two would leave the third to be taken for a second by the next pass.
+    TagHeader third;
+    in.Seek(at + secondHeader_.TotalSize());
+    if (third.Read(bytes, in.Read(bytes, sizeof bytes)) == TagHeader::Status::Valid) {
+        WriteDiagnostic("More than two ID3v2 tags in a row: those after the first kept as audio");
+        return;
+    }
     secondStart_ = at;
     secondEnd_ = at + TagHeader::Size + secondHeader_.size;
     audioStart_ = at + secondHeader_.TotalSize();

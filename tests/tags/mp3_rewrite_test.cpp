@@ -480,6 +480,17 @@ TEST(Mp3Rewrite, SecondTagReachingIntoTheTrailerStaysAudio) {
         SameBytes(r.output, Tag(Title, SizeOf(first) - 10) + second + audio + FreshTrailer()));
 }
 
+TEST(Mp3Rewrite, ThreeTagsInARowKeepAllButTheFirstAsAudio) {
+    const std::string first = PaddedTag(Title, 20);
+    const std::string rest = PaddedTag(TextFrame("TALB", "Old"), 8) + PaddedTag(Title, 8);
+    const std::string audio = Audio(6000);
+    const PassResult r = RewriteInMemory(first + rest + audio + FreshTrailer());
+    EXPECT_EQ(r.diagnostics,
+              "More than two ID3v2 tags in a row: those after the first kept as audio\n");
+    EXPECT_TRUE(
+        SameBytes(r.output, Tag(Title, SizeOf(first) - 10) + rest + audio + FreshTrailer()));
+}
+
 TEST(Mp3Rewrite, Id3v24FramesThatId3v23CannotHoldAreLeftOutAndNamed) {
     // Seek points mean nothing in a 2.3 tag; an encrypted frame cannot be read.
     const std::string frames = Title + Frame24("SEEK", "\0\0\0\x10") + Frame24("ASPI", "x") +
