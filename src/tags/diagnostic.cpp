@@ -35,7 +35,7 @@ class LineBuffer {
   public:
     void Append(std::string_view text) {
         const std::string_view fits = CutUtf8(text, sizeof text_ - length_);
-        std::memcpy(text_ + length_, fits.data(), fits.size());
+        fits.copy(text_ + length_, fits.size());
         length_ += fits.size();
     }
     std::string_view Text() const { return {text_, length_}; }

@@ -211,7 +211,7 @@ void MP3::FinishTrailer(const TagEdits& edits) {
 
 void MP3::NoteYear(std::string_view text) {
     const std::string_view year = CutUtf8Chars(text, 4);
-    std::memcpy(year_, year.data(), year.size());
+    year.copy(year_, year.size());
     year_[year.size()] = '\0';
 }
 

@@ -481,9 +481,7 @@ void MP3::MeasureFrame(const FramePlan& plan) {
         // A repeated frame gives its last text.
         ++fieldCount_[f];
         fieldTextSize_[f] = CutUtf8(plan.text, MaxFieldText).size();
-        if (fieldTextSize_[f] > 0) {
-            std::memcpy(fieldText_[f], plan.text.data(), fieldTextSize_[f]);
-        }
+        plan.text.copy(fieldText_[f], fieldTextSize_[f]);
     }
 }
 

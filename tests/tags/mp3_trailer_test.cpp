@@ -140,6 +140,8 @@ TEST(Mp3Trailer, FreshTrailerTakesTheYearOfTheTag) {
         {"2.4 TDRC", PaddedTag(date24("1851-10-18T10:00"), 64, 4), "", "1851"},
         {"TYER before TDRC", PaddedTag(tyer + date24("2005"), 64, 4), "", "1851"},
         {"longer TYER", PaddedTag(TextFrame("TYER", "1851 or so"), 64), "", "1851"},
+        // Found by the fuzzer: a TYER without a text.
+        {"empty TYER", PaddedTag(Frame("TYER", ""), 64), "", ""},
         {"no tag", "", "", ""},
         {"input trailer kept", PaddedTag(tyer, 64), Trailer("", "", "", 1, 1, "2001"), "2001"},
     };
