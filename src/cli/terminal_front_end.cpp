@@ -225,17 +225,6 @@ void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
 }
 
 void TerminalFrontEnd::ShowDiagnostic(std::string_view line, std::string_view file) {
-    if (!file.empty() && file == diagnosedFile_) {
-        auto shown = std::find(diagnosedLines_.begin(), diagnosedLines_.end(), line);
-        if (shown != diagnosedLines_.end()) {
-            diagnosedLines_.erase(shown);
-            return;
-        }
-    } else {
-        diagnosedFile_ = file;
-        diagnosedLines_.clear();
-    }
-    diagnosedLines_.emplace_back(line);
     const bool barWasDrawn = barDrawn_;
     ClearBar();
     if (!file.empty())

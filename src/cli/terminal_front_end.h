@@ -51,9 +51,7 @@ class TerminalFrontEnd : public FrontEnd {
     void ClearBar();
     void DrawBar(int percent, const std::string& text);
     // One of the tag codec's diagnostic lines on a line of its own, after "file: " when
-    // a file is named; a bar that was shown is drawn again below it. The merge reads its
-    // first track twice, for the settings and to copy it: a line the file's last lines
-    // hold already is not shown again.
+    // a file is named; a bar that was shown is drawn again below it.
     void ShowDiagnostic(std::string_view line, std::string_view file) override;
 
   private:
@@ -68,9 +66,6 @@ class TerminalFrontEnd : public FrontEnd {
     std::string barText_;
     std::vector<std::string> folders_;
     int messageCount_ = 0;
-    // The file of the last diagnostic lines, and those lines not yet shown twice.
-    std::string diagnosedFile_;
-    std::vector<std::string> diagnosedLines_;
 };
 
 // Ctrl-C, SIGTERM and SIGHUP as the merge's Cancel.

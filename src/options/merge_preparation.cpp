@@ -6,6 +6,7 @@
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
+#include "tags/diagnostic.h"
 #include "tags/file_stream.h"
 #include "tags/mp3.h"
 #include "tags/native_file.h"
@@ -53,7 +54,13 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     if (settings.firstTrackError != 0)
         return;
     MP3 mp3;
-    const bool read = mp3.Read(in);
+    bool read = false;
+    {
+        // The merge reads the track again to copy it and reports what it finds then;
+        // its lines from this reading, for the defaults alone, would show twice.
+        const ThreadDiagnosticSink quiet([](std::string_view, void*) {}, nullptr);
+        read = mp3.Read(in);
+    }
     settings.firstTrackError = read ? 0 : in.Error();
     const auto frame = [&](TagField field, std::string& text) {
         if (!mp3.HasInputFrame(field))

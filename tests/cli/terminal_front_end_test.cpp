@@ -353,20 +353,5 @@ TEST(TerminalFrontEnd, DiagnosticsWithoutABarAreBareLines) {
     EXPECT_EQ(err.Text(), "X/02 B.mp3: Not enough MP3 data!\nNot enough MP3 data!\n");
 }
 
-TEST(TerminalFrontEnd, TheFirstTracksSecondReadingShowsOnlyNewLines) {
-    CliOptions o;
-    Captured err;
-    TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
-    // Read for the settings, then copied: the same lines again, and one more.
-    for (const char* line : {"Frame too big: 9", "Left out: RVA2", "Frame too big: 9",
-                             "Left out: RVA2", "Not enough MP3 data!"})
-        ui.ShowDiagnostic(line, "X/01 A.mp3");
-    // Another file's lines are its own, even when they read the same.
-    ui.ShowDiagnostic("Left out: RVA2", "X/02 B.mp3");
-    EXPECT_EQ(err.Text(),
-              "X/01 A.mp3: Frame too big: 9\nX/01 A.mp3: Left out: RVA2\n"
-              "X/01 A.mp3: Not enough MP3 data!\nX/02 B.mp3: Left out: RVA2\n");
-}
-
 }  // namespace
 }  // namespace brambex::cli

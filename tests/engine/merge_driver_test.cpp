@@ -574,13 +574,12 @@ TEST_F(MergeDriverTest, TracksWrittenAtTheSameTimeStopInOrder) {
             EXPECT_EQ(ui.MessageTexts(), c.messages) << what;
             EXPECT_EQ(tree.List("Moby Dick_1"), c.output) << what;
             EXPECT_EQ(ProgressValues(), c.progress) << what;
-            // The first track is read once more for the merge's defaults.
-            std::vector<std::string> expectedLines = {Native("Moby Dick Disc 1/01 A.mp3") +
-                                                      ": Not enough MP3 data!"};
+            // Each track's line once, though the first is read for the defaults too.
+            std::vector<std::string> expectedLines;
             // The output holds the marker and the key file beside its tracks.
             const std::size_t tracks = c.output.size() - 2;
             for (const char* name : {"01 A.mp3", "02 B.mp3", "03 C.mp3"}) {
-                if (expectedLines.size() <= tracks)
+                if (expectedLines.size() < tracks)
                     expectedLines.push_back(Native("Moby Dick Disc 1/" + std::string(name)) +
                                             ": Not enough MP3 data!");
             }
