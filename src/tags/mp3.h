@@ -195,6 +195,7 @@ class MP3 {
     void ReadTagHeader(InputFile& in);
     void MarkBroken(std::string_view diagnostic);
     void FindSecondTag(InputFile& in, std::int64_t at);
+    std::int64_t AudioEndAfter(InputFile& in, std::int64_t from);
     // The measuring walk over the tags; the index of the tag it broke in, else -1.
     int MeasureParts(InputFile& in);
     bool StartWalk(InputFile& in, const TagPart& part);

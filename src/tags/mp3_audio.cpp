@@ -42,6 +42,22 @@ bool MP3::CopyAudio(InputFile& in, OutputFile* out, const TagEdits& edits) {
     return copied && !failed_;
 }
 
+// Where the audio would end if it started at `from`: before the trailer, an APE tag and
+// a Lyrics3v2 block. Quietly: the copy finds them again and says what it finds then.
+std::int64_t MP3::AudioEndAfter(InputFile& in, std::int64_t from) {
+    const ThreadDiagnosticSink quiet([](std::string_view, void*) {}, nullptr);
+    const std::int64_t start = audioStart_;
+    audioStart_ = from;
+    inputSize_ = in.Size();
+    ape_.Forget();
+    lyrics_.Forget();
+    const std::int64_t end = FindTagsAfterAudio(in) ? audioEnd_ : from;
+    audioStart_ = start;
+    ape_.Forget();
+    lyrics_.Forget();
+    return end;
+}
+
 // Reads the input's end once: the trailer and the 32 bytes before it. From there, an
 // APE tag and a Lyrics3v2 block, in either order, move the end of the audio back.
 bool MP3::FindTagsAfterAudio(InputFile& in) {

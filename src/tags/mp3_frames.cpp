@@ -107,12 +107,11 @@ void MP3::FindSecondTag(InputFile& in, std::int64_t at) {
     if (secondHeader_.Read(bytes, n) != TagHeader::Status::Valid) {
         return;
     }
-    // A second tag ends before the ID3v1 trailer: a broken tag kept as audio, which
-    // claimed more than its file held, must not become one once a trailer follows it.
-    unsigned char trailer[3];
-    if (fileSize - Trailer::Size >= at && in.Seek(fileSize - Trailer::Size) &&
-        in.Read(trailer, sizeof trailer) == sizeof trailer && std::memcmp(trailer, "TAG", 3) == 0) {
-        fileSize -= Trailer::Size;
+    // A second tag ends before an ID3v1 trailer, an APE tag or a Lyrics3v2 block: a
+    // broken tag kept as audio, which claimed more than its file held, must not become
+    // one once such a tag follows it.
+    if (fileSize >= 0) {
+        fileSize = AudioEndAfter(in, at);
     }
     if ((fileSize >= 0 && at + secondHeader_.TotalSize() > fileSize) ||
         (secondHeader_.version == 2 && (secondHeader_.flags & TagHeader::ExtendedHeader) != 0)) {

@@ -469,15 +469,19 @@ TEST(Mp3Rewrite, SecondTagThatCannotBeWalkedStaysAudio) {
         SameBytes(r.output, Tag(Title, SizeOf(first) - 10) + second + audio + FreshTrailer()));
 }
 
-TEST(Mp3Rewrite, SecondTagReachingIntoTheTrailerStaysAudio) {
-    // What a broken tag kept as audio looks like once a fresh trailer follows it.
+TEST(Mp3Rewrite, SecondTagReachingIntoTheTagsAfterTheAudioStaysAudio) {
+    // What a broken tag kept as audio looks like once a fresh trailer follows it, or an
+    // APE tag whose texts the merge changed.
     const std::string first = PaddedTag(Title, 20);
     const std::string audio = Audio(6000);
     const std::string second = TagHeader(6000 + 64) + TextFrame("TALB", "Old");
-    const PassResult r = RewriteInMemory(first + second + audio + FreshTrailer());
-    EXPECT_EQ(r.diagnostics, "");
-    EXPECT_TRUE(
-        SameBytes(r.output, Tag(Title, SizeOf(first) - 10) + second + audio + FreshTrailer()));
+    for (const std::string& after :
+         {FreshTrailer(), ApeTagOf(ApeItem("Comment", std::string(200, 'c')), 1)}) {
+        const PassResult r = RewriteInMemory(first + second + audio + after);
+        EXPECT_EQ(r.diagnostics, "");
+        EXPECT_TRUE(SameBytes(r.output.substr(0, SizeOf(first) + second.size() + audio.size()),
+                              Tag(Title, SizeOf(first) - 10) + second + audio));
+    }
 }
 
 TEST(Mp3Rewrite, ThreeTagsInARowKeepAllButTheFirstAsAudio) {
