@@ -413,15 +413,14 @@ void MP3::PlanKeyed(const FrameLayout* layout, FramePlan& plan) {
 }
 
 bool MP3::Repeated(const FramePlan& plan, bool firstPart, bool measuring) {
-    if (secondStart_ < 0) {
+    // Dates and people become frames of their own, each written where the tags lack
+    // it: the two walks see them alike whichever tag they come from.
+    if (secondStart_ < 0 || plan.kind == FramePlan::Kind::Date ||
+        plan.kind == FramePlan::Kind::OriginalDate || plan.kind == FramePlan::Kind::People) {
         return false;
     }
     FrameKey key{};
-    const std::string_view id = plan.kind == FramePlan::Kind::Date           ? "TYER"
-                                : plan.kind == FramePlan::Kind::OriginalDate ? "TORY"
-                                : plan.kind == FramePlan::Kind::People       ? "IPLS"
-                                : plan.kind == FramePlan::Kind::Gain         ? "TXXX"
-                                                                             : plan.Id();
+    const std::string_view id = plan.kind == FramePlan::Kind::Gain ? "TXXX" : plan.Id();
     std::memcpy(key.id, id.data(), 4);
     key.text = plan.kind == FramePlan::Kind::Gain ? (plan.gain.album ? 1u : 0u) : plan.key;
     const auto same = [&](const FrameKey& k) {

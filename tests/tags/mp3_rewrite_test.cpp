@@ -455,6 +455,23 @@ TEST(Mp3Rewrite, SecondTagRightAfterTheFirstIsMergedIntoIt) {
         SameBytes(r.output, Tag(frames, SizeOf(first + second) - 10) + audio + FreshTrailer()));
 }
 
+TEST(Mp3Rewrite, SecondTagsTimeStampGivesTheDateFramesTheFirstLacks) {
+    // Found by the fuzzer: the two walks disagreed on a time stamp whose year the first
+    // tag has, and the pass failed.
+    const std::string year = TextFrame("TYER", "1851");
+    const std::string first = PaddedTag(Title + year, 20);
+    const std::string second = PaddedTag(Frame24("TDRC",
+                                                 "\x03"
+                                                 "2019-03-07T10:20"),
+                                         8, 4);
+    const std::string audio = Audio(6000);
+    const PassResult r = RewriteInMemory(first + second + audio + FreshTrailer());
+    EXPECT_TRUE(r.passed);
+    EXPECT_TRUE(SameBytes(r.output.substr(0, SizeOf(first + second)),
+                          Tag(Title + year + TextFrame("TDAT", "0703") + TextFrame("TIME", "1020"),
+                              SizeOf(first + second) - 10)));
+}
+
 TEST(Mp3Rewrite, SecondTagThatCannotBeWalkedStaysAudio) {
     // As a broken tag alone does: nothing of it is lost, and the first tag is kept.
     const std::string first = PaddedTag(Title, 20);
