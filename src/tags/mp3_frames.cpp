@@ -99,10 +99,15 @@ void MP3::PayloadReader::Rewind(const Mark& mark) {
 
 void MP3::FindSecondTag(InputFile& in, std::int64_t at) {
     secondStart_ = -1;
+    std::int64_t fileSize = in.Size();
+    // Where the size cannot be told (a pipe), nor can the end of a second tag be checked:
+    // it is not looked for, and whatever follows the first tag is audio.
+    if (fileSize < 0) {
+        return;
+    }
     unsigned char bytes[TagHeader::Size];
     in.Seek(at);
     const std::size_t n = in.Read(bytes, sizeof bytes);
-    std::int64_t fileSize = in.Size();
     // Some taggers put a new tag in front of the old one instead of replacing it.
     if (secondHeader_.Read(bytes, n) != TagHeader::Status::Valid) {
         return;
@@ -110,10 +115,8 @@ void MP3::FindSecondTag(InputFile& in, std::int64_t at) {
     // A second tag ends before an ID3v1 trailer, an APE tag or a Lyrics3v2 block: a
     // broken tag kept as audio, which claimed more than its file held, must not become
     // one once such a tag follows it.
-    if (fileSize >= 0) {
-        fileSize = AudioEndAfter(in, at);
-    }
-    if ((fileSize >= 0 && at + secondHeader_.TotalSize() > fileSize) ||
+    fileSize = AudioEndAfter(in, at);
+    if (at + secondHeader_.TotalSize() > fileSize ||
         (secondHeader_.version == 2 && (secondHeader_.flags & TagHeader::ExtendedHeader) != 0)) {
         return;
     }
