@@ -4,11 +4,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "shell/merge_worker.h"
 #include "shell/push_button.h"
 #include "shell/qt_front_end.h"
 
@@ -98,14 +96,12 @@ LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDial
     connect(list_, &QTreeWidget::itemChanged, this, [this] { ShowPlans(); });
     connect(mergeButton_, &QPushButton::clicked, this, [this] { Merge(); });
     connect(closeButton_, &QPushButton::clicked, this, [this] { reject(); });
-    frontEnd_ = std::make_unique<QtFrontEnd>(this, nullptr, nullptr, &cancel_);
+    frontEnd_ = std::make_unique<QtFrontEnd>(this, nullptr, nullptr, &runner_.Flag());
+    connect(&runner_, &MergeRunner::finished, this, [this] { MergeEnded(); });
     ShowPlans();
 }
 
-LibraryDialog::~LibraryDialog() {
-    if (worker_)
-        CancelAndDeleteWorker(worker_, cancel_, this);
-}
+LibraryDialog::~LibraryDialog() = default;
 
 // What a merge would do with each set, as the check boxes stand.
 void LibraryDialog::ShowPlans() {
@@ -152,25 +148,20 @@ void LibraryDialog::Merge() {
     }
     if (chosen_.empty())
         return;
-    cancel_.Clear();
+    results_.clear();
     mergeButton_->setEnabled(false);
     list_->setEnabled(false);
-    worker_ = QThread::create([this] {
+    runner_.Start([this](const Cancellation& cancel) {
         LibraryMergeSettings settings;
         settings.askOnce = true;
         settings.keepMessages = true;
         // A merged set is checked only to be merged again.
         settings.redo = true;
-        results_ = MergeLibrary(chosenSets_, *frontEnd_, cancel_, settings);
+        results_ = MergeLibrary(chosenSets_, *frontEnd_, cancel, settings);
     });
-    connect(worker_, &QThread::finished, this, [this] { MergeEnded(); });
-    worker_->start();
 }
 
 void LibraryDialog::MergeEnded() {
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
     const QSignalBlocker blocker(list_);
     int merged = 0, failed = 0;
     for (std::size_t n = 0; n < chosen_.size() && n < results_.size(); ++n) {
@@ -214,7 +205,7 @@ void LibraryDialog::MergeEnded() {
 void LibraryDialog::reject() {
     if (Merging()) {
         closeAfterMerge_ = true;
-        cancel_.Request();
+        runner_.Cancel();
         return;
     }
     QDialog::reject();

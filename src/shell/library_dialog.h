@@ -15,10 +15,10 @@
 #include "engine/library.h"
 #include "engine/library_merge.h"
 #include "options/front_end.h"
+#include "shell/merge_runner.h"
 
 class QLabel;
 class QPushButton;
-class QThread;
 class QTreeWidget;
 
 namespace brambex {
@@ -34,7 +34,7 @@ class LibraryDialog : public QDialog {
     ~LibraryDialog() override;
 
     const std::vector<LibrarySet>& Sets() const { return sets_; }
-    bool Merging() const { return worker_ != nullptr; }
+    bool Merging() const { return runner_.Running(); }
     void Merge();
 
   signals:
@@ -55,13 +55,13 @@ class LibraryDialog : public QDialog {
     QLabel* summary_;
     QPushButton* mergeButton_;
     QPushButton* closeButton_;
-    CancelFlag cancel_;
     std::unique_ptr<QtFrontEnd> frontEnd_;
-    QThread* worker_ = nullptr;
     std::vector<std::size_t> chosen_;  // rows being merged
     std::vector<LibrarySet> chosenSets_;
     std::vector<LibrarySetResult> results_;
     bool closeAfterMerge_ = false;
+    // Last, so that it is gone (its merge stopped) before what the merge works on.
+    MergeRunner runner_;
 };
 
 }  // namespace brambex

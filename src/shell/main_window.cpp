@@ -14,11 +14,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <exception>
 
 #include "engine/merge_summary.h"
 #include "platform/file_system.h"
@@ -28,7 +26,6 @@
 #include "shell/details_dialog.h"
 #include "shell/help.h"
 #include "shell/library_dialog.h"
-#include "shell/merge_worker.h"
 #include "shell/message_box.h"
 #include "shell/options_dialog.h"
 #include "shell/push_button.h"
@@ -146,17 +143,15 @@ MainWindow::MainWindow(QWidget* parent)
     });
 
     frontEnd_ =
-        std::make_unique<QtFrontEnd>(this, folderList_, folderGroup_, &cancel_, statusLine_);
+        std::make_unique<QtFrontEnd>(this, folderList_, folderGroup_, &runner_.Flag(), statusLine_);
     session_ = std::make_unique<MergeSession>(*frontEnd_);
+    connect(&runner_, &MergeRunner::finished, this, [this] { MergeEnded(); });
     setAcceptDrops(true);
     LoadLibraryPath();
     ShowSettingsNotice(statusLine_);
 }
 
-MainWindow::~MainWindow() {
-    if (worker_)
-        CancelAndDeleteWorker(worker_, cancel_, this);
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::SetupWindow() {
     adjustSize();
@@ -222,24 +217,13 @@ void MainWindow::ScanFolder(const std::string& folder) {
 void MainWindow::MergeFolders() {
     if (Merging())
         return;
-    cancel_.Clear();
-    workerError_.clear();
     ran_ = false;
-    worker_ = QThread::create([this] {
-        // What escapes the merge is reported on the GUI thread, as from any handler.
-        try {
-            outcome_ = session_->Prepare();
-            ran_ = outcome_.Completed();
-            if (ran_)
-                outcome_ = session_->Run(cancel_);
-        } catch (const std::exception& e) {
-            workerError_ = e.what();
-        } catch (...) {
-            workerError_ = "Unknown error";
-        }
+    runner_.Start([this](const Cancellation& cancel) {
+        outcome_ = session_->Prepare();
+        ran_ = outcome_.Completed();
+        if (ran_)
+            outcome_ = session_->Run(cancel);
     });
-    connect(worker_, &QThread::finished, this, [this] { MergeEnded(); });
-    worker_->start();
 }
 
 void MainWindow::MergeLibrary() {
@@ -262,15 +246,8 @@ void MainWindow::MergeLibrary() {
 }
 
 void MainWindow::MergeEnded() {
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
-    if (!workerError_.empty()) {
-        if (Application* app = Application::Instance())
-            app->ReportUnhandled(workerError_);
-    } else {
+    if (!runner_.Failed())
         ShowOutcome();
-    }
     emit mergeEnded();
     if (closeAfterMerge_) {
         closeAfterMerge_ = false;
@@ -351,7 +328,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // closes when it has stopped.
     if (Merging()) {
         closeAfterMerge_ = true;
-        cancel_.Request();
+        runner_.Cancel();
         event->ignore();
         return;
     }

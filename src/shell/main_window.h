@@ -19,12 +19,12 @@
 
 #include "engine/merge_session.h"
 #include "options/front_end.h"
+#include "shell/merge_runner.h"
 
 class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QThread;
 
 namespace brambex {
 
@@ -63,7 +63,7 @@ class MainWindow : public QWidget {
     // "Select main folder" with a folder chosen elsewhere (dropped on the window).
     void SelectFolder(const std::string& folder);
 
-    bool Merging() const { return worker_ != nullptr; }
+    bool Merging() const { return runner_.Running(); }
     // Closes the window as soon as no merge is running (cancelling one that is).
     void RequestEnd();
 
@@ -95,16 +95,15 @@ class MainWindow : public QWidget {
     QPushButton* exitButton_;
     QPushButton* optionsButton_;
     QPushButton* helpButton_;
-    CancelFlag cancel_;
     std::unique_ptr<QtFrontEnd> frontEnd_;
     std::unique_ptr<MergeSession> session_;
-    QThread* worker_ = nullptr;
     MergeOutcome outcome_;
     bool ran_ = false;                        // the last merge got past Merge Options
     std::vector<std::string> outputFolders_;  // full paths, once a merge has completed
     std::vector<std::string> notes_;
-    std::string workerError_;  // what escaped the merge on its thread
     bool closeAfterMerge_ = false;
+    // Last, so that it is gone (its merge stopped) before the session it works on.
+    MergeRunner runner_;
 };
 
 }  // namespace brambex
