@@ -1,7 +1,6 @@
 #include "cli/terminal_front_end.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "cli/console.h"
 #include "cli/interrupt.h"
@@ -23,19 +22,6 @@ namespace {
 
 constexpr std::string_view ApplicationName = "Brambex";
 constexpr int BarCells = 24;
-
-// A genre given by its number in the ID3v1 list ("17" for Rock); -1 for other text.
-int GenreNumberFromDigits(std::string_view text) {
-    if (text.empty() || text.size() > 3)
-        return -1;
-    int number = 0;
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            return -1;
-        number = number * 10 + (c - '0');
-    }
-    return number < GenreTable::Count ? number : -1;
-}
 
 class TerminalProgress : public ProgressWindow {
   public:
@@ -146,10 +132,9 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
     if (options_.pattern)
         form.SetNameText(*options_.pattern);
     if (options_.genre) {
-        int number = GenreTable::GenreNumber(*options_.genre);
-        if (number < 0)
-            number = GenreNumberFromDigits(*options_.genre);
-        if (number < 0 || !form.PickGenreNumber(number))
+        // A genre of the list by name or number is picked from it; other text is typed.
+        const GenreText genre = ReadGenreText(*options_.genre);
+        if (genre.length != options_.genre->size() || !form.PickGenreNumber(genre.number))
             form.SetGenreText(*options_.genre);
     }
     // A title that cannot name a folder is refused by the merge's own check, with the

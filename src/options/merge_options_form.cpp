@@ -35,20 +35,6 @@ constexpr std::string_view TrailingDotMessage =
     "The album name cannot end in a dot or a space:\nWindows drops them from a folder's "
     "name.\nPlease remove them.";
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
-}
-
 // "COM1" to "COM9" and "LPT1" to "LPT9"; Windows takes "¹", "²" and "³" for digits too.
 bool IsNumberedDevice(std::string_view stem) {
     if (!EqualIgnoringAsciiCase(stem.substr(0, 3), "com") &&
@@ -93,54 +79,10 @@ std::string ProposedTitle(std::string_view albumTitle) {
 }
 
 std::string GenreDisplayName(std::string_view text) {
-    std::size_t i = 0;
-    auto skipSpace = [&] {
-        while (i < text.size() && IsSpace(text[i]))
-            ++i;
-    };
-    skipSpace();
-    if (i >= text.size() || text[i] != '(')
+    const GenreText genre = ReadGenreText(text);
+    if (genre.form != GenreText::Form::Reference)
         return std::string(text);
-    ++i;
-    skipSpace();
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int base = 10;
-    if (i < text.size() && text[i] == '0') {
-        // "0x" counts as a prefix only when a hexadecimal digit follows it; otherwise
-        // the 0 alone is the number, as strtol reads it.
-        if (i + 2 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-            DigitValue(text[i + 2]) < 16) {
-            base = 16;
-            i += 2;
-        } else {
-            base = 8;
-        }
-    }
-    std::size_t firstDigit = i;
-    std::int64_t value = 0;
-    while (i < text.size() && DigitValue(text[i]) < base) {
-        // Anything this large names no genre; stop growing but keep reading digits.
-        if (value < 1000000)
-            value = value * base + DigitValue(text[i]);
-        ++i;
-    }
-    if (i == firstDigit)
-        return std::string(text);
-    skipSpace();
-    if (i >= text.size() || text[i] != ')')
-        return std::string(text);
-    if (negative)
-        value = -value;
-    if (value < 0 || value >= GenreTable::Count)
-        return std::string(text);
-    std::optional<std::string_view> name = GenreTable::GenreName(static_cast<int>(value));
-    if (!name)
-        return std::string(text);
-    return std::string(*name);
+    return std::string(GenreTable::GenreName(genre.number).value_or(text));
 }
 
 namespace {

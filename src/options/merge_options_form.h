@@ -49,8 +49,7 @@ WindowsNameProblem FindWindowsNameProblem(std::string_view name);
 
 // The name of the genre that a genre reference such as "(17)" stands for ("Rock"); any
 // text that does not read as a reference to a known genre is given back unchanged.
-// The number is read like strtol with base 0: optional white space and sign, "0x" for
-// hexadecimal, a leading 0 for octal.
+// The number is decimal (ReadGenreText).
 std::string GenreDisplayName(std::string_view text);
 
 // One entry of the genre list: the name shown and the genre number it carries.

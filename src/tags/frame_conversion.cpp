@@ -329,14 +329,8 @@ std::size_t GenreNames(std::string_view genres, char* out, std::size_t cap) {
         if (value == "CR") {
             return "Cover";
         }
-        int number = 0;
-        for (const char c : value) {
-            if (c < '0' || c > '9' || value.size() > 3) {
-                return value;
-            }
-            number = number * 10 + (c - '0');
-        }
-        return GenreTable::GenreName(number).value_or(value);
+        const GenreText genre = ReadGenreText(value);
+        return genre.form == GenreText::Form::Number ? *GenreTable::GenreName(genre.number) : value;
     };
     while (!genres.empty()) {
         const std::size_t slash = std::min(genres.find('/'), genres.size());

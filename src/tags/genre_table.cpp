@@ -138,7 +138,68 @@ constexpr std::array<std::string_view, GenreTable::Count> GenreNames = {
     "Dance Hall",
 };
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Decimal digits from pos on; -1 when there are none. Anything too large for the list
+// stops growing but the digits are still read.
+int ReadNumber(std::string_view text, std::size_t& pos) {
+    const std::size_t first = pos;
+    int value = 0;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+        value = value < 1000 ? value * 10 + (text[pos] - '0') : value;
+    }
+    return pos > first ? value : -1;
+}
+
+// "(17)" with blanks around the number and a sign before it, as genre texts were once
+// read; the text may go on after the ")".
+GenreText ReadReference(std::string_view text) {
+    std::size_t pos = 0;
+    const auto skipBlanks = [&] {
+        while (pos < text.size() && IsBlank(text[pos])) {
+            ++pos;
+        }
+    };
+    skipBlanks();
+    if (pos == text.size() || text[pos] != '(') {
+        return {};
+    }
+    ++pos;
+    skipBlanks();
+    const bool negative = pos < text.size() && text[pos] == '-';
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
+        ++pos;
+    }
+    const int number = ReadNumber(text, pos);
+    skipBlanks();
+    if (number < 0 || (negative && number != 0) || number >= GenreTable::Count ||
+        pos == text.size() || text[pos] != ')') {
+        return {};
+    }
+    return {GenreText::Form::Reference, number, pos + 1};
+}
+
 }  // namespace
+
+GenreText ReadGenreText(std::string_view text) {
+    if (const GenreText reference = ReadReference(text); reference.form != GenreText::Form::None) {
+        return reference;
+    }
+    std::size_t pos = 0;
+    const int number = ReadNumber(text, pos);
+    if (number >= 0 && pos == text.size()) {
+        return number < GenreTable::Count ? GenreText{GenreText::Form::Number, number, pos}
+                                          : GenreText{};
+    }
+    const int named = GenreTable::GenreNumber(text);
+    return named >= 0 ? GenreText{GenreText::Form::Name, named, text.size()} : GenreText{};
+}
 
 std::optional<std::string_view> GenreTable::GenreName(int number) {
     if (number < 0 || number >= Count) {

@@ -22,22 +22,6 @@ class NoEdits : public TagEditor {
     bool Edit(const MP3&, TagEdits&) override { return true; }
 };
 
-// The genre number a TCON text names: "(12)", "(12)Other", "12" or a name of the list.
-int GenreOfText(std::string_view text) {
-    if (!text.empty() && text[0] == '(') {
-        text.remove_prefix(1);
-    }
-    int number = 0;
-    std::size_t digits = 0;
-    while (digits < text.size() && digits < 3 && text[digits] >= '0' && text[digits] <= '9') {
-        number = number * 10 + (text[digits++] - '0');
-    }
-    if (digits > 0 && (digits == text.size() || text[digits] == ')')) {
-        return number < GenreTable::Count ? number : -1;
-    }
-    return GenreTable::GenreNumber(text);
-}
-
 }  // namespace
 
 MP3::MP3() = default;
@@ -202,7 +186,8 @@ void MP3::FinishTrailer(const TagEdits& edits) {
             title = InputText(TagField::Title);
         }
         if (genre == -1 && HasInputFrame(TagField::Genre)) {
-            genre = GenreOfText(InputText(TagField::Genre));
+            // "(12)", "(12)Other", "12" or a name of the list.
+            genre = ReadGenreText(InputText(TagField::Genre)).number;
         }
         trailer_.SetYear(year_);
     }

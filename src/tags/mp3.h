@@ -88,8 +88,6 @@ class TagEditor {
 
 class MP3 {
   public:
-    static constexpr int TrailerSize = Trailer::Size;
-    static constexpr int TrailerFieldSize = Trailer::FieldSize;
     // Padding given to a new tag and to one that grew.
     static constexpr std::uint32_t Padding = 1024;
     // The first bytes of a frame read for its text, and the most of a date, people or
@@ -129,7 +127,6 @@ class MP3 {
     // Whether a second ID3v2 tag followed the first and was read with it.
     bool HadSecondTag() const { return secondStart_ >= 0; }
 
-    const Trailer& TrailerFields() const { return trailer_; }
     std::string TrailerTitle() const { return trailer_.Title(); }
     std::string TrailerArtist() const { return trailer_.Artist(); }
     std::string TrailerAlbum() const { return trailer_.Album(); }
@@ -145,7 +142,6 @@ class MP3 {
     // trailer; -1 when its size could not be told (then none of them is looked for).
     std::int64_t InputAudioEnd() const { return audioEnd_; }
     bool InputHadApeTag() const { return ape_.Found(); }
-    bool InputHadLyrics3() const { return lyrics_.Found(); }
     // True once a read or write of this pass failed; the output is then incomplete.
     bool Failed() const { return failed_; }
 

@@ -61,7 +61,7 @@ std::int64_t MP3::AudioEndAfter(InputFile& in, std::int64_t from) {
 // Reads the input's end once: the trailer and the 32 bytes before it. From there, an
 // APE tag and a Lyrics3v2 block, in either order, move the end of the audio back.
 bool MP3::FindTagsAfterAudio(InputFile& in) {
-    unsigned char tail[TrailerSize + ApeTag::FooterSize];
+    unsigned char tail[Trailer::Size + ApeTag::FooterSize];
     auto n = static_cast<std::size_t>(
         std::min<std::int64_t>(inputSize_ - audioStart_, static_cast<std::int64_t>(sizeof tail)));
     in.Seek(inputSize_ - static_cast<std::int64_t>(n));
@@ -69,14 +69,14 @@ bool MP3::FindTagsAfterAudio(InputFile& in) {
         ReportShortInput(in, nullptr);
         return false;
     }
-    if (n >= TrailerSize) {
-        KeepTrailer(tail + n - TrailerSize);
+    if (n >= Trailer::Size) {
+        KeepTrailer(tail + n - Trailer::Size);
     } else {
         trailer_.Reset();
         inputHadTrailer_ = false;
     }
-    audioEnd_ = inputSize_ - (inputHadTrailer_ ? TrailerSize : 0);
-    n -= inputHadTrailer_ ? TrailerSize : 0;
+    audioEnd_ = inputSize_ - (inputHadTrailer_ ? Trailer::Size : 0);
+    n -= inputHadTrailer_ ? Trailer::Size : 0;
     for (int found = 0; found < 2; ++found) {
         if (n < ApeTag::FooterSize) {
             n = static_cast<std::size_t>(
@@ -127,20 +127,20 @@ bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
 // mutagen adds an APE tag after the trailer a track has already. That trailer is the
 // track's own; the output puts it after the APE tag, where readers look for it.
 void MP3::FindTrailerBeforeApeTag(InputFile& in) {
-    unsigned char last[TrailerSize];
-    if (inputHadTrailer_ || audioEnd_ - audioStart_ < TrailerSize) {
+    unsigned char last[Trailer::Size];
+    if (inputHadTrailer_ || audioEnd_ - audioStart_ < Trailer::Size) {
         return;
     }
-    in.Seek(audioEnd_ - TrailerSize);
+    in.Seek(audioEnd_ - Trailer::Size);
     if (in.Read(last, sizeof last) == sizeof last) {
         KeepTrailer(last);
-        audioEnd_ -= inputHadTrailer_ ? TrailerSize : 0;
+        audioEnd_ -= inputHadTrailer_ ? Trailer::Size : 0;
     }
 }
 
 bool MP3::CopyKnownLength(InputFile& in, OutputFile* out, const TagEdits& edits) {
     const std::int64_t audio = audioEnd_ - audioStart_;
-    if (audio + (inputHadTrailer_ ? TrailerSize : 0) < MinimumAudio) {
+    if (audio + (inputHadTrailer_ ? Trailer::Size : 0) < MinimumAudio) {
         WriteDiagnostic("Not enough MP3 data!");
     }
     in.Seek(audioStart_);
@@ -178,19 +178,19 @@ bool MP3::CopyTagsAfterAudio(InputFile& in, OutputFile& out, const TagEdits& edi
 // For inputs whose size cannot be told: the last 128 bytes seen are always held back
 // at the front of the block until the next read shows whether more follow.
 bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
-    unsigned char block[HoldBackBlock + TrailerSize];
+    unsigned char block[HoldBackBlock + Trailer::Size];
     std::size_t held = 0;
     std::int64_t total = 0;
     for (;;) {
         const std::size_t got = in.Read(block + held, HoldBackBlock);
         total += static_cast<std::int64_t>(got);
         const std::size_t filled = held + got;
-        if (filled > TrailerSize) {
+        if (filled > Trailer::Size) {
             if (out != nullptr) {
-                out->Write(block, filled - TrailerSize);
+                out->Write(block, filled - Trailer::Size);
             }
-            std::memmove(block, block + filled - TrailerSize, TrailerSize);
-            held = TrailerSize;
+            std::memmove(block, block + filled - Trailer::Size, Trailer::Size);
+            held = Trailer::Size;
         } else {
             held = filled;
         }
@@ -214,7 +214,7 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
     if (total < MinimumAudio) {
         WriteDiagnostic("Not enough MP3 data!");
     }
-    if (held < TrailerSize) {
+    if (held < Trailer::Size) {
         if (out != nullptr) {
             out->Write(block, held);
         }
@@ -223,7 +223,7 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
     }
     KeepTrailer(block);
     if (!inputHadTrailer_ && out != nullptr) {
-        out->Write(block, TrailerSize);
+        out->Write(block, Trailer::Size);
     }
     return true;
 }

@@ -16,22 +16,22 @@ struct GenreCase {
     const char* shown;
 };
 
-TEST(GenreDisplayNameTest, ReadsReferencesLikeStrtol) {
+TEST(GenreDisplayNameTest, ReadsDecimalReferences) {
     const GenreCase cases[] = {
         {"(17)", "Rock"},
         {"(17)Rock and more", "Rock"},
         {"  ( \t17 )", "Rock"},
         {"(+17)", "Rock"},
-        {"(010)", "Jazz"},  // leading zero: octal
-        {"(0x11)", "Rock"},
-        {"(0X7d)", "Dance Hall"},
+        {"(010)", "New Age"},  // decimal, however many zeros lead
+        {"(0x11)", "(0x11)"},
+        {"(0X7d)", "(0X7d)"},
         {"(0)", "Blues"},
         {"(-0)", "Blues"},
         {"(125)", "Dance Hall"},
         {"(126)", "(126)"},
         {"(255)", "(255)"},
         {"(-1)", "(-1)"},
-        {"(08)", "(08)"},  // 8 is no octal digit, so ")" is missing
+        {"(08)", "Jazz"},
         {"(0x)", "(0x)"},
         {"(- 17)", "(- 17)"},
         {"(17", "(17"},

@@ -33,6 +33,50 @@ TEST(GenreTable, NumbersByNameIgnoringCase) {
     EXPECT_EQ(GenreTable::GenreNumber(""), -1);
 }
 
+TEST(GenreTable, GenreOfText) {
+    using Form = GenreText::Form;
+    const struct {
+        std::string_view text;
+        Form form;
+        int number;
+        std::size_t length;
+    } cases[] = {
+        {"(17)", Form::Reference, 17, 4},
+        {"(17)Rock and more", Form::Reference, 17, 4},
+        {" ( \t17 ) x", Form::Reference, 17, 8},
+        {"(+17)", Form::Reference, 17, 5},
+        {"(-0)", Form::Reference, 0, 4},
+        {"(010)", Form::Reference, 10, 5},
+        {"(125)", Form::Reference, 125, 5},
+        {"17", Form::Number, 17, 2},
+        {"0017", Form::Number, 17, 4},
+        {"rOcK", Form::Name, 17, 4},
+        {"Other", Form::Name, 12, 5},
+        // Decimal only, within the list, and nothing around a bare number or name.
+        {"(0x11)", Form::None, -1, 0},
+        {"0x11", Form::None, -1, 0},
+        {"(126)", Form::None, -1, 0},
+        {"(-1)", Form::None, -1, 0},
+        {"(- 17)", Form::None, -1, 0},
+        {"(17", Form::None, -1, 0},
+        {"()", Form::None, -1, 0},
+        {"126", Form::None, -1, 0},
+        {"99999999999999999999", Form::None, -1, 0},
+        {"(99999999999999999999)", Form::None, -1, 0},
+        {" 17", Form::None, -1, 0},
+        {"17)", Form::None, -1, 0},
+        {"-17", Form::None, -1, 0},
+        {"Rock ", Form::None, -1, 0},
+        {"", Form::None, -1, 0},
+    };
+    for (const auto& c : cases) {
+        const GenreText genre = ReadGenreText(c.text);
+        EXPECT_EQ(genre.form, c.form) << c.text;
+        EXPECT_EQ(genre.number, c.number) << c.text;
+        EXPECT_EQ(genre.length, c.length) << c.text;
+    }
+}
+
 TEST(GenreTable, Reference) {
     EXPECT_EQ(GenreReference(12), "(12)");
     EXPECT_EQ(GenreReference(0), "(0)");

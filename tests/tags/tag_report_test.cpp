@@ -1,4 +1,4 @@
-#include "tags/tag_report.h"
+#include "support/tag_report.h"
 
 #include <gtest/gtest.h>
 #ifndef _WIN32

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "platform/file_system.h"
-#include "tags/tag_report.h"
+#include "support/tag_report.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args = brambex::platform::CommandLineArguments(argc, argv);

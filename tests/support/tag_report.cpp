@@ -1,4 +1,4 @@
-#include "tags/tag_report.h"
+#include "support/tag_report.h"
 
 #include <cerrno>
 #include <cstring>
