@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 #include "tags/mp3.h"
 
 namespace {

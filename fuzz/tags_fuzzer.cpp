@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
 #include "tags/text_encoding.h"

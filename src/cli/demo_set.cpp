@@ -6,7 +6,7 @@
 #include "cli/demo_media.h"
 #include "engine/system_reason.h"
 #include "platform/file_system.h"
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 namespace brambex::cli {
 

@@ -10,7 +10,7 @@
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
 #include "platform/file_system.h"
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 namespace brambex {
 

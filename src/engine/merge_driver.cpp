@@ -24,7 +24,7 @@
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 #include "tags/mp3.h"
 
 namespace brambex {

@@ -6,7 +6,7 @@
 
 #include "engine/output_folder.h"
 #include "platform/file_system.h"
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 namespace brambex {
 

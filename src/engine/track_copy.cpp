@@ -10,7 +10,7 @@
 #include "options/title_template.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 namespace brambex {
 

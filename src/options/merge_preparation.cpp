@@ -6,10 +6,10 @@
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
+#include "platform/file_stream.h"
+#include "platform/native_file.h"
 #include "tags/diagnostic.h"
-#include "tags/file_stream.h"
 #include "tags/mp3.h"
-#include "tags/native_file.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -27,14 +27,14 @@ std::string TrailerField(std::string_view text) {
 // Opens the track; why it cannot be read when it cannot (MergeSettings::firstTrackError).
 int OpenFirstTrack(const std::string& path, InputFile& in) {
     int error = 0;
-    switch (native_file::KindOf(path, error)) {
-        case native_file::Kind::Missing:
+    switch (platform::native_file::KindOf(path, error)) {
+        case platform::native_file::Kind::Missing:
             return error;
-        case native_file::Kind::Folder:
+        case platform::native_file::Kind::Folder:
             return EISDIR;
-        case native_file::Kind::Other:
+        case platform::native_file::Kind::Other:
             return NotARegularFile;
-        case native_file::Kind::Regular:
+        case platform::native_file::Kind::Regular:
             break;
     }
     return in.Open(path) ? 0 : in.Error();

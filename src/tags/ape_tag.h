@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 namespace brambex {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 namespace brambex {
 

@@ -22,7 +22,7 @@
 #include <string_view>
 
 #include "tags/ape_tag.h"
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 #include "tags/frame_conversion.h"
 #include "tags/frame_header.h"
 #include "tags/lyrics3_block.h"

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 namespace brambex {
 

@@ -15,7 +15,7 @@
 #include "platform/file_system.h"
 #include "support/fake_front_end.h"
 #include "support/temp_tree.h"
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {

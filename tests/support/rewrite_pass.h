@@ -1,6 +1,5 @@
 // Rewrite passes of the tag codec over memory or given streams, through its one
-// production call, and a byte comparison for their outputs that names the first
-// difference instead of dumping both.
+// production call; their outputs are compared with SameBytes.
 #pragma once
 
 #include <cstddef>
@@ -10,12 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
+#include "support/same_bytes.h"
 #include "tags/mp3.h"
 
 namespace brambex::testing {
-
-::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
 
 struct PassResult {
     std::string output;  // filled by RewriteInMemory

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
+#include "platform/native_file.h"
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
-#include "tags/native_file.h"
 
 namespace brambex {
 
@@ -61,14 +61,14 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
     // Opening a pipe waits for a writer and a folder or device reads as no file at all;
     // only regular files are tracks.
     int error = 0;
-    const native_file::Kind kind = native_file::KindOf(path, error);
-    if (kind == native_file::Kind::Missing) {
+    const platform::native_file::Kind kind = platform::native_file::KindOf(path, error);
+    if (kind == platform::native_file::Kind::Missing) {
         std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(error));
         return false;
     }
-    if (kind != native_file::Kind::Regular) {
-        ReportReadError(
-            path, kind == native_file::Kind::Folder ? std::strerror(EISDIR) : "not a regular file");
+    if (kind != platform::native_file::Kind::Regular) {
+        ReportReadError(path, kind == platform::native_file::Kind::Folder ? std::strerror(EISDIR)
+                                                                          : "not a regular file");
         return false;
     }
     InputFile in;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 #include "tags/mp3.h"
 
 namespace {

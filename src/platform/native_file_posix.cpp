@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "tags/native_file.h"
+#include "platform/native_file.h"
 
-namespace brambex::native_file {
+namespace brambex::platform::native_file {
 
 namespace {
 
@@ -135,4 +135,4 @@ std::uint64_t SystemCopy(Handle in, std::int64_t& offset, Handle out, std::uint6
     return copied;
 }
 
-}  // namespace brambex::native_file
+}  // namespace brambex::platform::native_file

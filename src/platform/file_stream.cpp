@@ -1,14 +1,14 @@
 // File streams over the system's files (native_file.h). Reads go to our own position,
 // so a seek is only a number and the file's offset never matters; writes go through
 // the file's offset, which the system's own copy advances too.
-#include "tags/file_stream.h"
+#include "platform/file_stream.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 
-#include "tags/native_file.h"
+#include "platform/native_file.h"
 
 namespace brambex {
 
@@ -37,8 +37,8 @@ InputFile::~InputFile() {
 bool InputFile::Open(const std::string& path) {
     Close();
     int error = 0;
-    const native_file::Handle file = native_file::OpenForReading(path, error);
-    if (file == native_file::None) {
+    const platform::native_file::Handle file = platform::native_file::OpenForReading(path, error);
+    if (file == platform::native_file::None) {
         error_ = error;
         failed_ = true;
         return false;
@@ -56,15 +56,15 @@ void InputFile::OpenMemory(const unsigned char* data, std::size_t size, bool siz
 }
 
 bool InputFile::IsOpen() const {
-    return file_ != native_file::None || inMemory_;
+    return file_ != platform::native_file::None || inMemory_;
 }
 
 void InputFile::Close() {
-    if (file_ != native_file::None) {
+    if (file_ != platform::native_file::None) {
         int ignored = 0;
-        native_file::Close(file_, ignored);
+        platform::native_file::Close(file_, ignored);
     }
-    file_ = native_file::None;
+    file_ = platform::native_file::None;
     inMemory_ = false;
     sizeKnown_ = true;
     memory_ = nullptr;
@@ -82,13 +82,13 @@ std::size_t InputFile::Read(void* buffer, std::size_t n) {
             got = std::min<std::size_t>(n, memorySize_ - static_cast<std::size_t>(position_));
             std::memcpy(buffer, memory_ + position_, got);
         }
-    } else if (file_ == native_file::None) {
+    } else if (file_ == platform::native_file::None) {
         error_ = EBADF;
     } else {
         auto* bytes = static_cast<unsigned char*>(buffer);
         while (got < n) {
             int error = 0;
-            const std::int64_t r = native_file::ReadAt(
+            const std::int64_t r = platform::native_file::ReadAt(
                 file_, bytes + got, n - got, position_ + static_cast<std::int64_t>(got), error);
             if (r > 0) {
                 got += static_cast<std::size_t>(r);
@@ -122,7 +122,7 @@ std::int64_t InputFile::Size() const {
     if (inMemory_) {
         return sizeKnown_ ? static_cast<std::int64_t>(memorySize_) : -1;
     }
-    return file_ == native_file::None ? -1 : native_file::Size(file_);
+    return file_ == platform::native_file::None ? -1 : platform::native_file::Size(file_);
 }
 
 OutputFile::~OutputFile() {
@@ -132,12 +132,12 @@ OutputFile::~OutputFile() {
 // Puts out what was gathered and closes the file without a verdict: the caller is
 // done with it whatever happens.
 void OutputFile::Abandon() {
-    if (file_ != native_file::None) {
+    if (file_ != platform::native_file::None) {
         Flush();
         int ignored = 0;
-        native_file::Close(file_, ignored);
+        platform::native_file::Close(file_, ignored);
     }
-    file_ = native_file::None;
+    file_ = platform::native_file::None;
 }
 
 bool OutputFile::Create(const std::string& path, bool exclusive) {
@@ -147,8 +147,9 @@ bool OutputFile::Create(const std::string& path, bool exclusive) {
     failed_ = false;
     error_ = 0;
     int error = 0;
-    const native_file::Handle file = native_file::Create(path, exclusive, error);
-    if (file == native_file::None) {
+    const platform::native_file::Handle file =
+        platform::native_file::Create(path, exclusive, error);
+    if (file == platform::native_file::None) {
         open_ = false;
         Fail(error);
         return false;
@@ -220,7 +221,7 @@ std::size_t OutputFile::WriteThrough(const void* data, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
         int error = 0;
-        const std::int64_t r = native_file::Write(file_, bytes + done, n - done, error);
+        const std::int64_t r = platform::native_file::Write(file_, bytes + done, n - done, error);
         if (r > 0) {
             done += static_cast<std::size_t>(r);
         } else {
@@ -255,13 +256,13 @@ bool OutputFile::Close() {
         return false;
     }
     int error = 0;
-    if (file_ != native_file::None) {
+    if (file_ != platform::native_file::None) {
         Flush();
-        if (!native_file::Close(file_, error)) {
+        if (!platform::native_file::Close(file_, error)) {
             Fail(error);
         }
     }
-    file_ = native_file::None;
+    file_ = platform::native_file::None;
     memory_ = nullptr;
     open_ = false;
     return !failed_;
@@ -282,7 +283,7 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         in.failed_ = copied < n;
         return copied;
     }
-    if (in.file_ != native_file::None && out.file_ != native_file::None) {
+    if (in.file_ != platform::native_file::None && out.file_ != platform::native_file::None) {
         const std::uint64_t lead =
             std::min(n, (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) %
                             KernelCopyAlignment);
@@ -307,16 +308,16 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
             return copied;
         }
         const std::uint64_t toBoundary = lead - copied;
-        std::uint64_t inKernel =
-            toBoundary > 0 ? native_file::SystemCopy(in.file_, in.position_, out.file_, toBoundary)
-                           : 0;
+        std::uint64_t inKernel = toBoundary > 0 ? platform::native_file::SystemCopy(
+                                                      in.file_, in.position_, out.file_, toBoundary)
+                                                : 0;
         if (inKernel == toBoundary && copied + inKernel < n) {
-            inKernel +=
-                native_file::SystemCopy(in.file_, in.position_, out.file_, n - copied - inKernel);
+            inKernel += platform::native_file::SystemCopy(in.file_, in.position_, out.file_,
+                                                          n - copied - inKernel);
         }
         copied += inKernel;
         out.bytesWritten_ += inKernel;
-    } else if (out.file_ != native_file::None && !out.Flush()) {
+    } else if (out.file_ != platform::native_file::None && !out.Flush()) {
         // What the output gathered goes first, so that the bytes stay in order.
         return 0;
     }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace brambex::native_file {
+namespace brambex::platform::native_file {
 
 using Handle = std::intptr_t;
 // What both systems use for "no file": -1 and INVALID_HANDLE_VALUE.
@@ -33,4 +33,4 @@ bool Close(Handle file, int& error);
 // where the system has no such copy) leaves the rest to the caller.
 std::uint64_t SystemCopy(Handle in, std::int64_t& offset, Handle out, std::uint64_t n);
 
-}  // namespace brambex::native_file
+}  // namespace brambex::platform::native_file

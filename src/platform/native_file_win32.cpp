@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <limits>
 
+#include "platform/native_file.h"
 #include "platform/win32.h"
-#include "tags/native_file.h"
 
-namespace brambex::native_file {
+namespace brambex::platform::native_file {
 
 namespace {
 
@@ -149,4 +149,4 @@ std::uint64_t SystemCopy(Handle, std::int64_t&, Handle, std::uint64_t) {
     return 0;
 }
 
-}  // namespace brambex::native_file
+}  // namespace brambex::platform::native_file
