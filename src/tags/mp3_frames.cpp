@@ -245,7 +245,7 @@ bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, b
         std::memcpy(plan.id, "TXXX", 4);
         std::memcpy(plan.out.id, "TXXX", 4);
         plan.name = "MOOD";
-        PlanConverted(MoodLayout(), plan, measuring);
+        PlanConverted(UserTextFrame::NamedLayout, plan, measuring);
     } else if (version == 4 && !header.compressed && (id == "CHAP" || id == "CTOC")) {
         plan.kind = FramePlan::Kind::Chapter;
         plan.start = reader_.Here();
@@ -325,7 +325,7 @@ bool MP3::ReadHead(InputFile& in, FramePlan& plan, bool measuring) {
     const std::size_t skip = plan.TextStart();
     if (plan.id[0] == 'T' && !plan.out.compressed && !plan.out.encrypted && plan.headSize > skip) {
         const std::size_t n =
-            DecodeTextPayload(plan.head + skip, plan.headSize - skip, text_, sizeof text_);
+            TextFrame::Parse(plan.head + skip, plan.headSize - skip, text_, sizeof text_);
         plan.text = {text_, n};
     }
     return true;
@@ -342,12 +342,12 @@ bool MP3::PlanOwnFrames(InputFile& in, FramePlan& plan, bool measuring) {
     if (id == "TCON") {
         // Genres by number become names, as 2.3 readers expect.
         const std::size_t joined =
-            DecodeTextPayload(head_, plan.headSize, text_, sizeof text_, true, '/');
+            TextFrame::Parse(head_, plan.headSize, text_, sizeof text_, true, '/');
         char names[sizeof text_];
         const std::size_t named = GenreNames({text_, joined}, names, sizeof names);
-        plan.headSize = EncodeTextPayload({names, named}, converted_, sizeof converted_);
+        plan.headSize = TextFrame::Render({names, named}, converted_, sizeof converted_);
         plan.head = converted_;
-        plan.text = {text_, DecodeTextPayload(converted_, plan.headSize, text_, sizeof text_)};
+        plan.text = {text_, TextFrame::Parse(converted_, plan.headSize, text_, sizeof text_)};
         plan.out.size = static_cast<std::uint32_t>(plan.extrasSize + plan.headSize);
         return true;
     }
@@ -370,10 +370,10 @@ bool MP3::PlanOwnFrames(InputFile& in, FramePlan& plan, bool measuring) {
         if (peopleSize_ > 0 && peopleSize_ < sizeof people_) {
             people_[peopleSize_++] = '\0';
         }
-        peopleSize_ += DecodeTextPayload(head_, plan.headSize, people_ + peopleSize_,
-                                         sizeof people_ - peopleSize_, true, '\0');
+        peopleSize_ += TextFrame::Parse(head_, plan.headSize, people_ + peopleSize_,
+                                        sizeof people_ - peopleSize_, true, '\0');
     } else {
-        const std::size_t n = DecodeTextPayload(head_, plan.headSize, text_, sizeof text_);
+        const std::size_t n = TextFrame::Parse(head_, plan.headSize, text_, sizeof text_);
         Id3Date& date = id == "TDRC" ? date_ : originalDate_;
         bool& seen = id == "TDRC" ? dateSeen_ : originalDateSeen_;
         if (!seen) {
@@ -558,7 +558,7 @@ PayloadConverter::Result MP3::MeasurePeople() {
     converted_[0] = 3;
     std::memcpy(converted_ + 1, people_, peopleSize_);
     MemorySource people(converted_, peopleSize_ + 1);
-    return converter_.Measure(*LayoutOf("IPLS", 3), people);
+    return converter_.Measure(PeopleFrame::Layout, people);
 }
 
 std::uint64_t MP3::DateFramesSize(const Id3Date& date, bool original) const {
@@ -581,7 +581,7 @@ std::uint32_t MP3::EditedFrameSize(const TagEdits& edits, int f) const {
     }
     const int count = fieldCount_[f] > 0 ? fieldCount_[f] : edit.add ? 1 : 0;
     unsigned char payload[4 * MaxFieldText + 8];
-    const std::size_t size = EncodeTextPayload(edit.text, payload, sizeof payload);
+    const std::size_t size = TextFrame::Render(edit.text, payload, sizeof payload);
     return static_cast<std::uint32_t>(static_cast<std::size_t>(count) * (FrameHeaderSize + size));
 }
 
@@ -644,25 +644,22 @@ void MP3::WriteKeptFrame(OutputFile* out, const FramePlan& plan, const TagEdits&
         ipls.WriteV23(bytes);
         WriteBytes(out, bytes, sizeof bytes);
         MemorySource source(converted_, peopleSize_ + 1);
-        converter_.Write(*LayoutOf("IPLS", 3), source, people.latin1, writer_);
+        converter_.Write(PeopleFrame::Layout, source, people.latin1, writer_);
         editor.Frame({"IPLS", {}, ipls.size, OutputFrame::Origin::Converted});
     }
 }
 
 void MP3::WriteUserText(OutputFile* out, std::string_view description, std::string_view value,
                         TagEditor& editor) {
-    // Both are plain ASCII.
+    unsigned char payload[64];
     FrameHeader header;
     std::memcpy(header.id, "TXXX", 4);
-    header.size = static_cast<std::uint32_t>(2 + description.size() + value.size());
+    header.size = static_cast<std::uint32_t>(
+        UserTextFrame::Render(description, value, payload, sizeof payload));
     unsigned char bytes[FrameHeaderSize];
     header.WriteV23(bytes);
     WriteBytes(out, bytes, sizeof bytes);
-    static constexpr unsigned char Zero = 0;
-    WriteBytes(out, &Zero, 1);
-    WriteBytes(out, description.data(), description.size());
-    WriteBytes(out, &Zero, 1);
-    WriteBytes(out, value.data(), value.size());
+    WriteBytes(out, payload, header.size);
     editor.Frame({"TXXX", description, header.size, OutputFrame::Origin::Converted});
 }
 
@@ -694,12 +691,12 @@ void MP3::WriteTextFrame(OutputFile* out, std::string_view id, std::string_view 
     unsigned char payload[4 * MaxFieldText + 8];
     FrameHeader header;
     std::memcpy(header.id, id.data(), 4);
-    header.size = static_cast<std::uint32_t>(EncodeTextPayload(text, payload, sizeof payload));
+    header.size = static_cast<std::uint32_t>(TextFrame::Render(text, payload, sizeof payload));
     unsigned char bytes[FrameHeaderSize];
     header.WriteV23(bytes);
     WriteBytes(out, bytes, sizeof bytes);
     WriteBytes(out, payload, header.size);
-    const std::size_t n = DecodeTextPayload(payload, header.size, text_, sizeof text_);
+    const std::size_t n = TextFrame::Parse(payload, header.size, text_, sizeof text_);
     editor.Frame({id, {text_, n}, header.size, origin});
 }
 

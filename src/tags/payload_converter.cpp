@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "tags/frame_header.h"
+#include "tags/frame_ids.h"
+#include "tags/frame_text.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -24,13 +26,6 @@ std::uint32_t Hash(std::uint32_t hash, unsigned char byte) {
 
 std::size_t Utf8Length(unsigned char lead) {
     return (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 1;
-}
-
-// 2.4 frames that become frames of another id at the top of a tag; inside a chapter
-// 2.3 has no room for them.
-bool BecomesOtherFrames(std::string_view id) {
-    return id == "TDRC" || id == "TDOR" || id == "TIPL" || id == "TMCL" || id == "TMOO" ||
-           id == "RVA2";
 }
 
 // One frame of a chapter's payload, its own unsynchronisation undone.
@@ -168,14 +163,14 @@ bool PayloadConverter::Run(const FrameLayout& layout, std::string_view name) {
     capturing_ = hashing_ = false;
     key_ = HashStart;
     inPos_ = inSize_ = outSize_ = 0;
-    unsigned char encoding = 0;
+    std::optional<TextEncoding> encoding = TextEncoding::Latin1;
+    unsigned char byte = 0;
     if (layout.encoded) {
-        if (!Next(encoding) || encoding > 3) {
+        if (!Next(byte) || !(encoding = TextEncodingOf(byte))) {
             return false;
         }
-        Raw(latin1_ ? 0 : 1);
+        Raw(EncodingByte(latin1_ ? TextEncoding::Latin1 : TextEncoding::Utf16));
     }
-    unsigned char byte = 0;
     for (int f = 0; f < layout.count; ++f) {
         const bool key = f == layout.keyField;
         const Field field = layout.fields[f];
@@ -219,13 +214,13 @@ bool PayloadConverter::Run(const FrameLayout& layout, std::string_view name) {
             EndText(true);
         } else if (field == Field::TextZ || field == Field::TextRest) {
             BeginText(key);
-            Text(encoding);
+            Text(*encoding);
             EndText(field == Field::TextZ);
         } else if (field == Field::TextList) {
             // One 2.3 text: the values joined with "/"; a terminator at the very end
             // closes the last value and starts none.
             BeginText(key);
-            while (Text(encoding) && !AtEnd()) {
+            while (Text(*encoding) && !AtEnd()) {
                 Char('/');
             }
             EndText(false);
@@ -234,7 +229,7 @@ bool PayloadConverter::Run(const FrameLayout& layout, std::string_view name) {
             // the synchronised ones.
             while (!AtEnd()) {
                 BeginText(false);
-                Text(encoding);
+                Text(*encoding);
                 EndText(true);
                 for (int i = 0; field == Field::Synced && i < 4; ++i) {
                     if (!Next(byte)) {
@@ -338,20 +333,10 @@ void PayloadConverter::Char(char32_t c) {
         utf16Size_ += c >= 0x10000 ? 4 : 2;
         return;
     }
-    if (latin1_) {
-        Raw(static_cast<unsigned char>(c));
-        return;
-    }
-    const auto unit = [this](char32_t u) {
-        Raw(static_cast<unsigned char>(u & 0xFF));
-        Raw(static_cast<unsigned char>(u >> 8));
-    };
-    if (c >= 0x10000) {
-        unit(0xD800 + ((c - 0x10000) >> 10));
-        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-        unit(c);
-    }
+    unsigned char bytes[4];
+    const std::size_t n =
+        EncodeChar(latin1_ ? TextEncoding::Latin1 : TextEncoding::Utf16, c, bytes);
+    std::for_each(bytes, bytes + n, [this](unsigned char b) { Raw(b); });
 }
 
 void PayloadConverter::Name(std::string_view utf8) {
@@ -360,9 +345,9 @@ void PayloadConverter::Name(std::string_view utf8) {
     }
 }
 
-bool PayloadConverter::Text(unsigned char encoding) {
+bool PayloadConverter::Text(TextEncoding encoding) {
     unsigned char byte = 0;
-    if (encoding == 0) {
+    if (encoding == TextEncoding::Latin1) {
         while (Next(byte)) {
             if (byte == 0) {
                 return true;
@@ -371,7 +356,7 @@ bool PayloadConverter::Text(unsigned char encoding) {
         }
         return false;
     }
-    if (encoding == 3) {
+    if (encoding == TextEncoding::Utf8) {
         // A sequence is decoded once all of its bytes are here, or the text has ended.
         unsigned char pending[4];
         std::size_t held = 0;
@@ -394,7 +379,7 @@ bool PayloadConverter::Text(unsigned char encoding) {
     }
     // UTF-16: the byte-order mark decides; without one, little-endian for encoding 1
     // (what Windows taggers write) and big-endian for encoding 2.
-    bool little = encoding == 1;
+    bool little = encoding == TextEncoding::Utf16;
     bool first = true;
     char32_t high = 0;
     unsigned char a = 0;

@@ -13,7 +13,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "tags/frame_conversion.h"
+#include "tags/frame_bodies.h"
+#include "tags/frame_text.h"
 
 namespace brambex {
 
@@ -109,7 +110,7 @@ class PayloadConverter {
     void Char(char32_t c);
     void EndText(bool terminate);
     // One text up to its terminator (true) or the payload's end (false).
-    bool Text(unsigned char encoding);
+    bool Text(TextEncoding encoding);
     void Name(std::string_view utf8);
     bool CopyRest();
     std::uint64_t ChapterHead(std::string_view id, PayloadSource& in, PayloadSink* out);
