@@ -35,11 +35,6 @@ class InputFile {
     std::int64_t Position() const { return position_; }
     // Size of the whole input in bytes, or -1 when it cannot be told.
     std::int64_t Size() const;
-#ifndef _WIN32
-    int Descriptor() const {
-        return static_cast<int>(file_);
-    }
-#endif
     // The errno of the last failed open or read; 0 when the input simply ended.
     int Error() const {
         return error_;
@@ -81,11 +76,6 @@ class OutputFile {
     bool Failed() const { return failed_; }
     // Closes the file; false when any write or the close itself failed.
     bool Close();
-#ifndef _WIN32
-    int Descriptor() const {
-        return static_cast<int>(file_);
-    }
-#endif
     // The errno of the first failure (open, write or close); 0 when none.
     int Error() const {
         return error_;
