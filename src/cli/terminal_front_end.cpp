@@ -9,7 +9,7 @@
 #include "engine/system_reason.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
-#include "options/progress_meter.h"
+#include "app/progress_meter.h"
 #include "platform/ascii_case.h"
 #include "tags/diagnostic.h"
 #include "tags/genre_table.h"

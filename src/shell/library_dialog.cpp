@@ -96,7 +96,7 @@ LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent) : QDial
     connect(list_, &QTreeWidget::itemChanged, this, [this] { ShowPlans(); });
     connect(mergeButton_, &QPushButton::clicked, this, [this] { Merge(); });
     connect(closeButton_, &QPushButton::clicked, this, [this] { reject(); });
-    frontEnd_ = std::make_unique<QtFrontEnd>(this, nullptr, nullptr, &runner_.Flag());
+    frontEnd_ = std::make_unique<QtFrontEnd>(this, &runner_.Flag());
     connect(&runner_, &MergeRunner::finished, this, [this] { MergeEnded(); });
     ShowPlans();
 }

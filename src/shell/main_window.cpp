@@ -18,9 +18,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "engine/merge_summary.h"
-#include "platform/file_system.h"
-
 #include "shell/application.h"
 #include "shell/desktop_services.h"
 #include "shell/details_dialog.h"
@@ -49,10 +46,14 @@ QString DraggedFolder(const QMimeData* data) {
     return QFileInfo(path).isDir() ? path : QString();
 }
 
-// A settings file that had to be left as it is is named once, in the status line.
-void ShowSettingsNotice(QLabel* statusLine) {
-    if (QString notice = TakeSettingsNotice(); !notice.isEmpty())
-        statusLine->setText(notice);
+// Where browsing starts: the music library, else home. A library folder that is gone
+// (a drive unplugged, a folder renamed) is no reason to stop: browsing starts at home.
+std::string BrowseRoot() {
+    if (MusicLibraryPath.empty())
+        return HomeFolder();
+    if (!QFileInfo(QString::fromStdString(MusicLibraryPath)).isDir())
+        return QDir::homePath().toStdString();
+    return MusicLibraryPath;
 }
 
 }  // namespace
@@ -68,18 +69,32 @@ MainWindow::MainWindow(QWidget* parent)
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QString::fromLatin1(ApplicationName));
     setAccessibleName(QStringLiteral("Brambex main window"));
+    MakeControls();
+    LayOut();
+    frontEnd_ = std::make_unique<QtFrontEnd>(this, &runner_.Flag());
+    model_ = std::make_unique<MainWindowModel>(*frontEnd_);
+    frontEnd_->SetWindowModel(model_.get(), [this] { Show(); });
+    Connect();
+    setAcceptDrops(true);
+    LoadLibraryPath();
+    ShowSettingsNotice();
+    Show();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::MakeControls() {
     selectButton_ = MakePushButton("&Select main folder", "selectMainFolderButton", this);
     mergeButton_ = MakePushButton("&Merge folders", "mergeFoldersButton", this);
     libraryButton_ = MakePushButton("Merge a &library...", "mergeLibraryButton", this);
-    folderGroup_ = new QGroupBox(QStringLiteral("Folders"), this);
+    folderGroup_ = new QGroupBox(this);
     folderGroup_->setObjectName(QStringLiteral("folderGroup"));
     folderList_ = new QListWidget(folderGroup_);
     folderList_->setObjectName(QStringLiteral("folderList"));
     folderList_->setSortingEnabled(true);
     folderList_->setMinimumSize(280, 180);
     folderList_->setAccessibleName(QStringLiteral("Folders"));
-    statusLine_ =
-        new QLabel(QStringLiteral("Select the first folder in the sequence"), folderGroup_);
+    statusLine_ = new QLabel(folderGroup_);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
     statusLine_->setAccessibleName(QStringLiteral("Status"));
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -87,14 +102,14 @@ MainWindow::MainWindow(QWidget* parent)
     statusLine_->setWordWrap(true);
     statusLine_->setTextFormat(Qt::PlainText);
     openFolderButton_ = MakePushButton("&Open folder", "openFolderButton", folderGroup_);
-    openFolderButton_->setVisible(false);
     detailsButton_ = MakePushButton("&Details", "detailsButton", folderGroup_);
-    detailsButton_->setVisible(false);
     exitButton_ = MakePushButton("E&xit", "exitButton", this);
     exitButton_->setDefault(true);
     optionsButton_ = MakePushButton("O&ptions", "optionsButton", this);
     helpButton_ = MakePushButton("&Help", "helpButton", this);
+}
 
+void MainWindow::LayOut() {
     auto* top = new QHBoxLayout;
     top->addStretch();
     top->addWidget(selectButton_);
@@ -120,15 +135,14 @@ MainWindow::MainWindow(QWidget* parent)
     layout->addWidget(folderGroup_, 1);
     layout->addLayout(bottom);
 
-    setTabOrder(selectButton_, mergeButton_);
-    setTabOrder(mergeButton_, libraryButton_);
-    setTabOrder(libraryButton_, folderList_);
-    setTabOrder(folderList_, openFolderButton_);
-    setTabOrder(openFolderButton_, detailsButton_);
-    setTabOrder(detailsButton_, exitButton_);
-    setTabOrder(exitButton_, optionsButton_);
-    setTabOrder(optionsButton_, helpButton_);
+    QWidget* order[] = {selectButton_, mergeButton_,      libraryButton_,
+                        folderList_,   openFolderButton_, detailsButton_,
+                        exitButton_,   optionsButton_,    helpButton_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
 
+void MainWindow::Connect() {
     connect(selectButton_, &QPushButton::clicked, this, [this] { SelectMainFolder(); });
     connect(mergeButton_, &QPushButton::clicked, this, [this] { MergeFolders(); });
     connect(libraryButton_, &QPushButton::clicked, this, [this] { MergeLibrary(); });
@@ -138,27 +152,41 @@ MainWindow::MainWindow(QWidget* parent)
     connect(openFolderButton_, &QPushButton::clicked, this, [this] { OpenOutputFolder(); });
     connect(detailsButton_, &QPushButton::clicked, this, [this] { ShowDetails(); });
     connect(folderList_, &QListWidget::itemDoubleClicked, this, [this] {
-        if (!outputFolders_.empty())
+        if (model_->ShowsOutput())
             OpenOutputFolder();
     });
-
-    frontEnd_ =
-        std::make_unique<QtFrontEnd>(this, folderList_, folderGroup_, &runner_.Flag(), statusLine_);
-    session_ = std::make_unique<MergeSession>(*frontEnd_);
     connect(&runner_, &MergeRunner::finished, this, [this] { MergeEnded(); });
-    setAcceptDrops(true);
-    LoadLibraryPath();
-    ShowSettingsNotice(statusLine_);
 }
 
-MainWindow::~MainWindow() = default;
+void MainWindow::Show() {
+    if (shownFolders_ != model_->Folders()) {
+        shownFolders_ = model_->Folders();
+        folderList_->clear();
+        for (const std::string& name : shownFolders_)
+            folderList_->addItem(ToQString(name));
+        if (model_->ShowsOutput())
+            folderList_->setCurrentRow(0);
+    }
+    folderGroup_->setTitle(ToQString(model_->FolderCaption()));
+    statusLine_->setText(ToQString(model_->Status()));
+    openFolderButton_->setVisible(model_->OpenFolderShown());
+    detailsButton_->setVisible(model_->DetailsShown());
+}
+
+// A settings file that had to be left as it is is named once, in the status line.
+void MainWindow::ShowSettingsNotice() {
+    if (QString notice = TakeSettingsNotice(); !notice.isEmpty()) {
+        model_->ShowNotice(notice.toStdString());
+        Show();
+    }
+}
 
 void MainWindow::SetupWindow() {
     adjustSize();
     // Where the user left it last time; a geometry Qt cannot use (a screen gone) leaves
     // the window centred.
     QByteArray geometry = StoredWindowGeometry();
-    ShowSettingsNotice(statusLine_);
+    ShowSettingsNotice();
     if (!geometry.isEmpty() && restoreGeometry(geometry))
         return;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -172,15 +200,9 @@ void MainWindow::SelectMainFolder() {
     if (Merging())
         return;
     RunGuarded([this] {
-        ForgetOutcome();
-        folderList_->clear();
-        session_->ForgetSet();
-        std::string root = MusicLibraryPath.empty() ? HomeFolder() : MusicLibraryPath;
-        // A library folder that is gone (a drive unplugged, a folder renamed) is no
-        // reason to stop: browsing starts at home instead.
-        if (!MusicLibraryPath.empty() && !QFileInfo(QString::fromStdString(root)).isDir())
-            root = QDir::homePath().toStdString();
-        FolderChoice choice = Desktop().ChooseFolder(this, root, QString());
+        model_->ForgetSet();
+        Show();
+        FolderChoice choice = Desktop().ChooseFolder(this, BrowseRoot(), QString());
         switch (choice.kind) {
             case FolderChoice::Failed:
                 ShowMessageBox(this, "BrowseForFolder: Exception", NoCaption, MessageStyle::Plain);
@@ -200,41 +222,29 @@ void MainWindow::SelectFolder(const std::string& folder) {
     if (Merging())
         return;
     RunGuarded([this, &folder] {
-        ForgetOutcome();
-        folderList_->clear();
-        session_->ForgetSet();
+        model_->ForgetSet();
+        Show();
         ScanFolder(folder);
     });
 }
 
 void MainWindow::ScanFolder(const std::string& folder) {
-    MergeOutcome scanned = session_->Scan(folder);
-    if (!scanned.Completed())
-        return;
-    statusLine_->setText(QString::asprintf("%d discs, %d files.", scanned.discs, scanned.tracks));
+    model_->Scan(folder);
+    Show();
 }
 
 void MainWindow::MergeFolders() {
     if (Merging())
         return;
-    ran_ = false;
-    runner_.Start([this](const Cancellation& cancel) {
-        outcome_ = session_->Prepare();
-        ran_ = outcome_.Completed();
-        if (ran_)
-            outcome_ = session_->Run(cancel);
-    });
+    runner_.Start([this](const Cancellation& cancel) { model_->Merge(cancel); });
 }
 
 void MainWindow::MergeLibrary() {
     if (Merging())
         return;
     RunGuarded([this] {
-        std::string root = MusicLibraryPath.empty() ? HomeFolder() : MusicLibraryPath;
-        if (!MusicLibraryPath.empty() && !QFileInfo(QString::fromStdString(root)).isDir())
-            root = QDir::homePath().toStdString();
         FolderChoice choice = Desktop().ChooseFolder(
-            this, root, QStringLiteral("Choose the folder that holds the sets"));
+            this, BrowseRoot(), QStringLiteral("Choose the folder that holds the sets"));
         if (choice.kind == FolderChoice::Failed)
             ShowMessageBox(this, "BrowseForFolder: Exception", NoCaption, MessageStyle::Plain);
         if (choice.kind != FolderChoice::Chosen)
@@ -246,8 +256,10 @@ void MainWindow::MergeLibrary() {
 }
 
 void MainWindow::MergeEnded() {
-    if (!runner_.Failed())
-        ShowOutcome();
+    if (!runner_.Failed()) {
+        model_->MergeEnded();
+        Show();
+    }
     emit mergeEnded();
     if (closeAfterMerge_) {
         closeAfterMerge_ = false;
@@ -255,46 +267,12 @@ void MainWindow::MergeEnded() {
     }
 }
 
-void MainWindow::ShowOutcome() {
-    // A merge that ended before its first track without a place to name (Merge Options
-    // cancelled, a title refused, no set chosen, an earlier merge kept) leaves the window
-    // as it was; its message or status said what there was to say.
-    const bool statusShown = frontEnd_->TakeStatusShown();
-    if (!ran_ &&
-        (statusShown || outcome_.kind != MergeOutcome::Kind::Stopped || outcome_.stoppedAt.empty()))
-        return;
-    ForgetOutcome();
-    statusLine_->setText(ToQString(MergeSummary(outcome_, session_->Settings(), false)));
-    notes_ = std::move(outcome_.notes);
-    detailsButton_->setVisible(!notes_.empty());
-    if (!outcome_.Completed())
-        return;
-    // The set is merged: the list shows where it went.
-    outputFolders_ = MergedFolders(session_->Settings(), true);
-    folderList_->clear();
-    for (const std::string& name : MergedFolders(session_->Settings(), false))
-        folderList_->addItem(ToQString(name));
-    folderList_->setCurrentRow(0);
-    folderGroup_->setTitle(QStringLiteral("Output folders"));
-    openFolderButton_->setVisible(true);
-}
-
-void MainWindow::ForgetOutcome() {
-    outputFolders_.clear();
-    notes_.clear();
-    openFolderButton_->setVisible(false);
-    detailsButton_->setVisible(false);
-    folderGroup_->setTitle(QStringLiteral("Folders"));
-}
-
 void MainWindow::OpenOutputFolder() {
-    if (outputFolders_.empty())
+    if (!model_->ShowsOutput())
         return;
     // The list is sorted like the folders' names, which end in their numbers.
-    int row = std::max(folderList_->currentRow(), 0);
-    std::string path = outputFolders_.front();
-    if (QListWidgetItem* item = folderList_->item(row))
-        path = platform::JoinPath(session_->SetFolder(), item->text().toStdString());
+    QListWidgetItem* item = folderList_->item(std::max(folderList_->currentRow(), 0));
+    const std::string path = model_->OutputFolderPath(item ? item->text().toStdString() : "");
     if (!Desktop().OpenFolder(path))
         ShowMessageBox(this, "No file manager could be started to show\n" + path, "Error",
                        MessageStyle::Exclamation);
@@ -302,7 +280,7 @@ void MainWindow::OpenOutputFolder() {
 
 void MainWindow::ShowDetails() {
     RunGuarded([this] {
-        DetailsDialog dialog(this, notes_);
+        DetailsDialog dialog(this, model_->Notes());
         dialog.exec();
     });
 }
@@ -311,7 +289,7 @@ void MainWindow::ShowOptions() {
     RunGuarded([this] {
         OptionsDialog dialog(this);
         dialog.exec();
-        ShowSettingsNotice(statusLine_);
+        ShowSettingsNotice();
     });
 }
 

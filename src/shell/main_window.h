@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/merge_session.h"
-#include "options/front_end.h"
+#include "app/main_window_model.h"
 #include "shell/merge_runner.h"
 
 class QGroupBox;
@@ -78,11 +77,14 @@ class MainWindow : public QWidget {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    void MakeControls();
+    void LayOut();
+    void Connect();
+    // Shows what the model holds now.
+    void Show();
+    void ShowSettingsNotice();
     void ScanFolder(const std::string& folder);
     void MergeEnded();
-    void ShowOutcome();
-    // Back to the disc folders of a set (or none): no output folders, no notes.
-    void ForgetOutcome();
 
     QPushButton* selectButton_;
     QPushButton* mergeButton_;
@@ -96,13 +98,10 @@ class MainWindow : public QWidget {
     QPushButton* optionsButton_;
     QPushButton* helpButton_;
     std::unique_ptr<QtFrontEnd> frontEnd_;
-    std::unique_ptr<MergeSession> session_;
-    MergeOutcome outcome_;
-    bool ran_ = false;                        // the last merge got past Merge Options
-    std::vector<std::string> outputFolders_;  // full paths, once a merge has completed
-    std::vector<std::string> notes_;
+    std::unique_ptr<MainWindowModel> model_;
+    std::vector<std::string> shownFolders_;  // what the list was last filled with
     bool closeAfterMerge_ = false;
-    // Last, so that it is gone (its merge stopped) before the session it works on.
+    // Last, so that it is gone (its merge stopped) before the model it works on.
     MergeRunner runner_;
 };
 

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "shell/message_box.h"
 
@@ -15,7 +14,7 @@ namespace brambex {
 
 ProgressDialog::ProgressDialog(QWidget* parent, std::string_view initialMessage, int total,
                                CancelFlag* cancel, std::string_view caption, bool showCancel)
-    : QDialog(parent), total_(total), cancel_(cancel), meter_(total) {
+    : QDialog(parent), cancel_(cancel), model_(total) {
     setObjectName(QStringLiteral("progressDialog"));
     setAccessibleName(QStringLiteral("Merge progress"));
     setModal(false);
@@ -80,28 +79,20 @@ void ProgressDialog::SetMessage(std::string_view text) {
 }
 
 void ProgressDialog::SetProgress(int done) {
-    done_ = done;
-    ShowCount();
     // The bar changes only when the whole percentage grows: at most 100 redraws.
-    if (meter_.Update(done))
-        gauge_->setValue(meter_.Percent());
+    if (model_.SetDone(done))
+        gauge_->setValue(model_.Percent());
+    ShowCount();
 }
 
 void ProgressDialog::SetBytes(std::int64_t done, std::int64_t total) {
     const double seconds = shown_.isValid() ? static_cast<double>(shown_.elapsed()) / 1000.0 : 0.0;
-    timeLeft_ = ToQString(TimeLeftText(done, total, seconds));
+    model_.SetBytes(done, total, seconds);
     ShowCount();
 }
 
-// The track being merged: the one after those done.
 void ProgressDialog::ShowCount() {
-    if (total_ <= 0) {
-        countLine_->clear();
-        return;
-    }
-    QString count = QStringLiteral("Track %1 of %2").arg(std::min(done_ + 1, total_)).arg(total_);
-    countLine_->setText(timeLeft_.isEmpty() ? count + QLatin1Char('.')
-                                            : count + QStringLiteral(". ") + timeLeft_);
+    countLine_->setText(ToQString(model_.CountLine()));
 }
 
 void ProgressDialog::Cancel() {

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/progress_model.h"
 #include "options/front_end.h"
-#include "options/progress_meter.h"
 
 class QLabel;
 class QProgressBar;
@@ -42,7 +42,7 @@ class ProgressDialog : public QDialog {
     void SetBytes(std::int64_t done, std::int64_t total);
 
     void Cancel();
-    int Percent() const { return meter_.Percent(); }
+    int Percent() const { return model_.Percent(); }
     // Milliseconds until the window may close; 0 when it may close now.
     int RemainingShowMs() const;
 
@@ -56,13 +56,10 @@ class ProgressDialog : public QDialog {
 
     QLabel* messageLine_;
     QLabel* countLine_;
-    int total_;
-    int done_ = 0;
-    QString timeLeft_;
     QProgressBar* gauge_;
     QPushButton* cancelButton_;
     CancelFlag* cancel_;
-    ProgressMeter meter_;
+    ProgressModel model_;
     QElapsedTimer shown_;
 };
 

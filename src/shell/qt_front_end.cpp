@@ -1,12 +1,12 @@
 #include "shell/qt_front_end.h"
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
 #include <QPointer>
 #include <QThread>
 #include <string>
 #include <type_traits>
+#include <utility>
+
+#include "app/main_window_model.h"
 
 #include "shell/merge_options_dialog.h"
 #include "shell/message_box.h"
@@ -84,13 +84,21 @@ class ProgressHandle : public ProgressWindow {
 
 }  // namespace
 
-QtFrontEnd::QtFrontEnd(QWidget* owner, QListWidget* folderList, QGroupBox* folderGroup,
-                       CancelFlag* cancel, QLabel* statusLine)
-    : owner_(owner),
-      folderList_(folderList),
-      folderGroup_(folderGroup),
-      cancel_(cancel),
-      statusLine_(statusLine) {}
+QtFrontEnd::QtFrontEnd(QWidget* owner, CancelFlag* cancel) : owner_(owner), cancel_(cancel) {}
+
+void QtFrontEnd::SetWindowModel(MainWindowModel* window, std::function<void()> changed) {
+    window_ = window;
+    changed_ = std::move(changed);
+}
+
+template <typename Change>
+void QtFrontEnd::ChangeWindow(Change change) {
+    OnThreadOf(owner_, [&] {
+        change(*window_);
+        if (changed_)
+            changed_();
+    });
+}
 
 void QtFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                              MessageStyle style) {
@@ -104,14 +112,11 @@ Answer QtFrontEnd::Ask(std::string_view text, std::optional<std::string_view> ca
 }
 
 void QtFrontEnd::ShowStatus(std::string_view text) {
-    if (!statusLine_) {
+    if (!window_) {
         ShowMessage(text, NoCaption, MessageStyle::Information);
         return;
     }
-    OnThreadOf(owner_, [&] {
-        statusLine_->setText(ToQString(text));
-        statusShown_ = true;
-    });
+    ChangeWindow([&](MainWindowModel& window) { window.ShowStatus(text); });
 }
 
 bool QtFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
@@ -133,13 +138,13 @@ std::unique_ptr<ProgressWindow> QtFrontEnd::OpenProgress(std::string_view captio
 }
 
 void QtFrontEnd::AddFolder(std::string_view name) {
-    if (folderList_)
-        OnThreadOf(owner_, [&] { folderList_->addItem(ToQString(name)); });
+    if (window_)
+        ChangeWindow([&](MainWindowModel& window) { window.AddFolder(name); });
 }
 
 void QtFrontEnd::SetFolderGroupCaption(std::string_view text) {
-    if (folderGroup_)
-        OnThreadOf(owner_, [&] { folderGroup_->setTitle(ToQString(text)); });
+    if (window_)
+        ChangeWindow([&](MainWindowModel& window) { window.SetFolderCaption(text); });
 }
 
 }  // namespace brambex

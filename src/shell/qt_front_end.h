@@ -1,29 +1,29 @@
 // The desktop program's side of the merge's front-end interface: message boxes owned
 // by a window, the Merge Options dialog, the progress window, and the main window's
-// folder list, folder group caption and status line. The merge may call it from its worker thread:
+// folder list, folder group caption and status line, which go to the window's model
+// and then to the screen. The merge may call it from its worker thread:
 // every call is carried out on the thread of the owner window, questions and dialogs
 // waiting there for their answer, progress updates queued without waiting.
 #pragma once
 
-#include <utility>
+#include <functional>
 
 #include "options/front_end.h"
 
-class QGroupBox;
-class QLabel;
-class QListWidget;
 class QWidget;
 
 namespace brambex {
 
+class MainWindowModel;
+
 class QtFrontEnd : public FrontEnd {
   public:
-    // owner owns the message boxes and dialogs; the controls may be null for a front
-    // end that only shows messages (a dialog's own checks), which then shows a status
-    // in a box. cancel is what the progress window's Cancel requests.
-    explicit QtFrontEnd(QWidget* owner, QListWidget* folderList = nullptr,
-                        QGroupBox* folderGroup = nullptr, CancelFlag* cancel = nullptr,
-                        QLabel* statusLine = nullptr);
+    // owner owns the message boxes and dialogs; cancel is what the progress window's
+    // Cancel requests.
+    explicit QtFrontEnd(QWidget* owner, CancelFlag* cancel = nullptr);
+    // The main window's folders, caption and status go to its model, and changed shows
+    // them. Without a model (a dialog's merge) a status is shown in a box.
+    void SetWindowModel(MainWindowModel* window, std::function<void()> changed);
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageStyle style) override;
@@ -36,17 +36,15 @@ class QtFrontEnd : public FrontEnd {
     void AddFolder(std::string_view name) override;
     void SetFolderGroupCaption(std::string_view text) override;
 
-    // True once after a status went to the status line, which then says what the merge
-    // came to. Asked on the owner's thread.
-    bool TakeStatusShown() { return std::exchange(statusShown_, false); }
-
   private:
+    // Changes the window's model on the owner's thread, then shows it.
+    template <typename Change>
+    void ChangeWindow(Change change);
+
     QWidget* owner_;
-    QListWidget* folderList_;
-    QGroupBox* folderGroup_;
     CancelFlag* cancel_;
-    QLabel* statusLine_;
-    bool statusShown_ = false;
+    MainWindowModel* window_ = nullptr;
+    std::function<void()> changed_;
 };
 
 }  // namespace brambex

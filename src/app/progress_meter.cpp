@@ -1,4 +1,4 @@
-#include "options/progress_meter.h"
+#include "app/progress_meter.h"
 
 #include <algorithm>
 #include <cstdint>

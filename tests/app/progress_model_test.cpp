@@ -1,4 +1,5 @@
-#include "options/progress_meter.h"
+#include "app/progress_model.h"
+#include "app/progress_meter.h"
 
 #include <gtest/gtest.h>
 
@@ -76,4 +77,20 @@ TEST(ProgressMeterTest, TimeLeftFollowsTheRateSoFar) {
     for (const Case& c : cases)
         EXPECT_EQ(brambex::TimeLeftText(c.done, c.total, c.seconds), c.text)
             << c.done << " " << c.seconds;
+}
+
+// The count line names the track under way, never one past the last, and the time
+// left once it is known.
+TEST(ProgressModelTest, CountLineNamesTheTrackUnderWayAndTheTimeLeft) {
+    brambex::ProgressModel progress(120);
+    EXPECT_EQ(progress.CountLine(), "Track 1 of 120.");
+    EXPECT_TRUE(progress.SetDone(80));
+    progress.SetBytes(800, 1200, 30);
+    EXPECT_EQ(progress.CountLine(), "Track 81 of 120. Less than a minute left.");
+    EXPECT_EQ(progress.Percent(), 66);
+    EXPECT_FALSE(progress.SetDone(79));
+    progress.SetBytes(1200, 1200, 45);
+    EXPECT_TRUE(progress.SetDone(120));
+    EXPECT_EQ(progress.CountLine(), "Track 120 of 120.");
+    EXPECT_EQ(brambex::ProgressModel(0).CountLine(), "");
 }

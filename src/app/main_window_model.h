@@ -1,0 +1,69 @@
+// What the main window shows, decided without widgets: the folder list (the chosen
+// set's disc folders, or a completed merge's output folders) and its group's caption,
+// the status line (the set's counts, what a merge came to, a status the merge gave),
+// and whether "Open folder" and "Details" are offered. It owns the window's merge
+// session for the program's whole run. The window calls it on its own thread, except
+// Merge, which runs on the merge's worker thread while the window only shows.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/merge_session.h"
+#include "options/front_end.h"
+
+namespace brambex {
+
+class MainWindowModel {
+  public:
+    // ui is what the session asks and tells; it reaches this model's AddFolder,
+    // SetFolderCaption and ShowStatus on the window's thread.
+    explicit MainWindowModel(FrontEnd& ui);
+
+    const std::vector<std::string>& Folders() const { return folders_; }
+    const std::string& FolderCaption() const { return caption_; }
+    const std::string& Status() const { return status_; }
+    // A completed merge's output folders take the list's place.
+    bool ShowsOutput() const { return !outputFolders_.empty(); }
+    bool OpenFolderShown() const { return ShowsOutput(); }
+    bool DetailsShown() const { return !notes_.empty(); }
+    // The last merge's notes of its tracks, for Details.
+    const std::vector<std::string>& Notes() const { return notes_; }
+
+    // The chosen set is forgotten, with what its last merge came to.
+    void ForgetSet();
+    // Scans the chosen disc-1 folder; its disc folders come through AddFolder.
+    void Scan(const std::string& folder);
+    // "Merge folders": Merge Options, then every track. On the worker thread.
+    void Merge(const Cancellation& cancel);
+    // Back on the window's thread: the status line says what the merge came to.
+    void MergeEnded();
+
+    // The folder "Open folder" shows for the name chosen in the list; the first output
+    // folder when none is chosen.
+    std::string OutputFolderPath(const std::string& chosenName) const;
+
+    // From the session through the front end.
+    void AddFolder(std::string_view name);
+    void SetFolderCaption(std::string_view text);
+    void ShowStatus(std::string_view text);
+    // A notice of the program's own (a settings file left as it was) on the status line.
+    void ShowNotice(std::string_view text);
+
+  private:
+    // Back to the disc folders of a set (or none): no output folders, no notes.
+    void ForgetOutcome();
+
+    MergeSession session_;
+    std::vector<std::string> folders_;
+    std::string caption_;
+    std::string status_;
+    bool statusShown_ = false;  // a status from the merge is on the status line
+    MergeOutcome outcome_;
+    bool ran_ = false;                        // the last merge got past Merge Options
+    std::vector<std::string> outputFolders_;  // full paths, once a merge has completed
+    std::vector<std::string> notes_;
+};
+
+}  // namespace brambex

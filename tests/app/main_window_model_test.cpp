@@ -1,0 +1,98 @@
+// The main window's state as its model decides it: what the folder list, its caption
+// and the status line show after a scan and after each way a merge can end, and which
+// folder "Open folder" shows.
+#include "app/main_window_model.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_front_end.h"
+#include "support/tag_bytes.h"
+#include "support/temp_tree.h"
+
+namespace brambex {
+namespace {
+
+using testing::TempTree;
+using Folders = std::vector<std::string>;
+
+// Hands the window's controls to the model, as the desktop front end does.
+class WindowFrontEnd : public testing::FakeFrontEnd {
+  public:
+    MainWindowModel* model = nullptr;
+    void AddFolder(std::string_view name) override { model->AddFolder(name); }
+    void SetFolderGroupCaption(std::string_view text) override { model->SetFolderCaption(text); }
+    void ShowStatus(std::string_view text) override { model->ShowStatus(text); }
+};
+
+class MainWindowModelTest : public ::testing::Test {
+  protected:
+    MainWindowModelTest() {
+        ui.model = &model;
+        const std::string track =
+            testing::PaddedTag(testing::TextFrame("TALB", "Dune Disc 1"), 64) +
+            testing::FillerAudio(5000) + std::string(128, '\0');
+        for (const char* name : {"Dune Disc 1/01 A.mp3", "Dune Disc 1/02 B.mp3",
+                                 "Dune Disc 2/01 C.mp3", "Dune Disc 2/02 D.mp3"})
+            tree.File(std::string("Books/") + name, track);
+    }
+    void Merge() {
+        model.Merge(ui.cancel);
+        model.MergeEnded();
+    }
+
+    TempTree tree;
+    WindowFrontEnd ui;
+    MainWindowModel model{ui};
+};
+
+TEST_F(MainWindowModelTest, AScanListsTheDiscsAndCountsTheirFiles) {
+    EXPECT_EQ(model.Status(), "Select the first folder in the sequence");
+    EXPECT_EQ(model.FolderCaption(), "Folders");
+    model.Scan(tree.Path("Books/Dune Disc 1"));
+    EXPECT_EQ(model.Folders(), (Folders{"Dune Disc 1", "Dune Disc 2"}));
+    EXPECT_EQ(model.Status(), "2 discs, 4 files.");
+    EXPECT_FALSE(model.OpenFolderShown());
+    EXPECT_FALSE(model.DetailsShown());
+}
+
+TEST_F(MainWindowModelTest, AMergeThatNeverStartedLeavesTheWindowAsItWas) {
+    Merge();
+    EXPECT_EQ(ui.MessageTexts().size(), 1u);  // "Before merging, you must first select ..."
+    EXPECT_EQ(model.Status(), "Select the first folder in the sequence");
+
+    model.Scan(tree.Path("Books/Dune Disc 1"));
+    ui.mergeOptions = [](MergeOptionsForm&) { return false; };
+    Merge();
+    EXPECT_EQ(model.Status(), "2 discs, 4 files.");
+    EXPECT_EQ(model.Folders(), (Folders{"Dune Disc 1", "Dune Disc 2"}));
+}
+
+TEST_F(MainWindowModelTest, ACancelledMergeKeepsTheSetAndSaysHowFarItGot) {
+    model.Scan(tree.Path("Books/Dune Disc 1"));
+    ui.cancel.Request();
+    Merge();
+    EXPECT_EQ(model.Status(), "Merge cancelled after 0 tracks.");
+    EXPECT_EQ(model.Folders(), (Folders{"Dune Disc 1", "Dune Disc 2"}));
+    EXPECT_EQ(model.FolderCaption(), "Folders");
+    EXPECT_FALSE(model.OpenFolderShown());
+    EXPECT_EQ(model.OutputFolderPath(""), "");
+}
+
+TEST_F(MainWindowModelTest, ACompletedMergeListsItsOutputFoldersUntilTheNextSet) {
+    model.Scan(tree.Path("Books/Dune Disc 1"));
+    Merge();
+    EXPECT_EQ(model.Status(), "Merged 4 tracks into \"Dune_1\".");
+    EXPECT_EQ(model.Folders(), Folders{"Dune_1"});
+    EXPECT_EQ(model.FolderCaption(), "Output folders");
+    EXPECT_TRUE(model.OpenFolderShown());
+    EXPECT_EQ(model.OutputFolderPath(""), tree.Path("Books/Dune_1"));
+    EXPECT_EQ(model.OutputFolderPath("Dune_1"), tree.Path("Books/Dune_1"));
+
+    model.ForgetSet();
+    EXPECT_TRUE(model.Folders().empty());
+    EXPECT_EQ(model.FolderCaption(), "Folders");
+    EXPECT_FALSE(model.OpenFolderShown());
+}
+
+}  // namespace
+}  // namespace brambex
