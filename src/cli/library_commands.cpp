@@ -154,7 +154,7 @@ int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFr
     std::unique_ptr<PrintedPlan> plan;
     LibraryPlanFor planFor;
     if (options.dryRun) {
-        planFor = [&](std::size_t i, const MergeSession& session) -> MergePlan* {
+        planFor = [&](std::size_t i, const MergeSession& session) -> DryRun* {
             ui.ClearBar();
             std::printf("== %s\n", Printable(Shown(sets[i].relativeFolder), stdout).c_str());
             plan = std::make_unique<PrintedPlan>(ui, session);

@@ -15,7 +15,7 @@ namespace brambex::cli {
 
 class TerminalFrontEnd;
 
-class PrintedPlan : public MergePlan {
+class PrintedPlan : public DryRun {
   public:
     // The progress bar is erased before each entry: on a terminal both share the
     // screen, and an entry printed behind the bar would be garbled.

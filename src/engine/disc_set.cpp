@@ -11,6 +11,7 @@
 
 #include "engine/composed_names.h"
 #include "engine/disc_tracks.h"
+#include "engine/format.h"
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
 #include "options/disc_ending.h"
@@ -36,10 +37,10 @@ std::string ParentFolder(const std::string& stem) {
 // The entries that may be discs. An output folder is never one, also when its name ends
 // in a disc number (a title "Opera 2" beside "Opera 02"): merging from it would read
 // the tracks this merge has just written.
-std::vector<platform::FoundEntry> Discs(const MergeSettings& settings,
+std::vector<platform::FoundEntry> Discs(const DiscSet& set,
                                         std::vector<platform::FoundEntry> entries) {
     std::erase_if(entries, [&](const platform::FoundEntry& entry) {
-        return IsOutputFolder(PathInSet(settings, entry.name));
+        return IsOutputFolder(set.PathInSet(entry.name));
     });
     return entries;
 }
@@ -84,36 +85,38 @@ std::vector<platform::FoundEntry> FindIgnoringTrailingBlanks(const std::string& 
     return found;
 }
 
-bool Stop(FrontEnd& ui, const std::string& text) {
-    ui.ShowMessage(text, "Error", MessageStyle::Stop);
-    return false;
+using Finding = std::optional<SetFinding>;
+
+Finding Stop(std::string text, std::string at = {}) {
+    return SetFinding{std::move(text), "Error", MessageStyle::Stop, std::move(at)};
 }
 
 // A pipe, a device or a folder named like a track (or a link to one) would stop the
 // merge halfway, or hang it: the set is refused before anything is written.
-bool AllTracksAreFiles(const MergeSettings& settings, const std::string& folder,
-                       const DiscTracks& found, FrontEnd& ui) {
-    for (const DiscTrack& track : found.tracks) {
+// Each track's size is taken on the way, for the estimate of the time left.
+Finding AllTracksAreFiles(const DiscSet& set, const std::string& folder, DiscTracks& found) {
+    for (DiscTrack& track : found.tracks) {
         const std::string name = platform::JoinPath(folder, track.name);
+        const std::string path = set.PathInSet(name);
         errno = 0;
-        if (!platform::IsRegularFile(PathInSet(settings, name))) {
+        if (!platform::IsRegularFile(path)) {
             const std::string named = "The track \"" + name + "\"";
-            return Stop(ui, errno != 0 ? WithReason(named + " cannot be read", errno)
-                                       : named + " is not a file (a folder, a pipe or a device).");
+            return Stop(errno != 0 ? WithReason(named + " cannot be read", errno)
+                                   : named + " is not a file (a folder, a pipe or a device).");
         }
+        track.size = platform::FileSize(path);
     }
-    return true;
+    return std::nullopt;
 }
 
 // The folders whose names are `base` followed by the disc's number (in either form)
 // and, for bracketed forms, the closing bracket.
-std::vector<std::string> NumberedFolders(const MergeSettings& settings, const std::string& base,
-                                         int disc) {
+std::vector<std::string> NumberedFolders(const DiscSet& set, const std::string& base, int disc) {
     std::vector<std::string> names;
     for (bool twoDigits : {false, true}) {
         for (const platform::FoundEntry& entry :
-             Discs(settings, FindIgnoringTrailingBlanks(base + DiscNumber(disc, twoDigits) +
-                                                        NumberClosing(base))))
+             Discs(set, FindIgnoringTrailingBlanks(base + DiscNumber(disc, twoDigits) +
+                                                   NumberClosing(base))))
             if (entry.isFolder && std::find(names.begin(), names.end(), entry.name) == names.end())
                 names.push_back(entry.name);
     }
@@ -124,29 +127,29 @@ std::vector<std::string> NumberedFolders(const MergeSettings& settings, const st
 // "Opera 01") would be merged as a set of its own, without the discs before it. A bare
 // number is the folder's own ("Symphony 5" beside "Symphony 1") unless every disc
 // before it has its folder.
-bool RefuseLaterDisc(const MergeSettings& settings, FrontEnd& ui) {
-    const std::string name = LastName(settings.discFolderStem);
+Finding RefuseLaterDisc(const DiscSet& set) {
+    const std::string name = LastName(set.discFolderStem);
     std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(name));
     if (!ending || ending->number < 2)
-        return true;
-    const std::string base = settings.discFolderStem.substr(
-        0, settings.discFolderStem.size() - name.size() + ending->numberAt);
-    const std::vector<std::string> first = NumberedFolders(settings, base, 1);
+        return std::nullopt;
+    const std::string base =
+        set.discFolderStem.substr(0, set.discFolderStem.size() - name.size() + ending->numberAt);
+    const std::vector<std::string> first = NumberedFolders(set, base, 1);
     for (int disc = 2; !ending->word && disc < ending->number; ++disc) {
-        if (NumberedFolders(settings, base, disc).empty())
-            return true;
+        if (NumberedFolders(set, base, disc).empty())
+            return std::nullopt;
     }
     const std::string found = "The folder \"" + name + "\" looks like disc " +
                               std::to_string(ending->number) + " of a set";
     if (!first.empty())
-        return Stop(ui, found + ", whose disc 1 is \"" + first[0] +
-                            "\".\nPlease select the folder of disc 1.");
+        return Stop(found + ", whose disc 1 is \"" + first[0] +
+                    "\".\nPlease select the folder of disc 1.");
     if (!ending->word)
-        return true;
-    return Stop(ui, found +
-                        ", but there is no folder for disc 1 beside it.\nPlease select "
-                        "the folder of the first disc, or rename the folders so that\n"
-                        "their numbers begin with 1.");
+        return std::nullopt;
+    return Stop(found +
+                ", but there is no folder for disc 1 beside it.\nPlease select "
+                "the folder of the first disc, or rename the folders so that\n"
+                "their numbers begin with 1.");
 }
 
 }  // namespace
@@ -178,50 +181,217 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound) {
     return std::string(whole);
 }
 
-bool ScanDiscSet(MergeSettings& settings, FrontEnd& ui, const std::string& chosenFolder) {
+namespace {
+
+// A disc folder's one listing: its tracks, its pictures and its ".mp3" entries.
+DiscFolder ListDiscFolder(const DiscSet& set, const std::string& name) {
+    DiscFolder disc;
+    disc.name = name;
+    const platform::Listing listing =
+        platform::ListMatching(platform::JoinPath(set.PathInSet(name), "*"));
+    static const std::string Mp3 = platform::MatchKey("*.mp3");
+    static const std::string Jpg = platform::MatchKey("*.jpg");
+    std::vector<platform::FoundEntry> mp3s;
+    for (const platform::FoundEntry& entry : listing.entries) {
+        const std::string key = platform::MatchKey(entry.name);
+        if (platform::MatchesWildcard(Mp3, key))
+            mp3s.push_back(entry);
+        // A folder named like a picture holds no picture to copy.
+        else if (!entry.isFolder && platform::MatchesWildcard(Jpg, key))
+            disc.pictures.push_back(entry.name);
+    }
+    disc.files = static_cast<int>(mp3s.size());
+    disc.found = TracksAmong(mp3s);
+    disc.found.error = listing.error;
+    return disc;
+}
+
+SetFinding ScanFailure(std::string text) {
+    return SetFinding{std::move(text), "Error", MessageStyle::Plain, {}};
+}
+
+// The lookup of one disc's folder; a finding when it is missing or ambiguous.
+std::optional<std::string> LookUpDisc(const DiscSet& set, int disc, Finding& finding) {
+    const std::string& stem = set.discFolderStem;
+    std::vector<std::string> patterns;
+    // A folder chosen by hand is disc 1 by its exact name.
+    const bool exact = disc == 1 && !set.discSuffixFound;
+    if (exact) {
+        patterns.push_back(stem);
+    } else {
+        for (bool twoDigits : {false, true}) {
+            const std::string number = DiscNumber(disc, twoDigits);
+            patterns.push_back(stem + "* " + number);
+            // The forms whose number follows the stem directly ("CD2", "(Disc 2)").
+            if (set.discSuffixFound)
+                patterns.push_back(stem + number + NumberClosing(stem));
+        }
+    }
+    // Every pattern is searched: "Disc 2" beside "Disc 02" is one disc in two folders.
+    std::vector<std::string> found;
+    for (const std::string& pattern : patterns) {
+        for (const platform::FoundEntry& entry : Discs(
+                 set, exact ? ListComposed(pattern).entries : FindIgnoringTrailingBlanks(pattern)))
+            if (std::find(found.begin(), found.end(), entry.name) == found.end())
+                found.push_back(entry.name);
+    }
+    if (found.empty()) {
+        finding = Stop("I could not find a folder for disc " + std::to_string(disc) +
+                       ".\nPlease rip the missing disc, or rename the folders\nas "
+                       "appropriate to get a continuous sequence, then\nstart over with "
+                       "this set.");
+        return std::nullopt;
+    }
+    if (found.size() > 1) {
+        std::sort(found.begin(), found.end());
+        finding = Stop("There are two folders that appear to be disc " + std::to_string(disc) +
+                       ":\n     \"" + found[0] + "\"\n     \"" + found[1] +
+                       "\"\nPlease rename one or both of these to remove\nthe ambiguity, "
+                       "then start over with this set.");
+        return std::nullopt;
+    }
+    return found[0];
+}
+
+// The message for a set without tracks; it points to a disc-1 folder inside the chosen
+// one, which the user may have meant.
+SetFinding NoTracks(const DiscSet& set, const std::vector<DiscFolder>& discs) {
+    std::string first = discs.empty() ? LastName(set.discFolderStem) : discs[0].name;
+    std::string text = "The folder \"" + first + "\" holds no tracks";
+    if (discs.size() > 1)
+        text += ", and neither do the other folders of its set";
+    text +=
+        ".\nA track is an MP3 file whose name begins with its two-digit number,\nsuch "
+        "as \"01 Chapter One.mp3\".";
+    for (const platform::FoundEntry& entry :
+         platform::FindMatching(platform::JoinPath(set.PathInSet(first), "*"))) {
+        std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(entry.name));
+        if (entry.isFolder && ending && ending->number == 1) {
+            text += "\nIt holds the folder \"" + entry.name +
+                    "\": please select that folder, the first disc of the set.";
+            break;
+        }
+    }
+    return *Stop(std::move(text));
+}
+
+// What is wrong with one disc folder that keeps the set from being merged whole.
+Finding CheckDisc(const DiscSet& set, DiscFolder& disc, int number) {
+    if (disc.found.error != 0)
+        return Stop(UnreadableDiscFolder(number, disc.name, disc.found.error));
+    if (Finding notFile = AllTracksAreFiles(set, disc.name, disc.found))
+        return notFile;
+    if (disc.found.discNumbers.size() > 1)
+        return Stop("The folder \"" + disc.name + "\" holds the tracks of " +
+                    std::to_string(disc.found.discNumbers.size()) + " discs (\"" +
+                    disc.found.tracks.front().name +
+                    "\" ...).\nPlease give each disc a folder "
+                    "of its own, named after the set and the disc's number\n(\"" +
+                    disc.name + " 1\", \"" + disc.name + " 2\", ...), then start over.");
+    return std::nullopt;
+}
+
+// The whole-set check without a front end: the discs in order, or what stops the merge.
+Finding CheckedDiscs(const DiscSet& set, std::vector<DiscFolder>& discs) {
+    if (!set.discSuffixFound)
+        if (Finding later = RefuseLaterDisc(set))
+            return later;
+    for (int disc = 1; disc <= set.DiscCount(); ++disc) {
+        Finding finding;
+        std::optional<std::string> name = LookUpDisc(set, disc, finding);
+        if (!name)
+            return finding;
+        auto scanned = std::find_if(set.scanned.begin(), set.scanned.end(),
+                                    [&](const DiscFolder& d) { return d.name == *name; });
+        discs.push_back(scanned != set.scanned.end() ? *scanned : ListDiscFolder(set, *name));
+    }
+    int tracks = 0;
+    for (std::size_t i = 0; i < discs.size(); ++i) {
+        if (Finding finding = CheckDisc(set, discs[i], static_cast<int>(i) + 1))
+            return finding;
+        tracks += static_cast<int>(discs[i].found.tracks.size());
+    }
+    if (tracks == 0)
+        return NoTracks(set, discs);
+    return std::nullopt;
+}
+
+}  // namespace
+
+int DiscSet::FileCount() const {
+    int files = 0;
+    for (const DiscFolder& disc : scanned)
+        files += disc.files;
+    return files;
+}
+
+int DiscSet::TrackCount() const {
+    int tracks = 0;
+    for (const DiscFolder& disc : discs)
+        tracks += static_cast<int>(disc.found.tracks.size());
+    return tracks;
+}
+
+std::int64_t DiscSet::ByteCount() const {
+    std::int64_t bytes = 0;
+    for (const DiscFolder& disc : discs)
+        for (const DiscTrack& track : disc.found.tracks)
+            bytes += std::max<std::int64_t>(track.size, 0);
+    return bytes;
+}
+
+std::string DiscSet::PathInSet(std::string_view name) const {
+    return platform::JoinPath(setFolder, name);
+}
+
+DiscSet ReadDiscSet(const std::string& chosenFolder) {
+    DiscSet set;
     std::string chosen = chosenFolder;
     // A path typed with a trailing separator names the same folder.
     while (chosen.size() > 1 && platform::IsSeparator(chosen.back()))
         chosen.pop_back();
     // The stem and the set's folder are absolute, so that they name the set whatever
     // the process's current folder becomes.
-    chosen = platform::AbsolutePath(chosen);
-
-    settings.discFolderStem = DiscFolderStem(chosen, settings.discSuffixFound);
-    settings.setFolder.clear();
-    settings.discCount = 0;
-    settings.trackCount = 0;
+    set.chosenFolder = platform::AbsolutePath(chosen);
+    set.discFolderStem = DiscFolderStem(set.chosenFolder, set.discSuffixFound);
     // A stem cut to fit would name other folders than the set's, so a longer one is
     // refused rather than shortened.
-    if (CountUtf8Chars(settings.discFolderStem) > MaxStemText) {
-        settings.discFolderStem.clear();
-        ui.ShowMessage("The path of this folder is too long:\n" + chosen, "Error",
-                       MessageStyle::Stop);
-        return false;
+    if (CountUtf8Chars(set.discFolderStem) > MaxStemText) {
+        set.finding = SetFinding{"The path of this folder is too long:\n" + set.chosenFolder,
+                                 "Error",
+                                 MessageStyle::Stop,
+                                 {}};
+        set.discFolderStem.clear();
+        return set;
     }
-
-    const std::string setFolder = ParentFolder(settings.discFolderStem);
+    const std::string setFolder = ParentFolder(set.discFolderStem);
     // The set's folder must be one that can be entered; the message keeps the words it
     // has always had.
     if (!platform::CanEnterFolder(setFolder)) {
-        ui.ShowMessage(WithReason("chdir failed", errno), "Error", MessageStyle::Plain);
-        return false;
+        set.finding = ScanFailure(WithReason("chdir failed", errno));
+        return set;
     }
-    settings.setFolder = setFolder;
-
-    std::vector<platform::FoundEntry> entries = ListComposed(settings.discFolderStem + "*").entries;
+    set.setFolder = setFolder;
+    std::vector<platform::FoundEntry> entries = ListComposed(set.discFolderStem + "*").entries;
     if (entries.empty()) {
-        ui.ShowMessage("FindFirstFile failed", "Error", MessageStyle::Plain);
-        return false;
+        set.finding = ScanFailure("FindFirstFile failed");
+        return set;
     }
     for (const platform::FoundEntry& entry : entries) {
-        const std::string path = PathInSet(settings, entry.name);
-        if (!CountsAsDisc(entry, path))
-            continue;
-        ui.AddFolder(entry.name);
-        ++settings.discCount;
-        settings.trackCount += CountTracks(path);
+        if (CountsAsDisc(entry, set.PathInSet(entry.name)))
+            set.scanned.push_back(ListDiscFolder(set, entry.name));
     }
+    return set;
+}
+
+bool ScanDiscSet(DiscSet& set, FrontEnd& ui, const std::string& chosenFolder) {
+    set = ReadDiscSet(chosenFolder);
+    if (set.finding) {
+        ui.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
+        return false;
+    }
+    for (const DiscFolder& disc : set.scanned)
+        ui.AddFolder(disc.name);
     return true;
 }
 
@@ -231,59 +401,12 @@ bool CountsAsDisc(const platform::FoundEntry& entry, const std::string& path) {
     return !IsOutputFolder(path);
 }
 
-int CountTracks(const std::string& folder) {
-    return static_cast<int>(platform::FindMatching(platform::JoinPath(folder, "*.mp3")).size());
-}
-
-std::optional<std::string> FindDiscFolder(const MergeSettings& settings, FrontEnd& ui, int disc) {
-    const std::string& stem = settings.discFolderStem;
-    std::vector<std::string> patterns;
-    // A folder chosen by hand is disc 1 by its exact name.
-    const bool exact = disc == 1 && !settings.discSuffixFound;
-    if (exact) {
-        patterns.push_back(stem);
-    } else {
-        for (bool twoDigits : {false, true}) {
-            const std::string number = DiscNumber(disc, twoDigits);
-            patterns.push_back(stem + "* " + number);
-            // The forms whose number follows the stem directly ("CD2", "(Disc 2)").
-            if (settings.discSuffixFound)
-                patterns.push_back(stem + number + NumberClosing(stem));
-        }
-    }
-    // Every pattern is searched: "Disc 2" beside "Disc 02" is one disc in two folders.
-    std::vector<platform::FoundEntry> found;
-    for (const std::string& pattern : patterns) {
-        for (const platform::FoundEntry& entry :
-             Discs(settings,
-                   exact ? ListComposed(pattern).entries : FindIgnoringTrailingBlanks(pattern))) {
-            if (std::none_of(found.begin(), found.end(), [&](const platform::FoundEntry& seen) {
-                    return seen.name == entry.name;
-                }))
-                found.push_back(entry);
-        }
-    }
-    if (found.empty()) {
-        ui.ShowMessage("I could not find a folder for disc " + std::to_string(disc) +
-                           ".\nPlease rip the missing disc, or rename the folders\nas "
-                           "appropriate to get a continuous sequence, then\nstart over with "
-                           "this set.",
-                       "Error", MessageStyle::Stop);
-        return std::nullopt;
-    }
-    if (found.size() > 1) {
-        std::sort(found.begin(), found.end(),
-                  [](const platform::FoundEntry& a, const platform::FoundEntry& b) {
-                      return a.name < b.name;
-                  });
-        ui.ShowMessage("There are two folders that appear to be disc " + std::to_string(disc) +
-                           ":\n     \"" + found[0].name + "\"\n     \"" + found[1].name +
-                           "\"\nPlease rename one or both of these to remove\nthe ambiguity, "
-                           "then start over with this set.",
-                       "Error", MessageStyle::Stop);
-        return std::nullopt;
-    }
-    return found[0].name;
+std::optional<std::string> FindDiscFolder(const DiscSet& set, FrontEnd& ui, int disc) {
+    Finding finding;
+    std::optional<std::string> name = LookUpDisc(set, disc, finding);
+    if (finding)
+        ui.ShowMessage(finding->text, finding->caption, finding->style);
+    return name;
 }
 
 std::string UnreadableDiscFolder(int disc, const std::string& folder, int error) {
@@ -292,60 +415,23 @@ std::string UnreadableDiscFolder(int disc, const std::string& folder, int error)
         error);
 }
 
-std::optional<std::vector<std::string>> CheckDiscSet(const MergeSettings& settings, FrontEnd& ui) {
-    if (!settings.discSuffixFound && !RefuseLaterDisc(settings, ui))
-        return std::nullopt;
-    std::vector<std::string> folders;
-    for (int disc = 1; disc <= settings.discCount; ++disc) {
-        std::optional<std::string> folder = FindDiscFolder(settings, ui, disc);
-        if (!folder)
-            return std::nullopt;
-        folders.push_back(*folder);
-    }
-    int tracks = 0;
-    for (std::size_t i = 0; i < folders.size(); ++i) {
-        const std::string& folder = folders[i];
-        const std::string named = "\"" + folder + "\"";
-        const DiscTracks found = FindTracks(PathInSet(settings, folder));
-        if (found.error != 0) {
-            Stop(ui, UnreadableDiscFolder(static_cast<int>(i) + 1, folder, found.error));
-            return std::nullopt;
-        }
-        if (!AllTracksAreFiles(settings, folder, found, ui))
-            return std::nullopt;
-        if (found.discNumbers.size() > 1) {
-            Stop(ui, "The folder " + named + " holds the tracks of " +
-                         std::to_string(found.discNumbers.size()) + " discs (\"" +
-                         found.tracks.front().name +
-                         "\" ...).\nPlease give each disc a folder "
-                         "of its own, named after the set and the disc's number\n(\"" +
-                         folder + " 1\", \"" + folder + " 2\", ...), then start over.");
-            return std::nullopt;
-        }
-        tracks += static_cast<int>(found.tracks.size());
-    }
-    if (tracks == 0) {
-        std::string first = folders.empty() ? LastName(settings.discFolderStem) : folders[0];
-        std::string text = "The folder \"" + first + "\" holds no tracks";
-        if (folders.size() > 1)
-            text += ", and neither do the other folders of its set";
-        text +=
-            ".\nA track is an MP3 file whose name begins with its two-digit number,\nsuch "
-            "as \"01 Chapter One.mp3\".";
-        // The folder that holds the disc folders was chosen instead of disc 1's.
-        for (const platform::FoundEntry& entry :
-             platform::FindMatching(platform::JoinPath(PathInSet(settings, first), "*"))) {
-            std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(entry.name));
-            if (entry.isFolder && ending && ending->number == 1) {
-                text += "\nIt holds the folder \"" + entry.name +
-                        "\": please select that folder, the first disc of the set.";
-                break;
-            }
-        }
-        Stop(ui, text);
+std::optional<std::vector<std::string>> CheckDiscSet(DiscSet& set, FrontEnd& ui) {
+    std::vector<DiscFolder> discs;
+    set.discs.clear();
+    set.finding = CheckedDiscs(set, discs);
+    if (set.finding) {
+        ui.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
         return std::nullopt;
     }
-    return folders;
+    set.discs = std::move(discs);
+    std::vector<std::string> names;
+    for (const DiscFolder& disc : set.discs)
+        names.push_back(disc.name);
+    return names;
+}
+
+std::string TrackNumberPattern(const DiscTracks& found, int number) {
+    return Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", number);
 }
 
 }  // namespace brambex

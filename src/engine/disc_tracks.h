@@ -6,6 +6,7 @@
 // ("1-07 Storm.mp3"); its tracks are then taken from those.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,7 @@ constexpr int MaxTrackNumber = 499;
 struct DiscTrack {
     int number;
     std::string name;
+    std::int64_t size = -1;  // in bytes, once the set's check has looked; -1 before
 };
 
 struct DiscTracks {

@@ -63,7 +63,7 @@ struct LibrarySetResult {
 
 // Called before each set's merge with its position and session; the plan it returns
 // (none for a real merge) receives that set's dry run.
-using LibraryPlanFor = std::function<MergePlan*(std::size_t index, const MergeSession& session)>;
+using LibraryPlanFor = std::function<DryRun*(std::size_t index, const MergeSession& session)>;
 
 // Merges the sets in order; one result for each set.
 std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, FrontEnd& ui,

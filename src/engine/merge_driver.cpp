@@ -26,6 +26,7 @@
 #include "tags/diagnostic.h"
 #include "platform/file_stream.h"
 #include "tags/mp3.h"
+#include "tags/text_encoding.h"
 
 namespace brambex {
 
@@ -33,16 +34,6 @@ namespace {
 
 using platform::FindMatching;
 using platform::JoinPath;
-
-// The text cut to at most limit bytes, never inside a UTF-8 character.
-std::string_view CutToBytes(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit)
-        return text;
-    std::size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.substr(0, cut);
-}
 
 // Digits of the running numbers in output folder `folder` of a merge of `tracks`
 // tracks: as many as the folder's largest number needs, at least two, so that a player
@@ -87,11 +78,10 @@ struct StartedTrack {
 
 class MergeRun {
   public:
-    MergeRun(MergeSettings& settings, FrontEnd& frontEnd, std::vector<std::string> discFolders,
-             MergePlan* dryRun)
+    MergeRun(MergeSettings& settings, FrontEnd& frontEnd, const DiscSet& set, DryRun* dryRun)
         : s_(settings),
           ui_(frontEnd),
-          discFolders_(std::move(discFolders)),
+          set_(set),
           plan_(dryRun),
           partialName_(TemporaryFileName()),
           pipeline_(settings.jobs > 0 ? settings.jobs : DefaultJobs()) {}
@@ -103,8 +93,8 @@ class MergeRun {
     MergeOutcome Run(const Cancellation& cancel);
 
   private:
-    bool MergeDisc(const std::string& folder, int disc, const Cancellation& cancel);
-    bool OpenOutputFolder(const std::string& folder);
+    bool MergeDisc(const DiscFolder& folder, int disc, const Cancellation& cancel);
+    bool OpenOutputFolder(const DiscFolder& folder);
     void ShowProgressFor(const std::string& folder, int track);
     bool CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
                    int track);
@@ -118,7 +108,7 @@ class MergeRun {
     void AbandonStarted();
     std::string PartialNameForSlot(int slot) const;
     void CountTag(TagKind kind);
-    void PlanOutputFolder(const std::string& discFolder);
+    void PlanOutputFolder(const DiscFolder& discFolder);
     bool Fail(std::string_view text, const std::string& caption) {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
         return false;
@@ -127,6 +117,12 @@ class MergeRun {
         at_ = folder;
         ui_.ShowMessage(UnreadableDiscFolder(disc, folder, error), "Error", MessageStyle::Stop);
         return false;
+    }
+    MergeOutcome::Kind TwoTracksWithOneNumber(const DiscFolder& disc, int number) {
+        at_ = JoinPath(disc.name, TrackNumberPattern(disc.found, number));
+        ui_.ShowMessage(at_, "Two or more mp3 files have the same sequence number!",
+                        MessageStyle::Stop);
+        return MergeOutcome::Kind::Stopped;
     }
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     MergeOutcome NothingMerged() {
@@ -137,33 +133,24 @@ class MergeRun {
     MergeOutcome Ended(MergeOutcome::Kind kind) {
         // The front end keeps the window up for its minimum time when it is closed.
         progress_.reset();
-        MergeOutcome outcome{kind, s_.discCount, placed_};
+        MergeOutcome outcome{kind, set_.DiscCount(), placed_};
         if (kind == MergeOutcome::Kind::Stopped)
             outcome.stoppedAt = at_;
         outcome.notes = std::move(notes_);
         return outcome;
     }
     void NoteTrack(const StartedTrack& t);
-    // The bytes of every track of the set, for the estimate of the time left.
-    void CountBytes() {
-        for (const std::string& folder : discFolders_)
-            for (const DiscTrack& track : FindTracks(PathInSet(s_, folder)).tracks)
-                bytesTotal_ += std::max<std::int64_t>(
-                    platform::FileSize(PathInSet(s_, JoinPath(folder, track.name))), 0);
-    }
     std::int64_t bytesDone_ = 0;
-    std::int64_t bytesTotal_ = 0;
 
     MergeSettings& s_;
     FrontEnd& ui_;
-    const std::vector<std::string> discFolders_;
-    MergePlan* plan_;
+    const DiscSet& set_;
+    DryRun* plan_;
     const std::string partialName_;
     bool folderReady_ = false;  // the current output folder is prepared and has room
     bool cancelled_ = false;
-    int placed_ = 0;     // tracks copied (or planned) so far
-    int setTracks_ = 0;  // the tracks of every disc folder when the run began
-    std::string at_;     // the track or folder being worked on, for a stopped merge
+    int placed_ = 0;  // tracks copied (or planned) so far
+    std::string at_;  // the track or folder being worked on, for a stopped merge
     std::vector<std::string> notes_;
     std::unique_ptr<ProgressWindow> progress_;
     // The track whose bytes the codec reads now (the first one also while the settings
@@ -200,28 +187,16 @@ MergeOutcome MergeRun::Prepare() {
     s_.newTags = 0;
     // The first track of the set (the first disc may hold none) gives the settings, and
     // its disc folder the first output folder's pictures.
-    for (std::size_t disc = 1; disc <= discFolders_.size(); ++disc) {
-        const std::string& folder = discFolders_[disc - 1];
-        const DiscTracks found = FindTracks(PathInSet(s_, folder));
-        if (found.error != 0) {
-            DiscFolderLost(folder, static_cast<int>(disc), found.error);
-            return Ended(MergeOutcome::Kind::Stopped);
-        }
-        const std::vector<DiscTrack>& tracks = found.tracks;
+    for (const DiscFolder& disc : set_.discs) {
+        const std::vector<DiscTrack>& tracks = disc.found.tracks;
         if (tracks.empty())
             continue;
-        if (tracks.size() > 1 && tracks[1].number == tracks[0].number) {
-            std::string pattern =
-                Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", tracks[0].number);
-            at_ = JoinPath(folder, pattern);
-            ui_.ShowMessage(at_, "Two or more mp3 files have the same sequence number!",
-                            MessageStyle::Stop);
-            return Ended(MergeOutcome::Kind::Stopped);
-        }
-        const std::string inputPath = JoinPath(folder, tracks[0].name);
+        if (tracks.size() > 1 && tracks[1].number == tracks[0].number)
+            return Ended(TwoTracksWithOneNumber(disc, tracks[0].number));
+        const std::string inputPath = JoinPath(disc.name, tracks[0].name);
         ReadingTrack reading(reading_, inputPath);
         const PreviewSource preview = [this](const MergeSettings& tentative) {
-            return PreviewMerge(tentative, discFolders_, PreviewTracks);
+            return PreviewMerge(tentative, set_, PreviewTracks);
         };
         switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath), preview)) {
             case Preparation::Confirmed:
@@ -231,9 +206,9 @@ MergeOutcome MergeRun::Prepare() {
             case Preparation::Refused:
                 return Ended(MergeOutcome::Kind::Refused);
         }
-        if (!OpenOutputFolder(folder))
+        if (!OpenOutputFolder(disc))
             return Ended(MergeOutcome::Kind::Stopped);
-        return {MergeOutcome::Kind::Completed, s_.discCount, 0};
+        return {MergeOutcome::Kind::Completed, set_.DiscCount(), 0};
     }
     return NothingMerged();
 }
@@ -241,10 +216,8 @@ MergeOutcome MergeRun::Prepare() {
 MergeOutcome MergeRun::Run(const Cancellation& cancel) {
     ThreadDiagnosticSink diagnostics(ShowDiagnostic, this);
     noting_ = true;
-    for (const std::string& folder : discFolders_)
-        setTracks_ += static_cast<int>(FindTracks(PathInSet(s_, folder)).tracks.size());
-    for (std::size_t disc = 1; disc <= discFolders_.size(); ++disc) {
-        if (!MergeDisc(discFolders_[disc - 1], static_cast<int>(disc), cancel))
+    for (std::size_t disc = 1; disc <= set_.discs.size(); ++disc) {
+        if (!MergeDisc(set_.discs[disc - 1], static_cast<int>(disc), cancel))
             return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
     }
     // The tracks the check found can be gone by now; a merge of nothing is no success.
@@ -257,7 +230,7 @@ MergeOutcome MergeRun::Run(const Cancellation& cancel) {
     return Ended(MergeOutcome::Kind::Completed);
 }
 
-bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation& cancel) {
+bool MergeRun::MergeDisc(const DiscFolder& disc, int number, const Cancellation& cancel) {
     const auto cancelled = [&] {
         // The tracks being written when the cancel came are finished first.
         if (!FinishStarted())
@@ -266,22 +239,19 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
         cancelled_ = true;
         return false;
     };
-    const DiscTracks found = FindTracks(PathInSet(s_, folder));
+    const std::string& folder = disc.name;
     // A folder renamed or removed since the check is no disc without tracks.
-    if (found.error != 0)
-        return DiscFolderLost(folder, disc, found.error);
-    const std::vector<DiscTrack>& tracks = found.tracks;
+    errno = 0;
+    if (!platform::IsFolder(PathInSet(s_, folder)))
+        return DiscFolderLost(folder, number, errno != 0 ? errno : ENOTDIR);
+    const std::vector<DiscTrack>& tracks = disc.found.tracks;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         if (cancel.Requested())
             return cancelled();
         const int n = tracks[i].number;
         if (i + 1 < tracks.size() && tracks[i + 1].number == n) {
-            if (!FinishStarted())
-                return false;
-            std::string pattern = Format(found.discTrackForm ? "*-%02d*.mp3" : "%02d*.mp3", n);
-            at_ = JoinPath(folder, pattern);
-            ui_.ShowMessage(at_, "Two or more mp3 files have the same sequence number!",
-                            MessageStyle::Stop);
+            if (FinishStarted())
+                TwoTracksWithOneNumber(disc, n);
             return false;
         }
         const std::string& name = tracks[i].name;
@@ -290,22 +260,22 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
         at_ = inputPath;
 
         // A new output folder is begun once the tracks of the one before are all there.
-        if (!folderReady_ && (!FinishStarted() || !OpenOutputFolder(folder)))
+        if (!folderReady_ && (!FinishStarted() || !OpenOutputFolder(disc)))
             return false;
         ShowProgressFor(folder, n);
 
         ++s_.runningNumber;
         const std::string numbers =
-            Format("%0*d %d-%d ", RunningNumberDigits(setTracks_, s_.folderNumber),
-                   s_.runningNumber, disc, n);
+            Format("%0*d %d-%d ", RunningNumberDigits(set_.TrackCount(), s_.folderNumber),
+                   s_.runningNumber, number, n);
         // A name that would pass the limit of one name keeps its numbers and loses the end
         // of its title.
-        std::string title = TrackTitlePart(name, found.discTrackForm);
+        std::string title = TrackTitlePart(name, disc.found.discTrackForm);
         std::size_t room = platform::MaxNameBytes - numbers.size() - 4;
-        std::string fileName = numbers + std::string(CutToBytes(title, room)) + ".mp3";
+        std::string fileName = numbers + std::string(CutUtf8(title, room)) + ".mp3";
         const std::string outputPath = JoinPath(OutputFolderName(s_, s_.folderNumber), fileName);
-        if (plan_ ? !PlanTrack(inputPath, outputPath, disc, n)
-                  : !CopyTrack(inputPath, outputPath, disc, n))
+        if (plan_ ? !PlanTrack(inputPath, outputPath, number, n)
+                  : !CopyTrack(inputPath, outputPath, number, n))
             return false;
         if (s_.runningNumber >= MaxTracksPerFolder) {
             s_.runningNumber = 0;
@@ -321,7 +291,7 @@ bool MergeRun::MergeDisc(const std::string& folder, int disc, const Cancellation
     return true;
 }
 
-bool MergeRun::OpenOutputFolder(const std::string& folder) {
+bool MergeRun::OpenOutputFolder(const DiscFolder& disc) {
     if (s_.folderNumber > 0 && !s_.splitFolders) {
         // The folder is full and the next folder would be the same folder again: emptying
         // it would delete the tracks this merge has just written.
@@ -334,14 +304,14 @@ bool MergeRun::OpenOutputFolder(const std::string& folder) {
     }
     ++s_.folderNumber;
     if (plan_) {
-        PlanOutputFolder(folder);
+        PlanOutputFolder(disc);
     } else {
         if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back())) {
             at_ = s_.currentFolder;
             return false;
         }
         outputFolders_.push_back(s_.currentFolder);
-        CopyCoverArt(s_, ui_, folder, partialName_);
+        CopyCoverArt(s_, ui_, disc.name, partialName_);
     }
     folderReady_ = true;
     return true;
@@ -353,9 +323,7 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
         // The caption first, so that the window never shows a merge under "Folders".
         ui_.SetFolderGroupCaption(s_.audioBookMode ? "Folders in this book"
                                                    : "Folders in this album");
-        progress_ = ui_.OpenProgress(caption, "", s_.trackCount);
-        if (!plan_)
-            CountBytes();
+        progress_ = ui_.OpenProgress(caption, "", set_.TrackCount());
     } else if (track == 1) {
         progress_->SetTitle(caption);
     }
@@ -468,7 +436,7 @@ bool MergeRun::FinishOldest() {
     bytesDone_ += std::max<std::int64_t>(t->result.inputSize, 0);
     if (progress_) {
         progress_->SetProgress(t->progress);
-        progress_->SetBytes(bytesDone_, bytesTotal_);
+        progress_->SetBytes(bytesDone_, set_.ByteCount());
     }
     return true;
 }
@@ -540,14 +508,10 @@ void MergeRun::NoteTrack(const StartedTrack& t) {
         notes_.push_back(t.inputPath + ": " + line);
 }
 
-void MergeRun::PlanOutputFolder(const std::string& discFolder) {
+void MergeRun::PlanOutputFolder(const DiscFolder& disc) {
     // The names the folder's preparation would give, without touching the disk.
     NameOutputFolder(s_);
-    std::vector<std::string> pictures;
-    for (const platform::FoundEntry& entry :
-         FindMatching(PathInSet(s_, JoinPath(discFolder, "*.jpg"))))
-        pictures.push_back(entry.name);
-    plan_->OutputFolder(s_.currentFolder, discFolder, pictures);
+    plan_->OutputFolder(s_.currentFolder, disc.name, disc.pictures);
 }
 
 }  // namespace
@@ -556,9 +520,9 @@ struct MergeDriver::Loop : MergeRun {
     using MergeRun::MergeRun;
 };
 
-MergeDriver::MergeDriver(MergeSettings& settings, FrontEnd& frontEnd,
-                         std::vector<std::string> discFolders, MergePlan* dryRun)
-    : run_(std::make_unique<Loop>(settings, frontEnd, std::move(discFolders), dryRun)) {}
+MergeDriver::MergeDriver(MergeSettings& settings, FrontEnd& frontEnd, const DiscSet& set,
+                         DryRun* dryRun)
+    : run_(std::make_unique<Loop>(settings, frontEnd, set, dryRun)) {}
 
 MergeDriver::~MergeDriver() = default;
 
@@ -592,7 +556,7 @@ class QuietFrontEnd : public FrontEnd {
     std::string lastMessage;
 };
 
-class PreviewPlan : public MergePlan, public Cancellation {
+class PreviewPlan : public DryRun, public Cancellation {
   public:
     explicit PreviewPlan(std::size_t tracks) : wanted_(tracks) {}
     void OutputFolder(const std::string&, const std::string&,
@@ -617,15 +581,14 @@ class PreviewPlan : public MergePlan, public Cancellation {
 
 }  // namespace
 
-MergePreview PreviewMerge(const MergeSettings& settings,
-                          const std::vector<std::string>& discFolders, int tracks) {
+MergePreview PreviewMerge(const MergeSettings& settings, const DiscSet& set, int tracks) {
     MergeSettings tentative = settings;
     tentative.runningNumber = 0;
     tentative.folderNumber = 0;
     tentative.jobs = 1;
     QuietFrontEnd quiet;
     PreviewPlan plan(static_cast<std::size_t>(std::max(tracks, 0)));
-    MergeRun run(tentative, quiet, discFolders, &plan);
+    MergeRun run(tentative, quiet, set, &plan);
     if (run.Run(plan).kind == MergeOutcome::Kind::Stopped)
         plan.preview.problem = quiet.lastMessage;
     const int folders =

@@ -5,7 +5,7 @@
 //
 // A dry run takes the same path through the set and the same decisions, but instead of
 // preparing folders and writing tracks it hands each planned folder and track to a
-// MergePlan, so a front end can show what a merge would do.
+// DryRun, so a front end can show what a merge would do.
 #pragma once
 
 #include <memory>
@@ -14,7 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/disc_set.h"
 #include "engine/disc_tracks.h"
+#include "engine/merge_outcome.h"
 #include "options/front_end.h"
 #include "options/merge_preview.h"
 #include "options/merge_settings.h"
@@ -48,39 +50,14 @@ struct PlannedTrack {
     int trailerGenre = -1;  // -1: the input's own genre byte stays
 };
 
-class MergePlan {
+// Receives a dry run: each output folder and track as the merge would make them.
+class DryRun {
   public:
-    virtual ~MergePlan() = default;
+    virtual ~DryRun() = default;
     // A new output folder would be prepared and get the pictures of discFolder.
     virtual void OutputFolder(const std::string& folder, const std::string& discFolder,
                               const std::vector<std::string>& pictures) = 0;
     virtual void Track(const PlannedTrack& track) = 0;
-};
-
-// What one step of a merge came to. Each front end takes what it shows and how it
-// ends from here: the command line its exit status, the window its state.
-struct MergeOutcome {
-    enum class Kind {
-        Completed,  // the step did all it had to
-        Cancelled,  // the user asked it to stop (Cancel, closing the window, Ctrl-C)
-        Stopped,    // it stopped after a message that says why
-        Refused,    // what the user gave (the title) was refused, with a message
-    };
-    MergeOutcome() = default;
-    MergeOutcome(Kind k, int discCount, int trackCount)
-        : kind(k), discs(discCount), tracks(trackCount) {}
-
-    Kind kind = Kind::Stopped;
-    int discs = 0;   // the set's discs, from a scan
-    int tracks = 0;  // a scan: the files counted; a merge: the tracks placed or planned
-    // A merge that stopped: the track (or folder) it stopped at, relative to the set's
-    // folder.
-    std::string stoppedAt;
-    // A merge: one line for each track that something was noted of (a converted tag,
-    // the codec's notes), "<track>: <note>; <note>".
-    std::vector<std::string> notes;
-
-    bool Completed() const { return kind == Kind::Completed; }
 };
 
 // The track loop of one merge. Prepare reads the first track's tags, asks for the
@@ -90,10 +67,8 @@ struct MergeOutcome {
 // every output folder and track instead.
 class MergeDriver {
   public:
-    // discFolders: the set's disc folders in disc order, as the whole-set check found
-    // them.
-    MergeDriver(MergeSettings& settings, FrontEnd& frontEnd, std::vector<std::string> discFolders,
-                MergePlan* dryRun);
+    // set: checked, its discs in disc order; it must outlive the driver.
+    MergeDriver(MergeSettings& settings, FrontEnd& frontEnd, const DiscSet& set, DryRun* dryRun);
     ~MergeDriver();
     MergeDriver(const MergeDriver&) = delete;
     MergeDriver& operator=(const MergeDriver&) = delete;
@@ -110,8 +85,7 @@ class MergeDriver {
 // settings, planned without writing or asking anything: what the Merge Options dialog
 // shows while the user changes its values.
 inline constexpr int PreviewTracks = 5;
-MergePreview PreviewMerge(const MergeSettings& settings,
-                          const std::vector<std::string>& discFolders, int tracks);
+MergePreview PreviewMerge(const MergeSettings& settings, const DiscSet& set, int tracks);
 
 // The title part of a track's file name: without a leading two-digit number and blank
 // (with discTrackForm, the leading "D-NN" and blank), cut at the first ".mp3" (any

@@ -13,20 +13,22 @@ MergeOutcome MergeSession::Scan(const std::string& chosenFolder) {
     driver_.reset();
     hasSet_ = false;
     settings_.proposedTitle.clear();
-    if (!ScanDiscSet(settings_, ui_, chosenFolder))
+    const bool scanned = ScanDiscSet(set_, ui_, chosenFolder);
+    settings_.setFolder = set_.setFolder;
+    if (!scanned)
         return {MergeOutcome::Kind::Stopped, 0, 0};
     // A folder with no disc folders beside it gives nothing to merge.
-    hasSet_ = settings_.discCount > 0;
-    return {MergeOutcome::Kind::Completed, settings_.discCount, settings_.trackCount};
+    hasSet_ = set_.DiscCount() > 0;
+    return {MergeOutcome::Kind::Completed, set_.DiscCount(), set_.FileCount()};
 }
 
 MergeOutcome MergeSession::Check() {
-    if (!CheckDiscSet(settings_, ui_))
-        return {MergeOutcome::Kind::Stopped, settings_.discCount, 0};
-    return {MergeOutcome::Kind::Completed, settings_.discCount, settings_.trackCount};
+    if (!CheckDiscSet(set_, ui_))
+        return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
+    return {MergeOutcome::Kind::Completed, set_.DiscCount(), set_.FileCount()};
 }
 
-MergeOutcome MergeSession::Prepare(MergePlan* dryRun) {
+MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
     driver_.reset();
     if (!hasSet_) {
         ui_.ShowMessage(
@@ -37,15 +39,24 @@ MergeOutcome MergeSession::Prepare(MergePlan* dryRun) {
     }
     settings_.runningNumber = 0;
     settings_.folderNumber = 0;
+    // The folders may have changed since the scan (a disc ripped, a track renamed): the
+    // merge lists the set once more, and everything it does comes from that listing.
+    DiscSet set = ReadDiscSet(set_.chosenFolder);
+    if (set.finding) {
+        ui_.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
+        return {MergeOutcome::Kind::Stopped, 0, 0};
+    }
+    set_ = std::move(set);
     // A set that cannot be merged whole is refused before anything is asked or written.
-    std::optional<std::vector<std::string>> folders = CheckDiscSet(settings_, ui_);
-    if (!folders)
-        return {MergeOutcome::Kind::Stopped, settings_.discCount, 0};
+    if (!CheckDiscSet(set_, ui_))
+        return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
+    settings_.setFolder = set_.setFolder;
+    settings_.trackCount = set_.TrackCount();
     // The title proposed depends on the sets beside this one; a caller that knows it
     // already (a library's run) has put it there.
     if (settings_.proposedTitle.empty())
-        settings_.proposedTitle = ProposedSetTitle(settings_.setFolder, folders->front());
-    driver_ = std::make_unique<MergeDriver>(settings_, ui_, std::move(*folders), dryRun);
+        settings_.proposedTitle = ProposedSetTitle(set_.setFolder, set_.discs.front().name);
+    driver_ = std::make_unique<MergeDriver>(settings_, ui_, set_, dryRun);
     MergeOutcome outcome = driver_->Prepare();
     if (!outcome.Completed())
         driver_.reset();
@@ -54,7 +65,7 @@ MergeOutcome MergeSession::Prepare(MergePlan* dryRun) {
 
 MergeOutcome MergeSession::Run(const Cancellation& cancel) {
     if (!driver_)
-        return {MergeOutcome::Kind::Stopped, settings_.discCount, 0};
+        return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
     MergeOutcome outcome = driver_->Run(cancel);
     // The output folders' locks go with the driver, when the merge has ended.
     driver_.reset();
@@ -63,7 +74,7 @@ MergeOutcome MergeSession::Run(const Cancellation& cancel) {
     return outcome;
 }
 
-MergeOutcome MergeSession::Merge(const Cancellation& cancel, MergePlan* dryRun) {
+MergeOutcome MergeSession::Merge(const Cancellation& cancel, DryRun* dryRun) {
     MergeOutcome prepared = Prepare(dryRun);
     if (!prepared.Completed())
         return prepared;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/disc_set.h"
 #include "engine/merge_driver.h"
 #include "options/front_end.h"
 #include "options/merge_settings.h"
@@ -33,24 +34,27 @@ class MergeSession {
     // Stopped with "Before merging, you must first select ..." when no set is scanned.
     // With a plan, nothing is created, written or deleted, and Run gives the plan every
     // output folder and track.
-    MergeOutcome Prepare(MergePlan* dryRun = nullptr);
+    MergeOutcome Prepare(DryRun* dryRun = nullptr);
     // After a Prepare that completed; the set is forgotten once the merge completes.
     MergeOutcome Run(const Cancellation& cancel);
     // The "Merge folders" command: Prepare, then Run.
-    MergeOutcome Merge(const Cancellation& cancel, MergePlan* dryRun = nullptr);
+    MergeOutcome Merge(const Cancellation& cancel, DryRun* dryRun = nullptr);
 
     // True while a scanned set waits to be merged.
     bool HasSet() const { return hasSet_; }
     void ForgetSet() { hasSet_ = false; }
 
+    // The set of the last scan; a merge reads it afresh when it is prepared.
+    const DiscSet& Set() const { return set_; }
     MergeSettings& Settings() { return settings_; }
     const MergeSettings& Settings() const { return settings_; }
     // The absolute folder that holds the disc folders; names in messages are relative
     // to it.
-    const std::string& SetFolder() const { return settings_.setFolder; }
+    const std::string& SetFolder() const { return set_.setFolder; }
 
   private:
     FrontEnd& ui_;
+    DiscSet set_;
     MergeSettings settings_;
     bool hasSet_ = false;
     std::unique_ptr<MergeDriver> driver_;

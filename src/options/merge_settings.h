@@ -36,16 +36,14 @@ struct MergeSettings {
     // an errno value (EISDIR for a folder) or NotARegularFile; 0 when they were read.
     int firstTrackError = 0;
     std::string firstTrackPath;
-    std::string discFolderStem;  // path of the disc-1 folder without its disc number
     // The absolute folder that holds the disc folders and the output folders. Folder
     // and file names elsewhere in the record and in messages are relative to it, as
     // the user knows them; the disk is always reached through it.
     std::string setFolder;
-    bool discSuffixFound = false;  // the chosen folder's name ended in a disc-1 suffix
     // True while "Audio Books" is the chosen type of CDs; kept from one merge to the
     // next, never saved.
     bool audioBookMode = true;
-    int discCount = 0;
+    // The tracks the merge takes (DiscSet::TrackCount), which decide a split.
     int trackCount = 0;
     bool keepTrackNames = false;
     bool keepAlbumTitle = false;

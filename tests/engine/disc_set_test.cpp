@@ -76,17 +76,15 @@ class DiscSetTest : public ::testing::Test {
                 tree.File("Rips/" + base + std::to_string(d) + "/0" + std::to_string(t) + " T.mp3");
         }
     }
-    bool Scan(const std::string& relative) {
-        return ScanDiscSet(settings, ui, tree.Path(relative));
-    }
-    std::optional<std::string> Find(int disc) { return FindDiscFolder(settings, ui, disc); }
+    bool Scan(const std::string& relative) { return ScanDiscSet(set, ui, tree.Path(relative)); }
+    std::optional<std::string> Find(int disc) { return FindDiscFolder(set, ui, disc); }
     std::filesystem::path Current() const { return platform::CurrentFolder(); }
     // The scan never changes the process's current folder.
     const std::filesystem::path started = std::filesystem::current_path();
 
     TempTree tree;
     FakeFrontEnd ui;
-    MergeSettings settings;
+    DiscSet set;
 };
 
 TEST_F(DiscSetTest, TwelveDiscsWithTheirTracks) {
@@ -94,11 +92,11 @@ TEST_F(DiscSetTest, TwelveDiscsWithTheirTracks) {
     tree.File("Rips/Moby Dick Disc notes.txt");  // a file sharing the stem is no disc
     ASSERT_TRUE(Scan("Rips/Moby Dick Disc 1"));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(settings.discFolderStem, tree.Path("Rips/Moby Dick Disc"));
-    EXPECT_TRUE(settings.discSuffixFound);
-    EXPECT_EQ(settings.discCount, 12);
-    EXPECT_EQ(settings.trackCount, 36);
-    EXPECT_EQ(settings.setFolder, tree.Path("Rips"));
+    EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Moby Dick Disc"));
+    EXPECT_TRUE(set.discSuffixFound);
+    EXPECT_EQ(set.DiscCount(), 12);
+    EXPECT_EQ(set.FileCount(), 36);
+    EXPECT_EQ(set.setFolder, tree.Path("Rips"));
     EXPECT_EQ(Current(), started);
     ASSERT_EQ(ui.folders.size(), 12u);
     EXPECT_EQ(ui.folders[0], "Moby Dick Disc 1");
@@ -110,14 +108,14 @@ TEST_F(DiscSetTest, TwelveDiscsWithTheirTracks) {
     EXPECT_EQ(Find(12), "Moby Dick Disc 12");
     EXPECT_TRUE(ui.messages.empty());
     // The names resolve against the folder the scan made current.
-    EXPECT_TRUE(platform::PathExists(PathInSet(settings, "Moby Dick Disc 10/01 T.mp3")));
+    EXPECT_TRUE(platform::PathExists(set.PathInSet("Moby Dick Disc 10/01 T.mp3")));
 }
 
 TEST_F(DiscSetTest, TwoDigitNumbersAreFoundWithTheSecondPattern) {
     MakeDiscs("Opera 0", 2);
     ASSERT_TRUE(Scan("Rips/Opera 01"));
-    EXPECT_EQ(settings.discFolderStem, tree.Path("Rips/Opera"));
-    EXPECT_EQ(settings.discCount, 2);
+    EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Opera"));
+    EXPECT_EQ(set.DiscCount(), 2);
     EXPECT_EQ(Find(1), "Opera 01");
     EXPECT_EQ(Find(2), "Opera 02");
 }
@@ -128,8 +126,8 @@ TEST_F(DiscSetTest, EarlierOutputFolderWithKeyFileIsNoDisc) {
     tree.File("Rips/Opera_1/merged");
     tree.File("Rips/Opera_2/readme.txt");  // no key file: the user's, so counted
     ASSERT_TRUE(Scan("Rips/Opera 01"));
-    EXPECT_EQ(settings.discCount, 3);
-    EXPECT_EQ(settings.trackCount, 4);
+    EXPECT_EQ(set.DiscCount(), 3);
+    EXPECT_EQ(set.FileCount(), 4);
     EXPECT_EQ(ui.folders, (std::vector<std::string>{"Opera 01", "Opera 02", "Opera_2"}));
 }
 
@@ -137,17 +135,17 @@ TEST_F(DiscSetTest, CountsEveryFolderThatBeginsWithTheStem) {
     MakeDiscs("Moby Dick Disc ", 2);
     tree.Folder("Rips/Moby Dick Disc 1 (bonus)");  // no tracks: still a disc, adds 0
     ASSERT_TRUE(Scan("Rips/Moby Dick Disc 1"));
-    EXPECT_EQ(settings.discCount, 3);
-    EXPECT_EQ(settings.trackCount, 4);
+    EXPECT_EQ(set.DiscCount(), 3);
+    EXPECT_EQ(set.FileCount(), 4);
 }
 
 TEST_F(DiscSetTest, WithoutSuffixTheChosenFolderIsDiscOne) {
     tree.File("Rips/Opera Live/01 A.mp3");
     tree.Folder("Rips/Opera Live extras");
     ASSERT_TRUE(Scan("Rips/Opera Live"));
-    EXPECT_FALSE(settings.discSuffixFound);
-    EXPECT_EQ(settings.discFolderStem, tree.Path("Rips/Opera Live"));
-    EXPECT_EQ(settings.discCount, 2);
+    EXPECT_FALSE(set.discSuffixFound);
+    EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Opera Live"));
+    EXPECT_EQ(set.DiscCount(), 2);
     EXPECT_EQ(Find(1), "Opera Live");
     EXPECT_EQ(Find(2), std::nullopt);
     EXPECT_TRUE(OnlyMessage(ui,
@@ -162,7 +160,7 @@ TEST_F(DiscSetTest, DiscTwoAndDiscZeroTwoBesideEachOther) {
     tree.Folder("Rips/X Disc 2");
     tree.Folder("Rips/X Disc 02");
     ASSERT_TRUE(Scan("Rips/X Disc 1"));
-    EXPECT_EQ(settings.discCount, 3);
+    EXPECT_EQ(set.DiscCount(), 3);
     // One disc in two folders is named as such, not taken for a missing disc 3 later.
     EXPECT_EQ(Find(2), std::nullopt);
     EXPECT_TRUE(OnlyMessage(ui,
@@ -190,13 +188,13 @@ TEST_F(DiscSetTest, NamesEndingInBlanksAreOneSet) {
     for (const char* disc : {"The Odyssey Disc 1 ", "The Odyssey Disc 2 ", "The Odyssey Disc 3"})
         tree.File(std::string("Rips/") + disc + "/01 T.mp3");
     ASSERT_TRUE(Scan("Rips/The Odyssey Disc 1 "));
-    EXPECT_EQ(settings.discCount, 3);
+    EXPECT_EQ(set.DiscCount(), 3);
     EXPECT_EQ(Find(1), "The Odyssey Disc 1 ");
     EXPECT_EQ(Find(2), "The Odyssey Disc 2 ");
-    EXPECT_TRUE(CheckDiscSet(settings, ui));
+    EXPECT_TRUE(CheckDiscSet(set, ui));
     // Disc 2 chosen: its disc 1 is found though the names differ in their last blank.
     ASSERT_TRUE(Scan("Rips/The Odyssey Disc 2 "));
-    EXPECT_FALSE(CheckDiscSet(settings, ui));
+    EXPECT_FALSE(CheckDiscSet(set, ui));
     EXPECT_NE(ui.messages.back().text.find("whose disc 1 is \"The Odyssey Disc 1 \""),
               std::string::npos);
 #endif
@@ -211,12 +209,11 @@ TEST_F(DiscSetTest, NamesInEitherUnicodeFormAreOneSet) {
         rips.File(second + "2/01 T.mp3");
         rips.File("Cafe Disc 3/01 T.mp3");  // another name: no disc of this set
         ui.folders.clear();
-        ASSERT_TRUE(ScanDiscSet(settings, ui, rips.Path(first + "1")));
-        EXPECT_EQ(settings.discCount, 2);
+        ASSERT_TRUE(ScanDiscSet(set, ui, rips.Path(first + "1")));
+        EXPECT_EQ(set.DiscCount(), 2);
         EXPECT_EQ(ui.folders, (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_EQ(Find(2), second + "2");
-        EXPECT_EQ(CheckDiscSet(settings, ui),
-                  (std::vector<std::string>{first + "1", second + "2"}));
+        EXPECT_EQ(CheckDiscSet(set, ui), (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_TRUE(ui.messages.empty());
     }
 }
@@ -224,8 +221,8 @@ TEST_F(DiscSetTest, NamesInEitherUnicodeFormAreOneSet) {
 TEST_F(DiscSetTest, SetOfOneFolder) {
     MakeDiscs("X Disc ", 1, 0);
     ASSERT_TRUE(Scan("Rips/X Disc 1"));
-    EXPECT_EQ(settings.discCount, 1);
-    EXPECT_EQ(settings.trackCount, 0);
+    EXPECT_EQ(set.DiscCount(), 1);
+    EXPECT_EQ(set.FileCount(), 0);
     EXPECT_EQ(Find(1), "X Disc 1");
 }
 
@@ -233,27 +230,27 @@ TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
 #ifndef _WIN32  // where a backslash separates
     MakeDiscs("AC\\DC Live Disc ", 2);
     ASSERT_TRUE(Scan("Rips/AC\\DC Live Disc 1"));
-    EXPECT_EQ(settings.discCount, 2);
-    EXPECT_EQ(settings.setFolder, tree.Path("Rips"));
+    EXPECT_EQ(set.DiscCount(), 2);
+    EXPECT_EQ(set.setFolder, tree.Path("Rips"));
     EXPECT_EQ(Find(2), "AC\\DC Live Disc 2");
-    EXPECT_TRUE(CheckDiscSet(settings, ui));
+    EXPECT_TRUE(CheckDiscSet(set, ui));
     EXPECT_TRUE(ui.messages.empty());
 #endif
 
     MakeDiscs("Opera 0", 2);
 
     ui.folders.clear();
-    ASSERT_TRUE(ScanDiscSet(settings, ui, tree.Path("Rips/Opera 01/")));
-    EXPECT_EQ(settings.discFolderStem, tree.Path("Rips/Opera"));
-    EXPECT_EQ(settings.discCount, 2);
+    ASSERT_TRUE(ScanDiscSet(set, ui, tree.Path("Rips/Opera 01/")));
+    EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Opera"));
+    EXPECT_EQ(set.DiscCount(), 2);
 }
 
 TEST_F(DiscSetTest, RelativePathIsTakenFromTheCurrentFolder) {
     MakeDiscs("Opera 0", 2);
     std::filesystem::current_path(tree.Root());  // TempTree puts it back
-    ASSERT_TRUE(ScanDiscSet(settings, ui, "Rips/Opera 01"));
-    EXPECT_EQ(settings.discCount, 2);
-    EXPECT_EQ(std::filesystem::path(settings.setFolder), std::filesystem::current_path() / "Rips");
+    ASSERT_TRUE(ScanDiscSet(set, ui, "Rips/Opera 01"));
+    EXPECT_EQ(set.DiscCount(), 2);
+    EXPECT_EQ(std::filesystem::path(set.setFolder), std::filesystem::current_path() / "Rips");
     EXPECT_EQ(Current(), std::filesystem::canonical(tree.Root()));
     EXPECT_EQ(Find(1), "Opera 01");
     EXPECT_EQ(Find(2), "Opera 02");
@@ -268,22 +265,21 @@ TEST_F(DiscSetTest, FolderThatCannotBeEnteredEndsTheScan) {
     EXPECT_FALSE(Scan("Missing/Opera 01"));
     EXPECT_TRUE(
         OnlyMessage(ui, "chdir failed (No such file or directory)", "Error", MessageStyle::Plain));
-    EXPECT_EQ(settings.discCount, 0);
-    EXPECT_EQ(settings.trackCount, 0);
+    EXPECT_EQ(set.DiscCount(), 0);
+    EXPECT_EQ(set.FileCount(), 0);
     EXPECT_TRUE(ui.folders.empty());
     EXPECT_EQ(Current(), before);
 }
 
 TEST_F(DiscSetTest, NothingMatchingTheStemEndsTheScan) {
     tree.Folder("Rips/Other");
-    settings.discCount = 4;
-    settings.trackCount = 40;
+    set.scanned.resize(4);  // an earlier scan's, forgotten
     EXPECT_FALSE(Scan("Rips/Opera 01"));
     EXPECT_TRUE(OnlyMessage(ui, "FindFirstFile failed", "Error", MessageStyle::Plain));
-    EXPECT_EQ(settings.discCount, 0);
-    EXPECT_EQ(settings.trackCount, 0);
+    EXPECT_EQ(set.DiscCount(), 0);
+    EXPECT_EQ(set.FileCount(), 0);
     EXPECT_TRUE(ui.folders.empty());
-    EXPECT_EQ(settings.setFolder, tree.Path("Rips"));
+    EXPECT_EQ(set.setFolder, tree.Path("Rips"));
     EXPECT_EQ(Current(), started);
 }
 
@@ -303,8 +299,8 @@ TEST_F(DiscSetTest, StemLongerThanItsLimitIsRefusedNotCut) {
     tree.File(parent + "/" + name + " Disc 1/01 A.mp3");
     ASSERT_EQ(tree.Path(parent + "/" + name + " Disc").size(), MaxStemText);
     ASSERT_TRUE(Scan(parent + "/" + name + " Disc 1"));
-    EXPECT_EQ(settings.discCount, 1);
-    EXPECT_EQ(settings.trackCount, 1);
+    EXPECT_EQ(set.DiscCount(), 1);
+    EXPECT_EQ(set.FileCount(), 1);
 
     ui.folders.clear();
     std::filesystem::path before = Current();
@@ -313,8 +309,8 @@ TEST_F(DiscSetTest, StemLongerThanItsLimitIsRefusedNotCut) {
     EXPECT_TRUE(OnlyMessage(
         ui, "The path of this folder is too long:\n" + tree.Path(parent + "/" + name + "x Disc 1"),
         "Error", MessageStyle::Stop));
-    EXPECT_EQ(settings.discCount, 0);
-    EXPECT_EQ(settings.trackCount, 0);
+    EXPECT_EQ(set.DiscCount(), 0);
+    EXPECT_EQ(set.FileCount(), 0);
     EXPECT_TRUE(ui.folders.empty());
     EXPECT_EQ(Current(), before);
 }
@@ -330,9 +326,8 @@ TEST_F(DiscSetTest, CommonFolderFormsFormTheirSets) {
             sets.File(std::string(before) + std::to_string(d) + after + "/01 A.mp3");
         sets.Folder(std::string(before) + "12" + after);
         ui.folders.clear();
-        ASSERT_TRUE(ScanDiscSet(settings, ui, sets.Path(std::string(before) + "1" + after)))
-            << before;
-        EXPECT_EQ(settings.discCount, 4) << before;
+        ASSERT_TRUE(ScanDiscSet(set, ui, sets.Path(std::string(before) + "1" + after))) << before;
+        EXPECT_EQ(set.DiscCount(), 4) << before;
         EXPECT_EQ(Find(2), std::string(before) + "2" + after);
         EXPECT_EQ(Find(3), std::string(before) + "3" + after);
         EXPECT_EQ(Find(12), std::string(before) + "12" + after);
@@ -404,11 +399,11 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
                 sets.File(file);
         }
         FakeFrontEnd check;
-        ASSERT_TRUE(ScanDiscSet(settings, check, sets.Path(c.chosen))) << c.name;
-        std::optional<std::vector<std::string>> folders = CheckDiscSet(settings, check);
+        ASSERT_TRUE(ScanDiscSet(set, check, sets.Path(c.chosen))) << c.name;
+        std::optional<std::vector<std::string>> folders = CheckDiscSet(set, check);
         if (c.message.empty()) {
             EXPECT_TRUE(folders && check.messages.empty()) << c.name;
-            EXPECT_EQ(folders->size(), static_cast<std::size_t>(settings.discCount)) << c.name;
+            EXPECT_EQ(folders->size(), static_cast<std::size_t>(set.DiscCount())) << c.name;
         } else {
             EXPECT_FALSE(folders) << c.name;
             EXPECT_TRUE(OnlyMessage(check, c.message, "Error", MessageStyle::Stop)) << c.name;
@@ -423,8 +418,8 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
     MakeDiscs("Y Disc ", 1);
     ASSERT_EQ(symlink("Y Disc 2", tree.Path("Rips/Y Disc 2").c_str()), 0);
     ASSERT_TRUE(Scan("Rips/Y Disc 1"));
-    EXPECT_EQ(settings.discCount, 2);
-    EXPECT_EQ(CheckDiscSet(settings, ui), std::nullopt);
+    EXPECT_EQ(set.DiscCount(), 2);
+    EXPECT_EQ(CheckDiscSet(set, ui), std::nullopt);
     EXPECT_TRUE(OnlyMessage(ui,
                             "The folder of disc 2, \"Y Disc 2\", cannot be read (Too many "
                             "levels of symbolic links)",
@@ -435,7 +430,7 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
     testing::RunUnprivileged(tree, [&] {
         tree.SetMode("Rips/X Disc 2", std::filesystem::perms::none);
         ASSERT_TRUE(Scan("Rips/X Disc 1"));
-        EXPECT_EQ(CheckDiscSet(settings, ui), std::nullopt);
+        EXPECT_EQ(CheckDiscSet(set, ui), std::nullopt);
         EXPECT_TRUE(OnlyMessage(
             ui, "The folder of disc 2, \"X Disc 2\", cannot be read (Permission denied)", "Error",
             MessageStyle::Stop));
@@ -443,14 +438,22 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
 }
 #endif
 
-TEST_F(DiscSetTest, CountTracksCountsEveryMp3Entry) {
-    tree.File("Rips/D/01 A.mp3");
-    tree.File("Rips/D/02 B.MP3");
-    tree.Folder("Rips/D/03 Folder.mp3");  // counted whatever it is
-    tree.File("Rips/D/04 C.mp3.txt");
-    tree.File("Rips/D/Sub/05 D.mp3");  // sub-folders are not searched
-    EXPECT_EQ(CountTracks(tree.Path("Rips/D")), 3);
-    EXPECT_EQ(CountTracks(tree.Path("Rips/Missing")), 0);
+TEST_F(DiscSetTest, FileCountCountsEveryMp3EntryAndTrackCountTheTracks) {
+    tree.File("Rips/D 1/01 A.mp3");
+    tree.File("Rips/D 1/02 B.MP3");
+    tree.File("Rips/D 1/Notes.mp3");  // counted, but no track
+    tree.File("Rips/D 1/04 C.mp3.txt");
+    tree.File("Rips/D 1/Sub/05 D.mp3");  // sub-folders are not searched
+    tree.File("Rips/D 1/cover.JPG");
+    tree.Folder("Rips/D 1/folder.jpg");  // no picture
+    tree.File("Rips/D 2/01 E.mp3", std::string(1000, 'x'));
+    ASSERT_TRUE(Scan("Rips/D 1"));
+    EXPECT_EQ(set.FileCount(), 4);
+    ASSERT_TRUE(CheckDiscSet(set, ui));
+    // The tracks a merge takes, which decide whether the output is split.
+    EXPECT_EQ(set.TrackCount(), 3);
+    EXPECT_EQ(set.ByteCount(), 1000);
+    EXPECT_EQ(set.discs[0].pictures, std::vector<std::string>{"cover.JPG"});
 }
 
 }  // namespace

@@ -161,7 +161,7 @@ TEST(Library, AFolderThatCannotBeReadIsNoted) {
 }
 
 // A recording plan: the output folders a dry run would fill.
-class FolderPlan : public MergePlan {
+class FolderPlan : public DryRun {
   public:
     void OutputFolder(const std::string& folder, const std::string&,
                       const std::vector<std::string>&) override {
@@ -244,7 +244,7 @@ TEST(Library, ADryRunWritesNothing) {
     std::vector<FolderPlan> plans(sets.size());
     const auto results =
         MergeLibrary(sets, ui, ui.cancel, {},
-                     [&](std::size_t i, const MergeSession&) -> MergePlan* { return &plans[i]; });
+                     [&](std::size_t i, const MergeSession&) -> DryRun* { return &plans[i]; });
     EXPECT_EQ(results[0].state, State::Merged);
     EXPECT_EQ(plans[0].folders, std::vector<std::string>{"Alpha_1"});
     EXPECT_EQ(plans[2].tracks, 4);
@@ -268,7 +268,7 @@ TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
     std::vector<FolderPlan> plans(2);
     const auto results =
         MergeLibrary(FindLibrarySets(tree.Root()), ui, ui.cancel, settings,
-                     [&](std::size_t i, const MergeSession&) -> MergePlan* { return &plans[i]; });
+                     [&](std::size_t i, const MergeSession&) -> DryRun* { return &plans[i]; });
     EXPECT_EQ(ui.mergeOptionsRuns, 1);
     EXPECT_EQ(results[0].outputFolders, std::vector<std::string>{"Alpha_1"});
     EXPECT_EQ(results[1].outputFolders, std::vector<std::string>{"Beta_1"});
