@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
+#include "app/library_listing.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
-#include "engine/library.h"
 #include "engine/library_merge.h"
 #include "engine/merge_session.h"
 #include "tags/text_encoding.h"
@@ -57,80 +56,48 @@ class Table {
     std::vector<std::size_t> right_;
 };
 
-// The first line of a message, for a table cell.
-std::string FirstLine(const std::string& text) {
-    return text.substr(0, text.find('\n'));
-}
-
-std::string Shown(const std::string& relative) {
-    return relative.empty() ? "." : relative;
-}
-
 std::string Plural(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// Hands each folder the search could not read to `add`; how many there were.
-int AddUnreadable(const std::vector<LibraryNote>& notes,
-                  const std::function<void(const LibraryNote&)>& add) {
-    int unreadable = 0;
-    for (const LibraryNote& note : notes) {
-        if (note.unreadable) {
-            add(note);
-            ++unreadable;
-        }
-    }
-    return unreadable;
-}
-
 // The links the search did not follow, one line each.
-void PrintPassedOver(const std::vector<LibraryNote>& notes, std::FILE* to) {
-    for (const LibraryNote& note : notes) {
-        if (!note.unreadable)
-            std::fprintf(
-                to, "%s\n",
-                Printable(Shown(note.relativeFolder) + ": " + note.text, to, true).c_str());
-    }
+void PrintPassedOver(const LibraryListing& listing, std::FILE* to) {
+    for (const std::string& line : listing.passedOver)
+        std::fprintf(to, "%s\n", Printable(line, to, true).c_str());
 }
 
 }  // namespace
 
 int RunLibrary(const std::string& folder) {
-    std::vector<LibraryNote> notes;
-    const std::vector<LibrarySet> sets = FindLibrarySets(folder, &notes);
-    const std::vector<std::string> problems = CheckLibrarySets(sets);
-    std::size_t row = 0;
+    const LibraryListing listing = ListLibrary(folder, true);
     Table table({"Set", "Title", "Discs", "Tracks", "Merged", "Problem"}, {2, 3});
     int merged = 0;
     int interrupted = 0;
-    for (const LibrarySet& set : sets) {
+    for (std::size_t i = 0; i < listing.sets.size(); ++i) {
+        const LibrarySet& set = listing.sets[i];
         merged += set.merged ? 1 : 0;
         interrupted += set.interrupted ? 1 : 0;
-        table.Add({Shown(set.relativeFolder), set.title, std::to_string(set.discs),
-                   std::to_string(set.tracks),
-                   set.merged        ? "yes"
-                   : set.interrupted ? "interrupted"
-                                     : "no",
-                   FirstLine(problems[row++])});
+        table.Add({ShownFolder(set.relativeFolder), set.title, std::to_string(set.discs),
+                   std::to_string(set.tracks), MergedWord(set), listing.problems[i]});
     }
-    const int unreadable = AddUnreadable(notes, [&](const LibraryNote& note) {
-        table.Add({Shown(note.relativeFolder), "", "", "", "", FirstLine(note.text)});
-    });
-    if (!sets.empty() || unreadable > 0)
+    for (const UnreadableFolder& unreadable : listing.unreadable)
+        table.Add({unreadable.folder, "", "", "", "", FirstLine(unreadable.text)});
+    if (!listing.sets.empty() || !listing.unreadable.empty())
         table.Print();
-    PrintPassedOver(notes, stdout);
+    PrintPassedOver(listing, stdout);
     const std::string unfinished =
         interrupted > 0 ? ", " + std::to_string(interrupted) + " interrupted" : "";
-    std::printf("%s, %d merged%s.\n", Plural(static_cast<int>(sets.size()), "set", "sets").c_str(),
-                merged, unfinished.c_str());
-    return unreadable > 0 ? ExitStopped : ExitSuccess;
+    std::printf("%s, %d merged%s.\n",
+                Plural(static_cast<int>(listing.sets.size()), "set", "sets").c_str(), merged,
+                unfinished.c_str());
+    return listing.unreadable.empty() ? ExitSuccess : ExitStopped;
 }
 
 int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFrontEnd& ui) {
-    std::vector<LibraryNote> notes;
-    const std::vector<LibrarySet> found = FindLibrarySets(folder, &notes);
+    const LibraryListing listing = ListLibrary(folder, false);
+    const std::vector<LibrarySet>& found = listing.sets;
     if (!options.quiet)
-        PrintPassedOver(notes, stderr);
+        PrintPassedOver(listing, stderr);
     std::vector<LibrarySet> sets;
     for (const LibrarySet& set : found) {
         if (options.redo || !set.merged)
@@ -156,7 +123,7 @@ int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFr
     if (options.dryRun) {
         planFor = [&](std::size_t i, const MergeSession& session) -> DryRun* {
             ui.ClearBar();
-            std::printf("== %s\n", Printable(Shown(sets[i].relativeFolder), stdout).c_str());
+            std::printf("== %s\n", Printable(ShownFolder(sets[i].relativeFolder), stdout).c_str());
             plan = std::make_unique<PrintedPlan>(ui, session);
             return plan.get();
         };
@@ -198,17 +165,17 @@ int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFr
         } else {
             result = "merged before (--redo merges it again)";
         }
-        table.Add({Shown(set.relativeFolder), set.title, std::to_string(tracks), result});
+        table.Add({ShownFolder(set.relativeFolder), set.title, std::to_string(tracks), result});
     }
     // A folder that could not be read may hold sets that were never merged.
-    const int unreadable = AddUnreadable(notes, [&](const LibraryNote& note) {
-        table.Add({Shown(note.relativeFolder), "", "", "failed: " + FirstLine(note.text)});
+    for (const UnreadableFolder& unreadable : listing.unreadable) {
+        table.Add({unreadable.folder, "", "", "failed: " + FirstLine(unreadable.text)});
         if (options.quiet)
             std::fprintf(
                 stderr, "%s\n",
-                Printable(Shown(note.relativeFolder) + ": " + note.text, stderr, true).c_str());
-    });
-    failed = failed || unreadable > 0;
+                Printable(unreadable.folder + ": " + unreadable.text, stderr, true).c_str());
+    }
+    failed = failed || !listing.unreadable.empty();
     if (!options.quiet && (!found.empty() || failed))
         table.Print();
     if (cancelled || InterruptRequested())

@@ -4,7 +4,7 @@
 // for the choices they share and one progress window for the whole run, then tells
 // in each row what became of the set. The search and the check are `library`'s: a
 // folder it could not read is a row with the reason, and the links it passed over are
-// named under the list.
+// named under the list. What the rows say is the library model's; the dialog shows it.
 #pragma once
 
 #include <QDialog>
@@ -12,9 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/library.h"
-#include "engine/library_merge.h"
-#include "options/front_end.h"
+#include "app/library_model.h"
 #include "shell/merge_runner.h"
 
 class QLabel;
@@ -33,7 +31,7 @@ class LibraryDialog : public QDialog {
     // Cancels a running merge and waits until it has stopped.
     ~LibraryDialog() override;
 
-    const std::vector<LibrarySet>& Sets() const { return sets_; }
+    const std::vector<LibrarySet>& Sets() const { return model_.Sets(); }
     bool Merging() const { return runner_.Running(); }
     void Merge();
 
@@ -45,19 +43,19 @@ class LibraryDialog : public QDialog {
     void reject() override;
 
   private:
-    void ShowPlans();
+    void MakeList();
+    void LayOut(QLabel* notes);
+    // Shows what the model holds now.
+    void Show();
+    void CheckChanged();
     void MergeEnded();
 
-    std::vector<LibrarySet> sets_;
-    std::vector<std::string> problems_;
-    int unreadable_ = 0;  // rows after the sets': folders the search could not read
+    LibraryModel model_;
     QTreeWidget* list_;
     QLabel* summary_;
     QPushButton* mergeButton_;
     QPushButton* closeButton_;
     std::unique_ptr<QtFrontEnd> frontEnd_;
-    std::vector<std::size_t> chosen_;  // rows being merged
-    std::vector<LibrarySet> chosenSets_;
     std::vector<LibrarySetResult> results_;
     bool closeAfterMerge_ = false;
     // Last, so that it is gone (its merge stopped) before what the merge works on.

@@ -1,0 +1,38 @@
+#include "app/library_listing.h"
+
+#include <utility>
+
+namespace brambex {
+
+LibraryListing ListLibrary(const std::string& folder, bool check) {
+    LibraryListing listing;
+    std::vector<LibraryNote> notes;
+    listing.sets = FindLibrarySets(folder, &notes);
+    if (check)
+        listing.problems = CheckLibrarySets(listing.sets);
+    listing.problems.resize(listing.sets.size());
+    for (std::string& problem : listing.problems)
+        problem = FirstLine(problem);
+    for (LibraryNote& note : notes) {
+        std::string where = ShownFolder(note.relativeFolder);
+        if (note.unreadable)
+            listing.unreadable.push_back({std::move(where), std::move(note.text)});
+        else
+            listing.passedOver.push_back(where + ": " + note.text);
+    }
+    return listing;
+}
+
+std::string ShownFolder(const std::string& relative) {
+    return relative.empty() ? "." : relative;
+}
+
+std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+std::string MergedWord(const LibrarySet& set) {
+    return set.merged ? "yes" : set.interrupted ? "interrupted" : "no";
+}
+
+}  // namespace brambex
