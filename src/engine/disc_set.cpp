@@ -365,19 +365,25 @@ DiscSet ReadDiscSet(const std::string& chosenFolder) {
         return set;
     }
     const std::string setFolder = ParentFolder(set.discFolderStem);
-    // The set's folder must be one that can be entered; the message keeps the words it
-    // has always had.
+    // The set's folder must be one that can be entered.
     if (!platform::CanEnterFolder(setFolder)) {
-        set.finding = ScanFailure(WithReason("chdir failed", errno));
+        set.finding = ScanFailure(WithReason(
+            "The folder \"" + setFolder + "\" that holds the discs cannot be opened", errno));
         return set;
     }
     set.setFolder = setFolder;
-    std::vector<platform::FoundEntry> entries = ListComposed(set.discFolderStem + "*").entries;
-    if (entries.empty()) {
-        set.finding = ScanFailure("FindFirstFile failed");
+    const platform::Listing listing = ListComposed(set.discFolderStem + "*");
+    if (listing.error != 0) {
+        set.finding = ScanFailure(
+            WithReason("The folder \"" + setFolder + "\" cannot be read", listing.error));
         return set;
     }
-    for (const platform::FoundEntry& entry : entries) {
+    if (listing.entries.empty()) {
+        set.finding = ScanFailure("Neither the folder \"" + set.chosenFolder +
+                                  "\"\nnor another disc folder of its set can be found.");
+        return set;
+    }
+    for (const platform::FoundEntry& entry : listing.entries) {
         if (CountsAsDisc(entry, set.PathInSet(entry.name)))
             set.scanned.push_back(ListDiscFolder(set, entry.name));
     }

@@ -53,9 +53,15 @@ void ShowCannotDelete(FrontEnd& ui, const std::string& path, int error) {
                    "Error", MessageStyle::Stop);
 }
 
+void ShowCannotRead(FrontEnd& ui, const std::string& folder, int error) {
+    ui.ShowMessage(WithReason("The output folder \"" + folder + "\" cannot be read", error),
+                   "Error", MessageStyle::Stop);
+}
+
 // A folder just made: marked unfinished, then as ours. In that order, a folder left
 // between the two is nobody's output rather than a finished one.
-bool MarkNewFolder(FrontEnd& ui, const std::string& path, platform::FolderLock& lock) {
+bool MarkNewFolder(FrontEnd& ui, const std::string& folder, const std::string& path,
+                   platform::FolderLock& lock) {
     if (MarkUnfinished(path) && platform::CreateNewHiddenFile(platform::JoinPath(
                                     path, KeyFileName)) == platform::NewFileResult::Created)
         return true;
@@ -64,7 +70,11 @@ bool MarkNewFolder(FrontEnd& ui, const std::string& path, platform::FolderLock& 
     platform::DeleteFile(platform::JoinPath(path, UnfinishedMarkerName));
     lock.Unlock();
     platform::RemoveEmptyFolder(path);
-    ui.ShowMessage(WithReason("Key file creation failed", error), "Error", MessageStyle::Stop);
+    ui.ShowMessage(WithReason("The output folder \"" + folder +
+                                  "\" cannot be marked as this program's: its files\n"
+                                  "cannot be created",
+                              error),
+                   "Error", MessageStyle::Stop);
     return false;
 }
 
@@ -109,6 +119,12 @@ std::string EarlierOutputCount(const MergeSettings& settings, const std::string&
 // when the user agrees; later ones belong to the same set.
 bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& path) {
     const std::string& folder = settings.currentFolder;
+    // A folder that cannot be read would look empty, and its tracks would stay beside
+    // the new ones.
+    if (const int error = platform::ListMatching(platform::JoinPath(path, "*")).error) {
+        ShowCannotRead(ui, folder, error);
+        return false;
+    }
     if (settings.folderNumber <= 1) {
         const std::string merge =
             HoldsUnfinishedMerge(path) ? " of a merge that did not finish" : " of an earlier merge";
@@ -168,9 +184,11 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
                 platform::RemoveEmptyFolder(path);
                 return busy();
             }
-            return MarkNewFolder(ui, path, *lock);
+            return MarkNewFolder(ui, folder, path, *lock);
         case platform::MakeFolderResult::Failed:
-            ui.ShowMessage(WithReason(folder, errno), "mkdir failed", MessageStyle::Plain);
+            ui.ShowMessage(
+                WithReason("The output folder \"" + folder + "\" cannot be created", errno),
+                "Error", MessageStyle::Plain);
             return false;
         case platform::MakeFolderResult::Exists:
         case platform::MakeFolderResult::Refused: {
@@ -219,8 +237,14 @@ bool ClearOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::s
 
 bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::string& folder,
                     std::string_view pattern, bool report) {
-    for (const platform::FoundEntry& entry :
-         platform::FindMatching(PathInSet(settings, folder) + std::string(pattern))) {
+    const platform::Listing listing =
+        platform::ListMatching(PathInSet(settings, folder) + std::string(pattern));
+    // A folder that is gone holds nothing to delete; one that cannot be read may.
+    if (listing.error != 0 && listing.error != ENOENT && report) {
+        ShowCannotRead(ui, folder, listing.error);
+        return false;
+    }
+    for (const platform::FoundEntry& entry : listing.entries) {
         if (entry.isFolder)
             continue;
         std::string path = platform::JoinPath(folder, entry.name);

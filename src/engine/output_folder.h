@@ -64,8 +64,8 @@ bool MarkMergeFinished(const MergeSettings& settings, FrontEnd& ui,
 
 // Deletes the files of the folder (a name in the set's folder) that match the pattern,
 // which begins with a separator (for example "/*.mp3"). Sub-folders are left alone. With report
-// set, the first file that cannot be deleted ends the work with a message and false; otherwise such
-// files are passed over.
+// set, a folder that cannot be read or the first file that cannot be deleted ends the work with a
+// message and false; otherwise such files are passed over.
 bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::string& folder,
                     std::string_view pattern, bool report);
 

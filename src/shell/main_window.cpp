@@ -56,6 +56,13 @@ std::string BrowseRoot() {
     return MusicLibraryPath;
 }
 
+// The folder browser could not start where it was asked to: the folder is gone or out
+// of reach since it was last seen.
+void ShowCannotBrowse(QWidget* owner, const std::string& root) {
+    ShowMessageBox(owner, "The folder browser cannot open the folder\n\"" + root + "\".", NoCaption,
+                   MessageStyle::Plain);
+}
+
 }  // namespace
 
 QPoint CentredPosition(QSize screen, QSize window) {
@@ -202,10 +209,11 @@ void MainWindow::SelectMainFolder() {
     RunGuarded([this] {
         model_->ForgetSet();
         Show();
-        FolderChoice choice = Desktop().ChooseFolder(this, BrowseRoot(), QString());
+        const std::string root = BrowseRoot();
+        FolderChoice choice = Desktop().ChooseFolder(this, root, QString());
         switch (choice.kind) {
             case FolderChoice::Failed:
-                ShowMessageBox(this, "BrowseForFolder: Exception", NoCaption, MessageStyle::Plain);
+                ShowCannotBrowse(this, root);
                 return;
             case FolderChoice::Cancelled:
                 ShowMessageBox(this, "No folder selected, try again.", NoCaption,
@@ -243,10 +251,11 @@ void MainWindow::MergeLibrary() {
     if (Merging())
         return;
     RunGuarded([this] {
+        const std::string root = BrowseRoot();
         FolderChoice choice = Desktop().ChooseFolder(
-            this, BrowseRoot(), QStringLiteral("Choose the folder that holds the sets"));
+            this, root, QStringLiteral("Choose the folder that holds the sets"));
         if (choice.kind == FolderChoice::Failed)
-            ShowMessageBox(this, "BrowseForFolder: Exception", NoCaption, MessageStyle::Plain);
+            ShowCannotBrowse(this, root);
         if (choice.kind != FolderChoice::Chosen)
             return;
         LibraryDialog dialog(

@@ -243,16 +243,17 @@ TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
     CliOptions o;
     Captured err;
     TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
-    ui.ShowMessage("Key file creation failed", "Error", MessageStyle::Stop);
+    ui.ShowMessage("The output folder cannot be created", "Error", MessageStyle::Stop);
     ui.ShowMessage("No folder selected, try again.", NoCaption, MessageStyle::Plain);
     ui.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
     // A question's text asks what its caption names; a status is a bare line.
     EXPECT_EQ(ui.Ask("Empty it?", "Empty earlier merge?"), Answer::No);  // stdin is no terminal
     ui.ShowStatus("Skipping this merge.");
-    EXPECT_EQ(err.Text(),
-              "Error: Key file creation failed\nBrambex: No folder selected, try again.\n"
-              "Merge cancelled.\nEmpty it? [y/N] no (--yes answers yes)\n"
-              "Skipping this merge.\n");
+    EXPECT_EQ(
+        err.Text(),
+        "Error: The output folder cannot be created\nBrambex: No folder selected, try again.\n"
+        "Merge cancelled.\nEmpty it? [y/N] no (--yes answers yes)\n"
+        "Skipping this merge.\n");
     EXPECT_EQ(ui.MessageCount(), 5);
 
     o.yes = true;

@@ -263,8 +263,11 @@ TEST_F(DiscSetTest, FolderThatCannotBeEnteredEndsTheScan) {
     std::filesystem::path before = Current();
 
     EXPECT_FALSE(Scan("Missing/Opera 01"));
-    EXPECT_TRUE(
-        OnlyMessage(ui, "chdir failed (No such file or directory)", "Error", MessageStyle::Plain));
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "The folder \"" + tree.Path("Missing") +
+                                "\" that holds the discs cannot be opened (No such file or "
+                                "directory)",
+                            "Error", MessageStyle::Plain));
     EXPECT_EQ(set.DiscCount(), 0);
     EXPECT_EQ(set.FileCount(), 0);
     EXPECT_TRUE(ui.folders.empty());
@@ -275,7 +278,10 @@ TEST_F(DiscSetTest, NothingMatchingTheStemEndsTheScan) {
     tree.Folder("Rips/Other");
     set.scanned.resize(4);  // an earlier scan's, forgotten
     EXPECT_FALSE(Scan("Rips/Opera 01"));
-    EXPECT_TRUE(OnlyMessage(ui, "FindFirstFile failed", "Error", MessageStyle::Plain));
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "Neither the folder \"" + tree.Path("Rips/Opera 01") +
+                                "\"\nnor another disc folder of its set can be found.",
+                            "Error", MessageStyle::Plain));
     EXPECT_EQ(set.DiscCount(), 0);
     EXPECT_EQ(set.FileCount(), 0);
     EXPECT_TRUE(ui.folders.empty());
@@ -434,6 +440,17 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
         EXPECT_TRUE(OnlyMessage(
             ui, "The folder of disc 2, \"X Disc 2\", cannot be read (Permission denied)", "Error",
             MessageStyle::Stop));
+    });
+}
+
+TEST_F(DiscSetTest, SetFolderThatCannotBeReadEndsTheScanWithItsReason) {
+    MakeDiscs("Opera 0", 2);
+    testing::RunUnprivileged(tree, [&] {
+        tree.SetMode("Rips", std::filesystem::perms::owner_exec);
+        EXPECT_FALSE(Scan("Rips/Opera 01"));
+        EXPECT_TRUE(OnlyMessage(
+            ui, "The folder \"" + tree.Path("Rips") + "\" cannot be read (Permission denied)",
+            "Error", MessageStyle::Plain));
     });
 }
 #endif

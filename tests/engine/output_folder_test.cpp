@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "engine/temporary_file.h"
+#include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "support/fake_front_end.h"
 #include "support/temp_tree.h"
-#include "platform/file_stream.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -222,8 +222,10 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
 TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
     settings.outputFolder = "Missing/Moby Dick";
     EXPECT_FALSE(PrepareOutputFolder(settings, ui));
-    EXPECT_TRUE(OnlyMessage(ui, "Missing/Moby Dick (No such file or directory)", "mkdir failed",
-                            MessageStyle::Plain));
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "The output folder \"Missing/Moby Dick\" cannot be created (No such "
+                            "file or directory)",
+                            "Error", MessageStyle::Plain));
 }
 
 TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
@@ -285,6 +287,23 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
                   "denied)");
         EXPECT_TRUE(tree.Exists("Moby Dick/01 1-1 A.mp3"));
         EXPECT_TRUE(tree.Exists("Moby Dick/Folder.jpg"));
+    });
+}
+
+TEST_F(OutputFolderTest, FolderThatCannotBeReadStopsTheMergeUntouched) {
+    MakeEarlierOutput("Moby Dick");
+    testing::RunUnprivileged(tree, [&] {
+        // Listed, it would hold no tracks: none would be deleted, and the old ones would
+        // stay among the new.
+        tree.SetMode("Moby Dick",
+                     std::filesystem::perms::owner_write | std::filesystem::perms::owner_exec);
+        ui.answers = {Answer::Yes};
+        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+        EXPECT_TRUE(
+            OnlyMessage(ui, "The output folder \"Moby Dick\" cannot be read (Permission denied)",
+                        "Error", MessageStyle::Stop));
+        EXPECT_FALSE(tree.Exists("Moby Dick/.brambex-incomplete"));
+        EXPECT_TRUE(tree.Exists("Moby Dick/01 1-1 A.mp3"));
     });
 }
 
@@ -378,8 +397,10 @@ TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
         mode_t saved = umask(0277);
         EXPECT_FALSE(PrepareOutputFolder(settings, ui));
         umask(saved);
-        EXPECT_TRUE(OnlyMessage(ui, "Key file creation failed (Permission denied)", "Error",
-                                MessageStyle::Stop));
+        EXPECT_TRUE(OnlyMessage(ui,
+                                "The output folder \"Moby Dick\" cannot be marked as this "
+                                "program's: its files\ncannot be created (Permission denied)",
+                                "Error", MessageStyle::Stop));
         EXPECT_FALSE(tree.Exists("Moby Dick"));
     });
 }

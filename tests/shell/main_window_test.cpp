@@ -290,7 +290,10 @@ class MainWindowTest : public QObject {
         QTest::addColumn<QString>("text");
         QTest::newRow("cancelled")
             << int(FolderChoice::Cancelled) << "No folder selected, try again.";
-        QTest::newRow("failed") << int(FolderChoice::Failed) << "BrowseForFolder: Exception";
+        QTest::newRow("failed") << int(FolderChoice::Failed)
+                                << QString::fromStdString(
+                                       "The folder browser cannot open the folder\n\"" +
+                                       HomeFolder() + "\".");
     }
     void browseFailuresEmptyTheList() {
         QFETCH(int, kind);
