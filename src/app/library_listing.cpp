@@ -31,6 +31,10 @@ std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
+std::string Counted(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 std::string MergedWord(const LibrarySet& set) {
     return set.merged ? "yes" : set.interrupted ? "interrupted" : "no";
 }

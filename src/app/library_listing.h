@@ -4,6 +4,7 @@
 // dialog and `library` show.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ LibraryListing ListLibrary(const std::string& folder, bool check);
 std::string ShownFolder(const std::string& relative);
 // The first line of a message, for a row.
 std::string FirstLine(const std::string& text);
+// "1 set", "2 sets".
+std::string Counted(std::size_t n, const char* one, const char* many);
 // Whether the set is merged: "yes", "interrupted" (a merge that did not finish) or "no".
 std::string MergedWord(const LibrarySet& set);
 

@@ -8,105 +8,17 @@
 
 #include "brambex_version.h"
 #include "cli/cli_options.h"
+#include "cli/command_entries.h"
 #include "cli/console.h"
-#include "cli/demo_set.h"
 #include "cli/interrupt.h"
-#include "cli/library_commands.h"
-#include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
-#include "engine/merge_session.h"
-#include "engine/merge_summary.h"
-#include "engine/output_folder.h"
 #include "engine/system_reason.h"
-#include "engine/track_pipeline.h"
 #include "platform/file_system.h"
 
 namespace brambex::cli {
 
 namespace {
-
-// The chosen folder as a full path without a trailing separator and without "." or
-// ".." steps: the scan takes the part before the last separator as the folder that
-// holds the set, and the last name as the disc-1 folder's name, so "merge ." from
-// inside the disc-1 folder must name that folder.
-std::string FullPath(const std::string& folder) {
-    // Through char8_t, because Windows would read a plain string in its ANSI code page.
-    const std::string absolute = platform::AbsolutePath(folder);
-    const std::u8string normal =
-        std::filesystem::path(std::u8string(absolute.begin(), absolute.end()))
-            .lexically_normal()
-            .u8string();
-    std::string path(normal.begin(), normal.end());
-    while (path.size() > 1 && platform::IsSeparator(path.back()))
-        path.pop_back();
-    return path;
-}
-
-int RunScan(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& session) {
-    MergeOutcome scanned = session.Scan(FullPath(options.folder));
-    if (!scanned.Completed())
-        return ExitStopped;
-    for (const std::string& name : ui.SortedFolders())
-        std::printf("%s\n", Printable(name, stdout).c_str());
-    std::printf("%d discs, %d files.\n", scanned.discs, scanned.tracks);
-    // What a merge of this set would find wrong before writing anything.
-    std::fflush(stdout);
-    if (!session.Check().Completed())
-        return ExitStopped;
-    return ExitSuccess;
-}
-
-int RunMerge(const CliOptions& options, TerminalFrontEnd& ui, MergeSession& session) {
-    MergeOutcome scanned = session.Scan(FullPath(options.folder));
-    if (!scanned.Completed())
-        return ExitStopped;
-    if (!options.quiet) {
-        std::fprintf(stderr, "%d discs, %d files.\n", scanned.discs, scanned.tracks);
-        std::fflush(stderr);
-    }
-    // The Merge Options form opens in the type of CDs the options chose.
-    session.Settings().audioBookMode = !options.music.value_or(false);
-    // Each track written at the same time has its own temporary file for the signals.
-    static_assert(TrackPipeline::SlotsFor(MaxJobs) <= TemporaryFileSlots);
-    session.Settings().jobs = options.jobs;
-    PrintedPlan plan(ui, session);
-    MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);
-    std::fflush(stdout);
-    switch (merged.kind) {
-        case MergeOutcome::Kind::Completed:
-            // A Ctrl-C that came after the last track was polled did not stop anything:
-            // the set is complete, and is reported so.
-            break;
-        case MergeOutcome::Kind::Refused:
-            return ExitBadUsage;
-        case MergeOutcome::Kind::Cancelled:
-        case MergeOutcome::Kind::Stopped:
-            return InterruptRequested() ? ExitSignalBase + InterruptSignal() : ExitStopped;
-    }
-    if (options.dryRun) {
-        if (!options.quiet && !std::ferror(stdout))
-            std::fprintf(stderr, "Dry run: %d tracks would be merged; nothing was written.\n",
-                         plan.tracks);
-        return ExitSuccess;
-    }
-    if (!options.quiet)
-        std::printf("%s\n",
-                    Printable(MergeSummary(merged, session.Settings(), true), stdout).c_str());
-    return ExitSuccess;
-}
-
-int RunDemo(const CliOptions& options) {
-    std::string error;
-    if (!WriteDemoSet(options.folder, error)) {
-        std::fprintf(stderr, "brambex-cli: %s\n", Printable(error, stderr).c_str());
-        return ExitStopped;
-    }
-    std::string first = platform::JoinPath(FullPath(options.folder), DemoFirstDiscFolder);
-    std::printf("Wrote a sample set of three discs. Merge it with:\n  brambex-cli merge %s\n",
-                Printable(ShellQuoted(first), stdout).c_str());
-    return ExitSuccess;
-}
 
 // A listing, a plan or the help that could not be written is no success. A completed
 // merge is: its product is the output folders, and the summary line only reports it.
@@ -151,17 +63,33 @@ int RunCommand(const CliOptions& options) {
     if (!options.quiet && IsTerminal(stderr))
         progress = EnableTerminalSequences(stderr) ? ProgressStyle::Bar : ProgressStyle::Lines;
     TerminalFrontEnd ui(options, stderr, progress, IsTerminal(stdin));
-    MergeSession session(ui);
     if (options.command == Command::Scan)
-        return RunScan(options, ui, session);
+        return RunScan(options, ui);
     if (options.command == Command::Library)
         return RunLibrary(FullPath(options.folder));
     if (options.command == Command::MergeAll)
         return RunMergeAll(options, FullPath(options.folder), ui);
-    return RunMerge(options, ui, session);
+    return RunMerge(options, ui);
 }
 
 }  // namespace
+
+// The chosen folder as a full path without a trailing separator and without "." or
+// ".." steps: the scan takes the part before the last separator as the folder that
+// holds the set, and the last name as the disc-1 folder's name, so "merge ." from
+// inside the disc-1 folder must name that folder.
+std::string FullPath(const std::string& folder) {
+    // Through char8_t, because Windows would read a plain string in its ANSI code page.
+    const std::string absolute = platform::AbsolutePath(folder);
+    const std::u8string normal =
+        std::filesystem::path(std::u8string(absolute.begin(), absolute.end()))
+            .lexically_normal()
+            .u8string();
+    std::string path(normal.begin(), normal.end());
+    while (path.size() > 1 && platform::IsSeparator(path.back()))
+        path.pop_back();
+    return path;
+}
 
 int RunCli(int argc, char** argv) {
     IgnoreBrokenPipes();

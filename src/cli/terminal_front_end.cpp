@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/progress_meter.h"
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_text.h"
@@ -9,7 +10,6 @@
 #include "engine/system_reason.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
-#include "app/progress_meter.h"
 #include "platform/ascii_case.h"
 #include "tags/diagnostic.h"
 #include "tags/genre_table.h"

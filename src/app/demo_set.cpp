@@ -1,16 +1,20 @@
-#include "cli/demo_set.h"
+#include "app/demo_set.h"
 
 #include <cerrno>
 #include <vector>
 
-#include "cli/demo_media.h"
+#include "app/demo_media.h"
 #include "engine/system_reason.h"
-#include "platform/file_system.h"
 #include "platform/file_stream.h"
+#include "platform/file_system.h"
 
-namespace brambex::cli {
+namespace brambex {
 
 const char* const DemoFirstDiscFolder = "The Lighthouse Keeper Disc 1";
+
+std::string DemoFirstDiscPath(const std::string& dir) {
+    return platform::JoinPath(dir, DemoFirstDiscFolder);
+}
 
 namespace {
 
@@ -108,4 +112,4 @@ bool WriteDemoSet(const std::string& dir, std::string& error) {
     return true;
 }
 
-}  // namespace brambex::cli
+}  // namespace brambex

@@ -5,13 +5,16 @@
 
 #include <string>
 
-namespace brambex::cli {
+namespace brambex {
 
 // Name of the first disc folder that WriteDemoSet makes.
 extern const char* const DemoFirstDiscFolder;
+
+// The first disc folder's path in dir, the folder to merge.
+std::string DemoFirstDiscPath(const std::string& dir);
 
 // Writes the set into dir, which is made when missing. False with a reason in error
 // when a file cannot be written or a disc folder of the set exists already.
 bool WriteDemoSet(const std::string& dir, std::string& error);
 
-}  // namespace brambex::cli
+}  // namespace brambex

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace brambex::cli {
+namespace brambex {
 
 // Silent audio: `frames` MPEG-1 Layer III frames (mono, 44.1 kHz, 128 kbit/s, 417
 // bytes each), about 26 ms per frame.
@@ -32,4 +32,4 @@ std::string Id3v1Trailer(std::string_view title, std::string_view artist, std::s
 // UTF-16 little endian with a byte-order mark.
 std::string Utf8ToUtf16WithBom(std::string_view utf8);
 
-}  // namespace brambex::cli
+}  // namespace brambex

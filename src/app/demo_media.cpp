@@ -1,10 +1,10 @@
-#include "cli/demo_media.h"
+#include "app/demo_media.h"
 
 #include <cstdint>
 
 #include "tags/text_encoding.h"
 
-namespace brambex::cli {
+namespace brambex {
 
 namespace {
 
@@ -124,4 +124,4 @@ std::string Id3v1Trailer(std::string_view title, std::string_view artist, std::s
     return trailer;
 }
 
-}  // namespace brambex::cli
+}  // namespace brambex
