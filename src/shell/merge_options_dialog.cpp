@@ -80,6 +80,27 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     titleGroup_ = Group("Album/Book title", "titleGroup", this);
     artistGroup_ = Group("Artist/Author", "artistGroup", this);
     nameGroup_ = Group("Song/Track name", "nameGroup", this);
+    MakeButtons(typeGroup);
+    MakeChoices(optionsGroup, genreGroup);
+    LayOut(typeGroup, optionsGroup, genreGroup, MakePreview());
+
+    // The keyboard visits the controls in the order the dialog has always had.
+    QWidget* order[] = {startButton_,       cancelButton_, helpButton_,        musicButton_,
+                        audioBooksButton_,  keepGenreBox_, keepAlbumTitleBox_, keepArtistBox_,
+                        keepTrackNamesBox_, genreBox_,     titleField_,        artistField_,
+                        nameField_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    for (const GenreEntry& entry : form_.GenreList()) {
+        genreBox_->addItem(Text(entry.name), entry.number);
+    }
+    Bind();
+    form_.SetChangedCallback([this] { ShowForm(); });
+    ShowForm();
+}
+
+void MergeOptionsDialog::MakeButtons(QGroupBox* typeGroup) {
     startButton_ = Named(new QPushButton(WithMnemonic(MergeOptionsForm::StartCaption), this),
                          "startMergeButton");
     cancelButton_ =
@@ -96,6 +117,12 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
           static_cast<QAbstractButton*>(musicButton_),
           static_cast<QAbstractButton*>(audioBooksButton_)})
         button->setAccessibleName(button->text().remove(QLatin1Char('&')));
+    startButton_->setDefault(true);
+    cancelButton_->setAutoDefault(false);
+    helpButton_->setAutoDefault(false);
+}
+
+void MergeOptionsDialog::MakeChoices(QGroupBox* optionsGroup, QGroupBox* genreGroup) {
     keepGenreBox_ = Named(new QCheckBox(QStringLiteral("Keep the current genre"), optionsGroup),
                           "keepGenreBox");
     keepAlbumTitleBox_ =
@@ -116,11 +143,31 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     titleField_ = Field("titleField", titleGroup_);
     artistField_ = Field("artistField", artistGroup_);
     nameField_ = Field("nameField", nameGroup_);
+}
 
-    startButton_->setDefault(true);
-    cancelButton_->setAutoDefault(false);
-    helpButton_->setAutoDefault(false);
+// What the values would make, from the plan of the merge itself.
+QGroupBox* MergeOptionsDialog::MakePreview() {
+    auto* previewGroup = Group("Preview", "previewGroup", this);
+    previewFolders_ = Named(new QLabel(previewGroup), "previewFolders");
+    previewFolders_->setTextFormat(Qt::PlainText);
+    previewFolders_->setWordWrap(true);
+    previewFolders_->setAccessibleName(QStringLiteral("Output folders"));
+    previewList_ = Named(new QTreeWidget(previewGroup), "previewList");
+    previewList_->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Title")});
+    previewList_->setRootIsDecorated(false);
+    previewList_->setSelectionMode(QAbstractItemView::NoSelection);
+    previewList_->setFocusPolicy(Qt::NoFocus);
+    previewList_->setAccessibleName(QStringLiteral("First tracks of the merge"));
+    previewList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    previewList_->setMinimumHeight(130);
+    auto* previewLayout = new QVBoxLayout(previewGroup);
+    previewLayout->addWidget(previewFolders_);
+    previewLayout->addWidget(previewList_);
+    return previewGroup;
+}
 
+void MergeOptionsDialog::LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup,
+                                QGroupBox* genreGroup, QGroupBox* previewGroup) {
     auto* typeLayout = new QVBoxLayout(typeGroup);
     typeLayout->addWidget(musicButton_);
     typeLayout->addWidget(audioBooksButton_);
@@ -141,23 +188,6 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     grid->addWidget(titleGroup_, 1, 1);
     grid->addWidget(artistGroup_, 2, 1);
     grid->addWidget(nameGroup_, 3, 1);
-    // What the values would make, from the plan of the merge itself.
-    auto* previewGroup = Group("Preview", "previewGroup", this);
-    previewFolders_ = Named(new QLabel(previewGroup), "previewFolders");
-    previewFolders_->setTextFormat(Qt::PlainText);
-    previewFolders_->setWordWrap(true);
-    previewFolders_->setAccessibleName(QStringLiteral("Output folders"));
-    previewList_ = Named(new QTreeWidget(previewGroup), "previewList");
-    previewList_->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Title")});
-    previewList_->setRootIsDecorated(false);
-    previewList_->setSelectionMode(QAbstractItemView::NoSelection);
-    previewList_->setFocusPolicy(Qt::NoFocus);
-    previewList_->setAccessibleName(QStringLiteral("First tracks of the merge"));
-    previewList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    previewList_->setMinimumHeight(130);
-    auto* previewLayout = new QVBoxLayout(previewGroup);
-    previewLayout->addWidget(previewFolders_);
-    previewLayout->addWidget(previewList_);
     grid->addWidget(previewGroup, 4, 0, 1, 2);
 
     auto* buttons = new QHBoxLayout;
@@ -169,21 +199,6 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
-
-    // The keyboard visits the controls in the order the dialog has always had.
-    QWidget* order[] = {startButton_,       cancelButton_, helpButton_,        musicButton_,
-                        audioBooksButton_,  keepGenreBox_, keepAlbumTitleBox_, keepArtistBox_,
-                        keepTrackNamesBox_, genreBox_,     titleField_,        artistField_,
-                        nameField_};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    for (const GenreEntry& entry : form_.GenreList()) {
-        genreBox_->addItem(Text(entry.name), entry.number);
-    }
-    Bind();
-    form_.SetChangedCallback([this] { ShowForm(); });
-    ShowForm();
 }
 
 MergeOptionsDialog::~MergeOptionsDialog() {

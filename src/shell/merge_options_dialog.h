@@ -28,6 +28,12 @@ class MergeOptionsDialog : public QDialog {
     void StartMerge();
 
   private:
+    void MakeButtons(QGroupBox* typeGroup);
+    // The keep boxes, the genre box and the text fields.
+    void MakeChoices(QGroupBox* optionsGroup, QGroupBox* genreGroup);
+    QGroupBox* MakePreview();
+    void LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup, QGroupBox* genreGroup,
+                QGroupBox* previewGroup);
     void ShowForm();
     void ShowPreview();
     void Bind();
