@@ -9,8 +9,8 @@
 
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
-#include "platform/file_system.h"
 #include "platform/file_stream.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 

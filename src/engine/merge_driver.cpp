@@ -22,9 +22,9 @@
 #include "options/merge_preparation.h"
 #include "options/title_numbers.h"
 #include "platform/ascii_case.h"
+#include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
-#include "platform/file_stream.h"
 #include "tags/mp3.h"
 #include "tags/text_encoding.h"
 

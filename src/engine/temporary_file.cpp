@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "engine/output_folder.h"
-#include "platform/file_system.h"
 #include "platform/file_stream.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 

@@ -8,9 +8,9 @@
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
 #include "options/title_template.h"
+#include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
-#include "platform/file_stream.h"
 
 namespace brambex {
 

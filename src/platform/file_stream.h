@@ -36,9 +36,7 @@ class InputFile {
     // Size of the whole input in bytes, or -1 when it cannot be told.
     std::int64_t Size() const;
     // The errno of the last failed open or read; 0 when the input simply ended.
-    int Error() const {
-        return error_;
-    }
+    int Error() const { return error_; }
 
   private:
     std::intptr_t file_ = -1;  // a native_file::Handle
@@ -77,9 +75,7 @@ class OutputFile {
     // Closes the file; false when any write or the close itself failed.
     bool Close();
     // The errno of the first failure (open, write or close); 0 when none.
-    int Error() const {
-        return error_;
-    }
+    int Error() const { return error_; }
 
   private:
     // Writes what it can of n bytes and returns how many were stored or gathered.

@@ -21,8 +21,8 @@
 #include <optional>
 #include <string_view>
 
-#include "tags/ape_tag.h"
 #include "platform/file_stream.h"
+#include "tags/ape_tag.h"
 #include "tags/frame_conversion.h"
 #include "tags/frame_header.h"
 #include "tags/lyrics3_block.h"
