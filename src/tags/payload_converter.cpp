@@ -17,7 +17,6 @@ namespace brambex {
 
 namespace {
 
-constexpr std::uint64_t All = std::numeric_limits<std::uint64_t>::max();
 constexpr std::uint32_t HashStart = 2166136261u;
 
 std::uint32_t Hash(std::uint32_t hash, unsigned char byte) {
@@ -27,77 +26,6 @@ std::uint32_t Hash(std::uint32_t hash, unsigned char byte) {
 std::size_t Utf8Length(unsigned char lead) {
     return (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 1;
 }
-
-// One frame of a chapter's payload, its own unsynchronisation undone.
-class EmbeddedSource : public PayloadSource {
-  public:
-    EmbeddedSource(PayloadSource& parent, std::uint64_t size, bool unsynchronised)
-        : parent_(parent), left_(size), unsynchronised_(unsynchronised) {}
-
-    std::size_t Read(unsigned char* out, std::size_t n) override {
-        std::size_t got = 0;
-        while (got < n && left_ > 0) {
-            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(n - got, left_));
-            const std::size_t k = parent_.Read(out + got, want);
-            left_ = k < want ? 0 : left_ - k;
-            std::size_t kept = got;
-            for (std::size_t i = got; i < got + k; ++i) {
-                if (unsynchronised_ && afterFF_ && out[i] == 0) {
-                    afterFF_ = false;
-                    continue;
-                }
-                afterFF_ = out[i] == 0xFF;
-                out[kept++] = out[i];
-            }
-            got = kept;
-        }
-        return got;
-    }
-    std::uint64_t Skip(std::uint64_t n) override {
-        if (!unsynchronised_) {
-            const std::uint64_t k = parent_.Skip(std::min(n, left_));
-            left_ -= k;
-            return k;
-        }
-        std::uint64_t skipped = 0;
-        unsigned char scratch[512];
-        while (skipped < n) {
-            const std::size_t got =
-                Read(scratch, static_cast<std::size_t>(std::min<std::uint64_t>(n - skipped, 512)));
-            if (got == 0) {
-                break;
-            }
-            skipped += got;
-        }
-        return skipped;
-    }
-    std::uint64_t CopyTo(PayloadSink& sink, std::uint64_t n) override {
-        if (unsynchronised_) {
-            return PayloadSource::CopyTo(sink, n);
-        }
-        const std::uint64_t k = parent_.CopyTo(sink, std::min(n, left_));
-        left_ -= k;
-        return k;
-    }
-    std::uint64_t Left() const override { return left_; }
-    Mark Here() const override {
-        Mark mark = parent_.Here();
-        mark.embeddedLeft = left_;
-        mark.embeddedAfterFF = afterFF_;
-        return mark;
-    }
-    void Rewind(const Mark& mark) override {
-        parent_.Rewind(mark);
-        left_ = mark.embeddedLeft;
-        afterFF_ = mark.embeddedAfterFF;
-    }
-
-  private:
-    PayloadSource& parent_;
-    std::uint64_t left_;
-    bool unsynchronised_;
-    bool afterFF_ = false;
-};
 
 }  // namespace
 
@@ -139,7 +67,7 @@ PayloadConverter::Result PayloadConverter::Measure(const FrameLayout& layout, Pa
     Result result;
     result.valid = Run(layout, name);
     if (!result.valid) {
-        in.Skip(All);
+        in.Skip(PayloadSource::All);
     }
     result.latin1 = fits_;
     result.size = fits_ ? latin1Size_ : utf16Size_;
@@ -164,85 +92,110 @@ bool PayloadConverter::Run(const FrameLayout& layout, std::string_view name) {
     key_ = HashStart;
     inPos_ = inSize_ = outSize_ = 0;
     std::optional<TextEncoding> encoding = TextEncoding::Latin1;
-    unsigned char byte = 0;
     if (layout.encoded) {
+        unsigned char byte = 0;
         if (!Next(byte) || !(encoding = TextEncodingOf(byte))) {
             return false;
         }
         Raw(EncodingByte(latin1_ ? TextEncoding::Latin1 : TextEncoding::Utf16));
     }
     for (int f = 0; f < layout.count; ++f) {
-        const bool key = f == layout.keyField;
         const Field field = layout.fields[f];
-        if (field == Field::Binary) {
-            return CopyRest();
+        if (!FieldOf(field, *encoding, f == layout.keyField, name)) {
+            return false;
         }
-        if (field == Field::Fixed1 || field == Field::Fixed3 || field == Field::Fixed4 ||
-            field == Field::Fixed8 || field == Field::PicFormat) {
-            const int size = field == Field::Fixed1   ? 1
-                             : field == Field::Fixed4 ? 4
-                             : field == Field::Fixed8 ? 8
-                                                      : 3;
-            unsigned char bytes[8];
-            for (int i = 0; i < size; ++i) {
-                if (!Next(bytes[i])) {
-                    return false;
-                }
-            }
-            if (field != Field::PicFormat) {
-                std::for_each(bytes, bytes + size, [this](unsigned char b) { Raw(b); });
-                continue;
-            }
-            const std::string_view format(reinterpret_cast<const char*>(bytes), 3);
-            const std::string_view mime = format == "JPG"   ? "image/jpeg"
-                                          : format == "PNG" ? "image/png"
-                                                            : format;
-            std::for_each(mime.begin(), mime.end(),
-                          [this](char c) { Raw(static_cast<unsigned char>(c)); });
-            Raw(0);
-        } else if (field == Field::Latin1Z) {
-            while (Next(byte)) {
-                Raw(byte);
-                if (byte == 0) {
-                    break;
-                }
-                key_ = key ? Hash(key_, byte) : key_;
-            }
-        } else if (field == Field::Name) {
-            BeginText(key);
-            Name(name);
-            EndText(true);
-        } else if (field == Field::TextZ || field == Field::TextRest) {
-            BeginText(key);
-            Text(*encoding);
-            EndText(field == Field::TextZ);
-        } else if (field == Field::TextList) {
-            // One 2.3 text: the values joined with "/"; a terminator at the very end
-            // closes the last value and starts none.
-            BeginText(key);
-            while (Text(*encoding) && !AtEnd()) {
-                Char('/');
-            }
-            EndText(false);
-        } else {
-            // TextPairs and Synced: each text with its terminator, a time after each of
-            // the synchronised ones.
-            while (!AtEnd()) {
-                BeginText(false);
-                Text(*encoding);
-                EndText(true);
-                for (int i = 0; field == Field::Synced && i < 4; ++i) {
-                    if (!Next(byte)) {
-                        return false;
-                    }
-                    Raw(byte);
-                }
-            }
+        if (field == Field::Binary) {
+            return true;
         }
     }
     // What follows the last field is no part of the frame's 2.3 form.
     inPos_ = inSize_;
-    in_->Skip(All);
+    in_->Skip(PayloadSource::All);
+    return true;
+}
+
+bool PayloadConverter::FieldOf(Field field, TextEncoding encoding, bool key,
+                               std::string_view name) {
+    switch (field) {
+        case Field::Fixed1:
+        case Field::Fixed3:
+        case Field::Fixed4:
+        case Field::Fixed8:
+        case Field::PicFormat:
+            return FixedField(field);
+        case Field::Latin1Z:
+            for (unsigned char byte = 1; byte != 0 && Next(byte);) {
+                Raw(byte);
+                key_ = key && byte != 0 ? Hash(key_, byte) : key_;
+            }
+            return true;
+        case Field::Name:
+            BeginText(key);
+            Name(name);
+            EndText(true);
+            return true;
+        case Field::TextZ:
+        case Field::TextRest:
+            BeginText(key);
+            Text(encoding);
+            EndText(field == Field::TextZ);
+            return true;
+        case Field::TextList:
+            // One 2.3 text: the values joined with "/"; a terminator at the very end
+            // closes the last value and starts none.
+            BeginText(key);
+            while (Text(encoding) && !AtEnd()) {
+                Char('/');
+            }
+            EndText(false);
+            return true;
+        case Field::TextPairs:
+        case Field::Synced:
+            return TextsEach(encoding, field == Field::Synced);
+        case Field::Binary:
+            return CopyRest();
+    }
+    return false;
+}
+
+bool PayloadConverter::FixedField(Field field) {
+    const int size = field == Field::Fixed1   ? 1
+                     : field == Field::Fixed4 ? 4
+                     : field == Field::Fixed8 ? 8
+                                              : 3;
+    unsigned char bytes[8];
+    for (int i = 0; i < size; ++i) {
+        if (!Next(bytes[i])) {
+            return false;
+        }
+    }
+    if (field != Field::PicFormat) {
+        std::for_each(bytes, bytes + size, [this](unsigned char b) { Raw(b); });
+        return true;
+    }
+    const std::string_view format(reinterpret_cast<const char*>(bytes), 3);
+    const std::string_view mime = format == "JPG"   ? "image/jpeg"
+                                  : format == "PNG" ? "image/png"
+                                                    : format;
+    std::for_each(mime.begin(), mime.end(), [this](char c) { Raw(static_cast<unsigned char>(c)); });
+    Raw(0);
+    return true;
+}
+
+bool PayloadConverter::TextsEach(TextEncoding encoding, bool synced) {
+    // Each text with its terminator, a time after each of the synchronised ones.
+    unsigned char byte = 0;
+    while (!AtEnd()) {
+        BeginText(false);
+        Text(encoding);
+        EndText(true);
+        for (int i = 0; synced && i < 4; ++i) {
+            if (!Next(byte)) {
+                return false;
+            }
+            Raw(byte);
+        }
+    }
     return true;
 }
 
@@ -346,9 +299,8 @@ void PayloadConverter::Name(std::string_view utf8) {
 }
 
 bool PayloadConverter::Text(TextEncoding encoding) {
-    unsigned char byte = 0;
     if (encoding == TextEncoding::Latin1) {
-        while (Next(byte)) {
+        for (unsigned char byte = 0; Next(byte);) {
             if (byte == 0) {
                 return true;
             }
@@ -356,45 +308,49 @@ bool PayloadConverter::Text(TextEncoding encoding) {
         }
         return false;
     }
-    if (encoding == TextEncoding::Utf8) {
-        // A sequence is decoded once all of its bytes are here, or the text has ended.
-        unsigned char pending[4];
-        std::size_t held = 0;
-        for (;;) {
-            const bool got = Next(byte);
-            const bool more = got && byte != 0;
-            if (more) {
-                pending[held++] = byte;
-            }
-            while (held > 0 && (!more || held >= Utf8Length(pending[0]))) {
-                std::size_t pos = 0;
-                Char(DecodeUtf8({reinterpret_cast<const char*>(pending), held}, pos));
-                std::memmove(pending, pending + pos, held - pos);
-                held -= pos;
-            }
-            if (!more) {
-                return got;
-            }
+    return encoding == TextEncoding::Utf8 ? Utf8Text() : Utf16Text(encoding == TextEncoding::Utf16);
+}
+
+bool PayloadConverter::Utf8Text() {
+    // A sequence is decoded once all of its bytes are here, or the text has ended.
+    unsigned char pending[4];
+    std::size_t held = 0;
+    for (unsigned char byte = 0;;) {
+        const bool got = Next(byte);
+        const bool more = got && byte != 0;
+        if (more) {
+            pending[held++] = byte;
+        }
+        while (held > 0 && (!more || held >= Utf8Length(pending[0]))) {
+            std::size_t pos = 0;
+            Char(DecodeUtf8({reinterpret_cast<const char*>(pending), held}, pos));
+            std::memmove(pending, pending + pos, held - pos);
+            held -= pos;
+        }
+        if (!more) {
+            return got;
         }
     }
-    // UTF-16: the byte-order mark decides; without one, little-endian for encoding 1
-    // (what Windows taggers write) and big-endian for encoding 2.
-    bool little = encoding == TextEncoding::Utf16;
+}
+
+bool PayloadConverter::Utf16Text(bool little) {
+    // The byte-order mark decides; without one, little-endian for encoding 1 (what
+    // Windows taggers write) and big-endian for encoding 2.
     bool first = true;
     char32_t high = 0;
     unsigned char a = 0;
+    unsigned char b = 0;
     bool terminated = false;
-    while (Next(a) && Next(byte)) {
-        if (a == 0 && byte == 0) {
+    while (Next(a) && Next(b)) {
+        if (a == 0 && b == 0) {
             terminated = true;
             break;
         }
-        if (std::exchange(first, false) &&
-            ((a == 0xFF && byte == 0xFE) || (a == 0xFE && byte == 0xFF))) {
+        if (std::exchange(first, false) && ((a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF))) {
             little = a == 0xFF;
             continue;
         }
-        const char32_t unit = little ? char32_t(a | (byte << 8)) : char32_t((a << 8) | byte);
+        const char32_t unit = little ? char32_t(a | (b << 8)) : char32_t((a << 8) | b);
         const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
         if (high != 0) {
             Char(low ? 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00) : ReplacementChar);
@@ -418,127 +374,15 @@ bool PayloadConverter::Text(TextEncoding encoding) {
 bool PayloadConverter::CopyRest() {
     const std::size_t held = inSize_ - inPos_;
     if (out_ == nullptr) {
-        const std::uint64_t n = held + in_->Skip(All);
+        const std::uint64_t n = held + in_->Skip(PayloadSource::All);
         latin1Size_ += n;
         utf16Size_ += n;
     } else {
         Flush();
         out_->Write(inBuffer_ + inPos_, held);
-        in_->CopyTo(*out_, All);
+        in_->CopyTo(*out_, PayloadSource::All);
     }
     inPos_ = inSize_;
-    return true;
-}
-
-PayloadConverter::Result PayloadConverter::MeasureChapter(std::string_view id, PayloadSource& in,
-                                                          LeftOutNotes* notes) {
-    Result result;
-    chapterValid_ = true;
-    chapterSize_ = ChapterHead(id, in, nullptr);
-    while (chapterValid_ && EmbeddedFrame(in, nullptr, notes)) {
-    }
-    in.Skip(All);
-    result.valid = chapterValid_;
-    result.size = chapterSize_;
-    return result;
-}
-
-void PayloadConverter::WriteChapter(std::string_view id, PayloadSource& in, PayloadSink& out) {
-    chapterValid_ = true;
-    chapterSize_ = ChapterHead(id, in, &out);
-    while (chapterValid_ && EmbeddedFrame(in, &out, nullptr)) {
-    }
-    in.Skip(All);
-}
-
-std::uint64_t PayloadConverter::ChapterHead(std::string_view id, PayloadSource& in,
-                                            PayloadSink* out) {
-    // The element id, then the times (CHAP) or the flags, the count and the child ids
-    // (CTOC): all kept as they are.
-    std::uint64_t size = 0;
-    const auto copy = [&](unsigned char* bytes, std::size_t n) {
-        const std::size_t got = in.Read(bytes, n);
-        if (out != nullptr) {
-            out->Write(bytes, got);
-        }
-        size += got;
-        chapterValid_ = chapterValid_ && got == n;
-        return got == n;
-    };
-    const auto copyText = [&]() {
-        unsigned char byte = 1;
-        while (byte != 0 && copy(&byte, 1)) {
-        }
-    };
-    copyText();
-    unsigned char bytes[16];
-    if (id == "CHAP") {
-        copy(bytes, 16);
-    } else if (copy(bytes, 2)) {
-        for (unsigned i = 0; i < bytes[1] && chapterValid_; ++i) {
-            copyText();
-        }
-    }
-    return size;
-}
-
-bool PayloadConverter::EmbeddedFrame(PayloadSource& in, PayloadSink* out, LeftOutNotes* notes) {
-    unsigned char bytes[FrameHeader::MaxSize];
-    FrameHeader header;
-    if (in.Left() < sizeof bytes || in.Read(bytes, sizeof bytes) < sizeof bytes ||
-        !header.Read(bytes, 4)) {
-        // Padding, or less than a header: the chapter's frames have ended.
-        return false;
-    }
-    if (header.size > in.Left()) {
-        chapterValid_ = false;
-        return false;
-    }
-    EmbeddedSource frame(in, header.size, header.unsynchronised);
-    unsigned char group = 0;
-    unsigned char length[4];
-    const bool unreadable = (header.grouped && frame.Read(&group, 1) < 1) ||
-                            (header.dataLength && frame.Read(length, 4) < 4) || header.compressed ||
-                            header.encrypted;
-    FrameHeader v23 = header;
-    const FrameLayout* layout = LayoutOf(header.Id(), 4);
-    if (unreadable || BecomesOtherFrames(header.Id()) || !MapFrameId(4, header.Id(), v23.id)) {
-        if (notes != nullptr) {
-            notes->LeftOut(header.Id(), unreadable);
-        }
-        frame.Skip(All);
-        return true;
-    }
-    const PayloadSource::Mark start = frame.Here();
-    Result converted;
-    converted.valid = true;
-    if (layout != nullptr) {
-        converted = Measure(*layout, frame);
-    } else {
-        converted.size = frame.Skip(All);
-    }
-    if (!converted.valid) {
-        if (notes != nullptr) {
-            notes->LeftOut(header.Id(), true);
-        }
-        return true;
-    }
-    v23.size = static_cast<std::uint32_t>(converted.size + (header.grouped ? 1 : 0));
-    chapterSize_ += FrameHeader::MaxSize + std::uint64_t{v23.size};
-    if (out == nullptr) {
-        return true;
-    }
-    frame.Rewind(start);
-    v23.WriteV23(bytes);
-    out->Write(bytes, sizeof bytes);
-    if (header.grouped) {
-        out->Write(&group, 1);
-    }
-    if (layout != nullptr) {
-        Write(*layout, frame, converted.latin1, *out);
-    } else {
-        frame.CopyTo(*out, All);
-    }
     return true;
 }
 

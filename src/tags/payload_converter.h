@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "tags/frame_bodies.h"
@@ -34,6 +35,8 @@ class PayloadSource {
         std::uint64_t embeddedLeft = 0;
         bool embeddedAfterFF = false;
     };
+    // For Skip and CopyTo: up to the payload's end.
+    static constexpr std::uint64_t All = std::numeric_limits<std::uint64_t>::max();
     virtual ~PayloadSource() = default;
     // Up to n bytes; fewer at the payload's end.
     virtual std::size_t Read(unsigned char* out, std::size_t n) = 0;
@@ -109,8 +112,15 @@ class PayloadConverter {
     void BeginText(bool key);
     void Char(char32_t c);
     void EndText(bool terminate);
+    // One field of a layout; false when the payload ends before it does.
+    bool FieldOf(Field field, TextEncoding encoding, bool key, std::string_view name);
+    bool FixedField(Field field);
+    // TextPairs and Synced: texts to the payload's end.
+    bool TextsEach(TextEncoding encoding, bool synced);
     // One text up to its terminator (true) or the payload's end (false).
     bool Text(TextEncoding encoding);
+    bool Utf8Text();
+    bool Utf16Text(bool little);
     void Name(std::string_view utf8);
     bool CopyRest();
     std::uint64_t ChapterHead(std::string_view id, PayloadSource& in, PayloadSink* out);
