@@ -196,14 +196,20 @@ class MP3 {
     int MeasureParts(InputFile& in);
     bool StartWalk(InputFile& in, const TagPart& part);
     bool NextFrame(InputFile& in, FrameHeader& header);
-    bool PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan, bool measuring);
+    bool PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan);
     bool ReadExtras(InputFile& in, const FrameHeader& header, FramePlan& plan);
-    bool ReadHead(InputFile& in, FramePlan& plan, bool measuring);
-    bool PlanOwnFrames(InputFile& in, FramePlan& plan, bool measuring);
-    void PlanConverted(const FrameLayout& layout, FramePlan& plan, bool measuring);
+    bool ReadHead(FramePlan& plan);
+    bool PlanOwnFrames(FramePlan& plan);
+    void PlanConverted(const FrameLayout& layout, FramePlan& plan);
     void PlanKeyed(const FrameLayout* layout, FramePlan& plan);
-    // Whether the second tag's frame repeats one of the first: then it is dropped.
-    bool Repeated(const FramePlan& plan, bool firstPart, bool measuring);
+    static FrameKey KeyOf(const FramePlan& plan);
+    static bool BecomesOwnFrames(const FramePlan& plan);
+    bool KnownKey(const FrameKey& key) const;
+    // The first tag's frames are remembered; the second tag's that repeat one of them
+    // are dropped.
+    void RememberKey(const FramePlan& plan);
+    bool Repeated(const FramePlan& plan) const;
+    void CollectOwnFrame(const FramePlan& plan);
     void MeasureFrame(const FramePlan& plan);
     void ReportLeftOut();
     std::size_t ReadPayload(unsigned char* buffer, std::uint64_t n);
@@ -265,6 +271,8 @@ class MP3 {
     PayloadReader reader_{*this};
     PayloadWriter writer_{*this};
     PayloadConverter converter_;
+    // Told of the frames a chapter leaves out: by the measuring walk only.
+    LeftOutNotes* chapterNotes_ = nullptr;
     OutputFile* output_ = nullptr;  // of the writing walk
 
     // What the first walk learnt.
