@@ -90,11 +90,6 @@ class MP3 {
   public:
     // Padding given to a new tag and to one that grew.
     static constexpr std::uint32_t Padding = 1024;
-    // The first bytes of a frame read for its text, and the most of a date, people or
-    // genre frame of 2.4 that is read to make its 2.3 frames.
-    static constexpr std::size_t HeadSize = 4096;
-    // Collected texts are cut to this many bytes.
-    static constexpr std::size_t MaxFieldText = 2048;
 
     MP3();
     MP3(const MP3&) = delete;
@@ -108,13 +103,6 @@ class MP3 {
     bool Read(InputFile& in);
 
     TagKind InputKind() const { return kind_; }
-    // The input tag's major version and revision; -1 without "ID3".
-    int MajorVersion() const { return header_.version; }
-    int Revision() const { return header_.version >= 0 ? header_.revision : -1; }
-    // Bytes after the input tag's header, as it declares.
-    std::int64_t InputTagSize() const {
-        return kind_ == TagKind::None ? -1 : static_cast<std::int64_t>(header_.size);
-    }
     // The input's text of a field (several values joined with "/"); empty when the
     // input lacks the frame.
     std::string_view InputText(TagField field) const;
@@ -146,6 +134,12 @@ class MP3 {
     bool Failed() const { return failed_; }
 
   private:
+    // The first bytes of a frame read for its text, and the most of a date, people or
+    // genre frame of 2.4 that is read to make its 2.3 frames.
+    static constexpr std::size_t HeadSize = 4096;
+    // Collected texts are cut to this many bytes.
+    static constexpr std::size_t MaxFieldText = 2048;
+
     // One input frame and what the output gets for it.
     struct FramePlan;
     // The current frame's payload, as conversions read it, and the output as they

@@ -7,6 +7,7 @@
 #include "platform/native_file.h"
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
+#include "tags/tag_header.h"
 
 namespace brambex {
 
@@ -24,7 +25,7 @@ void ReportReadError(const std::string& path, const char* reason) {
 // would make of them.
 class FrameLister : public TagEditor {
   public:
-    explicit FrameLister(std::FILE* out) : out_(out) {}
+    FrameLister(std::FILE* out, const TagHeader& header) : out_(out), header_(header) {}
     bool Edit(const MP3& input, TagEdits&) override {
         switch (input.InputKind()) {
             case TagKind::None:
@@ -35,8 +36,8 @@ class FrameLister : public TagEditor {
                 break;
             default:
                 std::fprintf(out_, "ID3v2.%d.%d tag, %lld bytes after its header%s\n",
-                             input.MajorVersion(), input.Revision(),
-                             static_cast<long long>(input.InputTagSize()),
+                             header_.version, header_.revision,
+                             static_cast<long long>(header_.size),
                              input.InputKind() == TagKind::V23 ? "" : ", read as ID3v2.3");
         }
         return true;
@@ -53,6 +54,7 @@ class FrameLister : public TagEditor {
 
   private:
     std::FILE* out_;
+    const TagHeader& header_;
 };
 
 }  // namespace
@@ -76,7 +78,12 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
         std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(in.Error()));
         return false;
     }
-    FrameLister lister(out);
+    // The pass reads the header too; the report names its version as it is.
+    unsigned char bytes[TagHeader::Size];
+    TagHeader header;
+    header.Read(bytes, in.Read(bytes, sizeof bytes));
+    in.Seek(0);
+    FrameLister lister(out, header);
     MP3 mp3;
     if (!mp3.Rewrite(in, nullptr, lister)) {
         ReportReadError(path, in.Error() != 0 ? std::strerror(in.Error()) : "the file ended early");
