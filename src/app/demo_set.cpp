@@ -80,18 +80,19 @@ std::string TrackFile(const DemoTrack& track, int number) {
 }  // namespace
 
 bool WriteDemoSet(const std::string& dir, std::string& error) {
-    platform::MakeFolderResult made = platform::MakeFolder(dir);
-    if (made != platform::MakeFolderResult::Created && made != platform::MakeFolderResult::Exists) {
-        error = WithReason("cannot make the folder " + dir, errno);
+    const platform::MadeFolder made = platform::MakeFolder(dir);
+    if (made.result != platform::MakeFolderResult::Created &&
+        made.result != platform::MakeFolderResult::Exists) {
+        error = WithReason("cannot make the folder " + dir, made.error);
         return false;
     }
     for (int disc = 1; disc <= 3; ++disc) {
         std::string folder = platform::JoinPath(dir, DiscFolder(disc));
-        if (platform::MakeFolder(folder) != platform::MakeFolderResult::Created) {
-            const int reason = errno;
+        if (const platform::MadeFolder disc = platform::MakeFolder(folder);
+            disc.result != platform::MakeFolderResult::Created) {
             error = platform::PathExists(folder)
                         ? folder + " exists already; choose an empty folder for the demo"
-                        : WithReason("cannot make the folder " + folder, reason);
+                        : WithReason("cannot make the folder " + folder, disc.error);
             return false;
         }
     }

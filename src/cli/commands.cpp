@@ -33,7 +33,8 @@ int CheckedOutput(int status, const CliOptions& options) {
         return status;
     const int error = errno;
     std::fprintf(stderr, "brambex-cli: cannot write to standard output%s%s\n",
-                 error != 0 ? ": " : "", error != 0 ? SystemReason(error).c_str() : "");
+                 error != 0 ? ": " : "",
+                 error != 0 ? SystemReason(platform::SystemError(error)).c_str() : "");
     return ExitStopped;
 }
 
@@ -49,10 +50,10 @@ int RunCommand(const CliOptions& options) {
     if (options.command == Command::Demo)
         return RunDemo(options);
 
-    errno = 0;
-    if (!platform::IsFolder(options.folder)) {
+    if (const platform::Status folder = platform::IsFolder(options.folder); !folder) {
         // Something that is there but no folder has no reason to give.
-        const int error = errno == ENOTDIR ? 0 : errno;
+        const std::error_code error =
+            folder.error == std::errc::not_a_directory ? std::error_code() : folder.error;
         const std::string text = WithReason(options.folder + " is not a folder", error);
         std::fprintf(stderr, "brambex-cli: %s\n", Printable(text, stderr).c_str());
         return ExitStopped;

@@ -69,7 +69,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         OutputFile out;
         ui.WritingTemporaryFile(temporary);
         if (!CreateTemporaryFile(out, temporary)) {
-            int error = out.Error() != 0 ? out.Error() : errno;
+            const int error = out.Error();
             ui.WritingTemporaryFile({});
             ui.ShowMessage(WithReason("Could not open output file", error), target,
                            MessageStyle::Plain);
@@ -77,11 +77,12 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         }
         bool complete = CopyAll(in, out);
         complete = out.Close() && complete;
-        int error = in.Error() != 0 ? in.Error() : out.Error();
+        std::error_code error = platform::SystemError(in.Error() != 0 ? in.Error() : out.Error());
         if (!complete) {
             DiscardTemporaryFile(temporary);
-        } else if (!NameCompletedFile(temporary, targetPath)) {
-            error = errno;
+        } else if (const platform::Status named = NameCompletedFile(temporary, targetPath);
+                   !named) {
+            error = named.error;
             complete = false;
         }
         if (!complete) {

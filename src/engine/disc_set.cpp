@@ -17,6 +17,7 @@
 #include "options/disc_ending.h"
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
+#include "platform/native_file.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -98,11 +99,13 @@ Finding AllTracksAreFiles(const DiscSet& set, const std::string& folder, DiscTra
     for (DiscTrack& track : found.tracks) {
         const std::string name = platform::JoinPath(folder, track.name);
         const std::string path = set.PathInSet(name);
-        errno = 0;
-        if (!platform::IsRegularFile(path)) {
+        int error = 0;
+        const platform::native_file::Kind kind = platform::native_file::KindOf(path, error);
+        if (kind != platform::native_file::Kind::Regular) {
             const std::string named = "The track \"" + name + "\"";
-            return Stop(errno != 0 ? WithReason(named + " cannot be read", errno)
-                                   : named + " is not a file (a folder, a pipe or a device).");
+            return Stop(kind == platform::native_file::Kind::Missing
+                            ? WithReason(named + " cannot be read", error)
+                            : named + " is not a file (a folder, a pipe or a device).");
         }
         track.size = platform::FileSize(path);
     }
@@ -277,7 +280,7 @@ SetFinding NoTracks(const DiscSet& set, const std::vector<DiscFolder>& discs) {
 
 // What is wrong with one disc folder that keeps the set from being merged whole.
 Finding CheckDisc(const DiscSet& set, DiscFolder& disc, int number) {
-    if (disc.found.error != 0)
+    if (disc.found.error)
         return Stop(UnreadableDiscFolder(number, disc.name, disc.found.error));
     if (Finding notFile = AllTracksAreFiles(set, disc.name, disc.found))
         return notFile;
@@ -366,14 +369,15 @@ DiscSet ReadDiscSet(const std::string& chosenFolder) {
     }
     const std::string setFolder = ParentFolder(set.discFolderStem);
     // The set's folder must be one that can be entered.
-    if (!platform::CanEnterFolder(setFolder)) {
-        set.finding = ScanFailure(WithReason(
-            "The folder \"" + setFolder + "\" that holds the discs cannot be opened", errno));
+    if (const platform::Status entered = platform::CanEnterFolder(setFolder); !entered) {
+        set.finding = ScanFailure(
+            WithReason("The folder \"" + setFolder + "\" that holds the discs cannot be opened",
+                       entered.error));
         return set;
     }
     set.setFolder = setFolder;
     const platform::Listing listing = ListComposed(set.discFolderStem + "*");
-    if (listing.error != 0) {
+    if (listing.error) {
         set.finding = ScanFailure(
             WithReason("The folder \"" + setFolder + "\" cannot be read", listing.error));
         return set;
@@ -415,7 +419,7 @@ std::optional<std::string> FindDiscFolder(const DiscSet& set, FrontEnd& ui, int 
     return name;
 }
 
-std::string UnreadableDiscFolder(int disc, const std::string& folder, int error) {
+std::string UnreadableDiscFolder(int disc, const std::string& folder, std::error_code error) {
     return WithReason(
         "The folder of disc " + std::to_string(disc) + ", \"" + folder + "\", cannot be read",
         error);

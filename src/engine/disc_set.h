@@ -94,7 +94,7 @@ std::optional<std::string> FindDiscFolder(const DiscSet& set, FrontEnd& ui, int 
 
 // The message that stops a merge at a disc folder that cannot be read, before it
 // writes or while it runs: disc is 1-based, error the system's reason.
-std::string UnreadableDiscFolder(int disc, const std::string& folder, int error);
+std::string UnreadableDiscFolder(int disc, const std::string& folder, std::error_code error);
 
 // Checks the whole set of the last scan before a merge writes anything: a chosen
 // folder that names a later disc, every disc present in one folder and readable, no

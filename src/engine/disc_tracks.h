@@ -31,7 +31,7 @@ struct DiscTracks {
     bool discTrackForm = false;
     std::vector<int> discNumbers;
     // Why the folder could not be read (an errno value), 0 when it was; no tracks then.
-    int error = 0;
+    std::error_code error;
 };
 
 // The track number a name gives in the plain form, 0 when it gives none.

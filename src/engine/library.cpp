@@ -271,7 +271,7 @@ void Enter(Walker& w, const std::string& folder, const std::string& relative, En
 // before links, so that a set is named by its own path, not by a link's.
 void Walk(Walker& w, const std::string& folder, const std::string& relative, Entry& self) {
     platform::Listing listing = platform::ListMatching(platform::JoinPath(folder, "*"));
-    if (listing.error != 0) {
+    if (listing.error) {
         w.Note(relative, WithReason("The folder cannot be read", listing.error), true);
         return;
     }
@@ -293,9 +293,9 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
         bool isLink = false;
         if (entry.output)
             continue;
-        if (!platform::IdentifyFolder(path, identity, isLink))
+        if (const platform::Status known = platform::IdentifyFolder(path, identity, isLink); !known)
             w.Note(platform::JoinPath(relative, entry.found.name),
-                   WithReason("The folder cannot be read", errno), true);
+                   WithReason("The folder cannot be read", known.error), true);
         else if (isLink)
             links.emplace_back(entries.size() - 1, identity);
         else
@@ -337,8 +337,8 @@ void ForEachLibrarySet(const std::string& folder, const std::function<void(Libra
     Entry root({LastName(folder), true});
     platform::FolderIdentity identity;
     bool isLink = false;
-    if (!platform::IdentifyFolder(folder, identity, isLink)) {
-        walker.Note("", WithReason("The folder cannot be read", errno), true);
+    if (const platform::Status known = platform::IdentifyFolder(folder, identity, isLink); !known) {
+        walker.Note("", WithReason("The folder cannot be read", known.error), true);
         return;
     }
     walker.listed.insert(identity);

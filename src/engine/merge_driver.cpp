@@ -113,7 +113,7 @@ class MergeRun {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
         return false;
     }
-    bool DiscFolderLost(const std::string& folder, int disc, int error) {
+    bool DiscFolderLost(const std::string& folder, int disc, std::error_code error) {
         at_ = folder;
         ui_.ShowMessage(UnreadableDiscFolder(disc, folder, error), "Error", MessageStyle::Stop);
         return false;
@@ -241,9 +241,8 @@ bool MergeRun::MergeDisc(const DiscFolder& disc, int number, const Cancellation&
     };
     const std::string& folder = disc.name;
     // A folder renamed or removed since the check is no disc without tracks.
-    errno = 0;
-    if (!platform::IsFolder(PathInSet(s_, folder)))
-        return DiscFolderLost(folder, number, errno != 0 ? errno : ENOTDIR);
+    if (const platform::Status there = platform::IsFolder(PathInSet(s_, folder)); !there)
+        return DiscFolderLost(folder, number, there.error);
     const std::vector<DiscTrack>& tracks = disc.found.tracks;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         if (cancel.Requested())
@@ -414,13 +413,13 @@ bool MergeRun::FinishOldest() {
     if (t->result.tagRead)
         CountTag(t->result.kind);
     NoteTrack(*t);
-    int renameError = 0;
+    platform::Status named;
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
-    if (t->result.written && !NameCompletedFile(t->partialPath, PathInSet(s_, t->outputPath)))
-        renameError = errno;
+    if (t->result.written)
+        named = NameCompletedFile(t->partialPath, PathInSet(s_, t->outputPath));
     ui_.WritingTrackFile(t->slot, {});
-    if (!t->result.written || renameError != 0) {
+    if (!t->result.written || !named) {
         at_ = t->inputPath;
         // The merge stops at this track, as if no later one had been started; the user
         // is told once the folder holds no temporary file of this merge.
@@ -429,7 +428,7 @@ bool MergeRun::FinishOldest() {
         if (!t->result.written)
             ui_.ShowMessage(t->result.message, t->result.caption, t->result.style);
         else
-            Fail(WithReason("Could not open output file", renameError), t->outputPath);
+            Fail(WithReason("Could not open output file", named.error), t->outputPath);
         return false;
     }
     ++placed_;

@@ -4,7 +4,7 @@
 // unfinished marker says whether what an output folder holds is a whole merge.
 #include "engine/output_folder.h"
 
-#include <cerrno>
+#include <system_error>
 
 #include "engine/composed_names.h"
 #include "engine/system_reason.h"
@@ -39,13 +39,16 @@ void NameOutputFolder(MergeSettings& settings) {
 
 namespace {
 
-// A marker an earlier merge left is taken over; false with the reason in errno.
-bool MarkUnfinished(const std::string& path) {
-    return platform::CreateNewHiddenFile(platform::JoinPath(path, UnfinishedMarkerName)) !=
-           platform::NewFileResult::Failed;
+// A marker an earlier merge left is taken over.
+platform::Status MarkUnfinished(const std::string& path) {
+    platform::Status marked =
+        platform::CreateNewHiddenFile(platform::JoinPath(path, UnfinishedMarkerName));
+    if (marked.error == std::errc::file_exists)
+        return {};
+    return marked;
 }
 
-void ShowCannotDelete(FrontEnd& ui, const std::string& path, int error) {
+void ShowCannotDelete(FrontEnd& ui, const std::string& path, std::error_code error) {
     ui.ShowMessage(WithReason("The file \"" + path +
                                   "\"\ncould not be deleted. Check to make sure\nyou "
                                   "have permission to delete files on this drive.",
@@ -53,7 +56,7 @@ void ShowCannotDelete(FrontEnd& ui, const std::string& path, int error) {
                    "Error", MessageStyle::Stop);
 }
 
-void ShowCannotRead(FrontEnd& ui, const std::string& folder, int error) {
+void ShowCannotRead(FrontEnd& ui, const std::string& folder, std::error_code error) {
     ui.ShowMessage(WithReason("The output folder \"" + folder + "\" cannot be read", error),
                    "Error", MessageStyle::Stop);
 }
@@ -62,10 +65,11 @@ void ShowCannotRead(FrontEnd& ui, const std::string& folder, int error) {
 // between the two is nobody's output rather than a finished one.
 bool MarkNewFolder(FrontEnd& ui, const std::string& folder, const std::string& path,
                    platform::FolderLock& lock) {
-    if (MarkUnfinished(path) && platform::CreateNewHiddenFile(platform::JoinPath(
-                                    path, KeyFileName)) == platform::NewFileResult::Created)
+    platform::Status marked = MarkUnfinished(path);
+    if (marked)
+        marked = platform::CreateNewHiddenFile(platform::JoinPath(path, KeyFileName));
+    if (marked)
         return true;
-    int error = errno;
     // A folder without its key file would be taken for the user's by every later merge.
     platform::DeleteFile(platform::JoinPath(path, UnfinishedMarkerName));
     lock.Unlock();
@@ -73,7 +77,7 @@ bool MarkNewFolder(FrontEnd& ui, const std::string& folder, const std::string& p
     ui.ShowMessage(WithReason("The output folder \"" + folder +
                                   "\" cannot be marked as this program's: its files\n"
                                   "cannot be created",
-                              error),
+                              marked.error),
                    "Error", MessageStyle::Stop);
     return false;
 }
@@ -121,7 +125,7 @@ bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::s
     const std::string& folder = settings.currentFolder;
     // A folder that cannot be read would look empty, and its tracks would stay beside
     // the new ones.
-    if (const int error = platform::ListMatching(platform::JoinPath(path, "*")).error) {
+    if (const std::error_code error = platform::ListMatching(platform::JoinPath(path, "*")).error) {
         ShowCannotRead(ui, folder, error);
         return false;
     }
@@ -137,11 +141,11 @@ bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::s
         }
     }
     // Marked before anything goes: a folder emptied halfway holds no finished merge.
-    if (!MarkUnfinished(path)) {
+    if (const platform::Status marked = MarkUnfinished(path); !marked) {
         ui.ShowMessage(WithReason("The file \"" + platform::JoinPath(folder, UnfinishedMarkerName) +
                                       "\"\ncould not be created. Check to make sure\nyou have "
                                       "permission to write files on this drive.",
-                                  errno),
+                                  marked.error),
                        "Error", MessageStyle::Stop);
         return false;
     }
@@ -176,7 +180,8 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
     if (folder == "." || folder == "..")
         return conflict();
 
-    switch (platform::MakeFolder(path)) {
+    const platform::MadeFolder made = platform::MakeFolder(path);
+    switch (made.result) {
         case platform::MakeFolderResult::Created:
             if (lock->Lock(path) == platform::FolderLock::Result::Busy) {
                 // Another merge took the folder between its creation and our lock; it
@@ -187,17 +192,16 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
             return MarkNewFolder(ui, folder, path, *lock);
         case platform::MakeFolderResult::Failed:
             ui.ShowMessage(
-                WithReason("The output folder \"" + folder + "\" cannot be created", errno),
+                WithReason("The output folder \"" + folder + "\" cannot be created", made.error),
                 "Error", MessageStyle::Plain);
             return false;
         case platform::MakeFolderResult::Exists:
         case platform::MakeFolderResult::Refused: {
-            int error = errno;
             if (!platform::PathExists(path)) {
                 ui.ShowMessage(WithReason("The output folder \"" + folder +
                                               "\" cannot be created. Check to see whether "
                                               "you\nhave write permission on this drive.",
-                                          error),
+                                          made.error),
                                "Error", MessageStyle::Stop);
                 return false;
             }
@@ -218,8 +222,9 @@ bool MarkMergeFinished(const MergeSettings& settings, FrontEnd& ui,
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         const std::string marker = platform::JoinPath(*folder, UnfinishedMarkerName);
         // One the user has deleted already is as good as removed.
-        if (!platform::DeleteFile(PathInSet(settings, marker)) && errno != ENOENT) {
-            ShowCannotDelete(ui, marker, errno);
+        const platform::Status deleted = platform::DeleteFile(PathInSet(settings, marker));
+        if (!deleted && deleted.error != std::errc::no_such_file_or_directory) {
+            ShowCannotDelete(ui, marker, deleted.error);
             return false;
         }
     }
@@ -240,7 +245,7 @@ bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::stri
     const platform::Listing listing =
         platform::ListMatching(PathInSet(settings, folder) + std::string(pattern));
     // A folder that is gone holds nothing to delete; one that cannot be read may.
-    if (listing.error != 0 && listing.error != ENOENT && report) {
+    if (listing.error && listing.error != std::errc::no_such_file_or_directory && report) {
         ShowCannotRead(ui, folder, listing.error);
         return false;
     }
@@ -248,8 +253,9 @@ bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::stri
         if (entry.isFolder)
             continue;
         std::string path = platform::JoinPath(folder, entry.name);
-        if (!platform::DeleteFile(PathInSet(settings, path)) && report) {
-            ShowCannotDelete(ui, path, errno);
+        const platform::Status deleted = platform::DeleteFile(PathInSet(settings, path));
+        if (!deleted && report) {
+            ShowCannotDelete(ui, path, deleted.error);
             return false;
         }
     }

@@ -1,23 +1,30 @@
 #include "engine/system_reason.h"
 
-#include <cerrno>
 #include <cstring>
 
 namespace brambex {
 
-std::string SystemReason(int error) {
+std::string SystemReason(std::error_code error) {
     // "File name too long" is also the answer for a whole path over the limit, where no
     // one name is at fault; a name over the limit makes its path too long as well.
-    if (error == ENAMETOOLONG)
+    if (error == std::errc::filename_too_long)
         return "the path is too long";
-    return std::strerror(error);
+    // The C library's text, as the system's own tools word it.
+    if (error.category() == std::generic_category())
+        return std::strerror(error.value());
+    return error.message();
+}
+
+std::string WithReason(std::string_view text, std::error_code error) {
+    std::string message(text);
+    if (error)
+        message += " (" + SystemReason(error) + ")";
+    return message;
 }
 
 std::string WithReason(std::string_view text, int error) {
-    std::string message(text);
-    if (error != 0)
-        message += " (" + SystemReason(error) + ")";
-    return message;
+    return WithReason(
+        text, error != 0 ? std::error_code(error, std::generic_category()) : std::error_code());
 }
 
 }  // namespace brambex

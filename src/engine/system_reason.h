@@ -4,15 +4,18 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace brambex {
 
-// The system's reason for error in words: its own error text, except where that names
-// what the user never sees ("File name too long" for a whole path over the limit).
-std::string SystemReason(int error);
+// The system's reason in words: its own error text, except where that names what the
+// user never sees ("File name too long" for a whole path over the limit).
+std::string SystemReason(std::error_code error);
 
-// The text followed by " (" the reason for error ")", such as "(No space left on
-// device)"; the text alone when error is 0.
+// The text followed by " (" the reason ")", such as "(No space left on device)"; the
+// text alone when there is no error.
+std::string WithReason(std::string_view text, std::error_code error);
+// The same for an errno value, 0 for none.
 std::string WithReason(std::string_view text, int error);
 
 }  // namespace brambex

@@ -29,13 +29,11 @@ bool CreateTemporaryFile(OutputFile& out, const std::string& path) {
     return out.Create(path, true);
 }
 
-bool NameCompletedFile(const std::string& temporary, const std::string& path) {
-    if (platform::RenameFile(temporary, path))
-        return true;
-    const int error = errno;
-    platform::DeleteFile(temporary);
-    errno = error;
-    return false;
+platform::Status NameCompletedFile(const std::string& temporary, const std::string& path) {
+    const platform::Status named = platform::RenameFile(temporary, path);
+    if (!named)
+        platform::DeleteFile(temporary);
+    return named;
 }
 
 void DiscardTemporaryFile(const std::string& temporary) {

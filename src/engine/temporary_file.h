@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace brambex {
 
 class OutputFile;
@@ -19,9 +21,9 @@ std::string TemporaryFileName();
 // removed, never written through. False with the reason in out.Error().
 bool CreateTemporaryFile(OutputFile& out, const std::string& path);
 
-// Gives the completed temporary file its name, replacing a file of that name. False
-// with the reason in errno, and the temporary file removed.
-bool NameCompletedFile(const std::string& temporary, const std::string& path);
+// Gives the completed temporary file its name, replacing a file of that name; when it
+// cannot, the temporary file is removed.
+platform::Status NameCompletedFile(const std::string& temporary, const std::string& path);
 
 // Removes a temporary file that will not be completed.
 void DiscardTemporaryFile(const std::string& temporary);

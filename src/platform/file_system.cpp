@@ -79,7 +79,7 @@ KeptListing::~KeptListing() {
 }
 
 Listing KeptListing::Matching(std::string_view namePattern) const {
-    if (error_ != 0)
+    if (error_)
         return {{}, error_};
     // Every name that matches begins with the pattern's text before its first "*".
     const std::string key = MatchKey(form_ ? form_(namePattern) : std::string(namePattern));
@@ -123,11 +123,9 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
-bool DeleteFile(const std::string& path) {
-    if (DeleteFault() && DeleteFault()(path)) {
-        errno = EACCES;
-        return false;
-    }
+Status DeleteFile(const std::string& path) {
+    if (DeleteFault() && DeleteFault()(path))
+        return {SystemError(EACCES)};
     return RemoveFile(path);
 }
 

@@ -6,8 +6,9 @@
 // Paths are UTF-8 on every system; the Windows implementation speaks UTF-16 to the
 // system.
 //
-// A call that fails leaves the system's reason in errno (a build for a system with
-// other error codes translates them), so that a message can say why.
+// A call that fails returns the system's reason with its answer, as an errno value in
+// the generic category (a build for a system with other error codes translates them),
+// so that a message can say why and reasons read alike on every system.
 #pragma once
 
 #include <compare>
@@ -16,10 +17,22 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 namespace brambex::platform {
+
+// What a call came to: done, or the system's reason why not.
+struct Status {
+    std::error_code error;
+    explicit operator bool() const { return !error; }
+};
+
+// The reason for an errno value.
+inline std::error_code SystemError(int errnoValue) {
+    return {errnoValue, std::generic_category()};
+}
 
 #ifdef _WIN32
 inline constexpr char Separator = '\\';
@@ -58,11 +71,11 @@ std::string MatchKey(std::string_view name);
 // A pattern without a separator searches the current folder.
 std::vector<FoundEntry> FindMatching(const std::string& pattern);
 
-// What FindMatching finds, or why the folder could not be read (an errno value): a
-// folder that is gone, refused or no folder is never taken for an empty one.
+// What FindMatching finds, or why the folder could not be read: a folder that is gone,
+// refused or no folder is never taken for an empty one.
 struct Listing {
     std::vector<FoundEntry> entries;
-    int error = 0;
+    std::error_code error;
 };
 
 // A form in which names are compared, given to a pattern's last component and to each
@@ -91,7 +104,7 @@ class KeptListing {
   private:
     std::string folder_;
     NameForm form_;
-    int error_ = 0;
+    std::error_code error_;
     // The entries with their names (in the form) as the system compares them, in that
     // order.
     std::vector<std::pair<std::string, FoundEntry>> keyed_;
@@ -105,13 +118,17 @@ struct FolderIdentity {
     std::uint64_t index = 0;
     friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
 };
-// False with the reason in errno when the path cannot be reached; links followed, and
-// `isLink` tells whether the path itself is one (a junction too, on Windows).
-bool IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink);
+// Fails when the path cannot be reached; links followed, and `isLink` tells whether the
+// path itself is one (a junction too, on Windows).
+Status IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink);
 
 enum class MakeFolderResult { Created, Exists, Refused, Failed };
 // Refused: the system denied access (EACCES, EPERM, EROFS).
-MakeFolderResult MakeFolder(const std::string& path);
+struct MadeFolder {
+    MakeFolderResult result;
+    std::error_code error;  // the reason, unless Created
+};
+MadeFolder MakeFolder(const std::string& path);
 
 // The path made absolute against the current folder. Windows also resolves "." and
 // ".." steps and turns "/" into "\\", as it does for any path it is given; the current
@@ -136,32 +153,31 @@ bool IsEmptyRegularFile(const std::string& path);
 // links).
 bool IsBrokenLink(const std::string& path);
 
-// True when the path names a folder whose entries can be listed (links followed); a
-// folder without read permission or a link loop fails with the reason in errno.
-bool CanListFolder(const std::string& path);
+// Done when the path names a folder whose entries can be listed (links followed); a
+// folder without read permission or a link loop fails.
+Status CanListFolder(const std::string& path);
 
 // Longest name of one folder entry, in bytes of UTF-8 (the text of a name of 255
 // bytes never needs more than 255 UTF-16 units either).
 inline constexpr std::size_t MaxNameBytes = 255;
 
-// True when the path names a folder, links followed; false with the reason in errno
-// when the path cannot be reached, errno untouched when it names something else.
-bool IsFolder(const std::string& path);
+// Done when the path names a folder, links followed; ENOTDIR when it names something
+// else, the reason when it cannot be reached.
+Status IsFolder(const std::string& path);
 
-enum class NewFileResult { Created, Exists, Failed };
-// Creates an empty file that must not exist yet, and marks it hidden where the volume
-// has a hidden attribute (FAT, exFAT); a volume without one is not a failure.
-NewFileResult CreateNewHiddenFile(const std::string& path);
+// Creates an empty file that must not exist yet (EEXIST when it does), and marks it
+// hidden where the volume has a hidden attribute (FAT, exFAT); a volume without one is
+// not a failure.
+Status CreateNewHiddenFile(const std::string& path);
 
-bool DeleteFile(const std::string& path);
+Status DeleteFile(const std::string& path);
 // Removes a folder that holds nothing.
-bool RemoveEmptyFolder(const std::string& path);
+Status RemoveEmptyFolder(const std::string& path);
 // Replaces `to` when it exists.
-bool RenameFile(const std::string& from, const std::string& to);
+Status RenameFile(const std::string& from, const std::string& to);
 
-// True when the path names a folder that can be entered (links followed); else false
-// with the reason in errno.
-bool CanEnterFolder(const std::string& path);
+// Done when the path names a folder that can be entered (links followed).
+Status CanEnterFolder(const std::string& path);
 // Empty when the current folder cannot be told.
 std::string CurrentFolder();
 
@@ -183,8 +199,8 @@ class FolderLock {
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // Busy: another FolderLock holds the folder. Failed: the folder cannot be opened
-    // (reason in errno). A lock held before is released first.
+    // Busy: another FolderLock holds the folder. Failed: the folder cannot be opened.
+    // A lock held before is released first.
     Result Lock(const std::string& folder);
     void Unlock();
     bool Held() const { return handle_ != -1; }

@@ -40,6 +40,11 @@ bool IsFolderEntry(const std::string& folder, const dirent& entry) {
     return S_ISDIR(info.st_mode);
 }
 
+// The outcome of a call that answers 0 when it is done and sets errno otherwise.
+Status Checked(int result) {
+    return {result == 0 ? std::error_code() : SystemError(errno)};
+}
+
 void TrySetHiddenAttribute(int fd) {
 #if defined(__linux__) && defined(FAT_IOCTL_SET_ATTRIBUTES)
     std::uint32_t attributes = 0;
@@ -75,7 +80,7 @@ Listing SystemListMatching(const std::string& pattern) {
     Listing found;
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) {
-        found.error = errno;
+        found.error = SystemError(errno);
         return found;
     }
     // A folder removed while it is read ends early with a reason, not as a short list.
@@ -83,7 +88,8 @@ Listing SystemListMatching(const std::string& pattern) {
         errno = 0;
         const dirent* entry = readdir(dir);
         if (entry == nullptr) {
-            found.error = errno;
+            if (errno != 0)
+                found.error = SystemError(errno);
             break;
         }
         std::string_view name = entry->d_name;
@@ -94,7 +100,7 @@ Listing SystemListMatching(const std::string& pattern) {
         found.entries.push_back({std::string(name), IsFolderEntry(folder, *entry)});
     }
     closedir(dir);
-    if (found.error != 0)
+    if (found.error)
         found.entries.clear();
     std::sort(found.entries.begin(), found.entries.end(),
               [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
@@ -108,33 +114,34 @@ std::string MatchKey(std::string_view name) {
     return key;
 }
 
-bool IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
+Status IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0)
-        return false;
+        return {SystemError(errno)};
     isLink = S_ISLNK(info.st_mode);
     if (isLink && stat(path.c_str(), &info) != 0)
-        return false;
+        return {SystemError(errno)};
     identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-    return true;
+    return {};
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-MakeFolderResult MakeFolder(const std::string& path) {
+MadeFolder MakeFolder(const std::string& path) {
     if (mkdir(path.c_str(), 0777) == 0)
-        return MakeFolderResult::Created;
-    switch (errno) {
+        return {MakeFolderResult::Created, {}};
+    const int error = errno;
+    switch (error) {
         case EEXIST:
-            return MakeFolderResult::Exists;
+            return {MakeFolderResult::Exists, SystemError(error)};
         case EACCES:
         case EPERM:
         case EROFS:
-            return MakeFolderResult::Refused;
+            return {MakeFolderResult::Refused, SystemError(error)};
         default:
-            return MakeFolderResult::Failed;
+            return {MakeFolderResult::Failed, SystemError(error)};
     }
 }
 
@@ -159,57 +166,57 @@ bool IsBrokenLink(const std::string& path) {
            stat(path.c_str(), &info) != 0;
 }
 
-bool CanListFolder(const std::string& path) {
+Status CanListFolder(const std::string& path) {
     DIR* dir = opendir(path.c_str());
     if (dir == nullptr)
-        return false;
+        return {SystemError(errno)};
     // Opening is not enough on every file system: the first read can still fail.
     errno = 0;
-    bool readable = readdir(dir) != nullptr || errno == 0;
-    int error = errno;
+    const bool readable = readdir(dir) != nullptr || errno == 0;
+    const int error = errno;
     closedir(dir);
-    errno = error;
-    return readable;
+    return {readable ? std::error_code() : SystemError(error)};
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-NewFileResult CreateNewHiddenFile(const std::string& path) {
-    int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno == EEXIST ? NewFileResult::Exists : NewFileResult::Failed;
-    TrySetHiddenAttribute(fd);
-    if (close(fd) != 0) {
-        unlink(path.c_str());
-        return NewFileResult::Failed;
-    }
-    return NewFileResult::Created;
-}
-
-bool RemoveFile(const std::string& path) {
-    return unlink(path.c_str()) == 0;
-}
-
-bool RemoveEmptyFolder(const std::string& path) {
-    return rmdir(path.c_str()) == 0;
-}
-
-bool RenameFile(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
-bool CanEnterFolder(const std::string& path) {
+Status IsFolder(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0)
-        return false;
-    if (!S_ISDIR(info.st_mode)) {
-        errno = ENOTDIR;
-        return false;
+        return {SystemError(errno)};
+    return {S_ISDIR(info.st_mode) ? std::error_code() : SystemError(ENOTDIR)};
+}
+
+Status CreateNewHiddenFile(const std::string& path) {
+    int fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return {SystemError(errno)};
+    TrySetHiddenAttribute(fd);
+    if (close(fd) != 0) {
+        const int error = errno;
+        unlink(path.c_str());
+        return {SystemError(error)};
     }
-    return access(path.c_str(), X_OK) == 0;
+    return {};
+}
+
+Status RemoveFile(const std::string& path) {
+    return Checked(unlink(path.c_str()));
+}
+
+Status RemoveEmptyFolder(const std::string& path) {
+    return Checked(rmdir(path.c_str()));
+}
+
+Status RenameFile(const std::string& from, const std::string& to) {
+    return Checked(std::rename(from.c_str(), to.c_str()));
+}
+
+Status CanEnterFolder(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return {SystemError(errno)};
+    if (!S_ISDIR(info.st_mode))
+        return {SystemError(ENOTDIR)};
+    return Checked(access(path.c_str(), X_OK));
 }
 
 std::string CurrentFolder() {
@@ -237,9 +244,8 @@ FolderLock::Result FolderLock::Lock(const std::string& folder) {
     if (fd < 0)
         return Result::Failed;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        int error = errno;
+        const int error = errno;
         close(fd);
-        errno = error;
         return error == EWOULDBLOCK ? Result::Busy : Result::Failed;
     }
     handle_ = fd;

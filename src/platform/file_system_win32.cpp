@@ -36,8 +36,9 @@ std::string UpperCase(std::string_view text) {
     return Narrow(upper);
 }
 
-void SetErrnoFromSystem() {
-    errno = ErrnoFromSystemError(GetLastError());
+// The reason for the last failed call of this thread.
+std::error_code LastSystemError() {
+    return SystemError(ErrnoFromSystemError(GetLastError()));
 }
 
 }  // namespace
@@ -141,10 +142,8 @@ Listing SystemListMatching(const std::string& pattern) {
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
         // Nothing matching in a folder that is there is no failure.
-        const DWORD error = GetLastError();
-        SetErrnoFromSystem();
-        if (error != ERROR_FILE_NOT_FOUND)
-            listing.error = errno;
+        if (GetLastError() != ERROR_FILE_NOT_FOUND)
+            listing.error = LastSystemError();
         return listing;
     }
     do {
@@ -159,8 +158,7 @@ Listing SystemListMatching(const std::string& pattern) {
             {std::move(name), (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(search, &entry));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
-        SetErrnoFromSystem();
-        listing.error = errno;
+        listing.error = LastSystemError();
         found.clear();
     }
     FindClose(search);
@@ -173,7 +171,7 @@ std::string MatchKey(std::string_view name) {
     return UpperCase(name);
 }
 
-bool IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
+Status IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
     const std::wstring wide = Widen(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     isLink =
@@ -181,32 +179,31 @@ bool IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isL
     HANDLE folder = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) {
-        SetErrnoFromSystem();
-        return false;
-    }
+    if (folder == INVALID_HANDLE_VALUE)
+        return {LastSystemError()};
     BY_HANDLE_FILE_INFORMATION info;
     const bool known = GetFileInformationByHandle(folder, &info) != 0;
-    SetErrnoFromSystem();
+    const std::error_code error = known ? std::error_code() : LastSystemError();
     CloseHandle(folder);
     if (known)
         identity = {info.dwVolumeSerialNumber,
                     (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
-    return known;
+    return {error};
 }
 
-MakeFolderResult MakeFolder(const std::string& path) {
+MadeFolder MakeFolder(const std::string& path) {
     if (CreateDirectoryW(Widen(path).c_str(), nullptr))
-        return MakeFolderResult::Created;
-    SetErrnoFromSystem();
-    switch (GetLastError()) {
+        return {MakeFolderResult::Created, {}};
+    const DWORD code = GetLastError();
+    const std::error_code error = SystemError(ErrnoFromSystemError(code));
+    switch (code) {
         case ERROR_ALREADY_EXISTS:
-            return MakeFolderResult::Exists;
+            return {MakeFolderResult::Exists, error};
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
-            return MakeFolderResult::Refused;
+            return {MakeFolderResult::Refused, error};
         default:
-            return MakeFolderResult::Failed;
+            return {MakeFolderResult::Failed, error};
     }
 }
 
@@ -253,88 +250,80 @@ bool IsBrokenLink(const std::string& path) {
     return false;
 }
 
-bool CanListFolder(const std::string& path) {
+Status CanListFolder(const std::string& path) {
     WIN32_FIND_DATAW entry;
     HANDLE search = FindFirstFileExW(Widen(JoinPath(path, "*")).c_str(), FindExInfoBasic, &entry,
                                      FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) {
         // Only the root of an empty drive lists nothing at all, not even ".".
         if (GetLastError() == ERROR_FILE_NOT_FOUND)
-            return true;
-        SetErrnoFromSystem();
-        return false;
+            return {};
+        return {LastSystemError()};
     }
     FindClose(search);
-    return true;
+    return {};
 }
 
-bool IsFolder(const std::string& path) {
+Status IsFolder(const std::string& path) {
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        SetErrnoFromSystem();
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return {LastSystemError()};
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return {SystemError(ENOTDIR)};
+    return {};
 }
 
-NewFileResult CreateNewHiddenFile(const std::string& path) {
+Status CreateNewHiddenFile(const std::string& path) {
     const std::wstring wide = Widen(path);
     HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        SetErrnoFromSystem();
-        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::Exists
-                                                                           : NewFileResult::Failed;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+            return {SystemError(EEXIST)};
+        return {SystemError(ErrnoFromSystemError(error))};
     }
     if (!CloseHandle(file)) {
-        SetErrnoFromSystem();
+        const std::error_code error = LastSystemError();
         DeleteFileW(wide.c_str());
-        return NewFileResult::Failed;
+        return {error};
     }
-    return NewFileResult::Created;
+    return {};
 }
 
-bool RemoveFile(const std::string& path) {
+Status RemoveFile(const std::string& path) {
     if (DeleteFileW(Widen(path).c_str()))
-        return true;
-    SetErrnoFromSystem();
-    return false;
+        return {};
+    return {LastSystemError()};
 }
 
-bool RemoveEmptyFolder(const std::string& path) {
+Status RemoveEmptyFolder(const std::string& path) {
     if (RemoveDirectoryW(Widen(path).c_str()))
-        return true;
-    SetErrnoFromSystem();
-    return false;
+        return {};
+    return {LastSystemError()};
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
+Status RenameFile(const std::string& from, const std::string& to) {
     if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    SetErrnoFromSystem();
-    return false;
+        return {};
+    return {LastSystemError()};
 }
 
-bool CanEnterFolder(const std::string& path) {
+Status CanEnterFolder(const std::string& path) {
     const std::wstring wide = Widen(path);
     DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        SetErrnoFromSystem();
-        return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        errno = ENOTDIR;
-        return false;
-    }
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {LastSystemError()};
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return {SystemError(ENOTDIR)};
     // Links followed, as a path through the folder would follow them.
     HANDLE folder = CreateFileW(wide.c_str(), FILE_TRAVERSE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) {
-        SetErrnoFromSystem();
-        return false;
-    }
+    if (folder == INVALID_HANDLE_VALUE)
+        return {LastSystemError()};
     CloseHandle(folder);
-    return true;
+    return {};
 }
 
 std::string CurrentFolder() {
@@ -363,13 +352,10 @@ FolderLock::Result FolderLock::Lock(const std::string& folder) {
     HANDLE handle = CreateFileW(Widen(folder).c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        SetErrnoFromSystem();
+    if (handle == INVALID_HANDLE_VALUE)
         return Result::Failed;
-    }
     BY_HANDLE_FILE_INFORMATION info;
     const bool known = GetFileInformationByHandle(handle, &info) != 0;
-    SetErrnoFromSystem();
     CloseHandle(handle);
     if (!known)
         return Result::Failed;
@@ -377,13 +363,10 @@ FolderLock::Result FolderLock::Lock(const std::string& folder) {
     swprintf(name, sizeof name / sizeof name[0], L"Local\\Brambex-folder-%08lx-%08lx%08lx",
              info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
     HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 1, name);
-    if (semaphore == nullptr) {
-        SetErrnoFromSystem();
+    if (semaphore == nullptr)
         return Result::Failed;
-    }
     if (WaitForSingleObject(semaphore, 0) != WAIT_OBJECT_0) {
         CloseHandle(semaphore);
-        errno = EBUSY;
         return Result::Busy;
     }
     handle_ = reinterpret_cast<std::intptr_t>(semaphore);

@@ -8,8 +8,8 @@
 
 namespace brambex::platform {
 
-// Deletes one file; false with the system's reason in errno.
-bool RemoveFile(const std::string& path);
+// Deletes one file.
+Status RemoveFile(const std::string& path);
 
 // The search itself, on the disk, never from a kept listing.
 Listing SystemListMatching(const std::string& pattern);

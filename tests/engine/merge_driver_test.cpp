@@ -349,8 +349,8 @@ TEST_F(MergeDriverTest, DiscFolderGoneWhileMergingStopsTheMerge) {
     ScanAndMerge();
 
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
-    EXPECT_EQ(ui.MessageTexts(),
-              std::vector<std::string>{UnreadableDiscFolder(2, "Moby Dick Disc 2", ENOENT)});
+    EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{UnreadableDiscFolder(
+                                     2, "Moby Dick Disc 2", platform::SystemError(ENOENT))});
     EXPECT_EQ(Tracks("Moby Dick_1"), std::vector<std::string>{"01 1-1 A.mp3"});
 }
 

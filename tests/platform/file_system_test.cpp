@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <system_error>
 #include <tuple>
 
 #include "support/temp_tree.h"
@@ -92,9 +93,9 @@ TEST(FindMatching, EmptyWhenNothingMatchesOrTheFolderIsMissing) {
     EXPECT_TRUE(FindMatching(tree.Path("Missing/*")).empty());
     EXPECT_TRUE(FindMatching(tree.Path("Set/a.txt/*")).empty());
     // Only ListMatching tells a folder without a match from one that cannot be read.
-    EXPECT_EQ(ListMatching(tree.Path("Set/*.mp3")).error, 0);
-    EXPECT_EQ(ListMatching(tree.Path("Missing/*")).error, ENOENT);
-    EXPECT_NE(ListMatching(tree.Path("Set/a.txt/*")).error, 0);
+    EXPECT_FALSE(ListMatching(tree.Path("Set/*.mp3")).error);
+    EXPECT_EQ(ListMatching(tree.Path("Missing/*")).error, std::errc::no_such_file_or_directory);
+    EXPECT_TRUE(ListMatching(tree.Path("Set/a.txt/*")).error);
 }
 
 TEST(KeptListing, AnswersAsTheFolderWasWhenItWasTaken) {
@@ -116,7 +117,7 @@ TEST(KeptListing, AnswersAsTheFolderWasWhenItWasTaken) {
     for (std::size_t i = 0; i < std::size(patterns); ++i)
         EXPECT_EQ(names(FindMatching(tree.Path("Set/") + patterns[i])), fresh[i]) << patterns[i];
     EXPECT_EQ(FindMatching(tree.Path("Set/Opera 01/*")).size(), 0u);
-    EXPECT_EQ(ListMatching(tree.Path("Missing/*")).error, ENOENT);
+    EXPECT_EQ(ListMatching(tree.Path("Missing/*")).error, std::errc::no_such_file_or_directory);
 }
 
 // On POSIX a backslash is part of a name: "AC\\DC Live Disc 1" is one folder. Windows
@@ -149,13 +150,15 @@ TEST(FindMatching, UnreadableFolderGivesNothing) {
 
 TEST(MakeFolder, TellsCreatedExistsAndOtherFailures) {
     TempTree tree;
-    EXPECT_EQ(MakeFolder(tree.Path("New")), MakeFolderResult::Created);
+    EXPECT_EQ(MakeFolder(tree.Path("New")).result, MakeFolderResult::Created);
     EXPECT_TRUE(std::filesystem::is_directory(tree.Path("New")));
-    EXPECT_EQ(MakeFolder(tree.Path("New")), MakeFolderResult::Exists);
+    EXPECT_EQ(MakeFolder(tree.Path("New")).result, MakeFolderResult::Exists);
     tree.File("Plain");
-    EXPECT_EQ(MakeFolder(tree.Path("Plain")), MakeFolderResult::Exists);
-    EXPECT_EQ(MakeFolder(tree.Path("Missing/New")), MakeFolderResult::Failed);
-    EXPECT_EQ(MakeFolder(tree.Path(std::string(300, 'x'))), MakeFolderResult::Failed);
+    EXPECT_EQ(MakeFolder(tree.Path("Plain")).result, MakeFolderResult::Exists);
+    const MadeFolder missing = MakeFolder(tree.Path("Missing/New"));
+    EXPECT_EQ(missing.result, MakeFolderResult::Failed);
+    EXPECT_EQ(missing.error, std::errc::no_such_file_or_directory);
+    EXPECT_EQ(MakeFolder(tree.Path(std::string(300, 'x'))).result, MakeFolderResult::Failed);
 }
 
 TEST(MakeFolder, RefusedInAFolderWithoutWritePermission) {
@@ -164,7 +167,9 @@ TEST(MakeFolder, RefusedInAFolderWithoutWritePermission) {
     testing::RunUnprivileged(tree, [&] {
         tree.SetMode("Locked",
                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        EXPECT_EQ(MakeFolder(tree.Path("Locked/New")), MakeFolderResult::Refused);
+        const MadeFolder locked = MakeFolder(tree.Path("Locked/New"));
+        EXPECT_EQ(locked.result, MakeFolderResult::Refused);
+        EXPECT_EQ(locked.error, std::errc::permission_denied);
     });
 }
 
@@ -193,11 +198,36 @@ TEST(PathExists, SeesFilesFoldersAndDanglingLinks) {
 TEST(CreateNewHiddenFile, MakesAnEmptyFileOnlyOnce) {
     TempTree tree;
     tree.Folder("Out");
-    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Created);
+    EXPECT_TRUE(CreateNewHiddenFile(tree.Path("Out/merged")));
     EXPECT_TRUE(tree.Exists("Out/merged"));
     EXPECT_EQ(std::filesystem::file_size(tree.Path("Out/merged")), 0u);
-    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Exists);
-    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Missing/merged")), NewFileResult::Failed);
+    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")).error, std::errc::file_exists);
+    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Missing/merged")).error,
+              std::errc::no_such_file_or_directory);
+}
+
+TEST(Status, CarriesTheSystemsReason) {
+    TempTree tree;
+    tree.File("f");
+    tree.File("d/inside");
+    const std::tuple<const char*, Status, std::errc> cases[] = {
+        {"a file is no folder", IsFolder(tree.Path("f")), std::errc::not_a_directory},
+        {"a missing folder", IsFolder(tree.Path("gone")), std::errc::no_such_file_or_directory},
+        {"a file cannot be entered", CanEnterFolder(tree.Path("f")), std::errc::not_a_directory},
+        {"a missing file", DeleteFile(tree.Path("gone")), std::errc::no_such_file_or_directory},
+        {"a missing source", RenameFile(tree.Path("gone"), tree.Path("g")),
+         std::errc::no_such_file_or_directory},
+        {"a missing folder", RemoveEmptyFolder(tree.Path("gone")),
+         std::errc::no_such_file_or_directory},
+    };
+    for (const auto& [what, status, reason] : cases) {
+        EXPECT_FALSE(status) << what;
+        EXPECT_EQ(status.error, reason) << what;
+    }
+    EXPECT_TRUE(IsFolder(tree.Path("d")));
+    EXPECT_TRUE(CanEnterFolder(tree.Path("d")));
+    EXPECT_FALSE(RemoveEmptyFolder(tree.Path("d")));
+    EXPECT_TRUE(tree.Exists("d/inside"));
 }
 
 }  // namespace

@@ -20,13 +20,13 @@ const std::string Unicode = "\xD0\xA8\xD1\x82\xD0\xBE\xD1\x80\xD0\xBC \xCE\xA9 \
 TEST(Win32FileSystem, KeyFileIsHidden) {
     TempTree tree;
     tree.Folder("Out");
-    ASSERT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Created);
+    ASSERT_TRUE(CreateNewHiddenFile(tree.Path("Out/merged")));
     DWORD attributes = GetFileAttributesW(Widen(tree.Path("Out/merged")).c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_TRUE(IsEmptyRegularFile(tree.Path("Out/merged")));
     // Hidden is no obstacle to the checks and the clean-up of a later merge.
-    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")), NewFileResult::Exists);
+    EXPECT_EQ(CreateNewHiddenFile(tree.Path("Out/merged")).error, std::errc::file_exists);
     EXPECT_TRUE(DeleteFile(tree.Path("Out/merged")));
     EXPECT_FALSE(PathExists(tree.Path("Out/merged")));
 }
@@ -51,9 +51,9 @@ TEST(Win32FileSystem, SearchIsCaseBlindBeyondAsciiAndTakesOnlyStarAsAWildcard) {
 TEST(Win32FileSystem, NamesOutsideTheAnsiCodePage) {
     TempTree tree;
     const std::string folder = tree.Folder(Unicode + " Disc 1");
-    EXPECT_EQ(MakeFolder(JoinPath(folder, Unicode)), MakeFolderResult::Created);
+    EXPECT_EQ(MakeFolder(JoinPath(folder, Unicode)).result, MakeFolderResult::Created);
     const std::string file = JoinPath(folder, "01 " + Unicode + ".mp3");
-    ASSERT_EQ(CreateNewHiddenFile(file), NewFileResult::Created);
+    ASSERT_TRUE(CreateNewHiddenFile(file));
     EXPECT_TRUE(IsRegularFile(file));
     EXPECT_TRUE(IsFolder(folder));
     EXPECT_TRUE(CanListFolder(folder));
@@ -76,11 +76,12 @@ TEST(Win32FileSystem, RenameReplacesTheTargetAndFailuresSayWhy) {
     tree.File("b", "old");
     ASSERT_TRUE(RenameFile(tree.Path("a"), tree.Path("b")));
     EXPECT_EQ(tree.Read("b"), "new");
-    errno = 0;
-    EXPECT_FALSE(RenameFile(tree.Path("a"), tree.Path("c")));
-    EXPECT_EQ(errno, ENOENT);
-    EXPECT_EQ(MakeFolder(tree.Path("Missing/New")), MakeFolderResult::Failed);
-    EXPECT_EQ(errno, ENOENT);
+    const Status renamed = RenameFile(tree.Path("a"), tree.Path("c"));
+    EXPECT_FALSE(renamed);
+    EXPECT_EQ(renamed.error, std::errc::no_such_file_or_directory);
+    const MadeFolder made = MakeFolder(tree.Path("Missing/New"));
+    EXPECT_EQ(made.result, MakeFolderResult::Failed);
+    EXPECT_EQ(made.error, std::errc::no_such_file_or_directory);
 }
 
 TEST(Win32FileSystem, DriveLetterAndUncPaths) {
@@ -100,8 +101,9 @@ TEST(Win32FileSystem, DriveLetterAndUncPaths) {
     const std::string drive = root.substr(0, 2);
     EXPECT_TRUE(CanEnterFolder(JoinPath(drive, "")));
     EXPECT_EQ(JoinPath(drive, "Rips"), drive + "\\Rips");
-    EXPECT_FALSE(CanEnterFolder(tree.Path("Set/Opera 01/01 A.mp3")));
-    EXPECT_EQ(errno, ENOTDIR);
+    const Status entered = CanEnterFolder(tree.Path("Set/Opera 01/01 A.mp3"));
+    EXPECT_FALSE(entered);
+    EXPECT_EQ(entered.error, std::errc::not_a_directory);
 }
 
 TEST(Win32FileSystem, FolderLockKeepsOutASecondLockUnderAnyName) {
