@@ -10,12 +10,8 @@
 
 namespace brambex {
 
-namespace {
-Application* theApp = nullptr;
-}
-
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
-    theApp = this;
+Application::Application(int& argc, char** argv)
+    : QApplication(argc, argv), qtDesktop_(MakeQtDesktopServices()), desktop_(qtDesktop_.get()) {
     // No display name: Qt would append it to every caption ("Error — Brambex"), and the
     // captions are the program's own texts. The name alone still captions untitled boxes.
     setApplicationName(QString::fromLatin1(ApplicationName));
@@ -24,16 +20,21 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName(QStringLiteral("brambex"));
     setWindowIcon(QIcon(QStringLiteral(":/brambex/brambex.png")));
     // The program file's own path, not argv[0], which may be a bare name found on PATH.
-    HelpFilePath = FormHelpFilePath(applicationFilePath().toStdString());
+    helpFilePath_ = FormHelpFilePath(applicationFilePath().toStdString());
 }
 
 Application::~Application() {
     window_.reset();
-    theApp = nullptr;
 }
 
+// Qt's own record of the one application object; once this object's destructor has
+// run, it is no longer an Application.
 Application* Application::Instance() {
-    return theApp;
+    return qobject_cast<Application*>(QCoreApplication::instance());
+}
+
+void Application::SetDesktop(DesktopServices* services) {
+    desktop_ = services ? services : qtDesktop_.get();
 }
 
 MainWindow* Application::CreateMainWindow() {

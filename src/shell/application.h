@@ -1,12 +1,17 @@
 // The application object: names the program "Brambex", creates the main window, runs
 // the event loop, and shows any error that escapes a handler as "Unhandled Exception"
-// with the choice to resume or to end the program.
+// with the choice to resume or to end the program. It holds what the windows share for
+// the program's whole run: the desktop services, where the manual is, and the answerer
+// that tests put in place of message boxes.
 #pragma once
 
 #include <QApplication>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "shell/desktop_services.h"
+#include "shell/message_box.h"
 
 namespace brambex {
 
@@ -18,6 +23,7 @@ class Application : public QApplication {
     Application(int& argc, char** argv);
     ~Application() override;
 
+    // The running application; null before it is made and once it is going.
     static Application* Instance();
 
     // Creates the main window and shows it centred on the screen.
@@ -33,7 +39,23 @@ class Application : public QApplication {
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // The folder browser, web browser and file manager: Qt's own unless a test has put
+    // others in place (null restores Qt's; the caller keeps them alive).
+    DesktopServices& Desktop() { return *desktop_; }
+    void SetDesktop(DesktopServices* services);
+    // The manual beside the program file, worked out at start-up.
+    const std::string& HelpFilePath() const { return helpFilePath_; }
+    void SetHelpFilePath(std::string path) { helpFilePath_ = std::move(path); }
+
+    // While set, message boxes go to it instead of the screen (tests).
+    const MessageBoxAnswerer& BoxAnswerer() const { return boxAnswerer_; }
+    void SetBoxAnswerer(MessageBoxAnswerer answerer) { boxAnswerer_ = std::move(answerer); }
+
   private:
+    std::unique_ptr<DesktopServices> qtDesktop_;
+    DesktopServices* desktop_;
+    std::string helpFilePath_;
+    MessageBoxAnswerer boxAnswerer_;
     std::unique_ptr<MainWindow> window_;
     bool endRequested_ = false;
 };

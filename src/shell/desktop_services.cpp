@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "shell/application.h"
+
 namespace brambex {
 
 namespace {
@@ -32,17 +34,18 @@ class QtDesktopServices : public DesktopServices {
     }
 };
 
-QtDesktopServices qtServices;
-DesktopServices* current = &qtServices;
-
 }  // namespace
 
+std::unique_ptr<DesktopServices> MakeQtDesktopServices() {
+    return std::make_unique<QtDesktopServices>();
+}
+
 DesktopServices& Desktop() {
-    return *current;
+    return Application::Instance()->Desktop();
 }
 
 void SetDesktopServices(DesktopServices* services) {
-    current = services ? services : &qtServices;
+    Application::Instance()->SetDesktop(services);
 }
 
 std::string HomeFolder() {

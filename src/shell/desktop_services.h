@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <string>
 
 class QWidget;
@@ -27,9 +28,12 @@ class DesktopServices {
     virtual bool OpenFolder(const std::string& path) = 0;
 };
 
-// The services in use: Qt's own unless a test has put others in place.
+// Qt's own services, which the application holds.
+std::unique_ptr<DesktopServices> MakeQtDesktopServices();
+
+// The application's services in use: Qt's own unless a test has put others in place.
 DesktopServices& Desktop();
-// Replaces the services (null restores Qt's); the caller keeps them alive.
+// Replaces the application's services (null restores Qt's); the caller keeps them alive.
 void SetDesktopServices(DesktopServices* services);
 
 // The user's home folder: where browsing starts when no library path is set.

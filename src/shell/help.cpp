@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "shell/application.h"
 #include "shell/desktop_services.h"
 #include "shell/message_box.h"
 
@@ -11,8 +12,6 @@
 
 namespace brambex {
 
-std::string HelpFilePath = HelpFileName;
-
 std::string FormHelpFilePath(std::string_view programPath) {
     std::size_t cut = programPath.find_last_of("/\\");
     if (cut == std::string_view::npos)
@@ -20,21 +19,23 @@ std::string FormHelpFilePath(std::string_view programPath) {
     return std::string(programPath.substr(0, cut + 1)) + HelpFileName;
 }
 
-std::string LocateHelpFile() {
-    if (QFileInfo(QString::fromStdString(HelpFilePath)).isFile())
-        return HelpFilePath;
-    std::size_t cut = HelpFilePath.find_last_of("/\\");
-    std::string folder = cut == std::string::npos ? std::string() : HelpFilePath.substr(0, cut + 1);
+std::string LocateHelpFile(const std::string& besideProgram) {
+    if (QFileInfo(QString::fromStdString(besideProgram)).isFile())
+        return besideProgram;
+    std::size_t cut = besideProgram.find_last_of("/\\");
+    std::string folder =
+        cut == std::string::npos ? std::string() : besideProgram.substr(0, cut + 1);
     std::string installed =
         folder + "../" + BRAMBEX_DATADIR + "/brambex/" + std::string(HelpFileName);
     QFileInfo info(QString::fromStdString(installed));
     if (info.isFile())
         return info.canonicalFilePath().toStdString();
-    return HelpFilePath;
+    return besideProgram;
 }
 
 void ShowHelp(QWidget* owner) {
-    std::string file = LocateHelpFile();
+    Application* app = Application::Instance();
+    std::string file = LocateHelpFile(app ? app->HelpFilePath() : HelpFileName);
     bool exists = QFileInfo(QString::fromStdString(file)).isFile();
     if (exists && Desktop().OpenHelpFile(file))
         return;

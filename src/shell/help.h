@@ -10,16 +10,14 @@ namespace brambex {
 
 inline constexpr const char* HelpFileName = "Brambex.html";
 
-// The manual beside the program file; set once at start-up.
-extern std::string HelpFilePath;
-
 // The program file's path with everything after its last "/" or "\" replaced by the
 // manual's name; a path without a separator gives the bare name.
 std::string FormHelpFilePath(std::string_view programPath);
 
-// The file Help opens: HelpFilePath when it exists, otherwise the copy installed
-// under the data folder next to the program's folder (".../bin" -> ".../share/brambex").
-std::string LocateHelpFile();
+// The file Help opens: besideProgram (the application's help file path) when it
+// exists, otherwise the copy installed under the data folder next to the program's
+// folder (".../bin" -> ".../share/brambex").
+std::string LocateHelpFile(const std::string& besideProgram);
 
 // Opens the manual in the desktop's browser and returns at once. When there is no
 // manual or no browser, says so in a message box owned by owner.

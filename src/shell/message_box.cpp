@@ -2,9 +2,9 @@
 
 #include <QMessageBox>
 
-namespace brambex {
+#include "shell/application.h"
 
-namespace {}  // namespace
+namespace brambex {
 
 QMessageBox::Icon MessageBoxIcon(MessageStyle style) {
     switch (style) {
@@ -24,15 +24,17 @@ QMessageBox::Icon MessageBoxIcon(MessageStyle style) {
 
 namespace {
 
-MessageBoxAnswerer& Answerer() {
-    static MessageBoxAnswerer answerer;
-    return answerer;
+// The application's answerer, a copy: the answerer may take itself away.
+MessageBoxAnswerer Answerer() {
+    Application* app = Application::Instance();
+    return app ? app->BoxAnswerer() : MessageBoxAnswerer();
 }
 
 }  // namespace
 
 void SetMessageBoxAnswererForTesting(MessageBoxAnswerer answerer) {
-    Answerer() = std::move(answerer);
+    if (Application* app = Application::Instance())
+        app->SetBoxAnswerer(std::move(answerer));
 }
 
 QString ToQString(std::string_view text) {
@@ -49,7 +51,6 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
         AskYesNo(owner, text, caption);
         return;
     }
-    // A copy: the answerer may take itself away.
     if (MessageBoxAnswerer answerer = Answerer()) {
         answerer({ToQString(text), CaptionText(caption), style, false});
         return;

@@ -216,37 +216,38 @@ class MainWindowTest : public QObject {
     }
 
     void helpOpensManualOrSaysItIsMissing() {
-        std::string saved = HelpFilePath;
+        std::string saved = Application::Instance()->HelpFilePath();
         QString manual = dir_->filePath(QStringLiteral("Brambex.html"));
         QFile file(manual);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        HelpFilePath = manual.toStdString();
+        Application::Instance()->SetHelpFilePath(manual.toStdString());
         Click("helpButton");
         Click("helpButton");
         QCOMPARE(desktop_.helpOpened.size(), std::size_t(2));
         QCOMPARE(desktop_.helpOpened[0], manual.toStdString());
 
-        HelpFilePath = dir_->filePath(QStringLiteral("bin/Brambex.html")).toStdString();
+        Application::Instance()->SetHelpFilePath(
+            dir_->filePath(QStringLiteral("bin/Brambex.html")).toStdString());
         SeenBox seen;
         AnswerMessageBox(&seen);
         Click("helpButton");
-        HelpFilePath = saved;
+        Application::Instance()->SetHelpFilePath(saved);
         QVERIFY(seen.text.startsWith(QStringLiteral("The manual is missing:\n")));
         QCOMPARE(desktop_.helpOpened.size(), std::size_t(2));
     }
 
     void installedManualFoundBesideBinFolder() {
-        std::string saved = HelpFilePath;
+        std::string saved = Application::Instance()->HelpFilePath();
         QDir().mkpath(dir_->filePath(QStringLiteral("bin")));
         QDir().mkpath(dir_->filePath(QStringLiteral("share/brambex")));
         QFile manual(dir_->filePath(QStringLiteral("share/brambex/Brambex.html")));
         QVERIFY(manual.open(QIODevice::WriteOnly));
         manual.close();
-        HelpFilePath =
-            FormHelpFilePath(dir_->filePath(QStringLiteral("bin/brambex")).toStdString());
-        std::string found = LocateHelpFile();
-        HelpFilePath = saved;
+        Application::Instance()->SetHelpFilePath(
+            FormHelpFilePath(dir_->filePath(QStringLiteral("bin/brambex")).toStdString()));
+        std::string found = LocateHelpFile(Application::Instance()->HelpFilePath());
+        Application::Instance()->SetHelpFilePath(saved);
         QCOMPARE(QString::fromStdString(found), QFileInfo(manual).canonicalFilePath());
     }
 

@@ -208,14 +208,14 @@ class MergeOptionsDialogTest : public QObject {
         QFile file(manual);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        std::string saved = HelpFilePath;
-        HelpFilePath = manual.toStdString();
+        std::string saved = Application::Instance()->HelpFilePath();
+        Application::Instance()->SetHelpFilePath(manual.toStdString());
         FakeDesktop desktop;
         SetDesktopServices(&desktop);
         Open(true);
         Find<QPushButton>("helpButton")->click();
         SetDesktopServices(nullptr);
-        HelpFilePath = saved;
+        Application::Instance()->SetHelpFilePath(saved);
         QCOMPARE(desktop.helpOpened, std::vector<std::string>{manual.toStdString()});
         QVERIFY(dialog_->isVisible());
     }
