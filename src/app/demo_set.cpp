@@ -88,11 +88,11 @@ bool WriteDemoSet(const std::string& dir, std::string& error) {
     }
     for (int disc = 1; disc <= 3; ++disc) {
         std::string folder = platform::JoinPath(dir, DiscFolder(disc));
-        if (const platform::MadeFolder disc = platform::MakeFolder(folder);
-            disc.result != platform::MakeFolderResult::Created) {
+        if (const platform::MadeFolder discFolder = platform::MakeFolder(folder);
+            discFolder.result != platform::MakeFolderResult::Created) {
             error = platform::PathExists(folder)
                         ? folder + " exists already; choose an empty folder for the demo"
-                        : WithReason("cannot make the folder " + folder, disc.error);
+                        : WithReason("cannot make the folder " + folder, discFolder.error);
             return false;
         }
     }
