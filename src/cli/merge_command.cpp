@@ -24,10 +24,10 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
         std::fflush(stderr);
     }
     // The Merge Options form opens in the type of CDs the options chose.
-    session.Settings().audioBookMode = !options.music.value_or(false);
+    session.Settings().choices.audioBookMode = !options.music.value_or(false);
     // Each track written at the same time has its own temporary file for the signals.
     static_assert(TrackPipeline::SlotsFor(MaxJobs) <= TemporaryFileSlots);
-    session.Settings().jobs = options.jobs;
+    session.Settings().choices.jobs = options.jobs;
     PrintedPlan plan(ui, session);
     MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);
     std::fflush(stdout);

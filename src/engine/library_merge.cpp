@@ -189,8 +189,8 @@ std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, 
         MergeSession session(libraryUi);
         MergeOutcome outcome = session.Scan(set.discOneFolder);
         if (outcome.Completed()) {
-            session.Settings().audioBookMode = settings.audioBookMode;
-            session.Settings().jobs = settings.jobs;
+            session.Settings().choices.audioBookMode = settings.audioBookMode;
+            session.Settings().choices.jobs = settings.jobs;
             session.Settings().proposedTitle = set.title;
             outcome = session.Merge(cancel, planFor ? planFor(i, session) : nullptr);
         }

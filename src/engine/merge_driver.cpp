@@ -84,7 +84,7 @@ class MergeRun {
           set_(set),
           plan_(dryRun),
           partialName_(TemporaryFileName()),
-          pipeline_(settings.jobs > 0 ? settings.jobs : DefaultJobs()) {}
+          pipeline_(settings.choices.jobs > 0 ? settings.choices.jobs : DefaultJobs()) {}
     ~MergeRun() { AbandonStarted(); }
     MergeRun(const MergeRun&) = delete;
     MergeRun& operator=(const MergeRun&) = delete;
@@ -320,8 +320,8 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
     std::string caption = "Merging \"" + folder + "\"";
     if (!progress_) {
         // The caption first, so that the window never shows a merge under "Folders".
-        ui_.SetFolderGroupCaption(s_.audioBookMode ? "Folders in this book"
-                                                   : "Folders in this album");
+        ui_.SetFolderGroupCaption(s_.choices.audioBookMode ? "Folders in this book"
+                                                           : "Folders in this album");
         progress_ = ui_.OpenProgress(caption, "", set_.TrackCount());
     } else if (track == 1) {
         progress_->SetTitle(caption);
@@ -360,8 +360,8 @@ bool MergeRun::PlanTrack(const std::string& inputPath, const std::string& output
     const TagEdits& edits = editor.Edits();
     if (edits.trailerTitle)
         planned.trailerTitle = std::string(*edits.trailerTitle);
-    planned.trailerArtist = s_.artist;
-    planned.trailerAlbum = s_.albumTitle;
+    planned.trailerArtist = s_.choices.artist;
+    planned.trailerAlbum = FolderAlbumTitle(s_, s_.folderNumber);
     planned.trailerTrack = s_.runningNumber;
     planned.trailerGenre = edits.trailerGenre;
     plan_->Track(planned);
@@ -584,7 +584,7 @@ MergePreview PreviewMerge(const MergeSettings& settings, const DiscSet& set, int
     MergeSettings tentative = settings;
     tentative.runningNumber = 0;
     tentative.folderNumber = 0;
-    tentative.jobs = 1;
+    tentative.choices.jobs = 1;
     QuietFrontEnd quiet;
     PreviewPlan plan(static_cast<std::size_t>(std::max(tracks, 0)));
     MergeRun run(tentative, quiet, set, &plan);

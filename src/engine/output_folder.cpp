@@ -14,15 +14,6 @@
 
 namespace brambex {
 
-std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber) {
-    std::string_view base =
-        albumTitle.substr(0, albumTitle.size() - FolderNumberEnding(albumTitle));
-    std::string ending = "_" + std::to_string(folderNumber);
-    // The ending is what tells the folders apart, so a long title gives way to it.
-    std::size_t room = MaxSettingsText > ending.size() ? MaxSettingsText - ending.size() : 0;
-    return std::string(CutUtf8Chars(base, room)) + ending;
-}
-
 bool IsOutputFolder(const std::string& folder) {
     return platform::IsEmptyRegularFile(platform::JoinPath(folder, KeyFileName));
 }
@@ -33,8 +24,6 @@ bool HoldsUnfinishedMerge(const std::string& folder) {
 
 void NameOutputFolder(MergeSettings& settings) {
     settings.currentFolder = OutputFolderName(settings, settings.folderNumber);
-    if (settings.splitFolders)
-        settings.albumTitle = SplitAlbumTitle(settings.albumTitle, settings.folderNumber);
 }
 
 namespace {

@@ -39,7 +39,7 @@ bool IsOutputFolder(const std::string& folder);
 // True when the folder (a path on disk) holds the marker of a merge that did not finish.
 bool HoldsUnfinishedMerge(const std::string& folder);
 
-// Sets currentFolder (and, when splitting, albumTitle) for settings.folderNumber: the
+// Sets currentFolder for settings.folderNumber: the
 // naming alone, which a dry run shows without touching the disk.
 void NameOutputFolder(MergeSettings& settings);
 
@@ -68,9 +68,5 @@ bool MarkMergeFinished(const MergeSettings& settings, FrontEnd& ui,
 // message and false; otherwise such files are passed over.
 bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::string& folder,
                     std::string_view pattern, bool report);
-
-// The album title of output folder `folderNumber` when the output is split: its
-// FolderNumberEnding is replaced by "_<folderNumber>"; at most 511 characters.
-std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber);
 
 }  // namespace brambex

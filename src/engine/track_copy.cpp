@@ -7,6 +7,7 @@
 #include "engine/merge_driver.h"
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
+#include "options/title_numbers.h"
 #include "options/title_template.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
@@ -41,18 +42,19 @@ void Collect(std::string_view line, void* lines) {
 }  // namespace
 
 TrackValues ValuesForTrack(const MergeSettings& s, int disc, int track) {
+    const MergeChoices& c = s.choices;
     TrackValues v;
     v.disc = disc;
     v.track = track;
     v.runningNumber = s.runningNumber;
-    v.albumTitle = s.albumTitle;
-    v.artist = s.artist;
-    v.genre = s.genre;
-    v.titleTemplate = s.titleTemplate;
-    v.keepTrackNames = s.keepTrackNames;
-    v.keepAlbumTitle = s.keepAlbumTitle;
-    v.keepArtist = s.keepArtist;
-    v.keepGenre = s.keepGenre;
+    v.albumTitle = FolderAlbumTitle(s, s.folderNumber);
+    v.artist = c.artist;
+    v.genre = c.genre;
+    v.titleTemplate = c.titleTemplate;
+    v.keepTrackNames = c.keepTrackNames;
+    v.keepAlbumTitle = c.keepAlbumTitle;
+    v.keepArtist = c.keepArtist;
+    v.keepGenre = c.keepGenre;
     return v;
 }
 

@@ -106,8 +106,8 @@ MergeOptionsForm::MergeOptionsForm(MergeSettings& settings) : settings_(settings
 }
 
 void MergeOptionsForm::SetUp() {
-    musicChecked_ = !settings_.audioBookMode;
-    audioBooksChecked_ = settings_.audioBookMode;
+    musicChecked_ = !settings_.choices.audioBookMode;
+    audioBooksChecked_ = settings_.choices.audioBookMode;
     ApplyMode();
     // The list is filled after the mode's genre text went into the box, so that text is
     // shown as typed and selects no entry.
@@ -136,7 +136,7 @@ void MergeOptionsForm::ChooseAudioBooks() {
 
 // Either radio button, also the one already chosen, applies its mode afresh.
 void MergeOptionsForm::ChooseMode(bool books) {
-    settings_.audioBookMode = books;
+    settings_.choices.audioBookMode = books;
     musicChecked_ = !books;
     audioBooksChecked_ = books;
     ApplyMode();
@@ -349,20 +349,20 @@ void MergeOptionsForm::ConfirmInto(MergeSettings& settings) const {
     auto cut = [](std::string_view text) {
         return std::string(CutUtf8Chars(text, MaxSettingsText));
     };
+    MergeChoices& choices = settings.choices;
     if (genreSelection_) {
-        settings.genre =
+        choices.genre =
             GenreReference(genreList_[static_cast<std::size_t>(*genreSelection_)].number);
     } else {
-        settings.genre = cut(genre_.text);
+        choices.genre = cut(genre_.text);
     }
-    settings.albumTitle = cut(title_.text);
-    settings.artist = cut(artist_.text);
-    settings.titleTemplate = cut(name_.text);
-    settings.outputFolder = cut(title_.text);
-    settings.keepTrackNames = keepTrackNames_.checked;
-    settings.keepGenre = keepGenre_.checked;
-    settings.keepArtist = keepArtist_.checked;
-    settings.keepAlbumTitle = keepAlbumTitle_.checked;
+    choices.title = cut(title_.text);
+    choices.artist = cut(artist_.text);
+    choices.titleTemplate = cut(name_.text);
+    choices.keepTrackNames = keepTrackNames_.checked;
+    choices.keepGenre = keepGenre_.checked;
+    choices.keepArtist = keepArtist_.checked;
+    choices.keepAlbumTitle = keepAlbumTitle_.checked;
 }
 
 void MergeOptionsForm::SetChangedCallback(std::function<void()> callback) {

@@ -88,8 +88,9 @@ class MergeOptionsForm {
     static constexpr int EditTypingLimit = 254;
     static constexpr int GenreTypingLimit = 29;
 
-    // The form reads and, on Confirm, writes genre, albumTitle, artist, titleTemplate,
-    // outputFolder and the four keep flags of the settings, which must outlive it.
+    // The form proposes the first track's tags and the type of CDs of the settings,
+    // which must outlive it; Confirm writes the controls' values into their choices,
+    // and the radio buttons the type of CDs.
     explicit MergeOptionsForm(MergeSettings& settings);
 
     // Called once before the dialog is shown: checks the radio button of the current
@@ -135,7 +136,8 @@ class MergeOptionsForm {
     // True when the title is not empty and holds no forbidden character, nor, on
     // Windows, a name FindWindowsNameProblem finds (MayClose without the message).
     bool TitleAllowed() const;
-    // Writes the controls' values into the settings, each text cut to 511 characters.
+    // Writes the controls' values into the settings' choices, each text cut to 511
+    // characters.
     void Confirm();
 
     // Where Preview gets its plan; without one Preview is empty.

@@ -90,6 +90,7 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
 }
 
 bool DecideFolderSplit(MergeSettings& settings) {
+    settings.outputFolder = settings.choices.title;
     if (std::optional<std::size_t> split = FolderSplitAt(settings.outputFolder)) {
         settings.outputFolder.resize(*split);
         settings.splitFolders = true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "options/merge_choices.h"
+
 namespace brambex {
 
 // Length limits of the record's texts, in characters. Texts are UTF-8.
@@ -21,14 +23,17 @@ constexpr int NotARegularFile = -1;
 // numbered folders.
 constexpr int MaxTracksPerFolder = 254;
 
+// What a merge session holds for one set, in three parts that change at different
+// times: the first track's tags, read before the Merge Options form opens, which the
+// form proposes; the user's choices, which only the form writes (the type of CDs and
+// the jobs stay from one merge to the next); and where a merge's output stands, which
+// each merge sets afresh and the form never reads.
 struct MergeSettings {
-    std::string genre;          // TCON text: a genre reference "(N)" or free text
-    std::string albumTitle;     // may end in "_" and a number
-    std::string outputFolder;   // confirmed title without a trailing "_<digits>"
-    bool splitFolders = false;  // output spread over outputFolder_1, outputFolder_2, ...
-    std::string currentFolder;  // output folder being filled, a name in setFolder
+    // The first track's tags.
+    std::string genre;  // TCON text: a genre reference "(N)" or free text
+    std::string albumTitle;
     std::string artist;
-    std::string titleTemplate;
+    std::string titleTemplate;  // the track's own title
     // The title the Merge Options form proposes, decided from the set's folder and the
     // sets beside it; empty: the form proposes one from albumTitle alone.
     std::string proposedTitle;
@@ -36,27 +41,25 @@ struct MergeSettings {
     // an errno value (EISDIR for a folder) or NotARegularFile; 0 when they were read.
     int firstTrackError = 0;
     std::string firstTrackPath;
-    // The absolute folder that holds the disc folders and the output folders. Folder
-    // and file names elsewhere in the record and in messages are relative to it, as
-    // the user knows them; the disk is always reached through it.
+
+    // What the Merge Options form decided.
+    MergeChoices choices;
+
+    // The merge's output. The absolute folder that holds the disc folders and the
+    // output folders: folder and file names elsewhere in the record and in messages are
+    // relative to it, as the user knows them; the disk is always reached through it.
     std::string setFolder;
-    // True while "Audio Books" is the chosen type of CDs; kept from one merge to the
-    // next, never saved.
-    bool audioBookMode = true;
     // The tracks the merge takes (DiscSet::TrackCount), which decide a split.
     int trackCount = 0;
-    bool keepTrackNames = false;
-    bool keepAlbumTitle = false;
-    bool keepArtist = false;
-    bool keepGenre = false;
-    int folderNumber = 0;   // output folder being filled, from 1; 0 before the first
-    int runningNumber = 0;  // last track placed in the current folder, 0..MaxTracksPerFolder
+    std::string outputFolder;   // the confirmed title without a trailing "_<digits>"
+    bool splitFolders = false;  // output spread over outputFolder_1, outputFolder_2, ...
+    std::string currentFolder;  // output folder being filled, a name in setFolder
+    int folderNumber = 0;       // output folder being filled, from 1; 0 before the first
+    int runningNumber = 0;      // last track placed in the current folder, 0..MaxTracksPerFolder
     // Tracks of this merge whose ID3v2.2 or 2.4 tag was converted, and those that got a
     // new tag.
     int convertedTags = 0;
     int newTags = 0;
-    // Tracks written at the same time; 0: two on a machine with more than one core.
-    int jobs = 0;
 };
 
 // The path on disk of a name relative to the set's folder.

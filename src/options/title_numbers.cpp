@@ -1,6 +1,7 @@
 #include "options/title_numbers.h"
 
 #include "options/merge_settings.h"
+#include "tags/text_encoding.h"
 
 namespace brambex {
 
@@ -33,6 +34,21 @@ std::string OutputFolderName(const MergeSettings& settings, int folderNumber) {
     if (!settings.splitFolders)
         return settings.outputFolder;
     return settings.outputFolder + "_" + std::to_string(folderNumber);
+}
+
+std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber) {
+    std::string_view base =
+        albumTitle.substr(0, albumTitle.size() - FolderNumberEnding(albumTitle));
+    std::string ending = "_" + std::to_string(folderNumber);
+    // The ending is what tells the folders apart, so a long title gives way to it.
+    std::size_t room = MaxSettingsText > ending.size() ? MaxSettingsText - ending.size() : 0;
+    return std::string(CutUtf8Chars(base, room)) + ending;
+}
+
+std::string FolderAlbumTitle(const MergeSettings& settings, int folderNumber) {
+    if (!settings.splitFolders)
+        return settings.choices.title;
+    return SplitAlbumTitle(settings.choices.title, folderNumber);
 }
 
 }  // namespace brambex

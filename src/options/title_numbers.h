@@ -33,4 +33,12 @@ std::size_t FolderNumberEnding(std::string_view title);
 // the output is split, the title, "_" and the number.
 std::string OutputFolderName(const MergeSettings& settings, int folderNumber);
 
+// The album title the tracks of output folder `folderNumber` carry: the confirmed
+// title, or when the output is split, that title with the folder's number.
+std::string FolderAlbumTitle(const MergeSettings& settings, int folderNumber);
+
+// The album title of output folder `folderNumber` when the output is split: its
+// FolderNumberEnding is replaced by "_<folderNumber>"; at most 511 characters.
+std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber);
+
 }  // namespace brambex

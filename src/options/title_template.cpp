@@ -27,7 +27,8 @@ bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
                          std::string_view titleTemplate, int disc, int track, std::string_view song,
                          std::string& result) {
     std::string error;
-    if (ExpandTitleTemplate(settings.albumTitle, titleTemplate, disc, track, song, result, error))
+    if (ExpandTitleTemplate(settings.choices.title, titleTemplate, disc, track, song, result,
+                            error))
         return true;
     ui.ShowMessage(error, "Error", MessageStyle::Stop);
     return false;

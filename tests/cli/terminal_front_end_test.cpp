@@ -45,7 +45,7 @@ struct Answered {
 // with the genre reference of Rock, answered from the options.
 Answered Answer(const CliOptions& options) {
     Answered a;
-    a.settings.audioBookMode = !options.music.value_or(false);
+    a.settings.choices.audioBookMode = !options.music.value_or(false);
     a.settings.albumTitle = "Moby Dick Disc 1";
     a.settings.artist = "Author";
     a.settings.genre = "(17)";
@@ -71,22 +71,22 @@ CliOptions Quiet() {
 TEST(TerminalFrontEnd, AnswersTheFormWithTheModesDefaults) {
     Answered book = Answer(Quiet());
     ASSERT_TRUE(book.accepted);
-    EXPECT_EQ(book.settings.albumTitle, "Moby Dick_1");
-    EXPECT_EQ(book.settings.genre, "Audiobook");
-    EXPECT_EQ(book.settings.titleTemplate, "<disc>-<track> <book>");
-    EXPECT_FALSE(book.settings.keepGenre || book.settings.keepArtist ||
-                 book.settings.keepTrackNames || book.settings.keepAlbumTitle);
+    EXPECT_EQ(book.settings.choices.title, "Moby Dick_1");
+    EXPECT_EQ(book.settings.choices.genre, "Audiobook");
+    EXPECT_EQ(book.settings.choices.titleTemplate, "<disc>-<track> <book>");
+    EXPECT_FALSE(book.settings.choices.keepGenre || book.settings.choices.keepArtist ||
+                 book.settings.choices.keepTrackNames || book.settings.choices.keepAlbumTitle);
     EXPECT_EQ(book.err, "");
 
     CliOptions music = Quiet();
     music.music = true;
     Answered album = Answer(music);
     ASSERT_TRUE(album.accepted);
-    EXPECT_EQ(album.settings.genre, "Rock");  // shown by name as typed text
-    EXPECT_EQ(album.settings.titleTemplate, "<song>");
-    EXPECT_TRUE(album.settings.keepGenre && album.settings.keepArtist &&
-                album.settings.keepTrackNames);
-    EXPECT_FALSE(album.settings.keepAlbumTitle);
+    EXPECT_EQ(album.settings.choices.genre, "Rock");  // shown by name as typed text
+    EXPECT_EQ(album.settings.choices.titleTemplate, "<song>");
+    EXPECT_TRUE(album.settings.choices.keepGenre && album.settings.choices.keepArtist &&
+                album.settings.choices.keepTrackNames);
+    EXPECT_FALSE(album.settings.choices.keepAlbumTitle);
 }
 
 TEST(TerminalFrontEnd, GenreByNameOrNumberPicksTheEntry) {
@@ -105,7 +105,7 @@ TEST(TerminalFrontEnd, GenreByNameOrNumberPicksTheEntry) {
         o.genre = given;
         Answered a = Answer(o);
         ASSERT_TRUE(a.accepted);
-        EXPECT_EQ(a.settings.genre, stored) << given;
+        EXPECT_EQ(a.settings.choices.genre, stored) << given;
     }
 }
 
@@ -119,12 +119,11 @@ TEST(TerminalFrontEnd, OptionsOverrideTheKeepBoxesResponses) {
     o.title = "Best Of";
     Answered a = Answer(o);
     ASSERT_TRUE(a.accepted);
-    EXPECT_EQ(a.settings.titleTemplate, "<track>. <song>");
-    EXPECT_EQ(a.settings.artist, "Someone Else");
-    EXPECT_EQ(a.settings.albumTitle, "Best Of");
-    EXPECT_EQ(a.settings.outputFolder, "Best Of");
-    EXPECT_FALSE(a.settings.keepTrackNames || a.settings.keepArtist);
-    EXPECT_TRUE(a.settings.keepGenre);
+    EXPECT_EQ(a.settings.choices.titleTemplate, "<track>. <song>");
+    EXPECT_EQ(a.settings.choices.artist, "Someone Else");
+    EXPECT_EQ(a.settings.choices.title, "Best Of");
+    EXPECT_FALSE(a.settings.choices.keepTrackNames || a.settings.choices.keepArtist);
+    EXPECT_TRUE(a.settings.choices.keepGenre);
 }
 
 // In music mode the keep boxes are checked; a text given for their field must still be
@@ -134,18 +133,18 @@ TEST(TerminalFrontEnd, GivenTextsClearTheirKeepBoxUnlessKeepIsGiven) {
         const char* name;
         std::optional<std::string> CliOptions::*text;
         std::optional<bool> CliOptions::*keep;
-        bool MergeSettings::*keepFlag;
-        std::string MergeSettings::*stored;
+        bool MergeChoices::*keepFlag;
+        std::string MergeChoices::*stored;
         const char* given;
         const char* expected;
     };
     const Case cases[] = {
-        {"genre", &CliOptions::genre, &CliOptions::keepGenre, &MergeSettings::keepGenre,
-         &MergeSettings::genre, "jazz", "(8)"},
-        {"artist", &CliOptions::artist, &CliOptions::keepArtist, &MergeSettings::keepArtist,
-         &MergeSettings::artist, "Other Band", "Other Band"},
-        {"pattern", &CliOptions::pattern, &CliOptions::keepNames, &MergeSettings::keepTrackNames,
-         &MergeSettings::titleTemplate, "<track> <song>", "<track> <song>"},
+        {"genre", &CliOptions::genre, &CliOptions::keepGenre, &MergeChoices::keepGenre,
+         &MergeChoices::genre, "jazz", "(8)"},
+        {"artist", &CliOptions::artist, &CliOptions::keepArtist, &MergeChoices::keepArtist,
+         &MergeChoices::artist, "Other Band", "Other Band"},
+        {"pattern", &CliOptions::pattern, &CliOptions::keepNames, &MergeChoices::keepTrackNames,
+         &MergeChoices::titleTemplate, "<track> <song>", "<track> <song>"},
     };
     for (const Case& c : cases) {
         CliOptions o = Quiet();
@@ -153,20 +152,20 @@ TEST(TerminalFrontEnd, GivenTextsClearTheirKeepBoxUnlessKeepIsGiven) {
         o.*c.text = c.given;
         Answered given = Answer(o);
         ASSERT_TRUE(given.accepted) << c.name;
-        EXPECT_FALSE(given.settings.*c.keepFlag) << c.name;
-        EXPECT_EQ(given.settings.*c.stored, c.expected) << c.name;
+        EXPECT_FALSE(given.settings.choices.*c.keepFlag) << c.name;
+        EXPECT_EQ(given.settings.choices.*c.stored, c.expected) << c.name;
 
         o.*c.keep = true;
         Answered kept = Answer(o);
         ASSERT_TRUE(kept.accepted) << c.name;
-        EXPECT_TRUE(kept.settings.*c.keepFlag) << c.name;
+        EXPECT_TRUE(kept.settings.choices.*c.keepFlag) << c.name;
     }
     // The other boxes keep the mode's check states.
     CliOptions o = Quiet();
     o.music = true;
     o.genre = "jazz";
     Answered a = Answer(o);
-    EXPECT_TRUE(a.settings.keepArtist && a.settings.keepTrackNames);
+    EXPECT_TRUE(a.settings.choices.keepArtist && a.settings.choices.keepTrackNames);
 }
 
 TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
@@ -188,7 +187,7 @@ TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
     };
     for (const Case& c : cases) {
         MergeSettings settings;
-        settings.audioBookMode = !c.music;
+        settings.choices.audioBookMode = !c.music;
         settings.albumTitle = c.album;
         settings.proposedTitle = *c.album == '\0' ? "Shelf_1" : "";
         settings.artist = c.artist;

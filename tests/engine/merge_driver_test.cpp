@@ -438,6 +438,8 @@ TEST_F(MergeDriverTest, SplitAt254WithEachFoldersPictures) {
     for (int i = 0; i < 300; ++i)
         ASSERT_EQ(progress[static_cast<std::size_t>(i)], i + 1);
     EXPECT_EQ(outcome.tracks, 300);
+    // The user's title is the form's, whatever the folders' album titles became.
+    EXPECT_EQ(settings.choices.title, "Moby Dick_1");
 }
 
 TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
@@ -587,7 +589,7 @@ TEST_F(MergeDriverTest, TracksWrittenAtTheSameTimeStopInOrder) {
                     ui.cancel.Request();
             };
             lines.clear();
-            settings.jobs = jobs;
+            settings.choices.jobs = jobs;
             ScanAndMerge();
 
             EXPECT_EQ(ui.MessageTexts(), c.messages) << what;
@@ -756,7 +758,7 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
         ASSERT_TRUE(session.Scan(tree.Path("Moby Dick Disc 1")).Completed());
         // The input is cut from the codec's line, which is held back until the track's
         // turn when tracks are written at the same time.
-        session.Settings().jobs = 1;
+        session.Settings().choices.jobs = 1;
         outcome = session.Merge(ui.cancel, dryRun ? &plan : nullptr);
 
         // The short audio of an intact input is reported and merged all the same.

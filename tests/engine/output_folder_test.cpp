@@ -68,7 +68,7 @@ class OutputFolderTest : public ::testing::Test {
     void SetUp() override {
         settings.setFolder = tree.Root();
         settings.outputFolder = "Moby Dick";
-        settings.albumTitle = "Moby Dick";
+        settings.choices.title = "Moby Dick";
         settings.folderNumber = 1;
     }
     void TearDown() override { platform::SetDeleteFaultForTesting(nullptr); }
@@ -100,21 +100,21 @@ TEST_F(OutputFolderTest, FirstMergeCreatesTheFolderAndItsKeyFile) {
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(settings.currentFolder, "Moby Dick");
-    EXPECT_EQ(settings.albumTitle, "Moby Dick");
+    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick");
     EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
     EXPECT_EQ(std::filesystem::file_size(tree.Path("Moby Dick/merged")), 0u);
 }
 
 TEST_F(OutputFolderTest, SplitFoldersAreNumbered) {
     settings.splitFolders = true;
-    settings.albumTitle = "Moby Dick_7";
+    settings.choices.title = "Moby Dick_7";
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
     EXPECT_EQ(settings.currentFolder, "Moby Dick_1");
-    EXPECT_EQ(settings.albumTitle, "Moby Dick_1");
+    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_1");
     settings.folderNumber = 2;
     ASSERT_TRUE(PrepareOutputFolder(settings, ui));
     EXPECT_EQ(settings.currentFolder, "Moby Dick_2");
-    EXPECT_EQ(settings.albumTitle, "Moby Dick_2");
+    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_2");
     EXPECT_TRUE(tree.Exists("Moby Dick_1/merged"));
     EXPECT_TRUE(tree.Exists("Moby Dick_2/merged"));
     EXPECT_TRUE(ui.messages.empty());
@@ -176,7 +176,7 @@ TEST_F(OutputFolderTest, EarlierOutputSpeltDecomposedIsTheTitlesFolder) {
     EXPECT_EQ(ui.MessageTexts(), Names{AlreadyExists(decomposed)});
     EXPECT_EQ(settings.currentFolder, decomposed);
     EXPECT_EQ(OutputFolderName(settings, 1), decomposed);
-    EXPECT_EQ(settings.albumTitle, "Moby Dick_1");
+    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_1");
     EXPECT_FALSE(tree.Exists(decomposed + "/01 1-1 A.mp3"));
     EXPECT_EQ(tree.List().size(), 1u);
 }

@@ -55,7 +55,7 @@ class MergeOptionsFormTest : public ::testing::Test {
         settings.titleTemplate = "Chapter 1";
     }
     MergeOptionsForm& Open(bool books) {
-        settings.audioBookMode = books;
+        settings.choices.audioBookMode = books;
         form.SetUp();
         return form;
     }
@@ -106,7 +106,7 @@ TEST_F(MergeOptionsFormTest, TheSessionsProposalWinsUntilATitleIsTyped) {
     form.SetTitleText("Typed");
     EXPECT_FALSE(form.TitleFromFolder());
     form.Confirm();
-    EXPECT_EQ(settings.outputFolder, "Typed");
+    EXPECT_EQ(settings.choices.title, "Typed");
 }
 
 TEST_F(MergeOptionsFormTest, FirstViewOfMusicCds) {
@@ -190,14 +190,14 @@ TEST_F(MergeOptionsFormTest, GenreListHoldsEveryGenreAlphabetically) {
 TEST_F(MergeOptionsFormTest, UntouchedGenreIsStoredAsTextButPickedGenreAsReference) {
     Open(false);
     form.Confirm();
-    EXPECT_EQ(settings.genre, "Rock");
+    EXPECT_EQ(settings.choices.genre, "Rock");
 
     settings.genre = "(17)";
     Open(false);
     ASSERT_TRUE(form.PickGenreNumber(17));
     EXPECT_EQ(form.Genre().text, "Rock");
     form.Confirm();
-    EXPECT_EQ(settings.genre, "(17)");
+    EXPECT_EQ(settings.choices.genre, "(17)");
 }
 
 TEST_F(MergeOptionsFormTest, KeepGenreToggleInAudioBooksDropsPickedGenre) {
@@ -213,8 +213,8 @@ TEST_F(MergeOptionsFormTest, KeepGenreToggleInAudioBooksDropsPickedGenre) {
     EXPECT_FALSE(form.GenreSelection().has_value());
     EXPECT_TRUE(form.Genre().enabled);
     form.Confirm();
-    EXPECT_EQ(settings.genre, "Audiobook");
-    EXPECT_FALSE(settings.keepGenre);
+    EXPECT_EQ(settings.choices.genre, "Audiobook");
+    EXPECT_FALSE(settings.choices.keepGenre);
 }
 
 TEST_F(MergeOptionsFormTest, PuttingTextSelectsFirstAlphabeticalPrefixMatch) {
@@ -248,7 +248,7 @@ TEST_F(MergeOptionsFormTest, EmptyGenreSelectsNoEntry) {
     EXPECT_EQ(form.Genre().text, "");
     EXPECT_FALSE(form.GenreSelection().has_value());
     form.Confirm();
-    EXPECT_EQ(settings.genre, "");
+    EXPECT_EQ(settings.choices.genre, "");
 }
 
 TEST_F(MergeOptionsFormTest, TypingIntoGenreBoxClearsSelection) {
@@ -260,7 +260,7 @@ TEST_F(MergeOptionsFormTest, TypingIntoGenreBoxClearsSelection) {
     EXPECT_FALSE(form.PickGenre(-1));
     EXPECT_FALSE(form.PickGenreNumber(126));
     form.Confirm();
-    EXPECT_EQ(settings.genre, "Spoken Word");
+    EXPECT_EQ(settings.choices.genre, "Spoken Word");
 }
 
 TEST_F(MergeOptionsFormTest, SwitchingModesDiscardsEditsAndRemembersMode) {
@@ -272,9 +272,9 @@ TEST_F(MergeOptionsFormTest, SwitchingModesDiscardsEditsAndRemembersMode) {
     form.SetKeepTrackNames(false);
     form.SetNameText("<track>");
     form.ChooseAudioBooks();
-    EXPECT_TRUE(settings.audioBookMode);
+    EXPECT_TRUE(settings.choices.audioBookMode);
     form.ChooseMusic();
-    EXPECT_FALSE(settings.audioBookMode);
+    EXPECT_FALSE(settings.choices.audioBookMode);
     EXPECT_EQ(form.Title().text, "Moby Dick_1");
     EXPECT_EQ(form.Artist().text, "Herman Melville");
     EXPECT_EQ(form.Genre().text, "Rock");
@@ -383,14 +383,14 @@ TEST_F(MergeOptionsFormTest, ConfirmWritesAllPlacesCutTo511Characters) {
     std::string expected;
     for (int i = 0; i < 511; ++i)
         expected += "é";
-    EXPECT_EQ(settings.albumTitle, expected);
-    EXPECT_EQ(settings.outputFolder, expected);
-    EXPECT_EQ(settings.artist, "Ärtist");
-    EXPECT_EQ(settings.titleTemplate, "<song>");
-    EXPECT_TRUE(settings.keepGenre);
-    EXPECT_TRUE(settings.keepAlbumTitle);
-    EXPECT_FALSE(settings.keepArtist);
-    EXPECT_TRUE(settings.keepTrackNames);
+    EXPECT_EQ(settings.choices.title, expected);
+    EXPECT_EQ(settings.choices.title, expected);
+    EXPECT_EQ(settings.choices.artist, "Ärtist");
+    EXPECT_EQ(settings.choices.titleTemplate, "<song>");
+    EXPECT_TRUE(settings.choices.keepGenre);
+    EXPECT_TRUE(settings.choices.keepAlbumTitle);
+    EXPECT_FALSE(settings.choices.keepArtist);
+    EXPECT_TRUE(settings.choices.keepTrackNames);
 }
 
 TEST_F(MergeOptionsFormTest, ChangedCallbackFiresForEveryUserAction) {

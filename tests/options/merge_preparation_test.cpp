@@ -192,7 +192,7 @@ TEST_F(MergePreparationTest, ConfirmedTitleDecidesSplit) {
         };
         ASSERT_EQ(PrepareMergeSettings(settings, ui, path), Preparation::Confirmed);
         EXPECT_EQ(settings.outputFolder, c.folder);
-        EXPECT_EQ(settings.albumTitle, c.title ? c.title : "Dune_1");
+        EXPECT_EQ(settings.choices.title, c.title ? c.title : "Dune_1");
         EXPECT_EQ(settings.splitFolders, c.split);
         ASSERT_EQ(ui.messages.size(), c.message ? 1u : 0u);
         if (c.message) {
@@ -208,7 +208,8 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
     settings.outputFolder = "Earlier";
     settings.splitFolders = true;
     settings.currentFolder = "Earlier_3";
-    settings.keepArtist = settings.keepGenre = settings.keepTrackNames = true;
+    settings.choices.keepArtist = settings.choices.keepGenre = settings.choices.keepTrackNames =
+        true;
     ui.mergeOptions = [](MergeOptionsForm& form) {
         form.SetTitleText("Changed");
         form.SetKeepArtist(false);
@@ -218,10 +219,10 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
     EXPECT_EQ(settings.outputFolder, "Earlier");
     EXPECT_TRUE(settings.splitFolders);
     EXPECT_EQ(settings.currentFolder, "Earlier_3");
-    EXPECT_TRUE(settings.keepArtist);
-    EXPECT_TRUE(settings.keepGenre);
-    EXPECT_TRUE(settings.keepTrackNames);
-    EXPECT_FALSE(settings.keepAlbumTitle);
+    EXPECT_TRUE(settings.choices.keepArtist);
+    EXPECT_TRUE(settings.choices.keepGenre);
+    EXPECT_TRUE(settings.choices.keepTrackNames);
+    EXPECT_FALSE(settings.choices.keepAlbumTitle);
     // The prefilled texts stay.
     EXPECT_EQ(settings.albumTitle, "Dune Disc 1");
     EXPECT_TRUE(ui.messages.empty());
@@ -260,14 +261,14 @@ TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
     std::string scriptPath = folder.File("tag.py", script);
     ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath).c_str()), 0);
 
-    settings.audioBookMode = false;
+    settings.choices.audioBookMode = false;
     ui.mergeOptions = [](MergeOptionsForm&) { return true; };
     ASSERT_EQ(PrepareMergeSettings(settings, ui, path), Preparation::Confirmed);
-    EXPECT_EQ(settings.albumTitle, "Ærø_1");
-    EXPECT_EQ(settings.artist, "Zoë");
-    EXPECT_EQ(settings.genre, "Rock");
-    EXPECT_EQ(settings.titleTemplate, "<song>");
-    EXPECT_TRUE(settings.keepTrackNames);
+    EXPECT_EQ(settings.choices.title, "Ærø_1");
+    EXPECT_EQ(settings.choices.artist, "Zoë");
+    EXPECT_EQ(settings.choices.genre, "Rock");
+    EXPECT_EQ(settings.choices.titleTemplate, "<song>");
+    EXPECT_TRUE(settings.choices.keepTrackNames);
 }
 
 }  // namespace

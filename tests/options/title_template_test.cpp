@@ -53,7 +53,7 @@ TEST_F(TitleTemplateTest, ExpandsCodesAndCopiesEverythingElse) {
         {"Dune", "<disc> <book", "2 Dune"},
     };
     for (const auto& c : cases) {
-        settings.albumTitle = c.album;
+        settings.choices.title = c.album;
         EXPECT_TRUE(Expand(c.pattern)) << c.pattern;
         EXPECT_EQ(result, c.title) << c.pattern;
     }
@@ -75,7 +75,7 @@ TEST_F(TitleTemplateTest, UnknownCodeStopsWithMessage) {
     };
     for (const auto& [pattern, message] : cases) {
         ui.messages.clear();
-        settings.albumTitle = "x";
+        settings.choices.title = "x";
         EXPECT_FALSE(Expand(pattern)) << pattern;
         EXPECT_TRUE(OnlyMessage(ui, message, "Error", MessageStyle::Stop));
     }
@@ -86,12 +86,12 @@ TEST_F(TitleTemplateTest, LongResultIsCutOnCharacterBoundary) {
     std::string album;
     for (int i = 0; i < 200; ++i)
         album += "ä";
-    settings.albumTitle = album;
+    settings.choices.title = album;
     ASSERT_TRUE(Expand("<book>"));
     EXPECT_EQ(result.size(), 254u);
     EXPECT_EQ(result, album.substr(0, 254));
 
-    settings.albumTitle = std::string(200, 'a');
+    settings.choices.title = std::string(200, 'a');
     ASSERT_TRUE(Expand("<book><book>"));
     EXPECT_EQ(result, std::string(255, 'a'));
 

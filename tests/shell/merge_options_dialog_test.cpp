@@ -29,7 +29,7 @@ class MergeOptionsDialogTest : public QObject {
 
     void Open(bool audioBooks, const std::string& title = "Moby Dick Disc 1") {
         settings_ = std::make_unique<MergeSettings>();
-        settings_->audioBookMode = audioBooks;
+        settings_->choices.audioBookMode = audioBooks;
         settings_->genre = "(17)";
         settings_->albumTitle = title;
         settings_->artist = "Herman Melville";
@@ -94,9 +94,10 @@ class MergeOptionsDialogTest : public QObject {
                  QStringLiteral("Album title (and output folder name)"));
         QCOMPARE(Find<QGroupBox>("artistGroup")->title(), QStringLiteral("Artist"));
         QVERIFY(Start());
-        QCOMPARE(settings_->genre, std::string("Rock"));
-        QCOMPARE(settings_->albumTitle, std::string("Moby Dick_1"));
-        QVERIFY(settings_->keepGenre && settings_->keepArtist && settings_->keepTrackNames);
+        QCOMPARE(settings_->choices.genre, std::string("Rock"));
+        QCOMPARE(settings_->choices.title, std::string("Moby Dick_1"));
+        QVERIFY(settings_->choices.keepGenre && settings_->choices.keepArtist &&
+                settings_->choices.keepTrackNames);
     }
 
     void genrePickedFromListStoredAsReference() {
@@ -105,8 +106,8 @@ class MergeOptionsDialogTest : public QObject {
         QVERIFY(Genre()->isEnabled());
         PickGenre(QStringLiteral("Rock"));
         QVERIFY(Start());
-        QCOMPARE(settings_->genre, std::string("(17)"));
-        QVERIFY(!settings_->keepGenre);
+        QCOMPARE(settings_->choices.genre, std::string("(17)"));
+        QVERIFY(!settings_->choices.keepGenre);
     }
 
     void audioBooksKeepGenreToggleShowsAudiobook() {
@@ -122,7 +123,7 @@ class MergeOptionsDialogTest : public QObject {
         QCOMPARE(Genre()->currentText(), QStringLiteral("Audiobook"));
         QCOMPARE(Genre()->currentIndex(), -1);
         QVERIFY(Start());
-        QCOMPARE(settings_->genre, std::string("Audiobook"));
+        QCOMPARE(settings_->choices.genre, std::string("Audiobook"));
     }
 
     void typedTextReachesTheForm() {
@@ -133,8 +134,8 @@ class MergeOptionsDialogTest : public QObject {
         QTest::keyClicks(Genre()->lineEdit(), QStringLiteral("Spoken Word"));
         QCOMPARE(Genre()->lineEdit()->text(), QStringLiteral("Spoken Word"));
         QVERIFY(Start());
-        QCOMPARE(settings_->artist, std::string("Frank Muller"));
-        QCOMPARE(settings_->genre, std::string("Spoken Word"));
+        QCOMPARE(settings_->choices.artist, std::string("Frank Muller"));
+        QCOMPARE(settings_->choices.genre, std::string("Spoken Word"));
     }
 
     void forbiddenCharacterKeepsDialogOpen() {
@@ -154,7 +155,7 @@ class MergeOptionsDialogTest : public QObject {
         QCOMPARE(Field("titleField")->text(), QStringLiteral("AC-DC Live_1/"));
         QTest::keyClick(Field("titleField"), Qt::Key_Backspace);
         QVERIFY(Start());
-        QCOMPARE(settings_->albumTitle, std::string("AC-DC Live_1"));
+        QCOMPARE(settings_->choices.title, std::string("AC-DC Live_1"));
     }
 
     void switchingTypeDiscardsEdits() {
@@ -179,7 +180,7 @@ class MergeOptionsDialogTest : public QObject {
         Open(true, std::string(300, 'a'));
         QCOMPARE(Field("titleField")->text().size(), 302);
         QVERIFY(Start());
-        QCOMPARE(settings_->albumTitle.size(), std::size_t(302));
+        QCOMPARE(settings_->choices.title.size(), std::size_t(302));
     }
 
     void tabOrderFollowsTheDialog() {
