@@ -1,8 +1,8 @@
 // The application object: names the program "Brambex", creates the main window, runs
 // the event loop, and shows any error that escapes a handler as "Unhandled Exception"
 // with the choice to resume or to end the program. It holds what the windows share for
-// the program's whole run: the desktop services, where the manual is, and the answerer
-// that tests put in place of message boxes.
+// the program's whole run: the desktop services, where the manual is, the settings, and the
+// answerer that tests put in place of message boxes.
 #pragma once
 
 #include <QApplication>
@@ -12,6 +12,7 @@
 
 #include "shell/desktop_services.h"
 #include "shell/message_box.h"
+#include "shell/settings_store.h"
 
 namespace brambex {
 
@@ -47,6 +48,9 @@ class Application : public QApplication {
     const std::string& HelpFilePath() const { return helpFilePath_; }
     void SetHelpFilePath(std::string path) { helpFilePath_ = std::move(path); }
 
+    // The settings kept across runs, and the notices about their files.
+    SettingsStore& Settings() { return settings_; }
+
     // While set, message boxes go to it instead of the screen (tests).
     const MessageBoxAnswerer& BoxAnswerer() const { return boxAnswerer_; }
     void SetBoxAnswerer(MessageBoxAnswerer answerer) { boxAnswerer_ = std::move(answerer); }
@@ -55,6 +59,7 @@ class Application : public QApplication {
     std::unique_ptr<DesktopServices> qtDesktop_;
     DesktopServices* desktop_;
     std::string helpFilePath_;
+    SettingsStore settings_;
     MessageBoxAnswerer boxAnswerer_;
     std::unique_ptr<MainWindow> window_;
     bool endRequested_ = false;

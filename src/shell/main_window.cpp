@@ -49,11 +49,11 @@ QString DraggedFolder(const QMimeData* data) {
 // Where browsing starts: the music library, else home. A library folder that is gone
 // (a drive unplugged, a folder renamed) is no reason to stop: browsing starts at home.
 std::string BrowseRoot() {
-    if (MusicLibraryPath.empty())
+    if (Settings().libraryPath.empty())
         return HomeFolder();
-    if (!QFileInfo(QString::fromStdString(MusicLibraryPath)).isDir())
+    if (!QFileInfo(QString::fromStdString(Settings().libraryPath)).isDir())
         return QDir::homePath().toStdString();
-    return MusicLibraryPath;
+    return Settings().libraryPath;
 }
 
 // The folder browser could not start where it was asked to: the folder is gone or out
@@ -83,7 +83,7 @@ MainWindow::MainWindow(QWidget* parent)
     frontEnd_->SetWindowModel(model_.get(), [this] { Show(); });
     Connect();
     setAcceptDrops(true);
-    LoadLibraryPath();
+    Settings().LoadLibraryPath();
     ShowSettingsNotice();
     Show();
 }
@@ -182,7 +182,7 @@ void MainWindow::Show() {
 
 // A settings file that had to be left as it is is named once, in the status line.
 void MainWindow::ShowSettingsNotice() {
-    if (QString notice = TakeSettingsNotice(); !notice.isEmpty()) {
+    if (QString notice = Settings().TakeNotice(); !notice.isEmpty()) {
         model_->ShowNotice(notice.toStdString());
         Show();
     }
@@ -192,7 +192,7 @@ void MainWindow::SetupWindow() {
     adjustSize();
     // Where the user left it last time; a geometry Qt cannot use (a screen gone) leaves
     // the window centred.
-    QByteArray geometry = StoredWindowGeometry();
+    QByteArray geometry = Settings().StoredWindowGeometry();
     ShowSettingsNotice();
     if (!geometry.isEmpty() && restoreGeometry(geometry))
         return;
@@ -319,7 +319,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    StoreWindowGeometry(saveGeometry());
+    Settings().StoreWindowGeometry(saveGeometry());
     event->accept();
 }
 

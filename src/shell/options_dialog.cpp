@@ -64,8 +64,8 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void OptionsDialog::ShowPath() {
-    pathLabel_->setText(MusicLibraryPath.empty() ? QStringLiteral("(not set)")
-                                                 : ToQString(MusicLibraryPath));
+    pathLabel_->setText(Settings().libraryPath.empty() ? QStringLiteral("(not set)")
+                                                       : ToQString(Settings().libraryPath));
 }
 
 void OptionsDialog::SetLibraryPath() {
@@ -87,8 +87,8 @@ void OptionsDialog::SetLibraryPath() {
             break;
     }
     const std::string& path = choice.path;
-    MusicLibraryPath = path;
-    if (!StoreLibraryPath(path)) {
+    Settings().libraryPath = path;
+    if (!Settings().StoreLibraryPath(path)) {
         ShowMessageBox(this, "Cannot save music library path", "Error", MessageStyle::Plain);
         return;
     }
@@ -96,16 +96,16 @@ void OptionsDialog::SetLibraryPath() {
 }
 
 void OptionsDialog::ForgetLibraryPath() {
-    switch (ForgetStoredLibraryPath()) {
+    switch (Settings().ForgetStoredLibraryPath()) {
         case ForgetResult::NoKey:
             return;
         case ForgetResult::WriteFailed:
-            MusicLibraryPath.clear();
+            Settings().libraryPath.clear();
             ShowPath();
             ShowMessageBox(this, "Cannot save music library path", "Error", MessageStyle::Plain);
             return;
         case ForgetResult::Forgotten:
-            MusicLibraryPath.clear();
+            Settings().libraryPath.clear();
             ShowPath();
             return;
     }

@@ -5,11 +5,10 @@
 #include <QStandardPaths>
 #include <utility>
 
+#include "shell/application.h"
 #include "shell/settings_file.h"
 
 namespace brambex {
-
-std::string MusicLibraryPath;
 
 namespace {
 
@@ -30,15 +29,6 @@ bool StoreExists(const QString& location) {
     QSettings parent(ParentKey, QSettings::NativeFormat);
     return parent.childGroups().contains(location.section(QLatin1Char('\\'), -1));
 }
-QVariant ReadValue(const QString& location, const QString& name) {
-    return QSettings(location, QSettings::NativeFormat).value(name);
-}
-bool WriteValue(const QString& location, const QString& name, const QVariant& value) {
-    QSettings key(location, QSettings::NativeFormat);
-    key.setValue(name, value);
-    key.sync();
-    return key.status() == QSettings::NoError;
-}
 #else
 // Worked out at every use so that a changed XDG_CONFIG_HOME (tests) takes effect.
 QString ConfigFolder() {
@@ -55,29 +45,44 @@ bool StoreExists(const QString& location) {
     return QFileInfo(location).isFile();
 }
 
-// The files named so far this run, and the text the main window has still to show.
-QStringList notedFiles;
-QString pendingNotice;
+#endif
 
-void AddNotice(const QString& line) {
-    if (!pendingNotice.isEmpty())
-        pendingNotice += QLatin1Char('\n');
-    pendingNotice += line;
+const QString GeometryName = QStringLiteral("Geometry");
+
+}  // namespace
+
+#ifdef Q_OS_WIN
+QVariant SettingsStore::ReadValue(const QString& location, const QString& name) {
+    return QSettings(location, QSettings::NativeFormat).value(name);
+}
+bool SettingsStore::WriteValue(const QString& location, const QString& name,
+                               const QVariant& value) {
+    QSettings key(location, QSettings::NativeFormat);
+    key.setValue(name, value);
+    key.sync();
+    return key.status() == QSettings::NoError;
+}
+#else
+void SettingsStore::AddNotice(const QString& line) {
+    if (!pendingNotice_.isEmpty())
+        pendingNotice_ += QLatin1Char('\n');
+    pendingNotice_ += line;
 }
 
-void NoteKeptFile(const QString& path, const QString& reason) {
-    if (reason.isEmpty() || notedFiles.contains(path))
+void SettingsStore::NoteKeptFile(const QString& path, const QString& reason) {
+    if (reason.isEmpty() || notedFiles_.contains(path))
         return;
-    notedFiles.append(path);
+    notedFiles_.append(path);
     AddNotice(QStringLiteral("The settings file \"%1\" was left as it is: %2.").arg(path, reason));
 }
 
-QVariant ReadValue(const QString& location, const QString& name) {
+QVariant SettingsStore::ReadValue(const QString& location, const QString& name) {
     SettingsFile file = ReadSettingsFile(location);
     NoteKeptFile(location, file.keepReason);
     return file.values.value(name);
 }
-bool WriteValue(const QString& location, const QString& name, const QVariant& value) {
+bool SettingsStore::WriteValue(const QString& location, const QString& name,
+                               const QVariant& value) {
     SettingsWrite write = WriteSettingsValue(location, name, value);
     if (write.outcome == SettingsWrite::LeftAsItIs)
         NoteKeptFile(location, write.reason);
@@ -88,27 +93,27 @@ bool WriteValue(const QString& location, const QString& name, const QVariant& va
 }
 #endif
 
-const QString GeometryName = QStringLiteral("Geometry");
+SettingsStore& Settings() {
+    return Application::Instance()->Settings();
+}
 
-}  // namespace
-
-QByteArray StoredWindowGeometry() {
+QByteArray SettingsStore::StoredWindowGeometry() {
     return ReadValue(WindowLocation(), GeometryName).toByteArray();
 }
 
-void StoreWindowGeometry(const QByteArray& geometry) {
+void SettingsStore::StoreWindowGeometry(const QByteArray& geometry) {
     WriteValue(WindowLocation(), GeometryName, geometry);
 }
 
-void LoadLibraryPath() {
-    MusicLibraryPath = ReadValue(KeyLocation(), DefaultValueName).toString().toStdString();
+void SettingsStore::LoadLibraryPath() {
+    libraryPath = ReadValue(KeyLocation(), DefaultValueName).toString().toStdString();
 }
 
-bool StoreLibraryPath(const std::string& path) {
+bool SettingsStore::StoreLibraryPath(const std::string& path) {
     return WriteValue(KeyLocation(), DefaultValueName, QString::fromStdString(path));
 }
 
-ForgetResult ForgetStoredLibraryPath() {
+ForgetResult SettingsStore::ForgetStoredLibraryPath() {
     if (!StoreExists(KeyLocation()))
         return ForgetResult::NoKey;
     return WriteValue(KeyLocation(), DefaultValueName, QString()) ? ForgetResult::Forgotten
@@ -123,12 +128,8 @@ std::string WindowStoreLocation() {
     return WindowLocation().toStdString();
 }
 
-QString TakeSettingsNotice() {
-#ifdef Q_OS_WIN
-    return {};
-#else
-    return std::exchange(pendingNotice, QString());
-#endif
+QString SettingsStore::TakeNotice() {
+    return std::exchange(pendingNotice_, QString());
 }
 
 }  // namespace brambex

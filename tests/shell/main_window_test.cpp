@@ -131,7 +131,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(VisibleTopLevels(), 0);
         QDir::setCurrent(savedCurrent_);
         dir_.reset();
-        MusicLibraryPath.clear();
+        Settings().libraryPath.clear();
     }
 
     void startUpTexts() {
@@ -264,7 +264,7 @@ class MainWindowTest : public QObject {
     }
 
     void browseStartsAtLibraryPath() {
-        MusicLibraryPath = dir_->path().toStdString();
+        Settings().libraryPath = dir_->path().toStdString();
         AnswerMessageBox(nullptr);
         Click("selectMainFolderButton");  // cancelled by the fake
         QCOMPARE(desktop_.browses.at(0).root, dir_->path().toStdString());
@@ -272,7 +272,7 @@ class MainWindowTest : public QObject {
 
     void goneLibraryFolderStartsTheBrowserAtHome() {
         // No message box comes (one would wait for an answer that never comes).
-        MusicLibraryPath = dir_->filePath("gone").toStdString();
+        Settings().libraryPath = dir_->filePath("gone").toStdString();
         desktop_.choices.push_back({FolderChoice::Chosen, MakeDiscSet(*dir_, "Opera Disc", 2, 1)});
         Click("selectMainFolderButton");
         QCOMPARE(desktop_.browses.at(0).root, QDir::homePath().toStdString());

@@ -46,8 +46,8 @@ class SettingsTest : public QObject {
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         UseConfigFolder(*dir_);
-        MusicLibraryPath.clear();
-        TakeSettingsNotice();
+        Settings().libraryPath.clear();
+        Settings().TakeNotice();
         desktop_ = FakeDesktop();
         SetDesktopServices(&desktop_);
     }
@@ -113,19 +113,19 @@ class SettingsTest : public QObject {
         const auto privateFile =
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
         QVERIFY(QFile::setPermissions(KeyFile(), privateFile));
-        MusicLibraryPath = "stale";
-        LoadLibraryPath();
-        QCOMPARE(QString::fromStdString(MusicLibraryPath), loaded);
-        QCOMPARE(StoreLibraryPath("/srv/new"), after != content);
+        Settings().libraryPath = "stale";
+        Settings().LoadLibraryPath();
+        QCOMPARE(QString::fromStdString(Settings().libraryPath), loaded);
+        QCOMPARE(Settings().StoreLibraryPath("/srv/new"), after != content);
         QFile file(KeyFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), after);
         QCOMPARE(file.permissions(), privateFile);
         // A file left as it is is named once, however often it is met.
-        LoadLibraryPath();
-        QString notice = TakeSettingsNotice();
+        Settings().LoadLibraryPath();
+        QString notice = Settings().TakeNotice();
         QCOMPARE(notice.contains(KeyFile()), after == content);
-        QCOMPARE(TakeSettingsNotice(), QString());
+        QCOMPARE(Settings().TakeNotice(), QString());
     }
 
     void windowGeometryKeepsTheRestOfItsFile() {
@@ -133,8 +133,8 @@ class SettingsTest : public QObject {
         WriteKey("; mine\n[General]\nOther=1\n", windowFile);
         // Bytes the file has to spell: a NUL, a line break, quotes and a comma.
         const QByteArray geometry("\x01\xd9\xd0\xcb\0\x03\n\"a,b\"", 12);
-        StoreWindowGeometry(geometry);
-        QCOMPARE(StoredWindowGeometry(), geometry);
+        Settings().StoreWindowGeometry(geometry);
+        QCOMPARE(Settings().StoredWindowGeometry(), geometry);
         QFile file(windowFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray after = file.readAll();
@@ -151,8 +151,8 @@ class SettingsTest : public QObject {
     }
 
     void loadWithoutKeyLeavesPathEmpty() {
-        LoadLibraryPath();
-        QVERIFY(MusicLibraryPath.empty());
+        Settings().LoadLibraryPath();
+        QVERIFY(Settings().libraryPath.empty());
         QVERIFY(!QFileInfo::exists(KeyFile()));
     }
 
@@ -169,20 +169,20 @@ class SettingsTest : public QObject {
     }
     void storeThenLoadRoundTrips() {
         QFETCH(QString, path);
-        QVERIFY(StoreLibraryPath(path.toStdString()));
-        MusicLibraryPath.clear();
-        LoadLibraryPath();
-        QCOMPARE(QString::fromStdString(MusicLibraryPath), path);
+        QVERIFY(Settings().StoreLibraryPath(path.toStdString()));
+        Settings().libraryPath.clear();
+        Settings().LoadLibraryPath();
+        QCOMPARE(QString::fromStdString(Settings().libraryPath), path);
     }
 
     void forgetKeepsKeyWithEmptyValue() {
-        QCOMPARE(ForgetStoredLibraryPath(), ForgetResult::NoKey);
+        QCOMPARE(Settings().ForgetStoredLibraryPath(), ForgetResult::NoKey);
         QVERIFY(!QFileInfo::exists(KeyFile()));
-        QVERIFY(StoreLibraryPath("/srv/music"));
-        QCOMPARE(ForgetStoredLibraryPath(), ForgetResult::Forgotten);
+        QVERIFY(Settings().StoreLibraryPath("/srv/music"));
+        QCOMPARE(Settings().ForgetStoredLibraryPath(), ForgetResult::Forgotten);
         QCOMPARE(StoredValue(), QString());
-        LoadLibraryPath();
-        QVERIFY(MusicLibraryPath.empty());
+        Settings().LoadLibraryPath();
+        QVERIFY(Settings().libraryPath.empty());
         QVERIFY(QFileInfo::exists(KeyFile()));
     }
 
@@ -191,19 +191,20 @@ class SettingsTest : public QObject {
         QFile blocker(QFileInfo(QFileInfo(KeyFile()).absolutePath()).absoluteFilePath());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        QVERIFY(!StoreLibraryPath("/srv/music"));
-        QVERIFY(TakeSettingsNotice().startsWith("Cannot write the settings file \"" + KeyFile()));
+        QVERIFY(!Settings().StoreLibraryPath("/srv/music"));
+        QVERIFY(
+            Settings().TakeNotice().startsWith("Cannot write the settings file \"" + KeyFile()));
     }
 
     void dialogShowsNotSetThenTheChosenPath() {
         OptionsDialog dialog(nullptr);
         auto* label = dialog.findChild<QLabel*>(QStringLiteral("pathLabel"));
         QCOMPARE(label->text(), QStringLiteral("(not set)"));
-        MusicLibraryPath = "/srv/old";
+        Settings().libraryPath = "/srv/old";
         desktop_.choices.push_back({FolderChoice::Chosen, "/srv/music"});
         dialog.findChild<QPushButton*>(QStringLiteral("setLibraryPathButton"))->click();
         QCOMPARE(label->text(), QStringLiteral("/srv/music"));
-        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(Settings().libraryPath, std::string("/srv/music"));
         QCOMPARE(StoredValue(), QStringLiteral("/srv/music"));
         // Set always browses from the computer's root, whatever is set.
         QCOMPARE(desktop_.browses.at(0).root, HomeFolder());
@@ -268,7 +269,7 @@ class SettingsTest : public QObject {
         QFETCH(QString, text);
         QFETCH(QString, caption);
         QFETCH(int, icon);
-        MusicLibraryPath = "/srv/music";
+        Settings().libraryPath = "/srv/music";
         OptionsDialog dialog(nullptr);
         desktop_.choices.push_back({static_cast<FolderChoice::Kind>(kind), {}});
         SeenBox seen;
@@ -277,7 +278,7 @@ class SettingsTest : public QObject {
         QCOMPARE(seen.text, text);
         QCOMPARE(seen.caption, caption);
         QCOMPARE(int(seen.icon), icon);
-        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(Settings().libraryPath, std::string("/srv/music"));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
                  QStringLiteral("/srv/music"));
     }
@@ -295,11 +296,11 @@ class SettingsTest : public QObject {
         QCOMPARE(seen.caption, QStringLiteral("Error"));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
                  QStringLiteral("(not set)"));
-        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(Settings().libraryPath, std::string("/srv/music"));
     }
 
     void setKeepsPathOfAnyLength() {
-        MusicLibraryPath = "/srv/music";
+        Settings().libraryPath = "/srv/music";
         OptionsDialog dialog(nullptr);
         const std::string path = "/" + std::string(600, 'x');
         desktop_.choices.push_back({FolderChoice::Chosen, path});
@@ -307,25 +308,25 @@ class SettingsTest : public QObject {
         AnswerMessageBox(&seen);
         dialog.SetLibraryPath();
         QVERIFY(seen.text.isEmpty());
-        QCOMPARE(MusicLibraryPath, path);
+        QCOMPARE(Settings().libraryPath, path);
         QCOMPARE(StoredValue(), QString::fromStdString(path));
     }
 
     void forgetWithoutKeyDoesNothing() {
-        MusicLibraryPath = "/srv/music";
+        Settings().libraryPath = "/srv/music";
         OptionsDialog dialog(nullptr);
         dialog.findChild<QPushButton*>(QStringLiteral("forgetLibraryPathButton"))->click();
-        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(Settings().libraryPath, std::string("/srv/music"));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
                  QStringLiteral("/srv/music"));
     }
 
     void forgetClearsPathAndLabel() {
-        QVERIFY(StoreLibraryPath("/srv/music"));
-        LoadLibraryPath();
+        QVERIFY(Settings().StoreLibraryPath("/srv/music"));
+        Settings().LoadLibraryPath();
         OptionsDialog dialog(nullptr);
         dialog.ForgetLibraryPath();
-        QVERIFY(MusicLibraryPath.empty());
+        QVERIFY(Settings().libraryPath.empty());
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("pathLabel"))->text(),
                  QStringLiteral("(not set)"));
         QCOMPARE(StoredValue(), QString());
@@ -339,7 +340,7 @@ class SettingsTest : public QObject {
             QTest::keyClick(w, Qt::Key_Escape);
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-        QCOMPARE(MusicLibraryPath, std::string("/srv/music"));
+        QCOMPARE(Settings().libraryPath, std::string("/srv/music"));
     }
 };
 
