@@ -10,7 +10,6 @@
 #include "cli/terminal_text.h"
 #include "engine/merge_session.h"
 #include "engine/merge_summary.h"
-#include "engine/track_pipeline.h"
 
 namespace brambex::cli {
 
@@ -25,8 +24,6 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
     }
     // The Merge Options form opens in the type of CDs the options chose.
     session.Settings().choices.audioBookMode = !options.music.value_or(false);
-    // Each track written at the same time has its own temporary file for the signals.
-    static_assert(TrackPipeline::SlotsFor(MaxJobs) <= TemporaryFileSlots);
     session.Settings().choices.jobs = options.jobs;
     PrintedPlan plan(ui, session);
     MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);

@@ -2,11 +2,10 @@
 
 #include <cstdio>
 
+#include "app/output_folder_note.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
 #include "engine/merge_session.h"
-#include "engine/output_folder.h"
-#include "platform/file_system.h"
 
 namespace brambex::cli {
 
@@ -21,16 +20,8 @@ std::string Quoted(const std::string& text) {
 void PrintedPlan::OutputFolder(const std::string& folder, const std::string& discFolder,
                                const std::vector<std::string>& pictures) {
     ui_.ClearBar();
-    const std::string path = platform::JoinPath(session_.SetFolder(), folder);
-    const char* state = "";
-    if (IsOutputFolder(path) && HoldsUnfinishedMerge(path)) {
-        state = " (holds an earlier merge that did not finish, which the merge would replace)";
-    } else if (IsOutputFolder(path)) {
-        state = " (holds an earlier merge, which the merge would replace)";
-    } else if (platform::PathExists(path)) {
-        state = " (exists and is no earlier merge: the merge would stop there)";
-    }
-    std::printf("Output folder %s%s\n", Quoted(path).c_str(), state);
+    const std::string path = OutputFolderPath(session_.SetFolder(), folder);
+    std::printf("Output folder %s%s\n", Quoted(path).c_str(), OutputFolderNote(path).c_str());
     for (const std::string& picture : pictures)
         std::printf("  picture %s from %s\n", Quoted(picture).c_str(), Quoted(discFolder).c_str());
     std::fflush(stdout);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/progress_meter.h"
+#include "app/sorted_names.h"
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_text.h"
@@ -14,7 +15,6 @@
 #include "tags/diagnostic.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
-#include "tags/unicode_compose.h"
 
 namespace brambex::cli {
 
@@ -165,13 +165,7 @@ void TerminalFrontEnd::WritingTrackFile(int slot, std::string_view path) {
 }
 
 std::vector<std::string> TerminalFrontEnd::SortedFolders() const {
-    std::vector<std::string> sorted = folders_;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
-        // Composed first, so that a disc spelt in NFD sorts beside its siblings.
-        std::string la = LowerAscii(ComposeNfc(a)), lb = LowerAscii(ComposeNfc(b));
-        return la != lb ? la < lb : a < b;
-    });
-    return sorted;
+    return SortedNames(folders_);
 }
 
 void TerminalFrontEnd::ClearBar() {

@@ -8,13 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_options.h"
+#include "cli/interrupt.h"
 #include "cli/terminal_text.h"
+#include "engine/track_pipeline.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "tags/diagnostic.h"
 
 namespace brambex::cli {
 namespace {
+
+// Each track that --jobs lets a merge write at the same time has a temporary file of its
+// own that the signals can remove.
+static_assert(TrackPipeline::SlotsFor(MaxJobs) <= TemporaryFileSlots);
 
 // Collects what the front end writes to its error stream.
 class Captured {
@@ -281,15 +288,6 @@ TEST(TerminalFrontEnd, ControlCharactersOfNamesShowAsQuestionMarks) {
                         file.File()),
               "a\x1b"
               "b");
-}
-
-TEST(TerminalFrontEnd, FolderListIsSortedLikeTheWindowsList) {
-    CliOptions o;
-    TerminalFrontEnd ui(o, stderr, ProgressStyle::None, false);
-    for (const char* name : {"Set Disc 2", "Set Disc 10", "set disc 3", "Set Disc 1"})
-        ui.AddFolder(name);
-    EXPECT_EQ(ui.SortedFolders(),
-              (std::vector<std::string>{"Set Disc 1", "Set Disc 10", "Set Disc 2", "set disc 3"}));
 }
 
 TEST(TerminalFrontEnd, ProgressBarNeverGoesBack) {

@@ -1,0 +1,22 @@
+#include "app/output_folder_note.h"
+
+#include "engine/output_folder.h"
+#include "platform/file_system.h"
+
+namespace brambex {
+
+std::string OutputFolderPath(const std::string& setFolder, const std::string& name) {
+    return platform::JoinPath(setFolder, name);
+}
+
+std::string OutputFolderNote(const std::string& path) {
+    if (IsOutputFolder(path) && HoldsUnfinishedMerge(path))
+        return " (holds an earlier merge that did not finish, which the merge would replace)";
+    if (IsOutputFolder(path))
+        return " (holds an earlier merge, which the merge would replace)";
+    if (platform::PathExists(path))
+        return " (exists and is no earlier merge: the merge would stop there)";
+    return {};
+}
+
+}  // namespace brambex
