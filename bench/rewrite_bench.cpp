@@ -42,7 +42,8 @@ bool Rewrite(const std::string& from, const std::string& to, int track) {
     if (!in.Open(from) || !out.Create(to)) {
         return false;
     }
-    brambex::MP3 mp3;
+    brambex::StreamDiagnostics diagnostics(stderr);
+    brambex::MP3 mp3(diagnostics);
     BenchEditor editor(track);
     const bool rewritten = mp3.Rewrite(in, &out, editor);
     return out.Close() && rewritten;

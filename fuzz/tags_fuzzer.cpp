@@ -22,6 +22,7 @@ namespace {
 
 using brambex::InputFile;
 using brambex::MP3;
+using brambex::NoDiagnostics;
 using brambex::OutputFile;
 using brambex::OutputFrame;
 using brambex::TagEdits;
@@ -81,7 +82,8 @@ class FuzzEditor : public brambex::TagEditor {
 void ReadingPass(const std::uint8_t* data, std::size_t size, bool sizeKnown) {
     InputFile in;
     in.OpenMemory(data, size, sizeKnown);
-    MP3 mp3;
+    NoDiagnostics quiet;
+    MP3 mp3(quiet);
     FuzzEditor editor(0);
     mp3.Rewrite(in, nullptr, editor);
     CheckUtf8(mp3.TrailerTitle());
@@ -136,7 +138,8 @@ void CheckDescriptorPass(const std::uint8_t* data, std::size_t size, std::uint8_
             !out.Create("/proc/self/fd/" + std::to_string(outFd))) {
             __builtin_trap();
         }
-        MP3 mp3;
+        NoDiagnostics quiet;
+        MP3 mp3(quiet);
         FuzzEditor editor(choice);
         if (!mp3.Rewrite(in, &out, editor) || !out.Close()) {
             __builtin_trap();
@@ -162,7 +165,8 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     data += 2;
     size -= 2;
     const bool sizeKnown = (way & 1) == 0;
-    MP3 mp3;
+    NoDiagnostics quiet;
+    MP3 mp3(quiet);
     FuzzEditor editor(choice);
     const std::string output = Rewrite(data, size, sizeKnown, mp3, editor);
 
@@ -191,7 +195,7 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     // Read back the same way, the tag holds exactly the frames the pass reported, and a
     // second pass without edits changes nothing. (A pipe is not searched for a second
     // tag, which a file of the same bytes may hold.)
-    MP3 again;
+    MP3 again(quiet);
     FuzzEditor none(0);
     const std::string second = Rewrite(reinterpret_cast<const std::uint8_t*>(output.data()),
                                        output.size(), sizeKnown, again, none);

@@ -20,7 +20,6 @@
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
 #include "platform/file_system.h"
-#include "tags/diagnostic.h"
 
 namespace brambex {
 
@@ -169,13 +168,9 @@ std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& 
         // not a rip.
         if (set.tracks == 0 && !chosenByHand)
             continue;
+        // The first track's reading keeps the codec's lines to itself.
         MergeSettings tags;
-        {
-            // What the codec notes of the track is said when the set is merged; here it
-            // would only stand between the rows of the table.
-            ThreadDiagnosticSink quiet([](std::string_view, void*) {}, nullptr);
-            ReadFirstTrackTags(tags, platform::JoinPath(folder, firstTrack));
-        }
+        ReadFirstTrackTags(tags, platform::JoinPath(folder, firstTrack));
         set.artist = tags.artist;
         const std::string title = ProposedTitle(tags.albumTitle);
         if (title.size() > FirstFolderEnding.size())

@@ -158,12 +158,19 @@ class MergeRun {
     std::string reading_;
     // The codec's lines on the merge's thread go to the front end, naming the track.
     // While tracks are copied, the lines are noted with their track for the outcome too.
-    static void ShowDiagnostic(std::string_view line, void* run) {
-        auto* self = static_cast<MergeRun*>(run);
-        self->ui_.ShowDiagnostic(line, self->reading_);
-        if (self->noting_)
-            self->heldNotes_[self->reading_].emplace_back(line);
-    }
+    class Diagnostics : public DiagnosticSink {
+      public:
+        explicit Diagnostics(MergeRun& run) : run_(run) {}
+        void Line(std::string_view line) override {
+            run_.ui_.ShowDiagnostic(line, run_.reading_);
+            if (run_.noting_)
+                run_.heldNotes_[run_.reading_].emplace_back(line);
+        }
+
+      private:
+        MergeRun& run_;
+    };
+    Diagnostics diagnostics_{*this};
     bool noting_ = false;
     std::map<std::string, std::vector<std::string>> heldNotes_;
     // Every output folder of this merge stays locked against other merges until the
@@ -180,7 +187,6 @@ class MergeRun {
 };
 
 MergeOutcome MergeRun::Prepare() {
-    ThreadDiagnosticSink diagnostics(ShowDiagnostic, this);
     s_.runningNumber = 0;
     s_.folderNumber = 0;
     s_.convertedTags = 0;
@@ -214,7 +220,6 @@ MergeOutcome MergeRun::Prepare() {
 }
 
 MergeOutcome MergeRun::Run(const Cancellation& cancel) {
-    ThreadDiagnosticSink diagnostics(ShowDiagnostic, this);
     noting_ = true;
     for (std::size_t disc = 1; disc <= set_.discs.size(); ++disc) {
         if (!MergeDisc(set_.discs[disc - 1], static_cast<int>(disc), cancel))
@@ -340,7 +345,7 @@ bool MergeRun::PlanTrack(const std::string& inputPath, const std::string& output
     planned.inputPath = inputPath;
     planned.outputPath = outputPath;
     const TrackValues values = ValuesForTrack(s_, disc, track);
-    MP3 mp3;
+    MP3 mp3(diagnostics_);
     TrackEditor editor(values, &planned);
     mp3.Rewrite(in, nullptr, editor);
     if (!editor.PatternError().empty()) {
@@ -391,11 +396,11 @@ bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& output
     }
     // One at a time, the codec's lines appear while the track is written, as they
     // always did; tracks written at the same time keep theirs until their turn.
-    const bool collect = pipeline_.Jobs() > 1;
-    pipeline_.Start([&t, opened, collect] {
+    DiagnosticSink* const diagnostics = pipeline_.Jobs() > 1 ? nullptr : &diagnostics_;
+    pipeline_.Start([&t, opened, diagnostics] {
         if (opened)
             t.result = RewriteTrackFile(t.in, t.out, t.inputPath, t.partialPath, t.outputPath,
-                                        t.values, collect);
+                                        t.values, diagnostics);
     });
     return !pipeline_.Full() || FinishOldest();
 }
@@ -408,7 +413,7 @@ bool MergeRun::FinishOldest() {
         // The codec's lines about the track, where a one-at-a-time merge shows them.
         ReadingTrack reading(reading_, t->inputPath);
         for (const std::string& line : t->result.diagnostics)
-            WriteDiagnostic(line);
+            diagnostics_.Line(line);
     }
     if (t->result.tagRead)
         CountTag(t->result.kind);

@@ -35,9 +35,14 @@ constexpr FramePolicy MergeFrames[] = {
     {TagField::Artist, &TrackValues::keepArtist},
 };
 
-void Collect(std::string_view line, void* lines) {
-    static_cast<std::vector<std::string>*>(lines)->emplace_back(line);
-}
+class CollectedDiagnostics : public DiagnosticSink {
+  public:
+    explicit CollectedDiagnostics(std::vector<std::string>& lines) : lines_(lines) {}
+    void Line(std::string_view line) override { lines_.emplace_back(line); }
+
+  private:
+    std::vector<std::string>& lines_;
+};
 
 }  // namespace
 
@@ -137,18 +142,15 @@ bool CreateTrackFile(const std::string& partialPath, const std::string& outputPa
 
 TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::string& inputPath,
                                  const std::string& partialPath, const std::string& outputPath,
-                                 const TrackValues& values, bool collectDiagnostics) {
+                                 const TrackValues& values, DiagnosticSink* diagnostics) {
     TrackCopyResult result;
     const auto fail = [&](std::string text, const std::string& caption) {
         result.message = std::move(text);
         result.caption = caption;
         return result;
     };
-    std::optional<ThreadDiagnosticSink> collect;
-    if (collectDiagnostics)
-        collect.emplace(Collect, &result.diagnostics);
-
-    MP3 mp3;
+    CollectedDiagnostics collected(result.diagnostics);
+    MP3 mp3(diagnostics != nullptr ? *diagnostics : collected);
     TrackEditor editor(values, nullptr);
     mp3.Rewrite(in, &out, editor);
     const bool written = out.Close();

@@ -83,11 +83,11 @@ bool CreateTrackFile(const std::string& partialPath, const std::string& outputPa
                      TrackCopyResult& result);
 
 // Rewrites the opened track into the opened temporary file, closes it, and removes it
-// unless it holds the whole track. With collectDiagnostics the codec's lines go into
-// the result instead of the sink.
+// unless it holds the whole track. The codec's lines go to the sink given, or without
+// one into the result.
 TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::string& inputPath,
                                  const std::string& partialPath, const std::string& outputPath,
-                                 const TrackValues& values, bool collectDiagnostics);
+                                 const TrackValues& values, DiagnosticSink* diagnostics);
 
 // Why a pass that failed could not read its input. Without an error from the stream
 // the codec found the input ending before the size it had when the pass began, or

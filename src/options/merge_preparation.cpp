@@ -53,14 +53,11 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     settings.firstTrackError = OpenFirstTrack(path, in);
     if (settings.firstTrackError != 0)
         return;
-    MP3 mp3;
-    bool read = false;
-    {
-        // The merge reads the track again to copy it and reports what it finds then;
-        // its lines from this reading, for the defaults alone, would show twice.
-        const ThreadDiagnosticSink quiet([](std::string_view, void*) {}, nullptr);
-        read = mp3.Read(in);
-    }
+    // The merge reads the track again to copy it and reports what it finds then; its
+    // lines from this reading, for the defaults alone, would show twice.
+    NoDiagnostics quiet;
+    MP3 mp3(quiet);
+    const bool read = mp3.Read(in);
     settings.firstTrackError = read ? 0 : in.Error();
     const auto frame = [&](TagField field, std::string& text) {
         if (!mp3.HasInputFrame(field))

@@ -1,7 +1,6 @@
 #include "tags/diagnostic.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 
 #include "tags/text_encoding.h"
@@ -9,25 +8,6 @@
 namespace brambex {
 
 namespace {
-
-void WriteToStandardError(std::string_view line, void*) {
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-}
-
-DiagnosticSink currentSink = WriteToStandardError;
-void* currentContext = nullptr;
-thread_local DiagnosticSink threadSink = nullptr;
-thread_local void* threadContext = nullptr;
-
-void Deliver(std::string_view line) {
-    if (threadSink != nullptr) {
-        threadSink(line, threadContext);
-    } else {
-        currentSink(line, currentContext);
-    }
-}
 
 // A line put together on the stack: the codec reports from inside a pass, which must
 // not touch the heap. Anything beyond the buffer is cut on a character boundary.
@@ -47,40 +27,30 @@ class LineBuffer {
 
 }  // namespace
 
-void SetDiagnosticSink(DiagnosticSink sink, void* context) {
-    currentSink = sink != nullptr ? sink : WriteToStandardError;
-    currentContext = sink != nullptr ? context : nullptr;
+void StreamDiagnostics::Line(std::string_view line) {
+    std::fwrite(line.data(), 1, line.size(), stream_);
+    std::fputc('\n', stream_);
+    std::fflush(stream_);
 }
 
-ThreadDiagnosticSink::ThreadDiagnosticSink(DiagnosticSink sink, void* context)
-    : savedSink_(threadSink), savedContext_(threadContext) {
-    threadSink = sink;
-    threadContext = context;
+void WriteDiagnostic(DiagnosticSink& sink, std::string_view line) {
+    sink.Line(line);
 }
 
-ThreadDiagnosticSink::~ThreadDiagnosticSink() {
-    threadSink = savedSink_;
-    threadContext = savedContext_;
-}
-
-void WriteDiagnostic(std::string_view line) {
-    Deliver(line);
-}
-
-void WriteDiagnostic(std::string_view line, int error) {
+void WriteDiagnostic(DiagnosticSink& sink, std::string_view line, int error) {
     LineBuffer buffer;
     buffer.Append(line);
     buffer.Append(std::strerror(error));
-    Deliver(buffer.Text());
+    sink.Line(buffer.Text());
 }
 
-void WriteDiagnosticNumber(std::string_view line, long long number) {
+void WriteDiagnosticNumber(DiagnosticSink& sink, std::string_view line, long long number) {
     char digits[24];
     const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
     LineBuffer buffer;
     buffer.Append(line);
     buffer.Append(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
-    Deliver(buffer.Text());
+    sink.Line(buffer.Text());
 }
 
 }  // namespace brambex

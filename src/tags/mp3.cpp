@@ -24,7 +24,7 @@ class NoEdits : public TagEditor {
 
 }  // namespace
 
-MP3::MP3() = default;
+MP3::MP3(DiagnosticSink& diagnostics) : diagnostics_(&diagnostics) {}
 
 bool MP3::Read(InputFile& in) {
     NoEdits none;
@@ -69,7 +69,7 @@ bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {
     // A new tag always gets padding, so that a later edit need not move the audio.
     const std::uint64_t size = tagged && framesSize_ <= room ? room : framesSize_ + Padding;
     if (size > TagHeader::MaxSize) {
-        WriteDiagnostic("The ID3 tag would be too large");
+        WriteDiagnostic(*diagnostics_, "The ID3 tag would be too large");
         failed_ = true;
         return false;
     }
@@ -158,7 +158,7 @@ void MP3::ReadTagHeader(InputFile& in) {
 
 void MP3::MarkBroken(std::string_view diagnostic) {
     if (!diagnostic.empty()) {
-        WriteDiagnostic(diagnostic);
+        WriteDiagnostic(*diagnostics_, diagnostic);
     }
     kind_ = TagKind::Broken;
     audioStart_ = tagStart_;
@@ -205,14 +205,14 @@ void MP3::CheckStreams(const InputFile* in, const OutputFile* out) {
         failed_ = true;
         if (!readReported_) {
             readReported_ = true;
-            WriteDiagnostic("Cannot read the input: ", in->Error());
+            WriteDiagnostic(*diagnostics_, "Cannot read the input: ", in->Error());
         }
     }
     if (out != nullptr && out->Failed()) {
         failed_ = true;
         if (!writeReported_) {
             writeReported_ = true;
-            WriteDiagnostic("Cannot write the output: ", out->Error());
+            WriteDiagnostic(*diagnostics_, "Cannot write the output: ", out->Error());
         }
     }
 }
@@ -221,7 +221,7 @@ void MP3::ReportShortInput(const InputFile& in, const OutputFile* out) {
     failed_ = true;
     if (in.Error() == 0 && (out == nullptr || !out->Failed()) && !readReported_) {
         readReported_ = true;
-        WriteDiagnostic("The input ended early");
+        WriteDiagnostic(*diagnostics_, "The input ended early");
     }
     CheckStreams(&in, out);
 }

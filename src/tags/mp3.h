@@ -14,7 +14,7 @@
 //
 // Texts are UTF-8 inside the program; frames are written as ISO-8859-1 when the text
 // allows it and as UTF-16 with a byte-order mark otherwise. Diagnostics are single
-// lines sent to the sink of tags/diagnostic.h.
+// lines sent to the sink the pass is given (tags/diagnostic.h).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,7 @@
 
 #include "platform/file_stream.h"
 #include "tags/ape_tag.h"
+#include "tags/diagnostic.h"
 #include "tags/frame_conversion.h"
 #include "tags/frame_header.h"
 #include "tags/lyrics3_block.h"
@@ -91,7 +92,8 @@ class MP3 {
     // Padding given to a new tag and to one that grew.
     static constexpr std::uint32_t Padding = 1024;
 
-    MP3();
+    // The sink gets the pass's diagnostic lines; it must outlive the pass.
+    explicit MP3(DiagnosticSink& diagnostics);
     MP3(const MP3&) = delete;
     MP3& operator=(const MP3&) = delete;
 
@@ -241,6 +243,7 @@ class MP3 {
     void CheckStreams(const InputFile* in, const OutputFile* out);
     void ReportShortInput(const InputFile& in, const OutputFile* out);
 
+    DiagnosticSink* diagnostics_;
     TagKind kind_ = TagKind::None;
     TagHeader header_;
     std::int64_t tagStart_ = 0;

@@ -6,6 +6,7 @@
 // can; other inputs through a fixed block.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "tags/diagnostic.h"
 #include "tags/mp3.h"
@@ -45,7 +46,8 @@ bool MP3::CopyAudio(InputFile& in, OutputFile* out, const TagEdits& edits) {
 // Where the audio would end if it started at `from`: before the trailer, an APE tag and
 // a Lyrics3v2 block. Quietly: the copy finds them again and says what it finds then.
 std::int64_t MP3::AudioEndAfter(InputFile& in, std::int64_t from) {
-    const ThreadDiagnosticSink quiet([](std::string_view, void*) {}, nullptr);
+    NoDiagnostics quiet;
+    DiagnosticSink* const diagnostics = std::exchange(diagnostics_, &quiet);
     const std::int64_t start = audioStart_;
     audioStart_ = from;
     inputSize_ = in.Size();
@@ -55,6 +57,7 @@ std::int64_t MP3::AudioEndAfter(InputFile& in, std::int64_t from) {
     audioStart_ = start;
     ape_.Forget();
     lyrics_.Forget();
+    diagnostics_ = diagnostics;
     return end;
 }
 
@@ -106,7 +109,7 @@ bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
             return true;
         }
         if (in.Error() == 0) {
-            WriteDiagnostic("APE tag cannot be read: kept as audio");
+            WriteDiagnostic(*diagnostics_, "APE tag cannot be read: kept as audio");
         }
         return false;
     }
@@ -118,7 +121,7 @@ bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
             return true;
         }
         if (in.Error() == 0) {
-            WriteDiagnostic("Lyrics3v2 block cannot be read: kept as audio");
+            WriteDiagnostic(*diagnostics_, "Lyrics3v2 block cannot be read: kept as audio");
         }
     }
     return false;
@@ -141,7 +144,7 @@ void MP3::FindTrailerBeforeApeTag(InputFile& in) {
 bool MP3::CopyKnownLength(InputFile& in, OutputFile* out, const TagEdits& edits) {
     const std::int64_t audio = audioEnd_ - audioStart_;
     if (audio + (inputHadTrailer_ ? Trailer::Size : 0) < MinimumAudio) {
-        WriteDiagnostic("Not enough MP3 data!");
+        WriteDiagnostic(*diagnostics_, "Not enough MP3 data!");
     }
     in.Seek(audioStart_);
     if (out == nullptr) {
@@ -212,7 +215,7 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
         }
     }
     if (total < MinimumAudio) {
-        WriteDiagnostic("Not enough MP3 data!");
+        WriteDiagnostic(*diagnostics_, "Not enough MP3 data!");
     }
     if (held < Trailer::Size) {
         if (out != nullptr) {

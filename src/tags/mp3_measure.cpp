@@ -129,7 +129,8 @@ void MP3::MeasureTag(InputFile& in) {
     if (MeasureParts(in) == 1 && in.Error() == 0) {
         // A second tag that cannot be walked stays audio, as a broken tag alone does,
         // and the first is read on its own.
-        WriteDiagnostic("A second ID3v2 tag follows the first but cannot be read: kept as audio");
+        WriteDiagnostic(*diagnostics_,
+                        "A second ID3v2 tag follows the first but cannot be read: kept as audio");
         audioStart_ = secondStart_;
         secondStart_ = -1;
         walkBroken_ = false;
@@ -150,6 +151,7 @@ void MP3::MeasureTag(InputFile& in) {
     }
     if (secondStart_ >= 0) {
         WriteDiagnostic(
+            *diagnostics_,
             "A second ID3v2 tag follows the first: its frames were merged into one tag");
     }
     ReportLeftOut();
@@ -163,7 +165,7 @@ void MP3::ReportLeftOut() {
             char line[sizeof leftOutIds_[0] + 64];
             const int n = std::snprintf(line, sizeof line, "%s%.*s", Lines[i],
                                         static_cast<int>(leftOutSize_[i]), leftOutIds_[i]);
-            WriteDiagnostic({line, static_cast<std::size_t>(std::max(n, 0))});
+            WriteDiagnostic(*diagnostics_, {line, static_cast<std::size_t>(std::max(n, 0))});
         }
     }
 }

@@ -70,7 +70,8 @@ void MP3::FindSecondTag(InputFile& in, std::int64_t at) {
     TagHeader third;
     in.Seek(at + secondHeader_.TotalSize());
     if (third.Read(bytes, in.Read(bytes, sizeof bytes)) == TagHeader::Status::Valid) {
-        WriteDiagnostic("More than two ID3v2 tags in a row: those after the first kept as audio");
+        WriteDiagnostic(*diagnostics_,
+                        "More than two ID3v2 tags in a row: those after the first kept as audio");
         return;
     }
     secondStart_ = at;
@@ -123,7 +124,7 @@ bool MP3::NextFrame(InputFile& in, FrameHeader& header) {
     }
     const std::int64_t payloadStart = tag_.Position();
     if (header.size > static_cast<std::uint64_t>(walk_.end - payloadStart)) {
-        WriteDiagnosticNumber("Frame too big: ", header.size);
+        WriteDiagnosticNumber(*diagnostics_, "Frame too big: ", header.size);
         walkBroken_ = true;
         brokenReported_ = true;
         return false;

@@ -33,10 +33,10 @@ class StepsEditor : public TagEditor {
 
 PassResult RewritePass(InputFile& in, OutputFile* out, const PassSteps& steps) {
     PassResult result;
-    ::testing::internal::CaptureStderr();
+    DiagnosticText diagnostics;
     {
         // The codec's buffers are large for a test thread's stack.
-        auto mp3 = std::make_unique<MP3>();
+        auto mp3 = std::make_unique<MP3>(diagnostics);
         StepsEditor editor(steps, result);
         result.passed = mp3->Rewrite(in, out, editor);
         result.failed = mp3->Failed();
@@ -44,7 +44,7 @@ PassResult RewritePass(InputFile& in, OutputFile* out, const PassSteps& steps) {
         result.kind = mp3->InputKind();
         result.grew = mp3->TagGrew();
     }
-    result.diagnostics = ::testing::internal::GetCapturedStderr();
+    result.diagnostics = std::move(diagnostics.text);
     return result;
 }
 

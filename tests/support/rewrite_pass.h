@@ -15,11 +15,18 @@
 
 namespace brambex::testing {
 
+// The codec's lines as one text, each ended by a line break.
+class DiagnosticText : public DiagnosticSink {
+  public:
+    void Line(std::string_view line) override { text.append(line).push_back('\n'); }
+    std::string text;
+};
+
 struct PassResult {
-    std::string output;  // filled by RewriteInMemory
-    std::string diagnostics;
-    bool passed = false;  // what MP3::Rewrite returned
-    bool failed = false;  // MP3::Failed() once the pass is over
+    std::string output;       // filled by RewriteInMemory
+    std::string diagnostics;  // as DiagnosticText has them
+    bool passed = false;      // what MP3::Rewrite returned
+    bool failed = false;      // MP3::Failed() once the pass is over
     bool inputHadTrailer = false;
     TagKind kind = TagKind::None;
     bool grew = false;
@@ -34,8 +41,7 @@ struct PassSteps {
     bool sizeKnown = true;                                   // RewriteInMemory only
 };
 
-// Runs a rewrite pass from `in` to `out` (none: a reading pass); the diagnostics are
-// what it wrote to standard error.
+// Runs a rewrite pass from `in` to `out` (none: a reading pass).
 PassResult RewritePass(InputFile& in, OutputFile* out, const PassSteps& steps = {});
 
 // Runs a rewrite pass over `input` in memory.

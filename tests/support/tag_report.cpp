@@ -84,7 +84,8 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
     header.Read(bytes, in.Read(bytes, sizeof bytes));
     in.Seek(0);
     FrameLister lister(out, header);
-    MP3 mp3;
+    StreamDiagnostics diagnostics(stderr);
+    MP3 mp3(diagnostics);
     if (!mp3.Rewrite(in, nullptr, lister)) {
         ReportReadError(path, in.Error() != 0 ? std::strerror(in.Error()) : "the file ended early");
         return false;

@@ -605,7 +605,8 @@ TEST(Mp3Rewrite, ReadingPassSeesFieldsAndTrailerWithoutWriting) {
                               Trailer("Track", "Melville", "Moby", 4, 101);
     InputFile in;
     in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
-    MP3 mp3;
+    NoDiagnostics quiet;
+    MP3 mp3(quiet);
     ASSERT_TRUE(mp3.Read(in));
     EXPECT_EQ(mp3.InputText(TagField::Album), "Moby Dick");
     EXPECT_EQ(mp3.InputText(TagField::Title), "Chapter 1");

@@ -161,7 +161,8 @@ TEST(Mp3Trailer, AccessorsGiveUtf8UpToTheFirstZero) {
     const std::string input = Tag("", 10) + Audio(5000) + t;
     InputFile in;
     in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
-    MP3 mp3;
+    NoDiagnostics quiet;
+    MP3 mp3(quiet);
     ASSERT_TRUE(mp3.Read(in));
     EXPECT_EQ(mp3.TrailerTitle(), "Café");
     std::string thirtyAe;
@@ -178,7 +179,8 @@ TEST(Mp3Trailer, InputWithoutTrailerGetsAFreshOne) {
     const std::string input = Tag("", 10) + Audio(5000);
     InputFile in;
     in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
-    MP3 mp3;
+    NoDiagnostics quiet;
+    MP3 mp3(quiet);
     ASSERT_TRUE(mp3.Read(in));
     EXPECT_FALSE(mp3.InputHadTrailer());
     EXPECT_EQ(mp3.TrailerTitle(), "");

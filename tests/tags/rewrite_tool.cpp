@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
     if (!in.Open(argv[1]) || !out.Create(argv[2])) {
         return 1;
     }
-    brambex::MP3 mp3;
+    brambex::StreamDiagnostics diagnostics(stderr);
+    brambex::MP3 mp3(diagnostics);
     const bool rewritten = mp3.Rewrite(in, &out, editor);
     const bool closed = out.Close();
     return rewritten && closed ? 0 : 1;
