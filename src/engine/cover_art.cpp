@@ -3,9 +3,9 @@
 // name the user would trust.
 #include "engine/cover_art.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
@@ -69,7 +69,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         OutputFile out;
         ui.WritingTemporaryFile(temporary);
         if (!CreateTemporaryFile(out, temporary)) {
-            const int error = out.Error();
+            const std::error_code error = out.Error();
             ui.WritingTemporaryFile({});
             ui.ShowMessage(WithReason("Could not open output file", error), target,
                            MessageStyle::Plain);
@@ -77,7 +77,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         }
         bool complete = CopyAll(in, out);
         complete = out.Close() && complete;
-        std::error_code error = platform::SystemError(in.Error() != 0 ? in.Error() : out.Error());
+        std::error_code error = in.Error() ? in.Error() : out.Error();
         if (!complete) {
             DiscardTemporaryFile(temporary);
         } else if (const platform::Status named = NameCompletedFile(temporary, targetPath);

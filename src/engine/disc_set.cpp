@@ -99,7 +99,7 @@ Finding AllTracksAreFiles(const DiscSet& set, const std::string& folder, DiscTra
     for (DiscTrack& track : found.tracks) {
         const std::string name = platform::JoinPath(folder, track.name);
         const std::string path = set.PathInSet(name);
-        int error = 0;
+        std::error_code error;
         const platform::native_file::Kind kind = platform::native_file::KindOf(path, error);
         if (kind != platform::native_file::Kind::Regular) {
             const std::string named = "The track \"" + name + "\"";

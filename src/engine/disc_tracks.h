@@ -30,7 +30,7 @@ struct DiscTracks {
     // The tracks were taken from "D-NN" names; these are the disc numbers they carry.
     bool discTrackForm = false;
     std::vector<int> discNumbers;
-    // Why the folder could not be read (an errno value), 0 when it was; no tracks then.
+    // Why the folder could not be read, none when it was; no tracks then.
     std::error_code error;
 };
 

@@ -1,8 +1,8 @@
 #include "engine/temporary_file.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <system_error>
 
 #include "engine/output_folder.h"
 #include "platform/file_stream.h"
@@ -23,7 +23,7 @@ bool CreateTemporaryFile(OutputFile& out, const std::string& path) {
     if (out.Create(path, true))
         return true;
     // A file of that name can only be one a stopped merge left behind.
-    if (out.Error() != EEXIST)
+    if (out.Error() != std::errc::file_exists)
         return false;
     platform::DeleteFile(path);
     return out.Create(path, true);

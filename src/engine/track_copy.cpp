@@ -169,7 +169,7 @@ TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::stri
     // A failed copy is told from the streams and Failed(); the tag-level problems the
     // codec reports on the way (a broken tag, little audio) leave the track as good as
     // its input.
-    if (in.Error() != 0)
+    if (in.Error())
         return discard(WithReason("Could not read input file", in.Error()), inputPath);
     if (!written)
         return discard(WithReason("Could not write output file", out.Error()), outputPath);
@@ -182,8 +182,8 @@ TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::stri
 }
 
 std::string ReadFailure(const InputFile& in) {
-    return in.Error() != 0 ? WithReason("Could not read input file", in.Error())
-                           : "Could not read input file (the file ended early)";
+    return in.Error() ? WithReason("Could not read input file", in.Error())
+                      : "Could not read input file (the file ended early)";
 }
 
 }  // namespace brambex

@@ -26,10 +26,10 @@ std::string TrailerField(std::string_view text) {
 
 // Opens the track; why it cannot be read when it cannot (MergeSettings::firstTrackError).
 int OpenFirstTrack(const std::string& path, InputFile& in) {
-    int error = 0;
+    std::error_code error;
     switch (platform::native_file::KindOf(path, error)) {
         case platform::native_file::Kind::Missing:
-            return error;
+            return error.value();
         case platform::native_file::Kind::Folder:
             return EISDIR;
         case platform::native_file::Kind::Other:
@@ -37,7 +37,7 @@ int OpenFirstTrack(const std::string& path, InputFile& in) {
         case platform::native_file::Kind::Regular:
             break;
     }
-    return in.Open(path) ? 0 : in.Error();
+    return in.Open(path) ? 0 : in.Error().value();
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     NoDiagnostics quiet;
     MP3 mp3(quiet);
     const bool read = mp3.Read(in);
-    settings.firstTrackError = read ? 0 : in.Error();
+    settings.firstTrackError = read ? 0 : in.Error().value();
     const auto frame = [&](TagField field, std::string& text) {
         if (!mp3.HasInputFrame(field))
             return false;

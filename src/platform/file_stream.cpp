@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "platform/native_file.h"
 
@@ -36,7 +36,7 @@ InputFile::~InputFile() {
 
 bool InputFile::Open(const std::string& path) {
     Close();
-    int error = 0;
+    std::error_code error;
     const platform::native_file::Handle file = platform::native_file::OpenForReading(path, error);
     if (file == platform::native_file::None) {
         error_ = error;
@@ -61,7 +61,7 @@ bool InputFile::IsOpen() const {
 
 void InputFile::Close() {
     if (file_ != platform::native_file::None) {
-        int ignored = 0;
+        std::error_code ignored;
         platform::native_file::Close(file_, ignored);
     }
     file_ = platform::native_file::None;
@@ -72,7 +72,7 @@ void InputFile::Close() {
     position_ = 0;
     lastCount_ = 0;
     failed_ = false;
-    error_ = 0;
+    error_.clear();
 }
 
 std::size_t InputFile::Read(void* buffer, std::size_t n) {
@@ -83,11 +83,11 @@ std::size_t InputFile::Read(void* buffer, std::size_t n) {
             std::memcpy(buffer, memory_ + position_, got);
         }
     } else if (file_ == platform::native_file::None) {
-        error_ = EBADF;
+        error_ = std::make_error_code(std::errc::bad_file_descriptor);
     } else {
         auto* bytes = static_cast<unsigned char*>(buffer);
         while (got < n) {
-            int error = 0;
+            std::error_code error;
             const std::int64_t r = platform::native_file::ReadAt(
                 file_, bytes + got, n - got, position_ + static_cast<std::int64_t>(got), error);
             if (r > 0) {
@@ -134,7 +134,7 @@ OutputFile::~OutputFile() {
 void OutputFile::Abandon() {
     if (file_ != platform::native_file::None) {
         Flush();
-        int ignored = 0;
+        std::error_code ignored;
         platform::native_file::Close(file_, ignored);
     }
     file_ = platform::native_file::None;
@@ -145,8 +145,8 @@ bool OutputFile::Create(const std::string& path, bool exclusive) {
     gatheredBytes_ = 0;
     memory_ = nullptr;
     failed_ = false;
-    error_ = 0;
-    int error = 0;
+    error_.clear();
+    std::error_code error;
     const platform::native_file::Handle file =
         platform::native_file::Create(path, exclusive, error);
     if (file == platform::native_file::None) {
@@ -169,14 +169,14 @@ void OutputFile::CreateMemory(std::string* sink, std::size_t limit) {
     bytesWritten_ = 0;
     open_ = true;
     failed_ = false;
-    error_ = 0;
+    error_.clear();
 }
 
 bool OutputFile::IsOpen() const {
     return open_;
 }
 
-void OutputFile::Fail(int error) {
+void OutputFile::Fail(std::error_code error) {
     if (!failed_) {
         failed_ = true;
         error_ = error;
@@ -188,7 +188,7 @@ std::size_t OutputFile::WriteSome(const void* data, std::size_t n) {
         return 0;
     }
     if (!open_) {
-        Fail(EBADF);
+        Fail(std::make_error_code(std::errc::bad_file_descriptor));
         return 0;
     }
     if (memory_ != nullptr) {
@@ -197,7 +197,7 @@ std::size_t OutputFile::WriteSome(const void* data, std::size_t n) {
         memory_->append(static_cast<const char*>(data), stored);
         bytesWritten_ += stored;
         if (stored < n) {
-            Fail(ENOSPC);
+            Fail(std::make_error_code(std::errc::no_space_on_device));
         }
         return stored;
     }
@@ -220,12 +220,12 @@ std::size_t OutputFile::WriteThrough(const void* data, std::size_t n) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     std::size_t done = 0;
     while (done < n) {
-        int error = 0;
+        std::error_code error;
         const std::int64_t r = platform::native_file::Write(file_, bytes + done, n - done, error);
         if (r > 0) {
             done += static_cast<std::size_t>(r);
         } else {
-            Fail(r < 0 ? error : EIO);
+            Fail(r < 0 ? error : std::make_error_code(std::errc::io_error));
             break;
         }
     }
@@ -250,12 +250,12 @@ void OutputFile::Write(const void* data, std::size_t n) {
 
 bool OutputFile::Close() {
     if (!open_) {
-        if (error_ == 0) {
-            Fail(EBADF);
+        if (!error_) {
+            Fail(std::make_error_code(std::errc::bad_file_descriptor));
         }
         return false;
     }
-    int error = 0;
+    std::error_code error;
     if (file_ != platform::native_file::None) {
         Flush();
         if (!platform::native_file::Close(file_, error)) {

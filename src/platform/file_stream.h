@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace brambex {
 
@@ -35,14 +36,14 @@ class InputFile {
     std::int64_t Position() const { return position_; }
     // Size of the whole input in bytes, or -1 when it cannot be told.
     std::int64_t Size() const;
-    // The errno of the last failed open or read; 0 when the input simply ended.
-    int Error() const { return error_; }
+    // Why the last open or read failed; none when the input simply ended.
+    std::error_code Error() const { return error_; }
 
   private:
     std::intptr_t file_ = -1;  // a native_file::Handle
     bool inMemory_ = false;
     bool sizeKnown_ = true;
-    int error_ = 0;
+    std::error_code error_;
     const unsigned char* memory_ = nullptr;
     std::size_t memorySize_ = 0;
     std::int64_t position_ = 0;
@@ -74,8 +75,8 @@ class OutputFile {
     bool Failed() const { return failed_; }
     // Closes the file; false when any write or the close itself failed.
     bool Close();
-    // The errno of the first failure (open, write or close); 0 when none.
-    int Error() const { return error_; }
+    // Why the first open, write or close failed; none when nothing did.
+    std::error_code Error() const { return error_; }
 
   private:
     // Writes what it can of n bytes and returns how many were stored or gathered.
@@ -84,7 +85,7 @@ class OutputFile {
     std::size_t WriteThrough(const void* data, std::size_t n);
     // Writes what was gathered; false when that or an earlier write failed.
     bool Flush();
-    void Fail(int error);
+    void Fail(std::error_code error);
     void Abandon();
 
     // A tag is written in many small pieces (headers, frames, padding); gathered, they
@@ -101,7 +102,7 @@ class OutputFile {
     std::uint64_t bytesWritten_ = 0;
     bool open_ = false;
     bool failed_ = false;
-    int error_ = 0;
+    std::error_code error_;
     friend std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
 };
 

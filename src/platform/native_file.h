@@ -1,10 +1,12 @@
 // The system's side of the file streams: a file is a descriptor on POSIX systems and a
-// HANDLE on Windows, both carried as one integer; failures come back as errno values.
+// HANDLE on Windows, both carried as one integer; failures come back as the system's
+// reason, an errno value in the generic category on both.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace brambex::platform::native_file {
 
@@ -15,19 +17,20 @@ inline constexpr Handle None = -1;
 enum class Kind { Missing, Regular, Folder, Other };
 // What the path names, links followed; Missing with error set when it cannot be told.
 // Opening a pipe would wait for a writer, so a reader asks first.
-Kind KindOf(const std::string& path, int& error);
+Kind KindOf(const std::string& path, std::error_code& error);
 
-Handle OpenForReading(const std::string& path, int& error);
+Handle OpenForReading(const std::string& path, std::error_code& error);
 // Creates the file, emptying one that exists unless exclusive.
-Handle Create(const std::string& path, bool exclusive, int& error);
+Handle Create(const std::string& path, bool exclusive, std::error_code& error);
 // Reads up to n bytes at the offset, never moving a shared position: the count, 0 at
 // the end of the file, -1 with error set.
-std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offset, int& error);
+std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offset,
+                    std::error_code& error);
 // Writes up to n bytes at the file's position: the count, -1 with error set.
-std::int64_t Write(Handle file, const void* data, std::size_t n, int& error);
+std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code& error);
 // The size of a regular file; -1 for anything else.
 std::int64_t Size(Handle file);
-bool Close(Handle file, int& error);
+bool Close(Handle file, std::error_code& error);
 // Copies up to n bytes from the input's offset onto the output inside the system,
 // where it can, and advances the offset. Returns the count copied; fewer than n (0
 // where the system has no such copy) leaves the rest to the caller.

@@ -37,10 +37,10 @@ bool NotForTheseFiles(int error) {
 
 }  // namespace
 
-Kind KindOf(const std::string& path, int& error) {
+Kind KindOf(const std::string& path, std::error_code& error) {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
-        error = errno;
+        error = std::error_code(errno, std::generic_category());
         return Kind::Missing;
     }
     if (S_ISREG(info.st_mode)) {
@@ -49,46 +49,47 @@ Kind KindOf(const std::string& path, int& error) {
     return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Other;
 }
 
-Handle OpenForReading(const std::string& path, int& error) {
+Handle OpenForReading(const std::string& path, std::error_code& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        error = errno;
+        error = std::error_code(errno, std::generic_category());
         return None;
     }
     return fd;
 }
 
-Handle Create(const std::string& path, bool exclusive, int& error) {
+Handle Create(const std::string& path, bool exclusive, std::error_code& error) {
     const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (exclusive ? O_EXCL : 0);
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) {
-        error = errno;
+        error = std::error_code(errno, std::generic_category());
         return None;
     }
     return fd;
 }
 
-std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offset, int& error) {
+std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offset,
+                    std::error_code& error) {
     for (;;) {
         const ssize_t r = ::pread(static_cast<int>(file), buffer, n, offset);
         if (r >= 0) {
             return r;
         }
         if (errno != EINTR) {
-            error = errno;
+            error = std::error_code(errno, std::generic_category());
             return -1;
         }
     }
 }
 
-std::int64_t Write(Handle file, const void* data, std::size_t n, int& error) {
+std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code& error) {
     for (;;) {
         const ssize_t r = ::write(static_cast<int>(file), data, n);
         if (r >= 0) {
             return r;
         }
         if (errno != EINTR) {
-            error = errno;
+            error = std::error_code(errno, std::generic_category());
             return -1;
         }
     }
@@ -102,9 +103,9 @@ std::int64_t Size(Handle file) {
     return info.st_size;
 }
 
-bool Close(Handle file, int& error) {
+bool Close(Handle file, std::error_code& error) {
     if (::close(static_cast<int>(file)) != 0) {
-        error = errno;
+        error = std::error_code(errno, std::generic_category());
         return false;
     }
     return true;

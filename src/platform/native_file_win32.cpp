@@ -23,8 +23,8 @@ Handle FromHandle(HANDLE file) {
     return reinterpret_cast<Handle>(file);
 }
 
-int LastError() {
-    return platform::ErrnoFromSystemError(GetLastError());
+std::error_code LastError() {
+    return {platform::ErrnoFromSystemError(GetLastError()), std::generic_category()};
 }
 
 // A file name in UTF-16, on the stack for names of the usual length: a merge opens
@@ -61,7 +61,7 @@ constexpr std::size_t MaxTransfer = std::numeric_limits<DWORD>::max() / 2;
 
 }  // namespace
 
-Kind KindOf(const std::string& path, int& error) {
+Kind KindOf(const std::string& path, std::error_code& error) {
     HANDLE file = CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -79,7 +79,7 @@ Kind KindOf(const std::string& path, int& error) {
     return kind;
 }
 
-Handle OpenForReading(const std::string& path, int& error) {
+Handle OpenForReading(const std::string& path, std::error_code& error) {
     // Others may read, write or rename the file meanwhile, as POSIX lets them.
     HANDLE file = CreateFileW(WideName(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -91,7 +91,7 @@ Handle OpenForReading(const std::string& path, int& error) {
     return FromHandle(file);
 }
 
-Handle Create(const std::string& path, bool exclusive, int& error) {
+Handle Create(const std::string& path, bool exclusive, std::error_code& error) {
     HANDLE file = CreateFileW(
         WideName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
         exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -102,7 +102,8 @@ Handle Create(const std::string& path, bool exclusive, int& error) {
     return FromHandle(file);
 }
 
-std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offset, int& error) {
+std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offset,
+                    std::error_code& error) {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
     at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
@@ -119,7 +120,7 @@ std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offse
     return got;
 }
 
-std::int64_t Write(Handle file, const void* data, std::size_t n, int& error) {
+std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code& error) {
     DWORD written = 0;
     if (!WriteFile(AsHandle(file), data, static_cast<DWORD>(std::min(n, MaxTransfer)), &written,
                    nullptr)) {
@@ -137,7 +138,7 @@ std::int64_t Size(Handle file) {
     return size.QuadPart;
 }
 
-bool Close(Handle file, int& error) {
+bool Close(Handle file, std::error_code& error) {
     if (!CloseHandle(AsHandle(file))) {
         error = LastError();
         return false;

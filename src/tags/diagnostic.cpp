@@ -37,10 +37,10 @@ void WriteDiagnostic(DiagnosticSink& sink, std::string_view line) {
     sink.Line(line);
 }
 
-void WriteDiagnostic(DiagnosticSink& sink, std::string_view line, int error) {
+void WriteDiagnostic(DiagnosticSink& sink, std::string_view line, std::error_code error) {
     LineBuffer buffer;
     buffer.Append(line);
-    buffer.Append(std::strerror(error));
+    buffer.Append(std::strerror(error.value()));
     sink.Line(buffer.Text());
 }
 

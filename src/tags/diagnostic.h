@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include <system_error>
 
 namespace brambex {
 
@@ -34,8 +35,9 @@ class StreamDiagnostics : public DiagnosticSink {
 void WriteDiagnostic(DiagnosticSink& sink, std::string_view line);
 // Lines put together from parts are cut on a character boundary where they would pass
 // 256 bytes; nothing is allocated on the way.
-// The line followed by the text of an errno value.
-void WriteDiagnostic(DiagnosticSink& sink, std::string_view line, int error);
+// The line followed by the system's text for the reason (an errno value in the generic
+// category, as the file streams give it).
+void WriteDiagnostic(DiagnosticSink& sink, std::string_view line, std::error_code error);
 // The line followed by a number in decimal.
 void WriteDiagnosticNumber(DiagnosticSink& sink, std::string_view line, long long number);
 

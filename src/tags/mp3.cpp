@@ -111,7 +111,7 @@ void MP3::ReadTagHeader(InputFile& in) {
     audioStart_ = tagStart_;
     unsigned char bytes[TagHeader::Size];
     const std::size_t n = in.Read(bytes, sizeof bytes);
-    if (in.Error() != 0) {
+    if (in.Error()) {
         CheckStreams(&in, nullptr);
         return;
     }
@@ -135,7 +135,7 @@ void MP3::ReadTagHeader(InputFile& in) {
         unsigned char last;
         in.Seek(end - 1);
         fits = in.Read(&last, 1) == 1;
-        if (in.Error() != 0) {
+        if (in.Error()) {
             CheckStreams(&in, nullptr);
             return;
         }
@@ -201,7 +201,7 @@ void MP3::NoteYear(std::string_view text) {
 }
 
 void MP3::CheckStreams(const InputFile* in, const OutputFile* out) {
-    if (in != nullptr && in->Error() != 0) {
+    if (in != nullptr && in->Error()) {
         failed_ = true;
         if (!readReported_) {
             readReported_ = true;
@@ -219,7 +219,7 @@ void MP3::CheckStreams(const InputFile* in, const OutputFile* out) {
 
 void MP3::ReportShortInput(const InputFile& in, const OutputFile* out) {
     failed_ = true;
-    if (in.Error() == 0 && (out == nullptr || !out->Failed()) && !readReported_) {
+    if (!in.Error() && (out == nullptr || !out->Failed()) && !readReported_) {
         readReported_ = true;
         WriteDiagnostic(*diagnostics_, "The input ended early");
     }

@@ -108,7 +108,7 @@ bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
             FindTrailerBeforeApeTag(in);
             return true;
         }
-        if (in.Error() == 0) {
+        if (!in.Error()) {
             WriteDiagnostic(*diagnostics_, "APE tag cannot be read: kept as audio");
         }
         return false;
@@ -120,7 +120,7 @@ bool MP3::FindTagBefore(InputFile& in, const unsigned char* last) {
             audioEnd_ = lyrics_.Start();
             return true;
         }
-        if (in.Error() == 0) {
+        if (!in.Error()) {
             WriteDiagnostic(*diagnostics_, "Lyrics3v2 block cannot be read: kept as audio");
         }
     }
@@ -201,7 +201,7 @@ bool MP3::CopyToEnd(InputFile& in, OutputFile* out) {
             break;
         }
     }
-    if (in.Error() != 0) {
+    if (in.Error()) {
         return false;
     }
     // Without a size the declared tag could not be checked against the input. One that

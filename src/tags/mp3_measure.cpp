@@ -126,7 +126,7 @@ int MP3::MeasureParts(InputFile& in) {
 
 void MP3::MeasureTag(InputFile& in) {
     FindSecondTag(in, audioStart_);
-    if (MeasureParts(in) == 1 && in.Error() == 0) {
+    if (MeasureParts(in) == 1 && !in.Error()) {
         // A second tag that cannot be walked stays audio, as a broken tag alone does,
         // and the first is read on its own.
         WriteDiagnostic(*diagnostics_,
@@ -137,7 +137,7 @@ void MP3::MeasureTag(InputFile& in) {
         brokenReported_ = false;
         MeasureParts(in);
     }
-    if (in.Error() != 0) {
+    if (in.Error()) {
         CheckStreams(&in, nullptr);
         return;
     }

@@ -388,7 +388,7 @@ TEST_F(OutputFolderTest, TemporaryFileReplacesWhatLiesUnderItsNameWithoutWriting
     // Another failure is the caller's, with its reason.
     OutputFile out;
     EXPECT_FALSE(CreateTemporaryFile(out, tree.Path("missing/" + TemporaryFileName())));
-    EXPECT_EQ(out.Error(), ENOENT);
+    EXPECT_EQ(out.Error(), std::errc::no_such_file_or_directory);
 }
 
 TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {

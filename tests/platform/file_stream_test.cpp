@@ -192,7 +192,7 @@ TEST_F(CopyAcrossFileSystemsTest, CopiesTheSameBytesAndReportsAnEarlyEnd) {
     EXPECT_FALSE(in.Failed());
     EXPECT_EQ(CopyBytes(in, out, 10'000'000), data.size() - 2'000'100);
     EXPECT_TRUE(in.Failed());
-    EXPECT_EQ(in.Error(), 0);
+    EXPECT_FALSE(in.Error());
     out.Write("tail", 4);
     ASSERT_TRUE(out.Close());
     EXPECT_TRUE(SameBytes(ReadFile("out"), "head" + data.substr(100) + "tail"));
@@ -230,7 +230,7 @@ TEST_F(FileStreamTest, OutputThatCannotGrowFailsTheCopyOnEveryPath) {
         setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_EQ(copied, 1024u * 1024u - 4u) << inPath;
         EXPECT_TRUE(out.Failed()) << inPath;
-        EXPECT_EQ(out.Error(), EFBIG) << inPath;
+        EXPECT_EQ(out.Error(), std::errc::file_too_large) << inPath;
         EXPECT_FALSE(out.Close()) << inPath;
     }
     std::signal(SIGXFSZ, oldHandler);
@@ -271,7 +271,7 @@ TEST_F(FileStreamTest, ReadReportsShortCountsAndSeekClearsTheFailedState) {
     EXPECT_EQ(in.Read(buffer, 8), 2u);
     EXPECT_EQ(in.LastCount(), 2u);
     EXPECT_TRUE(in.Failed());
-    EXPECT_EQ(in.Error(), 0);
+    EXPECT_FALSE(in.Error());
     ASSERT_TRUE(in.Seek(3));
     EXPECT_FALSE(in.Failed());
     EXPECT_EQ(in.Read(buffer, 2), 2u);
@@ -282,11 +282,11 @@ TEST_F(FileStreamTest, ReadReportsShortCountsAndSeekClearsTheFailedState) {
 TEST_F(FileStreamTest, OpenAndCreateFailures) {
     InputFile in;
     EXPECT_FALSE(in.Open(Path("missing")));
-    EXPECT_EQ(in.Error(), ENOENT);
+    EXPECT_EQ(in.Error(), std::errc::no_such_file_or_directory);
     WriteFile("exists", "x");
     OutputFile out;
     EXPECT_FALSE(out.Create(Path("exists"), true));
-    EXPECT_EQ(out.Error(), EEXIST);
+    EXPECT_EQ(out.Error(), std::errc::file_exists);
     EXPECT_FALSE(out.Close());
     EXPECT_EQ(ReadFile("exists"), "x");
     EXPECT_TRUE(out.Create(Path("exists")));
@@ -307,7 +307,7 @@ TEST_F(FileStreamTest, FullDiskFailsTheOutputAndCloseReportsIt) {
     ASSERT_TRUE(out.Create("/dev/full"));
     EXPECT_LT(CopyBytes(in, out, data.size()), data.size());
     EXPECT_TRUE(out.Failed());
-    EXPECT_EQ(out.Error(), ENOSPC);
+    EXPECT_EQ(out.Error(), std::errc::no_space_on_device);
     EXPECT_FALSE(out.Close());
 }
 #endif
@@ -340,7 +340,7 @@ TEST_F(FileStreamTest, SmallWritesReachTheFileInOrderAndTheirFailureByClose) {
         ASSERT_TRUE(full.Create("/dev/full"));
         full.Write("x", 1);
         EXPECT_FALSE(full.Close());
-        EXPECT_EQ(full.Error(), ENOSPC);
+        EXPECT_EQ(full.Error(), std::errc::no_space_on_device);
     }
 }
 

@@ -62,10 +62,10 @@ class FrameLister : public TagEditor {
 bool PrintTagReport(const std::string& path, std::FILE* out) {
     // Opening a pipe waits for a writer and a folder or device reads as no file at all;
     // only regular files are tracks.
-    int error = 0;
+    std::error_code error;
     const platform::native_file::Kind kind = platform::native_file::KindOf(path, error);
     if (kind == platform::native_file::Kind::Missing) {
-        std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(error));
+        std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(error.value()));
         return false;
     }
     if (kind != platform::native_file::Kind::Regular) {
@@ -75,7 +75,8 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
     }
     InputFile in;
     if (!in.Open(path)) {
-        std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(), std::strerror(in.Error()));
+        std::fprintf(stderr, "Cannot open %s: %s\n", path.c_str(),
+                     std::strerror(in.Error().value()));
         return false;
     }
     // The pass reads the header too; the report names its version as it is.
@@ -87,7 +88,8 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
     StreamDiagnostics diagnostics(stderr);
     MP3 mp3(diagnostics);
     if (!mp3.Rewrite(in, nullptr, lister)) {
-        ReportReadError(path, in.Error() != 0 ? std::strerror(in.Error()) : "the file ended early");
+        ReportReadError(path,
+                        in.Error() ? std::strerror(in.Error().value()) : "the file ended early");
         return false;
     }
     if (!mp3.InputHadTrailer()) {

@@ -78,7 +78,7 @@ TEST(DiagnosticSink, LongLineIsCutOnACharacterBoundary) {
 TEST(DiagnosticSink, NumbersAndSystemReasonsEndTheirLines) {
     LineList sink;
     WriteDiagnosticNumber(sink, "Frame too big: ", -7);
-    WriteDiagnostic(sink, "Cannot read the input: ", EIO);
+    WriteDiagnostic(sink, "Cannot read the input: ", std::make_error_code(std::errc::io_error));
     EXPECT_EQ(sink.lines,
               (std::vector<std::string>{"Frame too big: -7", "Cannot read the input: " +
                                                                  std::string(std::strerror(EIO))}));
