@@ -88,4 +88,16 @@ DiscTracks TracksAmong(const std::vector<platform::FoundEntry>& entries) {
     return found;
 }
 
+std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {
+    std::string_view title = fileName;
+    // "1-07 Storm.mp3": the disc, the hyphen and the track number go with the blank.
+    std::size_t hyphen = title.find('-');
+    if (discTrackForm && hyphen != std::string_view::npos && hyphen + 3 < title.size() &&
+        title[hyphen + 3] == ' ')
+        title.remove_prefix(hyphen + 4);
+    else if (title.size() >= 3 && LeadingDigits(title) == 2 && title[2] == ' ')
+        title.remove_prefix(3);
+    return std::string(title.substr(0, FindIgnoringAsciiCase(title, ".mp3")));
+}
+
 }  // namespace brambex

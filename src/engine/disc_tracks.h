@@ -45,4 +45,9 @@ DiscTracks FindTracks(const std::string& folder);
 // gives it), for a caller that has listed the folder already.
 DiscTracks TracksAmong(const std::vector<platform::FoundEntry>& entries);
 
+// The title part of a track's file name: without a leading two-digit number and blank
+// (with discTrackForm, the leading "D-NN" and blank), cut at the first ".mp3" (any
+// letter case).
+std::string TrackTitlePart(const std::string& fileName, bool discTrackForm = false);
+
 }  // namespace brambex

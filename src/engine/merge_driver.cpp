@@ -35,14 +35,6 @@ namespace {
 using platform::FindMatching;
 using platform::JoinPath;
 
-// Digits of the running numbers in output folder `folder` of a merge of `tracks`
-// tracks: as many as the folder's largest number needs, at least two, so that a player
-// that sorts by name never plays "100" between "10" and "11".
-int RunningNumberDigits(int tracks, int folder) {
-    const int inFolder = std::min(MaxTracksPerFolder, tracks - (folder - 1) * MaxTracksPerFolder);
-    return inFolder >= 100 ? 3 : 2;
-}
-
 // Names the track being read, in the merge's `reading`, for as long as it lives.
 class ReadingTrack {
   public:
@@ -82,7 +74,7 @@ class MergeRun {
         : s_(settings),
           ui_(frontEnd),
           set_(set),
-          plan_(dryRun),
+          dryRun_(dryRun),
           partialName_(TemporaryFileName()),
           pipeline_(settings.choices.jobs > 0 ? settings.choices.jobs : DefaultJobs()) {}
     ~MergeRun() { AbandonStarted(); }
@@ -93,13 +85,15 @@ class MergeRun {
     MergeOutcome Run(const Cancellation& cancel);
 
   private:
-    bool MergeDisc(const DiscFolder& folder, int disc, const Cancellation& cancel);
-    bool OpenOutputFolder(const DiscFolder& folder);
+    // The set's first tracks' own titles, for the preview; read here, on the merge's
+    // thread, before the dialog opens.
+    void ReadOwnTitles();
+    bool MergeDisc(std::size_t disc, std::size_t& next, const Cancellation& cancel);
+    bool OpenOutputFolder(const PlannedFolder& folder);
     void ShowProgressFor(const std::string& folder, int track);
-    bool CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
-                   int track);
-    bool PlanTrack(const std::string& inputPath, const std::string& outputPath, int disc,
-                   int track);
+    bool CopyTrack(const PlannedTrack& track, const std::string& outputPath);
+    // The dry run's step that reads the track's tag for the frames it would get.
+    bool ResolveTrack(const PlannedTrack& track, const std::string& outputPath);
     // Names the oldest started track, or tells why it failed; false when the merge must
     // stop, and then nothing started after it is kept.
     bool FinishOldest();
@@ -108,7 +102,7 @@ class MergeRun {
     void AbandonStarted();
     std::string PartialNameForSlot(int slot) const;
     void CountTag(TagKind kind);
-    void PlanOutputFolder(const DiscFolder& discFolder);
+
     bool Fail(std::string_view text, const std::string& caption) {
         ui_.ShowMessage(text, caption, MessageStyle::Plain);
         return false;
@@ -118,11 +112,10 @@ class MergeRun {
         ui_.ShowMessage(UnreadableDiscFolder(disc, folder, error), "Error", MessageStyle::Stop);
         return false;
     }
-    MergeOutcome::Kind TwoTracksWithOneNumber(const DiscFolder& disc, int number) {
-        at_ = JoinPath(disc.name, TrackNumberPattern(disc.found, number));
-        ui_.ShowMessage(at_, "Two or more mp3 files have the same sequence number!",
-                        MessageStyle::Stop);
-        return MergeOutcome::Kind::Stopped;
+    bool Stop(const SetFinding& finding) {
+        at_ = finding.at;
+        ui_.ShowMessage(finding.text, finding.caption, finding.style);
+        return false;
     }
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     MergeOutcome NothingMerged() {
@@ -145,9 +138,11 @@ class MergeRun {
     MergeSettings& s_;
     FrontEnd& ui_;
     const DiscSet& set_;
-    DryRun* plan_;
+    DryRun* dryRun_;
+    MergePlan plan_;
+    std::vector<std::optional<std::string>> ownTitles_;
     const std::string partialName_;
-    bool folderReady_ = false;  // the current output folder is prepared and has room
+    std::size_t folder_ = 0;  // the output folder being filled, once there is one
     bool cancelled_ = false;
     int placed_ = 0;  // tracks copied (or planned) so far
     std::string at_;  // the track or folder being worked on, for a stopped merge
@@ -191,51 +186,71 @@ MergeOutcome MergeRun::Prepare() {
     s_.folderNumber = 0;
     s_.convertedTags = 0;
     s_.newTags = 0;
-    // The first track of the set (the first disc may hold none) gives the settings, and
-    // its disc folder the first output folder's pictures.
-    for (const DiscFolder& disc : set_.discs) {
-        const std::vector<DiscTrack>& tracks = disc.found.tracks;
-        if (tracks.empty())
-            continue;
-        if (tracks.size() > 1 && tracks[1].number == tracks[0].number)
-            return Ended(TwoTracksWithOneNumber(disc, tracks[0].number));
-        const std::string inputPath = JoinPath(disc.name, tracks[0].name);
-        ReadingTrack reading(reading_, inputPath);
-        const PreviewSource preview = [this](const MergeSettings& tentative) {
-            return PreviewMerge(tentative, set_, PreviewTracks);
-        };
-        switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath), preview)) {
-            case Preparation::Confirmed:
-                break;
-            case Preparation::Cancelled:
-                return Ended(MergeOutcome::Kind::Cancelled);
-            case Preparation::Refused:
-                return Ended(MergeOutcome::Kind::Refused);
-        }
-        if (!OpenOutputFolder(disc))
-            return Ended(MergeOutcome::Kind::Stopped);
-        return {MergeOutcome::Kind::Completed, set_.DiscCount(), 0};
+    // The first track of the set (the first disc may hold none) gives the settings.
+    plan_ = PlanMerge(set_, s_.choices);
+    if (plan_.tracks.empty())
+        return plan_.stop ? (Stop(*plan_.stop), Ended(MergeOutcome::Kind::Stopped))
+                          : NothingMerged();
+    const std::string& inputPath = plan_.tracks.front().inputPath;
+    ReadOwnTitles();
+    ReadingTrack reading(reading_, inputPath);
+    // The preview plans the merge over the set's listing and the titles read above:
+    // the dialog's thread reads no file.
+    const PreviewSource preview = [this](const MergeChoices& choices) {
+        return PreviewPlan(PlanMerge(set_, choices), ownTitles_);
+    };
+    switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath), preview)) {
+        case Preparation::Confirmed:
+            break;
+        case Preparation::Cancelled:
+            return Ended(MergeOutcome::Kind::Cancelled);
+        case Preparation::Refused:
+            return Ended(MergeOutcome::Kind::Refused);
     }
-    return NothingMerged();
+    plan_ = PlanMerge(set_, s_.choices);
+    s_.outputFolder = plan_.outputFolder;
+    s_.splitFolders = plan_.splitFolders;
+    if (!OpenOutputFolder(plan_.folders.front()))
+        return Ended(MergeOutcome::Kind::Stopped);
+    return {MergeOutcome::Kind::Completed, set_.DiscCount(), 0};
+}
+
+void MergeRun::ReadOwnTitles() {
+    // What the codec notes of these tracks is said when each is merged.
+    NoDiagnostics quiet;
+    const std::size_t count = std::min<std::size_t>(PreviewTracks, plan_.tracks.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        std::optional<std::string>& title = ownTitles_.emplace_back();
+        InputFile in;
+        TrackCopyResult opened;
+        if (!OpenTrackInput(PathInSet(s_, plan_.tracks[i].inputPath), {}, in, opened))
+            continue;
+        MP3 mp3(quiet);
+        mp3.Read(in);
+        if (mp3.HasInputFrame(TagField::Title))
+            title = std::string(mp3.InputText(TagField::Title));
+    }
 }
 
 MergeOutcome MergeRun::Run(const Cancellation& cancel) {
     noting_ = true;
-    for (std::size_t disc = 1; disc <= set_.discs.size(); ++disc) {
-        if (!MergeDisc(set_.discs[disc - 1], static_cast<int>(disc), cancel))
+    std::size_t next = 0;
+    for (std::size_t disc = 0; disc < set_.discs.size(); ++disc) {
+        if (!MergeDisc(disc, next, cancel))
             return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
     }
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     if (placed_ == 0)
         return NothingMerged();
-    if (!plan_ && !MarkMergeFinished(s_, ui_, outputFolders_)) {
+    if (!dryRun_ && !MarkMergeFinished(s_, ui_, outputFolders_)) {
         at_ = outputFolders_.front();
         return Ended(MergeOutcome::Kind::Stopped);
     }
     return Ended(MergeOutcome::Kind::Completed);
 }
 
-bool MergeRun::MergeDisc(const DiscFolder& disc, int number, const Cancellation& cancel) {
+// The planned tracks of one disc, from `next` on.
+bool MergeRun::MergeDisc(std::size_t disc, std::size_t& next, const Cancellation& cancel) {
     const auto cancelled = [&] {
         // The tracks being written when the cancel came are finished first.
         if (!FinishStarted())
@@ -244,50 +259,34 @@ bool MergeRun::MergeDisc(const DiscFolder& disc, int number, const Cancellation&
         cancelled_ = true;
         return false;
     };
-    const std::string& folder = disc.name;
+    const std::string& folder = set_.discs[disc].name;
+    const int number = static_cast<int>(disc) + 1;
     // A folder renamed or removed since the check is no disc without tracks.
     if (const platform::Status there = platform::IsFolder(PathInSet(s_, folder)); !there)
         return DiscFolderLost(folder, number, there.error);
-    const std::vector<DiscTrack>& tracks = disc.found.tracks;
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
+    for (; next < plan_.tracks.size() && plan_.tracks[next].disc == number; ++next) {
         if (cancel.Requested())
             return cancelled();
-        const int n = tracks[i].number;
-        if (i + 1 < tracks.size() && tracks[i + 1].number == n) {
-            if (FinishStarted())
-                TwoTracksWithOneNumber(disc, n);
-            return false;
-        }
-        const std::string& name = tracks[i].name;
-        const std::string inputPath = JoinPath(folder, name);
-        ReadingTrack reading(reading_, inputPath);
-        at_ = inputPath;
-
+        const PlannedTrack& track = plan_.tracks[next];
+        ReadingTrack reading(reading_, track.inputPath);
+        at_ = track.inputPath;
         // A new output folder is begun once the tracks of the one before are all there.
-        if (!folderReady_ && (!FinishStarted() || !OpenOutputFolder(disc)))
+        if (track.folder != folder_ &&
+            (!FinishStarted() || !OpenOutputFolder(plan_.folders[track.folder])))
             return false;
-        ShowProgressFor(folder, n);
-
-        ++s_.runningNumber;
-        const std::string numbers =
-            Format("%0*d %d-%d ", RunningNumberDigits(set_.TrackCount(), s_.folderNumber),
-                   s_.runningNumber, number, n);
-        // A name that would pass the limit of one name keeps its numbers and loses the end
-        // of its title.
-        std::string title = TrackTitlePart(name, disc.found.discTrackForm);
-        std::size_t room = platform::MaxNameBytes - numbers.size() - 4;
-        std::string fileName = numbers + std::string(CutUtf8(title, room)) + ".mp3";
-        const std::string outputPath = JoinPath(OutputFolderName(s_, s_.folderNumber), fileName);
-        if (plan_ ? !PlanTrack(inputPath, outputPath, number, n)
-                  : !CopyTrack(inputPath, outputPath, number, n))
+        folder_ = track.folder;
+        ShowProgressFor(folder, track.track);
+        s_.runningNumber = track.runningNumber;
+        // The folder's name on disk, which may be spelt otherwise than the plan's.
+        const std::string outputPath = JoinPath(s_.currentFolder, track.fileName);
+        if (dryRun_ ? !ResolveTrack(track, outputPath) : !CopyTrack(track, outputPath))
             return false;
-        if (s_.runningNumber >= MaxTracksPerFolder) {
-            s_.runningNumber = 0;
-            folderReady_ = false;
-        }
     }
     if (!FinishStarted())
         return false;
+    // Two tracks with one number stop the merge where the plan ends.
+    if (plan_.stop && next == plan_.tracks.size() && plan_.stopDisc == number)
+        return Stop(*plan_.stop);
     // A cancel that came with the disc's last track stops the merge before the next disc,
     // as it would before any further track.
     if (cancel.Requested())
@@ -295,29 +294,20 @@ bool MergeRun::MergeDisc(const DiscFolder& disc, int number, const Cancellation&
     return true;
 }
 
-bool MergeRun::OpenOutputFolder(const DiscFolder& disc) {
-    if (s_.folderNumber > 0 && !s_.splitFolders) {
-        // The folder is full and the next folder would be the same folder again: emptying
-        // it would delete the tracks this merge has just written.
-        ui_.ShowMessage("The output folder \"" + s_.outputFolder + "\" already holds " +
-                            std::to_string(MaxTracksPerFolder) +
-                            " tracks.\nThe disc folders hold more tracks than when the "
-                            "set was selected.\nPlease select the set again and start over.",
-                        "Error", MessageStyle::Stop);
+bool MergeRun::OpenOutputFolder(const PlannedFolder& folder) {
+    ++s_.folderNumber;
+    if (dryRun_) {
+        // The names the folder's preparation would give, without touching the disk.
+        NameOutputFolder(s_);
+        dryRun_->OutputFolder(s_.currentFolder, folder.discFolder, folder.pictures);
+        return true;
+    }
+    if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back())) {
+        at_ = s_.currentFolder;
         return false;
     }
-    ++s_.folderNumber;
-    if (plan_) {
-        PlanOutputFolder(disc);
-    } else {
-        if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back())) {
-            at_ = s_.currentFolder;
-            return false;
-        }
-        outputFolders_.push_back(s_.currentFolder);
-        CopyCoverArt(s_, ui_, disc.name, partialName_);
-    }
-    folderReady_ = true;
+    outputFolders_.push_back(s_.currentFolder);
+    CopyCoverArt(s_, ui_, folder.discFolder, partialName_);
     return true;
 }
 
@@ -335,16 +325,15 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
         progress_->SetMessage(Format("Merging track %2d from \"%s\"", track, folder.c_str()));
 }
 
-bool MergeRun::PlanTrack(const std::string& inputPath, const std::string& outputPath, int disc,
-                         int track) {
+bool MergeRun::ResolveTrack(const PlannedTrack& track, const std::string& outputPath) {
+    const std::string& inputPath = track.inputPath;
     InputFile in;
     TrackCopyResult opened;
     if (!OpenTrackInput(PathInSet(s_, inputPath), inputPath, in, opened))
         return Fail(opened.message, inputPath);
-    PlannedTrack planned;
-    planned.inputPath = inputPath;
+    PlannedTrack planned = track;
     planned.outputPath = outputPath;
-    const TrackValues values = ValuesForTrack(s_, disc, track);
+    const TrackValues values = ValuesForTrack(plan_, track);
     MP3 mp3(diagnostics_);
     TrackEditor editor(values, &planned);
     mp3.Rewrite(in, nullptr, editor);
@@ -365,27 +354,26 @@ bool MergeRun::PlanTrack(const std::string& inputPath, const std::string& output
     const TagEdits& edits = editor.Edits();
     if (edits.trailerTitle)
         planned.trailerTitle = std::string(*edits.trailerTitle);
-    planned.trailerArtist = s_.choices.artist;
-    planned.trailerAlbum = FolderAlbumTitle(s_, s_.folderNumber);
-    planned.trailerTrack = s_.runningNumber;
+    planned.trailerArtist = values.artist;
+    planned.trailerAlbum = values.albumTitle;
+    planned.trailerTrack = values.runningNumber;
     planned.trailerGenre = edits.trailerGenre;
-    plan_->Track(planned);
+    dryRun_->Track(planned);
     ++placed_;
     if (progress_)
         progress_->SetProgress((s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber);
     return true;
 }
 
-bool MergeRun::CopyTrack(const std::string& inputPath, const std::string& outputPath, int disc,
-                         int track) {
+bool MergeRun::CopyTrack(const PlannedTrack& track, const std::string& outputPath) {
     auto started = std::make_unique<StartedTrack>();
     StartedTrack& t = *started;
-    t.inputPath = inputPath;
+    t.inputPath = track.inputPath;
     t.outputPath = outputPath;
     t.slot = startedCount_++ % pipeline_.Slots();
     t.partialPath = PathInSet(s_, JoinPath(s_.currentFolder, PartialNameForSlot(t.slot)));
     t.progress = (s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber;
-    t.values = ValuesForTrack(s_, disc, track);
+    t.values = ValuesForTrack(plan_, track);
     started_.push_back(std::move(started));
     // The files are opened here, so that names are made on this thread alone; a track
     // that cannot be opened is told in its turn.
@@ -512,12 +500,6 @@ void MergeRun::NoteTrack(const StartedTrack& t) {
         notes_.push_back(t.inputPath + ": " + line);
 }
 
-void MergeRun::PlanOutputFolder(const DiscFolder& disc) {
-    // The names the folder's preparation would give, without touching the disk.
-    NameOutputFolder(s_);
-    plan_->OutputFolder(s_.currentFolder, disc.name, disc.pictures);
-}
-
 }  // namespace
 
 struct MergeDriver::Loop : MergeRun {
@@ -536,85 +518,6 @@ MergeOutcome MergeDriver::Prepare() {
 
 MergeOutcome MergeDriver::Run(const Cancellation& cancel) {
     return run_->Run(cancel);
-}
-
-namespace {
-
-// Stands in for the user while a preview is planned: asks nothing, shows nothing, and
-// keeps the last message, which says why the merge would stop.
-class QuietFrontEnd : public FrontEnd {
-  public:
-    void ShowMessage(std::string_view text, std::optional<std::string_view>,
-                     MessageStyle) override {
-        lastMessage = text;
-    }
-    Answer Ask(std::string_view, std::optional<std::string_view>) override { return Answer::No; }
-    bool RunMergeOptions(MergeOptionsForm&) override { return false; }
-    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view, std::string_view, int) override {
-        return nullptr;
-    }
-    void AddFolder(std::string_view) override {}
-    void SetFolderGroupCaption(std::string_view) override {}
-    void ShowDiagnostic(std::string_view, std::string_view) override {}
-
-    std::string lastMessage;
-};
-
-class PreviewPlan : public DryRun, public Cancellation {
-  public:
-    explicit PreviewPlan(std::size_t tracks) : wanted_(tracks) {}
-    void OutputFolder(const std::string&, const std::string&,
-                      const std::vector<std::string>&) override {}
-    void Track(const PlannedTrack& track) override {
-        PreviewTrack& shown = preview.tracks.emplace_back();
-        const std::size_t separator = track.outputPath.find_last_of("/\\");
-        shown.fileName = separator == std::string::npos ? track.outputPath
-                                                        : track.outputPath.substr(separator + 1);
-        for (const PlannedFrame& frame : track.frames)
-            if (frame.id == "TIT2")
-                shown.title = frame.text;
-    }
-    // The plan is cut short once it holds the tracks wanted.
-    bool Requested() const override { return preview.tracks.size() >= wanted_; }
-
-    MergePreview preview;
-
-  private:
-    std::size_t wanted_;
-};
-
-}  // namespace
-
-MergePreview PreviewMerge(const MergeSettings& settings, const DiscSet& set, int tracks) {
-    MergeSettings tentative = settings;
-    tentative.runningNumber = 0;
-    tentative.folderNumber = 0;
-    tentative.choices.jobs = 1;
-    QuietFrontEnd quiet;
-    PreviewPlan plan(static_cast<std::size_t>(std::max(tracks, 0)));
-    MergeRun run(tentative, quiet, set, &plan);
-    if (run.Run(plan).kind == MergeOutcome::Kind::Stopped)
-        plan.preview.problem = quiet.lastMessage;
-    const int folders =
-        tentative.splitFolders
-            ? std::max(1, (settings.trackCount + MaxTracksPerFolder - 1) / MaxTracksPerFolder)
-            : 1;
-    for (int f = 1; f <= folders; ++f)
-        plan.preview.folders.push_back(OutputFolderName(tentative, f));
-    return plan.preview;
-}
-
-std::string TrackTitlePart(const std::string& fileName, bool discTrackForm) {
-    std::string_view title = fileName;
-    // "1-07 Storm.mp3": the disc, the hyphen and the track number go with the blank.
-    std::size_t hyphen = title.find('-');
-    if (discTrackForm && hyphen != std::string_view::npos && hyphen + 3 < title.size() &&
-        title[hyphen + 3] == ' ')
-        title.remove_prefix(hyphen + 4);
-    else if (title.size() >= 3 && std::isdigit(static_cast<unsigned char>(title[0])) &&
-             std::isdigit(static_cast<unsigned char>(title[1])) && title[2] == ' ')
-        title.remove_prefix(3);
-    return std::string(title.substr(0, FindIgnoringAsciiCase(title, ".mp3")));
 }
 
 }  // namespace brambex

@@ -15,40 +15,13 @@
 #include <vector>
 
 #include "engine/disc_set.h"
-#include "engine/disc_tracks.h"
 #include "engine/merge_outcome.h"
+#include "engine/merge_plan.h"
 #include "options/front_end.h"
 #include "options/merge_preview.h"
 #include "options/merge_settings.h"
 
 namespace brambex {
-
-struct PlannedFrame {
-    std::string id;
-    std::string text;  // text frames only
-    bool set = true;   // false: one of the track's own frames, kept
-};
-
-// What becomes of a track's ID3v2 tag.
-enum class PlannedTag {
-    Rewritten,         // an ID3v2.3 tag, rewritten
-    ConvertedFromV22,  // an ID3v2.2 or 2.4 tag, converted to 2.3
-    ConvertedFromV24,
-    New,  // none, or one too broken to read: a new tag goes in front
-};
-
-struct PlannedTrack {
-    std::string inputPath;
-    std::string outputPath;
-    PlannedTag tag = PlannedTag::Rewritten;
-    // Every frame of the output tag, in the order they are written.
-    std::vector<PlannedFrame> frames;
-    std::optional<std::string> trailerTitle;  // none: the input's own title stays
-    std::string trailerArtist;
-    std::string trailerAlbum;
-    int trailerTrack = 0;
-    int trailerGenre = -1;  // -1: the input's own genre byte stays
-};
 
 // Receives a dry run: each output folder and track as the merge would make them.
 class DryRun {
@@ -81,15 +54,7 @@ class MergeDriver {
     std::unique_ptr<Loop> run_;
 };
 
-// The first `tracks` tracks and every output folder of a merge made with these
-// settings, planned without writing or asking anything: what the Merge Options dialog
-// shows while the user changes its values.
+// Tracks the Merge Options dialog's preview shows.
 inline constexpr int PreviewTracks = 5;
-MergePreview PreviewMerge(const MergeSettings& settings, const DiscSet& set, int tracks);
-
-// The title part of a track's file name: without a leading two-digit number and blank
-// (with discTrackForm, the leading "D-NN" and blank), cut at the first ".mp3" (any
-// letter case).
-std::string TrackTitlePart(const std::string& fileName, bool discTrackForm = false);
 
 }  // namespace brambex

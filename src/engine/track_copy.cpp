@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "engine/format.h"
-#include "engine/merge_driver.h"
+#include "engine/merge_plan.h"
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
 #include "options/title_numbers.h"
@@ -35,6 +35,10 @@ constexpr FramePolicy MergeFrames[] = {
     {TagField::Artist, &TrackValues::keepArtist},
 };
 
+std::string DiscTrackTitle(const TrackValues& v) {
+    return Format("%d-%d %s", v.disc, v.track, v.albumTitle.c_str());
+}
+
 class CollectedDiagnostics : public DiagnosticSink {
   public:
     explicit CollectedDiagnostics(std::vector<std::string>& lines) : lines_(lines) {}
@@ -46,13 +50,13 @@ class CollectedDiagnostics : public DiagnosticSink {
 
 }  // namespace
 
-TrackValues ValuesForTrack(const MergeSettings& s, int disc, int track) {
-    const MergeChoices& c = s.choices;
+TrackValues ValuesForTrack(const MergePlan& plan, const PlannedTrack& track) {
+    const MergeChoices& c = plan.choices;
     TrackValues v;
-    v.disc = disc;
-    v.track = track;
-    v.runningNumber = s.runningNumber;
-    v.albumTitle = FolderAlbumTitle(s, s.folderNumber);
+    v.disc = track.disc;
+    v.track = track.track;
+    v.runningNumber = track.runningNumber;
+    v.albumTitle = plan.folders[track.folder].albumTitle;
     v.artist = c.artist;
     v.genre = c.genre;
     v.titleTemplate = c.titleTemplate;
@@ -65,15 +69,24 @@ TrackValues ValuesForTrack(const MergeSettings& s, int disc, int track) {
 
 TrackEditor::TrackEditor(const TrackValues& values, PlannedTrack* plan) : v_(values), plan_(plan) {}
 
-bool TrackEditor::Edit(const MP3& input, TagEdits& edits) {
-    trackNumber_ = Format("%d", v_.runningNumber);
-    discTrackTitle_ = Format("%d-%d %s", v_.disc, v_.track, v_.albumTitle.c_str());
+bool NewTrackTitle(const TrackValues& v, const std::optional<std::string>& ownTitle,
+                   std::string& title, std::string& error) {
     // A track without a title of its own gets the disc-track title, whatever the
     // pattern.
-    title_ = discTrackTitle_;
-    if (!v_.keepTrackNames && input.HasInputFrame(TagField::Title) &&
-        !ExpandTitleTemplate(v_.albumTitle, v_.titleTemplate, v_.disc, v_.track,
-                             input.InputText(TagField::Title), title_, patternError_))
+    title = DiscTrackTitle(v);
+    if (v.keepTrackNames || !ownTitle)
+        return true;
+    return ExpandTitleTemplate(v.albumTitle, v.titleTemplate, v.disc, v.track, *ownTitle, title,
+                               error);
+}
+
+bool TrackEditor::Edit(const MP3& input, TagEdits& edits) {
+    trackNumber_ = Format("%d", v_.runningNumber);
+    discTrackTitle_ = DiscTrackTitle(v_);
+    std::optional<std::string> ownTitle;
+    if (input.HasInputFrame(TagField::Title))
+        ownTitle = std::string(input.InputText(TagField::Title));
+    if (!NewTrackTitle(v_, ownTitle, title_, patternError_))
         return false;
     for (const FramePolicy& policy : MergeFrames) {
         if (policy.keep && v_.*policy.keep)

@@ -4,6 +4,7 @@
 // back with the result.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 namespace brambex {
 
+struct MergePlan;
 struct PlannedTrack;
 
 // The merge's values for one track, taken from the merge record when the track starts.
@@ -29,7 +31,13 @@ struct TrackValues {
     bool keepArtist = false;
     bool keepGenre = false;
 };
-TrackValues ValuesForTrack(const MergeSettings& settings, int disc, int track);
+TrackValues ValuesForTrack(const MergePlan& plan, const PlannedTrack& track);
+
+// The title the merge gives a track (TIT2) unless its name is kept: the pattern applied
+// to the track's own title, or, for a track without one, "<disc>-<track> <album>".
+// False with the pattern's error.
+bool NewTrackTitle(const TrackValues& values, const std::optional<std::string>& ownTitle,
+                   std::string& title, std::string& error);
 
 // What the merge sets in one track, decided once the codec has read the track's tag.
 class TrackEditor : public TagEditor {

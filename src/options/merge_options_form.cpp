@@ -341,8 +341,7 @@ MergePreview MergeOptionsForm::Preview() const {
         return {{}, {}, std::string(TitleRefusal())};
     MergeSettings tentative = settings_;
     ConfirmInto(tentative);
-    DecideFolderSplit(tentative);
-    return preview_(tentative);
+    return preview_(tentative.choices);
 }
 
 void MergeOptionsForm::ConfirmInto(MergeSettings& settings) const {

@@ -10,7 +10,7 @@
 
 namespace brambex {
 
-struct MergeSettings;
+struct MergeChoices;
 
 struct PreviewTrack {
     std::string fileName;  // in its output folder
@@ -23,8 +23,9 @@ struct MergePreview {
     std::string problem;               // why the merge would stop, when it would
 };
 
-// Plans the first tracks of a merge made with these settings (as the dialog's values
-// would confirm them); reads the tracks' names and tags only.
-using PreviewSource = std::function<MergePreview(const MergeSettings&)>;
+// Plans the first tracks of a merge made with these choices (as the dialog's values
+// would confirm them) from what the merge has read already: it reads no file, since
+// the dialog's thread calls it.
+using PreviewSource = std::function<MergePreview(const MergeChoices&)>;
 
 }  // namespace brambex
