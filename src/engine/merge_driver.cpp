@@ -242,7 +242,7 @@ MergeOutcome MergeRun::Run(const Cancellation& cancel) {
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     if (placed_ == 0)
         return NothingMerged();
-    if (!dryRun_ && !MarkMergeFinished(s_, ui_, outputFolders_)) {
+    if (!dryRun_ && !MarkMergeFinished(platform::SystemFiles(), s_, ui_, outputFolders_)) {
         at_ = outputFolders_.front();
         return Ended(MergeOutcome::Kind::Stopped);
     }
@@ -302,7 +302,7 @@ bool MergeRun::OpenOutputFolder(const PlannedFolder& folder) {
         dryRun_->OutputFolder(s_.currentFolder, folder.discFolder, folder.pictures);
         return true;
     }
-    if (!PrepareOutputFolder(s_, ui_, &locks_.emplace_back())) {
+    if (!PrepareOutputFolder(platform::SystemFiles(), s_, ui_, &locks_.emplace_back())) {
         at_ = s_.currentFolder;
         return false;
     }

@@ -29,9 +29,9 @@ void NameOutputFolder(MergeSettings& settings) {
 namespace {
 
 // A marker an earlier merge left is taken over.
-platform::Status MarkUnfinished(const std::string& path) {
+platform::Status MarkUnfinished(platform::FileSystem& files, const std::string& path) {
     platform::Status marked =
-        platform::CreateNewHiddenFile(platform::JoinPath(path, UnfinishedMarkerName));
+        files.CreateNewHiddenFile(platform::JoinPath(path, UnfinishedMarkerName));
     if (marked.error == std::errc::file_exists)
         return {};
     return marked;
@@ -52,17 +52,17 @@ void ShowCannotRead(FrontEnd& ui, const std::string& folder, std::error_code err
 
 // A folder just made: marked unfinished, then as ours. In that order, a folder left
 // between the two is nobody's output rather than a finished one.
-bool MarkNewFolder(FrontEnd& ui, const std::string& folder, const std::string& path,
-                   platform::FolderLock& lock) {
-    platform::Status marked = MarkUnfinished(path);
+bool MarkNewFolder(platform::FileSystem& files, FrontEnd& ui, const std::string& folder,
+                   const std::string& path, platform::FolderLock& lock) {
+    platform::Status marked = MarkUnfinished(files, path);
     if (marked)
-        marked = platform::CreateNewHiddenFile(platform::JoinPath(path, KeyFileName));
+        marked = files.CreateNewHiddenFile(platform::JoinPath(path, KeyFileName));
     if (marked)
         return true;
     // A folder without its key file would be taken for the user's by every later merge.
-    platform::DeleteFile(platform::JoinPath(path, UnfinishedMarkerName));
+    files.DeleteFile(platform::JoinPath(path, UnfinishedMarkerName));
     lock.Unlock();
-    platform::RemoveEmptyFolder(path);
+    files.RemoveEmptyFolder(path);
     ui.ShowMessage(WithReason("The output folder \"" + folder +
                                   "\" cannot be marked as this program's: its files\n"
                                   "cannot be created",
@@ -83,11 +83,11 @@ void FollowSpellingOnDisk(MergeSettings& settings) {
     settings.currentFolder = onDisk;
 }
 
-int CountMatching(const MergeSettings& settings, const std::string& folder,
-                  std::string_view pattern) {
+int CountMatching(platform::FileSystem& files, const MergeSettings& settings,
+                  const std::string& folder, std::string_view pattern) {
     int count = 0;
     for (const platform::FoundEntry& entry :
-         platform::FindMatching(PathInSet(settings, folder) + std::string(pattern)))
+         files.ListMatching(PathInSet(settings, folder) + std::string(pattern), nullptr).entries)
         count += entry.isFolder ? 0 : 1;
     return count;
 }
@@ -97,10 +97,11 @@ std::string Counted(int count, const char* thing) {
 }
 
 // What emptying the folder deletes, in the user's words: "7 tracks and 1 picture".
-std::string EarlierOutputCount(const MergeSettings& settings, const std::string& folder) {
-    const int tracks = CountMatching(settings, folder, "/*.mp3");
-    const int pictures =
-        CountMatching(settings, folder, "/*.jpg") + CountMatching(settings, folder, "/*.jpeg");
+std::string EarlierOutputCount(platform::FileSystem& files, const MergeSettings& settings,
+                               const std::string& folder) {
+    const int tracks = CountMatching(files, settings, folder, "/*.mp3");
+    const int pictures = CountMatching(files, settings, folder, "/*.jpg") +
+                         CountMatching(files, settings, folder, "/*.jpeg");
     if (tracks == 0 && pictures == 0)
         return "no tracks";
     if (pictures == 0)
@@ -110,11 +111,13 @@ std::string EarlierOutputCount(const MergeSettings& settings, const std::string&
 
 // Our own folder from an earlier merge. The first folder of a merge is only emptied
 // when the user agrees; later ones belong to the same set.
-bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& path) {
+bool ReuseOutputFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                       const std::string& path) {
     const std::string& folder = settings.currentFolder;
     // A folder that cannot be read would look empty, and its tracks would stay beside
     // the new ones.
-    if (const std::error_code error = platform::ListMatching(platform::JoinPath(path, "*")).error) {
+    if (const std::error_code error =
+            files.ListMatching(platform::JoinPath(path, "*"), nullptr).error) {
         ShowCannotRead(ui, folder, error);
         return false;
     }
@@ -122,7 +125,7 @@ bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::s
         const std::string merge =
             HoldsUnfinishedMerge(path) ? " of a merge that did not finish" : " of an earlier merge";
         if (ui.Ask("The output folder \"" + folder + "\" holds " +
-                       EarlierOutputCount(settings, folder) + merge +
+                       EarlierOutputCount(files, settings, folder) + merge +
                        ".\nEmpty it and merge again?",
                    EmptyEarlierMergeCaption) != Answer::Yes) {
             ui.ShowStatus("Skipping this merge.");
@@ -130,7 +133,7 @@ bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::s
         }
     }
     // Marked before anything goes: a folder emptied halfway holds no finished merge.
-    if (const platform::Status marked = MarkUnfinished(path); !marked) {
+    if (const platform::Status marked = MarkUnfinished(files, path); !marked) {
         ui.ShowMessage(WithReason("The file \"" + platform::JoinPath(folder, UnfinishedMarkerName) +
                                       "\"\ncould not be created. Check to make sure\nyou have "
                                       "permission to write files on this drive.",
@@ -138,12 +141,13 @@ bool ReuseOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::s
                        "Error", MessageStyle::Stop);
         return false;
     }
-    return ClearOutputFolder(settings, ui, folder);
+    return ClearOutputFolder(files, settings, ui, folder);
 }
 
 }  // namespace
 
-bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::FolderLock* lock) {
+bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, FrontEnd& ui,
+                         platform::FolderLock* lock) {
     platform::FolderLock callLock;
     if (lock == nullptr)
         lock = &callLock;
@@ -169,16 +173,16 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
     if (folder == "." || folder == "..")
         return conflict();
 
-    const platform::MadeFolder made = platform::MakeFolder(path);
+    const platform::MadeFolder made = files.MakeFolder(path);
     switch (made.result) {
         case platform::MakeFolderResult::Created:
             if (lock->Lock(path) == platform::FolderLock::Result::Busy) {
                 // Another merge took the folder between its creation and our lock; it
                 // finds no key file and stops, so the folder goes again.
-                platform::RemoveEmptyFolder(path);
+                files.RemoveEmptyFolder(path);
                 return busy();
             }
-            return MarkNewFolder(ui, folder, path, *lock);
+            return MarkNewFolder(files, ui, folder, path, *lock);
         case platform::MakeFolderResult::Failed:
             ui.ShowMessage(
                 WithReason("The output folder \"" + folder + "\" cannot be created", made.error),
@@ -186,7 +190,7 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
             return false;
         case platform::MakeFolderResult::Exists:
         case platform::MakeFolderResult::Refused: {
-            if (!platform::PathExists(path)) {
+            if (!files.PathExists(path)) {
                 ui.ShowMessage(WithReason("The output folder \"" + folder +
                                               "\" cannot be created. Check to see whether "
                                               "you\nhave write permission on this drive.",
@@ -200,18 +204,18 @@ bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui, platform::Folder
                 return busy();
             if (!IsOutputFolder(path))
                 return conflict();
-            return ReuseOutputFolder(settings, ui, path);
+            return ReuseOutputFolder(files, settings, ui, path);
         }
     }
     return false;
 }
 
-bool MarkMergeFinished(const MergeSettings& settings, FrontEnd& ui,
+bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
                        const std::vector<std::string>& folders) {
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         const std::string marker = platform::JoinPath(*folder, UnfinishedMarkerName);
         // One the user has deleted already is as good as removed.
-        const platform::Status deleted = platform::DeleteFile(PathInSet(settings, marker));
+        const platform::Status deleted = files.DeleteFile(PathInSet(settings, marker));
         if (!deleted && deleted.error != std::errc::no_such_file_or_directory) {
             ShowCannotDelete(ui, marker, deleted.error);
             return false;
@@ -220,19 +224,20 @@ bool MarkMergeFinished(const MergeSettings& settings, FrontEnd& ui,
     return true;
 }
 
-bool ClearOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& folder) {
+bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                       const std::string& folder) {
     const std::string leftovers =
         "/" + std::string(PartialFilePrefix) + "*" + std::string(PartialFileEnding);
-    return DeleteMatching(settings, ui, folder, leftovers, true) &&
-           DeleteMatching(settings, ui, folder, "/*.mp3", true) &&
-           DeleteMatching(settings, ui, folder, "/*.jpg", true) &&
-           DeleteMatching(settings, ui, folder, "/*.jpeg", true);
+    return DeleteMatching(files, settings, ui, folder, leftovers, true) &&
+           DeleteMatching(files, settings, ui, folder, "/*.mp3", true) &&
+           DeleteMatching(files, settings, ui, folder, "/*.jpg", true) &&
+           DeleteMatching(files, settings, ui, folder, "/*.jpeg", true);
 }
 
-bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::string& folder,
-                    std::string_view pattern, bool report) {
+bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                    const std::string& folder, std::string_view pattern, bool report) {
     const platform::Listing listing =
-        platform::ListMatching(PathInSet(settings, folder) + std::string(pattern));
+        files.ListMatching(PathInSet(settings, folder) + std::string(pattern), nullptr);
     // A folder that is gone holds nothing to delete; one that cannot be read may.
     if (listing.error && listing.error != std::errc::no_such_file_or_directory && report) {
         ShowCannotRead(ui, folder, listing.error);
@@ -242,7 +247,7 @@ bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::stri
         if (entry.isFolder)
             continue;
         std::string path = platform::JoinPath(folder, entry.name);
-        const platform::Status deleted = platform::DeleteFile(PathInSet(settings, path));
+        const platform::Status deleted = files.DeleteFile(PathInSet(settings, path));
         if (!deleted && report) {
             ShowCannotDelete(ui, path, deleted.error);
             return false;

@@ -43,30 +43,33 @@ bool HoldsUnfinishedMerge(const std::string& folder);
 // naming alone, which a dry run shows without touching the disk.
 void NameOutputFolder(MergeSettings& settings);
 
+// The functions below change the disk through `files` only.
+
 // NameOutputFolder, then makes that folder ready: created with a key file, or an earlier output
 // folder emptied; either way marked unfinished before it is emptied or filled. The folder is locked
 // against other merges in `lock`, which the caller holds until the merge ends (without one, only
 // for this call). False after a message; a refused folder is left as it was.
-bool PrepareOutputFolder(MergeSettings& settings, FrontEnd& ui,
+bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, FrontEnd& ui,
                          platform::FolderLock* lock = nullptr);
 
 // Deletes the leftovers of interrupted merges and the .mp3, .jpg and .jpeg files of
 // the folder; other files and sub-folders stay, and so do the key file and the
 // unfinished marker, so that an emptying that is stopped halfway is taken up again by
 // the next merge. False after a message when a file cannot be deleted.
-bool ClearOutputFolder(const MergeSettings& settings, FrontEnd& ui, const std::string& folder);
+bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                       const std::string& folder);
 
 // Removes the unfinished marker from each output folder (names in the set's folder) of
 // a merge whose last track has its name, the first folder last: a set is read by its
 // first folder. False after a message when one cannot be removed.
-bool MarkMergeFinished(const MergeSettings& settings, FrontEnd& ui,
+bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
                        const std::vector<std::string>& folders);
 
 // Deletes the files of the folder (a name in the set's folder) that match the pattern,
 // which begins with a separator (for example "/*.mp3"). Sub-folders are left alone. With report
 // set, a folder that cannot be read or the first file that cannot be deleted ends the work with a
 // message and false; otherwise such files are passed over.
-bool DeleteMatching(const MergeSettings& settings, FrontEnd& ui, const std::string& folder,
-                    std::string_view pattern, bool report);
+bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                    const std::string& folder, std::string_view pattern, bool report);
 
 }  // namespace brambex

@@ -1,5 +1,5 @@
 // The parts of the file-system services that read the same on every system: the
-// matching rules, path joining and the deletion fault for tests.
+// matching rules, path joining and the system instance of the FileSystem interface.
 #include "platform/file_system.h"
 #include "platform/ascii_case.h"
 
@@ -14,11 +14,6 @@
 namespace brambex::platform {
 
 namespace {
-
-std::function<bool(const std::string&)>& DeleteFault() {
-    static std::function<bool(const std::string&)> fault;
-    return fault;
-}
 
 // The kept listing searches on this thread go to, the innermost one.
 thread_local KeptListing* keptListing = nullptr;
@@ -124,8 +119,6 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
 }
 
 Status DeleteFile(const std::string& path) {
-    if (DeleteFault() && DeleteFault()(path))
-        return {SystemError(EACCES)};
     return RemoveFile(path);
 }
 
@@ -162,8 +155,40 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     return *this;
 }
 
-void SetDeleteFaultForTesting(std::function<bool(const std::string& path)> fault) {
-    DeleteFault() = std::move(fault);
+namespace {
+
+class SystemFileSystem final : public FileSystem {
+  public:
+    Listing ListMatching(const std::string& pattern, NameForm form) override {
+        return platform::ListMatching(pattern, form);
+    }
+    MadeFolder MakeFolder(const std::string& path) override { return platform::MakeFolder(path); }
+    Status CreateNewHiddenFile(const std::string& path) override {
+        return platform::CreateNewHiddenFile(path);
+    }
+    Status DeleteFile(const std::string& path) override { return RemoveFile(path); }
+    Status RemoveEmptyFolder(const std::string& path) override {
+        return platform::RemoveEmptyFolder(path);
+    }
+    Status RenameFile(const std::string& from, const std::string& to) override {
+        return platform::RenameFile(from, to);
+    }
+    bool PathExists(const std::string& path) override { return platform::PathExists(path); }
+    bool IsEmptyRegularFile(const std::string& path) override {
+        return platform::IsEmptyRegularFile(path);
+    }
+    Status IsFolder(const std::string& path) override { return platform::IsFolder(path); }
+    Status CanEnterFolder(const std::string& path) override {
+        return platform::CanEnterFolder(path);
+    }
+};
+
+}  // namespace
+
+FileSystem& SystemFiles() {
+    // It holds nothing: one serves every thread.
+    static SystemFileSystem files;
+    return files;
 }
 
 }  // namespace brambex::platform

@@ -14,7 +14,6 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -213,8 +212,26 @@ class FolderLock {
 // in one.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
-// A file that cannot be deleted is hard to make when running as root, so tests can
-// make DeleteFile fail for the paths this predicate accepts. Pass nullptr to end it.
-void SetDeleteFaultForTesting(std::function<bool(const std::string& path)> fault);
+// The services above as one object handed to the core, so that a test can give it a
+// file system that fails on demand (a file that cannot be deleted is hard to make when
+// running as root). Each call answers as the function of its name.
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    virtual Listing ListMatching(const std::string& pattern, NameForm form) = 0;
+    virtual MadeFolder MakeFolder(const std::string& path) = 0;
+    virtual Status CreateNewHiddenFile(const std::string& path) = 0;
+    virtual Status DeleteFile(const std::string& path) = 0;
+    virtual Status RemoveEmptyFolder(const std::string& path) = 0;
+    virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+    virtual bool PathExists(const std::string& path) = 0;
+    virtual bool IsEmptyRegularFile(const std::string& path) = 0;
+    virtual Status IsFolder(const std::string& path) = 0;
+    virtual Status CanEnterFolder(const std::string& path) = 0;
+};
+
+// The system's own file system: the functions above, on this system.
+FileSystem& SystemFiles();
 
 }  // namespace brambex::platform

@@ -14,6 +14,7 @@
 #include "engine/temporary_file.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "support/failing_file_system.h"
 #include "support/fake_front_end.h"
 #include "support/temp_tree.h"
 #include "tags/text_encoding.h"
@@ -71,7 +72,6 @@ class OutputFolderTest : public ::testing::Test {
         settings.choices.title = "Moby Dick";
         settings.folderNumber = 1;
     }
-    void TearDown() override { platform::SetDeleteFaultForTesting(nullptr); }
 
     // An output folder of an earlier merge: tracks, pictures, the user's own files.
     void MakeEarlierOutput(const std::string& folder) {
@@ -94,10 +94,11 @@ class OutputFolderTest : public ::testing::Test {
     TempTree tree;
     FakeFrontEnd ui;
     MergeSettings settings;
+    testing::FailingFileSystem files;
 };
 
 TEST_F(OutputFolderTest, FirstMergeCreatesTheFolderAndItsKeyFile) {
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(settings.currentFolder, "Moby Dick");
     EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick");
@@ -108,11 +109,11 @@ TEST_F(OutputFolderTest, FirstMergeCreatesTheFolderAndItsKeyFile) {
 TEST_F(OutputFolderTest, SplitFoldersAreNumbered) {
     settings.splitFolders = true;
     settings.choices.title = "Moby Dick_7";
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(settings.currentFolder, "Moby Dick_1");
     EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_1");
     settings.folderNumber = 2;
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(settings.currentFolder, "Moby Dick_2");
     EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_2");
     EXPECT_TRUE(tree.Exists("Moby Dick_1/merged"));
@@ -123,7 +124,7 @@ TEST_F(OutputFolderTest, SplitFoldersAreNumbered) {
 TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     MakeEarlierOutput("Moby Dick");
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_TRUE(OnlyMessage(ui, AlreadyExists("Moby Dick"), "Empty earlier merge?",
                             MessageStyle::Question));
     EXPECT_EQ(tree.List("Moby Dick"),
@@ -136,7 +137,7 @@ TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
     MakeEarlierOutput("Moby Dick");
     Names before = tree.List("Moby Dick");
     ui.answers = {Answer::No};
-    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
     EXPECT_TRUE(MessageAt(ui, 1, "Skipping this merge.", NoCaption, MessageStyle::Information));
@@ -146,9 +147,9 @@ TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
 TEST_F(OutputFolderTest, LaterSplitFolderIsClearedWithoutAsking) {
     settings.splitFolders = true;
     MakeEarlierOutput("Moby Dick_2");
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));  // folder 1 is new
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));  // folder 1 is new
     settings.folderNumber = 2;
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Moby Dick_2"),
               (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
@@ -159,9 +160,9 @@ TEST_F(OutputFolderTest, SplitRemergeAsksForTheFirstFolderOnly) {
     MakeEarlierOutput("Moby Dick_1");
     MakeEarlierOutput("Moby Dick_2");
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     settings.folderNumber = 2;
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(ui.MessageTexts(), Names{AlreadyExists("Moby Dick_1")});
     EXPECT_FALSE(tree.Exists("Moby Dick_2/01 1-1 A.mp3"));
 }
@@ -172,7 +173,7 @@ TEST_F(OutputFolderTest, EarlierOutputSpeltDecomposedIsTheTitlesFolder) {
     settings.outputFolder = "Caf\xC3\xA9";
     settings.splitFolders = true;
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(ui.MessageTexts(), Names{AlreadyExists(decomposed)});
     EXPECT_EQ(settings.currentFolder, decomposed);
     EXPECT_EQ(OutputFolderName(settings, 1), decomposed);
@@ -184,9 +185,9 @@ TEST_F(OutputFolderTest, EarlierOutputSpeltDecomposedIsTheTitlesFolder) {
 TEST_F(OutputFolderTest, UsersOwnFolderIsAConflict) {
     tree.File("Moby Dick/01 Mine.mp3");
     tree.File("Moby Dick 2");  // a plain file of that name conflicts too
-    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     settings.outputFolder = "Moby Dick 2";
-    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(MessageAt(ui, 0,
                           "The output folder \"Moby Dick\" conflicts with an existing\nfolder. "
@@ -208,7 +209,7 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
         ui.messages.clear();
         ui.answers = {Answer::Yes};
         settings.outputFolder = title;
-        EXPECT_FALSE(PrepareOutputFolder(settings, ui)) << title;
+        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << title;
         ASSERT_EQ(ui.messages.size(), 1u) << title;
         EXPECT_EQ(ui.messages[0].text, "The output folder \"" + std::string(title) +
                                            "\" conflicts with an existing\nfolder. Please select "
@@ -221,7 +222,7 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
 
 TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
     settings.outputFolder = "Missing/Moby Dick";
-    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     EXPECT_TRUE(OnlyMessage(ui,
                             "The output folder \"Missing/Moby Dick\" cannot be created (No such "
                             "file or directory)",
@@ -234,7 +235,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
         tree.SetMode("Locked",
                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         settings.outputFolder = "Locked/Moby Dick";
-        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Locked/Moby Dick\" cannot be created. Check "
                                 "to see whether you\nhave write permission on this drive. "
@@ -251,10 +252,11 @@ std::string CannotDelete(const std::string& path) {
 
 TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     MakeEarlierOutput("Moby Dick");
-    platform::SetDeleteFaultForTesting(
-        [&](const std::string& path) { return path == tree.Path("Moby Dick/02 1-2 B.MP3"); });
+    files.deleteFails = [&](const std::string& path) {
+        return path == tree.Path("Moby Dick/02 1-2 B.MP3");
+    };
     ui.answers = {Answer::Yes};
-    EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(MessageAt(ui, 1, CannotDelete(Native("Moby Dick/02 1-2 B.MP3")), "Error",
                           MessageStyle::Stop));
@@ -264,10 +266,10 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     EXPECT_EQ(tree.List("Moby Dick"),
               (Names{".brambex-incomplete", "02 1-2 B.MP3", "Extras.mp3", "Folder.jpg", "Scans",
                      "cover.jpeg", "merged", "playlist.m3u"}));
-    platform::SetDeleteFaultForTesting(nullptr);
+    files.deleteFails = nullptr;
     ui.messages.clear();
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(tree.List("Moby Dick"),
               (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
@@ -278,7 +280,7 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
         tree.SetMode("Moby Dick",
                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         ui.answers = {Answer::Yes};
-        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
         ASSERT_EQ(ui.messages.size(), 2u);
         // The folder cannot be marked as being merged, so nothing of it is deleted.
         EXPECT_EQ(ui.messages[1].text,
@@ -292,19 +294,24 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
 
 TEST_F(OutputFolderTest, FolderThatCannotBeReadStopsTheMergeUntouched) {
     MakeEarlierOutput("Moby Dick");
-    testing::RunUnprivileged(tree, [&] {
-        // Listed, it would hold no tracks: none would be deleted, and the old ones would
-        // stay among the new.
-        tree.SetMode("Moby Dick",
-                     std::filesystem::perms::owner_write | std::filesystem::perms::owner_exec);
-        ui.answers = {Answer::Yes};
-        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
-        EXPECT_TRUE(
-            OnlyMessage(ui, "The output folder \"Moby Dick\" cannot be read (Permission denied)",
-                        "Error", MessageStyle::Stop));
-        EXPECT_FALSE(tree.Exists("Moby Dick/.brambex-incomplete"));
-        EXPECT_TRUE(tree.Exists("Moby Dick/01 1-1 A.mp3"));
-    });
+    // Listed, it would hold no tracks: none would be deleted, and the old ones would
+    // stay among the new.
+    files.listingFails = [&](const std::string& pattern) {
+        return pattern.starts_with(tree.Path("Moby Dick"));
+    };
+    ui.answers = {Answer::Yes};
+    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "The output folder \"Moby Dick\" cannot be read (Permission denied)",
+                            "Error", MessageStyle::Stop));
+    EXPECT_FALSE(tree.Exists("Moby Dick/.brambex-incomplete"));
+    EXPECT_TRUE(tree.Exists("Moby Dick/01 1-1 A.mp3"));
+    // Emptying it stops there too, whoever asks.
+    ui.messages.clear();
+    EXPECT_FALSE(ClearOutputFolder(files, settings, ui, "Moby Dick"));
+    EXPECT_TRUE(OnlyMessage(ui,
+                            "The output folder \"Moby Dick\" cannot be read (Permission denied)",
+                            "Error", MessageStyle::Stop));
 }
 
 TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds) {
@@ -312,7 +319,7 @@ TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds)
     tree.File("Moby Dick/.brambex-incomplete");
     EXPECT_TRUE(HoldsUnfinishedMerge(tree.Path("Moby Dick")));
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].text.find("\"Moby Dick\" holds"), std::string::npos);
     EXPECT_NE(ui.messages[0].text.find("did not finish"), std::string::npos);
@@ -320,12 +327,12 @@ TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds)
 
     // Ended: the marker goes, one already gone is no failure; one that cannot go is.
     tree.Folder("Moby Dick_2");
-    ASSERT_TRUE(MarkMergeFinished(settings, ui, {"Moby Dick", "Moby Dick_2"}));
+    ASSERT_TRUE(MarkMergeFinished(files, settings, ui, {"Moby Dick", "Moby Dick_2"}));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
     tree.File("Moby Dick/.brambex-incomplete");
-    platform::SetDeleteFaultForTesting([](const std::string&) { return true; });
+    files.deleteFails = [](const std::string&) { return true; };
     ui.messages.clear();
-    EXPECT_FALSE(MarkMergeFinished(settings, ui, {"Moby Dick"}));
+    EXPECT_FALSE(MarkMergeFinished(files, settings, ui, {"Moby Dick"}));
     EXPECT_TRUE(OnlyMessage(ui, CannotDelete(Native("Moby Dick/.brambex-incomplete")), "Error",
                             MessageStyle::Stop));
 }
@@ -350,7 +357,7 @@ TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
         make("Moby Dick/merged");
         ui.messages.clear();
         ui.answers = {Answer::Yes};
-        EXPECT_FALSE(PrepareOutputFolder(settings, ui)) << kind;
+        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << kind;
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Moby Dick\" conflicts with an existing\n"
                                 "folder. Please select a different title for this collection.",
@@ -395,7 +402,7 @@ TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
     testing::RunUnprivileged(tree, [&] {
         // The folder is made without write permission for anyone, so its key file cannot be.
         mode_t saved = umask(0277);
-        EXPECT_FALSE(PrepareOutputFolder(settings, ui));
+        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
         umask(saved);
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Moby Dick\" cannot be marked as this "
@@ -408,13 +415,13 @@ TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
 TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
     // The first merge holds its folder for as long as it runs.
     platform::FolderLock first;
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui, &first));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui, &first));
     tree.File("Moby Dick/01 1-1 A.mp3", "a");
     for (int folderNumber : {1, 2}) {
         ui.messages.clear();
         ui.answers = {Answer::Yes};
         settings.folderNumber = folderNumber;
-        EXPECT_FALSE(PrepareOutputFolder(settings, ui)) << folderNumber;
+        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << folderNumber;
         EXPECT_TRUE(OnlyMessage(ui, "Another merge is writing to \"Moby Dick\".", "Error",
                                 MessageStyle::Stop));
         EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "01 1-1 A.mp3", "merged"}));
@@ -424,7 +431,7 @@ TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
     ui.messages.clear();
     ui.answers = {Answer::Yes};
     settings.folderNumber = 1;
-    EXPECT_TRUE(PrepareOutputFolder(settings, ui));
+    EXPECT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
 }
 
@@ -434,7 +441,7 @@ TEST_F(OutputFolderTest, LeftoversOfKilledMergesAreRemovedByTheNext) {
     tree.File("Moby Dick/.brambex-track.part", "half a track of an older version");
     tree.File("Moby Dick/.hidden-notes", "the user's");
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", ".hidden-notes", "Extras.mp3",
                                              "Scans", "merged", "playlist.m3u"}));
 }
@@ -443,12 +450,11 @@ TEST_F(OutputFolderTest, DeleteMatchingPassesOverFailuresWhenNotReporting) {
     tree.File("Out/a.mp3");
     tree.File("Out/b.mp3");
     tree.Folder("Out/c.mp3");
-    platform::SetDeleteFaultForTesting(
-        [&](const std::string& path) { return path == tree.Path("Out/a.mp3"); });
-    EXPECT_TRUE(DeleteMatching(settings, ui, "Out", "/*.mp3", false));
+    files.deleteFails = [&](const std::string& path) { return path == tree.Path("Out/a.mp3"); };
+    EXPECT_TRUE(DeleteMatching(files, settings, ui, "Out", "/*.mp3", false));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"a.mp3", "c.mp3"}));
-    EXPECT_TRUE(DeleteMatching(settings, ui, "Missing", "/*.mp3", true));
+    EXPECT_TRUE(DeleteMatching(files, settings, ui, "Missing", "/*.mp3", true));
 }
 
 }  // namespace
