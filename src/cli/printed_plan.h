@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/merge_driver.h"
+#include "engine/output_writer.h"
 
 namespace brambex {
 class MergeSession;

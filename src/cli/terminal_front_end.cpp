@@ -7,7 +7,7 @@
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_text.h"
-#include "engine/merge_driver.h"
+#include "engine/output_writer.h"
 #include "engine/system_reason.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"

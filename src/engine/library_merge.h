@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/library.h"
-#include "engine/merge_driver.h"
+#include "engine/output_writer.h"
 #include "options/front_end.h"
 
 namespace brambex {

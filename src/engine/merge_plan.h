@@ -86,6 +86,9 @@ struct MergePlan {
 // The plan of merging the checked set (its discs in disc order) with these choices.
 MergePlan PlanMerge(const DiscSet& set, const MergeChoices& choices);
 
+// Tracks the Merge Options dialog's preview shows.
+inline constexpr std::size_t PreviewTracks = 5;
+
 // What the Merge Options dialog shows of the plan: every output folder, and the first
 // tracks, as many as ownTitles holds (each track's own title, none where it has none).
 MergePreview PreviewPlan(const MergePlan& plan,

@@ -2,6 +2,8 @@
 
 #include "engine/disc_set.h"
 #include "engine/library.h"
+#include "engine/plan_resolution.h"
+#include "options/merge_preparation.h"
 
 namespace brambex {
 
@@ -10,7 +12,7 @@ MergeSession::MergeSession(FrontEnd& frontEnd) : ui_(frontEnd) {}
 MergeSession::~MergeSession() = default;
 
 MergeOutcome MergeSession::Scan(const std::string& chosenFolder) {
-    driver_.reset();
+    writer_.reset();
     hasSet_ = false;
     settings_.proposedTitle.clear();
     const bool scanned = ScanDiscSet(set_, ui_, chosenFolder);
@@ -29,7 +31,7 @@ MergeOutcome MergeSession::Check() {
 }
 
 MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
-    driver_.reset();
+    writer_.reset();
     if (!hasSet_) {
         ui_.ShowMessage(
             "Before merging, you must first select the folder\ncontaining the first disk of "
@@ -56,19 +58,53 @@ MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
     // already (a library's run) has put it there.
     if (settings_.proposedTitle.empty())
         settings_.proposedTitle = ProposedSetTitle(set_.setFolder, set_.discs.front().name);
-    driver_ = std::make_unique<MergeDriver>(settings_, ui_, set_, dryRun);
-    MergeOutcome outcome = driver_->Prepare();
+    return PlanAndBegin(dryRun);
+}
+
+MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
+    const MergeOutcome none{MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
+    // Planned with the choices of the last merge first: where it stops before any
+    // track, nothing is asked.
+    plan_ = PlanMerge(set_, settings_.choices);
+    if (plan_.tracks.empty()) {
+        MergeOutcome stopped = none;
+        if (plan_.stop) {
+            ui_.ShowMessage(plan_.stop->text, plan_.stop->caption, plan_.stop->style);
+            stopped.stoppedAt = plan_.stop->at;
+        } else {
+            ShowNothingMerged(ui_);
+        }
+        return stopped;
+    }
+    // The preview plans the dialog's values over the set's listing and the titles read
+    // here: the dialog's thread reads no file.
+    const std::vector<std::optional<std::string>> ownTitles = ReadOwnTitles(plan_, PreviewTracks);
+    const PreviewSource preview = [this, ownTitles](const MergeChoices& choices) {
+        return PreviewPlan(PlanMerge(set_, choices), ownTitles);
+    };
+    switch (PrepareMergeSettings(settings_, ui_, set_.PathInSet(plan_.tracks.front().inputPath),
+                                 preview)) {
+        case Preparation::Confirmed:
+            break;
+        case Preparation::Cancelled:
+            return {MergeOutcome::Kind::Cancelled, set_.DiscCount(), 0};
+        case Preparation::Refused:
+            return {MergeOutcome::Kind::Refused, set_.DiscCount(), 0};
+    }
+    plan_ = PlanMerge(set_, settings_.choices);
+    writer_ = MakeOutputWriter(OutputFormat::FolderOfTracks, {settings_, ui_, set_, dryRun});
+    MergeOutcome outcome = writer_->Begin(plan_);
     if (!outcome.Completed())
-        driver_.reset();
+        writer_.reset();
     return outcome;
 }
 
 MergeOutcome MergeSession::Run(const Cancellation& cancel) {
-    if (!driver_)
+    if (!writer_)
         return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
-    MergeOutcome outcome = driver_->Run(cancel);
+    MergeOutcome outcome = writer_->Write(cancel);
     // The output folders' locks go with the driver, when the merge has ended.
-    driver_.reset();
+    writer_.reset();
     if (outcome.Completed())
         hasSet_ = false;
     return outcome;

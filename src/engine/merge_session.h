@@ -13,7 +13,8 @@
 #include <string>
 
 #include "engine/disc_set.h"
-#include "engine/merge_driver.h"
+#include "engine/merge_plan.h"
+#include "engine/output_writer.h"
 #include "options/front_end.h"
 #include "options/merge_settings.h"
 
@@ -45,6 +46,8 @@ class MergeSession {
     void ForgetSet() { hasSet_ = false; }
 
     // The set of the last scan; a merge reads it afresh when it is prepared.
+    // (A platform::FileSystem& that the set's reading and the writer use goes beside
+    // it, passed in by the front end.)
     const DiscSet& Set() const { return set_; }
     MergeSettings& Settings() { return settings_; }
     const MergeSettings& Settings() const { return settings_; }
@@ -57,7 +60,11 @@ class MergeSession {
     DiscSet set_;
     MergeSettings settings_;
     bool hasSet_ = false;
-    std::unique_ptr<MergeDriver> driver_;
+    // Asks for the choices over the planned set and makes the writer ready.
+    MergeOutcome PlanAndBegin(DryRun* dryRun);
+
+    MergePlan plan_;
+    std::unique_ptr<OutputWriter> writer_;
 };
 
 }  // namespace brambex

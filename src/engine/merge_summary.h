@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/merge_driver.h"
+#include "engine/merge_outcome.h"
 #include "options/merge_settings.h"
 
 namespace brambex {

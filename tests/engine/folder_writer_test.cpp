@@ -1,4 +1,4 @@
-// The track merge driver over real folders: sets of MP3 files built from bytes in a
+// The folder-of-tracks writer over real folders: sets of MP3 files built from bytes in a
 // temp folder, merged through the scripted front end, outputs read back byte by byte.
 #include "engine/merge_session.h"
 
@@ -114,7 +114,7 @@ std::string AudioOf(const std::string& name) {
     return audio;
 }
 
-class MergeDriverTest : public ::testing::Test {
+class FolderWriterTest : public ::testing::Test {
   protected:
     // A track with the usual frames of a ripped audiobook.
     TrackBytes Usual(const std::string& disc, const std::string& name) const {
@@ -165,7 +165,7 @@ class MergeDriverTest : public ::testing::Test {
     MergeOutcome outcome;
 };
 
-TEST_F(MergeDriverTest, WorkedExampleFrameByFrame) {
+TEST_F(FolderWriterTest, WorkedExampleFrameByFrame) {
     for (const char* name : {"01 One.mp3", "02 Two.mp3", "03 Three.mp3", "04 Four.mp3"})
         Put("Moby Dick Disc 1", name);
     Put("Moby Dick Disc 2", "01 Chapter One.mp3");
@@ -199,7 +199,7 @@ TEST_F(MergeDriverTest, WorkedExampleFrameByFrame) {
     EXPECT_EQ(progress[6], 7);
 }
 
-TEST_F(MergeDriverTest, MissingFramesAreAddedInOrder) {
+TEST_F(FolderWriterTest, MissingFramesAreAddedInOrder) {
     TrackBytes bare = Usual("Moby Dick Disc 1", "01 Bare.mp3");
     bare.frames = {{"TPE1", "Old"}, {"COMM", "a note"}};
     bare.trailer = Trailer("", "Trailer Artist", "Moby Dick Disc 1", 0, 0);
@@ -218,7 +218,7 @@ TEST_F(MergeDriverTest, MissingFramesAreAddedInOrder) {
     EXPECT_EQ(out.audio, bare.audio);
 }
 
-TEST_F(MergeDriverTest, KeepFlagsLeaveTheTracksOwnTexts) {
+TEST_F(FolderWriterTest, KeepFlagsLeaveTheTracksOwnTexts) {
     TrackBytes noTitle = Usual("Moby Dick Disc 1", "02 Untitled.mp3");
     noTitle.frames = {{"TCON", "(17)"}, {"TRCK", "2"}};
     Put("Moby Dick Disc 1", "01 First.mp3");
@@ -254,7 +254,7 @@ TEST_F(MergeDriverTest, KeepFlagsLeaveTheTracksOwnTexts) {
     EXPECT_EQ(second.frames, (Frames{{"TCON", "(17)"}, {"TRCK", "2"}}));
 }
 
-TEST_F(MergeDriverTest, FileNamesGapsAndOrder) {
+TEST_F(FolderWriterTest, FileNamesGapsAndOrder) {
     const std::string disc = "Moby Dick Disc 1";
     for (const char* name :
          {"01 Intro.mp3", "02 Storm.mp3", "04 Calm.mp3", "05.mp3", "06 Live.mp3 Remix.mp3",
@@ -291,7 +291,7 @@ TEST_F(MergeDriverTest, FileNamesGapsAndOrder) {
     EXPECT_FALSE(session.HasSet());
 }
 
-TEST_F(MergeDriverTest, ProgressMessagesNameTrackAndFolder) {
+TEST_F(FolderWriterTest, ProgressMessagesNameTrackAndFolder) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     Put("Moby Dick Disc 2", "01 B.mp3");
     std::string captionWhileMerging;
@@ -312,7 +312,7 @@ TEST_F(MergeDriverTest, ProgressMessagesNameTrackAndFolder) {
     EXPECT_EQ(captionWhileMerging, "Folders in this book");
 }
 
-TEST_F(MergeDriverTest, TrackNumbersAreWholeNumbers) {
+TEST_F(FolderWriterTest, TrackNumbersAreWholeNumbers) {
     // "100 Hundred" is track 100, never track 10; "07x" is 7, "007" nothing.
     for (const char* name : {"100 Hundred.mp3", "09 Before.mp3", "10 Ten.mp3", "007 Bond.mp3",
                              "07x.mp3", "1-05 Disc form.mp3"})
@@ -326,7 +326,7 @@ TEST_F(MergeDriverTest, TrackNumbersAreWholeNumbers) {
                                         "04 1-100 100 Hundred.mp3"}));
 }
 
-TEST_F(MergeDriverTest, SetThatIsNotWholeIsRefusedBeforeAnythingIsWritten) {
+TEST_F(FolderWriterTest, SetThatIsNotWholeIsRefusedBeforeAnythingIsWritten) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     Put("Moby Dick Disc 3", "01 C.mp3");
 
@@ -338,7 +338,7 @@ TEST_F(MergeDriverTest, SetThatIsNotWholeIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(tree.List(), (std::vector<std::string>{"Moby Dick Disc 1", "Moby Dick Disc 3"}));
 }
 
-TEST_F(MergeDriverTest, DiscFolderGoneWhileMergingStopsTheMerge) {
+TEST_F(FolderWriterTest, DiscFolderGoneWhileMergingStopsTheMerge) {
     for (const char* disc : {"Moby Dick Disc 1", "Moby Dick Disc 2", "Moby Dick Disc 3"})
         Put(disc, "01 A.mp3");
     ui.onProgressUpdate = [&](int) {
@@ -354,7 +354,7 @@ TEST_F(MergeDriverTest, DiscFolderGoneWhileMergingStopsTheMerge) {
     EXPECT_EQ(Tracks("Moby Dick_1"), std::vector<std::string>{"01 1-1 A.mp3"});
 }
 
-TEST_F(MergeDriverTest, DiscAndTrackNamesAreTracksWhereNoPlainOnesAre) {
+TEST_F(FolderWriterTest, DiscAndTrackNamesAreTracksWhereNoPlainOnesAre) {
     Put("Moby Dick Disc 1", "1-01 Call Me Ishmael.mp3");
     Put("Moby Dick Disc 1", "1-02 The Carpet-Bag.mp3");
     Put("Moby Dick Disc 2", "2-01 The Chapel.mp3");
@@ -368,7 +368,7 @@ TEST_F(MergeDriverTest, DiscAndTrackNamesAreTracksWhereNoPlainOnesAre) {
                                         "03 2-1 Plain.mp3"}));
 }
 
-TEST_F(MergeDriverTest, TwoFilesWithOneNumberStopTheMerge) {
+TEST_F(FolderWriterTest, TwoFilesWithOneNumberStopTheMerge) {
     Put("Moby Dick Disc 1", "09 Before.mp3");
     Put("Moby Dick Disc 1", "10 Ten.mp3");
     Put("Moby Dick Disc 1", "10 Another Ten.mp3");
@@ -387,7 +387,7 @@ TEST_F(MergeDriverTest, TwoFilesWithOneNumberStopTheMerge) {
     EXPECT_FALSE(ui.progressOpen);
 }
 
-TEST_F(MergeDriverTest, SplitAt254WithEachFoldersPictures) {
+TEST_F(FolderWriterTest, SplitAt254WithEachFoldersPictures) {
     // Three discs of 99 tracks and one of 3 (a disc of 100 would hold 10 beside 100):
     // track 255 is disc 3's track 57 and opens folder 2.
     for (int disc = 1; disc <= 4; ++disc) {
@@ -442,7 +442,7 @@ TEST_F(MergeDriverTest, SplitAt254WithEachFoldersPictures) {
     EXPECT_EQ(settings.choices.title, "Moby Dick_1");
 }
 
-TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
+TEST_F(FolderWriterTest, UnsplitFolderNeverTakesA255thTrack) {
     // 99 + 99 + 56 tracks.
     for (int n = 0; n < 254; ++n) {
         char name[32];
@@ -471,7 +471,7 @@ TEST_F(MergeDriverTest, UnsplitFolderNeverTakesA255thTrack) {
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Completed);
 }
 
-TEST_F(MergeDriverTest, StrayMp3FilesNeverSplitASetThatFits) {
+TEST_F(FolderWriterTest, StrayMp3FilesNeverSplitASetThatFits) {
     // 99 + 99 + 52 numbered tracks, and ten files that are no tracks.
     for (int n = 0; n < 250; ++n) {
         char name[32];
@@ -492,7 +492,7 @@ TEST_F(MergeDriverTest, StrayMp3FilesNeverSplitASetThatFits) {
     EXPECT_EQ(Tracks("Big Set").size(), 250u);
 }
 
-TEST_F(MergeDriverTest, OutputFolderNamedLikeADiscIsNeverMergedFrom) {
+TEST_F(FolderWriterTest, OutputFolderNamedLikeADiscIsNeverMergedFrom) {
     // The title "Opera 2" matches the lookup of disc 2 ("Opera* 2") once its folder
     // exists; disc 2 is still the folder "Opera 02".
     for (const char* disc : {"Opera 01", "Opera 02"}) {
@@ -512,7 +512,7 @@ TEST_F(MergeDriverTest, OutputFolderNamedLikeADiscIsNeverMergedFrom) {
     EXPECT_EQ(Output("Opera 2/03 2-1 A.mp3").audio, AudioOf("Opera 02/01 A.mp3"));
 }
 
-TEST_F(MergeDriverTest, CancelBetweenTracksFinishesTheRunningTrack) {
+TEST_F(FolderWriterTest, CancelBetweenTracksFinishesTheRunningTrack) {
     for (const char* name : {"01 A.mp3", "02 B.mp3", "03 C.mp3"})
         Put("Moby Dick Disc 1", name);
     // Cancel arrives while track 2 is announced, that is while it is being copied.
@@ -534,7 +534,7 @@ TEST_F(MergeDriverTest, CancelBetweenTracksFinishesTheRunningTrack) {
     EXPECT_TRUE(session.HasSet());
 }
 
-TEST_F(MergeDriverTest, TracksWrittenAtTheSameTimeStopInOrder) {
+TEST_F(FolderWriterTest, TracksWrittenAtTheSameTimeStopInOrder) {
     // Six tracks short enough for the codec to say so; the fourth is no file by the
     // time the merge begins. Whatever number of tracks is written at a time, the user
     // sees what a one-at-a-time merge shows: each track's line, messages and progress
@@ -620,7 +620,7 @@ TEST_F(MergeDriverTest, TracksWrittenAtTheSameTimeStopInOrder) {
     }
 }
 
-TEST_F(MergeDriverTest, CancelledOptionsCreateNothing) {
+TEST_F(FolderWriterTest, CancelledOptionsCreateNothing) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     ui.mergeOptions = [](MergeOptionsForm&) { return false; };
 
@@ -632,7 +632,7 @@ TEST_F(MergeDriverTest, CancelledOptionsCreateNothing) {
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Cancelled);
 }
 
-TEST_F(MergeDriverTest, NoSetSelectedRefusesToStart) {
+TEST_F(FolderWriterTest, NoSetSelectedRefusesToStart) {
     outcome = session.Merge(ui.cancel);
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -643,7 +643,7 @@ TEST_F(MergeDriverTest, NoSetSelectedRefusesToStart) {
     EXPECT_EQ(ui.mergeOptionsRuns, 0);
 }
 
-TEST_F(MergeDriverTest, UnknownPatternCodeLeavesNoPartialTrack) {
+TEST_F(FolderWriterTest, UnknownPatternCodeLeavesNoPartialTrack) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     Put("Moby Dick Disc 1", "02 B.mp3");
     ui.mergeOptions = [](MergeOptionsForm& form) {
@@ -661,7 +661,7 @@ TEST_F(MergeDriverTest, UnknownPatternCodeLeavesNoPartialTrack) {
 
 // File-size limits, links and pipes as these tests make them are POSIX's.
 #ifndef _WIN32
-TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
+TEST_F(FolderWriterTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
     Put("Moby Dick Disc 1", "01 Small.mp3");
     TrackBytes big = Usual("Moby Dick Disc 1", "02 Big.mp3");
     big.audio = std::string(200000, 'b');
@@ -693,7 +693,7 @@ TEST_F(MergeDriverTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
 }
 #endif
 
-TEST_F(MergeDriverTest, OutputThatCannotBeOpenedSaysWhy) {
+TEST_F(FolderWriterTest, OutputThatCannotBeOpenedSaysWhy) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     // The output folder goes away between its preparation and the track's copy.
     ui.onProgressUpdate = [&](int) {
@@ -735,7 +735,7 @@ struct ShrinkOnShortAudio {
     }
 };
 
-TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
+TEST_F(FolderWriterTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
     // Both tracks have less audio than a track should; only the second one shrinks.
     TrackBytes shortAudio = Usual("Moby Dick Disc 1", "01 Short.mp3");
     shortAudio.audio = std::string(3000, 'a');
@@ -782,7 +782,7 @@ TEST_F(MergeDriverTest, InputThatShrinksWhileCopiedStopsWithoutPartialTrack) {
 }
 
 #ifndef _WIN32
-TEST_F(MergeDriverTest, LinkWhereTheTrackIsWrittenIsNotFollowed) {
+TEST_F(FolderWriterTest, LinkWhereTheTrackIsWrittenIsNotFollowed) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     tree.File("Moby Dick_1/merged");
     tree.File("Elsewhere.txt", "the user's file");
@@ -800,7 +800,7 @@ TEST_F(MergeDriverTest, LinkWhereTheTrackIsWrittenIsNotFollowed) {
 }
 #endif
 
-TEST_F(MergeDriverTest, NameTooLongForTheOutputLosesTheEndOfItsTitle) {
+TEST_F(FolderWriterTest, NameTooLongForTheOutputLosesTheEndOfItsTitle) {
     // New names would be 259 and 256 bytes; the title gives way, never inside a
     // character (the second title's two-byte characters end one byte past the limit).
     const std::string longest = "01 " + std::string(248, 'n') + ".mp3";
@@ -820,7 +820,7 @@ TEST_F(MergeDriverTest, NameTooLongForTheOutputLosesTheEndOfItsTitle) {
 }
 
 #ifndef _WIN32
-TEST_F(MergeDriverTest, TrackThatIsNoFileIsRefusedBeforeAnythingIsWritten) {
+TEST_F(FolderWriterTest, TrackThatIsNoFileIsRefusedBeforeAnythingIsWritten) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     // None of these reads as a file: the folder fails, the dangling link does not open,
     // and a pipe (or a link to one) would wait for a writer forever, a device may never
@@ -862,7 +862,7 @@ TEST_F(MergeDriverTest, TrackThatIsNoFileIsRefusedBeforeAnythingIsWritten) {
 }
 #endif
 
-TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
+TEST_F(FolderWriterTest, DryRunPlansWithoutWriting) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     Put("Moby Dick Disc 2", "01 B.mp3");
     tree.File("Moby Dick Disc 1/front.jpg", "jpeg");
@@ -890,7 +890,7 @@ TEST_F(MergeDriverTest, DryRunPlansWithoutWriting) {
     EXPECT_EQ(outcome.tracks, 2);
 }
 
-TEST_F(MergeDriverTest, RunningNumbersAreAsWideAsTheLargestInTheirFolder) {
+TEST_F(FolderWriterTest, RunningNumbersAreAsWideAsTheLargestInTheirFolder) {
     for (int n = 1; n <= 99; ++n) {
         char name[32];
         std::snprintf(name, sizeof name, "%02d T.mp3", n);
@@ -917,7 +917,7 @@ TEST_F(MergeDriverTest, RunningNumbersAreAsWideAsTheLargestInTheirFolder) {
     EXPECT_EQ(written.back(), "100 2-1 Last.mp3");
 }
 
-TEST_F(MergeDriverTest, TagKindsArePlannedAndCounted) {
+TEST_F(FolderWriterTest, TagKindsArePlannedAndCounted) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     tree.File("Moby Dick Disc 1/02 B.mp3",
               testing::PaddedTag(testing::Frame24("TIT2",

@@ -1,10 +1,12 @@
-#include "engine/merge_driver.h"
+// The folder-of-tracks writer: copies every planned track into its output folder
+// under its new name with rewritten ID3v2.3 frames and ID3v1 trailer, up to the
+// pipeline's jobs at a time, each into a temporary file that takes its name once it
+// is whole. A dry run walks the same plan and hands each folder and track, with the
+// frames its tag would get, to the DryRun instead.
+#include "engine/folder_writer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -12,27 +14,23 @@
 
 #include "engine/cover_art.h"
 #include "engine/disc_set.h"
-#include "engine/disc_tracks.h"
 #include "engine/format.h"
 #include "engine/output_folder.h"
+#include "engine/plan_resolution.h"
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
 #include "engine/track_copy.h"
+#include "engine/track_notes.h"
 #include "engine/track_pipeline.h"
-#include "options/merge_preparation.h"
-#include "options/title_numbers.h"
-#include "platform/ascii_case.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "tags/diagnostic.h"
 #include "tags/mp3.h"
-#include "tags/text_encoding.h"
 
 namespace brambex {
 
 namespace {
 
-using platform::FindMatching;
 using platform::JoinPath;
 
 // Names the track being read, in the merge's `reading`, for as long as it lives.
@@ -68,26 +66,23 @@ struct StartedTrack {
     TrackCopyResult result;
 };
 
-class MergeRun {
+class FolderWriter : public OutputWriter {
   public:
-    MergeRun(MergeSettings& settings, FrontEnd& frontEnd, const DiscSet& set, DryRun* dryRun)
-        : s_(settings),
-          ui_(frontEnd),
-          set_(set),
-          dryRun_(dryRun),
+    explicit FolderWriter(const WriterContext& context)
+        : s_(context.settings),
+          ui_(context.ui),
+          set_(context.set),
+          dryRun_(context.dryRun),
           partialName_(TemporaryFileName()),
-          pipeline_(settings.choices.jobs > 0 ? settings.choices.jobs : DefaultJobs()) {}
-    ~MergeRun() { AbandonStarted(); }
-    MergeRun(const MergeRun&) = delete;
-    MergeRun& operator=(const MergeRun&) = delete;
+          pipeline_(s_.choices.jobs > 0 ? s_.choices.jobs : DefaultJobs()) {}
+    ~FolderWriter() override { AbandonStarted(); }
+    FolderWriter(const FolderWriter&) = delete;
+    FolderWriter& operator=(const FolderWriter&) = delete;
 
-    MergeOutcome Prepare();
-    MergeOutcome Run(const Cancellation& cancel);
+    MergeOutcome Begin(const MergePlan& plan) override;
+    MergeOutcome Write(const Cancellation& cancel) override;
 
   private:
-    // The set's first tracks' own titles, for the preview; read here, on the merge's
-    // thread, before the dialog opens.
-    void ReadOwnTitles();
     bool MergeDisc(std::size_t disc, std::size_t& next, const Cancellation& cancel);
     bool OpenOutputFolder(const PlannedFolder& folder);
     void ShowProgressFor(const std::string& folder, int track);
@@ -103,8 +98,9 @@ class MergeRun {
     std::string PartialNameForSlot(int slot) const;
     void CountTag(TagKind kind);
 
-    bool Fail(std::string_view text, const std::string& caption) {
-        ui_.ShowMessage(text, caption, MessageStyle::Plain);
+    bool Fail(std::string_view text, const std::string& caption,
+              MessageStyle style = MessageStyle::Plain) {
+        ui_.ShowMessage(text, caption, style);
         return false;
     }
     bool DiscFolderLost(const std::string& folder, int disc, std::error_code error) {
@@ -119,8 +115,7 @@ class MergeRun {
     }
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     MergeOutcome NothingMerged() {
-        ui_.ShowMessage("No track was merged: the disc folders no longer hold any tracks.", "Error",
-                        MessageStyle::Stop);
+        ShowNothingMerged(ui_);
         return Ended(MergeOutcome::Kind::Stopped);
     }
     MergeOutcome Ended(MergeOutcome::Kind kind) {
@@ -132,15 +127,13 @@ class MergeRun {
         outcome.notes = std::move(notes_);
         return outcome;
     }
-    void NoteTrack(const StartedTrack& t);
     std::int64_t bytesDone_ = 0;
 
     MergeSettings& s_;
     FrontEnd& ui_;
     const DiscSet& set_;
     DryRun* dryRun_;
-    MergePlan plan_;
-    std::vector<std::optional<std::string>> ownTitles_;
+    const MergePlan* plan_ = nullptr;
     const std::string partialName_;
     std::size_t folder_ = 0;  // the output folder being filled, once there is one
     bool cancelled_ = false;
@@ -155,7 +148,7 @@ class MergeRun {
     // While tracks are copied, the lines are noted with their track for the outcome too.
     class Diagnostics : public DiagnosticSink {
       public:
-        explicit Diagnostics(MergeRun& run) : run_(run) {}
+        explicit Diagnostics(FolderWriter& run) : run_(run) {}
         void Line(std::string_view line) override {
             run_.ui_.ShowDiagnostic(line, run_.reading_);
             if (run_.noting_)
@@ -163,7 +156,7 @@ class MergeRun {
         }
 
       private:
-        MergeRun& run_;
+        FolderWriter& run_;
     };
     Diagnostics diagnostics_{*this};
     bool noting_ = false;
@@ -181,58 +174,22 @@ class MergeRun {
     int startedCount_ = 0;
 };
 
-MergeOutcome MergeRun::Prepare() {
+MergeOutcome FolderWriter::Begin(const MergePlan& plan) {
+    plan_ = &plan;
     s_.runningNumber = 0;
     s_.folderNumber = 0;
     s_.convertedTags = 0;
     s_.newTags = 0;
-    // The first track of the set (the first disc may hold none) gives the settings.
-    plan_ = PlanMerge(set_, s_.choices);
-    if (plan_.tracks.empty())
-        return plan_.stop ? (Stop(*plan_.stop), Ended(MergeOutcome::Kind::Stopped))
-                          : NothingMerged();
-    const std::string& inputPath = plan_.tracks.front().inputPath;
-    ReadOwnTitles();
-    ReadingTrack reading(reading_, inputPath);
-    // The preview plans the merge over the set's listing and the titles read above:
-    // the dialog's thread reads no file.
-    const PreviewSource preview = [this](const MergeChoices& choices) {
-        return PreviewPlan(PlanMerge(set_, choices), ownTitles_);
-    };
-    switch (PrepareMergeSettings(s_, ui_, PathInSet(s_, inputPath), preview)) {
-        case Preparation::Confirmed:
-            break;
-        case Preparation::Cancelled:
-            return Ended(MergeOutcome::Kind::Cancelled);
-        case Preparation::Refused:
-            return Ended(MergeOutcome::Kind::Refused);
-    }
-    plan_ = PlanMerge(set_, s_.choices);
-    s_.outputFolder = plan_.outputFolder;
-    s_.splitFolders = plan_.splitFolders;
-    if (!OpenOutputFolder(plan_.folders.front()))
+    s_.outputFolder = plan.outputFolder;
+    s_.splitFolders = plan.splitFolders;
+    if (plan.folders.empty())
+        return NothingMerged();
+    if (!OpenOutputFolder(plan.folders.front()))
         return Ended(MergeOutcome::Kind::Stopped);
     return {MergeOutcome::Kind::Completed, set_.DiscCount(), 0};
 }
 
-void MergeRun::ReadOwnTitles() {
-    // What the codec notes of these tracks is said when each is merged.
-    NoDiagnostics quiet;
-    const std::size_t count = std::min<std::size_t>(PreviewTracks, plan_.tracks.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        std::optional<std::string>& title = ownTitles_.emplace_back();
-        InputFile in;
-        TrackCopyResult opened;
-        if (!OpenTrackInput(PathInSet(s_, plan_.tracks[i].inputPath), {}, in, opened))
-            continue;
-        MP3 mp3(quiet);
-        mp3.Read(in);
-        if (mp3.HasInputFrame(TagField::Title))
-            title = std::string(mp3.InputText(TagField::Title));
-    }
-}
-
-MergeOutcome MergeRun::Run(const Cancellation& cancel) {
+MergeOutcome FolderWriter::Write(const Cancellation& cancel) {
     noting_ = true;
     std::size_t next = 0;
     for (std::size_t disc = 0; disc < set_.discs.size(); ++disc) {
@@ -250,7 +207,7 @@ MergeOutcome MergeRun::Run(const Cancellation& cancel) {
 }
 
 // The planned tracks of one disc, from `next` on.
-bool MergeRun::MergeDisc(std::size_t disc, std::size_t& next, const Cancellation& cancel) {
+bool FolderWriter::MergeDisc(std::size_t disc, std::size_t& next, const Cancellation& cancel) {
     const auto cancelled = [&] {
         // The tracks being written when the cancel came are finished first.
         if (!FinishStarted())
@@ -264,15 +221,15 @@ bool MergeRun::MergeDisc(std::size_t disc, std::size_t& next, const Cancellation
     // A folder renamed or removed since the check is no disc without tracks.
     if (const platform::Status there = platform::IsFolder(PathInSet(s_, folder)); !there)
         return DiscFolderLost(folder, number, there.error);
-    for (; next < plan_.tracks.size() && plan_.tracks[next].disc == number; ++next) {
+    for (; next < plan_->tracks.size() && plan_->tracks[next].disc == number; ++next) {
         if (cancel.Requested())
             return cancelled();
-        const PlannedTrack& track = plan_.tracks[next];
+        const PlannedTrack& track = plan_->tracks[next];
         ReadingTrack reading(reading_, track.inputPath);
         at_ = track.inputPath;
         // A new output folder is begun once the tracks of the one before are all there.
         if (track.folder != folder_ &&
-            (!FinishStarted() || !OpenOutputFolder(plan_.folders[track.folder])))
+            (!FinishStarted() || !OpenOutputFolder(plan_->folders[track.folder])))
             return false;
         folder_ = track.folder;
         ShowProgressFor(folder, track.track);
@@ -285,8 +242,8 @@ bool MergeRun::MergeDisc(std::size_t disc, std::size_t& next, const Cancellation
     if (!FinishStarted())
         return false;
     // Two tracks with one number stop the merge where the plan ends.
-    if (plan_.stop && next == plan_.tracks.size() && plan_.stopDisc == number)
-        return Stop(*plan_.stop);
+    if (plan_->stop && next == plan_->tracks.size() && plan_->stopDisc == number)
+        return Stop(*plan_->stop);
     // A cancel that came with the disc's last track stops the merge before the next disc,
     // as it would before any further track.
     if (cancel.Requested())
@@ -294,7 +251,7 @@ bool MergeRun::MergeDisc(std::size_t disc, std::size_t& next, const Cancellation
     return true;
 }
 
-bool MergeRun::OpenOutputFolder(const PlannedFolder& folder) {
+bool FolderWriter::OpenOutputFolder(const PlannedFolder& folder) {
     ++s_.folderNumber;
     if (dryRun_) {
         // The names the folder's preparation would give, without touching the disk.
@@ -311,7 +268,7 @@ bool MergeRun::OpenOutputFolder(const PlannedFolder& folder) {
     return true;
 }
 
-void MergeRun::ShowProgressFor(const std::string& folder, int track) {
+void FolderWriter::ShowProgressFor(const std::string& folder, int track) {
     std::string caption = "Merging \"" + folder + "\"";
     if (!progress_) {
         // The caption first, so that the window never shows a merge under "Folders".
@@ -325,39 +282,14 @@ void MergeRun::ShowProgressFor(const std::string& folder, int track) {
         progress_->SetMessage(Format("Merging track %2d from \"%s\"", track, folder.c_str()));
 }
 
-bool MergeRun::ResolveTrack(const PlannedTrack& track, const std::string& outputPath) {
-    const std::string& inputPath = track.inputPath;
-    InputFile in;
-    TrackCopyResult opened;
-    if (!OpenTrackInput(PathInSet(s_, inputPath), inputPath, in, opened))
-        return Fail(opened.message, inputPath);
+bool FolderWriter::ResolveTrack(const PlannedTrack& track, const std::string& outputPath) {
     PlannedTrack planned = track;
     planned.outputPath = outputPath;
-    const TrackValues values = ValuesForTrack(plan_, track);
-    MP3 mp3(diagnostics_);
-    TrackEditor editor(values, &planned);
-    mp3.Rewrite(in, nullptr, editor);
-    if (!editor.PatternError().empty()) {
-        ui_.ShowMessage(editor.PatternError(), "Error", MessageStyle::Stop);
-        return false;
-    }
-    // A plan made from a track that could not be read whole would show what a merge
-    // cannot do.
-    if (!editor.Done() || mp3.Failed())
-        return Fail(ReadFailure(in), inputPath);
-    const TagKind kind = mp3.InputKind();
-    CountTag(kind);
-    planned.tag = kind == TagKind::V22                               ? PlannedTag::ConvertedFromV22
-                  : kind == TagKind::V24                             ? PlannedTag::ConvertedFromV24
-                  : kind == TagKind::None || kind == TagKind::Broken ? PlannedTag::New
-                                                                     : PlannedTag::Rewritten;
-    const TagEdits& edits = editor.Edits();
-    if (edits.trailerTitle)
-        planned.trailerTitle = std::string(*edits.trailerTitle);
-    planned.trailerArtist = values.artist;
-    planned.trailerAlbum = values.albumTitle;
-    planned.trailerTrack = values.runningNumber;
-    planned.trailerGenre = edits.trailerGenre;
+    const TrackResolution resolved =
+        ResolvePlannedTrack(*plan_, planned, PathInSet(s_, track.inputPath), diagnostics_);
+    if (!resolved.failure.empty())
+        return Fail(resolved.failure, resolved.caption, resolved.style);
+    CountTag(resolved.kind);
     dryRun_->Track(planned);
     ++placed_;
     if (progress_)
@@ -365,7 +297,7 @@ bool MergeRun::ResolveTrack(const PlannedTrack& track, const std::string& output
     return true;
 }
 
-bool MergeRun::CopyTrack(const PlannedTrack& track, const std::string& outputPath) {
+bool FolderWriter::CopyTrack(const PlannedTrack& track, const std::string& outputPath) {
     auto started = std::make_unique<StartedTrack>();
     StartedTrack& t = *started;
     t.inputPath = track.inputPath;
@@ -373,7 +305,7 @@ bool MergeRun::CopyTrack(const PlannedTrack& track, const std::string& outputPat
     t.slot = startedCount_++ % pipeline_.Slots();
     t.partialPath = PathInSet(s_, JoinPath(s_.currentFolder, PartialNameForSlot(t.slot)));
     t.progress = (s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber;
-    t.values = ValuesForTrack(plan_, track);
+    t.values = ValuesForTrack(*plan_, track);
     started_.push_back(std::move(started));
     // The files are opened here, so that names are made on this thread alone; a track
     // that cannot be opened is told in its turn.
@@ -393,7 +325,7 @@ bool MergeRun::CopyTrack(const PlannedTrack& track, const std::string& outputPat
     return !pipeline_.Full() || FinishOldest();
 }
 
-bool MergeRun::FinishOldest() {
+bool FolderWriter::FinishOldest() {
     pipeline_.TakeOldest();
     const std::unique_ptr<StartedTrack> t = std::move(started_.front());
     started_.pop_front();
@@ -405,7 +337,8 @@ bool MergeRun::FinishOldest() {
     }
     if (t->result.tagRead)
         CountTag(t->result.kind);
-    NoteTrack(*t);
+    if (std::optional<std::string> note = TrackNote(t->inputPath, t->result, heldNotes_))
+        notes_.push_back(std::move(*note));
     platform::Status named;
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
@@ -433,7 +366,7 @@ bool MergeRun::FinishOldest() {
     return true;
 }
 
-bool MergeRun::FinishStarted() {
+bool FolderWriter::FinishStarted() {
     while (!started_.empty()) {
         if (!FinishOldest())
             return false;
@@ -441,7 +374,7 @@ bool MergeRun::FinishStarted() {
     return true;
 }
 
-void MergeRun::AbandonStarted() {
+void FolderWriter::AbandonStarted() {
     while (!started_.empty()) {
         pipeline_.TakeOldest();
         const std::unique_ptr<StartedTrack> t = std::move(started_.front());
@@ -454,7 +387,7 @@ void MergeRun::AbandonStarted() {
 
 // Slot 0 has the run's own name, which its pictures use too; each further slot the same
 // with its number.
-std::string MergeRun::PartialNameForSlot(int slot) const {
+std::string FolderWriter::PartialNameForSlot(int slot) const {
     if (slot == 0)
         return partialName_;
     const std::size_t ending = partialName_.size() - PartialFileEnding.size();
@@ -462,62 +395,15 @@ std::string MergeRun::PartialNameForSlot(int slot) const {
            partialName_.substr(ending);
 }
 
-void MergeRun::CountTag(TagKind kind) {
+void FolderWriter::CountTag(TagKind kind) {
     s_.convertedTags += kind == TagKind::V22 || kind == TagKind::V24 ? 1 : 0;
     s_.newTags += kind == TagKind::None || kind == TagKind::Broken ? 1 : 0;
 }
 
-void MergeRun::NoteTrack(const StartedTrack& t) {
-    std::string line;
-    const auto add = [&line](std::string_view note) {
-        line += line.empty() ? "" : "; ";
-        line += note;
-    };
-    if (t.result.tagRead) {
-        switch (t.result.kind) {
-            case TagKind::V22:
-                add("ID3v2.2 tag converted to ID3v2.3");
-                break;
-            case TagKind::V24:
-                add("ID3v2.4 tag converted to ID3v2.3");
-                break;
-            case TagKind::None:
-                add("no tag, a new one made");
-                break;
-            case TagKind::Broken:
-                add("unreadable tag, a new one made");
-                break;
-            case TagKind::V23:
-                break;
-        }
-    }
-    if (auto held = heldNotes_.find(t.inputPath); held != heldNotes_.end()) {
-        for (const std::string& diagnostic : held->second)
-            add(diagnostic);
-        heldNotes_.erase(held);
-    }
-    if (!line.empty())
-        notes_.push_back(t.inputPath + ": " + line);
-}
-
 }  // namespace
 
-struct MergeDriver::Loop : MergeRun {
-    using MergeRun::MergeRun;
-};
-
-MergeDriver::MergeDriver(MergeSettings& settings, FrontEnd& frontEnd, const DiscSet& set,
-                         DryRun* dryRun)
-    : run_(std::make_unique<Loop>(settings, frontEnd, set, dryRun)) {}
-
-MergeDriver::~MergeDriver() = default;
-
-MergeOutcome MergeDriver::Prepare() {
-    return run_->Prepare();
-}
-
-MergeOutcome MergeDriver::Run(const Cancellation& cancel) {
-    return run_->Run(cancel);
+std::unique_ptr<OutputWriter> MakeFolderWriter(const WriterContext& context) {
+    return std::make_unique<FolderWriter>(context);
 }
 
 }  // namespace brambex

@@ -1,0 +1,62 @@
+// What carries a merge's plan out. Today's output is a folder of tracks; another output
+// (one chaptered MP3 per book, one M4B per book) is one more OutputFormat and one more
+// writer made by MakeOutputWriter, with nothing in the session that knows which.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/disc_set.h"
+#include "engine/merge_outcome.h"
+#include "engine/merge_plan.h"
+#include "options/front_end.h"
+#include "options/merge_settings.h"
+
+namespace brambex {
+
+enum class OutputFormat {
+    FolderOfTracks,  // numbered output folders of MP3 tracks
+};
+
+// Receives a dry run: each output folder and track as the merge would make them, with
+// the frames each track's tag would get.
+class DryRun {
+  public:
+    virtual ~DryRun() = default;
+    // A new output folder would be prepared and get the pictures of discFolder.
+    virtual void OutputFolder(const std::string& folder, const std::string& discFolder,
+                              const std::vector<std::string>& pictures) = 0;
+    virtual void Track(const PlannedTrack& track) = 0;
+};
+
+// What a writer works with besides the plan; all of it outlives the writer. The
+// writer keeps where the output stands (folder, running number, tag counts) in the
+// settings' output part.
+struct WriterContext {
+    MergeSettings& settings;
+    FrontEnd& ui;
+    const DiscSet& set;
+    // With a dry run nothing is created, written or deleted: it receives every output
+    // folder and track instead.
+    DryRun* dryRun = nullptr;
+};
+
+class OutputWriter {
+  public:
+    virtual ~OutputWriter() = default;
+    // Makes the first output ready before any track is written (an earlier output is
+    // emptied only when the user agrees); the plan must outlive the writer.
+    virtual MergeOutcome Begin(const MergePlan& plan) = 0;
+    // Writes every track of the plan in order, polling the cancellation before each;
+    // progress goes to the front end, and what was noted of each track into the
+    // outcome's notes.
+    virtual MergeOutcome Write(const Cancellation& cancel) = 0;
+};
+
+std::unique_ptr<OutputWriter> MakeOutputWriter(OutputFormat format, const WriterContext& context);
+
+// The message of a merge that found nothing to write.
+void ShowNothingMerged(FrontEnd& ui);
+
+}  // namespace brambex
