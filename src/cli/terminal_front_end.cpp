@@ -9,6 +9,7 @@
 #include "cli/terminal_text.h"
 #include "engine/output_writer.h"
 #include "engine/system_reason.h"
+#include "options/form_answers.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "platform/ascii_case.h"
@@ -100,43 +101,24 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
     if (InterruptRequested())
         return false;
     // The merge opens the form in the type the options chose, as the dialog opens in
-    // the type chosen last; clicking the other type only when it did not.
-    bool music = options_.music.value_or(false);
-    if (music && !form.MusicChecked())
-        form.ChooseMusic();
-    if (!music && !form.AudioBooksChecked())
-        form.ChooseAudioBooks();
-    // The keep boxes first: their responses put the mode's texts into the genre box and
-    // the name field, which the options below may then replace.
-    if (options_.keepGenre)
-        form.SetKeepGenre(*options_.keepGenre);
-    if (options_.keepAlbum)
-        form.SetKeepAlbumTitle(*options_.keepAlbum);
-    if (options_.keepArtist)
-        form.SetKeepArtist(*options_.keepArtist);
-    if (options_.keepNames)
-        form.SetKeepTrackNames(*options_.keepNames);
-    // A genre, artist or pattern given on the command line is meant to be written: its
-    // keep box is cleared unless the command line checked it, just as the dialog's user
-    // unchecks the box to type into the field it disables.
-    if (options_.genre && !options_.keepGenre && form.KeepGenre().checked)
-        form.SetKeepGenre(false);
-    if (options_.artist && !options_.keepArtist && form.KeepArtist().checked)
-        form.SetKeepArtist(false);
-    if (options_.pattern && !options_.keepNames && form.KeepTrackNames().checked)
-        form.SetKeepTrackNames(false);
-    if (options_.title)
-        form.SetTitleText(*options_.title);
-    if (options_.artist)
-        form.SetArtistText(*options_.artist);
-    if (options_.pattern)
-        form.SetNameText(*options_.pattern);
+    // the type chosen last.
+    FormAnswers answers;
+    answers.music = options_.music.value_or(false);
+    answers.keepGenre = options_.keepGenre;
+    answers.keepAlbumTitle = options_.keepAlbum;
+    answers.keepArtist = options_.keepArtist;
+    answers.keepTrackNames = options_.keepNames;
+    answers.title = options_.title;
+    answers.artist = options_.artist;
+    answers.pattern = options_.pattern;
+    answers.genre = options_.genre;
+    // A genre of the list by name or number is picked from it; other text is typed.
     if (options_.genre) {
-        // A genre of the list by name or number is picked from it; other text is typed.
         const GenreText genre = ReadGenreText(*options_.genre);
-        if (genre.length != options_.genre->size() || !form.PickGenreNumber(genre.number))
-            form.SetGenreText(*options_.genre);
+        if (genre.length == options_.genre->size())
+            answers.genreNumber = genre.number;
     }
+    AnswerMergeOptions(form, answers);
     // A title that cannot name a folder is refused by the merge's own check, with the
     // dialog's message; there is nothing to describe.
     if (!form.TitleAllowed())

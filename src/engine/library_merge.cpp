@@ -4,8 +4,9 @@
 #include <utility>
 
 #include "engine/merge_session.h"
+#include "engine/merge_summary.h"
+#include "options/form_answers.h"
 #include "options/merge_options_form.h"
-#include "options/title_numbers.h"
 
 namespace brambex {
 
@@ -127,14 +128,6 @@ class LibraryFrontEnd : public FrontEnd {
     std::unique_ptr<ProgressWindow> window_;
 };
 
-std::vector<std::string> OutputFolders(const MergeSettings& settings) {
-    std::vector<std::string> folders;
-    const int count = settings.splitFolders ? settings.folderNumber : 1;
-    for (int f = 1; f <= count; ++f)
-        folders.push_back(OutputFolderName(settings, f));
-    return folders;
-}
-
 }  // namespace
 
 SharedMergeOptions RecordSharedOptions(const MergeOptionsForm& form) {
@@ -152,21 +145,19 @@ SharedMergeOptions RecordSharedOptions(const MergeOptionsForm& form) {
 }
 
 void ApplySharedOptions(const SharedMergeOptions& shared, MergeOptionsForm& form) {
-    if (shared.music && !form.MusicChecked())
-        form.ChooseMusic();
-    if (!shared.music && !form.AudioBooksChecked())
-        form.ChooseAudioBooks();
-    // The keep boxes first: their responses put texts into the fields set below.
-    form.SetKeepGenre(shared.keepGenre);
-    form.SetKeepAlbumTitle(shared.keepAlbumTitle);
-    form.SetKeepArtist(shared.keepArtist);
-    form.SetKeepTrackNames(shared.keepTrackNames);
+    FormAnswers answers;
+    answers.music = shared.music;
+    answers.keepGenre = shared.keepGenre;
+    answers.keepAlbumTitle = shared.keepAlbumTitle;
+    answers.keepArtist = shared.keepArtist;
+    answers.keepTrackNames = shared.keepTrackNames;
     if (!shared.keepGenre) {
-        if (!shared.genreNumber || !form.PickGenreNumber(*shared.genreNumber))
-            form.SetGenreText(shared.genre);
+        answers.genre = shared.genre;
+        answers.genreNumber = shared.genreNumber;
     }
     if (!shared.keepTrackNames)
-        form.SetNameText(shared.pattern);
+        answers.pattern = shared.pattern;
+    AnswerMergeOptions(form, answers);
 }
 
 std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, FrontEnd& ui,
@@ -205,7 +196,7 @@ std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, 
             continue;
         }
         result.state = LibrarySetResult::State::Merged;
-        result.outputFolders = OutputFolders(session.Settings());
+        result.outputFolders = MergedFolders(session.Settings(), false);
         result.convertedTags = session.Settings().convertedTags;
         result.newTags = session.Settings().newTags;
     }
