@@ -106,7 +106,7 @@ std::size_t AudioStart(const std::uint8_t* data, const MP3& mp3) {
         return 0;
     }
     const std::size_t first = TagLength(data);
-    return mp3.HadSecondTag() ? first + TagLength(data + first) : first;
+    return mp3.Layout().secondTag ? first + TagLength(data + first) : first;
 }
 
 std::string Rewrite(const std::uint8_t* data, std::size_t size, bool sizeKnown, MP3& mp3,
@@ -171,24 +171,25 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     const std::string output = Rewrite(data, size, sizeKnown, mp3, editor);
 
     // A complete 2.3 tag without flags, then the input's audio, then a trailer.
-    const std::size_t tagEnd = 10 + std::size_t{mp3.OutputTagSize()};
+    const std::size_t tagEnd = 10 + std::size_t{mp3.Layout().outputTagSize};
     if (output.size() < tagEnd + 128 || output.compare(0, 6, std::string("ID3\x03\0\0", 6)) != 0 ||
         output.compare(output.size() - 128, 3, "TAG") != 0) {
         __builtin_trap();
     }
     // An APE tag and a Lyrics3v2 block follow the audio; only the APE tag may change.
     const std::size_t audioStart = AudioStart(data, mp3);
-    const std::size_t trailer = mp3.InputHadTrailer() ? 128 : 0;
-    const std::size_t audioEnd =
-        mp3.InputAudioEnd() >= 0 ? static_cast<std::size_t>(mp3.InputAudioEnd()) : size - trailer;
+    const std::size_t trailer = mp3.Layout().trailer ? 128 : 0;
+    const std::size_t audioEnd = mp3.Layout().audioEnd >= 0
+                                     ? static_cast<std::size_t>(mp3.Layout().audioEnd)
+                                     : size - trailer;
     const std::size_t after = size - trailer - audioEnd;
     if (audioStart > audioEnd || output.size() - tagEnd - 128 < audioEnd - audioStart ||
         std::memcmp(output.data() + tagEnd, data + audioStart, audioEnd - audioStart) != 0) {
         __builtin_trap();
     }
-    if (!mp3.InputHadApeTag() && (output.size() - tagEnd - 128 != audioEnd - audioStart + after ||
-                                  std::memcmp(output.data() + tagEnd + (audioEnd - audioStart),
-                                              data + audioEnd, after) != 0)) {
+    if (!mp3.Layout().apeTag && (output.size() - tagEnd - 128 != audioEnd - audioStart + after ||
+                                 std::memcmp(output.data() + tagEnd + (audioEnd - audioStart),
+                                             data + audioEnd, after) != 0)) {
         __builtin_trap();
     }
 
@@ -199,8 +200,9 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     FuzzEditor none(0);
     const std::string second = Rewrite(reinterpret_cast<const std::uint8_t*>(output.data()),
                                        output.size(), sizeKnown, again, none);
-    if (again.InputKind() != TagKind::V23 || again.FramesLeftOut() != 0 || none.ids != editor.ids ||
-        second != output || (mp3.InputHadApeTag() && !again.InputHadApeTag())) {
+    if (again.InputKind() != TagKind::V23 || again.Layout().framesLeftOut != 0 ||
+        none.ids != editor.ids || second != output ||
+        (mp3.Layout().apeTag && !again.Layout().apeTag)) {
         __builtin_trap();
     }
     if ((way & 2) != 0 && sizeKnown) {

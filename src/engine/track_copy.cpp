@@ -169,7 +169,7 @@ TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::stri
     const bool written = out.Close();
     result.tagRead = editor.Done();
     result.kind = mp3.InputKind();
-    result.inputSize = mp3.InputSize();
+    result.inputSize = mp3.Layout().inputSize;
     // Whatever went wrong, the half-made file must not stay behind.
     const auto discard = [&](std::string text, const std::string& caption) {
         DiscardTemporaryFile(partialPath);

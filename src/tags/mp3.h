@@ -76,6 +76,25 @@ struct OutputFrame {
 
 class MP3;
 
+// How the pass found the input laid out and laid out the output.
+struct PassLayout {
+    // Bytes after the output tag's header, and whether it had to grow past the input's.
+    std::uint32_t outputTagSize = 0;
+    bool tagGrew = false;
+    // Input frames left out: 2.3 has no form for them, or they cannot be read.
+    int framesLeftOut = 0;
+    // Whether a second ID3v2 tag followed the first and was read with it.
+    bool secondTag = false;
+    // The input's size when its audio was copied; -1 when it could not be told.
+    std::int64_t inputSize = -1;
+    // Where the input's audio ended, before an APE tag, a Lyrics3v2 block and the
+    // trailer; -1 when its size could not be told (then none of them is looked for).
+    std::int64_t audioEnd = -1;
+    bool apeTag = false;
+    // Whether an ID3v1 trailer ended the input.
+    bool trailer = false;
+};
+
 // The caller's side of a pass.
 class TagEditor {
   public:
@@ -109,13 +128,6 @@ class MP3 {
     // input lacks the frame.
     std::string_view InputText(TagField field) const;
     bool HasInputFrame(TagField field) const;
-    // Bytes after the output tag's header, and whether it had to grow past the input's.
-    std::uint32_t OutputTagSize() const { return outputSize_; }
-    bool TagGrew() const { return grew_; }
-    // Input frames left out: 2.3 has no form for them, or they cannot be read.
-    int FramesLeftOut() const { return leftOut_; }
-    // Whether a second ID3v2 tag followed the first and was read with it.
-    bool HadSecondTag() const { return secondStart_ >= 0; }
 
     std::string TrailerTitle() const { return trailer_.Title(); }
     std::string TrailerArtist() const { return trailer_.Artist(); }
@@ -124,14 +136,10 @@ class MP3 {
     std::string TrailerYear() const { return trailer_.Year(); }
     std::string TrailerComment() const { return trailer_.Comment(); }
     int TrailerTrack() const { return trailer_.Track(); }
-    // True when the pass found an ID3v1 trailer at the end of the input.
-    bool InputHadTrailer() const { return inputHadTrailer_; }
-    // The input's size when its audio was copied; -1 when it could not be told.
-    std::int64_t InputSize() const { return inputSize_; }
-    // Where the input's audio ended, before an APE tag, a Lyrics3v2 block and the
-    // trailer; -1 when its size could not be told (then none of them is looked for).
-    std::int64_t InputAudioEnd() const { return audioEnd_; }
-    bool InputHadApeTag() const { return ape_.Found(); }
+    PassLayout Layout() const {
+        return {outputSize_, grew_,     leftOut_,     secondStart_ >= 0,
+                inputSize_,  audioEnd_, ape_.Found(), inputHadTrailer_};
+    }
     // True once a read or write of this pass failed; the output is then incomplete.
     bool Failed() const { return failed_; }
 

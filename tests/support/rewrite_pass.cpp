@@ -40,9 +40,9 @@ PassResult RewritePass(InputFile& in, OutputFile* out, const PassSteps& steps) {
         StepsEditor editor(steps, result);
         result.passed = mp3->Rewrite(in, out, editor);
         result.failed = mp3->Failed();
-        result.inputHadTrailer = mp3->InputHadTrailer();
+        result.inputHadTrailer = mp3->Layout().trailer;
         result.kind = mp3->InputKind();
-        result.grew = mp3->TagGrew();
+        result.grew = mp3->Layout().tagGrew;
     }
     result.diagnostics = std::move(diagnostics.text);
     return result;

@@ -92,7 +92,7 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
                         in.Error() ? std::strerror(in.Error().value()) : "the file ended early");
         return false;
     }
-    if (!mp3.InputHadTrailer()) {
+    if (!mp3.Layout().trailer) {
         std::fprintf(out, "No ID3v1 trailer\n");
         return true;
     }

@@ -110,7 +110,7 @@ TEST(Mp3Allocation, RewritePassAllocatesNothing) {
     std::filesystem::remove_all(dir, ignored);
 
     EXPECT_TRUE(passed);
-    EXPECT_TRUE(mp3->TagGrew());
+    EXPECT_TRUE(mp3->Layout().tagGrew);
     EXPECT_EQ(diagnostics.text, "Frames with no ID3v2.3 form left out: SEEK\n");
     EXPECT_EQ(allocations.load(), 0);
 }

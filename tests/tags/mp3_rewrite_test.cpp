@@ -612,7 +612,7 @@ TEST(Mp3Rewrite, ReadingPassSeesFieldsAndTrailerWithoutWriting) {
     EXPECT_EQ(mp3.InputText(TagField::Title), "Chapter 1");
     EXPECT_TRUE(mp3.HasInputFrame(TagField::Artist));
     EXPECT_FALSE(mp3.HasInputFrame(TagField::Band));
-    EXPECT_TRUE(mp3.InputHadTrailer());
+    EXPECT_TRUE(mp3.Layout().trailer);
     EXPECT_EQ(mp3.TrailerTitle(), "Track");
     EXPECT_EQ(mp3.TrailerArtist(), "Melville");
     EXPECT_EQ(mp3.TrailerGenre(), 101);

@@ -182,7 +182,7 @@ TEST(Mp3Trailer, InputWithoutTrailerGetsAFreshOne) {
     NoDiagnostics quiet;
     MP3 mp3(quiet);
     ASSERT_TRUE(mp3.Read(in));
-    EXPECT_FALSE(mp3.InputHadTrailer());
+    EXPECT_FALSE(mp3.Layout().trailer);
     EXPECT_EQ(mp3.TrailerTitle(), "");
     EXPECT_EQ(mp3.TrailerGenre(), 255);
 }
