@@ -10,10 +10,6 @@ namespace brambex::cli {
 
 class TerminalFrontEnd;
 
-// The chosen folder as a full path without a trailing separator and without "." or
-// ".." steps.
-std::string FullPath(const std::string& folder);
-
 // scan: the disc folders and the counts, then the check a merge makes first.
 int RunScan(const CliOptions& options, TerminalFrontEnd& ui);
 // merge: one set, or its dry run.

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "cli/interrupt.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
+#include "engine/disc_set.h"
 #include "engine/system_reason.h"
 #include "platform/file_system.h"
 
@@ -67,30 +67,13 @@ int RunCommand(const CliOptions& options) {
     if (options.command == Command::Scan)
         return RunScan(options, ui);
     if (options.command == Command::Library)
-        return RunLibrary(FullPath(options.folder));
+        return RunLibrary(ChosenFolderPath(options.folder));
     if (options.command == Command::MergeAll)
-        return RunMergeAll(options, FullPath(options.folder), ui);
+        return RunMergeAll(options, ChosenFolderPath(options.folder), ui);
     return RunMerge(options, ui);
 }
 
 }  // namespace
-
-// The chosen folder as a full path without a trailing separator and without "." or
-// ".." steps: the scan takes the part before the last separator as the folder that
-// holds the set, and the last name as the disc-1 folder's name, so "merge ." from
-// inside the disc-1 folder must name that folder.
-std::string FullPath(const std::string& folder) {
-    // Through char8_t, because Windows would read a plain string in its ANSI code page.
-    const std::string absolute = platform::AbsolutePath(folder);
-    const std::u8string normal =
-        std::filesystem::path(std::u8string(absolute.begin(), absolute.end()))
-            .lexically_normal()
-            .u8string();
-    std::string path(normal.begin(), normal.end());
-    while (path.size() > 1 && platform::IsSeparator(path.back()))
-        path.pop_back();
-    return path;
-}
 
 int RunCli(int argc, char** argv) {
     IgnoreBrokenPipes();

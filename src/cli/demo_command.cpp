@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/terminal_text.h"
+#include "engine/disc_set.h"
 
 namespace brambex::cli {
 
@@ -15,7 +16,7 @@ int RunDemo(const CliOptions& options) {
         std::fprintf(stderr, "brambex-cli: %s\n", Printable(error, stderr).c_str());
         return ExitStopped;
     }
-    std::string first = DemoFirstDiscPath(FullPath(options.folder));
+    std::string first = DemoFirstDiscPath(ChosenFolderPath(options.folder));
     std::printf("Wrote a sample set of three discs. Merge it with:\n  brambex-cli merge %s\n",
                 Printable(ShellQuoted(first), stdout).c_str());
     return ExitSuccess;

@@ -8,6 +8,7 @@
 #include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
+#include "engine/disc_set.h"
 #include "engine/merge_session.h"
 #include "engine/merge_summary.h"
 
@@ -15,7 +16,7 @@ namespace brambex::cli {
 
 int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
     MergeSession session(ui);
-    MergeOutcome scanned = session.Scan(FullPath(options.folder));
+    MergeOutcome scanned = session.Scan(ChosenFolderPath(options.folder));
     if (!scanned.Completed())
         return ExitStopped;
     if (!options.quiet) {

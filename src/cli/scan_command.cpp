@@ -6,13 +6,14 @@
 #include "cli/commands.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
+#include "engine/disc_set.h"
 #include "engine/merge_session.h"
 
 namespace brambex::cli {
 
 int RunScan(const CliOptions& options, TerminalFrontEnd& ui) {
     MergeSession session(ui);
-    MergeOutcome scanned = session.Scan(FullPath(options.folder));
+    MergeOutcome scanned = session.Scan(ChosenFolderPath(options.folder));
     if (!scanned.Completed())
         return ExitStopped;
     for (const std::string& name : ui.SortedFolders())

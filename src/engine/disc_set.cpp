@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -347,15 +348,24 @@ std::string DiscSet::PathInSet(std::string_view name) const {
     return platform::JoinPath(setFolder, name);
 }
 
+std::string ChosenFolderPath(const std::string& folder) {
+    // Through char8_t, because Windows would read a plain string in its ANSI code page.
+    const std::string absolute = platform::AbsolutePath(folder);
+    const std::u8string normal =
+        std::filesystem::path(std::u8string(absolute.begin(), absolute.end()))
+            .lexically_normal()
+            .u8string();
+    std::string path(normal.begin(), normal.end());
+    while (path.size() > 1 && platform::IsSeparator(path.back()))
+        path.pop_back();
+    return path;
+}
+
 DiscSet ReadDiscSet(const std::string& chosenFolder) {
     DiscSet set;
-    std::string chosen = chosenFolder;
-    // A path typed with a trailing separator names the same folder.
-    while (chosen.size() > 1 && platform::IsSeparator(chosen.back()))
-        chosen.pop_back();
     // The stem and the set's folder are absolute, so that they name the set whatever
     // the process's current folder becomes.
-    set.chosenFolder = platform::AbsolutePath(chosen);
+    set.chosenFolder = ChosenFolderPath(chosenFolder);
     set.discFolderStem = DiscFolderStem(set.chosenFolder, set.discSuffixFound);
     // A stem cut to fit would name other folders than the set's, so a longer one is
     // refused rather than shortened.

@@ -71,6 +71,13 @@ struct DiscSet {
     std::string PathInSet(std::string_view name) const;
 };
 
+// The chosen folder as a full path without a trailing separator and without "." or
+// ".." steps: the scan takes the part before the last separator as the folder that
+// holds the set, and the last name as the disc-1 folder's name, so "merge ." from
+// inside the disc-1 folder must name that folder. Every front end's choice goes
+// through it.
+std::string ChosenFolderPath(const std::string& folder);
+
 // Reads the set around the chosen folder: the stem, the set's folder and every disc
 // folder with its listing. A finding when the scan could not run, including a stem
 // longer than MaxStemText characters, which is refused, not cut.

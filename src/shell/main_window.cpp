@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/disc_set.h"
 #include "shell/application.h"
 #include "shell/desktop_services.h"
 #include "shell/details_dialog.h"
@@ -258,8 +259,7 @@ void MainWindow::MergeLibrary() {
             ShowCannotBrowse(this, root);
         if (choice.kind != FolderChoice::Chosen)
             return;
-        LibraryDialog dialog(
-            QFileInfo(QString::fromStdString(choice.path)).absoluteFilePath().toStdString(), this);
+        LibraryDialog dialog(ChosenFolderPath(choice.path), this);
         dialog.exec();
     });
 }

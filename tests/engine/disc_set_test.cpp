@@ -256,6 +256,11 @@ TEST_F(DiscSetTest, RelativePathIsTakenFromTheCurrentFolder) {
     EXPECT_EQ(Find(2), "Opera 02");
 }
 
+TEST_F(DiscSetTest, ChosenFolderLosesItsDotStepsAndTrailingSeparators) {
+    for (const char* chosen : {"Rips/Opera 01/", "Rips/./Opera 01", "Rips/X/../Opera 01//"})
+        EXPECT_EQ(ChosenFolderPath(tree.Path(chosen)), tree.Path("Rips/Opera 01")) << chosen;
+}
+
 TEST_F(DiscSetTest, FolderThatCannotBeEnteredEndsTheScan) {
     MakeDiscs("Opera 0", 2);
     ASSERT_TRUE(Scan("Rips/Opera 01"));
