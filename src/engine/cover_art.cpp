@@ -41,15 +41,11 @@ bool CopyAll(InputFile& in, OutputFile& out) {
 // pictures ever takes a half-written one for a picture. It is not made from the
 // picture's name, which may already be as long as a name can be.
 void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder,
-                  std::string_view temporaryName) {
-    for (const platform::FoundEntry& entry :
-         platform::FindMatching(PathInSet(settings, platform::JoinPath(discFolder, "*.jpg")))) {
-        // A folder named like a picture holds no picture to copy.
-        if (entry.isFolder)
-            continue;
+                  const std::vector<std::string>& pictures, std::string_view temporaryName) {
+    for (const std::string& picture : pictures) {
         // Messages name the files as the user knows them, beside the disc folders.
-        const std::string source = platform::JoinPath(discFolder, entry.name);
-        const std::string target = platform::JoinPath(settings.currentFolder, entry.name);
+        const std::string source = platform::JoinPath(discFolder, picture);
+        const std::string target = platform::JoinPath(settings.currentFolder, picture);
         const std::string sourcePath = PathInSet(settings, source);
         const std::string targetPath = PathInSet(settings, target);
         const std::string temporary =

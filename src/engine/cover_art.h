@@ -4,17 +4,20 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "options/front_end.h"
 #include "options/merge_settings.h"
 
 namespace brambex {
 
-// Copies every "*.jpg" file of the disc folder into settings.currentFolder, replacing
+// Copies the pictures (the "*.jpg" files the scan listed) of the disc folder into
+// settings.currentFolder, replacing
 // files of the same name. A picture that cannot be copied is reported and ends the
 // copying of this disc's pictures, but never the merge. Each picture is written under
 // the temporary name first (a merge gives its own) and renamed when complete.
 void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder,
+                  const std::vector<std::string>& pictures,
                   std::string_view temporaryName = ".brambex-picture.part");
 
 }  // namespace brambex

@@ -264,7 +264,7 @@ bool FolderWriter::OpenOutputFolder(const PlannedFolder& folder) {
         return false;
     }
     outputFolders_.push_back(s_.currentFolder);
-    CopyCoverArt(s_, ui_, folder.discFolder, partialName_);
+    CopyCoverArt(s_, ui_, folder.discFolder, folder.pictures, partialName_);
     return true;
 }
 

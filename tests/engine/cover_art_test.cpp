@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <random>
 
+#include "engine/disc_set.h"
 #include "platform/file_system.h"
 #include "support/fake_front_end.h"
 #include "support/temp_tree.h"
@@ -40,6 +41,14 @@ class CoverArtTest : public ::testing::Test {
         settings.currentFolder = "Out";
     }
 
+    // The disc folder's pictures as the scan lists them.
+    Names Pictures(const std::string& disc) const {
+        for (const DiscFolder& scanned : ReadDiscSet(tree.Path(disc)).scanned)
+            if (scanned.name == disc)
+                return scanned.pictures;
+        return {};
+    }
+
     TempTree tree;
     FakeFrontEnd ui;
     MergeSettings settings;
@@ -60,7 +69,7 @@ TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
     tree.File("Disc 1/01 A.mp3", "not copied");
     tree.Folder("Disc 1/Scans.jpg");
 
-    CopyCoverArt(settings, ui, "Disc 1");
+    CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"AlbumArtSmall.jpg", "Back.jpg", "Folder.jpg", "Inlay.JPG",
                                        longest, "Large.jpg", "Odd.jpg", "merged"}));
@@ -74,7 +83,7 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
     tree.File("Disc 2/Folder.jpg", "disc two");
     tree.File("Out/Folder.jpg", "disc one, a longer picture");
     tree.File("Out/.brambex-picture.part", "left over");
-    CopyCoverArt(settings, ui, "Disc 2");
+    CopyCoverArt(settings, ui, "Disc 2", Pictures("Disc 2"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.Read("Out/Folder.jpg"), "disc two");
     EXPECT_EQ(tree.List("Out"), (Names{"Folder.jpg", "merged"}));
@@ -82,8 +91,8 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
 
 TEST_F(CoverArtTest, DiscWithoutPicturesCopiesNothing) {
     tree.File("Disc 1/01 A.mp3");
-    CopyCoverArt(settings, ui, "Disc 1");
-    CopyCoverArt(settings, ui, "Missing");
+    CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(settings, ui, "Missing", Pictures("Missing"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), Names{"merged"});
 }
@@ -102,7 +111,7 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
     for (const auto& [kind, make] : kinds) {
         ASSERT_EQ(make(tree.Path("gone.jpg").c_str(), tree.Path("Disc 1/A.jpg").c_str()), 0);
         ui.messages.clear();
-        CopyCoverArt(settings, ui, "Disc 1");
+        CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
         EXPECT_TRUE(OnlyMessage(ui, "Could not open input file (not a regular file)",
                                 "Disc 1/A.jpg", MessageStyle::Plain))
             << kind;
@@ -116,7 +125,7 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
 TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
     tree.File("Disc 1/Folder.jpg", "f");
     settings.currentFolder = "Gone";
-    CopyCoverArt(settings, ui, "Disc 1");
+    CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
                             Native("Gone/Folder.jpg"), MessageStyle::Plain));
 }
@@ -149,7 +158,7 @@ TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
     tree.File("Out/Big.jpg", "the picture of an earlier merge");
     {
         FileSizeLimit limit(20000);
-        CopyCoverArt(settings, ui, "Disc 1");
+        CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
     }
     EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (File too large)", "Out/Big.jpg",
                             MessageStyle::Plain));
