@@ -224,13 +224,11 @@ std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form) {
     std::vector<std::string> notes;
     // Nobody sees the form before the merge starts, so what it would have shown as an
     // empty field is said here.
-    if (form.FirstTrackError() != 0) {
-        const std::string unread =
-            "Note: the first track \"" + form.FirstTrackPath() + "\" could not be read";
-        notes.push_back((form.FirstTrackError() == NotARegularFile
-                             ? unread + " (not a regular file)"
-                             : WithReason(unread, form.FirstTrackError())) +
-                        ", so its tags give no artist, album or genre.");
+    if (form.FirstTrackError()) {
+        notes.push_back(
+            WithReason("Note: the first track \"" + form.FirstTrackPath() + "\" could not be read",
+                       form.FirstTrackError()) +
+            ", so its tags give no artist, album or genre.");
     } else if (form.Artist().text.empty() && !form.KeepArtist().checked) {
         notes.push_back(
             "Note: the first track names no artist (TPE2 frame or ID3v1 trailer), so every "

@@ -22,9 +22,4 @@ std::string WithReason(std::string_view text, std::error_code error) {
     return message;
 }
 
-std::string WithReason(std::string_view text, int error) {
-    return WithReason(
-        text, error != 0 ? std::error_code(error, std::generic_category()) : std::error_code());
-}
-
 }  // namespace brambex

@@ -15,7 +15,5 @@ std::string SystemReason(std::error_code error);
 // The text followed by " (" the reason ")", such as "(No space left on device)"; the
 // text alone when there is no error.
 std::string WithReason(std::string_view text, std::error_code error);
-// The same for an errno value, 0 for none.
-std::string WithReason(std::string_view text, int error);
 
 }  // namespace brambex

@@ -284,7 +284,7 @@ const std::string& MergeOptionsForm::FirstTrackPath() const {
     return settings_.firstTrackPath;
 }
 
-int MergeOptionsForm::FirstTrackError() const {
+std::error_code MergeOptionsForm::FirstTrackError() const {
     return settings_.firstTrackError;
 }
 

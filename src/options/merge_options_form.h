@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "options/merge_preview.h"
@@ -121,9 +122,9 @@ class MergeOptionsForm {
     void SetKeepTrackNames(bool checked);
 
     // The first track whose tags filled the form, and why they could not be read (see
-    // MergeSettings::firstTrackError); 0 when they were.
+    // MergeSettings::firstTrackError); none when they were.
     const std::string& FirstTrackPath() const;
-    int FirstTrackError() const;
+    std::error_code FirstTrackError() const;
 
     // True while the title shown is the proposal made from the set's folder name
     // rather than from the first track's album (which names none, or would give the

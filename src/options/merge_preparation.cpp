@@ -7,6 +7,7 @@
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
 #include "platform/file_stream.h"
+#include "platform/file_system.h"
 #include "platform/native_file.h"
 #include "tags/diagnostic.h"
 #include "tags/mp3.h"
@@ -25,19 +26,19 @@ std::string TrailerField(std::string_view text) {
 }
 
 // Opens the track; why it cannot be read when it cannot (MergeSettings::firstTrackError).
-int OpenFirstTrack(const std::string& path, InputFile& in) {
+std::error_code OpenFirstTrack(const std::string& path, InputFile& in) {
     std::error_code error;
     switch (platform::native_file::KindOf(path, error)) {
         case platform::native_file::Kind::Missing:
-            return error.value();
+            return error;
         case platform::native_file::Kind::Folder:
-            return EISDIR;
+            return std::make_error_code(std::errc::is_a_directory);
         case platform::native_file::Kind::Other:
-            return NotARegularFile;
+            return platform::NotARegularFile();
         case platform::native_file::Kind::Regular:
             break;
     }
-    return in.Open(path) ? 0 : in.Error().value();
+    return in.Open(path) ? std::error_code() : in.Error();
 }
 
 }  // namespace
@@ -51,14 +52,14 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     settings.firstTrackPath = path;
     InputFile in;
     settings.firstTrackError = OpenFirstTrack(path, in);
-    if (settings.firstTrackError != 0)
+    if (settings.firstTrackError)
         return;
     // The merge reads the track again to copy it and reports what it finds then; its
     // lines from this reading, for the defaults alone, would show twice.
     NoDiagnostics quiet;
     MP3 mp3(quiet);
     const bool read = mp3.Read(in);
-    settings.firstTrackError = read ? 0 : in.Error().value();
+    settings.firstTrackError = read ? std::error_code() : in.Error();
     const auto frame = [&](TagField field, std::string& text) {
         if (!mp3.HasInputFrame(field))
             return false;

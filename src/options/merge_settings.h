@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "options/merge_choices.h"
 
@@ -15,9 +16,6 @@ namespace brambex {
 constexpr std::size_t MaxSettingsText = 511;
 constexpr std::size_t MaxStemText = 1023;
 constexpr std::size_t MaxTrailerText = 30;
-
-// MergeSettings::firstTrackError of a pipe or a device, which no error value names.
-constexpr int NotARegularFile = -1;
 
 // The greatest number of tracks in one output folder; a longer set is split over
 // numbered folders.
@@ -37,9 +35,10 @@ struct MergeSettings {
     // The title the Merge Options form proposes, decided from the set's folder and the
     // sets beside it; empty: the form proposes one from albumTitle alone.
     std::string proposedTitle;
-    // Why the first track's tags could not be read, which leaves the texts above empty:
-    // an errno value (EISDIR for a folder) or NotARegularFile; 0 when they were read.
-    int firstTrackError = 0;
+    // Why the first track's tags could not be read, which leaves the texts above empty
+    // (EISDIR for a folder, platform::NotARegularFile for a pipe or a device); none when
+    // they were read.
+    std::error_code firstTrackError;
     std::string firstTrackPath;
 
     // What the Merge Options form decided.

@@ -157,6 +157,21 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
 
 namespace {
 
+class FileKindCategory final : public std::error_category {
+  public:
+    const char* name() const noexcept override { return "file kind"; }
+    std::string message(int) const override { return "not a regular file"; }
+};
+
+}  // namespace
+
+std::error_code NotARegularFile() {
+    static const FileKindCategory category;
+    return {1, category};
+}
+
+namespace {
+
 class SystemFileSystem final : public FileSystem {
   public:
     Listing ListMatching(const std::string& pattern, NameForm form) override {

@@ -33,6 +33,10 @@ inline std::error_code SystemError(int errnoValue) {
     return {errnoValue, std::generic_category()};
 }
 
+// The reason a pipe or a device cannot be read as a file, which no errno value names:
+// its text is "not a regular file".
+std::error_code NotARegularFile();
+
 #ifdef _WIN32
 inline constexpr char Separator = '\\';
 // Windows gives no folder a device's name ("CON", "nul.txt") and drops a dot or a

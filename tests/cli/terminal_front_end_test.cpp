@@ -14,6 +14,7 @@
 #include "engine/track_pipeline.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 #include "tags/diagnostic.h"
 
 namespace brambex::cli {
@@ -218,7 +219,8 @@ TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
 }
 
 TEST(TerminalFrontEnd, AnUnreadableFirstTrackIsNotedWithItsReason) {
-    for (int error : {ENAMETOOLONG, NotARegularFile}) {
+    for (const std::error_code error :
+         {platform::SystemError(ENAMETOOLONG), platform::NotARegularFile()}) {
         MergeSettings settings;
         settings.firstTrackPath = "/m/Set Disc 1/01 x.mp3";
         settings.firstTrackError = error;
@@ -230,7 +232,8 @@ TEST(TerminalFrontEnd, AnUnreadableFirstTrackIsNotedWithItsReason) {
             EXPECT_EQ(note.find("names no artist"), std::string::npos) << note;
         EXPECT_EQ(notes[0], std::string("Note: the first track \"/m/Set Disc 1/01 x.mp3\" could "
                                         "not be read (") +
-                                (error > 0 ? "the path is too long" : "not a regular file") +
+                                (error == std::errc::filename_too_long ? "the path is too long"
+                                                                       : "not a regular file") +
                                 "), so its tags give no artist, album or genre.");
     }
 }

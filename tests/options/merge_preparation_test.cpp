@@ -15,6 +15,7 @@
 
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 #include "support/fake_front_end.h"
 #include "support/tag_bytes.h"
 #include "support/temp_tree.h"
@@ -117,11 +118,12 @@ TEST_F(MergePreparationTest, EveryTagKindIsRead) {
 }
 
 TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTextsAndTheirReason) {
-    std::vector<std::pair<std::string, int>> paths = {{folder.Root() + "/missing.mp3", ENOENT},
-                                                      {folder.Folder("01 x.mp3"), EISDIR}};
+    std::vector<std::pair<std::string, std::error_code>> paths = {
+        {folder.Root() + "/missing.mp3", platform::SystemError(ENOENT)},
+        {folder.Folder("01 x.mp3"), platform::SystemError(EISDIR)}};
 #ifndef _WIN32
     // A pipe would wait for a writer forever (the alarm ends a test that hangs).
-    paths.emplace_back(folder.Root() + "/04 Pipe.mp3", NotARegularFile);
+    paths.emplace_back(folder.Root() + "/04 Pipe.mp3", platform::NotARegularFile());
     ASSERT_EQ(mkfifo(paths.back().first.c_str(), 0666), 0);
     alarm(60);
 #endif
@@ -136,7 +138,7 @@ TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTextsAndTheirReason) {
         EXPECT_EQ(settings.firstTrackPath, path);
     }
     ReadFirstTrackTags(settings, Track(AllFour));
-    EXPECT_EQ(settings.firstTrackError, 0);
+    EXPECT_FALSE(settings.firstTrackError);
 #ifndef _WIN32
     alarm(0);
 #endif
