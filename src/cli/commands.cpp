@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/chosen_folder.h"
 #include "brambex_version.h"
 #include "cli/cli_options.h"
 #include "cli/command_entries.h"
@@ -50,12 +51,8 @@ int RunCommand(const CliOptions& options) {
     if (options.command == Command::Demo)
         return RunDemo(options);
 
-    if (const platform::Status folder = platform::IsFolder(options.folder); !folder) {
-        // Something that is there but no folder has no reason to give.
-        const std::error_code error =
-            folder.error == std::errc::not_a_directory ? std::error_code() : folder.error;
-        const std::string text = WithReason(options.folder + " is not a folder", error);
-        std::fprintf(stderr, "brambex-cli: %s\n", Printable(text, stderr).c_str());
+    if (const std::string problem = ChosenFolderProblem(options.folder); !problem.empty()) {
+        std::fprintf(stderr, "brambex-cli: %s\n", Printable(problem, stderr).c_str());
         return ExitStopped;
     }
     if (options.command == Command::Merge || options.command == Command::MergeAll)
