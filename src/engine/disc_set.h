@@ -83,6 +83,9 @@ std::string ChosenFolderPath(const std::string& folder);
 // longer than MaxStemText characters, which is refused, not cut.
 DiscSet ReadDiscSet(const std::string& chosenFolder);
 
+// The one listing of a disc folder of the set: its tracks, pictures and ".mp3" files.
+DiscFolder ListDiscFolder(const DiscSet& set, const std::string& name);
+
 // ReadDiscSet, showing its finding, and appending each disc folder's name to the
 // front end's folder list. False after the message when the scan could not run.
 bool ScanDiscSet(DiscSet& set, FrontEnd& ui, const std::string& chosenFolder);
