@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -79,13 +78,12 @@ class FrontEnd {
     virtual void WritingTemporaryFile(std::string_view path) { (void)path; }
 
     // One of the tag codec's diagnostic lines, about the track at file (a name in the
-    // set's folder; empty when no track is being read). By default a line on the
-    // standard error stream.
+    // set's folder; empty when no track is being read), as the codec gives it. A merge
+    // keeps the lines of each track it copies in its outcome's notes either way, so a
+    // front end that shows only those (a window's Details) leaves this as it is.
     virtual void ShowDiagnostic(std::string_view line, std::string_view file) {
-        if (!file.empty())
-            std::fprintf(stderr, "%.*s: ", static_cast<int>(file.size()), file.data());
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
-        std::fflush(stderr);
+        (void)line;
+        (void)file;
     }
     // The same for tracks written at the same time, each in its own slot from 0 up.
     // Slot 0 is that of WritingTemporaryFile, which is not used while tracks are written.

@@ -11,6 +11,7 @@
 #endif
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 
 #include <string>
