@@ -115,7 +115,7 @@ MergePreview PreviewPlan(const MergePlan& plan,
             preview.problem = error;
             return preview;
         }
-        if (values.keepTrackNames)
+        if (values.choices.keepTrackNames)
             row.title = ownTitles[i].value_or("");
     }
     if (plan.stop && shown == plan.tracks.size())

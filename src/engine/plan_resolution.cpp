@@ -58,7 +58,7 @@ TrackResolution ResolvePlannedTrack(const MergePlan& plan, PlannedTrack& track,
     const TagEdits& edits = editor.Edits();
     if (edits.trailerTitle)
         track.trailerTitle = std::string(*edits.trailerTitle);
-    track.trailerArtist = values.artist;
+    track.trailerArtist = values.choices.artist;
     track.trailerAlbum = values.albumTitle;
     track.trailerTrack = values.runningNumber;
     track.trailerGenre = edits.trailerGenre;

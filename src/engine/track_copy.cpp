@@ -24,15 +24,15 @@ constexpr int TrailerGenreOther = 12;
 // lacks one gets it.
 struct FramePolicy {
     TagField field;
-    bool TrackValues::*keep;
+    bool MergeChoices::*keep;
 };
 constexpr FramePolicy MergeFrames[] = {
-    {TagField::Genre, &TrackValues::keepGenre},
+    {TagField::Genre, &MergeChoices::keepGenre},
     {TagField::Track, nullptr},
-    {TagField::Title, &TrackValues::keepTrackNames},
-    {TagField::Album, &TrackValues::keepAlbumTitle},
-    {TagField::Band, &TrackValues::keepArtist},
-    {TagField::Artist, &TrackValues::keepArtist},
+    {TagField::Title, &MergeChoices::keepTrackNames},
+    {TagField::Album, &MergeChoices::keepAlbumTitle},
+    {TagField::Band, &MergeChoices::keepArtist},
+    {TagField::Artist, &MergeChoices::keepArtist},
 };
 
 std::string DiscTrackTitle(const TrackValues& v) {
@@ -51,20 +51,8 @@ class CollectedDiagnostics : public DiagnosticSink {
 }  // namespace
 
 TrackValues ValuesForTrack(const MergePlan& plan, const PlannedTrack& track) {
-    const MergeChoices& c = plan.choices;
-    TrackValues v;
-    v.disc = track.disc;
-    v.track = track.track;
-    v.runningNumber = track.runningNumber;
-    v.albumTitle = plan.folders[track.folder].albumTitle;
-    v.artist = c.artist;
-    v.genre = c.genre;
-    v.titleTemplate = c.titleTemplate;
-    v.keepTrackNames = c.keepTrackNames;
-    v.keepAlbumTitle = c.keepAlbumTitle;
-    v.keepArtist = c.keepArtist;
-    v.keepGenre = c.keepGenre;
-    return v;
+    return {track.disc, track.track, track.runningNumber, plan.folders[track.folder].albumTitle,
+            plan.choices};
 }
 
 TrackEditor::TrackEditor(const TrackValues& values, PlannedTrack* plan) : v_(values), plan_(plan) {}
@@ -74,10 +62,10 @@ bool NewTrackTitle(const TrackValues& v, const std::optional<std::string>& ownTi
     // A track without a title of its own gets the disc-track title, whatever the
     // pattern.
     title = DiscTrackTitle(v);
-    if (v.keepTrackNames || !ownTitle)
+    if (v.choices.keepTrackNames || !ownTitle)
         return true;
-    return ExpandTitleTemplate(v.albumTitle, v.titleTemplate, v.disc, v.track, *ownTitle, title,
-                               error);
+    return ExpandTitleTemplate(v.albumTitle, v.choices.titleTemplate, v.disc, v.track, *ownTitle,
+                               title, error);
 }
 
 bool TrackEditor::Edit(const MP3& input, TagEdits& edits) {
@@ -89,17 +77,17 @@ bool TrackEditor::Edit(const MP3& input, TagEdits& edits) {
     if (!NewTrackTitle(v_, ownTitle, title_, patternError_))
         return false;
     for (const FramePolicy& policy : MergeFrames) {
-        if (policy.keep && v_.*policy.keep)
+        if (policy.keep && v_.choices.*policy.keep)
             continue;
         edits.Set(policy.field, TextFor(policy.field));
     }
     edits.editTrailer = true;
-    if (!v_.keepTrackNames)
+    if (!v_.choices.keepTrackNames)
         edits.trailerTitle = discTrackTitle_;
-    edits.trailerArtist = v_.artist;
+    edits.trailerArtist = v_.choices.artist;
     edits.trailerAlbum = v_.albumTitle;
     edits.trailerTrack = v_.runningNumber;
-    edits.trailerGenre = v_.keepGenre ? -1 : TrailerGenreOther;
+    edits.trailerGenre = v_.choices.keepGenre ? -1 : TrailerGenreOther;
     edits_ = edits;
     done_ = true;
     return true;
@@ -116,7 +104,7 @@ void TrackEditor::Frame(const OutputFrame& frame) {
 const std::string& TrackEditor::TextFor(TagField field) const {
     switch (field) {
         case TagField::Genre:
-            return v_.genre;
+            return v_.choices.genre;
         case TagField::Track:
             return trackNumber_;
         case TagField::Title:
@@ -127,7 +115,7 @@ const std::string& TrackEditor::TextFor(TagField field) const {
         case TagField::Artist:
             break;
     }
-    return v_.artist;
+    return v_.choices.artist;
 }
 
 bool OpenTrackInput(const std::string& path, const std::string& inputPath, InputFile& in,

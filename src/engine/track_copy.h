@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "options/front_end.h"
+#include "options/merge_choices.h"
 #include "options/merge_settings.h"
 #include "tags/mp3.h"
 
@@ -22,14 +23,8 @@ struct TrackValues {
     int disc = 0;
     int track = 0;  // the number its file name begins with
     int runningNumber = 0;
-    std::string albumTitle;
-    std::string artist;
-    std::string genre;
-    std::string titleTemplate;
-    bool keepTrackNames = false;
-    bool keepAlbumTitle = false;
-    bool keepArtist = false;
-    bool keepGenre = false;
+    std::string albumTitle;  // its output folder's
+    MergeChoices choices;
 };
 TrackValues ValuesForTrack(const MergePlan& plan, const PlannedTrack& track);
 
