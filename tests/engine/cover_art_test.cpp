@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -14,6 +12,7 @@
 #include "engine/disc_set.h"
 #include "platform/file_system.h"
 #include "support/fake_front_end.h"
+#include "support/file_size_limit.h"
 #include "support/temp_tree.h"
 
 namespace brambex {
@@ -131,33 +130,12 @@ TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
 }
 
 #ifndef _WIN32
-// Lowers the largest file this process may write, so that writes fail part way as on
-// a full disk. SIGXFSZ is ignored meanwhile so the write returns an error instead.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, oldHandler_);
-    }
-
-  private:
-    rlimit saved_{};
-    sighandler_t oldHandler_;
-};
-
 TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
     tree.File("Disc 1/Big.jpg", RandomBytes(100000, 7));
     tree.File("Disc 1/Small.jpg", "s");
     tree.File("Out/Big.jpg", "the picture of an earlier merge");
     {
-        FileSizeLimit limit(20000);
+        testing::FileSizeLimit limit(20000);
         CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
     }
     EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (File too large)", "Out/Big.jpg",

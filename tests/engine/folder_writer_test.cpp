@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -13,7 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +20,7 @@
 #include "engine/track_pipeline.h"
 #include "options/merge_options_form.h"
 #include "support/fake_front_end.h"
+#include "support/file_size_limit.h"
 #include "support/tag_bytes.h"
 #include "support/temp_tree.h"
 #include "tags/diagnostic.h"
@@ -669,18 +668,14 @@ TEST_F(FolderWriterTest, FailedWriteNamesTheFileAndLeavesNoPartialTrack) {
     Put("Moby Dick Disc 1", "02 Big.mp3", big);
     Put("Moby Dick Disc 1", "03 After.mp3");
     // A file-size limit makes the big track's writes fail as a full disk would.
+    std::optional<testing::FileSizeLimit> limit;
     ui.onProgressUpdate = [&](int) {
-        if (ui.progress.back().text != "Merging track  2 from \"Moby Dick Disc 1\"")
-            return;
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{100000, RLIM_INFINITY};
-        setrlimit(RLIMIT_FSIZE, &limit);
+        if (ui.progress.back().text == "Merging track  2 from \"Moby Dick Disc 1\"")
+            limit.emplace(100000);
     };
 
     ScanAndMerge();
-    rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-    setrlimit(RLIMIT_FSIZE, &unlimited);
-    signal(SIGXFSZ, SIG_DFL);
+    limit.reset();
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text.rfind("Could not write output file (", 0), 0u)
@@ -952,20 +947,6 @@ TEST_F(FolderWriterTest, TagKindsArePlannedAndCounted) {
     ParsedTrack untagged = Output("Moby Dick_1/03 1-3 C.mp3");
     EXPECT_EQ(untagged.Text("TALB"), "Moby Dick_1");
     EXPECT_EQ(untagged.audio, AudioOf("c"));
-}
-
-TEST(TrackTitlePart, CutsNumberAndExtension) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"03 Chapter Three.mp3", "Chapter Three"},
-        {"05.mp3", "05"},
-        {"05 Song.MP3", "Song"},
-        {"06 Live.mp3 Remix.mp3", "Live"},
-        {"07Song.mp3", "07Song"},
-        {"100 Hundred.mp3", "100 Hundred"},
-        {"08 .Mp3", ""},
-    };
-    for (const auto& [name, title] : cases)
-        EXPECT_EQ(TrackTitlePart(name), title) << name;
 }
 
 }  // namespace
