@@ -22,17 +22,23 @@ void MainWindowModel::ForgetSet() {
 
 void MainWindowModel::Scan(const std::string& folder) {
     const MergeOutcome scanned = session_.Scan(folder);
-    if (scanned.Completed())
-        status_ =
-            std::to_string(scanned.discs) + " discs, " + std::to_string(scanned.tracks) + " files.";
+    if (!scanned.Completed())
+        return;
+    folders_ = session_.ScannedFolders();
+    status_ =
+        std::to_string(scanned.discs) + " discs, " + std::to_string(scanned.tracks) + " files.";
 }
 
 void MainWindowModel::Merge(const Cancellation& cancel) {
     ran_ = false;
     outcome_ = session_.Prepare();
     ran_ = outcome_.Completed();
-    if (ran_)
-        outcome_ = session_.Run(cancel);
+    if (!ran_)
+        return;
+    // Never a merge under "Folders": the list's caption says whose folders they are.
+    caption_ = session_.Settings().choices.audioBookMode ? "Folders in this book"
+                                                         : "Folders in this album";
+    outcome_ = session_.Run(cancel);
 }
 
 void MainWindowModel::MergeEnded() {
@@ -60,14 +66,6 @@ std::string MainWindowModel::OutputFolderPath(const std::string& chosenName) con
     if (chosenName.empty())
         return outputFolders_.front();
     return platform::JoinPath(session_.SetFolder(), chosenName);
-}
-
-void MainWindowModel::AddFolder(std::string_view name) {
-    folders_.emplace_back(name);
-}
-
-void MainWindowModel::SetFolderCaption(std::string_view text) {
-    caption_ = text;
 }
 
 void MainWindowModel::ShowStatus(std::string_view text) {

@@ -1,5 +1,6 @@
 // What the main window shows, decided without widgets: the folder list (the chosen
-// set's disc folders, or a completed merge's output folders) and its group's caption,
+// set's disc folders, or a completed merge's output folders) and its group's caption
+// (which names the book's or album's folders while a merge runs),
 // the status line (the set's counts, what a merge came to, a status the merge gave),
 // and whether "Open folder" and "Details" are offered. It owns the window's merge
 // session for the program's whole run. The window calls it on its own thread, except
@@ -10,15 +11,15 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/front_end.h"
 #include "engine/merge_session.h"
-#include "options/front_end.h"
 
 namespace brambex {
 
 class MainWindowModel {
   public:
-    // ui is what the session asks and tells; it reaches this model's AddFolder,
-    // SetFolderCaption and ShowStatus on the window's thread.
+    // ui is what the session asks and tells; it reaches this model's ShowStatus on the
+    // window's thread.
     explicit MainWindowModel(FrontEnd& ui);
 
     const std::vector<std::string>& Folders() const { return folders_; }
@@ -33,9 +34,11 @@ class MainWindowModel {
 
     // The chosen set is forgotten, with what its last merge came to.
     void ForgetSet();
-    // Scans the chosen disc-1 folder; its disc folders come through AddFolder.
+    // Scans the chosen disc-1 folder; the list shows the disc folders it found.
     void Scan(const std::string& folder);
-    // "Merge folders": Merge Options, then every track. On the worker thread.
+    // "Merge folders": Merge Options, then every track. On the worker thread; once the
+    // merge is ready to write, the caption names the book's or album's folders, for the
+    // window to show before the progress window opens.
     void Merge(const Cancellation& cancel);
     // Back on the window's thread: the status line says what the merge came to.
     void MergeEnded();
@@ -45,8 +48,6 @@ class MainWindowModel {
     std::string OutputFolderPath(const std::string& chosenName) const;
 
     // From the session through the front end.
-    void AddFolder(std::string_view name);
-    void SetFolderCaption(std::string_view text);
     void ShowStatus(std::string_view text);
     // A notice of the program's own (a settings file left as it was) on the status line.
     void ShowNotice(std::string_view text);

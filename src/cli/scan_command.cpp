@@ -2,11 +2,11 @@
 // find wrong before writing anything.
 #include <cstdio>
 
+#include "app/sorted_names.h"
 #include "cli/command_entries.h"
 #include "cli/commands.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
-#include "engine/disc_set.h"
 #include "engine/merge_session.h"
 
 namespace brambex::cli {
@@ -16,7 +16,7 @@ int RunScan(const CliOptions& options, TerminalFrontEnd& ui) {
     MergeOutcome scanned = session.Scan(ChosenFolderPath(options.folder));
     if (!scanned.Completed())
         return ExitStopped;
-    for (const std::string& name : ui.SortedFolders())
+    for (const std::string& name : SortedNames(session.ScannedFolders()))
         std::printf("%s\n", Printable(name, stdout).c_str());
     std::printf("%d discs, %d files.\n", scanned.discs, scanned.tracks);
     std::fflush(stdout);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/progress_meter.h"
-#include "app/sorted_names.h"
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_text.h"
@@ -62,7 +61,7 @@ void TerminalFrontEnd::PrintMessage(std::string_view text,
 }
 
 void TerminalFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
-                                   MessageStyle) {
+                                   MessageKind) {
     PrintMessage(text, caption);
     std::fputc('\n', err_);
     std::fflush(err_);
@@ -94,7 +93,7 @@ Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_vi
 }
 
 void TerminalFrontEnd::ShowStatus(std::string_view text) {
-    ShowMessage(text, "", MessageStyle::Information);
+    ShowMessage(text, "", MessageKind::Information);
 }
 
 bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
@@ -144,10 +143,6 @@ void TerminalFrontEnd::WritingTemporaryFile(std::string_view path) {
 
 void TerminalFrontEnd::WritingTrackFile(int slot, std::string_view path) {
     SetTemporaryFile(path, slot);
-}
-
-std::vector<std::string> TerminalFrontEnd::SortedFolders() const {
-    return SortedNames(folders_);
 }
 
 void TerminalFrontEnd::ClearBar() {

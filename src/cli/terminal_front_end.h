@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "options/front_end.h"
+#include "engine/front_end.h"
 
 namespace brambex::cli {
 
@@ -30,20 +30,16 @@ class TerminalFrontEnd : public FrontEnd {
                      bool askTerminal);
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
-                     MessageStyle style) override;
+                     MessageKind style) override;
     Answer Ask(std::string_view text, std::optional<std::string_view> caption) override;
     void ShowStatus(std::string_view text) override;
     bool RunMergeOptions(MergeOptionsForm& form) override;
     std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
                                                  std::string_view initialMessage,
                                                  int total) override;
-    void AddFolder(std::string_view name) override { folders_.emplace_back(name); }
-    void SetFolderGroupCaption(std::string_view) override {}
     void WritingTemporaryFile(std::string_view path) override;
     void WritingTrackFile(int slot, std::string_view path) override;
 
-    // The folder list as the main window shows it: sorted alphabetically.
-    std::vector<std::string> SortedFolders() const;
     // Count of messages shown (questions included).
     int MessageCount() const { return messageCount_; }
 
@@ -64,7 +60,6 @@ class TerminalFrontEnd : public FrontEnd {
     bool barDrawn_ = false;
     int barPercent_ = 0;
     std::string barText_;
-    std::vector<std::string> folders_;
     int messageCount_ = 0;
 };
 

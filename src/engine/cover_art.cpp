@@ -54,12 +54,12 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         InputFile in;
         if (!platform::IsRegularFile(sourcePath)) {
             ui.ShowMessage("Could not open input file (not a regular file)", source,
-                           MessageStyle::Plain);
+                           MessageKind::Notice);
             return;
         }
         if (!in.Open(sourcePath)) {
             ui.ShowMessage(WithReason("Could not open input file", in.Error()), source,
-                           MessageStyle::Plain);
+                           MessageKind::Notice);
             return;
         }
         OutputFile out;
@@ -68,7 +68,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
             const std::error_code error = out.Error();
             ui.WritingTemporaryFile({});
             ui.ShowMessage(WithReason("Could not open output file", error), target,
-                           MessageStyle::Plain);
+                           MessageKind::Notice);
             return;
         }
         bool complete = CopyAll(in, out);
@@ -84,7 +84,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         if (!complete) {
             ui.WritingTemporaryFile({});
             ui.ShowMessage(WithReason("Could not write output file", error), target,
-                           MessageStyle::Plain);
+                           MessageKind::Notice);
             return;
         }
         ui.WritingTemporaryFile({});

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "options/front_end.h"
+#include "engine/front_end.h"
 #include "options/merge_settings.h"
 
 namespace brambex {

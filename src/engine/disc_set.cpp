@@ -68,7 +68,7 @@ std::string DiscFolderStem(std::string_view chosenFolder, bool& suffixFound) {
 namespace {
 
 SetFinding ScanFailure(std::string text) {
-    return SetFinding{std::move(text), "Error", MessageStyle::Plain, {}};
+    return SetFinding{std::move(text), "Error", MessageKind::Notice, {}};
 }
 
 }  // namespace
@@ -146,7 +146,7 @@ DiscSet ReadDiscSet(const std::string& chosenFolder) {
     if (CountUtf8Chars(set.discFolderStem) > MaxStemText) {
         set.finding = SetFinding{"The path of this folder is too long:\n" + set.chosenFolder,
                                  "Error",
-                                 MessageStyle::Stop,
+                                 MessageKind::Error,
                                  {}};
         set.discFolderStem.clear();
         return set;
@@ -178,14 +178,12 @@ DiscSet ReadDiscSet(const std::string& chosenFolder) {
     return set;
 }
 
-bool ScanDiscSet(DiscSet& set, FrontEnd& ui, const std::string& chosenFolder) {
+bool ScanDiscSet(DiscSet& set, Messages& ui, const std::string& chosenFolder) {
     set = ReadDiscSet(chosenFolder);
     if (set.finding) {
         ui.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
         return false;
     }
-    for (const DiscFolder& disc : set.scanned)
-        ui.AddFolder(disc.name);
     return true;
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/disc_tracks.h"
-#include "options/front_end.h"
+#include "engine/front_end_messages.h"
 #include "options/merge_settings.h"
 #include "platform/file_system.h"
 
@@ -40,7 +40,7 @@ struct DiscFolder {
 struct SetFinding {
     std::string text;
     std::string caption = "Error";
-    MessageStyle style = MessageStyle::Stop;
+    MessageKind style = MessageKind::Error;
     std::string at;
 };
 
@@ -86,9 +86,9 @@ DiscSet ReadDiscSet(const std::string& chosenFolder);
 // The one listing of a disc folder of the set: its tracks, pictures and ".mp3" files.
 DiscFolder ListDiscFolder(const DiscSet& set, const std::string& name);
 
-// ReadDiscSet, showing its finding, and appending each disc folder's name to the
-// front end's folder list. False after the message when the scan could not run.
-bool ScanDiscSet(DiscSet& set, FrontEnd& ui, const std::string& chosenFolder);
+// ReadDiscSet, showing its finding. False after the message when the scan could not
+// run; else the disc folders a window lists are set.scanned.
+bool ScanDiscSet(DiscSet& set, Messages& ui, const std::string& chosenFolder);
 
 // True when an entry of a set's folder that bears the set's stem counts as one of its
 // discs: a folder, or a link out of reach (a loop, an unplugged drive) that the merge
@@ -100,7 +100,7 @@ bool CountsAsDisc(const platform::FoundEntry& entry, const std::string& path);
 // nothing after a message when the disc is missing or ambiguous (two folders carry its
 // number, in one form or two: "Disc 2" and "Disc 02"). Folders that hold the key file
 // are output folders and never a disc, as in the scan.
-std::optional<std::string> FindDiscFolder(const DiscSet& set, FrontEnd& ui, int disc);
+std::optional<std::string> FindDiscFolder(const DiscSet& set, Messages& ui, int disc);
 
 // The message that stops a merge at a disc folder that cannot be read, before it
 // writes or while it runs: disc is 1-based, error the system's reason.
@@ -112,7 +112,7 @@ std::string UnreadableDiscFolder(int disc, const std::string& folder, std::error
 // least one track in all, every track a file of known size. Puts the disc folders in
 // disc order into set.discs and returns their names, or nothing after one message that
 // names the folder and the reason, which set.finding keeps.
-std::optional<std::vector<std::string>> CheckDiscSet(DiscSet& set, FrontEnd& ui);
+std::optional<std::vector<std::string>> CheckDiscSet(DiscSet& set, Messages& ui);
 
 // The pattern that names every track of the disc with this number ("10*.mp3"), as the
 // message about two tracks with one number shows them.

@@ -75,7 +75,7 @@ std::vector<platform::FoundEntry> FindIgnoringTrailingBlanks(const std::string& 
 using Finding = std::optional<SetFinding>;
 
 Finding Stop(std::string text, std::string at = {}) {
-    return SetFinding{std::move(text), "Error", MessageStyle::Stop, std::move(at)};
+    return SetFinding{std::move(text), "Error", MessageKind::Error, std::move(at)};
 }
 
 // A pipe, a device or a folder named like a track (or a link to one) would stop the
@@ -249,7 +249,7 @@ Finding CheckedDiscs(const DiscSet& set, std::vector<DiscFolder>& discs) {
 
 }  // namespace
 
-std::optional<std::string> FindDiscFolder(const DiscSet& set, FrontEnd& ui, int disc) {
+std::optional<std::string> FindDiscFolder(const DiscSet& set, Messages& ui, int disc) {
     Finding finding;
     std::optional<std::string> name = LookUpDisc(set, disc, finding);
     if (finding)
@@ -263,7 +263,7 @@ std::string UnreadableDiscFolder(int disc, const std::string& folder, std::error
         error);
 }
 
-std::optional<std::vector<std::string>> CheckDiscSet(DiscSet& set, FrontEnd& ui) {
+std::optional<std::vector<std::string>> CheckDiscSet(DiscSet& set, Messages& ui) {
     std::vector<DiscFolder> discs;
     set.discs.clear();
     set.finding = CheckedDiscs(set, discs);

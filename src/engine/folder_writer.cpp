@@ -99,13 +99,13 @@ class FolderWriter : public OutputWriter {
     void CountTag(TagKind kind);
 
     bool Fail(std::string_view text, const std::string& caption,
-              MessageStyle style = MessageStyle::Plain) {
+              MessageKind style = MessageKind::Notice) {
         ui_.ShowMessage(text, caption, style);
         return false;
     }
     bool DiscFolderLost(const std::string& folder, int disc, std::error_code error) {
         at_ = folder;
-        ui_.ShowMessage(UnreadableDiscFolder(disc, folder, error), "Error", MessageStyle::Stop);
+        ui_.ShowMessage(UnreadableDiscFolder(disc, folder, error), "Error", MessageKind::Error);
         return false;
     }
     bool Stop(const SetFinding& finding) {
@@ -212,7 +212,7 @@ bool FolderWriter::MergeDisc(std::size_t disc, std::size_t& next, const Cancella
         // The tracks being written when the cancel came are finished first.
         if (!FinishStarted())
             return false;
-        ui_.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
+        ui_.ShowMessage("Merge cancelled.", "", MessageKind::Information);
         cancelled_ = true;
         return false;
     };
@@ -271,9 +271,6 @@ bool FolderWriter::OpenOutputFolder(const PlannedFolder& folder) {
 void FolderWriter::ShowProgressFor(const std::string& folder, int track) {
     std::string caption = "Merging \"" + folder + "\"";
     if (!progress_) {
-        // The caption first, so that the window never shows a merge under "Folders".
-        ui_.SetFolderGroupCaption(s_.choices.audioBookMode ? "Folders in this book"
-                                                           : "Folders in this album");
         progress_ = ui_.OpenProgress(caption, "", set_.TrackCount());
     } else if (track == 1) {
         progress_->SetTitle(caption);

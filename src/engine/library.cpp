@@ -11,7 +11,6 @@
 #include "engine/composed_names.h"
 #include "engine/disc_set.h"
 #include "engine/disc_tracks.h"
-#include "engine/merge_session.h"
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
 #include "options/disc_ending.h"
@@ -302,26 +301,15 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
         w.found(std::move(set));
 }
 
-// A front end that only keeps the first message, for the check.
-class MessageKeeper : public FrontEnd {
+// Messages that only keep the first, for the check.
+class MessageKeeper : public Messages {
   public:
     std::string message;
 
-    void ShowMessage(std::string_view text, std::optional<std::string_view>,
-                     MessageStyle) override {
+    void ShowMessage(std::string_view text, std::optional<std::string_view>, MessageKind) override {
         if (message.empty())
             message = text;
     }
-    Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
-        ShowMessage(text, caption, MessageStyle::Question);
-        return Answer::No;
-    }
-    bool RunMergeOptions(MergeOptionsForm&) override { return false; }
-    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view, std::string_view, int) override {
-        return nullptr;
-    }
-    void AddFolder(std::string_view) override {}
-    void SetFolderGroupCaption(std::string_view) override {}
 };
 
 }  // namespace
@@ -376,10 +364,11 @@ std::string ProposedSetTitle(const std::string& setFolder, const std::string& di
 }
 
 std::string CheckLibrarySet(const LibrarySet& set) {
+    // The scan and the check a merge's session makes, their first message kept.
     MessageKeeper keeper;
-    MergeSession session(keeper);
-    if (session.Scan(set.discOneFolder).Completed())
-        session.Check();
+    DiscSet discs;
+    if (ScanDiscSet(discs, keeper, set.discOneFolder))
+        CheckDiscSet(discs, keeper);
     return keeper.message;
 }
 

@@ -32,10 +32,10 @@ class LibraryFrontEnd : public FrontEnd {
     void End() { window_.reset(); }
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
-                     MessageStyle style) override {
+                     MessageKind style) override {
         // The last word is the reason a set failed; a note before it ("Too many
         // tracks ...") is not.
-        if (style != MessageStyle::Information)
+        if (style != MessageKind::Information)
             message_ = text;
         if (!settings_.keepMessages)
             inner_.ShowMessage(text, caption, style);
@@ -54,7 +54,7 @@ class LibraryFrontEnd : public FrontEnd {
     }
     // A set whose earlier merge was kept says so as its last word.
     void ShowStatus(std::string_view text) override {
-        ShowMessage(text, NoCaption, MessageStyle::Plain);
+        ShowMessage(text, NoCaption, MessageKind::Notice);
     }
     bool RunMergeOptions(MergeOptionsForm& form) override {
         // The artist the form proposes is this set's, from its first track.
@@ -79,9 +79,6 @@ class LibraryFrontEnd : public FrontEnd {
             window_ = inner_.OpenProgress(caption, initialMessage, totalTracks_);
         return std::make_unique<Stretch>(*this);
     }
-    // The main window shows one set's folders; a library run has none of its own.
-    void AddFolder(std::string_view) override {}
-    void SetFolderGroupCaption(std::string_view) override {}
     void WritingTemporaryFile(std::string_view path) override { inner_.WritingTemporaryFile(path); }
     void WritingTrackFile(int slot, std::string_view path) override {
         inner_.WritingTrackFile(slot, path);

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/front_end.h"
 #include "engine/library.h"
 #include "engine/output_writer.h"
-#include "options/front_end.h"
 
 namespace brambex {
 

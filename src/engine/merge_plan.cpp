@@ -47,7 +47,7 @@ void BeginFolder(MergePlan& plan, const DiscFolder& disc) {
 
 SetFinding TwoTracksWithOneNumber(const DiscFolder& disc, int number) {
     return SetFinding{JoinPath(disc.name, TrackNumberPattern(disc.found, number)),
-                      "Two or more mp3 files have the same sequence number!", MessageStyle::Stop,
+                      "Two or more mp3 files have the same sequence number!", MessageKind::Error,
                       JoinPath(disc.name, TrackNumberPattern(disc.found, number))};
 }
 

@@ -24,6 +24,13 @@ MergeOutcome MergeSession::Scan(const std::string& chosenFolder) {
     return {MergeOutcome::Kind::Completed, set_.DiscCount(), set_.FileCount()};
 }
 
+std::vector<std::string> MergeSession::ScannedFolders() const {
+    std::vector<std::string> names;
+    for (const DiscFolder& disc : set_.scanned)
+        names.push_back(disc.name);
+    return names;
+}
+
 MergeOutcome MergeSession::Check() {
     if (!CheckDiscSet(set_, ui_))
         return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
@@ -36,7 +43,7 @@ MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
         ui_.ShowMessage(
             "Before merging, you must first select the folder\ncontaining the first disk of "
             "the set.",
-            "Error", MessageStyle::Exclamation);
+            "Error", MessageKind::Warning);
         return {MergeOutcome::Kind::Stopped, 0, 0};
     }
     settings_.runningNumber = 0;
@@ -82,8 +89,10 @@ MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
     const PreviewSource preview = [this, ownTitles](const MergeChoices& choices) {
         return PreviewPlan(PlanMerge(set_, choices), ownTitles);
     };
-    switch (PrepareMergeSettings(settings_, ui_, set_.PathInSet(plan_.tracks.front().inputPath),
-                                 preview)) {
+    const auto runForm = [this](MergeOptionsForm& form) { return ui_.RunMergeOptions(form); };
+    const auto tell = [this](const Message& message) { ui_.Show(message); };
+    switch (PrepareMergeSettings(settings_, runForm, tell,
+                                 set_.PathInSet(plan_.tracks.front().inputPath), preview)) {
         case Preparation::Confirmed:
             break;
         case Preparation::Cancelled:

@@ -11,11 +11,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/disc_set.h"
+#include "engine/front_end.h"
 #include "engine/merge_plan.h"
 #include "engine/output_writer.h"
-#include "options/front_end.h"
 #include "options/merge_settings.h"
 
 namespace brambex {
@@ -49,6 +50,8 @@ class MergeSession {
     // (A platform::FileSystem& that the set's reading and the writer use goes beside
     // it, passed in by the front end.)
     const DiscSet& Set() const { return set_; }
+    // The names of the disc folders the last scan found, in the order of the names.
+    std::vector<std::string> ScannedFolders() const;
     MergeSettings& Settings() { return settings_; }
     const MergeSettings& Settings() const { return settings_; }
     // The absolute folder that holds the disc folders; names in messages are relative

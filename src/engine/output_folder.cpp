@@ -42,12 +42,12 @@ void ShowCannotDelete(FrontEnd& ui, const std::string& path, std::error_code err
                                   "\"\ncould not be deleted. Check to make sure\nyou "
                                   "have permission to delete files on this drive.",
                               error),
-                   "Error", MessageStyle::Stop);
+                   "Error", MessageKind::Error);
 }
 
 void ShowCannotRead(FrontEnd& ui, const std::string& folder, std::error_code error) {
     ui.ShowMessage(WithReason("The output folder \"" + folder + "\" cannot be read", error),
-                   "Error", MessageStyle::Stop);
+                   "Error", MessageKind::Error);
 }
 
 // A folder just made: marked unfinished, then as ours. In that order, a folder left
@@ -67,7 +67,7 @@ bool MarkNewFolder(platform::FileSystem& files, FrontEnd& ui, const std::string&
                                   "\" cannot be marked as this program's: its files\n"
                                   "cannot be created",
                               marked.error),
-                   "Error", MessageStyle::Stop);
+                   "Error", MessageKind::Error);
     return false;
 }
 
@@ -138,7 +138,7 @@ bool ReuseOutputFolder(platform::FileSystem& files, const MergeSettings& setting
                                       "\"\ncould not be created. Check to make sure\nyou have "
                                       "permission to write files on this drive.",
                                   marked.error),
-                       "Error", MessageStyle::Stop);
+                       "Error", MessageKind::Error);
         return false;
     }
     return ClearOutputFolder(files, settings, ui, folder);
@@ -160,12 +160,12 @@ bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, F
         ui.ShowMessage("The output folder \"" + folder +
                            "\" conflicts with an existing\nfolder. Please select a "
                            "different title for this collection.",
-                       "Error", MessageStyle::Exclamation);
+                       "Error", MessageKind::Warning);
         return false;
     };
     const auto busy = [&] {
         ui.ShowMessage("Another merge is writing to \"" + folder + "\".", "Error",
-                       MessageStyle::Stop);
+                       MessageKind::Error);
         return false;
     };
     // "." and ".." name the folder that holds the discs and its parent: never a folder
@@ -186,7 +186,7 @@ bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, F
         case platform::MakeFolderResult::Failed:
             ui.ShowMessage(
                 WithReason("The output folder \"" + folder + "\" cannot be created", made.error),
-                "Error", MessageStyle::Plain);
+                "Error", MessageKind::Notice);
             return false;
         case platform::MakeFolderResult::Exists:
         case platform::MakeFolderResult::Refused: {
@@ -195,7 +195,7 @@ bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, F
                                               "\" cannot be created. Check to see whether "
                                               "you\nhave write permission on this drive.",
                                           made.error),
-                               "Error", MessageStyle::Stop);
+                               "Error", MessageKind::Error);
                 return false;
             }
             // Locked before anything is looked at, so that the answer cannot change

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "options/front_end.h"
+#include "engine/front_end.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
 #include "platform/file_system.h"

@@ -13,9 +13,9 @@ std::unique_ptr<OutputWriter> MakeOutputWriter(OutputFormat format, const Writer
     return MakeFolderWriter(context);
 }
 
-void ShowNothingMerged(FrontEnd& ui) {
+void ShowNothingMerged(Messages& ui) {
     ui.ShowMessage("No track was merged: the disc folders no longer hold any tracks.", "Error",
-                   MessageStyle::Stop);
+                   MessageKind::Error);
 }
 
 }  // namespace brambex

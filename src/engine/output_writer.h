@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/disc_set.h"
+#include "engine/front_end.h"
 #include "engine/merge_outcome.h"
 #include "engine/merge_plan.h"
-#include "options/front_end.h"
 #include "options/merge_settings.h"
 
 namespace brambex {
@@ -57,6 +57,6 @@ class OutputWriter {
 std::unique_ptr<OutputWriter> MakeOutputWriter(OutputFormat format, const WriterContext& context);
 
 // The message of a merge that found nothing to write.
-void ShowNothingMerged(FrontEnd& ui);
+void ShowNothingMerged(Messages& ui);
 
 }  // namespace brambex

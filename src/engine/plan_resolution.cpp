@@ -42,7 +42,7 @@ TrackResolution ResolvePlannedTrack(const MergePlan& plan, PlannedTrack& track,
     TrackEditor editor(values, &track);
     mp3.Rewrite(in, nullptr, editor);
     if (!editor.PatternError().empty())
-        return {editor.PatternError(), "Error", MessageStyle::Stop, TagKind::None};
+        return {editor.PatternError(), "Error", MessageKind::Error, TagKind::None};
     // A plan made from a track that could not be read whole would show what a merge
     // cannot do.
     if (!editor.Done() || mp3.Failed()) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/front_end.h"
 #include "engine/merge_plan.h"
-#include "options/front_end.h"
 #include "tags/diagnostic.h"
 #include "tags/mp3.h"
 
@@ -24,7 +24,7 @@ struct TrackResolution {
     // caption and style.
     std::string failure;
     std::string caption;
-    MessageStyle style = MessageStyle::Plain;
+    MessageKind style = MessageKind::Notice;
     TagKind kind = TagKind::None;  // the input's tag, once read
 };
 

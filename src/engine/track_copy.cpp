@@ -164,7 +164,7 @@ TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::stri
         return fail(std::move(text), caption);
     };
     if (!editor.PatternError().empty()) {
-        result.style = MessageStyle::Stop;
+        result.style = MessageKind::Error;
         return discard(editor.PatternError(), "Error");
     }
     // A failed copy is told from the streams and Failed(); the tag-level problems the

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "options/front_end.h"
+#include "engine/front_end.h"
 #include "options/merge_choices.h"
 #include "options/merge_settings.h"
 #include "tags/mp3.h"
@@ -66,7 +66,7 @@ struct TrackCopyResult {
     // Otherwise the message for the user; the temporary file is gone.
     std::string message;
     std::string caption;
-    MessageStyle style = MessageStyle::Plain;
+    MessageKind style = MessageKind::Notice;
     // The input's kind of tag, once its tag was read.
     bool tagRead = false;
     TagKind kind = TagKind::None;

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "options/disc_ending.h"
-#include "options/front_end.h"
 #include "options/merge_preparation.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
@@ -323,11 +322,10 @@ bool MergeOptionsForm::TitleAllowed() const {
     return TitleRefusal().empty();
 }
 
-bool MergeOptionsForm::MayClose(FrontEnd& ui) const {
+std::optional<Message> MergeOptionsForm::Refusal() const {
     if (TitleAllowed())
-        return true;
-    ui.ShowMessage(TitleRefusal(), "Error", MessageStyle::Exclamation);
-    return false;
+        return std::nullopt;
+    return Message{std::string(TitleRefusal()), "Error", MessageKind::Warning};
 }
 
 void MergeOptionsForm::Confirm() {

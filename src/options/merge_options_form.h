@@ -7,12 +7,12 @@
 // Who calls what during one run of the dialog:
 //   1. PrepareMergeSettings constructs the form over the merge's settings and calls
 //      SetUp().
-//   2. It then calls FrontEnd::RunMergeOptions(form). The front end shows the controls,
+//   2. It then calls Questions::RunMergeOptions(form). The front end shows the controls,
 //      forwards every click and keystroke to the setters below and re-reads the getters
 //      after each call (or whenever the changed callback fires). When the user presses
-//      "Start Merge" it calls MayClose(ui): on false the dialog stays open (the message
-//      has been shown); on true it returns true. Cancel, the close box and Escape return
-//      false without calling MayClose.
+//      "Start Merge" it asks for Refusal(): with one the dialog shows it and stays
+//      open; without one it returns true. Cancel, the close box and Escape return false
+//      without asking.
 //   3. When RunMergeOptions returned true, PrepareMergeSettings calls Confirm(), which
 //      writes the controls' values into the settings. Nothing is written otherwise.
 #pragma once
@@ -25,10 +25,10 @@
 #include <vector>
 
 #include "options/merge_preview.h"
+#include "options/message.h"
 
 namespace brambex {
 
-class FrontEnd;
 struct MergeSettings;
 
 // Characters a title may not contain, since it becomes the output folder's name.
@@ -131,11 +131,12 @@ class MergeOptionsForm {
     // output folder of another set beside it).
     bool TitleFromFolder() const;
 
-    // The test when "Start Merge" is pressed: false, after the message (caption "Error",
-    // exclamation) has been shown, while the title is not allowed (TitleAllowed).
-    bool MayClose(FrontEnd& ui) const;
+    // The test when "Start Merge" is pressed: while the title is not allowed
+    // (TitleAllowed), the message (caption "Error", a warning) that keeps the dialog
+    // open; nothing when it may close.
+    std::optional<Message> Refusal() const;
     // True when the title is not empty and holds no forbidden character, nor, on
-    // Windows, a name FindWindowsNameProblem finds (MayClose without the message).
+    // Windows, a name FindWindowsNameProblem finds (Refusal without the message).
     bool TitleAllowed() const;
     // Writes the controls' values into the settings' choices, each text cut to 511
     // characters.

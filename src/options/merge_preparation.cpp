@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-#include "options/front_end.h"
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
@@ -98,25 +97,27 @@ bool DecideFolderSplit(MergeSettings& settings) {
     return settings.splitFolders;
 }
 
-Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path,
+Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsForm& runForm,
+                                 const TellMessage& tell, const std::string& path,
                                  const PreviewSource& preview) {
     ReadFirstTrackTags(settings, path);
 
     MergeOptionsForm form(settings);
     form.SetPreviewSource(preview);
     form.SetUp();
-    if (!ui.RunMergeOptions(form))
+    if (!runForm(form))
         return Preparation::Cancelled;
     // The title becomes a folder name: a front end that returned without the check must
     // not let a path separator through.
-    if (!form.MayClose(ui))
+    if (std::optional<Message> refusal = form.Refusal()) {
+        tell(*refusal);
         return Preparation::Refused;
+    }
     form.Confirm();
 
     if (DecideFolderSplit(settings))
-        ui.ShowMessage(
-            "Too many tracks to fit in one folder.\nAdding a sequence number to the folder name.",
-            "Error", MessageStyle::Plain);
+        tell({"Too many tracks to fit in one folder.\nAdding a sequence number to the folder name.",
+              "Error", MessageKind::Notice});
     return Preparation::Confirmed;
 }
 

@@ -3,13 +3,15 @@
 // and decide whether the output is spread over numbered folders.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "options/merge_preview.h"
+#include "options/message.h"
 
 namespace brambex {
 
-class FrontEnd;
+class MergeOptionsForm;
 struct MergeSettings;
 
 // Fills genre, albumTitle, artist and titleTemplate from the album (TALB), band (TPE2,
@@ -28,15 +30,22 @@ enum class Preparation {
     Refused,    // the title cannot name a folder; the user has been told
 };
 
+// What runs the Merge Options dialog over a form (the front end's question): true when
+// the user confirmed it.
+using RunMergeOptionsForm = std::function<bool(MergeOptionsForm&)>;
+// What a message of the preparation is given to (the front end's messages).
+using TellMessage = std::function<void(const Message&)>;
+
 // ReadFirstTrackTags, then the Merge Options dialog: builds a MergeOptionsForm over the
-// settings, calls its SetUp, runs ui.RunMergeOptions(form) and, when that returns true,
-// checks the title once more (MayClose; Refused when it fails) and calls Confirm. Then
+// settings, calls its SetUp, runs it through runForm and, when that returns true, checks
+// the title once more (the form's Refusal, told; Refused) and calls Confirm. Then
 // splitFolders: a confirmed title ending in "_" and a digit is cut there and splits the output;
-// else more than 254 tracks split it after the message "Too many tracks to fit in one
+// else more than 254 tracks split it after telling "Too many tracks to fit in one
 // folder.\nAdding a sequence number to the folder name.". Cancelled or Refused with
 // outputFolder, splitFolders and the keep flags untouched.
 // The dialog shows the preview of the merge its values would make.
-Preparation PrepareMergeSettings(MergeSettings& settings, FrontEnd& ui, const std::string& path,
+Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsForm& runForm,
+                                 const TellMessage& tell, const std::string& path,
                                  const PreviewSource& preview = {});
 
 // Decides splitFolders from the confirmed title and the track count; true when the count

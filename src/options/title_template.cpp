@@ -1,6 +1,5 @@
 #include "options/title_template.h"
 
-#include "options/front_end.h"
 #include "options/merge_settings.h"
 #include "tags/text_encoding.h"
 
@@ -23,15 +22,14 @@ std::string_view BookTitle(std::string_view albumTitle) {
 
 }  // namespace
 
-bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
-                         std::string_view titleTemplate, int disc, int track, std::string_view song,
-                         std::string& result) {
+std::optional<Message> ExpandTitleTemplate(const MergeSettings& settings,
+                                           std::string_view titleTemplate, int disc, int track,
+                                           std::string_view song, std::string& result) {
     std::string error;
     if (ExpandTitleTemplate(settings.choices.title, titleTemplate, disc, track, song, result,
                             error))
-        return true;
-    ui.ShowMessage(error, "Error", MessageStyle::Stop);
-    return false;
+        return std::nullopt;
+    return Message{std::move(error), "Error", MessageKind::Error};
 }
 
 bool ExpandTitleTemplate(std::string_view albumTitle, std::string_view titleTemplate, int disc,

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "options/message.h"
+
 namespace brambex {
 
-class FrontEnd;
 struct MergeSettings;
 
 // Longest title, in bytes, that the expansion gives; a longer one is cut on a
@@ -17,14 +19,14 @@ struct MergeSettings;
 constexpr std::size_t MaxTrackTitleBytes = 255;
 
 // Expands the pattern for one track: disc is the disc's number in the set, track the
-// number its file name begins with, song the track's own title (TIT2). True with the title in
-// result; false after the message "Unrecognized code: <code> ignored." (caption "Error", stop icon)
-// for a code not in the list, and then result holds nothing to use.
-bool ExpandTitleTemplate(const MergeSettings& settings, FrontEnd& ui,
-                         std::string_view titleTemplate, int disc, int track, std::string_view song,
-                         std::string& result);
-// The same for a merge's worker thread, which may not talk to the user: false with the
-// message's text in error.
+// number its file name begins with, song the track's own title (TIT2). Nothing, with the
+// title in result; or, for a code not in the list, the message "Unrecognized code: <code>
+// ignored." (caption "Error", an error), and then result holds nothing to use.
+std::optional<Message> ExpandTitleTemplate(const MergeSettings& settings,
+                                           std::string_view titleTemplate, int disc, int track,
+                                           std::string_view song, std::string& result);
+// The same for a merge's worker thread, which keeps a track's failure for later: false
+// with the message's text in error.
 bool ExpandTitleTemplate(std::string_view albumTitle, std::string_view titleTemplate, int disc,
                          int track, std::string_view song, std::string& result, std::string& error);
 

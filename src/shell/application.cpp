@@ -53,7 +53,7 @@ int Application::Run() {
 bool Application::ReportUnhandled(const std::string& what) {
     QWidget* owner = activeModalWidget() ? activeModalWidget() : activeWindow();
     Answer answer =
-        AskYesNo(owner, what + "\nOK to resume?", "Unhandled Exception", MessageStyle::Stop);
+        AskYesNo(owner, what + "\nOK to resume?", "Unhandled Exception", MessageKind::Error);
     if (answer == Answer::Yes)
         return true;
     endRequested_ = true;

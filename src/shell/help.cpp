@@ -41,7 +41,7 @@ void ShowHelp(QWidget* owner) {
         return;
     std::string text = exists ? "No web browser could be started to show the manual\n" + file
                               : "The manual is missing:\n" + file;
-    ShowMessageBox(owner, text, "Help", MessageStyle::Exclamation);
+    ShowMessageBox(owner, text, "Help", MessageKind::Warning);
 }
 
 }  // namespace brambex

@@ -61,7 +61,7 @@ std::string BrowseRoot() {
 // of reach since it was last seen.
 void ShowCannotBrowse(QWidget* owner, const std::string& root) {
     ShowMessageBox(owner, "The folder browser cannot open the folder\n\"" + root + "\".", NoCaption,
-                   MessageStyle::Plain);
+                   MessageKind::Notice);
 }
 
 }  // namespace
@@ -218,7 +218,7 @@ void MainWindow::SelectMainFolder() {
                 return;
             case FolderChoice::Cancelled:
                 ShowMessageBox(this, "No folder selected, try again.", NoCaption,
-                               MessageStyle::Plain);
+                               MessageKind::Notice);
                 return;
             case FolderChoice::Chosen:
                 ScanFolder(choice.path);
@@ -284,7 +284,7 @@ void MainWindow::OpenOutputFolder() {
     const std::string path = model_->OutputFolderPath(item ? item->text().toStdString() : "");
     if (!Desktop().OpenFolder(path))
         ShowMessageBox(this, "No file manager could be started to show\n" + path, "Error",
-                       MessageStyle::Exclamation);
+                       MessageKind::Warning);
 }
 
 void MainWindow::ShowDetails() {

@@ -236,9 +236,12 @@ void MergeOptionsDialog::Bind() {
 }
 
 void MergeOptionsDialog::StartMerge() {
-    QtFrontEnd messages(this);
-    if (form_.MayClose(messages))
-        accept();
+    if (std::optional<Message> refusal = form_.Refusal()) {
+        QtFrontEnd messages(this);
+        messages.Show(*refusal);
+        return;
+    }
+    accept();
 }
 
 void MergeOptionsDialog::ShowForm() {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "options/front_end.h"
+#include "engine/front_end.h"
 
 class QThread;
 

@@ -6,17 +6,17 @@
 
 namespace brambex {
 
-QMessageBox::Icon MessageBoxIcon(MessageStyle style) {
+QMessageBox::Icon MessageBoxIcon(MessageKind style) {
     switch (style) {
-        case MessageStyle::Plain:
+        case MessageKind::Notice:
             return QMessageBox::NoIcon;
-        case MessageStyle::Stop:
+        case MessageKind::Error:
             return QMessageBox::Critical;
-        case MessageStyle::Question:
+        case MessageKind::Question:
             return QMessageBox::Question;
-        case MessageStyle::Exclamation:
+        case MessageKind::Warning:
             return QMessageBox::Warning;
-        case MessageStyle::Information:
+        case MessageKind::Information:
             return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
@@ -46,8 +46,8 @@ QString CaptionText(std::optional<std::string_view> caption) {
 }
 
 void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
-                    MessageStyle style) {
-    if (style == MessageStyle::Question) {
+                    MessageKind style) {
+    if (style == MessageKind::Question) {
         AskYesNo(owner, text, caption);
         return;
     }
@@ -63,7 +63,7 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
 }
 
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
-                MessageStyle icon, Answer defaultAnswer) {
+                MessageKind icon, Answer defaultAnswer) {
     if (MessageBoxAnswerer answerer = Answerer())
         return answerer({ToQString(text), CaptionText(caption), icon, true, defaultAnswer});
     QMessageBox box(MessageBoxIcon(icon), CaptionText(caption), ToQString(text),

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "options/front_end.h"
+#include "engine/front_end.h"
 
 class QWidget;
 
@@ -18,23 +18,23 @@ inline constexpr const char* ApplicationName = "Brambex";
 
 QString ToQString(std::string_view text);
 // The icon a box of that style shows.
-QMessageBox::Icon MessageBoxIcon(MessageStyle style);
+QMessageBox::Icon MessageBoxIcon(MessageKind style);
 QString CaptionText(std::optional<std::string_view> caption);
 
 // Shows an OK box owned by owner (may be null) and waits until it is closed.
 void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
-                    MessageStyle style);
+                    MessageKind style);
 
 // Asks a Yes/No question with the question icon (or the given icon); Enter gives
 // defaultAnswer.
 Answer AskYesNo(QWidget* owner, std::string_view text, std::optional<std::string_view> caption,
-                MessageStyle icon = MessageStyle::Question, Answer defaultAnswer = Answer::Yes);
+                MessageKind icon = MessageKind::Question, Answer defaultAnswer = Answer::Yes);
 
 // What a box shows, for tests that answer boxes without showing them.
 struct MessageBoxShown {
     QString text;
     QString caption;  // the application's name when none was given
-    MessageStyle style;
+    MessageKind style;
     bool question;
     Answer defaultAnswer = Answer::Yes;  // a question's
 };

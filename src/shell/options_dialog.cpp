@@ -77,11 +77,11 @@ void OptionsDialog::SetLibraryPath() {
             ShowMessageBox(this,
                            "Use the \"Forget Music Library Path\" button\nto reset the path "
                            "to \"My Computer\".",
-                           "", MessageStyle::Information);
+                           "", MessageKind::Information);
             return;
         case FolderChoice::Cancelled:
             ShowMessageBox(this, "The music library path is unchanged.", NoCaption,
-                           MessageStyle::Plain);
+                           MessageKind::Notice);
             return;
         case FolderChoice::Chosen:
             break;
@@ -89,7 +89,7 @@ void OptionsDialog::SetLibraryPath() {
     const std::string& path = choice.path;
     Settings().libraryPath = path;
     if (!Settings().StoreLibraryPath(path)) {
-        ShowMessageBox(this, "Cannot save music library path", "Error", MessageStyle::Plain);
+        ShowMessageBox(this, "Cannot save music library path", "Error", MessageKind::Notice);
         return;
     }
     ShowPath();
@@ -102,7 +102,7 @@ void OptionsDialog::ForgetLibraryPath() {
         case ForgetResult::WriteFailed:
             Settings().libraryPath.clear();
             ShowPath();
-            ShowMessageBox(this, "Cannot save music library path", "Error", MessageStyle::Plain);
+            ShowMessageBox(this, "Cannot save music library path", "Error", MessageKind::Notice);
             return;
         case ForgetResult::Forgotten:
             Settings().libraryPath.clear();

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "app/progress_model.h"
-#include "options/front_end.h"
+#include "engine/front_end.h"
 
 class QLabel;
 class QProgressBar;

@@ -101,19 +101,18 @@ void QtFrontEnd::ChangeWindow(Change change) {
 }
 
 void QtFrontEnd::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
-                             MessageStyle style) {
+                             MessageKind style) {
     OnThreadOf(owner_, [&] { ShowMessageBox(owner_, text, caption, style); });
 }
 
 Answer QtFrontEnd::Ask(std::string_view text, std::optional<std::string_view> caption) {
-    return OnThreadOf(owner_, [&] {
-        return AskYesNo(owner_, text, caption, MessageStyle::Question, Answer::No);
-    });
+    return OnThreadOf(
+        owner_, [&] { return AskYesNo(owner_, text, caption, MessageKind::Question, Answer::No); });
 }
 
 void QtFrontEnd::ShowStatus(std::string_view text) {
     if (!window_) {
-        ShowMessage(text, NoCaption, MessageStyle::Information);
+        ShowMessage(text, NoCaption, MessageKind::Information);
         return;
     }
     ChangeWindow([&](MainWindowModel& window) { window.ShowStatus(text); });
@@ -130,21 +129,15 @@ std::unique_ptr<ProgressWindow> QtFrontEnd::OpenProgress(std::string_view captio
                                                          std::string_view initialMessage,
                                                          int total) {
     ProgressDialog* dialog = OnThreadOf(owner_, [&] {
+        // The main window shows what its model says of the merge (the folder list's
+        // caption) before the progress window covers it.
+        if (window_ && changed_)
+            changed_();
         auto* window = new ProgressDialog(owner_, initialMessage, total, cancel_, caption, true);
         window->Create();
         return window;
     });
     return std::make_unique<ProgressHandle>(dialog);
-}
-
-void QtFrontEnd::AddFolder(std::string_view name) {
-    if (window_)
-        ChangeWindow([&](MainWindowModel& window) { window.AddFolder(name); });
-}
-
-void QtFrontEnd::SetFolderGroupCaption(std::string_view text) {
-    if (window_)
-        ChangeWindow([&](MainWindowModel& window) { window.SetFolderCaption(text); });
 }
 
 }  // namespace brambex

@@ -15,12 +15,10 @@ namespace {
 using testing::TempTree;
 using Folders = std::vector<std::string>;
 
-// Hands the window's controls to the model, as the desktop front end does.
+// Hands the status line to the model, as the desktop front end does.
 class WindowFrontEnd : public testing::FakeFrontEnd {
   public:
     MainWindowModel* model = nullptr;
-    void AddFolder(std::string_view name) override { model->AddFolder(name); }
-    void SetFolderGroupCaption(std::string_view text) override { model->SetFolderCaption(text); }
     void ShowStatus(std::string_view text) override { model->ShowStatus(text); }
 };
 
@@ -80,7 +78,10 @@ TEST_F(MainWindowModelTest, ACancelledMergeKeepsTheSetAndSaysHowFarItGot) {
 
 TEST_F(MainWindowModelTest, ACompletedMergeListsItsOutputFoldersUntilTheNextSet) {
     model.Scan(tree.Path("Books/Dune Disc 1"));
+    std::string captionWhileMerging;
+    ui.onProgressUpdate = [&](int) { captionWhileMerging = model.FolderCaption(); };
     Merge();
+    EXPECT_EQ(captionWhileMerging, "Folders in this book");
     EXPECT_EQ(model.Status(), "Merged 4 tracks into \"Dune_1\".");
     EXPECT_EQ(model.Folders(), Folders{"Dune_1"});
     EXPECT_EQ(model.FolderCaption(), "Output folders");

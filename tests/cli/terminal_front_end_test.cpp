@@ -63,7 +63,11 @@ Answered Answer(const CliOptions& options) {
     form.SetUp();
     // The merge checks the title once more when the form returns, as the dialog does
     // before it closes.
-    a.accepted = ui.RunMergeOptions(form) && form.MayClose(ui);
+    a.accepted = ui.RunMergeOptions(form);
+    if (std::optional<Message> refusal = form.Refusal(); a.accepted && refusal) {
+        ui.Show(*refusal);
+        a.accepted = false;
+    }
     if (a.accepted)
         form.Confirm();
     a.err = err.Text();
@@ -252,9 +256,9 @@ TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
     CliOptions o;
     Captured err;
     TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
-    ui.ShowMessage("The output folder cannot be created", "Error", MessageStyle::Stop);
-    ui.ShowMessage("No folder selected, try again.", NoCaption, MessageStyle::Plain);
-    ui.ShowMessage("Merge cancelled.", "", MessageStyle::Information);
+    ui.ShowMessage("The output folder cannot be created", "Error", MessageKind::Error);
+    ui.ShowMessage("No folder selected, try again.", NoCaption, MessageKind::Notice);
+    ui.ShowMessage("Merge cancelled.", "", MessageKind::Information);
     // A question's text asks what its caption names; a status is a bare line.
     EXPECT_EQ(ui.Ask("Empty it?", "Empty earlier merge?"), Answer::No);  // stdin is no terminal
     ui.ShowStatus("Skipping this merge.");

@@ -112,7 +112,7 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
         ui.messages.clear();
         CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
         EXPECT_TRUE(OnlyMessage(ui, "Could not open input file (not a regular file)",
-                                "Disc 1/A.jpg", MessageStyle::Plain))
+                                "Disc 1/A.jpg", MessageKind::Notice))
             << kind;
         EXPECT_EQ(tree.List("Out"), Names{"merged"}) << kind;
         std::filesystem::remove(tree.Path("Disc 1/A.jpg"));
@@ -126,7 +126,7 @@ TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
     settings.currentFolder = "Gone";
     CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
-                            Native("Gone/Folder.jpg"), MessageStyle::Plain));
+                            Native("Gone/Folder.jpg"), MessageKind::Notice));
 }
 
 #ifndef _WIN32
@@ -139,7 +139,7 @@ TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
         CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
     }
     EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (File too large)", "Out/Big.jpg",
-                            MessageStyle::Plain));
+                            MessageKind::Notice));
     // No half picture anywhere, the earlier one intact, and the rest not tried.
     EXPECT_EQ(tree.List("Out"), (Names{"Big.jpg", "merged"}));
     EXPECT_EQ(tree.Read("Out/Big.jpg"), "the picture of an earlier merge");

@@ -78,6 +78,13 @@ class DiscSetTest : public ::testing::Test {
     }
     bool Scan(const std::string& relative) { return ScanDiscSet(set, ui, tree.Path(relative)); }
     std::optional<std::string> Find(int disc) { return FindDiscFolder(set, ui, disc); }
+    // The disc folders a window lists after the scan.
+    std::vector<std::string> Folders() const {
+        std::vector<std::string> names;
+        for (const DiscFolder& disc : set.scanned)
+            names.push_back(disc.name);
+        return names;
+    }
     std::filesystem::path Current() const { return platform::CurrentFolder(); }
     // The scan never changes the process's current folder.
     const std::filesystem::path started = std::filesystem::current_path();
@@ -98,9 +105,9 @@ TEST_F(DiscSetTest, TwelveDiscsWithTheirTracks) {
     EXPECT_EQ(set.FileCount(), 36);
     EXPECT_EQ(set.setFolder, tree.Path("Rips"));
     EXPECT_EQ(Current(), started);
-    ASSERT_EQ(ui.folders.size(), 12u);
-    EXPECT_EQ(ui.folders[0], "Moby Dick Disc 1");
-    EXPECT_EQ(ui.folders[1], "Moby Dick Disc 10");
+    ASSERT_EQ(Folders().size(), 12u);
+    EXPECT_EQ(Folders()[0], "Moby Dick Disc 1");
+    EXPECT_EQ(Folders()[1], "Moby Dick Disc 10");
 
     EXPECT_EQ(Find(1), "Moby Dick Disc 1");
     EXPECT_EQ(Find(2), "Moby Dick Disc 2");
@@ -128,7 +135,7 @@ TEST_F(DiscSetTest, EarlierOutputFolderWithKeyFileIsNoDisc) {
     ASSERT_TRUE(Scan("Rips/Opera 01"));
     EXPECT_EQ(set.DiscCount(), 3);
     EXPECT_EQ(set.FileCount(), 4);
-    EXPECT_EQ(ui.folders, (std::vector<std::string>{"Opera 01", "Opera 02", "Opera_2"}));
+    EXPECT_EQ(Folders(), (std::vector<std::string>{"Opera 01", "Opera 02", "Opera_2"}));
 }
 
 TEST_F(DiscSetTest, CountsEveryFolderThatBeginsWithTheStem) {
@@ -152,7 +159,7 @@ TEST_F(DiscSetTest, WithoutSuffixTheChosenFolderIsDiscOne) {
                             "I could not find a folder for disc 2.\nPlease rip the missing disc, "
                             "or rename the folders\nas appropriate to get a continuous sequence, "
                             "then\nstart over with this set.",
-                            "Error", MessageStyle::Stop));
+                            "Error", MessageKind::Error));
 }
 
 TEST_F(DiscSetTest, DiscTwoAndDiscZeroTwoBesideEachOther) {
@@ -167,7 +174,7 @@ TEST_F(DiscSetTest, DiscTwoAndDiscZeroTwoBesideEachOther) {
                             "There are two folders that appear to be disc 2:\n     \"X Disc "
                             "02\"\n     \"X Disc 2\"\nPlease rename one or both of these to "
                             "remove\nthe ambiguity, then start over with this set.",
-                            "Error", MessageStyle::Stop));
+                            "Error", MessageKind::Error));
 }
 
 TEST_F(DiscSetTest, TwoFoldersForOneDiscAreRefused) {
@@ -180,7 +187,7 @@ TEST_F(DiscSetTest, TwoFoldersForOneDiscAreRefused) {
                             "There are two folders that appear to be disc 2:\n     \"X Disc - "
                             "bonus 2\"\n     \"X Disc 2\"\nPlease rename one or both of these to "
                             "remove\nthe ambiguity, then start over with this set.",
-                            "Error", MessageStyle::Stop));
+                            "Error", MessageKind::Error));
 }
 
 TEST_F(DiscSetTest, NamesEndingInBlanksAreOneSet) {
@@ -208,10 +215,9 @@ TEST_F(DiscSetTest, NamesInEitherUnicodeFormAreOneSet) {
         rips.File(first + "1/01 T.mp3");
         rips.File(second + "2/01 T.mp3");
         rips.File("Cafe Disc 3/01 T.mp3");  // another name: no disc of this set
-        ui.folders.clear();
         ASSERT_TRUE(ScanDiscSet(set, ui, rips.Path(first + "1")));
         EXPECT_EQ(set.DiscCount(), 2);
-        EXPECT_EQ(ui.folders, (std::vector<std::string>{first + "1", second + "2"}));
+        EXPECT_EQ(Folders(), (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_EQ(Find(2), second + "2");
         EXPECT_EQ(CheckDiscSet(set, ui), (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_TRUE(ui.messages.empty());
@@ -239,7 +245,6 @@ TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
 
     MakeDiscs("Opera 0", 2);
 
-    ui.folders.clear();
     ASSERT_TRUE(ScanDiscSet(set, ui, tree.Path("Rips/Opera 01/")));
     EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Opera"));
     EXPECT_EQ(set.DiscCount(), 2);
@@ -264,7 +269,6 @@ TEST_F(DiscSetTest, ChosenFolderLosesItsDotStepsAndTrailingSeparators) {
 TEST_F(DiscSetTest, FolderThatCannotBeEnteredEndsTheScan) {
     MakeDiscs("Opera 0", 2);
     ASSERT_TRUE(Scan("Rips/Opera 01"));
-    ui.folders.clear();
     std::filesystem::path before = Current();
 
     EXPECT_FALSE(Scan("Missing/Opera 01"));
@@ -272,10 +276,10 @@ TEST_F(DiscSetTest, FolderThatCannotBeEnteredEndsTheScan) {
                             "The folder \"" + tree.Path("Missing") +
                                 "\" that holds the discs cannot be opened (No such file or "
                                 "directory)",
-                            "Error", MessageStyle::Plain));
+                            "Error", MessageKind::Notice));
     EXPECT_EQ(set.DiscCount(), 0);
     EXPECT_EQ(set.FileCount(), 0);
-    EXPECT_TRUE(ui.folders.empty());
+    EXPECT_TRUE(Folders().empty());
     EXPECT_EQ(Current(), before);
 }
 
@@ -286,10 +290,10 @@ TEST_F(DiscSetTest, NothingMatchingTheStemEndsTheScan) {
     EXPECT_TRUE(OnlyMessage(ui,
                             "Neither the folder \"" + tree.Path("Rips/Opera 01") +
                                 "\"\nnor another disc folder of its set can be found.",
-                            "Error", MessageStyle::Plain));
+                            "Error", MessageKind::Notice));
     EXPECT_EQ(set.DiscCount(), 0);
     EXPECT_EQ(set.FileCount(), 0);
-    EXPECT_TRUE(ui.folders.empty());
+    EXPECT_TRUE(Folders().empty());
     EXPECT_EQ(set.setFolder, tree.Path("Rips"));
     EXPECT_EQ(Current(), started);
 }
@@ -313,16 +317,15 @@ TEST_F(DiscSetTest, StemLongerThanItsLimitIsRefusedNotCut) {
     EXPECT_EQ(set.DiscCount(), 1);
     EXPECT_EQ(set.FileCount(), 1);
 
-    ui.folders.clear();
     std::filesystem::path before = Current();
     tree.File(parent + "/" + name + "x Disc 1/01 A.mp3");
     EXPECT_FALSE(Scan(parent + "/" + name + "x Disc 1"));
     EXPECT_TRUE(OnlyMessage(
         ui, "The path of this folder is too long:\n" + tree.Path(parent + "/" + name + "x Disc 1"),
-        "Error", MessageStyle::Stop));
+        "Error", MessageKind::Error));
     EXPECT_EQ(set.DiscCount(), 0);
     EXPECT_EQ(set.FileCount(), 0);
-    EXPECT_TRUE(ui.folders.empty());
+    EXPECT_TRUE(Folders().empty());
     EXPECT_EQ(Current(), before);
 }
 
@@ -336,7 +339,6 @@ TEST_F(DiscSetTest, CommonFolderFormsFormTheirSets) {
         for (int d = 1; d <= 3; ++d)
             sets.File(std::string(before) + std::to_string(d) + after + "/01 A.mp3");
         sets.Folder(std::string(before) + "12" + after);
-        ui.folders.clear();
         ASSERT_TRUE(ScanDiscSet(set, ui, sets.Path(std::string(before) + "1" + after))) << before;
         EXPECT_EQ(set.DiscCount(), 4) << before;
         EXPECT_EQ(Find(2), std::string(before) + "2" + after);
@@ -417,7 +419,7 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
             EXPECT_EQ(folders->size(), static_cast<std::size_t>(set.DiscCount())) << c.name;
         } else {
             EXPECT_FALSE(folders) << c.name;
-            EXPECT_TRUE(OnlyMessage(check, c.message, "Error", MessageStyle::Stop)) << c.name;
+            EXPECT_TRUE(OnlyMessage(check, c.message, "Error", MessageKind::Error)) << c.name;
         }
     }
 }
@@ -434,7 +436,7 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
     EXPECT_TRUE(OnlyMessage(ui,
                             "The folder of disc 2, \"Y Disc 2\", cannot be read (Too many "
                             "levels of symbolic links)",
-                            "Error", MessageStyle::Stop));
+                            "Error", MessageKind::Error));
     ui.messages.clear();
 
     MakeDiscs("X Disc ", 2);
@@ -444,7 +446,7 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
         EXPECT_EQ(CheckDiscSet(set, ui), std::nullopt);
         EXPECT_TRUE(OnlyMessage(
             ui, "The folder of disc 2, \"X Disc 2\", cannot be read (Permission denied)", "Error",
-            MessageStyle::Stop));
+            MessageKind::Error));
     });
 }
 
@@ -455,7 +457,7 @@ TEST_F(DiscSetTest, SetFolderThatCannotBeReadEndsTheScanWithItsReason) {
         EXPECT_FALSE(Scan("Rips/Opera 01"));
         EXPECT_TRUE(OnlyMessage(
             ui, "The folder \"" + tree.Path("Rips") + "\" cannot be read (Permission denied)",
-            "Error", MessageStyle::Plain));
+            "Error", MessageKind::Notice));
     });
 }
 #endif

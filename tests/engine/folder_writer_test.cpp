@@ -294,8 +294,6 @@ TEST_F(FolderWriterTest, FileNamesGapsAndOrder) {
 TEST_F(FolderWriterTest, ProgressMessagesNameTrackAndFolder) {
     Put("Moby Dick Disc 1", "01 A.mp3");
     Put("Moby Dick Disc 2", "01 B.mp3");
-    std::string captionWhileMerging;
-    ui.onProgressUpdate = [&](int) { captionWhileMerging = ui.groupCaption; };
 
     ScanAndMerge();
 
@@ -309,7 +307,6 @@ TEST_F(FolderWriterTest, ProgressMessagesNameTrackAndFolder) {
                          {ProgressEvent::Title, "Merging \"Moby Dick Disc 2\""},
                          {ProgressEvent::Message, "Merging track  1 from \"Moby Dick Disc 2\""}}));
     EXPECT_EQ(ui.progress[0].value, 2);  // the total is the scan's track count
-    EXPECT_EQ(captionWhileMerging, "Folders in this book");
 }
 
 TEST_F(FolderWriterTest, TrackNumbersAreWholeNumbers) {
@@ -377,13 +374,11 @@ TEST_F(FolderWriterTest, TwoFilesWithOneNumberStopTheMerge) {
 
     EXPECT_TRUE(OnlyMessage(ui, Native("Moby Dick Disc 1/10*.mp3"),
                             "Two or more mp3 files have the same sequence number!",
-                            MessageStyle::Stop));
-    // Tracks before the duplicate stay; a failed merge leaves the set selected and the
-    // group caption as the merge had it.
+                            MessageKind::Error));
+    // Tracks before the duplicate stay; a failed merge leaves the set selected.
     EXPECT_EQ(Tracks("Moby Dick_1"), (std::vector<std::string>{"01 1-9 Before.mp3"}));
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
     EXPECT_TRUE(session.HasSet());
-    EXPECT_EQ(ui.groupCaption, "Folders in this book");
     EXPECT_FALSE(ui.progressOpen);
 }
 
@@ -527,7 +522,7 @@ TEST_F(FolderWriterTest, CancelBetweenTracksFinishesTheRunningTrack) {
     // And the key file and the marker of a merge that did not finish, nothing else.
     EXPECT_EQ(tree.List("Moby Dick_1").size(), 4u);
     EXPECT_TRUE(tree.Exists("Moby Dick_1/.brambex-incomplete"));
-    EXPECT_TRUE(OnlyMessage(ui, "Merge cancelled.", "", MessageStyle::Information));
+    EXPECT_TRUE(OnlyMessage(ui, "Merge cancelled.", "", MessageKind::Information));
     EXPECT_FALSE(ui.progressOpen);
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Cancelled);
     EXPECT_EQ(outcome.tracks, 2);
@@ -639,7 +634,7 @@ TEST_F(FolderWriterTest, NoSetSelectedRefusesToStart) {
     EXPECT_EQ(ui.messages[0].text,
               "Before merging, you must first select the folder\ncontaining the first disk of "
               "the set.");
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+    EXPECT_EQ(ui.messages[0].style, MessageKind::Warning);
     EXPECT_EQ(ui.mergeOptionsRuns, 0);
 }
 
@@ -700,7 +695,7 @@ TEST_F(FolderWriterTest, OutputThatCannotBeOpenedSaysWhy) {
     ScanAndMerge();
 
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
-                            Native("Moby Dick_1/01 1-1 A.mp3"), MessageStyle::Plain));
+                            Native("Moby Dick_1/01 1-1 A.mp3"), MessageKind::Notice));
 }
 
 class RecordedPlan : public DryRun {
@@ -850,7 +845,7 @@ TEST_F(FolderWriterTest, TrackThatIsNoFileIsRefusedBeforeAnythingIsWritten) {
                   name == std::string("02 Gone.mp3")
                       ? named + " cannot be read (No such file or directory)"
                       : named + " is not a file (a folder, a pipe or a device).");
-        EXPECT_EQ(ui.messages[0].style, MessageStyle::Stop);
+        EXPECT_EQ(ui.messages[0].style, MessageKind::Error);
         EXPECT_FALSE(tree.Exists("Moby Dick_1")) << name;
         std::filesystem::remove(tree.Path(input));
     }

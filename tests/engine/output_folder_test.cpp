@@ -125,8 +125,8 @@ TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     MakeEarlierOutput("Moby Dick");
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
-    EXPECT_TRUE(OnlyMessage(ui, AlreadyExists("Moby Dick"), "Empty earlier merge?",
-                            MessageStyle::Question));
+    EXPECT_TRUE(
+        OnlyMessage(ui, AlreadyExists("Moby Dick"), "Empty earlier merge?", MessageKind::Question));
     EXPECT_EQ(tree.List("Moby Dick"),
               (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
     EXPECT_EQ(tree.Read("Moby Dick/merged"), "");
@@ -140,7 +140,7 @@ TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
     EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
-    EXPECT_TRUE(MessageAt(ui, 1, "Skipping this merge.", NoCaption, MessageStyle::Information));
+    EXPECT_TRUE(MessageAt(ui, 1, "Skipping this merge.", NoCaption, MessageKind::Information));
     EXPECT_EQ(tree.List("Moby Dick"), before);
 }
 
@@ -192,7 +192,7 @@ TEST_F(OutputFolderTest, UsersOwnFolderIsAConflict) {
     EXPECT_TRUE(MessageAt(ui, 0,
                           "The output folder \"Moby Dick\" conflicts with an existing\nfolder. "
                           "Please select a different title for this collection.",
-                          "Error", MessageStyle::Exclamation));
+                          "Error", MessageKind::Warning));
     EXPECT_TRUE(ui.messages[1].text.starts_with("The output folder \"Moby Dick 2\" conflicts"));
     EXPECT_EQ(tree.List("Moby Dick"), Names{"01 Mine.mp3"});
 }
@@ -214,7 +214,7 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
         EXPECT_EQ(ui.messages[0].text, "The output folder \"" + std::string(title) +
                                            "\" conflicts with an existing\nfolder. Please select "
                                            "a different title for this collection.");
-        EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+        EXPECT_EQ(ui.messages[0].style, MessageKind::Warning);
     }
     EXPECT_EQ(tree.List("Rips"), rips);
     EXPECT_EQ(tree.List(), top);
@@ -226,7 +226,7 @@ TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
     EXPECT_TRUE(OnlyMessage(ui,
                             "The output folder \"Missing/Moby Dick\" cannot be created (No such "
                             "file or directory)",
-                            "Error", MessageStyle::Plain));
+                            "Error", MessageKind::Notice));
 }
 
 TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
@@ -240,7 +240,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
                                 "The output folder \"Locked/Moby Dick\" cannot be created. Check "
                                 "to see whether you\nhave write permission on this drive. "
                                 "(Permission denied)",
-                                "Error", MessageStyle::Stop));
+                                "Error", MessageKind::Error));
     });
 }
 
@@ -259,7 +259,7 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(MessageAt(ui, 1, CannotDelete(Native("Moby Dick/02 1-2 B.MP3")), "Error",
-                          MessageStyle::Stop));
+                          MessageKind::Error));
     // What was deleted before stays deleted; the pictures were not reached; the key file
     // stays, so the next merge takes the emptying up again, and the folder reads as
     // unfinished.
@@ -303,7 +303,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeReadStopsTheMergeUntouched) {
     EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
     EXPECT_TRUE(OnlyMessage(ui,
                             "The output folder \"Moby Dick\" cannot be read (Permission denied)",
-                            "Error", MessageStyle::Stop));
+                            "Error", MessageKind::Error));
     EXPECT_FALSE(tree.Exists("Moby Dick/.brambex-incomplete"));
     EXPECT_TRUE(tree.Exists("Moby Dick/01 1-1 A.mp3"));
     // Emptying it stops there too, whoever asks.
@@ -311,7 +311,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeReadStopsTheMergeUntouched) {
     EXPECT_FALSE(ClearOutputFolder(files, settings, ui, "Moby Dick"));
     EXPECT_TRUE(OnlyMessage(ui,
                             "The output folder \"Moby Dick\" cannot be read (Permission denied)",
-                            "Error", MessageStyle::Stop));
+                            "Error", MessageKind::Error));
 }
 
 TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds) {
@@ -334,7 +334,7 @@ TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds)
     ui.messages.clear();
     EXPECT_FALSE(MarkMergeFinished(files, settings, ui, {"Moby Dick"}));
     EXPECT_TRUE(OnlyMessage(ui, CannotDelete(Native("Moby Dick/.brambex-incomplete")), "Error",
-                            MessageStyle::Stop));
+                            MessageKind::Error));
 }
 
 TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
@@ -361,7 +361,7 @@ TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Moby Dick\" conflicts with an existing\n"
                                 "folder. Please select a different title for this collection.",
-                                "Error", MessageStyle::Exclamation))
+                                "Error", MessageKind::Warning))
             << kind;
         EXPECT_EQ(tree.List("Moby Dick"), (Names{"01 Mine.mp3", "cover.jpg", "merged"})) << kind;
     }
@@ -407,7 +407,7 @@ TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Moby Dick\" cannot be marked as this "
                                 "program's: its files\ncannot be created (Permission denied)",
-                                "Error", MessageStyle::Stop));
+                                "Error", MessageKind::Error));
         EXPECT_FALSE(tree.Exists("Moby Dick"));
     });
 }
@@ -423,7 +423,7 @@ TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
         settings.folderNumber = folderNumber;
         EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << folderNumber;
         EXPECT_TRUE(OnlyMessage(ui, "Another merge is writing to \"Moby Dick\".", "Error",
-                                MessageStyle::Stop));
+                                MessageKind::Error));
         EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "01 1-1 A.mp3", "merged"}));
     }
     // Once it has ended, the folder is an earlier output like any other.

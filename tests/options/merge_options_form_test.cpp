@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "options/merge_settings.h"
 #include "platform/file_system.h"
-#include "support/fake_front_end.h"
 
 namespace brambex {
 namespace {
@@ -60,9 +61,17 @@ class MergeOptionsFormTest : public ::testing::Test {
         return form;
     }
 
+    // "Start Merge": true when the form may close, else false with its refusal kept.
+    bool MayClose() {
+        std::optional<Message> refusal = form.Refusal();
+        if (refusal)
+            refusals.push_back(*refusal);
+        return !refusal;
+    }
+
     MergeSettings settings;
     MergeOptionsForm form{settings};
-    testing::FakeFrontEnd ui;
+    std::vector<Message> refusals;
 };
 
 TEST_F(MergeOptionsFormTest, ProposedTitleDropsDiscEndingAndMarksFirstFolder) {
@@ -311,25 +320,25 @@ TEST_F(MergeOptionsFormTest, MayCloseRefusesEveryForbiddenCharacter) {
     Open(true);
     for (char c : ForbiddenTitleChars) {
         form.SetTitleText(std::string("AC") + c + "DC");
-        EXPECT_FALSE(form.MayClose(ui)) << c;
+        EXPECT_FALSE(MayClose()) << c;
     }
-    ASSERT_EQ(ui.messages.size(), ForbiddenTitleChars.size());
-    const auto& m = ui.messages.front();
+    ASSERT_EQ(refusals.size(), ForbiddenTitleChars.size());
+    const auto& m = refusals.front();
     EXPECT_EQ(m.text,
               "The album name cannot contain any of\nthese characters: \\ / : * ? \" < > |\n"
               "Please remove all of these characters or\nreplace them with some other ones.");
     EXPECT_EQ(m.caption, "Error");
-    EXPECT_EQ(m.style, MessageStyle::Exclamation);
+    EXPECT_EQ(m.kind, MessageKind::Warning);
 
     form.SetTitleText("AC-DC");
-    EXPECT_TRUE(form.MayClose(ui));
-    EXPECT_EQ(ui.messages.size(), ForbiddenTitleChars.size());
+    EXPECT_TRUE(MayClose());
+    EXPECT_EQ(refusals.size(), ForbiddenTitleChars.size());
 
     // No folder has the empty name.
     form.SetTitleText("");
     EXPECT_FALSE(form.TitleAllowed());
-    EXPECT_FALSE(form.MayClose(ui));
-    EXPECT_EQ(ui.messages.back().text,
+    EXPECT_FALSE(MayClose());
+    EXPECT_EQ(refusals.back().text,
               "The album name cannot be empty: it names the folder\nthat the merged tracks go "
               "into.\nPlease type a name.");
 }
@@ -362,9 +371,9 @@ TEST_F(MergeOptionsFormTest, WindowsNamesThatNoFolderCanHave) {
     form.SetTitleText("con.txt");
     EXPECT_EQ(form.TitleAllowed(), !platform::RefusesWindowsNames);
     form.SetTitleText("Book.");
-    EXPECT_EQ(form.MayClose(ui), !platform::RefusesWindowsNames);
+    EXPECT_EQ(MayClose(), !platform::RefusesWindowsNames);
     if (platform::RefusesWindowsNames) {
-        EXPECT_EQ(ui.messages.back().text,
+        EXPECT_EQ(refusals.back().text,
                   "The album name cannot end in a dot or a space:\nWindows drops them from a "
                   "folder's name.\nPlease remove them.");
     }

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,7 +17,6 @@
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
 #include "platform/file_system.h"
-#include "support/fake_front_end.h"
 #include "support/tag_bytes.h"
 #include "support/temp_tree.h"
 
@@ -24,7 +24,6 @@ namespace brambex {
 namespace {
 
 using testing::FillerAudio;
-using testing::MessageAt;
 using testing::PaddedTag;
 using testing::TextFrame;
 using testing::Trailer;
@@ -44,9 +43,17 @@ class MergePreparationTest : public ::testing::Test {
                                                             "Trailer Album", 101));
     }
 
+    // The preparation with the dialog run by mergeOptions (confirming the form as it
+    // stands unless a test says otherwise) and its messages kept in messages.
+    Preparation Prepare(const std::string& path) {
+        return PrepareMergeSettings(
+            settings, mergeOptions, [this](const Message& m) { messages.push_back(m); }, path);
+    }
+
     testing::TempTree folder;
     MergeSettings settings;
-    testing::FakeFrontEnd ui;
+    std::function<bool(MergeOptionsForm&)> mergeOptions = [](MergeOptionsForm&) { return true; };
+    std::vector<Message> messages;
 };
 
 const std::string AllFour = TextFrame("TALB", "Dune Disc 1") + TextFrame("TPE1", "Reader") +
@@ -186,22 +193,23 @@ TEST_F(MergePreparationTest, ConfirmedTitleDecidesSplit) {
     for (const auto& c : cases) {
         settings.trackCount = c.tracks;
         settings.splitFolders = !c.split;
-        ui.messages.clear();
-        ui.mergeOptions = [&](MergeOptionsForm& form) {
+        messages.clear();
+        mergeOptions = [&](MergeOptionsForm& form) {
             if (c.title)
                 form.SetTitleText(c.title);
-            return form.MayClose(ui);
+            return !form.Refusal();
         };
-        ASSERT_EQ(PrepareMergeSettings(settings, ui, path), Preparation::Confirmed);
+        ASSERT_EQ(Prepare(path), Preparation::Confirmed);
         EXPECT_EQ(settings.outputFolder, c.folder);
         EXPECT_EQ(settings.choices.title, c.title ? c.title : "Dune_1");
         EXPECT_EQ(settings.splitFolders, c.split);
-        ASSERT_EQ(ui.messages.size(), c.message ? 1u : 0u);
+        ASSERT_EQ(messages.size(), c.message ? 1u : 0u);
         if (c.message) {
-            EXPECT_TRUE(MessageAt(ui, 0,
-                                  "Too many tracks to fit in one folder.\nAdding a sequence number "
-                                  "to the folder name.",
-                                  "Error", MessageStyle::Plain));
+            EXPECT_EQ(messages[0].text,
+                      "Too many tracks to fit in one folder.\nAdding a sequence number "
+                      "to the folder name.");
+            EXPECT_EQ(messages[0].caption, "Error");
+            EXPECT_EQ(messages[0].kind, MessageKind::Notice);
         }
     }
 }
@@ -212,12 +220,12 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
     settings.currentFolder = "Earlier_3";
     settings.choices.keepArtist = settings.choices.keepGenre = settings.choices.keepTrackNames =
         true;
-    ui.mergeOptions = [](MergeOptionsForm& form) {
+    mergeOptions = [](MergeOptionsForm& form) {
         form.SetTitleText("Changed");
         form.SetKeepArtist(false);
         return false;
     };
-    EXPECT_EQ(PrepareMergeSettings(settings, ui, Track(AllFour)), Preparation::Cancelled);
+    EXPECT_EQ(Prepare(Track(AllFour)), Preparation::Cancelled);
     EXPECT_EQ(settings.outputFolder, "Earlier");
     EXPECT_TRUE(settings.splitFolders);
     EXPECT_EQ(settings.currentFolder, "Earlier_3");
@@ -227,20 +235,20 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
     EXPECT_FALSE(settings.choices.keepAlbumTitle);
     // The prefilled texts stay.
     EXPECT_EQ(settings.albumTitle, "Dune Disc 1");
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MergePreparationTest, ForbiddenTitleNeverReachesSettings) {
     // A front end that returns without running the title check.
     settings.outputFolder = "Earlier";
-    ui.mergeOptions = [](MergeOptionsForm& form) {
+    mergeOptions = [](MergeOptionsForm& form) {
         form.SetTitleText("../../etc");
         return true;
     };
-    EXPECT_EQ(PrepareMergeSettings(settings, ui, Track(AllFour)), Preparation::Refused);
+    EXPECT_EQ(Prepare(Track(AllFour)), Preparation::Refused);
     EXPECT_EQ(settings.outputFolder, "Earlier");
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].style, MessageStyle::Exclamation);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, MessageKind::Warning);
 }
 
 TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
@@ -264,8 +272,8 @@ TEST_F(MergePreparationTest, ReadsTagsWrittenByAnIndependentTool) {
     ASSERT_EQ(std::system(("/usr/bin/python3 " + scriptPath).c_str()), 0);
 
     settings.choices.audioBookMode = false;
-    ui.mergeOptions = [](MergeOptionsForm&) { return true; };
-    ASSERT_EQ(PrepareMergeSettings(settings, ui, path), Preparation::Confirmed);
+    mergeOptions = [](MergeOptionsForm&) { return true; };
+    ASSERT_EQ(Prepare(path), Preparation::Confirmed);
     EXPECT_EQ(settings.choices.title, "Ærø_1");
     EXPECT_EQ(settings.choices.artist, "Zoë");
     EXPECT_EQ(settings.choices.genre, "Rock");

@@ -1,6 +1,6 @@
-// A scripted front end for tests: records every message, answers every question
-// from a script, and keeps the main window's folder list and group caption as plain
-// values. Its cancel flag is the Cancel of its progress window.
+// A scripted front end for tests: records every message (a status as an information
+// message without a caption), answers every question from a script, and records the
+// progress window. Its cancel flag is the Cancel of its progress window.
 #pragma once
 
 #include <algorithm>
@@ -18,14 +18,14 @@
 
 #include <gtest/gtest.h>
 
-#include "options/front_end.h"
+#include "engine/front_end.h"
 
 namespace brambex::testing {
 
 struct RecordedMessage {
     std::string text;
     std::optional<std::string> caption;
-    MessageStyle style;
+    MessageKind style;
 };
 
 struct ProgressEvent {
@@ -47,18 +47,16 @@ class FakeFrontEnd : public FrontEnd {
     // Called at every progress update; a test can request the cancel here.
     std::function<void(int updateIndex)> onProgressUpdate;
     CancelFlag cancel;
-    std::vector<std::string> folders;
-    std::string groupCaption = "Folders";
     // The codec's lines, each as "file: line"; the hook sees each as it comes.
     std::vector<std::string> diagnostics;
     std::function<void(std::string_view line, std::string_view file)> onDiagnostic;
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
-                     MessageStyle style) override {
+                     MessageKind style) override {
         messages.push_back({std::string(text), ToString(caption), style});
     }
     Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
-        messages.push_back({std::string(text), ToString(caption), MessageStyle::Question});
+        messages.push_back({std::string(text), ToString(caption), MessageKind::Question});
         if (answers.empty())
             return Answer::No;
         Answer a = answers.front();
@@ -77,13 +75,14 @@ class FakeFrontEnd : public FrontEnd {
         progressOpen = true;
         return std::make_unique<Window>(*this);
     }
-    void AddFolder(std::string_view name) override { folders.emplace_back(name); }
+    void ShowStatus(std::string_view text) override {
+        ShowMessage(text, NoCaption, MessageKind::Information);
+    }
     void ShowDiagnostic(std::string_view line, std::string_view file) override {
         diagnostics.push_back(std::string(file) + ": " + std::string(line));
         if (onDiagnostic)
             onDiagnostic(line, file);
     }
-    void SetFolderGroupCaption(std::string_view text) override { groupCaption = text; }
 
     // The temporary track files the merge says it is writing, by slot, and the most
     // there were at once.
@@ -158,37 +157,37 @@ inline std::string QuotedForFailure(std::string_view s) {
     return quoted + "\"";
 }
 
-inline std::string StyleName(MessageStyle style) {
+inline std::string KindName(MessageKind style) {
     switch (style) {
-        case MessageStyle::Plain:
-            return "Plain";
-        case MessageStyle::Stop:
-            return "Stop";
-        case MessageStyle::Question:
+        case MessageKind::Notice:
+            return "Notice";
+        case MessageKind::Error:
+            return "Error";
+        case MessageKind::Question:
             return "Question";
-        case MessageStyle::Exclamation:
-            return "Exclamation";
-        case MessageStyle::Information:
+        case MessageKind::Warning:
+            return "Warning";
+        case MessageKind::Information:
             return "Information";
     }
-    return "style " + std::to_string(static_cast<int>(style));
+    return "kind " + std::to_string(static_cast<int>(style));
 }
 
 inline std::string DescribeMessage(std::string_view text, std::optional<std::string_view> caption,
-                                   MessageStyle style) {
+                                   MessageKind style) {
     return QuotedForFailure(text) + ", caption " +
-           (caption ? QuotedForFailure(*caption) : std::string("(none)")) + ", " + StyleName(style);
+           (caption ? QuotedForFailure(*caption) : std::string("(none)")) + ", " + KindName(style);
 }
 
 inline bool Matches(const RecordedMessage& m, std::string_view text,
-                    std::optional<std::string_view> caption, MessageStyle style) {
+                    std::optional<std::string_view> caption, MessageKind style) {
     return m.text == text && m.caption == caption && m.style == style;
 }
 
 inline ::testing::AssertionResult MessageFailure(const FakeFrontEnd& ui, std::string_view what,
                                                  std::string_view text,
                                                  std::optional<std::string_view> caption,
-                                                 MessageStyle style) {
+                                                 MessageKind style) {
     ::testing::AssertionResult failure = ::testing::AssertionFailure();
     failure << "expected " << what << ": " << DescribeMessage(text, caption, style) << "\nrecorded "
             << ui.messages.size() << " message(s)";
@@ -204,7 +203,7 @@ inline ::testing::AssertionResult MessageFailure(const FakeFrontEnd& ui, std::st
 // True when the front end recorded exactly one message, with this text, caption and style.
 inline ::testing::AssertionResult OnlyMessage(const FakeFrontEnd& ui, std::string_view text,
                                               std::optional<std::string_view> caption,
-                                              MessageStyle style) {
+                                              MessageKind style) {
     if (ui.messages.size() == 1 && detail::Matches(ui.messages[0], text, caption, style))
         return ::testing::AssertionSuccess();
     return detail::MessageFailure(ui, "exactly one message", text, caption, style);
@@ -214,7 +213,7 @@ inline ::testing::AssertionResult OnlyMessage(const FakeFrontEnd& ui, std::strin
 inline ::testing::AssertionResult MessageAt(const FakeFrontEnd& ui, std::size_t index,
                                             std::string_view text,
                                             std::optional<std::string_view> caption,
-                                            MessageStyle style) {
+                                            MessageKind style) {
     if (index < ui.messages.size() && detail::Matches(ui.messages[index], text, caption, style))
         return ::testing::AssertionSuccess();
     return detail::MessageFailure(ui, "message [" + std::to_string(index) + "]", text, caption,
