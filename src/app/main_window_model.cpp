@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "engine/merge_summary.h"
+#include "engine/merge_outcome.h"
 #include "platform/file_system.h"
 
 namespace brambex {

@@ -1,6 +1,5 @@
 #include "cli/commands.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,9 +12,6 @@
 #include "cli/interrupt.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
-#include "engine/disc_set.h"
-#include "engine/system_reason.h"
-#include "platform/file_system.h"
 
 namespace brambex::cli {
 
@@ -29,13 +25,10 @@ int CheckedOutput(int status, const CliOptions& options) {
         options.dryRun;
     if (status != ExitSuccess || !printedIsTheProduct)
         return status;
-    errno = 0;
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+    const std::string problem = StandardOutputProblem();
+    if (problem.empty())
         return status;
-    const int error = errno;
-    std::fprintf(stderr, "brambex-cli: cannot write to standard output%s%s\n",
-                 error != 0 ? ": " : "",
-                 error != 0 ? SystemReason(platform::SystemError(error)).c_str() : "");
+    std::fprintf(stderr, "brambex-cli: %s\n", problem.c_str());
     return ExitStopped;
 }
 
@@ -64,9 +57,9 @@ int RunCommand(const CliOptions& options) {
     if (options.command == Command::Scan)
         return RunScan(options, ui);
     if (options.command == Command::Library)
-        return RunLibrary(ChosenFolderPath(options.folder));
+        return RunLibrary(ChosenFolderFullPath(options.folder));
     if (options.command == Command::MergeAll)
-        return RunMergeAll(options, ChosenFolderPath(options.folder), ui);
+        return RunMergeAll(options, ChosenFolderFullPath(options.folder), ui);
     return RunMerge(options, ui);
 }
 
@@ -75,7 +68,7 @@ int RunCommand(const CliOptions& options) {
 int RunCli(int argc, char** argv) {
     IgnoreBrokenPipes();
     UseUtf8Console();
-    const std::vector<std::string> utf8 = platform::CommandLineArguments(argc, argv);
+    const std::vector<std::string> utf8 = ProgramArguments(argc, argv);
     ParseResult parsed = ParseCommandLine(std::vector<std::string_view>(utf8.begin(), utf8.end()));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "brambex-cli: %s\nTry 'brambex-cli --help'.\n",

@@ -3,9 +3,10 @@
 // table of what became of each set. A set that fails is passed over.
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <vector>
 
-#include "app/library_listing.h"
+#include "app/library_run.h"
 #include "cli/command_entries.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
@@ -13,7 +14,6 @@
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
 #include "cli/text_table.h"
-#include "engine/library_merge.h"
 #include "engine/merge_session.h"
 
 namespace brambex::cli {
@@ -22,23 +22,16 @@ namespace {
 
 // The sets to merge, after saying how many there are.
 std::vector<LibrarySet> SetsToMerge(const CliOptions& options, const LibraryListing& listing) {
-    std::vector<LibrarySet> sets;
-    int tracks = 0;
-    for (const LibrarySet& set : listing.sets) {
-        if (options.redo || !set.merged) {
-            sets.push_back(set);
-            tracks += set.tracks;
-        }
-    }
+    ChosenSets chosen = ChooseSetsToMerge(listing, options.redo);
     if (!options.quiet) {
         for (const std::string& line : listing.passedOver)
             std::fprintf(stderr, "%s\n", Printable(line, stderr, true).c_str());
         std::fprintf(stderr, "%s found, %zu to merge (%s).\n",
-                     Counted(listing.sets.size(), "set", "sets").c_str(), sets.size(),
-                     Counted(static_cast<std::size_t>(tracks), "track", "tracks").c_str());
+                     Counted(listing.sets.size(), "set", "sets").c_str(), chosen.sets.size(),
+                     Counted(static_cast<std::size_t>(chosen.tracks), "track", "tracks").c_str());
         std::fflush(stderr);
     }
-    return sets;
+    return std::move(chosen.sets);
 }
 
 std::vector<LibrarySetResult> MergeSets(const CliOptions& options,

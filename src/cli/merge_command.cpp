@@ -8,15 +8,14 @@
 #include "cli/printed_plan.h"
 #include "cli/terminal_front_end.h"
 #include "cli/terminal_text.h"
-#include "engine/disc_set.h"
+#include "engine/merge_outcome.h"
 #include "engine/merge_session.h"
-#include "engine/merge_summary.h"
 
 namespace brambex::cli {
 
 int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
     MergeSession session(ui);
-    MergeOutcome scanned = session.Scan(ChosenFolderPath(options.folder));
+    MergeOutcome scanned = session.Scan(options.folder);
     if (!scanned.Completed())
         return ExitStopped;
     if (!options.quiet) {

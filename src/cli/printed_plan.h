@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/output_writer.h"
+#include "engine/merge_plan.h"
 
 namespace brambex {
 class MergeSession;

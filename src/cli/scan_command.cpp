@@ -13,7 +13,7 @@ namespace brambex::cli {
 
 int RunScan(const CliOptions& options, TerminalFrontEnd& ui) {
     MergeSession session(ui);
-    MergeOutcome scanned = session.Scan(ChosenFolderPath(options.folder));
+    MergeOutcome scanned = session.Scan(options.folder);
     if (!scanned.Completed())
         return ExitStopped;
     for (const std::string& name : SortedNames(session.ScannedFolders()))

@@ -3,18 +3,12 @@
 #include <algorithm>
 
 #include "app/progress_meter.h"
+#include "app/shown_text.h"
+#include "app/typed_answers.h"
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_text.h"
-#include "engine/output_writer.h"
-#include "engine/system_reason.h"
-#include "options/form_answers.h"
 #include "options/merge_options_form.h"
-#include "options/merge_settings.h"
-#include "platform/ascii_case.h"
-#include "tags/diagnostic.h"
-#include "tags/genre_table.h"
-#include "tags/text_encoding.h"
 
 namespace brambex::cli {
 
@@ -86,10 +80,7 @@ Answer TerminalFrontEnd::Ask(std::string_view text, std::optional<std::string_vi
         std::fputc('\n', err_);
         return Answer::No;
     }
-    std::string answer = LowerAscii(line);
-    answer.erase(0, answer.find_first_not_of(" \t"));
-    answer.erase(answer.find_last_not_of(" \t\r") + 1);
-    return answer == "y" || answer == "yes" ? Answer::Yes : Answer::No;
+    return IsYesAnswer(line) ? Answer::Yes : Answer::No;
 }
 
 void TerminalFrontEnd::ShowStatus(std::string_view text) {
@@ -111,13 +102,7 @@ bool TerminalFrontEnd::RunMergeOptions(MergeOptionsForm& form) {
     answers.artist = options_.artist;
     answers.pattern = options_.pattern;
     answers.genre = options_.genre;
-    // A genre of the list by name or number is picked from it; other text is typed.
-    if (options_.genre) {
-        const GenreText genre = ReadGenreText(*options_.genre);
-        if (genre.length == options_.genre->size())
-            answers.genreNumber = genre.number;
-    }
-    AnswerMergeOptions(form, answers);
+    AnswerTypedOptions(form, answers);
     // A title that cannot name a folder is refused by the merge's own check, with the
     // dialog's message; there is nothing to describe.
     if (!form.TitleAllowed())
@@ -172,7 +157,7 @@ void TerminalFrontEnd::DrawBar(int percent, const std::string& text) {
     line += share;
     line += Printable(text, err_);
     std::size_t width = static_cast<std::size_t>(std::max(TerminalWidth(err_) - 1, 10));
-    line = std::string(CutUtf8Chars(line, width));
+    line = std::string(CutToChars(line, width));
     std::fprintf(err_, "\r%s\033[K", line.c_str());
     std::fflush(err_);
     barDrawn_ = true;
@@ -193,50 +178,6 @@ void TerminalFrontEnd::ShowDiagnostic(std::string_view line, std::string_view fi
 
 bool InterruptCancellation::Requested() const {
     return InterruptRequested();
-}
-
-std::string DescribeMergeOptions(const MergeOptionsForm& form) {
-    std::string genre = form.Genre().text;
-    std::string kept;
-    auto keep = [&kept](bool checked, const char* what) {
-        if (!checked)
-            return;
-        kept += kept.empty() ? "" : ", ";
-        kept += what;
-    };
-    keep(form.KeepGenre().checked, "genre");
-    keep(form.KeepAlbumTitle().checked, "album title");
-    keep(form.KeepArtist().checked, "artist");
-    keep(form.KeepTrackNames().checked, "track names");
-    std::string text = std::string(form.AudioBooksChecked() ? "Audio book" : "Music") + " \"" +
-                       form.Title().text + "\" by \"" + form.Artist().text + "\", genre \"" +
-                       genre + "\", track names \"" + form.Name().text + "\"";
-    text += kept.empty() ? ", keeping nothing." : ", keeping the tracks' " + kept + ".";
-    return text;
-}
-
-std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form) {
-    std::vector<std::string> notes;
-    // Nobody sees the form before the merge starts, so what it would have shown as an
-    // empty field is said here.
-    if (form.FirstTrackError()) {
-        notes.push_back(
-            WithReason("Note: the first track \"" + form.FirstTrackPath() + "\" could not be read",
-                       form.FirstTrackError()) +
-            ", so its tags give no artist, album or genre.");
-    } else if (form.Artist().text.empty() && !form.KeepArtist().checked) {
-        notes.push_back(
-            "Note: the first track names no artist (TPE2 frame or ID3v1 trailer), so every "
-            "track's artist is emptied; give --artist, or --keep-artist to keep the tracks' "
-            "own.");
-    }
-    if (form.TitleFromFolder()) {
-        notes.push_back("Note: the title \"" + form.Title().text +
-                        "\" is the folder's name: the first track names no album, or another "
-                        "set beside it would get the same output folder; give --title to name "
-                        "it otherwise.");
-    }
-    return notes;
 }
 
 }  // namespace brambex::cli

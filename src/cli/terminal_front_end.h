@@ -69,12 +69,4 @@ class InterruptCancellation : public Cancellation {
     bool Requested() const override;
 };
 
-// The text the Merge Options form is answered with, for the user to see what was
-// chosen.
-std::string DescribeMergeOptions(const MergeOptionsForm& form);
-
-// Warnings about answers the user did not give and may not want: an artist that the
-// merge would empty, a title taken from the folder's name.
-std::vector<std::string> MergeOptionsNotes(const MergeOptionsForm& form);
-
 }  // namespace brambex::cli

@@ -11,13 +11,8 @@
 
 namespace brambex::cli {
 
-// The text with every control character (C0, DEL and C1) and every byte that is not
-// part of a valid UTF-8 character replaced by '?'; line feeds kept when
-// keepLineBreaks, for a message whose lines they break.
-std::string EscapedControls(std::string_view text, bool keepLineBreaks = false);
-
-// The text as it is printed on the stream: EscapedControls on a terminal, else as it
-// is. Every name the program prints, alone or inside a line, goes through here.
+// The text as it is printed on the stream: EscapedControls (app/shown_text.h) on a terminal, else
+// as it is. Every name the program prints, alone or inside a line, goes through here.
 std::string Printable(std::string_view text, std::FILE* stream, bool keepLineBreaks = false);
 
 }  // namespace brambex::cli

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/shown_text.h"
 #include "cli/terminal_text.h"
-#include "tags/text_encoding.h"
 
 namespace brambex::cli {
 
@@ -24,11 +24,11 @@ void TextTable::Print() const {
     std::vector<std::size_t> widths(rows_[0].size(), 0);
     for (const auto& row : rows_)
         for (std::size_t c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], CountUtf8Chars(row[c]));
+            widths[c] = std::max(widths[c], ShownChars(row[c]));
     for (const auto& row : rows_) {
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
-            const std::string pad(widths[c] - CountUtf8Chars(row[c]), ' ');
+            const std::string pad(widths[c] - ShownChars(row[c]), ' ');
             const bool right = std::find(right_.begin(), right_.end(), c) != right_.end();
             line += right ? pad + row[c] : row[c] + (c + 1 < row.size() ? pad : "");
             if (c + 1 < row.size())

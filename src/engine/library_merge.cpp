@@ -3,8 +3,8 @@
 #include <memory>
 #include <utility>
 
+#include "engine/merge_outcome.h"
 #include "engine/merge_session.h"
-#include "engine/merge_summary.h"
 #include "options/form_answers.h"
 #include "options/merge_options_form.h"
 

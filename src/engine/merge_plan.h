@@ -94,4 +94,15 @@ inline constexpr std::size_t PreviewTracks = 5;
 MergePreview PreviewPlan(const MergePlan& plan,
                          const std::vector<std::optional<std::string>>& ownTitles);
 
+// Receives a dry run: each output folder and track as the merge would make them, with
+// the frames each track's tag would get.
+class DryRun {
+  public:
+    virtual ~DryRun() = default;
+    // A new output folder would be prepared and get the pictures of discFolder.
+    virtual void OutputFolder(const std::string& folder, const std::string& discFolder,
+                              const std::vector<std::string>& pictures) = 0;
+    virtual void Track(const PlannedTrack& track) = 0;
+};
+
 }  // namespace brambex

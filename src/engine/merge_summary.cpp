@@ -1,4 +1,6 @@
-#include "engine/merge_summary.h"
+#include "engine/merge_outcome.h"
+
+#include "options/merge_settings.h"
 
 #include "options/title_numbers.h"
 #include "platform/file_system.h"

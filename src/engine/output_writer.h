@@ -19,17 +19,6 @@ enum class OutputFormat {
     FolderOfTracks,  // numbered output folders of MP3 tracks
 };
 
-// Receives a dry run: each output folder and track as the merge would make them, with
-// the frames each track's tag would get.
-class DryRun {
-  public:
-    virtual ~DryRun() = default;
-    // A new output folder would be prepared and get the pictures of discFolder.
-    virtual void OutputFolder(const std::string& folder, const std::string& discFolder,
-                              const std::vector<std::string>& pictures) = 0;
-    virtual void Track(const PlannedTrack& track) = 0;
-};
-
 // What a writer works with besides the plan; all of it outlives the writer. The
 // writer keeps where the output stands (folder, running number, tag counts) in the
 // settings' output part.

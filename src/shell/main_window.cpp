@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "engine/disc_set.h"
+#include "app/chosen_folder.h"
 #include "shell/application.h"
 #include "shell/desktop_services.h"
 #include "shell/details_dialog.h"
@@ -259,7 +259,7 @@ void MainWindow::MergeLibrary() {
             ShowCannotBrowse(this, root);
         if (choice.kind != FolderChoice::Chosen)
             return;
-        LibraryDialog dialog(ChosenFolderPath(choice.path), this);
+        LibraryDialog dialog(ChosenFolderFullPath(choice.path), this);
         dialog.exec();
     });
 }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -222,26 +223,6 @@ TEST(TerminalFrontEnd, NotesWhatAnEmptyFirstTrackWouldDo) {
     }
 }
 
-TEST(TerminalFrontEnd, AnUnreadableFirstTrackIsNotedWithItsReason) {
-    for (const std::error_code error :
-         {platform::SystemError(ENAMETOOLONG), platform::NotARegularFile()}) {
-        MergeSettings settings;
-        settings.firstTrackPath = "/m/Set Disc 1/01 x.mp3";
-        settings.firstTrackError = error;
-        MergeOptionsForm form(settings);
-        form.SetUp();
-        const std::vector<std::string> notes = MergeOptionsNotes(form);
-        ASSERT_FALSE(notes.empty());
-        for (const std::string& note : notes)  // in place of the note on the empty artist
-            EXPECT_EQ(note.find("names no artist"), std::string::npos) << note;
-        EXPECT_EQ(notes[0], std::string("Note: the first track \"/m/Set Disc 1/01 x.mp3\" could "
-                                        "not be read (") +
-                                (error == std::errc::filename_too_long ? "the path is too long"
-                                                                       : "not a regular file") +
-                                "), so its tags give no artist, album or genre.");
-    }
-}
-
 TEST(TerminalFrontEnd, RefusesATitleWithAForbiddenCharacter) {
     CliOptions o;
     o.title = "AC/DC Live";
@@ -273,22 +254,9 @@ TEST(TerminalFrontEnd, MessagesAreCaptionColonText) {
     EXPECT_EQ(ui.Ask("Empty it?", "Error"), Answer::Yes);
 }
 
-TEST(TerminalFrontEnd, ControlCharactersOfNamesShowAsQuestionMarks) {
-    const struct {
-        const char* text;
-        bool keepLineBreaks;
-        const char* shown;
-    } cases[] = {
-        {"Set\x1b[2J Disc 1", false, "Set?[2J Disc 1"},
-        {"two\nlines\ttab\x7f", false, "two?lines?tab?"},
-        {"two\nlines\r", true, "two\nlines?"},
-        {"C1 \u0085\u009b end", false, "C1 ?? end"},
-        {"bad \xff\x9b bytes \xe2\x82", false, "bad ?? bytes ??"},
-        {"Bj\u00f6rk \ufffd \U0001F3B5 AC\\DC", false, "Bj\u00f6rk \ufffd \U0001F3B5 AC\\DC"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(EscapedControls(c.text, c.keepLineBreaks), c.shown) << c.text;
-    // A stream that is no terminal gets the name exactly.
+TEST(TerminalFrontEnd, NamesGoIntoAFileExactly) {
+    // A stream that is no terminal gets the name exactly; a terminal's control characters
+    // are shown as EscapedControls shows them.
     Captured file;
     EXPECT_EQ(Printable("a\x1b"
                         "b",
@@ -297,66 +265,83 @@ TEST(TerminalFrontEnd, ControlCharactersOfNamesShowAsQuestionMarks) {
               "b");
 }
 
-TEST(TerminalFrontEnd, ProgressBarNeverGoesBack) {
+// A script of progress calls on a terminal front end of one progress style, and what it
+// leaves on the error stream: exactly `expected`, or what `check` asserts of it.
+struct ProgressScript {
+    const char* name;
+    ProgressStyle style;
+    std::function<void(TerminalFrontEnd&)> run;
+    std::string expected;
+    std::function<void(const std::string&)> check;
+};
+
+class TerminalProgress : public ::testing::TestWithParam<ProgressScript> {};
+
+TEST_P(TerminalProgress, LeavesWhatTheScriptExpects) {
+    const ProgressScript& script = GetParam();
     CliOptions o;
     Captured err;
-    TerminalFrontEnd ui(o, err.File(), ProgressStyle::Bar, false);
-    {
-        auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
-        bar->SetMessage("Merging track  1 from \"X\"");
-        bar->SetProgress(2);
-        bar->SetProgress(1);
-    }
-    std::string text = err.Text();
-    EXPECT_NE(text.find("  0% Merging track  1 from \"X\""), std::string::npos) << text;
-    EXPECT_NE(text.find(" 50% Merging track  1"), std::string::npos) << text;
-    EXPECT_EQ(text.find(" 25%"), std::string::npos) << text;
-    EXPECT_TRUE(text.ends_with("\r\033[K")) << text;  // the bar is erased at the end
+    TerminalFrontEnd ui(o, err.File(), script.style, false);
+    script.run(ui);
+    if (script.check)
+        script.check(err.Text());
+    else
+        EXPECT_EQ(err.Text(), script.expected);
 }
 
-TEST(TerminalFrontEnd, ConsoleWithoutLineRedrawGetsALinePerTrack) {
-    CliOptions o;
-    Captured err;
-    TerminalFrontEnd ui(o, err.File(), ProgressStyle::Lines, false);
-    {
-        auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
-        bar->SetMessage("Merging track  1 from \"X\"");
-        bar->SetProgress(1);
-        bar->SetMessage("Merging track  2 from \"X\"");
-        bar->SetProgress(2);
-        ui.ShowDiagnostic("ID3 version is not 3", "X/02 B.mp3");
-    }
+const std::string BarLine = "[........................]   0% Merging track  1 from \"X\"\033[K";
+
+const ProgressScript ProgressScripts[] = {
+    {"ProgressBarNeverGoesBack", ProgressStyle::Bar,
+     [](TerminalFrontEnd& ui) {
+         auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
+         bar->SetMessage("Merging track  1 from \"X\"");
+         bar->SetProgress(2);
+         bar->SetProgress(1);
+     },
+     "",
+     [](const std::string& text) {
+         EXPECT_NE(text.find("  0% Merging track  1 from \"X\""), std::string::npos) << text;
+         EXPECT_NE(text.find(" 50% Merging track  1"), std::string::npos) << text;
+         EXPECT_EQ(text.find(" 25%"), std::string::npos) << text;
+         EXPECT_TRUE(text.ends_with("\r\033[K")) << text;  // the bar is erased at the end
+     }},
     // No escape sequences and no carriage returns: the console shows them as they are.
-    EXPECT_EQ(err.Text(),
-              "  0% Merging track  1 from \"X\"\n 25% Merging track  2 from \"X\"\n"
-              "X/02 B.mp3: ID3 version is not 3\n");
-}
+    {"ConsoleWithoutLineRedrawGetsALinePerTrack", ProgressStyle::Lines,
+     [](TerminalFrontEnd& ui) {
+         auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
+         bar->SetMessage("Merging track  1 from \"X\"");
+         bar->SetProgress(1);
+         bar->SetMessage("Merging track  2 from \"X\"");
+         bar->SetProgress(2);
+         ui.ShowDiagnostic("ID3 version is not 3", "X/02 B.mp3");
+     },
+     "  0% Merging track  1 from \"X\"\n 25% Merging track  2 from \"X\"\n"
+     "X/02 B.mp3: ID3 version is not 3\n",
+     nullptr},
+    {"DiagnosticsStandApartFromTheBar", ProgressStyle::Bar,
+     [](TerminalFrontEnd& ui) {
+         auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
+         bar->SetMessage("Merging track  1 from \"X\"");
+         ui.ShowDiagnostic("ID3 version is not 3", "X/01 A.mp3");
+         // Outside a merge's track no file is named.
+         ui.ShowDiagnostic("Frame too big: 2048", "");
+     },
+     "\r" + BarLine + "\r\033[KX/01 A.mp3: ID3 version is not 3\n\r" + BarLine +
+         "\r\033[KFrame too big: 2048\n\r" + BarLine + "\r\033[K",
+     nullptr},
+    {"DiagnosticsWithoutABarAreBareLines", ProgressStyle::None,
+     [](TerminalFrontEnd& ui) {
+         ui.ShowDiagnostic("Not enough MP3 data!", "X/02 B.mp3");
+         ui.ShowDiagnostic("Not enough MP3 data!", "");
+     },
+     "X/02 B.mp3: Not enough MP3 data!\nNot enough MP3 data!\n", nullptr},
+};
 
-TEST(TerminalFrontEnd, DiagnosticsStandApartFromTheBar) {
-    CliOptions o;
-    Captured err;
-    TerminalFrontEnd ui(o, err.File(), ProgressStyle::Bar, false);
-    {
-        auto bar = ui.OpenProgress("Merging \"X\"", "", 4);
-        bar->SetMessage("Merging track  1 from \"X\"");
-        ui.ShowDiagnostic("ID3 version is not 3", "X/01 A.mp3");
-        // Outside a merge's track no file is named.
-        ui.ShowDiagnostic("Frame too big: 2048", "");
-    }
-
-    const std::string bar = "[........................]   0% Merging track  1 from \"X\"\033[K";
-    EXPECT_EQ(err.Text(), "\r" + bar + "\r\033[KX/01 A.mp3: ID3 version is not 3\n\r" + bar +
-                              "\r\033[KFrame too big: 2048\n\r" + bar + "\r\033[K");
-}
-
-TEST(TerminalFrontEnd, DiagnosticsWithoutABarAreBareLines) {
-    CliOptions o;
-    Captured err;
-    TerminalFrontEnd ui(o, err.File(), ProgressStyle::None, false);
-    ui.ShowDiagnostic("Not enough MP3 data!", "X/02 B.mp3");
-    ui.ShowDiagnostic("Not enough MP3 data!", "");
-    EXPECT_EQ(err.Text(), "X/02 B.mp3: Not enough MP3 data!\nNot enough MP3 data!\n");
-}
+INSTANTIATE_TEST_SUITE_P(TerminalFrontEnd, TerminalProgress, ::testing::ValuesIn(ProgressScripts),
+                         [](const ::testing::TestParamInfo<ProgressScript>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace brambex::cli
