@@ -76,13 +76,14 @@ int Generate(const std::filesystem::path& root, int sets, int discs, int tracks,
 }
 
 int Find(const std::string& root, int runs, bool check) {
+    brambex::platform::FileSystem& files = brambex::platform::SystemFiles();
     for (int run = 1; run <= runs; ++run) {
         int sets = 0, discs = 0, tracks = 0;
         const auto start = std::chrono::steady_clock::now();
         if (check) {
-            const std::vector<brambex::LibrarySet> found = brambex::FindLibrarySets(root);
+            const std::vector<brambex::LibrarySet> found = brambex::FindLibrarySets(files, root);
             int problems = 0;
-            for (const std::string& problem : brambex::CheckLibrarySets(found))
+            for (const std::string& problem : brambex::CheckLibrarySets(files, found))
                 problems += problem.empty() ? 0 : 1;
             for (const brambex::LibrarySet& set : found) {
                 ++sets;
@@ -91,7 +92,7 @@ int Find(const std::string& root, int runs, bool check) {
             }
             std::printf("%d with a problem; ", problems);
         } else {
-            brambex::ForEachLibrarySet(root, [&](brambex::LibrarySet set) {
+            brambex::ForEachLibrarySet(files, root, [&](brambex::LibrarySet set) {
                 ++sets;
                 discs += set.discs;
                 tracks += set.tracks;

@@ -2,14 +2,16 @@
 
 #include <utility>
 
+#include "platform/file_system.h"
+
 namespace brambex {
 
 LibraryListing ListLibrary(const std::string& folder, bool check) {
     LibraryListing listing;
     std::vector<LibraryNote> notes;
-    listing.sets = FindLibrarySets(folder, &notes);
+    listing.sets = FindLibrarySets(platform::SystemFiles(), folder, &notes);
     if (check)
-        listing.problems = CheckLibrarySets(listing.sets);
+        listing.problems = CheckLibrarySets(platform::SystemFiles(), listing.sets);
     listing.problems.resize(listing.sets.size());
     for (std::string& problem : listing.problems)
         problem = FirstLine(problem);

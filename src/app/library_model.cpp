@@ -1,5 +1,7 @@
 #include "app/library_model.h"
 
+#include "platform/file_system.h"
+
 namespace brambex {
 
 namespace {
@@ -79,7 +81,7 @@ void LibraryModel::MergeEnded(const std::vector<LibrarySetResult>& results) {
         const std::size_t i = chosen_[n];
         const LibrarySetResult& result = results[n];
         // A set merged, cancelled or stopped halfway is now what its folder holds.
-        ReadMergedState(listing_.sets[i]);
+        ReadMergedState(platform::SystemFiles(), listing_.sets[i]);
         std::string& text = rows_[i].whatHappens;
         switch (result.state) {
             case LibrarySetResult::State::Merged:

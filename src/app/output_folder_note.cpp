@@ -10,9 +10,10 @@ std::string OutputFolderPath(const std::string& setFolder, const std::string& na
 }
 
 std::string OutputFolderNote(const std::string& path) {
-    if (IsOutputFolder(path) && HoldsUnfinishedMerge(path))
+    platform::FileSystem& files = platform::SystemFiles();
+    if (IsOutputFolder(files, path) && HoldsUnfinishedMerge(files, path))
         return " (holds an earlier merge that did not finish, which the merge would replace)";
-    if (IsOutputFolder(path))
+    if (IsOutputFolder(files, path))
         return " (holds an earlier merge, which the merge would replace)";
     if (platform::PathExists(path))
         return " (exists and is no earlier merge: the merge would stop there)";

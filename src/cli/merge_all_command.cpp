@@ -51,7 +51,7 @@ std::vector<LibrarySetResult> MergeSets(const CliOptions& options,
         };
     }
     std::vector<LibrarySetResult> results =
-        MergeLibrary(sets, ui, InterruptCancellation(), settings, planFor);
+        MergeLibrary(platform::SystemFiles(), sets, ui, InterruptCancellation(), settings, planFor);
     std::fflush(stdout);
     return results;
 }

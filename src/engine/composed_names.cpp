@@ -15,8 +15,8 @@ std::string ComposedKey(std::string_view name) {
     return platform::MatchKey(ComposeNfc(name));
 }
 
-platform::Listing ListComposed(const std::string& pattern) {
-    platform::Listing listing = platform::ListMatching(pattern, ComposedForm);
+platform::Listing ListComposed(platform::FileSystem& files, const std::string& pattern) {
+    platform::Listing listing = files.ListMatching(pattern, ComposedForm);
     std::vector<std::pair<std::string, platform::FoundEntry>> keyed;
     for (platform::FoundEntry& entry : listing.entries) {
         std::string name = ComposeNfc(entry.name);
@@ -32,13 +32,14 @@ platform::Listing ListComposed(const std::string& pattern) {
     return listing;
 }
 
-std::string SpellingOnDisk(const std::string& folder, const std::string& name) {
+std::string SpellingOnDisk(platform::FileSystem& files, const std::string& folder,
+                           const std::string& name) {
     // A name that exists as it is needs no search.
-    if (HasOneSpelling(name) || platform::PathExists(platform::JoinPath(folder, name)))
+    if (HasOneSpelling(name) || files.PathExists(platform::JoinPath(folder, name)))
         return name;
     const std::string wanted = ComposeNfc(name);
     for (const platform::FoundEntry& entry :
-         ListComposed(platform::JoinPath(folder, name)).entries) {
+         ListComposed(files, platform::JoinPath(folder, name)).entries) {
         if (ComposeNfc(entry.name) == wanted)
             return entry.name;
     }

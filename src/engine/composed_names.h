@@ -23,13 +23,14 @@ inline constexpr platform::NameForm ComposedForm = &ComposeNfc;
 // True when no other spelling of the name composes to it: an ASCII name.
 bool HasOneSpelling(std::string_view name);
 
-// What platform::ListMatching finds, with the pattern's last component and each entry's
+// What files.ListMatching finds, with the pattern's last component and each entry's
 // name compared by their keys, sorted by their composed names. The entries keep the names
 // they have on disk.
-platform::Listing ListComposed(const std::string& pattern);
+platform::Listing ListComposed(platform::FileSystem& files, const std::string& pattern);
 
 // The name of the folder's entry that is `name` composed (the name itself when an entry
 // has exactly that name, or none has): the spelling to open and to create.
-std::string SpellingOnDisk(const std::string& folder, const std::string& name);
+std::string SpellingOnDisk(platform::FileSystem& files, const std::string& folder,
+                           const std::string& name);
 
 }  // namespace brambex

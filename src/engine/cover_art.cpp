@@ -40,8 +40,9 @@ bool CopyAll(InputFile& in, OutputFile& out) {
 // The temporary name starts with a dot and does not end in ".jpg", so no search for
 // pictures ever takes a half-written one for a picture. It is not made from the
 // picture's name, which may already be as long as a name can be.
-void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder,
-                  const std::vector<std::string>& pictures, std::string_view temporaryName) {
+void CopyCoverArt(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                  const std::string& discFolder, const std::vector<std::string>& pictures,
+                  std::string_view temporaryName) {
     for (const std::string& picture : pictures) {
         // Messages name the files as the user knows them, beside the disc folders.
         const std::string source = platform::JoinPath(discFolder, picture);
@@ -52,7 +53,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
             PathInSet(settings, platform::JoinPath(settings.currentFolder, temporaryName));
 
         InputFile in;
-        if (!platform::IsRegularFile(sourcePath)) {
+        if (!files.IsRegularFile(sourcePath)) {
             ui.ShowMessage("Could not open input file (not a regular file)", source,
                            MessageKind::Notice);
             return;
@@ -64,7 +65,7 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         }
         OutputFile out;
         ui.WritingTemporaryFile(temporary);
-        if (!CreateTemporaryFile(out, temporary)) {
+        if (!CreateTemporaryFile(files, out, temporary)) {
             const std::error_code error = out.Error();
             ui.WritingTemporaryFile({});
             ui.ShowMessage(WithReason("Could not open output file", error), target,
@@ -75,8 +76,8 @@ void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string
         complete = out.Close() && complete;
         std::error_code error = in.Error() ? in.Error() : out.Error();
         if (!complete) {
-            DiscardTemporaryFile(temporary);
-        } else if (const platform::Status named = NameCompletedFile(temporary, targetPath);
+            DiscardTemporaryFile(files, temporary);
+        } else if (const platform::Status named = NameCompletedFile(files, temporary, targetPath);
                    !named) {
             error = named.error;
             complete = false;

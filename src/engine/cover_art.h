@@ -8,6 +8,7 @@
 
 #include "engine/front_end.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 
@@ -16,8 +17,8 @@ namespace brambex {
 // files of the same name. A picture that cannot be copied is reported and ends the
 // copying of this disc's pictures, but never the merge. Each picture is written under
 // the temporary name first (a merge gives its own) and renamed when complete.
-void CopyCoverArt(const MergeSettings& settings, FrontEnd& ui, const std::string& discFolder,
-                  const std::vector<std::string>& pictures,
+void CopyCoverArt(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                  const std::string& discFolder, const std::vector<std::string>& pictures,
                   std::string_view temporaryName = ".brambex-picture.part");
 
 }  // namespace brambex

@@ -74,11 +74,12 @@ SetFinding ScanFailure(std::string text) {
 }  // namespace
 
 // A disc folder's one listing: its tracks, its pictures and its ".mp3" entries.
-DiscFolder ListDiscFolder(const DiscSet& set, const std::string& name) {
+DiscFolder ListDiscFolder(platform::FileSystem& files, const DiscSet& set,
+                          const std::string& name) {
     DiscFolder disc;
     disc.name = name;
     const platform::Listing listing =
-        platform::ListMatching(platform::JoinPath(set.PathInSet(name), "*"));
+        files.ListMatching(platform::JoinPath(set.PathInSet(name), "*"), nullptr);
     static const std::string Mp3 = platform::MatchKey("*.mp3");
     static const std::string Jpg = platform::MatchKey("*.jpg");
     std::vector<platform::FoundEntry> mp3s;
@@ -135,7 +136,7 @@ std::string ChosenFolderPath(const std::string& folder) {
     return path;
 }
 
-DiscSet ReadDiscSet(const std::string& chosenFolder) {
+DiscSet ReadDiscSet(platform::FileSystem& files, const std::string& chosenFolder) {
     DiscSet set;
     // The stem and the set's folder are absolute, so that they name the set whatever
     // the process's current folder becomes.
@@ -153,14 +154,14 @@ DiscSet ReadDiscSet(const std::string& chosenFolder) {
     }
     const std::string setFolder = ParentFolder(set.discFolderStem);
     // The set's folder must be one that can be entered.
-    if (const platform::Status entered = platform::CanEnterFolder(setFolder); !entered) {
+    if (const platform::Status entered = files.CanEnterFolder(setFolder); !entered) {
         set.finding = ScanFailure(
             WithReason("The folder \"" + setFolder + "\" that holds the discs cannot be opened",
                        entered.error));
         return set;
     }
     set.setFolder = setFolder;
-    const platform::Listing listing = ListComposed(set.discFolderStem + "*");
+    const platform::Listing listing = ListComposed(files, set.discFolderStem + "*");
     if (listing.error) {
         set.finding = ScanFailure(
             WithReason("The folder \"" + setFolder + "\" cannot be read", listing.error));
@@ -172,14 +173,15 @@ DiscSet ReadDiscSet(const std::string& chosenFolder) {
         return set;
     }
     for (const platform::FoundEntry& entry : listing.entries) {
-        if (CountsAsDisc(entry, set.PathInSet(entry.name)))
-            set.scanned.push_back(ListDiscFolder(set, entry.name));
+        if (CountsAsDisc(files, entry, set.PathInSet(entry.name)))
+            set.scanned.push_back(ListDiscFolder(files, set, entry.name));
     }
     return set;
 }
 
-bool ScanDiscSet(DiscSet& set, Messages& ui, const std::string& chosenFolder) {
-    set = ReadDiscSet(chosenFolder);
+bool ScanDiscSet(platform::FileSystem& files, DiscSet& set, Messages& ui,
+                 const std::string& chosenFolder) {
+    set = ReadDiscSet(files, chosenFolder);
     if (set.finding) {
         ui.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
         return false;
@@ -187,10 +189,11 @@ bool ScanDiscSet(DiscSet& set, Messages& ui, const std::string& chosenFolder) {
     return true;
 }
 
-bool CountsAsDisc(const platform::FoundEntry& entry, const std::string& path) {
-    if (!entry.isFolder && !platform::IsBrokenLink(path))
+bool CountsAsDisc(platform::FileSystem& files, const platform::FoundEntry& entry,
+                  const std::string& path) {
+    if (!entry.isFolder && !files.IsBrokenLink(path))
         return false;
-    return !IsOutputFolder(path);
+    return !IsOutputFolder(files, path);
 }
 
 }  // namespace brambex

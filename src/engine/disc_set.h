@@ -81,26 +81,29 @@ std::string ChosenFolderPath(const std::string& folder);
 // Reads the set around the chosen folder: the stem, the set's folder and every disc
 // folder with its listing. A finding when the scan could not run, including a stem
 // longer than MaxStemText characters, which is refused, not cut.
-DiscSet ReadDiscSet(const std::string& chosenFolder);
+DiscSet ReadDiscSet(platform::FileSystem& files, const std::string& chosenFolder);
 
 // The one listing of a disc folder of the set: its tracks, pictures and ".mp3" files.
-DiscFolder ListDiscFolder(const DiscSet& set, const std::string& name);
+DiscFolder ListDiscFolder(platform::FileSystem& files, const DiscSet& set, const std::string& name);
 
-// ReadDiscSet, showing its finding. False after the message when the scan could not
-// run; else the disc folders a window lists are set.scanned.
-bool ScanDiscSet(DiscSet& set, Messages& ui, const std::string& chosenFolder);
+// ReadDiscSet, showing its finding, and appending each disc folder's name to the
+// front end's folder list. False after the message when the scan could not run.
+bool ScanDiscSet(platform::FileSystem& files, DiscSet& set, Messages& ui,
+                 const std::string& chosenFolder);
 
 // True when an entry of a set's folder that bears the set's stem counts as one of its
 // discs: a folder, or a link out of reach (a loop, an unplugged drive) that the merge
 // then names instead of leaving it out; never an output folder. `path` is the entry's
 // path on disk. The scan and the library search both count discs by it.
-bool CountsAsDisc(const platform::FoundEntry& entry, const std::string& path);
+bool CountsAsDisc(platform::FileSystem& files, const platform::FoundEntry& entry,
+                  const std::string& path);
 
 // The name (in the set's folder) of the folder of disc `disc`, 1-based;
 // nothing after a message when the disc is missing or ambiguous (two folders carry its
 // number, in one form or two: "Disc 2" and "Disc 02"). Folders that hold the key file
 // are output folders and never a disc, as in the scan.
-std::optional<std::string> FindDiscFolder(const DiscSet& set, Messages& ui, int disc);
+std::optional<std::string> FindDiscFolder(platform::FileSystem& files, const DiscSet& set,
+                                          Messages& ui, int disc);
 
 // The message that stops a merge at a disc folder that cannot be read, before it
 // writes or while it runs: disc is 1-based, error the system's reason.
@@ -112,7 +115,8 @@ std::string UnreadableDiscFolder(int disc, const std::string& folder, std::error
 // least one track in all, every track a file of known size. Puts the disc folders in
 // disc order into set.discs and returns their names, or nothing after one message that
 // names the folder and the reason, which set.finding keeps.
-std::optional<std::vector<std::string>> CheckDiscSet(DiscSet& set, Messages& ui);
+std::optional<std::vector<std::string>> CheckDiscSet(platform::FileSystem& files, DiscSet& set,
+                                                     Messages& ui);
 
 // The pattern that names every track of the disc with this number ("10*.mp3"), as the
 // message about two tracks with one number shows them.

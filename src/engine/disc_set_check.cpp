@@ -24,10 +24,10 @@ namespace {
 // The entries that may be discs. An output folder is never one, also when its name ends
 // in a disc number (a title "Opera 2" beside "Opera 02"): merging from it would read
 // the tracks this merge has just written.
-std::vector<platform::FoundEntry> Discs(const DiscSet& set,
+std::vector<platform::FoundEntry> Discs(platform::FileSystem& files, const DiscSet& set,
                                         std::vector<platform::FoundEntry> entries) {
     std::erase_if(entries, [&](const platform::FoundEntry& entry) {
-        return IsOutputFolder(set.PathInSet(entry.name));
+        return IsOutputFolder(files, set.PathInSet(entry.name));
     });
     return entries;
 }
@@ -63,9 +63,10 @@ std::string LastName(std::string_view path) {
 
 // The entries whose names match the pattern's last component once the blanks that
 // end them are left aside: "Walden Disc 2 " is disc 2 of "Walden Disc 1" too.
-std::vector<platform::FoundEntry> FindIgnoringTrailingBlanks(const std::string& pattern) {
+std::vector<platform::FoundEntry> FindIgnoringTrailingBlanks(platform::FileSystem& files,
+                                                             const std::string& pattern) {
     const std::string name = ComposedKey(LastName(pattern));
-    std::vector<platform::FoundEntry> found = ListComposed(pattern + "*").entries;
+    std::vector<platform::FoundEntry> found = ListComposed(files, pattern + "*").entries;
     std::erase_if(found, [&](const platform::FoundEntry& entry) {
         return !platform::MatchesWildcard(name, ComposedKey(WithoutTrailingBlanks(entry.name)));
     });
@@ -81,31 +82,34 @@ Finding Stop(std::string text, std::string at = {}) {
 // A pipe, a device or a folder named like a track (or a link to one) would stop the
 // merge halfway, or hang it: the set is refused before anything is written.
 // Each track's size is taken on the way, for the estimate of the time left.
-Finding AllTracksAreFiles(const DiscSet& set, const std::string& folder, DiscTracks& found) {
+Finding AllTracksAreFiles(platform::FileSystem& files, const DiscSet& set,
+                          const std::string& folder, DiscTracks& found) {
     for (DiscTrack& track : found.tracks) {
         const std::string name = platform::JoinPath(folder, track.name);
         const std::string path = set.PathInSet(name);
         std::error_code error;
-        const platform::native_file::Kind kind = platform::native_file::KindOf(path, error);
+        const platform::native_file::Kind kind = files.KindOf(path, error);
         if (kind != platform::native_file::Kind::Regular) {
             const std::string named = "The track \"" + name + "\"";
             return Stop(kind == platform::native_file::Kind::Missing
                             ? WithReason(named + " cannot be read", error)
                             : named + " is not a file (a folder, a pipe or a device).");
         }
-        track.size = platform::FileSize(path);
+        track.size = files.FileSize(path);
     }
     return std::nullopt;
 }
 
 // The folders whose names are `base` followed by the disc's number (in either form)
 // and, for bracketed forms, the closing bracket.
-std::vector<std::string> NumberedFolders(const DiscSet& set, const std::string& base, int disc) {
+std::vector<std::string> NumberedFolders(platform::FileSystem& files, const DiscSet& set,
+                                         const std::string& base, int disc) {
     std::vector<std::string> names;
     for (bool twoDigits : {false, true}) {
         for (const platform::FoundEntry& entry :
-             Discs(set, FindIgnoringTrailingBlanks(base + DiscNumber(disc, twoDigits) +
-                                                   NumberClosing(base))))
+             Discs(files, set,
+                   FindIgnoringTrailingBlanks(
+                       files, base + DiscNumber(disc, twoDigits) + NumberClosing(base))))
             if (entry.isFolder && std::find(names.begin(), names.end(), entry.name) == names.end())
                 names.push_back(entry.name);
     }
@@ -116,16 +120,16 @@ std::vector<std::string> NumberedFolders(const DiscSet& set, const std::string& 
 // "Opera 01") would be merged as a set of its own, without the discs before it. A bare
 // number is the folder's own ("Symphony 5" beside "Symphony 1") unless every disc
 // before it has its folder.
-Finding RefuseLaterDisc(const DiscSet& set) {
+Finding RefuseLaterDisc(platform::FileSystem& files, const DiscSet& set) {
     const std::string name = LastName(set.discFolderStem);
     std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(name));
     if (!ending || ending->number < 2)
         return std::nullopt;
     const std::string base =
         set.discFolderStem.substr(0, set.discFolderStem.size() - name.size() + ending->numberAt);
-    const std::vector<std::string> first = NumberedFolders(set, base, 1);
+    const std::vector<std::string> first = NumberedFolders(files, set, base, 1);
     for (int disc = 2; !ending->word && disc < ending->number; ++disc) {
-        if (NumberedFolders(set, base, disc).empty())
+        if (NumberedFolders(files, set, base, disc).empty())
             return std::nullopt;
     }
     const std::string found = "The folder \"" + name + "\" looks like disc " +
@@ -142,7 +146,8 @@ Finding RefuseLaterDisc(const DiscSet& set) {
 }
 
 // The lookup of one disc's folder; a finding when it is missing or ambiguous.
-std::optional<std::string> LookUpDisc(const DiscSet& set, int disc, Finding& finding) {
+std::optional<std::string> LookUpDisc(platform::FileSystem& files, const DiscSet& set, int disc,
+                                      Finding& finding) {
     const std::string& stem = set.discFolderStem;
     std::vector<std::string> patterns;
     // A folder chosen by hand is disc 1 by its exact name.
@@ -161,8 +166,10 @@ std::optional<std::string> LookUpDisc(const DiscSet& set, int disc, Finding& fin
     // Every pattern is searched: "Disc 2" beside "Disc 02" is one disc in two folders.
     std::vector<std::string> found;
     for (const std::string& pattern : patterns) {
-        for (const platform::FoundEntry& entry : Discs(
-                 set, exact ? ListComposed(pattern).entries : FindIgnoringTrailingBlanks(pattern)))
+        for (const platform::FoundEntry& entry :
+             Discs(files, set,
+                   exact ? ListComposed(files, pattern).entries
+                         : FindIgnoringTrailingBlanks(files, pattern)))
             if (std::find(found.begin(), found.end(), entry.name) == found.end())
                 found.push_back(entry.name);
     }
@@ -186,7 +193,8 @@ std::optional<std::string> LookUpDisc(const DiscSet& set, int disc, Finding& fin
 
 // The message for a set without tracks; it points to a disc-1 folder inside the chosen
 // one, which the user may have meant.
-SetFinding NoTracks(const DiscSet& set, const std::vector<DiscFolder>& discs) {
+SetFinding NoTracks(platform::FileSystem& files, const DiscSet& set,
+                    const std::vector<DiscFolder>& discs) {
     std::string first = discs.empty() ? LastName(set.discFolderStem) : discs[0].name;
     std::string text = "The folder \"" + first + "\" holds no tracks";
     if (discs.size() > 1)
@@ -195,7 +203,7 @@ SetFinding NoTracks(const DiscSet& set, const std::vector<DiscFolder>& discs) {
         ".\nA track is an MP3 file whose name begins with its two-digit number,\nsuch "
         "as \"01 Chapter One.mp3\".";
     for (const platform::FoundEntry& entry :
-         platform::FindMatching(platform::JoinPath(set.PathInSet(first), "*"))) {
+         files.ListMatching(platform::JoinPath(set.PathInSet(first), "*"), nullptr).entries) {
         std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(entry.name));
         if (entry.isFolder && ending && ending->number == 1) {
             text += "\nIt holds the folder \"" + entry.name +
@@ -207,10 +215,10 @@ SetFinding NoTracks(const DiscSet& set, const std::vector<DiscFolder>& discs) {
 }
 
 // What is wrong with one disc folder that keeps the set from being merged whole.
-Finding CheckDisc(const DiscSet& set, DiscFolder& disc, int number) {
+Finding CheckDisc(platform::FileSystem& files, const DiscSet& set, DiscFolder& disc, int number) {
     if (disc.found.error)
         return Stop(UnreadableDiscFolder(number, disc.name, disc.found.error));
-    if (Finding notFile = AllTracksAreFiles(set, disc.name, disc.found))
+    if (Finding notFile = AllTracksAreFiles(files, set, disc.name, disc.found))
         return notFile;
     if (disc.found.discNumbers.size() > 1)
         return Stop("The folder \"" + disc.name + "\" holds the tracks of " +
@@ -223,35 +231,38 @@ Finding CheckDisc(const DiscSet& set, DiscFolder& disc, int number) {
 }
 
 // The whole-set check without a front end: the discs in order, or what stops the merge.
-Finding CheckedDiscs(const DiscSet& set, std::vector<DiscFolder>& discs) {
+Finding CheckedDiscs(platform::FileSystem& files, const DiscSet& set,
+                     std::vector<DiscFolder>& discs) {
     if (!set.discSuffixFound)
-        if (Finding later = RefuseLaterDisc(set))
+        if (Finding later = RefuseLaterDisc(files, set))
             return later;
     for (int disc = 1; disc <= set.DiscCount(); ++disc) {
         Finding finding;
-        std::optional<std::string> name = LookUpDisc(set, disc, finding);
+        std::optional<std::string> name = LookUpDisc(files, set, disc, finding);
         if (!name)
             return finding;
         auto scanned = std::find_if(set.scanned.begin(), set.scanned.end(),
                                     [&](const DiscFolder& d) { return d.name == *name; });
-        discs.push_back(scanned != set.scanned.end() ? *scanned : ListDiscFolder(set, *name));
+        discs.push_back(scanned != set.scanned.end() ? *scanned
+                                                     : ListDiscFolder(files, set, *name));
     }
     int tracks = 0;
     for (std::size_t i = 0; i < discs.size(); ++i) {
-        if (Finding finding = CheckDisc(set, discs[i], static_cast<int>(i) + 1))
+        if (Finding finding = CheckDisc(files, set, discs[i], static_cast<int>(i) + 1))
             return finding;
         tracks += static_cast<int>(discs[i].found.tracks.size());
     }
     if (tracks == 0)
-        return NoTracks(set, discs);
+        return NoTracks(files, set, discs);
     return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<std::string> FindDiscFolder(const DiscSet& set, Messages& ui, int disc) {
+std::optional<std::string> FindDiscFolder(platform::FileSystem& files, const DiscSet& set,
+                                          Messages& ui, int disc) {
     Finding finding;
-    std::optional<std::string> name = LookUpDisc(set, disc, finding);
+    std::optional<std::string> name = LookUpDisc(files, set, disc, finding);
     if (finding)
         ui.ShowMessage(finding->text, finding->caption, finding->style);
     return name;
@@ -263,10 +274,11 @@ std::string UnreadableDiscFolder(int disc, const std::string& folder, std::error
         error);
 }
 
-std::optional<std::vector<std::string>> CheckDiscSet(DiscSet& set, Messages& ui) {
+std::optional<std::vector<std::string>> CheckDiscSet(platform::FileSystem& files, DiscSet& set,
+                                                     Messages& ui) {
     std::vector<DiscFolder> discs;
     set.discs.clear();
-    set.finding = CheckedDiscs(set, discs);
+    set.finding = CheckedDiscs(files, set, discs);
     if (set.finding) {
         ui.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
         return std::nullopt;

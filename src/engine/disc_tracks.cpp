@@ -56,13 +56,6 @@ int TrackNumber(std::string_view name) {
     return number <= MaxTrackNumber ? number : 0;
 }
 
-DiscTracks FindTracks(const std::string& folder) {
-    platform::Listing listing = platform::ListMatching(platform::JoinPath(folder, "*.mp3"));
-    DiscTracks found = TracksAmong(listing.entries);
-    found.error = listing.error;
-    return found;
-}
-
 DiscTracks TracksAmong(const std::vector<platform::FoundEntry>& entries) {
     DiscTracks found;
     for (const platform::FoundEntry& entry : entries) {

@@ -37,12 +37,8 @@ struct DiscTracks {
 // The track number a name gives in the plain form, 0 when it gives none.
 int TrackNumber(std::string_view name);
 
-// The tracks of the folder (a path on disk); none, with the error, when it cannot be
-// read.
-DiscTracks FindTracks(const std::string& folder);
-
-// The tracks among the entries of a folder's listing (sorted by name, as FindMatching
-// gives it), for a caller that has listed the folder already.
+// The tracks among the entries of a folder's listing (sorted by name, as a listing
+// gives it).
 DiscTracks TracksAmong(const std::vector<platform::FoundEntry>& entries);
 
 // The title part of a track's file name: without a leading two-digit number and blank

@@ -71,6 +71,7 @@ class FolderWriter : public OutputWriter {
     explicit FolderWriter(const WriterContext& context)
         : s_(context.settings),
           ui_(context.ui),
+          files_(context.files),
           set_(context.set),
           dryRun_(context.dryRun),
           partialName_(TemporaryFileName()),
@@ -131,6 +132,7 @@ class FolderWriter : public OutputWriter {
 
     MergeSettings& s_;
     FrontEnd& ui_;
+    platform::FileSystem& files_;
     const DiscSet& set_;
     DryRun* dryRun_;
     const MergePlan* plan_ = nullptr;
@@ -199,7 +201,7 @@ MergeOutcome FolderWriter::Write(const Cancellation& cancel) {
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     if (placed_ == 0)
         return NothingMerged();
-    if (!dryRun_ && !MarkMergeFinished(platform::SystemFiles(), s_, ui_, outputFolders_)) {
+    if (!dryRun_ && !MarkMergeFinished(files_, s_, ui_, outputFolders_)) {
         at_ = outputFolders_.front();
         return Ended(MergeOutcome::Kind::Stopped);
     }
@@ -219,7 +221,7 @@ bool FolderWriter::MergeDisc(std::size_t disc, std::size_t& next, const Cancella
     const std::string& folder = set_.discs[disc].name;
     const int number = static_cast<int>(disc) + 1;
     // A folder renamed or removed since the check is no disc without tracks.
-    if (const platform::Status there = platform::IsFolder(PathInSet(s_, folder)); !there)
+    if (const platform::Status there = files_.IsFolder(PathInSet(s_, folder)); !there)
         return DiscFolderLost(folder, number, there.error);
     for (; next < plan_->tracks.size() && plan_->tracks[next].disc == number; ++next) {
         if (cancel.Requested())
@@ -259,12 +261,12 @@ bool FolderWriter::OpenOutputFolder(const PlannedFolder& folder) {
         dryRun_->OutputFolder(s_.currentFolder, folder.discFolder, folder.pictures);
         return true;
     }
-    if (!PrepareOutputFolder(platform::SystemFiles(), s_, ui_, &locks_.emplace_back())) {
+    if (!PrepareOutputFolder(files_, s_, ui_, &locks_.emplace_back())) {
         at_ = s_.currentFolder;
         return false;
     }
     outputFolders_.push_back(s_.currentFolder);
-    CopyCoverArt(s_, ui_, folder.discFolder, folder.pictures, partialName_);
+    CopyCoverArt(files_, s_, ui_, folder.discFolder, folder.pictures, partialName_);
     return true;
 }
 
@@ -283,7 +285,7 @@ bool FolderWriter::ResolveTrack(const PlannedTrack& track, const std::string& ou
     PlannedTrack planned = track;
     planned.outputPath = outputPath;
     const TrackResolution resolved =
-        ResolvePlannedTrack(*plan_, planned, PathInSet(s_, track.inputPath), diagnostics_);
+        ResolvePlannedTrack(files_, *plan_, planned, PathInSet(s_, track.inputPath), diagnostics_);
     if (!resolved.failure.empty())
         return Fail(resolved.failure, resolved.caption, resolved.style);
     CountTag(resolved.kind);
@@ -306,18 +308,18 @@ bool FolderWriter::CopyTrack(const PlannedTrack& track, const std::string& outpu
     started_.push_back(std::move(started));
     // The files are opened here, so that names are made on this thread alone; a track
     // that cannot be opened is told in its turn.
-    bool opened = OpenTrackInput(PathInSet(s_, t.inputPath), t.inputPath, t.in, t.result);
+    bool opened = OpenTrackInput(files_, PathInSet(s_, t.inputPath), t.inputPath, t.in, t.result);
     if (opened) {
         ui_.WritingTrackFile(t.slot, t.partialPath);
-        opened = CreateTrackFile(t.partialPath, t.outputPath, t.out, t.result);
+        opened = CreateTrackFile(files_, t.partialPath, t.outputPath, t.out, t.result);
     }
     // One at a time, the codec's lines appear while the track is written, as they
     // always did; tracks written at the same time keep theirs until their turn.
     DiagnosticSink* const diagnostics = pipeline_.Jobs() > 1 ? nullptr : &diagnostics_;
-    pipeline_.Start([&t, opened, diagnostics] {
+    pipeline_.Start([&files = files_, &t, opened, diagnostics] {
         if (opened)
-            t.result = RewriteTrackFile(t.in, t.out, t.inputPath, t.partialPath, t.outputPath,
-                                        t.values, diagnostics);
+            t.result = RewriteTrackFile(files, t.in, t.out, t.inputPath, t.partialPath,
+                                        t.outputPath, t.values, diagnostics);
     });
     return !pipeline_.Full() || FinishOldest();
 }
@@ -340,7 +342,7 @@ bool FolderWriter::FinishOldest() {
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
     if (t->result.written)
-        named = NameCompletedFile(t->partialPath, PathInSet(s_, t->outputPath));
+        named = NameCompletedFile(files_, t->partialPath, PathInSet(s_, t->outputPath));
     ui_.WritingTrackFile(t->slot, {});
     if (!t->result.written || !named) {
         at_ = t->inputPath;
@@ -377,7 +379,7 @@ void FolderWriter::AbandonStarted() {
         const std::unique_ptr<StartedTrack> t = std::move(started_.front());
         started_.pop_front();
         if (t->result.written)
-            platform::DeleteFile(t->partialPath);
+            files_.DeleteFile(t->partialPath);
         ui_.WritingTrackFile(t->slot, {});
     }
 }

@@ -132,8 +132,9 @@ void SeparateOutputFolders(std::vector<LibrarySet>& sets) {
 // The sets whose disc-1 folders are entries of the folder, each with its title.
 // `byHand` names an entry that is disc 1 of a set although its name has no disc-1
 // ending, as a folder chosen by hand is.
-std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& relative,
-                                  const std::vector<Entry>& entries, std::string_view byHand = {}) {
+std::vector<LibrarySet> SetsAmong(platform::FileSystem& files, const std::string& folder,
+                                  const std::string& relative, const std::vector<Entry>& entries,
+                                  std::string_view byHand = {}) {
     std::vector<LibrarySet> sets;
     const FoldedEntries byName = ByFoldedName(entries);
     for (const Entry& first : entries) {
@@ -156,7 +157,7 @@ std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& 
         for (const Entry* discEntry : EntriesBeginningWith(byName, stemName)) {
             const Entry& disc = *discEntry;
             if (!platform::MatchesWildcard(pattern, ComposedKey(disc.found.name)) ||
-                !CountsAsDisc(disc.found, platform::JoinPath(folder, disc.found.name)))
+                !CountsAsDisc(files, disc.found, platform::JoinPath(folder, disc.found.name)))
                 continue;
             ++set.discs;
             set.tracks += disc.mp3s;
@@ -186,7 +187,7 @@ std::vector<LibrarySet> SetsAmong(const std::string& folder, const std::string& 
                     [](const LibrarySet& set) { return !HasOneSpelling(set.outputFolder); }))
         kept.emplace(folder, ComposedForm);
     for (LibrarySet& set : sets)
-        ReadMergedState(set);
+        ReadMergedState(files, set);
     return sets;
 }
 
@@ -201,16 +202,17 @@ void LearnTracks(Entry& self, const std::vector<platform::FoundEntry>& listing) 
 
 // The entries of the folder that may be discs, each sub-folder listed once but not
 // walked further.
-std::vector<Entry> EntriesOf(const std::string& folder) {
+std::vector<Entry> EntriesOf(platform::FileSystem& files, const std::string& folder) {
     std::vector<Entry> entries;
-    for (platform::FoundEntry& item : platform::FindMatching(platform::JoinPath(folder, "*"))) {
+    for (platform::FoundEntry& item :
+         files.ListMatching(platform::JoinPath(folder, "*"), nullptr).entries) {
         const std::string path = platform::JoinPath(folder, item.name);
-        if (!item.isFolder && !platform::IsBrokenLink(path))
+        if (!item.isFolder && !files.IsBrokenLink(path))
             continue;
         Entry& entry = entries.emplace_back(std::move(item));
-        entry.output = entry.found.isFolder && IsOutputFolder(path);
+        entry.output = entry.found.isFolder && IsOutputFolder(files, path);
         if (entry.found.isFolder && !entry.output)
-            LearnTracks(entry, platform::FindMatching(platform::JoinPath(path, "*")));
+            LearnTracks(entry, files.ListMatching(platform::JoinPath(path, "*"), nullptr).entries);
     }
     return entries;
 }
@@ -218,6 +220,7 @@ std::vector<Entry> EntriesOf(const std::string& folder) {
 // What the walk carries down: where it reports, and every folder it has listed, so
 // that a link never has a folder listed twice or leads the walk in circles.
 struct Walker {
+    platform::FileSystem& files;
     const std::function<void(LibrarySet)>& found;
     const std::function<void(LibraryNote)>& noted;
     std::set<platform::FolderIdentity> listed;
@@ -253,7 +256,7 @@ void Enter(Walker& w, const std::string& folder, const std::string& relative, En
         }
     }
     // Its tracks still count for a set it is a disc of; its sub-folders are not walked.
-    LearnTracks(entry, platform::FindMatching(platform::JoinPath(path, "*")));
+    LearnTracks(entry, w.files.ListMatching(platform::JoinPath(path, "*"), nullptr).entries);
     w.Note(inside,
            isLink ? "A link to a folder searched already: not followed again."
                   : "A folder searched already through a link: not searched again.",
@@ -264,7 +267,7 @@ void Enter(Walker& w, const std::string& folder, const std::string& relative, En
 // among its entries are reported after its sub-folders'. Real sub-folders are walked
 // before links, so that a set is named by its own path, not by a link's.
 void Walk(Walker& w, const std::string& folder, const std::string& relative, Entry& self) {
-    platform::Listing listing = platform::ListMatching(platform::JoinPath(folder, "*"));
+    platform::Listing listing = w.files.ListMatching(platform::JoinPath(folder, "*"), nullptr);
     if (listing.error) {
         w.Note(relative, WithReason("The folder cannot be read", listing.error), true);
         return;
@@ -277,17 +280,17 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
         const std::string path = platform::JoinPath(folder, item.name);
         if (!item.isFolder) {
             // A link out of reach may stand for a disc folder.
-            if (platform::IsBrokenLink(path))
+            if (w.files.IsBrokenLink(path))
                 entries.emplace_back(std::move(item));
             continue;
         }
         Entry& entry = entries.emplace_back(std::move(item));
-        entry.output = IsOutputFolder(path);
+        entry.output = IsOutputFolder(w.files, path);
         platform::FolderIdentity identity;
         bool isLink = false;
         if (entry.output)
             continue;
-        if (const platform::Status known = platform::IdentifyFolder(path, identity, isLink); !known)
+        if (const platform::Status known = w.files.IdentifyFolder(path, identity, isLink); !known)
             w.Note(platform::JoinPath(relative, entry.found.name),
                    WithReason("The folder cannot be read", known.error), true);
         else if (isLink)
@@ -297,7 +300,7 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
     }
     for (const auto& [link, identity] : links)
         Enter(w, folder, relative, entries[link], identity, true);
-    for (LibrarySet& set : SetsAmong(folder, relative, entries))
+    for (LibrarySet& set : SetsAmong(w.files, folder, relative, entries))
         w.found(std::move(set));
 }
 
@@ -314,13 +317,14 @@ class MessageKeeper : public Messages {
 
 }  // namespace
 
-void ForEachLibrarySet(const std::string& folder, const std::function<void(LibrarySet)>& found,
+void ForEachLibrarySet(platform::FileSystem& files, const std::string& folder,
+                       const std::function<void(LibrarySet)>& found,
                        const std::function<void(LibraryNote)>& noted) {
-    Walker walker{found, noted, {}, {}};
+    Walker walker{files, found, noted, {}, {}};
     Entry root({LastName(folder), true});
     platform::FolderIdentity identity;
     bool isLink = false;
-    if (const platform::Status known = platform::IdentifyFolder(folder, identity, isLink); !known) {
+    if (const platform::Status known = files.IdentifyFolder(folder, identity, isLink); !known) {
         walker.Note("", WithReason("The folder cannot be read", known.error), true);
         return;
     }
@@ -329,12 +333,12 @@ void ForEachLibrarySet(const std::string& folder, const std::function<void(Libra
     Walk(walker, folder, "", root);
 }
 
-std::vector<LibrarySet> FindLibrarySets(const std::string& folder,
+std::vector<LibrarySet> FindLibrarySets(platform::FileSystem& files, const std::string& folder,
                                         std::vector<LibraryNote>* notes) {
     std::vector<LibrarySet> sets;
     std::vector<LibraryNote> heard;
     ForEachLibrarySet(
-        folder, [&](LibrarySet set) { sets.push_back(std::move(set)); },
+        files, folder, [&](LibrarySet set) { sets.push_back(std::move(set)); },
         [&](LibraryNote note) { heard.push_back(std::move(note)); });
     std::sort(sets.begin(), sets.end(), [](const LibrarySet& a, const LibrarySet& b) {
         return a.relativeFolder < b.relativeFolder;
@@ -347,32 +351,35 @@ std::vector<LibrarySet> FindLibrarySets(const std::string& folder,
     return sets;
 }
 
-void ReadMergedState(LibrarySet& set) {
+void ReadMergedState(platform::FileSystem& files, LibrarySet& set) {
     const std::string output =
-        platform::JoinPath(set.setFolder, SpellingOnDisk(set.setFolder, set.outputFolder));
-    const bool ours = IsOutputFolder(output);
-    set.interrupted = ours && HoldsUnfinishedMerge(output);
+        platform::JoinPath(set.setFolder, SpellingOnDisk(files, set.setFolder, set.outputFolder));
+    const bool ours = IsOutputFolder(files, output);
+    set.interrupted = ours && HoldsUnfinishedMerge(files, output);
     set.merged = ours && !set.interrupted;
 }
 
-std::string ProposedSetTitle(const std::string& setFolder, const std::string& discOneName) {
-    for (const LibrarySet& set : SetsAmong(setFolder, "", EntriesOf(setFolder), discOneName)) {
+std::string ProposedSetTitle(platform::FileSystem& files, const std::string& setFolder,
+                             const std::string& discOneName) {
+    for (const LibrarySet& set :
+         SetsAmong(files, setFolder, "", EntriesOf(files, setFolder), discOneName)) {
         if (LastName(set.discOneFolder) == discOneName)
             return set.title;
     }
     return {};
 }
 
-std::string CheckLibrarySet(const LibrarySet& set) {
+std::string CheckLibrarySet(platform::FileSystem& files, const LibrarySet& set) {
     // The scan and the check a merge's session makes, their first message kept.
     MessageKeeper keeper;
     DiscSet discs;
-    if (ScanDiscSet(discs, keeper, set.discOneFolder))
-        CheckDiscSet(discs, keeper);
+    if (ScanDiscSet(files, discs, keeper, set.discOneFolder))
+        CheckDiscSet(files, discs, keeper);
     return keeper.message;
 }
 
-std::vector<std::string> CheckLibrarySets(const std::vector<LibrarySet>& sets) {
+std::vector<std::string> CheckLibrarySets(platform::FileSystem& files,
+                                          const std::vector<LibrarySet>& sets) {
     std::vector<std::size_t> order(sets.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -388,7 +395,7 @@ std::vector<std::string> CheckLibrarySets(const std::vector<LibrarySet>& sets) {
             kept.reset();
             kept = std::make_unique<platform::KeptListing>(sets[i].setFolder, ComposedForm);
         }
-        problems[i] = CheckLibrarySet(sets[i]);
+        problems[i] = CheckLibrarySet(files, sets[i]);
     }
     return problems;
 }

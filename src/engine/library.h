@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace brambex {
 
 struct LibrarySet {
@@ -40,21 +42,24 @@ struct LibraryNote {
     bool unreadable = false;     // sets in it may have been missed
 };
 
+// The functions below look at the disk through `files` alone.
+
 // Calls `found` for every set under the folder (an absolute path), deepest folders
 // first; a folder's sets in the order of their disc-1 folders' names. Every folder is
 // listed once, however many links lead to it; `noted` hears of each folder passed
 // over. Memory is held for the folders on the way down and the identity of each folder
 // listed, not for the sets already reported.
-void ForEachLibrarySet(const std::string& folder, const std::function<void(LibrarySet)>& found,
+void ForEachLibrarySet(platform::FileSystem& files, const std::string& folder,
+                       const std::function<void(LibrarySet)>& found,
                        const std::function<void(LibraryNote)>& noted = {});
 
 // Every set under the folder, in the order of their relative folders, and the notes of
 // the search in the same order.
-std::vector<LibrarySet> FindLibrarySets(const std::string& folder,
+std::vector<LibrarySet> FindLibrarySets(platform::FileSystem& files, const std::string& folder,
                                         std::vector<LibraryNote>* notes = nullptr);
 
 // Sets merged and interrupted from what the set's output folder holds now.
-void ReadMergedState(LibrarySet& set);
+void ReadMergedState(platform::FileSystem& files, LibrarySet& set);
 
 // The title a merge of a set proposes, by the one rule for every front end: from its
 // first track's album ("Moby Dick_1"); where that names none, or where another set in
@@ -62,13 +67,15 @@ void ReadMergedState(LibrarySet& set);
 // its disc ending ("Walden_1"), so that no set fills or empties another's output. The
 // set's disc-1 folder is an entry of setFolder, chosen by hand or not; empty when it
 // is no folder there.
-std::string ProposedSetTitle(const std::string& setFolder, const std::string& discOneName);
+std::string ProposedSetTitle(platform::FileSystem& files, const std::string& setFolder,
+                             const std::string& discOneName);
 
 // What the check that a merge makes before writing would find wrong with the set,
 // as that message says it; empty when nothing.
-std::string CheckLibrarySet(const LibrarySet& set);
+std::string CheckLibrarySet(platform::FileSystem& files, const LibrarySet& set);
 
 // CheckLibrarySet of each set, in order; the sets of one folder share one reading of it.
-std::vector<std::string> CheckLibrarySets(const std::vector<LibrarySet>& sets);
+std::vector<std::string> CheckLibrarySets(platform::FileSystem& files,
+                                          const std::vector<LibrarySet>& sets);
 
 }  // namespace brambex

@@ -157,7 +157,8 @@ void ApplySharedOptions(const SharedMergeOptions& shared, MergeOptionsForm& form
     AnswerMergeOptions(form, answers);
 }
 
-std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, FrontEnd& ui,
+std::vector<LibrarySetResult> MergeLibrary(platform::FileSystem& files,
+                                           const std::vector<LibrarySet>& sets, FrontEnd& ui,
                                            const Cancellation& cancel,
                                            const LibraryMergeSettings& settings,
                                            const LibraryPlanFor& planFor) {
@@ -174,7 +175,7 @@ std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, 
         LibrarySetResult& result = results[i];
         libraryUi.BeginSet(i, set, tracksBefore);
         tracksBefore += set.tracks;
-        MergeSession session(libraryUi);
+        MergeSession session(libraryUi, files);
         MergeOutcome outcome = session.Scan(set.discOneFolder);
         if (outcome.Completed()) {
             session.Settings().choices.audioBookMode = settings.audioBookMode;

@@ -65,8 +65,9 @@ struct LibrarySetResult {
 // (none for a real merge) receives that set's dry run.
 using LibraryPlanFor = std::function<DryRun*(std::size_t index, const MergeSession& session)>;
 
-// Merges the sets in order; one result for each set.
-std::vector<LibrarySetResult> MergeLibrary(const std::vector<LibrarySet>& sets, FrontEnd& ui,
+// Merges the sets in order, each through `files`; one result for each set.
+std::vector<LibrarySetResult> MergeLibrary(platform::FileSystem& files,
+                                           const std::vector<LibrarySet>& sets, FrontEnd& ui,
                                            const Cancellation& cancel,
                                            const LibraryMergeSettings& settings,
                                            const LibraryPlanFor& planFor = {});

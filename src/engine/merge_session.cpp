@@ -7,7 +7,8 @@
 
 namespace brambex {
 
-MergeSession::MergeSession(FrontEnd& frontEnd) : ui_(frontEnd) {}
+MergeSession::MergeSession(FrontEnd& frontEnd, platform::FileSystem& files)
+    : ui_(frontEnd), files_(files) {}
 
 MergeSession::~MergeSession() = default;
 
@@ -15,7 +16,7 @@ MergeOutcome MergeSession::Scan(const std::string& chosenFolder) {
     writer_.reset();
     hasSet_ = false;
     settings_.proposedTitle.clear();
-    const bool scanned = ScanDiscSet(set_, ui_, chosenFolder);
+    const bool scanned = ScanDiscSet(files_, set_, ui_, chosenFolder);
     settings_.setFolder = set_.setFolder;
     if (!scanned)
         return {MergeOutcome::Kind::Stopped, 0, 0};
@@ -32,7 +33,7 @@ std::vector<std::string> MergeSession::ScannedFolders() const {
 }
 
 MergeOutcome MergeSession::Check() {
-    if (!CheckDiscSet(set_, ui_))
+    if (!CheckDiscSet(files_, set_, ui_))
         return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
     return {MergeOutcome::Kind::Completed, set_.DiscCount(), set_.FileCount()};
 }
@@ -50,21 +51,21 @@ MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
     settings_.folderNumber = 0;
     // The folders may have changed since the scan (a disc ripped, a track renamed): the
     // merge lists the set once more, and everything it does comes from that listing.
-    DiscSet set = ReadDiscSet(set_.chosenFolder);
+    DiscSet set = ReadDiscSet(files_, set_.chosenFolder);
     if (set.finding) {
         ui_.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
         return {MergeOutcome::Kind::Stopped, 0, 0};
     }
     set_ = std::move(set);
     // A set that cannot be merged whole is refused before anything is asked or written.
-    if (!CheckDiscSet(set_, ui_))
+    if (!CheckDiscSet(files_, set_, ui_))
         return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
     settings_.setFolder = set_.setFolder;
     settings_.trackCount = set_.TrackCount();
     // The title proposed depends on the sets beside this one; a caller that knows it
     // already (a library's run) has put it there.
     if (settings_.proposedTitle.empty())
-        settings_.proposedTitle = ProposedSetTitle(set_.setFolder, set_.discs.front().name);
+        settings_.proposedTitle = ProposedSetTitle(files_, set_.setFolder, set_.discs.front().name);
     return PlanAndBegin(dryRun);
 }
 
@@ -85,7 +86,8 @@ MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
     }
     // The preview plans the dialog's values over the set's listing and the titles read
     // here: the dialog's thread reads no file.
-    const std::vector<std::optional<std::string>> ownTitles = ReadOwnTitles(plan_, PreviewTracks);
+    const std::vector<std::optional<std::string>> ownTitles =
+        ReadOwnTitles(files_, plan_, PreviewTracks);
     const PreviewSource preview = [this, ownTitles](const MergeChoices& choices) {
         return PreviewPlan(PlanMerge(set_, choices), ownTitles);
     };
@@ -101,7 +103,8 @@ MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
             return {MergeOutcome::Kind::Refused, set_.DiscCount(), 0};
     }
     plan_ = PlanMerge(set_, settings_.choices);
-    writer_ = MakeOutputWriter(OutputFormat::FolderOfTracks, {settings_, ui_, set_, dryRun});
+    writer_ =
+        MakeOutputWriter(OutputFormat::FolderOfTracks, {settings_, ui_, files_, set_, dryRun});
     MergeOutcome outcome = writer_->Begin(plan_);
     if (!outcome.Completed())
         writer_.reset();

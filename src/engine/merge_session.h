@@ -7,6 +7,8 @@
 //   Run      every track, polling the cancellation before each.
 // Two sessions share nothing, so two sets can be handled in one process, and the
 // steps may run on a worker thread as long as the front end can be called from there.
+// Every look at the disk goes through the file system the session is handed: the
+// scan, the check, the output folders, the pictures and the tracks' files.
 #pragma once
 
 #include <memory>
@@ -18,12 +20,16 @@
 #include "engine/merge_plan.h"
 #include "engine/output_writer.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 
 class MergeSession {
   public:
-    explicit MergeSession(FrontEnd& frontEnd);
+    // The file system outlives the session; a merge calls it from the track pipeline's
+    // threads too.
+    explicit MergeSession(FrontEnd& frontEnd,
+                          platform::FileSystem& files = platform::SystemFiles());
     ~MergeSession();
     MergeSession(const MergeSession&) = delete;
     MergeSession& operator=(const MergeSession&) = delete;
@@ -47,8 +53,6 @@ class MergeSession {
     void ForgetSet() { hasSet_ = false; }
 
     // The set of the last scan; a merge reads it afresh when it is prepared.
-    // (A platform::FileSystem& that the set's reading and the writer use goes beside
-    // it, passed in by the front end.)
     const DiscSet& Set() const { return set_; }
     // The names of the disc folders the last scan found, in the order of the names.
     std::vector<std::string> ScannedFolders() const;
@@ -60,6 +64,7 @@ class MergeSession {
 
   private:
     FrontEnd& ui_;
+    platform::FileSystem& files_;
     DiscSet set_;
     MergeSettings settings_;
     bool hasSet_ = false;

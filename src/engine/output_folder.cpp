@@ -14,12 +14,12 @@
 
 namespace brambex {
 
-bool IsOutputFolder(const std::string& folder) {
-    return platform::IsEmptyRegularFile(platform::JoinPath(folder, KeyFileName));
+bool IsOutputFolder(platform::FileSystem& files, const std::string& folder) {
+    return files.IsEmptyRegularFile(platform::JoinPath(folder, KeyFileName));
 }
 
-bool HoldsUnfinishedMerge(const std::string& folder) {
-    return platform::PathExists(platform::JoinPath(folder, UnfinishedMarkerName));
+bool HoldsUnfinishedMerge(platform::FileSystem& files, const std::string& folder) {
+    return files.PathExists(platform::JoinPath(folder, UnfinishedMarkerName));
 }
 
 void NameOutputFolder(MergeSettings& settings) {
@@ -73,8 +73,8 @@ bool MarkNewFolder(platform::FileSystem& files, FrontEnd& ui, const std::string&
 
 // An earlier output folder whose name is spelt in another Unicode form (macOS writes
 // accents apart) is this title's folder: the merge takes it under the name it has.
-void FollowSpellingOnDisk(MergeSettings& settings) {
-    const std::string onDisk = SpellingOnDisk(settings.setFolder, settings.currentFolder);
+void FollowSpellingOnDisk(platform::FileSystem& files, MergeSettings& settings) {
+    const std::string onDisk = SpellingOnDisk(files, settings.setFolder, settings.currentFolder);
     if (onDisk == settings.currentFolder)
         return;
     // The "_<number>" of a split output is ASCII and ends both spellings alike.
@@ -122,8 +122,9 @@ bool ReuseOutputFolder(platform::FileSystem& files, const MergeSettings& setting
         return false;
     }
     if (settings.folderNumber <= 1) {
-        const std::string merge =
-            HoldsUnfinishedMerge(path) ? " of a merge that did not finish" : " of an earlier merge";
+        const std::string merge = HoldsUnfinishedMerge(files, path)
+                                      ? " of a merge that did not finish"
+                                      : " of an earlier merge";
         if (ui.Ask("The output folder \"" + folder + "\" holds " +
                        EarlierOutputCount(files, settings, folder) + merge +
                        ".\nEmpty it and merge again?",
@@ -144,6 +145,75 @@ bool ReuseOutputFolder(platform::FileSystem& files, const MergeSettings& setting
     return ClearOutputFolder(files, settings, ui, folder);
 }
 
+void ShowConflict(FrontEnd& ui, const std::string& folder) {
+    ui.ShowMessage("The output folder \"" + folder +
+                       "\" conflicts with an existing\nfolder. Please select a "
+                       "different title for this collection.",
+                   "Error", MessageKind::Warning);
+}
+
+// A file system that keeps no locks (an NFS mount without its lock service) is merged
+// without one: no merge can lock a folder there, so none would have kept ours out.
+bool LockHeld(const platform::FolderLock::Locking& locking) {
+    return locking.result == platform::FolderLock::Result::Locked ||
+           locking.result == platform::FolderLock::Result::Unsupported;
+}
+
+// The message for a lock not taken: another merge holds the folder, or the system
+// refused the lock, and with it the merge, before anything is written.
+void ShowLockRefused(FrontEnd& ui, const std::string& folder,
+                     const platform::FolderLock::Locking& locking) {
+    if (locking.result == platform::FolderLock::Result::Busy)
+        ui.ShowMessage("Another merge is writing to \"" + folder + "\".", "Error",
+                       MessageKind::Error);
+    else
+        ui.ShowMessage(
+            WithReason("The output folder \"" + folder + "\" cannot be locked against other merges",
+                       locking.error),
+            "Error", MessageKind::Error);
+}
+
+// A folder this merge has just made.
+bool PrepareNewFolder(platform::FileSystem& files, FrontEnd& ui, const std::string& folder,
+                      const std::string& path, platform::FolderLock& lock) {
+    const platform::FolderLock::Locking locking = files.LockFolder(lock, path);
+    if (!LockHeld(locking)) {
+        // Another merge took the folder between its creation and our lock (it finds no
+        // key file and stops), or none can be taken: either way the folder goes again.
+        files.RemoveEmptyFolder(path);
+        ShowLockRefused(ui, folder, locking);
+        return false;
+    }
+    return MarkNewFolder(files, ui, folder, path, lock);
+}
+
+// Something of the folder's name was there already, or the system refused to make it.
+bool PrepareExistingFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+                           const std::string& path, std::error_code notMade,
+                           platform::FolderLock& lock) {
+    const std::string& folder = settings.currentFolder;
+    if (!files.PathExists(path)) {
+        ui.ShowMessage(WithReason("The output folder \"" + folder +
+                                      "\" cannot be created. Check to see whether "
+                                      "you\nhave write permission on this drive.",
+                                  notMade),
+                       "Error", MessageKind::Error);
+        return false;
+    }
+    // Locked before anything is looked at, so that the answer cannot change under us.
+    // What is no folder (a file, a broken link) cannot be locked and is a conflict below.
+    const platform::FolderLock::Locking locking = files.LockFolder(lock, path);
+    if (!LockHeld(locking) && files.IsFolder(path)) {
+        ShowLockRefused(ui, folder, locking);
+        return false;
+    }
+    if (!IsOutputFolder(files, path)) {
+        ShowConflict(ui, folder);
+        return false;
+    }
+    return ReuseOutputFolder(files, settings, ui, path);
+}
+
 }  // namespace
 
 bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, FrontEnd& ui,
@@ -152,60 +222,28 @@ bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, F
     if (lock == nullptr)
         lock = &callLock;
     NameOutputFolder(settings);
-    FollowSpellingOnDisk(settings);
+    FollowSpellingOnDisk(files, settings);
     // Messages name the folder as the user knows it, beside the disc folders.
     const std::string& folder = settings.currentFolder;
     const std::string path = PathInSet(settings, folder);
-    const auto conflict = [&] {
-        ui.ShowMessage("The output folder \"" + folder +
-                           "\" conflicts with an existing\nfolder. Please select a "
-                           "different title for this collection.",
-                       "Error", MessageKind::Warning);
-        return false;
-    };
-    const auto busy = [&] {
-        ui.ShowMessage("Another merge is writing to \"" + folder + "\".", "Error",
-                       MessageKind::Error);
-        return false;
-    };
     // "." and ".." name the folder that holds the discs and its parent: never a folder
     // of ours to fill or to empty, whatever key file they may hold.
-    if (folder == "." || folder == "..")
-        return conflict();
-
+    if (folder == "." || folder == "..") {
+        ShowConflict(ui, folder);
+        return false;
+    }
     const platform::MadeFolder made = files.MakeFolder(path);
     switch (made.result) {
         case platform::MakeFolderResult::Created:
-            if (lock->Lock(path) == platform::FolderLock::Result::Busy) {
-                // Another merge took the folder between its creation and our lock; it
-                // finds no key file and stops, so the folder goes again.
-                files.RemoveEmptyFolder(path);
-                return busy();
-            }
-            return MarkNewFolder(files, ui, folder, path, *lock);
+            return PrepareNewFolder(files, ui, folder, path, *lock);
         case platform::MakeFolderResult::Failed:
             ui.ShowMessage(
                 WithReason("The output folder \"" + folder + "\" cannot be created", made.error),
                 "Error", MessageKind::Notice);
             return false;
         case platform::MakeFolderResult::Exists:
-        case platform::MakeFolderResult::Refused: {
-            if (!files.PathExists(path)) {
-                ui.ShowMessage(WithReason("The output folder \"" + folder +
-                                              "\" cannot be created. Check to see whether "
-                                              "you\nhave write permission on this drive.",
-                                          made.error),
-                               "Error", MessageKind::Error);
-                return false;
-            }
-            // Locked before anything is looked at, so that the answer cannot change
-            // under us; a file of that name cannot be locked and is a conflict below.
-            if (lock->Lock(path) == platform::FolderLock::Result::Busy)
-                return busy();
-            if (!IsOutputFolder(path))
-                return conflict();
-            return ReuseOutputFolder(files, settings, ui, path);
-        }
+        case platform::MakeFolderResult::Refused:
+            return PrepareExistingFolder(files, settings, ui, path, made.error, *lock);
     }
     return false;
 }

@@ -34,10 +34,10 @@ inline constexpr std::string_view PartialFileEnding = ".part";
 // True when the folder (a path on disk) holds the key file: an empty regular file named "merged".
 // Anything else of that name (a folder, a link, a file with the user's notes) makes
 // the folder the user's.
-bool IsOutputFolder(const std::string& folder);
+bool IsOutputFolder(platform::FileSystem& files, const std::string& folder);
 
 // True when the folder (a path on disk) holds the marker of a merge that did not finish.
-bool HoldsUnfinishedMerge(const std::string& folder);
+bool HoldsUnfinishedMerge(platform::FileSystem& files, const std::string& folder);
 
 // Sets currentFolder for settings.folderNumber: the
 // naming alone, which a dry run shows without touching the disk.

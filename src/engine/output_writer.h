@@ -12,6 +12,7 @@
 #include "engine/merge_outcome.h"
 #include "engine/merge_plan.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 
@@ -21,10 +22,11 @@ enum class OutputFormat {
 
 // What a writer works with besides the plan; all of it outlives the writer. The
 // writer keeps where the output stands (folder, running number, tag counts) in the
-// settings' output part.
+// settings' output part, and looks at the disk through `files` alone.
 struct WriterContext {
     MergeSettings& settings;
     FrontEnd& ui;
+    platform::FileSystem& files;
     const DiscSet& set;
     // With a dry run nothing is created, written or deleted: it receives every output
     // folder and track instead.

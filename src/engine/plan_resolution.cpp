@@ -8,7 +8,8 @@
 
 namespace brambex {
 
-std::vector<std::optional<std::string>> ReadOwnTitles(const MergePlan& plan, std::size_t count) {
+std::vector<std::optional<std::string>> ReadOwnTitles(platform::FileSystem& files,
+                                                      const MergePlan& plan, std::size_t count) {
     // What the codec notes of these tracks is said when each is merged.
     NoDiagnostics quiet;
     std::vector<std::optional<std::string>> titles;
@@ -17,7 +18,7 @@ std::vector<std::optional<std::string>> ReadOwnTitles(const MergePlan& plan, std
         const std::string& name = plan.tracks[i].inputPath;
         InputFile in;
         TrackCopyResult opened;
-        if (!OpenTrackInput(platform::JoinPath(plan.setFolder, name), name, in, opened))
+        if (!OpenTrackInput(files, platform::JoinPath(plan.setFolder, name), name, in, opened))
             continue;
         MP3 mp3(quiet);
         mp3.Read(in);
@@ -27,13 +28,14 @@ std::vector<std::optional<std::string>> ReadOwnTitles(const MergePlan& plan, std
     return titles;
 }
 
-TrackResolution ResolvePlannedTrack(const MergePlan& plan, PlannedTrack& track,
-                                    const std::string& path, DiagnosticSink& diagnostics) {
+TrackResolution ResolvePlannedTrack(platform::FileSystem& files, const MergePlan& plan,
+                                    PlannedTrack& track, const std::string& path,
+                                    DiagnosticSink& diagnostics) {
     TrackResolution resolved;
     resolved.caption = track.inputPath;
     InputFile in;
     TrackCopyResult opened;
-    if (!OpenTrackInput(path, track.inputPath, in, opened)) {
+    if (!OpenTrackInput(files, path, track.inputPath, in, opened)) {
         resolved.failure = opened.message;
         return resolved;
     }

@@ -10,6 +10,7 @@
 
 #include "engine/front_end.h"
 #include "engine/merge_plan.h"
+#include "platform/file_system.h"
 #include "tags/diagnostic.h"
 #include "tags/mp3.h"
 
@@ -17,7 +18,8 @@ namespace brambex {
 
 // The own titles (TIT2) of the plan's first `count` tracks; none for a track without
 // one or that cannot be read.
-std::vector<std::optional<std::string>> ReadOwnTitles(const MergePlan& plan, std::size_t count);
+std::vector<std::optional<std::string>> ReadOwnTitles(platform::FileSystem& files,
+                                                      const MergePlan& plan, std::size_t count);
 
 struct TrackResolution {
     // Why the track cannot be planned (empty when it was), for a message with this
@@ -30,7 +32,8 @@ struct TrackResolution {
 
 // Fills the track's tag, frames and trailer as a merge would write them, reading the
 // input at path; the codec's lines go to diagnostics.
-TrackResolution ResolvePlannedTrack(const MergePlan& plan, PlannedTrack& track,
-                                    const std::string& path, DiagnosticSink& diagnostics);
+TrackResolution ResolvePlannedTrack(platform::FileSystem& files, const MergePlan& plan,
+                                    PlannedTrack& track, const std::string& path,
+                                    DiagnosticSink& diagnostics);
 
 }  // namespace brambex

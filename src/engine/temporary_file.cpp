@@ -19,25 +19,26 @@ std::string TemporaryFileName() {
     return std::string(PartialFilePrefix) + unique + std::string(PartialFileEnding);
 }
 
-bool CreateTemporaryFile(OutputFile& out, const std::string& path) {
+bool CreateTemporaryFile(platform::FileSystem& files, OutputFile& out, const std::string& path) {
     if (out.Create(path, true))
         return true;
     // A file of that name can only be one a stopped merge left behind.
     if (out.Error() != std::errc::file_exists)
         return false;
-    platform::DeleteFile(path);
+    files.DeleteFile(path);
     return out.Create(path, true);
 }
 
-platform::Status NameCompletedFile(const std::string& temporary, const std::string& path) {
-    const platform::Status named = platform::RenameFile(temporary, path);
+platform::Status NameCompletedFile(platform::FileSystem& files, const std::string& temporary,
+                                   const std::string& path) {
+    const platform::Status named = files.RenameFile(temporary, path);
     if (!named)
-        platform::DeleteFile(temporary);
+        files.DeleteFile(temporary);
     return named;
 }
 
-void DiscardTemporaryFile(const std::string& temporary) {
-    platform::DeleteFile(temporary);
+void DiscardTemporaryFile(platform::FileSystem& files, const std::string& temporary) {
+    files.DeleteFile(temporary);
 }
 
 }  // namespace brambex

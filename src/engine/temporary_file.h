@@ -19,13 +19,14 @@ std::string TemporaryFileName();
 
 // Creates the temporary file new: what lies under its name (a leftover, a link) is
 // removed, never written through. False with the reason in out.Error().
-bool CreateTemporaryFile(OutputFile& out, const std::string& path);
+bool CreateTemporaryFile(platform::FileSystem& files, OutputFile& out, const std::string& path);
 
 // Gives the completed temporary file its name, replacing a file of that name; when it
 // cannot, the temporary file is removed.
-platform::Status NameCompletedFile(const std::string& temporary, const std::string& path);
+platform::Status NameCompletedFile(platform::FileSystem& files, const std::string& temporary,
+                                   const std::string& path);
 
 // Removes a temporary file that will not be completed.
-void DiscardTemporaryFile(const std::string& temporary);
+void DiscardTemporaryFile(platform::FileSystem& files, const std::string& temporary);
 
 }  // namespace brambex

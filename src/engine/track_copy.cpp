@@ -118,10 +118,10 @@ const std::string& TrackEditor::TextFor(TagField field) const {
     return v_.choices.artist;
 }
 
-bool OpenTrackInput(const std::string& path, const std::string& inputPath, InputFile& in,
-                    TrackCopyResult& result) {
+bool OpenTrackInput(platform::FileSystem& files, const std::string& path,
+                    const std::string& inputPath, InputFile& in, TrackCopyResult& result) {
     result.caption = inputPath;
-    if (!platform::IsRegularFile(path)) {
+    if (!files.IsRegularFile(path)) {
         result.message = "Could not open input file (not a regular file)";
         return false;
     }
@@ -132,18 +132,19 @@ bool OpenTrackInput(const std::string& path, const std::string& inputPath, Input
     return true;
 }
 
-bool CreateTrackFile(const std::string& partialPath, const std::string& outputPath, OutputFile& out,
-                     TrackCopyResult& result) {
-    if (CreateTemporaryFile(out, partialPath))
+bool CreateTrackFile(platform::FileSystem& files, const std::string& partialPath,
+                     const std::string& outputPath, OutputFile& out, TrackCopyResult& result) {
+    if (CreateTemporaryFile(files, out, partialPath))
         return true;
     result.message = WithReason("Could not open output file", out.Error());
     result.caption = outputPath;
     return false;
 }
 
-TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::string& inputPath,
-                                 const std::string& partialPath, const std::string& outputPath,
-                                 const TrackValues& values, DiagnosticSink* diagnostics) {
+TrackCopyResult RewriteTrackFile(platform::FileSystem& files, InputFile& in, OutputFile& out,
+                                 const std::string& inputPath, const std::string& partialPath,
+                                 const std::string& outputPath, const TrackValues& values,
+                                 DiagnosticSink* diagnostics) {
     TrackCopyResult result;
     const auto fail = [&](std::string text, const std::string& caption) {
         result.message = std::move(text);
@@ -160,7 +161,7 @@ TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::stri
     result.inputSize = mp3.Layout().inputSize;
     // Whatever went wrong, the half-made file must not stay behind.
     const auto discard = [&](std::string text, const std::string& caption) {
-        DiscardTemporaryFile(partialPath);
+        DiscardTemporaryFile(files, partialPath);
         return fail(std::move(text), caption);
     };
     if (!editor.PatternError().empty()) {

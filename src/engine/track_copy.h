@@ -11,6 +11,7 @@
 #include "engine/front_end.h"
 #include "options/merge_choices.h"
 #include "options/merge_settings.h"
+#include "platform/file_system.h"
 #include "tags/mp3.h"
 
 namespace brambex {
@@ -79,18 +80,19 @@ struct TrackCopyResult {
 // The two steps that open a track's files, on the thread that drives the merge, which
 // alone makes names. False with the message in result. inputPath and outputPath name
 // the track in a message; path is where the input lies.
-bool OpenTrackInput(const std::string& path, const std::string& inputPath, InputFile& in,
-                    TrackCopyResult& result);
+bool OpenTrackInput(platform::FileSystem& files, const std::string& path,
+                    const std::string& inputPath, InputFile& in, TrackCopyResult& result);
 // Whatever lies at partialPath is removed first, never followed.
-bool CreateTrackFile(const std::string& partialPath, const std::string& outputPath, OutputFile& out,
-                     TrackCopyResult& result);
+bool CreateTrackFile(platform::FileSystem& files, const std::string& partialPath,
+                     const std::string& outputPath, OutputFile& out, TrackCopyResult& result);
 
 // Rewrites the opened track into the opened temporary file, closes it, and removes it
-// unless it holds the whole track. The codec's lines go to the sink given, or without
-// one into the result.
-TrackCopyResult RewriteTrackFile(InputFile& in, OutputFile& out, const std::string& inputPath,
-                                 const std::string& partialPath, const std::string& outputPath,
-                                 const TrackValues& values, DiagnosticSink* diagnostics);
+// unless it holds the whole track, through `files` on the thread that runs it. The
+// codec's lines go to the sink given, or without one into the result.
+TrackCopyResult RewriteTrackFile(platform::FileSystem& files, InputFile& in, OutputFile& out,
+                                 const std::string& inputPath, const std::string& partialPath,
+                                 const std::string& outputPath, const TrackValues& values,
+                                 DiagnosticSink* diagnostics);
 
 // Why a pass that failed could not read its input. Without an error from the stream
 // the codec found the input ending before the size it had when the pass began, or

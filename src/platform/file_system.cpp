@@ -189,12 +189,25 @@ class SystemFileSystem final : public FileSystem {
         return platform::RenameFile(from, to);
     }
     bool PathExists(const std::string& path) override { return platform::PathExists(path); }
+    bool IsRegularFile(const std::string& path) override { return platform::IsRegularFile(path); }
     bool IsEmptyRegularFile(const std::string& path) override {
         return platform::IsEmptyRegularFile(path);
+    }
+    bool IsBrokenLink(const std::string& path) override { return platform::IsBrokenLink(path); }
+    std::int64_t FileSize(const std::string& path) override { return platform::FileSize(path); }
+    native_file::Kind KindOf(const std::string& path, std::error_code& error) override {
+        return native_file::KindOf(path, error);
     }
     Status IsFolder(const std::string& path) override { return platform::IsFolder(path); }
     Status CanEnterFolder(const std::string& path) override {
         return platform::CanEnterFolder(path);
+    }
+    Status IdentifyFolder(const std::string& path, FolderIdentity& identity,
+                          bool& isLink) override {
+        return platform::IdentifyFolder(path, identity, isLink);
+    }
+    FolderLock::Locking LockFolder(FolderLock& lock, const std::string& folder) override {
+        return lock.Lock(folder);
     }
 };
 

@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/native_file.h"
+
 namespace brambex::platform {
 
 // What a call came to: done, or the system's reason why not.
@@ -193,7 +195,14 @@ std::uint64_t ProcessId();
 // folder stay open to everyone.
 class FolderLock {
   public:
-    enum class Result { Locked, Busy, Failed };
+    // Busy: another FolderLock holds the folder. Unsupported: the folder's file system
+    // keeps no locks (a network share without a lock service). Failed: the folder cannot
+    // be opened or locked.
+    enum class Result { Locked, Busy, Unsupported, Failed };
+    struct Locking {
+        Result result;
+        std::error_code error;  // the reason, unless Locked
+    };
 
     FolderLock() = default;
     ~FolderLock();
@@ -202,9 +211,8 @@ class FolderLock {
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    // Busy: another FolderLock holds the folder. Failed: the folder cannot be opened.
     // A lock held before is released first.
-    Result Lock(const std::string& folder);
+    Locking Lock(const std::string& folder);
     void Unlock();
     bool Held() const { return handle_ != -1; }
 
@@ -216,9 +224,11 @@ class FolderLock {
 // in one.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
-// The services above as one object handed to the core, so that a test can give it a
-// file system that fails on demand (a file that cannot be deleted is hard to make when
-// running as root). Each call answers as the function of its name.
+// The services above as one object handed to the core from the top, so that every
+// look at the disk a merge or a library search makes can be answered otherwise: by a
+// listing kept in memory (KeptListing), or by a file system that fails on demand in a
+// test (a file that cannot be deleted is hard to make when running as root). Each call
+// answers as the function of its name.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -230,12 +240,68 @@ class FileSystem {
     virtual Status RemoveEmptyFolder(const std::string& path) = 0;
     virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
     virtual bool PathExists(const std::string& path) = 0;
+    virtual bool IsRegularFile(const std::string& path) = 0;
     virtual bool IsEmptyRegularFile(const std::string& path) = 0;
+    virtual bool IsBrokenLink(const std::string& path) = 0;
+    virtual std::int64_t FileSize(const std::string& path) = 0;
+    virtual native_file::Kind KindOf(const std::string& path, std::error_code& error) = 0;
     virtual Status IsFolder(const std::string& path) = 0;
     virtual Status CanEnterFolder(const std::string& path) = 0;
+    virtual Status IdentifyFolder(const std::string& path, FolderIdentity& identity,
+                                  bool& isLink) = 0;
+    // lock.Lock(folder).
+    virtual FolderLock::Locking LockFolder(FolderLock& lock, const std::string& folder) = 0;
 };
 
-// The system's own file system: the functions above, on this system.
+// The system's own file system: the functions above, on this system. Only the front
+// ends take it; the core works with the one it is handed.
 FileSystem& SystemFiles();
+
+// A file system that hands every call to another one: the base of one that changes a
+// few answers and leaves the rest as they are.
+class ForwardingFileSystem : public FileSystem {
+  public:
+    explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+    Listing ListMatching(const std::string& pattern, NameForm form) override {
+        return inner_.ListMatching(pattern, form);
+    }
+    MadeFolder MakeFolder(const std::string& path) override { return inner_.MakeFolder(path); }
+    Status CreateNewHiddenFile(const std::string& path) override {
+        return inner_.CreateNewHiddenFile(path);
+    }
+    Status DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
+    Status RemoveEmptyFolder(const std::string& path) override {
+        return inner_.RemoveEmptyFolder(path);
+    }
+    Status RenameFile(const std::string& from, const std::string& to) override {
+        return inner_.RenameFile(from, to);
+    }
+    bool PathExists(const std::string& path) override { return inner_.PathExists(path); }
+    bool IsRegularFile(const std::string& path) override { return inner_.IsRegularFile(path); }
+    bool IsEmptyRegularFile(const std::string& path) override {
+        return inner_.IsEmptyRegularFile(path);
+    }
+    bool IsBrokenLink(const std::string& path) override { return inner_.IsBrokenLink(path); }
+    std::int64_t FileSize(const std::string& path) override { return inner_.FileSize(path); }
+    native_file::Kind KindOf(const std::string& path, std::error_code& error) override {
+        return inner_.KindOf(path, error);
+    }
+    Status IsFolder(const std::string& path) override { return inner_.IsFolder(path); }
+    Status CanEnterFolder(const std::string& path) override { return inner_.CanEnterFolder(path); }
+    Status IdentifyFolder(const std::string& path, FolderIdentity& identity,
+                          bool& isLink) override {
+        return inner_.IdentifyFolder(path, identity, isLink);
+    }
+    FolderLock::Locking LockFolder(FolderLock& lock, const std::string& folder) override {
+        return inner_.LockFolder(lock, folder);
+    }
+
+  protected:
+    FileSystem& Inner() { return inner_; }
+
+  private:
+    FileSystem& inner_;
+};
 
 }  // namespace brambex::platform

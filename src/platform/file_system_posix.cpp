@@ -236,20 +236,25 @@ std::uint64_t ProcessId() {
     return static_cast<std::uint64_t>(getpid());
 }
 
-FolderLock::Result FolderLock::Lock(const std::string& folder) {
+FolderLock::Locking FolderLock::Lock(const std::string& folder) {
     Unlock();
     // flock on the folder itself: nothing is added to the folder, and the lock goes
     // with the descriptor, so a killed merge never leaves a stale one.
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return Result::Failed;
+        return {Result::Failed, SystemError(errno)};
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         close(fd);
-        return error == EWOULDBLOCK ? Result::Busy : Result::Failed;
+        if (error == EWOULDBLOCK)
+            return {Result::Busy, SystemError(error)};
+        // An NFS mount without its lock service, or a FUSE file system that keeps none.
+        if (error == ENOLCK || error == ENOTSUP || error == EOPNOTSUPP)
+            return {Result::Unsupported, SystemError(error)};
+        return {Result::Failed, SystemError(error)};
     }
     handle_ = fd;
-    return Result::Locked;
+    return {Result::Locked, {}};
 }
 
 void FolderLock::Unlock() {

@@ -342,7 +342,7 @@ std::uint64_t ProcessId() {
     return GetCurrentProcessId();
 }
 
-FolderLock::Result FolderLock::Lock(const std::string& folder) {
+FolderLock::Locking FolderLock::Lock(const std::string& folder) {
     Unlock();
     // A folder cannot carry a lock of its own on Windows, and holding it open without
     // sharing would shut out the merge's own search. The lock is a semaphore of one,
@@ -353,24 +353,25 @@ FolderLock::Result FolderLock::Lock(const std::string& folder) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return Result::Failed;
+        return {Result::Failed, LastSystemError()};
     BY_HANDLE_FILE_INFORMATION info;
     const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    const std::error_code unknown = known ? std::error_code() : LastSystemError();
     CloseHandle(handle);
     if (!known)
-        return Result::Failed;
+        return {Result::Failed, unknown};
     wchar_t name[96];
     swprintf(name, sizeof name / sizeof name[0], L"Local\\Brambex-folder-%08lx-%08lx%08lx",
              info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
     HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 1, name);
     if (semaphore == nullptr)
-        return Result::Failed;
+        return {Result::Failed, LastSystemError()};
     if (WaitForSingleObject(semaphore, 0) != WAIT_OBJECT_0) {
         CloseHandle(semaphore);
-        return Result::Busy;
+        return {Result::Busy, SystemError(EWOULDBLOCK)};
     }
     handle_ = reinterpret_cast<std::intptr_t>(semaphore);
-    return Result::Locked;
+    return {Result::Locked, {}};
 }
 
 void FolderLock::Unlock() {

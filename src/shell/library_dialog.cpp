@@ -126,7 +126,7 @@ void LibraryDialog::Merge() {
         settings.keepMessages = true;
         // A merged set is checked only to be merged again.
         settings.redo = true;
-        results_ = MergeLibrary(chosen, *frontEnd_, cancel, settings);
+        results_ = MergeLibrary(platform::SystemFiles(), chosen, *frontEnd_, cancel, settings);
     });
 }
 

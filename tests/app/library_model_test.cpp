@@ -48,7 +48,8 @@ TEST(LibraryModel, EachSetTellsWhatBecomesOfItAsItsBoxStands) {
     LibraryModel model(shelf.tree.Root());
     ASSERT_EQ(model.Rows().size(), 4u);
     EXPECT_EQ(model.Rows()[0].discs, "2");
-    const std::string missing = "Will fail: " + FirstLine(CheckLibrarySet(model.Sets()[1]));
+    const std::string missing =
+        "Will fail: " + FirstLine(CheckLibrarySet(platform::SystemFiles(), model.Sets()[1]));
     EXPECT_NE(missing.find("could not find a folder for disc 2"), std::string::npos);
     EXPECT_EQ(Plans(model), (std::vector<std::string>{
                                 "Will be merged into \"Alpha_1\"", missing,

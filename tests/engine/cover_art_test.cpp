@@ -42,7 +42,8 @@ class CoverArtTest : public ::testing::Test {
 
     // The disc folder's pictures as the scan lists them.
     Names Pictures(const std::string& disc) const {
-        for (const DiscFolder& scanned : ReadDiscSet(tree.Path(disc)).scanned)
+        for (const DiscFolder& scanned :
+             ReadDiscSet(platform::SystemFiles(), tree.Path(disc)).scanned)
             if (scanned.name == disc)
                 return scanned.pictures;
         return {};
@@ -68,7 +69,7 @@ TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
     tree.File("Disc 1/01 A.mp3", "not copied");
     tree.Folder("Disc 1/Scans.jpg");
 
-    CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"AlbumArtSmall.jpg", "Back.jpg", "Folder.jpg", "Inlay.JPG",
                                        longest, "Large.jpg", "Odd.jpg", "merged"}));
@@ -82,7 +83,7 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
     tree.File("Disc 2/Folder.jpg", "disc two");
     tree.File("Out/Folder.jpg", "disc one, a longer picture");
     tree.File("Out/.brambex-picture.part", "left over");
-    CopyCoverArt(settings, ui, "Disc 2", Pictures("Disc 2"));
+    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 2", Pictures("Disc 2"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.Read("Out/Folder.jpg"), "disc two");
     EXPECT_EQ(tree.List("Out"), (Names{"Folder.jpg", "merged"}));
@@ -90,8 +91,8 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
 
 TEST_F(CoverArtTest, DiscWithoutPicturesCopiesNothing) {
     tree.File("Disc 1/01 A.mp3");
-    CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
-    CopyCoverArt(settings, ui, "Missing", Pictures("Missing"));
+    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(platform::SystemFiles(), settings, ui, "Missing", Pictures("Missing"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), Names{"merged"});
 }
@@ -110,7 +111,7 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
     for (const auto& [kind, make] : kinds) {
         ASSERT_EQ(make(tree.Path("gone.jpg").c_str(), tree.Path("Disc 1/A.jpg").c_str()), 0);
         ui.messages.clear();
-        CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
+        CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
         EXPECT_TRUE(OnlyMessage(ui, "Could not open input file (not a regular file)",
                                 "Disc 1/A.jpg", MessageKind::Notice))
             << kind;
@@ -124,7 +125,7 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
 TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
     tree.File("Disc 1/Folder.jpg", "f");
     settings.currentFolder = "Gone";
-    CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
                             Native("Gone/Folder.jpg"), MessageKind::Notice));
 }
@@ -136,7 +137,7 @@ TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
     tree.File("Out/Big.jpg", "the picture of an earlier merge");
     {
         testing::FileSizeLimit limit(20000);
-        CopyCoverArt(settings, ui, "Disc 1", Pictures("Disc 1"));
+        CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
     }
     EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (File too large)", "Out/Big.jpg",
                             MessageKind::Notice));

@@ -76,8 +76,12 @@ class DiscSetTest : public ::testing::Test {
                 tree.File("Rips/" + base + std::to_string(d) + "/0" + std::to_string(t) + " T.mp3");
         }
     }
-    bool Scan(const std::string& relative) { return ScanDiscSet(set, ui, tree.Path(relative)); }
-    std::optional<std::string> Find(int disc) { return FindDiscFolder(set, ui, disc); }
+    bool Scan(const std::string& relative) {
+        return ScanDiscSet(platform::SystemFiles(), set, ui, tree.Path(relative));
+    }
+    std::optional<std::string> Find(int disc) {
+        return FindDiscFolder(platform::SystemFiles(), set, ui, disc);
+    }
     // The disc folders a window lists after the scan.
     std::vector<std::string> Folders() const {
         std::vector<std::string> names;
@@ -198,10 +202,10 @@ TEST_F(DiscSetTest, NamesEndingInBlanksAreOneSet) {
     EXPECT_EQ(set.DiscCount(), 3);
     EXPECT_EQ(Find(1), "The Odyssey Disc 1 ");
     EXPECT_EQ(Find(2), "The Odyssey Disc 2 ");
-    EXPECT_TRUE(CheckDiscSet(set, ui));
+    EXPECT_TRUE(CheckDiscSet(platform::SystemFiles(), set, ui));
     // Disc 2 chosen: its disc 1 is found though the names differ in their last blank.
     ASSERT_TRUE(Scan("Rips/The Odyssey Disc 2 "));
-    EXPECT_FALSE(CheckDiscSet(set, ui));
+    EXPECT_FALSE(CheckDiscSet(platform::SystemFiles(), set, ui));
     EXPECT_NE(ui.messages.back().text.find("whose disc 1 is \"The Odyssey Disc 1 \""),
               std::string::npos);
 #endif
@@ -215,11 +219,12 @@ TEST_F(DiscSetTest, NamesInEitherUnicodeFormAreOneSet) {
         rips.File(first + "1/01 T.mp3");
         rips.File(second + "2/01 T.mp3");
         rips.File("Cafe Disc 3/01 T.mp3");  // another name: no disc of this set
-        ASSERT_TRUE(ScanDiscSet(set, ui, rips.Path(first + "1")));
+        ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui, rips.Path(first + "1")));
         EXPECT_EQ(set.DiscCount(), 2);
         EXPECT_EQ(Folders(), (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_EQ(Find(2), second + "2");
-        EXPECT_EQ(CheckDiscSet(set, ui), (std::vector<std::string>{first + "1", second + "2"}));
+        EXPECT_EQ(CheckDiscSet(platform::SystemFiles(), set, ui),
+                  (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_TRUE(ui.messages.empty());
     }
 }
@@ -239,13 +244,13 @@ TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
     EXPECT_EQ(set.DiscCount(), 2);
     EXPECT_EQ(set.setFolder, tree.Path("Rips"));
     EXPECT_EQ(Find(2), "AC\\DC Live Disc 2");
-    EXPECT_TRUE(CheckDiscSet(set, ui));
+    EXPECT_TRUE(CheckDiscSet(platform::SystemFiles(), set, ui));
     EXPECT_TRUE(ui.messages.empty());
 #endif
 
     MakeDiscs("Opera 0", 2);
 
-    ASSERT_TRUE(ScanDiscSet(set, ui, tree.Path("Rips/Opera 01/")));
+    ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui, tree.Path("Rips/Opera 01/")));
     EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Opera"));
     EXPECT_EQ(set.DiscCount(), 2);
 }
@@ -253,7 +258,7 @@ TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
 TEST_F(DiscSetTest, RelativePathIsTakenFromTheCurrentFolder) {
     MakeDiscs("Opera 0", 2);
     std::filesystem::current_path(tree.Root());  // TempTree puts it back
-    ASSERT_TRUE(ScanDiscSet(set, ui, "Rips/Opera 01"));
+    ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui, "Rips/Opera 01"));
     EXPECT_EQ(set.DiscCount(), 2);
     EXPECT_EQ(std::filesystem::path(set.setFolder), std::filesystem::current_path() / "Rips");
     EXPECT_EQ(Current(), std::filesystem::canonical(tree.Root()));
@@ -339,7 +344,9 @@ TEST_F(DiscSetTest, CommonFolderFormsFormTheirSets) {
         for (int d = 1; d <= 3; ++d)
             sets.File(std::string(before) + std::to_string(d) + after + "/01 A.mp3");
         sets.Folder(std::string(before) + "12" + after);
-        ASSERT_TRUE(ScanDiscSet(set, ui, sets.Path(std::string(before) + "1" + after))) << before;
+        ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui,
+                                sets.Path(std::string(before) + "1" + after)))
+            << before;
         EXPECT_EQ(set.DiscCount(), 4) << before;
         EXPECT_EQ(Find(2), std::string(before) + "2" + after);
         EXPECT_EQ(Find(3), std::string(before) + "3" + after);
@@ -412,8 +419,10 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
                 sets.File(file);
         }
         FakeFrontEnd check;
-        ASSERT_TRUE(ScanDiscSet(set, check, sets.Path(c.chosen))) << c.name;
-        std::optional<std::vector<std::string>> folders = CheckDiscSet(set, check);
+        ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, check, sets.Path(c.chosen)))
+            << c.name;
+        std::optional<std::vector<std::string>> folders =
+            CheckDiscSet(platform::SystemFiles(), set, check);
         if (c.message.empty()) {
             EXPECT_TRUE(folders && check.messages.empty()) << c.name;
             EXPECT_EQ(folders->size(), static_cast<std::size_t>(set.DiscCount())) << c.name;
@@ -432,7 +441,7 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
     ASSERT_EQ(symlink("Y Disc 2", tree.Path("Rips/Y Disc 2").c_str()), 0);
     ASSERT_TRUE(Scan("Rips/Y Disc 1"));
     EXPECT_EQ(set.DiscCount(), 2);
-    EXPECT_EQ(CheckDiscSet(set, ui), std::nullopt);
+    EXPECT_EQ(CheckDiscSet(platform::SystemFiles(), set, ui), std::nullopt);
     EXPECT_TRUE(OnlyMessage(ui,
                             "The folder of disc 2, \"Y Disc 2\", cannot be read (Too many "
                             "levels of symbolic links)",
@@ -443,7 +452,7 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
     testing::RunUnprivileged(tree, [&] {
         tree.SetMode("Rips/X Disc 2", std::filesystem::perms::none);
         ASSERT_TRUE(Scan("Rips/X Disc 1"));
-        EXPECT_EQ(CheckDiscSet(set, ui), std::nullopt);
+        EXPECT_EQ(CheckDiscSet(platform::SystemFiles(), set, ui), std::nullopt);
         EXPECT_TRUE(OnlyMessage(
             ui, "The folder of disc 2, \"X Disc 2\", cannot be read (Permission denied)", "Error",
             MessageKind::Error));
@@ -473,7 +482,7 @@ TEST_F(DiscSetTest, FileCountCountsEveryMp3EntryAndTrackCountTheTracks) {
     tree.File("Rips/D 2/01 E.mp3", std::string(1000, 'x'));
     ASSERT_TRUE(Scan("Rips/D 1"));
     EXPECT_EQ(set.FileCount(), 4);
-    ASSERT_TRUE(CheckDiscSet(set, ui));
+    ASSERT_TRUE(CheckDiscSet(platform::SystemFiles(), set, ui));
     // The tracks a merge takes, which decide whether the output is split.
     EXPECT_EQ(set.TrackCount(), 3);
     EXPECT_EQ(set.ByteCount(), 1000);

@@ -87,7 +87,7 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
         {"Tales/Stories (Disc 1)", "Stories_1", "Stories_1", 2, 2, true, "no"},
         {"Tales/Tales CD1", "Tales_1", "Tales_1", 2, 4, true, "no"},
     };
-    const std::vector<LibrarySet> sets = FindLibrarySets(tree.Root());
+    const std::vector<LibrarySet> sets = FindLibrarySets(platform::SystemFiles(), tree.Root());
     ASSERT_EQ(sets.size(), std::size(expected));
     for (std::size_t i = 0; i < sets.size(); ++i) {
         const Expected& e = expected[i];
@@ -106,9 +106,10 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
             << e.folder;
         EXPECT_EQ(set.artist, "Someone") << e.folder;
     }
-    EXPECT_EQ(CheckLibrarySet(sets[0]), "");
+    EXPECT_EQ(CheckLibrarySet(platform::SystemFiles(), sets[0]), "");
     // Checked together, from one reading of each folder: the decomposed disc 2 too.
-    EXPECT_EQ(CheckLibrarySets(sets), std::vector<std::string>(sets.size()));
+    EXPECT_EQ(CheckLibrarySets(platform::SystemFiles(), sets),
+              std::vector<std::string>(sets.size()));
 }
 
 TEST(Library, EveryFolderIsSearchedOnceWhateverTheLinks) {
@@ -126,7 +127,8 @@ TEST(Library, EveryFolderIsSearchedOnceWhateverTheLinks) {
         GTEST_SKIP() << "no links here: " << e.what();
     }
     std::vector<LibraryNote> notes;
-    const std::vector<LibrarySet> sets = FindLibrarySets(tree.Root(), &notes);
+    const std::vector<LibrarySet> sets =
+        FindLibrarySets(platform::SystemFiles(), tree.Root(), &notes);
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0].tracks, 4);
     EXPECT_EQ(sets[1].relativeFolder, testing::Native("Shelf/Alpha Disc 1"));
@@ -150,12 +152,12 @@ TEST(Library, AFolderThatCannotBeReadIsNoted) {
     testing::RunUnprivileged(tree, [&] {
         tree.SetMode("Locked", std::filesystem::perms::owner_write);
         std::vector<LibraryNote> notes;
-        EXPECT_TRUE(FindLibrarySets(tree.Root(), &notes).empty());
+        EXPECT_TRUE(FindLibrarySets(platform::SystemFiles(), tree.Root(), &notes).empty());
         ASSERT_EQ(notes.size(), 1u);
         EXPECT_EQ(notes[0].relativeFolder, "Locked");
         EXPECT_EQ(notes[0].text, "The folder cannot be read (Permission denied)");
         EXPECT_TRUE(notes[0].unreadable);
-        FindLibrarySets(tree.Path("Locked/Inner"), &notes);
+        FindLibrarySets(platform::SystemFiles(), tree.Path("Locked/Inner"), &notes);
         EXPECT_EQ(notes.at(0).relativeFolder, "");
     });
 }
@@ -190,15 +192,20 @@ struct Shelf {
 
 TEST(Library, AFailingSetIsPassedOverAndTheOthersAreMerged) {
     Shelf shelf;
-    const std::vector<LibrarySet> sets = FindLibrarySets(shelf.tree.Root());
+    const std::vector<LibrarySet> sets =
+        FindLibrarySets(platform::SystemFiles(), shelf.tree.Root());
     ASSERT_EQ(sets.size(), 3u);
-    EXPECT_NE(CheckLibrarySet(sets[1]).find("could not find a folder for disc 2"),
+    EXPECT_NE(CheckLibrarySet(platform::SystemFiles(), sets[1])
+                  .find("could not find a folder for disc 2"),
               std::string::npos);
     // The same answers when the sets' folder is read once for all of them.
-    EXPECT_EQ(CheckLibrarySets(sets), (std::vector<std::string>{"", CheckLibrarySet(sets[1]), ""}));
+    EXPECT_EQ(
+        CheckLibrarySets(platform::SystemFiles(), sets),
+        (std::vector<std::string>{"", CheckLibrarySet(platform::SystemFiles(), sets[1]), ""}));
     FakeFrontEnd ui;
     LibraryMergeSettings settings;
-    const std::vector<LibrarySetResult> results = MergeLibrary(sets, ui, ui.cancel, settings);
+    const std::vector<LibrarySetResult> results =
+        MergeLibrary(platform::SystemFiles(), sets, ui, ui.cancel, settings);
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(results[0].state, State::Merged);
     EXPECT_EQ(results[0].tracks, 4);
@@ -223,27 +230,33 @@ TEST(Library, AFailingSetIsPassedOverAndTheOthersAreMerged) {
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(secondSetNamed);
 
-    const std::vector<LibrarySet> after = FindLibrarySets(shelf.tree.Root());
+    const std::vector<LibrarySet> after =
+        FindLibrarySets(platform::SystemFiles(), shelf.tree.Root());
     EXPECT_TRUE(after[0].merged);
     EXPECT_FALSE(after[1].merged);
     EXPECT_TRUE(after[2].merged);
 
     // A merged set merged again: emptying its output is asked only without redo.
     FakeFrontEnd again;
-    EXPECT_EQ(MergeLibrary({after[0]}, again, again.cancel, settings)[0].state, State::Failed);
+    EXPECT_EQ(
+        MergeLibrary(platform::SystemFiles(), {after[0]}, again, again.cancel, settings)[0].state,
+        State::Failed);
     settings.redo = true;
-    EXPECT_EQ(MergeLibrary({after[0]}, again, again.cancel, settings)[0].state, State::Merged);
+    EXPECT_EQ(
+        MergeLibrary(platform::SystemFiles(), {after[0]}, again, again.cancel, settings)[0].state,
+        State::Merged);
     EXPECT_EQ(shelf.tree.List("Alpha_1").size(), 5u);
 }
 
 TEST(Library, ADryRunWritesNothing) {
     Shelf shelf;
     const std::vector<std::string> before = shelf.tree.List();
-    const std::vector<LibrarySet> sets = FindLibrarySets(shelf.tree.Root());
+    const std::vector<LibrarySet> sets =
+        FindLibrarySets(platform::SystemFiles(), shelf.tree.Root());
     FakeFrontEnd ui;
     std::vector<FolderPlan> plans(sets.size());
     const auto results =
-        MergeLibrary(sets, ui, ui.cancel, {},
+        MergeLibrary(platform::SystemFiles(), sets, ui, ui.cancel, {},
                      [&](std::size_t i, const MergeSession&) -> DryRun* { return &plans[i]; });
     EXPECT_EQ(results[0].state, State::Merged);
     EXPECT_EQ(plans[0].folders, std::vector<std::string>{"Alpha_1"});
@@ -267,7 +280,8 @@ TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
     settings.askOnce = true;
     std::vector<FolderPlan> plans(2);
     const auto results =
-        MergeLibrary(FindLibrarySets(tree.Root()), ui, ui.cancel, settings,
+        MergeLibrary(platform::SystemFiles(), FindLibrarySets(platform::SystemFiles(), tree.Root()),
+                     ui, ui.cancel, settings,
                      [&](std::size_t i, const MergeSession&) -> DryRun* { return &plans[i]; });
     EXPECT_EQ(ui.mergeOptionsRuns, 1);
     EXPECT_EQ(results[0].outputFolders, std::vector<std::string>{"Alpha_1"});
@@ -280,21 +294,23 @@ TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
 
 TEST(Library, CancelStopsAfterTheRunningTrack) {
     Shelf shelf;
-    const std::vector<LibrarySet> sets = FindLibrarySets(shelf.tree.Root());
+    const std::vector<LibrarySet> sets =
+        FindLibrarySets(platform::SystemFiles(), shelf.tree.Root());
     FakeFrontEnd ui;
     ui.onProgressUpdate = [&](int) { ui.cancel.Request(); };
-    const auto results = MergeLibrary(sets, ui, ui.cancel, {});
+    const auto results = MergeLibrary(platform::SystemFiles(), sets, ui, ui.cancel, {});
     EXPECT_EQ(results[0].state, State::Cancelled);
     EXPECT_EQ(results[1].state, State::NotStarted);
     EXPECT_EQ(results[2].state, State::NotStarted);
     EXPECT_FALSE(shelf.tree.Exists("Gamma_1"));
 
     // The cancelled set reads as interrupted, and is merged again without a question.
-    std::vector<LibrarySet> after = FindLibrarySets(shelf.tree.Root());
+    std::vector<LibrarySet> after = FindLibrarySets(platform::SystemFiles(), shelf.tree.Root());
     ASSERT_TRUE(after[0].interrupted);
     FakeFrontEnd again;
-    EXPECT_EQ(MergeLibrary({after[0]}, again, again.cancel, {})[0].state, State::Merged);
-    ReadMergedState(after[0]);
+    EXPECT_EQ(MergeLibrary(platform::SystemFiles(), {after[0]}, again, again.cancel, {})[0].state,
+              State::Merged);
+    ReadMergedState(platform::SystemFiles(), after[0]);
     EXPECT_TRUE(after[0].merged);
 }
 

@@ -317,13 +317,13 @@ TEST_F(OutputFolderTest, FolderThatCannotBeReadStopsTheMergeUntouched) {
 TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds) {
     MakeEarlierOutput("Moby Dick");
     tree.File("Moby Dick/.brambex-incomplete");
-    EXPECT_TRUE(HoldsUnfinishedMerge(tree.Path("Moby Dick")));
+    EXPECT_TRUE(HoldsUnfinishedMerge(files, tree.Path("Moby Dick")));
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].text.find("\"Moby Dick\" holds"), std::string::npos);
     EXPECT_NE(ui.messages[0].text.find("did not finish"), std::string::npos);
-    EXPECT_TRUE(HoldsUnfinishedMerge(tree.Path("Moby Dick")));
+    EXPECT_TRUE(HoldsUnfinishedMerge(files, tree.Path("Moby Dick")));
 
     // Ended: the marker goes, one already gone is no failure; one that cannot go is.
     tree.Folder("Moby Dick_2");
@@ -383,7 +383,7 @@ TEST_F(OutputFolderTest, TemporaryFileReplacesWhatLiesUnderItsNameWithoutWriting
         tree.Folder("out");
         make(name);
         OutputFile out;
-        ASSERT_TRUE(CreateTemporaryFile(out, tree.Path(name))) << kind;
+        ASSERT_TRUE(CreateTemporaryFile(files, out, tree.Path(name))) << kind;
         out.Write("new", 3);
         ASSERT_TRUE(out.Close()) << kind;
         EXPECT_EQ(tree.Read(name), "new") << kind;
@@ -394,7 +394,7 @@ TEST_F(OutputFolderTest, TemporaryFileReplacesWhatLiesUnderItsNameWithoutWriting
     }
     // Another failure is the caller's, with its reason.
     OutputFile out;
-    EXPECT_FALSE(CreateTemporaryFile(out, tree.Path("missing/" + TemporaryFileName())));
+    EXPECT_FALSE(CreateTemporaryFile(files, out, tree.Path("missing/" + TemporaryFileName())));
     EXPECT_EQ(out.Error(), std::errc::no_such_file_or_directory);
 }
 
@@ -433,6 +433,46 @@ TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
     settings.folderNumber = 1;
     EXPECT_TRUE(PrepareOutputFolder(files, settings, ui));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
+}
+
+TEST_F(OutputFolderTest, ALockRefusedStopsBeforeAnythingIsWrittenUnlessLocksAreUnsupported) {
+    using Result = platform::FolderLock::Result;
+    const struct {
+        const char* what;
+        bool earlier;  // the folder holds an earlier merge
+        Result result;
+        int reason;
+    } cases[] = {
+        {"a new folder", false, Result::Failed, EACCES},
+        {"an earlier merge", true, Result::Failed, EACCES},
+        {"a new folder without locks", false, Result::Unsupported, ENOLCK},
+        {"an earlier merge without locks", true, Result::Unsupported, ENOLCK},
+    };
+    files.lockFails = [&](const std::string& folder) { return folder == tree.Path("Moby Dick"); };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(tree.Path("Moby Dick"));
+        if (c.earlier)
+            MakeEarlierOutput("Moby Dick");
+        const Names before = c.earlier ? tree.List("Moby Dick") : Names{};
+        ui.messages.clear();
+        ui.answers = {Answer::Yes};
+        files.lockFailure = {c.result, platform::SystemError(c.reason)};
+        if (c.result == Result::Unsupported) {
+            EXPECT_TRUE(PrepareOutputFolder(files, settings, ui)) << c.what;
+            EXPECT_TRUE(tree.Exists("Moby Dick/.brambex-incomplete")) << c.what;
+            continue;
+        }
+        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << c.what;
+        EXPECT_TRUE(OnlyMessage(ui,
+                                "The output folder \"Moby Dick\" cannot be locked against other "
+                                "merges (Permission denied)",
+                                "Error", MessageKind::Error))
+            << c.what;
+        EXPECT_EQ(tree.Exists("Moby Dick"), c.earlier) << c.what;
+        if (c.earlier) {
+            EXPECT_EQ(tree.List("Moby Dick"), before) << c.what;
+        }
+    }
 }
 
 TEST_F(OutputFolderTest, LeftoversOfKilledMergesAreRemovedByTheNext) {

@@ -195,6 +195,19 @@ TEST(PathExists, SeesFilesFoldersAndDanglingLinks) {
 }
 #endif
 
+TEST(FolderLock, KeepsOutASecondLockAndSaysWhyOneCannotBeTaken) {
+    TempTree tree;
+    tree.Folder("Out");
+    FolderLock first;
+    FolderLock second;
+    ASSERT_EQ(first.Lock(tree.Path("Out")).result, FolderLock::Result::Locked);
+    EXPECT_EQ(second.Lock(tree.Path("Out")).result, FolderLock::Result::Busy);
+    EXPECT_FALSE(second.Held());
+    const FolderLock::Locking missing = second.Lock(tree.Path("Missing"));
+    EXPECT_EQ(missing.result, FolderLock::Result::Failed);
+    EXPECT_EQ(missing.error, std::errc::no_such_file_or_directory);
+}
+
 TEST(CreateNewHiddenFile, MakesAnEmptyFileOnlyOnce) {
     TempTree tree;
     tree.Folder("Out");

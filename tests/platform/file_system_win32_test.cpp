@@ -110,15 +110,15 @@ TEST(Win32FileSystem, FolderLockKeepsOutASecondLockUnderAnyName) {
     TempTree tree;
     tree.Folder("Out");
     FolderLock first;
-    ASSERT_EQ(first.Lock(tree.Path("Out")), FolderLock::Result::Locked);
+    ASSERT_EQ(first.Lock(tree.Path("Out")).result, FolderLock::Result::Locked);
     std::string other = tree.Path("Out") + "\\";
     std::replace(other.begin(), other.end(), '\\', '/');
     FolderLock second;
-    EXPECT_EQ(second.Lock(other), FolderLock::Result::Busy);
+    EXPECT_EQ(second.Lock(other).result, FolderLock::Result::Busy);
     EXPECT_FALSE(second.Held());
     first.Unlock();
-    EXPECT_EQ(second.Lock(other), FolderLock::Result::Locked);
-    EXPECT_EQ(first.Lock(tree.Path("Missing")), FolderLock::Result::Failed);
+    EXPECT_EQ(second.Lock(other).result, FolderLock::Result::Locked);
+    EXPECT_EQ(first.Lock(tree.Path("Missing")).result, FolderLock::Result::Failed);
 }
 
 }  // namespace

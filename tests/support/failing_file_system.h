@@ -11,46 +11,43 @@
 
 namespace brambex::testing {
 
-class FailingFileSystem final : public platform::FileSystem {
+class FailingFileSystem final : public platform::ForwardingFileSystem {
   public:
+    FailingFileSystem() : ForwardingFileSystem(platform::SystemFiles()) {}
+
     // Deleting a path this accepts fails with "Permission denied".
     std::function<bool(const std::string& path)> deleteFails;
     // Listing a pattern this accepts fails with "Permission denied".
     std::function<bool(const std::string& pattern)> listingFails;
+    // Renaming onto a path this accepts fails with "Permission denied".
+    std::function<bool(const std::string& to)> renameFails;
+    // Locking a folder this accepts comes to `lockFailure` (by default, failed with
+    // "Permission denied"), and the lock is not held.
+    std::function<bool(const std::string& folder)> lockFails;
+    platform::FolderLock::Locking lockFailure{platform::FolderLock::Result::Failed,
+                                              platform::SystemError(EACCES)};
 
     platform::Listing ListMatching(const std::string& pattern, platform::NameForm form) override {
         if (listingFails && listingFails(pattern))
             return {{}, platform::SystemError(EACCES)};
-        return system_.ListMatching(pattern, form);
+        return ForwardingFileSystem::ListMatching(pattern, form);
     }
     platform::Status DeleteFile(const std::string& path) override {
         if (deleteFails && deleteFails(path))
             return {platform::SystemError(EACCES)};
-        return system_.DeleteFile(path);
-    }
-    platform::MadeFolder MakeFolder(const std::string& path) override {
-        return system_.MakeFolder(path);
-    }
-    platform::Status CreateNewHiddenFile(const std::string& path) override {
-        return system_.CreateNewHiddenFile(path);
-    }
-    platform::Status RemoveEmptyFolder(const std::string& path) override {
-        return system_.RemoveEmptyFolder(path);
+        return ForwardingFileSystem::DeleteFile(path);
     }
     platform::Status RenameFile(const std::string& from, const std::string& to) override {
-        return system_.RenameFile(from, to);
+        if (renameFails && renameFails(to))
+            return {platform::SystemError(EACCES)};
+        return ForwardingFileSystem::RenameFile(from, to);
     }
-    bool PathExists(const std::string& path) override { return system_.PathExists(path); }
-    bool IsEmptyRegularFile(const std::string& path) override {
-        return system_.IsEmptyRegularFile(path);
+    platform::FolderLock::Locking LockFolder(platform::FolderLock& lock,
+                                             const std::string& folder) override {
+        if (lockFails && lockFails(folder))
+            return lockFailure;
+        return ForwardingFileSystem::LockFolder(lock, folder);
     }
-    platform::Status IsFolder(const std::string& path) override { return system_.IsFolder(path); }
-    platform::Status CanEnterFolder(const std::string& path) override {
-        return system_.CanEnterFolder(path);
-    }
-
-  private:
-    platform::FileSystem& system_ = platform::SystemFiles();
 };
 
 }  // namespace brambex::testing
