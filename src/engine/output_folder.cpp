@@ -37,7 +37,7 @@ platform::Status MarkUnfinished(platform::FileSystem& files, const std::string& 
     return marked;
 }
 
-void ShowCannotDelete(FrontEnd& ui, const std::string& path, std::error_code error) {
+void ShowCannotDelete(Messages& ui, const std::string& path, std::error_code error) {
     ui.ShowMessage(WithReason("The file \"" + path +
                                   "\"\ncould not be deleted. Check to make sure\nyou "
                                   "have permission to delete files on this drive.",
@@ -45,14 +45,14 @@ void ShowCannotDelete(FrontEnd& ui, const std::string& path, std::error_code err
                    "Error", MessageKind::Error);
 }
 
-void ShowCannotRead(FrontEnd& ui, const std::string& folder, std::error_code error) {
+void ShowCannotRead(Messages& ui, const std::string& folder, std::error_code error) {
     ui.ShowMessage(WithReason("The output folder \"" + folder + "\" cannot be read", error),
                    "Error", MessageKind::Error);
 }
 
 // A folder just made: marked unfinished, then as ours. In that order, a folder left
 // between the two is nobody's output rather than a finished one.
-bool MarkNewFolder(platform::FileSystem& files, FrontEnd& ui, const std::string& folder,
+bool MarkNewFolder(platform::FileSystem& files, Messages& ui, const std::string& folder,
                    const std::string& path, platform::FolderLock& lock) {
     platform::Status marked = MarkUnfinished(files, path);
     if (marked)
@@ -248,7 +248,7 @@ bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, F
     return false;
 }
 
-bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
                        const std::vector<std::string>& folders) {
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         const std::string marker = platform::JoinPath(*folder, UnfinishedMarkerName);
@@ -262,7 +262,7 @@ bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& setting
     return true;
 }
 
-bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
                        const std::string& folder) {
     const std::string leftovers =
         "/" + std::string(PartialFilePrefix) + "*" + std::string(PartialFileEnding);
@@ -272,7 +272,7 @@ bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& setting
            DeleteMatching(files, settings, ui, folder, "/*.jpeg", true);
 }
 
-bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
                     const std::string& folder, std::string_view pattern, bool report) {
     const platform::Listing listing =
         files.ListMatching(PathInSet(settings, folder) + std::string(pattern), nullptr);

@@ -56,20 +56,20 @@ bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, F
 // the folder; other files and sub-folders stay, and so do the key file and the
 // unfinished marker, so that an emptying that is stopped halfway is taken up again by
 // the next merge. False after a message when a file cannot be deleted.
-bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
                        const std::string& folder);
 
 // Removes the unfinished marker from each output folder (names in the set's folder) of
 // a merge whose last track has its name, the first folder last: a set is read by its
 // first folder. False after a message when one cannot be removed.
-bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
                        const std::vector<std::string>& folders);
 
 // Deletes the files of the folder (a name in the set's folder) that match the pattern,
 // which begins with a separator (for example "/*.mp3"). Sub-folders are left alone. With report
 // set, a folder that cannot be read or the first file that cannot be deleted ends the work with a
 // message and false; otherwise such files are passed over.
-bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
                     const std::string& folder, std::string_view pattern, bool report);
 
 }  // namespace brambex
