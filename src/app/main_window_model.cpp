@@ -50,13 +50,13 @@ void MainWindowModel::MergeEnded() {
         (statusShown || outcome_.kind != MergeOutcome::Kind::Stopped || outcome_.stoppedAt.empty()))
         return;
     ForgetOutcome();
-    status_ = MergeSummary(outcome_, session_.Settings(), false);
+    status_ = MergeSummary(outcome_, session_.LastRun(), false);
     notes_ = std::move(outcome_.notes);
     if (!outcome_.Completed())
         return;
     // The set is merged: the list shows where it went.
-    outputFolders_ = MergedFolders(session_.Settings(), true);
-    folders_ = MergedFolders(session_.Settings(), false);
+    outputFolders_ = MergedFolders(session_.LastRun(), true);
+    folders_ = MergedFolders(session_.LastRun(), false);
     caption_ = "Output folders";
 }
 

@@ -47,7 +47,7 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
     }
     if (!options.quiet)
         std::printf("%s\n",
-                    Printable(MergeSummary(merged, session.Settings(), true), stdout).c_str());
+                    Printable(MergeSummary(merged, session.LastRun(), true), stdout).c_str());
     return ExitSuccess;
 }
 

@@ -40,17 +40,17 @@ bool CopyAll(InputFile& in, OutputFile& out) {
 // The temporary name starts with a dot and does not end in ".jpg", so no search for
 // pictures ever takes a half-written one for a picture. It is not made from the
 // picture's name, which may already be as long as a name can be.
-void CopyCoverArt(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+void CopyCoverArt(platform::FileSystem& files, const MergeRun& run, FrontEnd& ui,
                   const std::string& discFolder, const std::vector<std::string>& pictures,
                   std::string_view temporaryName) {
     for (const std::string& picture : pictures) {
         // Messages name the files as the user knows them, beside the disc folders.
         const std::string source = platform::JoinPath(discFolder, picture);
-        const std::string target = platform::JoinPath(settings.currentFolder, picture);
-        const std::string sourcePath = PathInSet(settings, source);
-        const std::string targetPath = PathInSet(settings, target);
+        const std::string target = platform::JoinPath(run.currentFolder, picture);
+        const std::string sourcePath = run.PathInSet(source);
+        const std::string targetPath = run.PathInSet(target);
         const std::string temporary =
-            PathInSet(settings, platform::JoinPath(settings.currentFolder, temporaryName));
+            run.PathInSet(platform::JoinPath(run.currentFolder, temporaryName));
 
         InputFile in;
         if (!files.IsRegularFile(sourcePath)) {

@@ -7,17 +7,16 @@
 #include <vector>
 
 #include "engine/front_end.h"
-#include "options/merge_settings.h"
+#include "engine/merge_run.h"
 #include "platform/file_system.h"
 
 namespace brambex {
 
-// Copies the pictures (the "*.jpg" files the scan listed) of the disc folder into
-// settings.currentFolder, replacing
-// files of the same name. A picture that cannot be copied is reported and ends the
-// copying of this disc's pictures, but never the merge. Each picture is written under
-// the temporary name first (a merge gives its own) and renamed when complete.
-void CopyCoverArt(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+// Copies the pictures (the "*.jpg" files the scan listed) of the disc folder into the
+// run's current folder, replacing files of the same name. A picture that cannot be copied is
+// reported and ends the copying of this disc's pictures, but never the merge. Each picture is
+// written under the temporary name first (a merge gives its own) and renamed when complete.
+void CopyCoverArt(platform::FileSystem& files, const MergeRun& run, FrontEnd& ui,
                   const std::string& discFolder, const std::vector<std::string>& pictures,
                   std::string_view temporaryName = ".brambex-picture.part");
 

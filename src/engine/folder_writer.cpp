@@ -69,13 +69,13 @@ struct StartedTrack {
 class FolderWriter : public OutputWriter {
   public:
     explicit FolderWriter(const WriterContext& context)
-        : s_(context.settings),
+        : run_(context.run),
           ui_(context.ui),
           files_(context.files),
           set_(context.set),
           dryRun_(context.dryRun),
           partialName_(TemporaryFileName()),
-          pipeline_(s_.choices.jobs > 0 ? s_.choices.jobs : DefaultJobs()) {}
+          pipeline_(context.jobs > 0 ? context.jobs : DefaultJobs()) {}
     ~FolderWriter() override { AbandonStarted(); }
     FolderWriter(const FolderWriter&) = delete;
     FolderWriter& operator=(const FolderWriter&) = delete;
@@ -130,7 +130,7 @@ class FolderWriter : public OutputWriter {
     }
     std::int64_t bytesDone_ = 0;
 
-    MergeSettings& s_;
+    MergeRun& run_;
     FrontEnd& ui_;
     platform::FileSystem& files_;
     const DiscSet& set_;
@@ -150,15 +150,15 @@ class FolderWriter : public OutputWriter {
     // While tracks are copied, the lines are noted with their track for the outcome too.
     class Diagnostics : public DiagnosticSink {
       public:
-        explicit Diagnostics(FolderWriter& run) : run_(run) {}
+        explicit Diagnostics(FolderWriter& writer) : writer_(writer) {}
         void Line(std::string_view line) override {
-            run_.ui_.ShowDiagnostic(line, run_.reading_);
-            if (run_.noting_)
-                run_.heldNotes_[run_.reading_].emplace_back(line);
+            writer_.ui_.ShowDiagnostic(line, writer_.reading_);
+            if (writer_.noting_)
+                writer_.heldNotes_[writer_.reading_].emplace_back(line);
         }
 
       private:
-        FolderWriter& run_;
+        FolderWriter& writer_;
     };
     Diagnostics diagnostics_{*this};
     bool noting_ = false;
@@ -178,12 +178,6 @@ class FolderWriter : public OutputWriter {
 
 MergeOutcome FolderWriter::Begin(const MergePlan& plan) {
     plan_ = &plan;
-    s_.runningNumber = 0;
-    s_.folderNumber = 0;
-    s_.convertedTags = 0;
-    s_.newTags = 0;
-    s_.outputFolder = plan.outputFolder;
-    s_.splitFolders = plan.splitFolders;
     if (plan.folders.empty())
         return NothingMerged();
     if (!OpenOutputFolder(plan.folders.front()))
@@ -201,7 +195,7 @@ MergeOutcome FolderWriter::Write(const Cancellation& cancel) {
     // The tracks the check found can be gone by now; a merge of nothing is no success.
     if (placed_ == 0)
         return NothingMerged();
-    if (!dryRun_ && !MarkMergeFinished(files_, s_, ui_, outputFolders_)) {
+    if (!dryRun_ && !MarkMergeFinished(files_, run_, ui_, outputFolders_)) {
         at_ = outputFolders_.front();
         return Ended(MergeOutcome::Kind::Stopped);
     }
@@ -221,7 +215,7 @@ bool FolderWriter::MergeDisc(std::size_t disc, std::size_t& next, const Cancella
     const std::string& folder = set_.discs[disc].name;
     const int number = static_cast<int>(disc) + 1;
     // A folder renamed or removed since the check is no disc without tracks.
-    if (const platform::Status there = files_.IsFolder(PathInSet(s_, folder)); !there)
+    if (const platform::Status there = files_.IsFolder(run_.PathInSet(folder)); !there)
         return DiscFolderLost(folder, number, there.error);
     for (; next < plan_->tracks.size() && plan_->tracks[next].disc == number; ++next) {
         if (cancel.Requested())
@@ -235,9 +229,9 @@ bool FolderWriter::MergeDisc(std::size_t disc, std::size_t& next, const Cancella
             return false;
         folder_ = track.folder;
         ShowProgressFor(folder, track.track);
-        s_.runningNumber = track.runningNumber;
+        run_.runningNumber = track.runningNumber;
         // The folder's name on disk, which may be spelt otherwise than the plan's.
-        const std::string outputPath = JoinPath(s_.currentFolder, track.fileName);
+        const std::string outputPath = JoinPath(run_.currentFolder, track.fileName);
         if (dryRun_ ? !ResolveTrack(track, outputPath) : !CopyTrack(track, outputPath))
             return false;
     }
@@ -254,19 +248,19 @@ bool FolderWriter::MergeDisc(std::size_t disc, std::size_t& next, const Cancella
 }
 
 bool FolderWriter::OpenOutputFolder(const PlannedFolder& folder) {
-    ++s_.folderNumber;
+    ++run_.folderNumber;
     if (dryRun_) {
         // The names the folder's preparation would give, without touching the disk.
-        NameOutputFolder(s_);
-        dryRun_->OutputFolder(s_.currentFolder, folder.discFolder, folder.pictures);
+        NameOutputFolder(run_);
+        dryRun_->OutputFolder(run_.currentFolder, folder.discFolder, folder.pictures);
         return true;
     }
-    if (!PrepareOutputFolder(files_, s_, ui_, &locks_.emplace_back())) {
-        at_ = s_.currentFolder;
+    if (!PrepareOutputFolder(files_, run_, ui_, &locks_.emplace_back())) {
+        at_ = run_.currentFolder;
         return false;
     }
-    outputFolders_.push_back(s_.currentFolder);
-    CopyCoverArt(files_, s_, ui_, folder.discFolder, folder.pictures, partialName_);
+    outputFolders_.push_back(run_.currentFolder);
+    CopyCoverArt(files_, run_, ui_, folder.discFolder, folder.pictures, partialName_);
     return true;
 }
 
@@ -285,14 +279,14 @@ bool FolderWriter::ResolveTrack(const PlannedTrack& track, const std::string& ou
     PlannedTrack planned = track;
     planned.outputPath = outputPath;
     const TrackResolution resolved =
-        ResolvePlannedTrack(files_, *plan_, planned, PathInSet(s_, track.inputPath), diagnostics_);
+        ResolvePlannedTrack(files_, *plan_, planned, run_.PathInSet(track.inputPath), diagnostics_);
     if (!resolved.failure.empty())
         return Fail(resolved.failure, resolved.caption, resolved.style);
     CountTag(resolved.kind);
     dryRun_->Track(planned);
     ++placed_;
     if (progress_)
-        progress_->SetProgress((s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber);
+        progress_->SetProgress((run_.folderNumber - 1) * MaxTracksPerFolder + run_.runningNumber);
     return true;
 }
 
@@ -302,13 +296,13 @@ bool FolderWriter::CopyTrack(const PlannedTrack& track, const std::string& outpu
     t.inputPath = track.inputPath;
     t.outputPath = outputPath;
     t.slot = startedCount_++ % pipeline_.Slots();
-    t.partialPath = PathInSet(s_, JoinPath(s_.currentFolder, PartialNameForSlot(t.slot)));
-    t.progress = (s_.folderNumber - 1) * MaxTracksPerFolder + s_.runningNumber;
+    t.partialPath = run_.PathInSet(JoinPath(run_.currentFolder, PartialNameForSlot(t.slot)));
+    t.progress = (run_.folderNumber - 1) * MaxTracksPerFolder + run_.runningNumber;
     t.values = ValuesForTrack(*plan_, track);
     started_.push_back(std::move(started));
     // The files are opened here, so that names are made on this thread alone; a track
     // that cannot be opened is told in its turn.
-    bool opened = OpenTrackInput(files_, PathInSet(s_, t.inputPath), t.inputPath, t.in, t.result);
+    bool opened = OpenTrackInput(files_, run_.PathInSet(t.inputPath), t.inputPath, t.in, t.result);
     if (opened) {
         ui_.WritingTrackFile(t.slot, t.partialPath);
         opened = CreateTrackFile(files_, t.partialPath, t.outputPath, t.out, t.result);
@@ -342,13 +336,13 @@ bool FolderWriter::FinishOldest() {
     // The finished track takes its name only now, so a track's name never shows a
     // half-written file.
     if (t->result.written)
-        named = NameCompletedFile(files_, t->partialPath, PathInSet(s_, t->outputPath));
+        named = NameCompletedFile(files_, t->partialPath, run_.PathInSet(t->outputPath));
     ui_.WritingTrackFile(t->slot, {});
     if (!t->result.written || !named) {
         at_ = t->inputPath;
         // The merge stops at this track, as if no later one had been started; the user
         // is told once the folder holds no temporary file of this merge.
-        s_.runningNumber = t->values.runningNumber;
+        run_.runningNumber = t->values.runningNumber;
         AbandonStarted();
         if (!t->result.written)
             ui_.ShowMessage(t->result.message, t->result.caption, t->result.style);
@@ -395,8 +389,8 @@ std::string FolderWriter::PartialNameForSlot(int slot) const {
 }
 
 void FolderWriter::CountTag(TagKind kind) {
-    s_.convertedTags += kind == TagKind::V22 || kind == TagKind::V24 ? 1 : 0;
-    s_.newTags += kind == TagKind::None || kind == TagKind::Broken ? 1 : 0;
+    run_.convertedTags += kind == TagKind::V22 || kind == TagKind::V24 ? 1 : 0;
+    run_.newTags += kind == TagKind::None || kind == TagKind::Broken ? 1 : 0;
 }
 
 }  // namespace

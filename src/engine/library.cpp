@@ -58,14 +58,8 @@ std::string FolderTitle(const std::string& discOneName, const std::string& setFo
 // The name of the first output folder that a merge titled so would fill, by the rules
 // the merge itself names its folders with.
 std::string FirstOutputFolder(const std::string& title, int tracks) {
-    MergeSettings settings;
-    settings.outputFolder = title;
-    settings.splitFolders = tracks > MaxTracksPerFolder;
-    if (std::optional<std::size_t> split = FolderSplitAt(title)) {
-        settings.outputFolder.resize(*split);
-        settings.splitFolders = true;
-    }
-    return OutputFolderName(settings, 1);
+    const OutputSplit split = SplitOutput(title, tracks);
+    return OutputFolderName(split.outputFolder, split.splitFolders, 1);
 }
 
 void SetTitle(LibrarySet& set, std::string title, bool fromFolder) {

@@ -194,9 +194,9 @@ std::vector<LibrarySetResult> MergeLibrary(platform::FileSystem& files,
             continue;
         }
         result.state = LibrarySetResult::State::Merged;
-        result.outputFolders = MergedFolders(session.Settings(), false);
-        result.convertedTags = session.Settings().convertedTags;
-        result.newTags = session.Settings().newTags;
+        result.outputFolders = MergedFolders(session.LastRun(), false);
+        result.convertedTags = session.LastRun().convertedTags;
+        result.newTags = session.LastRun().newTags;
     }
     libraryUi.End();
     return results;

@@ -37,10 +37,8 @@ std::string OutputName(const DiscTrack& track, bool discTrackForm, int digits, i
 void BeginFolder(MergePlan& plan, const DiscFolder& disc) {
     const int number = static_cast<int>(plan.folders.size()) + 1;
     PlannedFolder& folder = plan.folders.emplace_back();
-    folder.name =
-        plan.splitFolders ? plan.outputFolder + "_" + std::to_string(number) : plan.outputFolder;
-    folder.albumTitle =
-        plan.splitFolders ? SplitAlbumTitle(plan.choices.title, number) : plan.choices.title;
+    folder.name = OutputFolderName(plan.outputFolder, plan.splitFolders, number);
+    folder.albumTitle = FolderAlbumTitle(plan.choices.title, plan.splitFolders, number);
     folder.discFolder = disc.name;
     folder.pictures = disc.pictures;
 }
@@ -58,13 +56,10 @@ MergePlan PlanMerge(const DiscSet& set, const MergeChoices& choices) {
     plan.choices = choices;
     plan.setFolder = set.setFolder;
     const int total = set.TrackCount();
-    plan.outputFolder = choices.title;
-    if (std::optional<std::size_t> split = FolderSplitAt(choices.title)) {
-        plan.outputFolder.resize(*split);
-        plan.splitFolders = true;
-    } else {
-        plan.splitForCount = plan.splitFolders = total > MaxTracksPerFolder;
-    }
+    OutputSplit split = SplitOutput(choices.title, total);
+    plan.outputFolder = std::move(split.outputFolder);
+    plan.splitFolders = split.splitFolders;
+    plan.splitForCount = split.splitForCount;
     int running = MaxTracksPerFolder;  // a folder is begun with the first track
     for (std::size_t d = 0; d < set.discs.size(); ++d) {
         const DiscFolder& disc = set.discs[d];
@@ -102,7 +97,7 @@ MergePreview PreviewPlan(const MergePlan& plan,
         preview.folders.push_back(folder.name);
     // A set that has no track yet still names the folder its merge would make.
     if (plan.folders.empty())
-        preview.folders.push_back(plan.splitFolders ? plan.outputFolder + "_1" : plan.outputFolder);
+        preview.folders.push_back(OutputFolderName(plan.outputFolder, plan.splitFolders, 1));
     const std::size_t shown = std::min(ownTitles.size(), plan.tracks.size());
     for (std::size_t i = 0; i < shown; ++i) {
         const PlannedTrack& track = plan.tracks[i];

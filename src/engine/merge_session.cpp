@@ -17,7 +17,6 @@ MergeOutcome MergeSession::Scan(const std::string& chosenFolder) {
     hasSet_ = false;
     settings_.proposedTitle.clear();
     const bool scanned = ScanDiscSet(files_, set_, ui_, chosenFolder);
-    settings_.setFolder = set_.setFolder;
     if (!scanned)
         return {MergeOutcome::Kind::Stopped, 0, 0};
     // A folder with no disc folders beside it gives nothing to merge.
@@ -47,8 +46,6 @@ MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
             "Error", MessageKind::Warning);
         return {MergeOutcome::Kind::Stopped, 0, 0};
     }
-    settings_.runningNumber = 0;
-    settings_.folderNumber = 0;
     // The folders may have changed since the scan (a disc ripped, a track renamed): the
     // merge lists the set once more, and everything it does comes from that listing.
     DiscSet set = ReadDiscSet(files_, set_.chosenFolder);
@@ -60,8 +57,6 @@ MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
     // A set that cannot be merged whole is refused before anything is asked or written.
     if (!CheckDiscSet(files_, set_, ui_))
         return {MergeOutcome::Kind::Stopped, set_.DiscCount(), 0};
-    settings_.setFolder = set_.setFolder;
-    settings_.trackCount = set_.TrackCount();
     // The title proposed depends on the sets beside this one; a caller that knows it
     // already (a library's run) has put it there.
     if (settings_.proposedTitle.empty())
@@ -103,8 +98,14 @@ MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
             return {MergeOutcome::Kind::Refused, set_.DiscCount(), 0};
     }
     plan_ = PlanMerge(set_, settings_.choices);
-    writer_ =
-        MakeOutputWriter(OutputFormat::FolderOfTracks, {settings_, ui_, files_, set_, dryRun});
+    if (plan_.splitForCount)
+        ui_.ShowMessage(
+            "Too many tracks to fit in one folder.\nAdding a sequence number to the folder name.",
+            "Error", MessageKind::Notice);
+    // Each merge starts from a fresh record of where its output stands.
+    run_ = StartRun(plan_);
+    writer_ = MakeOutputWriter(OutputFormat::FolderOfTracks,
+                               {run_, ui_, files_, set_, dryRun, settings_.choices.jobs});
     MergeOutcome outcome = writer_->Begin(plan_);
     if (!outcome.Completed())
         writer_.reset();

@@ -18,6 +18,7 @@
 #include "engine/disc_set.h"
 #include "engine/front_end.h"
 #include "engine/merge_plan.h"
+#include "engine/merge_run.h"
 #include "engine/output_writer.h"
 #include "options/merge_settings.h"
 #include "platform/file_system.h"
@@ -58,6 +59,8 @@ class MergeSession {
     std::vector<std::string> ScannedFolders() const;
     MergeSettings& Settings() { return settings_; }
     const MergeSettings& Settings() const { return settings_; }
+    // Where the last merge's output stood when it ended: its folders and tag counts.
+    const MergeRun& LastRun() const { return run_; }
     // The absolute folder that holds the disc folders; names in messages are relative
     // to it.
     const std::string& SetFolder() const { return set_.setFolder; }
@@ -72,6 +75,7 @@ class MergeSession {
     MergeOutcome PlanAndBegin(DryRun* dryRun);
 
     MergePlan plan_;
+    MergeRun run_;
     std::unique_ptr<OutputWriter> writer_;
 };
 

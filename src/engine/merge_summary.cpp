@@ -1,9 +1,6 @@
 #include "engine/merge_outcome.h"
 
-#include "options/merge_settings.h"
-
-#include "options/title_numbers.h"
-#include "platform/file_system.h"
+#include "engine/merge_run.h"
 
 namespace brambex {
 
@@ -19,7 +16,7 @@ std::string Tracks(int n) {
 
 // " 3 tags converted to ID3v2.3, 1 new tag." ; empty when every track had an ID3v2.3
 // tag.
-std::string TagCounts(const MergeSettings& settings) {
+std::string TagCounts(const MergeRun& run) {
     std::string counts;
     const auto add = [&](int n, const char* one, const char* many) {
         if (n == 0)
@@ -27,35 +24,34 @@ std::string TagCounts(const MergeSettings& settings) {
         counts += counts.empty() ? " " : ", ";
         counts += std::to_string(n) + (n == 1 ? one : many);
     };
-    add(settings.convertedTags, " tag converted to ID3v2.3", " tags converted to ID3v2.3");
-    add(settings.newTags, " new tag", " new tags");
+    add(run.convertedTags, " tag converted to ID3v2.3", " tags converted to ID3v2.3");
+    add(run.newTags, " new tag", " new tags");
     return counts.empty() ? counts : counts + ".";
 }
 
 }  // namespace
 
-std::vector<std::string> MergedFolders(const MergeSettings& settings, bool fullPaths) {
-    const int folders = settings.splitFolders ? settings.folderNumber : 1;
+std::vector<std::string> MergedFolders(const MergeRun& run, bool fullPaths) {
+    const int folders = run.splitFolders ? run.folderNumber : 1;
     std::vector<std::string> names;
     for (int f = 1; f <= folders; ++f) {
-        std::string name = OutputFolderName(settings, f);
-        names.push_back(fullPaths ? platform::JoinPath(settings.setFolder, name) : name);
+        std::string name = run.FolderName(f);
+        names.push_back(fullPaths ? run.PathInSet(name) : name);
     }
     return names;
 }
 
-std::string MergeSummary(const MergeOutcome& outcome, const MergeSettings& settings,
-                         bool fullPaths) {
+std::string MergeSummary(const MergeOutcome& outcome, const MergeRun& run, bool fullPaths) {
     switch (outcome.kind) {
         case MergeOutcome::Kind::Completed: {
-            const std::vector<std::string> folders = MergedFolders(settings, fullPaths);
+            const std::vector<std::string> folders = MergedFolders(run, fullPaths);
             std::string list;
             for (std::size_t f = 0; f < folders.size(); ++f) {
                 if (f > 0)
                     list += f + 1 == folders.size() ? " and " : ", ";
                 list += Quoted(folders[f]);
             }
-            return "Merged " + Tracks(outcome.tracks) + " into " + list + "." + TagCounts(settings);
+            return "Merged " + Tracks(outcome.tracks) + " into " + list + "." + TagCounts(run);
         }
         case MergeOutcome::Kind::Cancelled:
             return "Merge cancelled after " + Tracks(outcome.tracks) + ".";

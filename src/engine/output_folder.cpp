@@ -22,8 +22,8 @@ bool HoldsUnfinishedMerge(platform::FileSystem& files, const std::string& folder
     return files.PathExists(platform::JoinPath(folder, UnfinishedMarkerName));
 }
 
-void NameOutputFolder(MergeSettings& settings) {
-    settings.currentFolder = OutputFolderName(settings, settings.folderNumber);
+void NameOutputFolder(MergeRun& run) {
+    run.currentFolder = run.FolderName(run.folderNumber);
 }
 
 namespace {
@@ -73,21 +73,21 @@ bool MarkNewFolder(platform::FileSystem& files, Messages& ui, const std::string&
 
 // An earlier output folder whose name is spelt in another Unicode form (macOS writes
 // accents apart) is this title's folder: the merge takes it under the name it has.
-void FollowSpellingOnDisk(platform::FileSystem& files, MergeSettings& settings) {
-    const std::string onDisk = SpellingOnDisk(files, settings.setFolder, settings.currentFolder);
-    if (onDisk == settings.currentFolder)
+void FollowSpellingOnDisk(platform::FileSystem& files, MergeRun& run) {
+    const std::string onDisk = SpellingOnDisk(files, run.setFolder, run.currentFolder);
+    if (onDisk == run.currentFolder)
         return;
     // The "_<number>" of a split output is ASCII and ends both spellings alike.
-    const std::size_t ending = settings.currentFolder.size() - settings.outputFolder.size();
-    settings.outputFolder = onDisk.substr(0, onDisk.size() - ending);
-    settings.currentFolder = onDisk;
+    const std::size_t ending = run.currentFolder.size() - run.outputFolder.size();
+    run.outputFolder = onDisk.substr(0, onDisk.size() - ending);
+    run.currentFolder = onDisk;
 }
 
-int CountMatching(platform::FileSystem& files, const MergeSettings& settings,
-                  const std::string& folder, std::string_view pattern) {
+int CountMatching(platform::FileSystem& files, const MergeRun& run, const std::string& folder,
+                  std::string_view pattern) {
     int count = 0;
     for (const platform::FoundEntry& entry :
-         files.ListMatching(PathInSet(settings, folder) + std::string(pattern), nullptr).entries)
+         files.ListMatching(run.PathInSet(folder) + std::string(pattern), nullptr).entries)
         count += entry.isFolder ? 0 : 1;
     return count;
 }
@@ -97,11 +97,11 @@ std::string Counted(int count, const char* thing) {
 }
 
 // What emptying the folder deletes, in the user's words: "7 tracks and 1 picture".
-std::string EarlierOutputCount(platform::FileSystem& files, const MergeSettings& settings,
+std::string EarlierOutputCount(platform::FileSystem& files, const MergeRun& run,
                                const std::string& folder) {
-    const int tracks = CountMatching(files, settings, folder, "/*.mp3");
-    const int pictures = CountMatching(files, settings, folder, "/*.jpg") +
-                         CountMatching(files, settings, folder, "/*.jpeg");
+    const int tracks = CountMatching(files, run, folder, "/*.mp3");
+    const int pictures =
+        CountMatching(files, run, folder, "/*.jpg") + CountMatching(files, run, folder, "/*.jpeg");
     if (tracks == 0 && pictures == 0)
         return "no tracks";
     if (pictures == 0)
@@ -111,9 +111,9 @@ std::string EarlierOutputCount(platform::FileSystem& files, const MergeSettings&
 
 // Our own folder from an earlier merge. The first folder of a merge is only emptied
 // when the user agrees; later ones belong to the same set.
-bool ReuseOutputFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool ReuseOutputFolder(platform::FileSystem& files, const MergeRun& run, FrontEnd& ui,
                        const std::string& path) {
-    const std::string& folder = settings.currentFolder;
+    const std::string& folder = run.currentFolder;
     // A folder that cannot be read would look empty, and its tracks would stay beside
     // the new ones.
     if (const std::error_code error =
@@ -121,12 +121,12 @@ bool ReuseOutputFolder(platform::FileSystem& files, const MergeSettings& setting
         ShowCannotRead(ui, folder, error);
         return false;
     }
-    if (settings.folderNumber <= 1) {
+    if (run.folderNumber <= 1) {
         const std::string merge = HoldsUnfinishedMerge(files, path)
                                       ? " of a merge that did not finish"
                                       : " of an earlier merge";
         if (ui.Ask("The output folder \"" + folder + "\" holds " +
-                       EarlierOutputCount(files, settings, folder) + merge +
+                       EarlierOutputCount(files, run, folder) + merge +
                        ".\nEmpty it and merge again?",
                    EmptyEarlierMergeCaption) != Answer::Yes) {
             ui.ShowStatus("Skipping this merge.");
@@ -142,7 +142,7 @@ bool ReuseOutputFolder(platform::FileSystem& files, const MergeSettings& setting
                        "Error", MessageKind::Error);
         return false;
     }
-    return ClearOutputFolder(files, settings, ui, folder);
+    return ClearOutputFolder(files, run, ui, folder);
 }
 
 void ShowConflict(FrontEnd& ui, const std::string& folder) {
@@ -188,10 +188,10 @@ bool PrepareNewFolder(platform::FileSystem& files, FrontEnd& ui, const std::stri
 }
 
 // Something of the folder's name was there already, or the system refused to make it.
-bool PrepareExistingFolder(platform::FileSystem& files, const MergeSettings& settings, FrontEnd& ui,
+bool PrepareExistingFolder(platform::FileSystem& files, const MergeRun& run, FrontEnd& ui,
                            const std::string& path, std::error_code notMade,
                            platform::FolderLock& lock) {
-    const std::string& folder = settings.currentFolder;
+    const std::string& folder = run.currentFolder;
     if (!files.PathExists(path)) {
         ui.ShowMessage(WithReason("The output folder \"" + folder +
                                       "\" cannot be created. Check to see whether "
@@ -211,21 +211,21 @@ bool PrepareExistingFolder(platform::FileSystem& files, const MergeSettings& set
         ShowConflict(ui, folder);
         return false;
     }
-    return ReuseOutputFolder(files, settings, ui, path);
+    return ReuseOutputFolder(files, run, ui, path);
 }
 
 }  // namespace
 
-bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, FrontEnd& ui,
+bool PrepareOutputFolder(platform::FileSystem& files, MergeRun& run, FrontEnd& ui,
                          platform::FolderLock* lock) {
     platform::FolderLock callLock;
     if (lock == nullptr)
         lock = &callLock;
-    NameOutputFolder(settings);
-    FollowSpellingOnDisk(files, settings);
+    NameOutputFolder(run);
+    FollowSpellingOnDisk(files, run);
     // Messages name the folder as the user knows it, beside the disc folders.
-    const std::string& folder = settings.currentFolder;
-    const std::string path = PathInSet(settings, folder);
+    const std::string& folder = run.currentFolder;
+    const std::string path = run.PathInSet(folder);
     // "." and ".." name the folder that holds the discs and its parent: never a folder
     // of ours to fill or to empty, whatever key file they may hold.
     if (folder == "." || folder == "..") {
@@ -243,17 +243,17 @@ bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, F
             return false;
         case platform::MakeFolderResult::Exists:
         case platform::MakeFolderResult::Refused:
-            return PrepareExistingFolder(files, settings, ui, path, made.error, *lock);
+            return PrepareExistingFolder(files, run, ui, path, made.error, *lock);
     }
     return false;
 }
 
-bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
+bool MarkMergeFinished(platform::FileSystem& files, const MergeRun& run, Messages& ui,
                        const std::vector<std::string>& folders) {
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         const std::string marker = platform::JoinPath(*folder, UnfinishedMarkerName);
         // One the user has deleted already is as good as removed.
-        const platform::Status deleted = files.DeleteFile(PathInSet(settings, marker));
+        const platform::Status deleted = files.DeleteFile(run.PathInSet(marker));
         if (!deleted && deleted.error != std::errc::no_such_file_or_directory) {
             ShowCannotDelete(ui, marker, deleted.error);
             return false;
@@ -262,20 +262,20 @@ bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& setting
     return true;
 }
 
-bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
+bool ClearOutputFolder(platform::FileSystem& files, const MergeRun& run, Messages& ui,
                        const std::string& folder) {
     const std::string leftovers =
         "/" + std::string(PartialFilePrefix) + "*" + std::string(PartialFileEnding);
-    return DeleteMatching(files, settings, ui, folder, leftovers, true) &&
-           DeleteMatching(files, settings, ui, folder, "/*.mp3", true) &&
-           DeleteMatching(files, settings, ui, folder, "/*.jpg", true) &&
-           DeleteMatching(files, settings, ui, folder, "/*.jpeg", true);
+    return DeleteMatching(files, run, ui, folder, leftovers, true) &&
+           DeleteMatching(files, run, ui, folder, "/*.mp3", true) &&
+           DeleteMatching(files, run, ui, folder, "/*.jpg", true) &&
+           DeleteMatching(files, run, ui, folder, "/*.jpeg", true);
 }
 
-bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
+bool DeleteMatching(platform::FileSystem& files, const MergeRun& run, Messages& ui,
                     const std::string& folder, std::string_view pattern, bool report) {
     const platform::Listing listing =
-        files.ListMatching(PathInSet(settings, folder) + std::string(pattern), nullptr);
+        files.ListMatching(run.PathInSet(folder) + std::string(pattern), nullptr);
     // A folder that is gone holds nothing to delete; one that cannot be read may.
     if (listing.error && listing.error != std::errc::no_such_file_or_directory && report) {
         ShowCannotRead(ui, folder, listing.error);
@@ -285,7 +285,7 @@ bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, 
         if (entry.isFolder)
             continue;
         std::string path = platform::JoinPath(folder, entry.name);
-        const platform::Status deleted = files.DeleteFile(PathInSet(settings, path));
+        const platform::Status deleted = files.DeleteFile(run.PathInSet(path));
         if (!deleted && report) {
             ShowCannotDelete(ui, path, deleted.error);
             return false;

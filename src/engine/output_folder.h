@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/front_end.h"
-#include "options/merge_settings.h"
+#include "engine/merge_run.h"
 #include "options/title_numbers.h"
 #include "platform/file_system.h"
 
@@ -39,9 +39,9 @@ bool IsOutputFolder(platform::FileSystem& files, const std::string& folder);
 // True when the folder (a path on disk) holds the marker of a merge that did not finish.
 bool HoldsUnfinishedMerge(platform::FileSystem& files, const std::string& folder);
 
-// Sets currentFolder for settings.folderNumber: the
-// naming alone, which a dry run shows without touching the disk.
-void NameOutputFolder(MergeSettings& settings);
+// Sets the run's currentFolder for its folderNumber: the naming alone, which a dry run
+// shows without touching the disk.
+void NameOutputFolder(MergeRun& run);
 
 // The functions below change the disk through `files` only.
 
@@ -49,27 +49,27 @@ void NameOutputFolder(MergeSettings& settings);
 // folder emptied; either way marked unfinished before it is emptied or filled. The folder is locked
 // against other merges in `lock`, which the caller holds until the merge ends (without one, only
 // for this call). False after a message; a refused folder is left as it was.
-bool PrepareOutputFolder(platform::FileSystem& files, MergeSettings& settings, FrontEnd& ui,
+bool PrepareOutputFolder(platform::FileSystem& files, MergeRun& run, FrontEnd& ui,
                          platform::FolderLock* lock = nullptr);
 
 // Deletes the leftovers of interrupted merges and the .mp3, .jpg and .jpeg files of
 // the folder; other files and sub-folders stay, and so do the key file and the
 // unfinished marker, so that an emptying that is stopped halfway is taken up again by
 // the next merge. False after a message when a file cannot be deleted.
-bool ClearOutputFolder(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
+bool ClearOutputFolder(platform::FileSystem& files, const MergeRun& run, Messages& ui,
                        const std::string& folder);
 
 // Removes the unfinished marker from each output folder (names in the set's folder) of
 // a merge whose last track has its name, the first folder last: a set is read by its
 // first folder. False after a message when one cannot be removed.
-bool MarkMergeFinished(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
+bool MarkMergeFinished(platform::FileSystem& files, const MergeRun& run, Messages& ui,
                        const std::vector<std::string>& folders);
 
 // Deletes the files of the folder (a name in the set's folder) that match the pattern,
 // which begins with a separator (for example "/*.mp3"). Sub-folders are left alone. With report
 // set, a folder that cannot be read or the first file that cannot be deleted ends the work with a
 // message and false; otherwise such files are passed over.
-bool DeleteMatching(platform::FileSystem& files, const MergeSettings& settings, Messages& ui,
+bool DeleteMatching(platform::FileSystem& files, const MergeRun& run, Messages& ui,
                     const std::string& folder, std::string_view pattern, bool report);
 
 }  // namespace brambex

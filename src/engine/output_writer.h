@@ -11,7 +11,7 @@
 #include "engine/front_end.h"
 #include "engine/merge_outcome.h"
 #include "engine/merge_plan.h"
-#include "options/merge_settings.h"
+#include "engine/merge_run.h"
 #include "platform/file_system.h"
 
 namespace brambex {
@@ -22,15 +22,17 @@ enum class OutputFormat {
 
 // What a writer works with besides the plan; all of it outlives the writer. The
 // writer keeps where the output stands (folder, running number, tag counts) in the
-// settings' output part, and looks at the disk through `files` alone.
+// run, a fresh record for each merge, and looks at the disk through `files` alone.
 struct WriterContext {
-    MergeSettings& settings;
+    MergeRun& run;
     FrontEnd& ui;
     platform::FileSystem& files;
     const DiscSet& set;
     // With a dry run nothing is created, written or deleted: it receives every output
     // folder and track instead.
     DryRun* dryRun = nullptr;
+    // Tracks written at the same time (MergeChoices::jobs).
+    int jobs = 0;
 };
 
 class OutputWriter {

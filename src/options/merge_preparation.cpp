@@ -4,7 +4,6 @@
 
 #include "options/merge_options_form.h"
 #include "options/merge_settings.h"
-#include "options/title_numbers.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "platform/native_file.h"
@@ -86,17 +85,6 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
         settings.titleTemplate = TrailerField(mp3.TrailerTitle());
 }
 
-bool DecideFolderSplit(MergeSettings& settings) {
-    settings.outputFolder = settings.choices.title;
-    if (std::optional<std::size_t> split = FolderSplitAt(settings.outputFolder)) {
-        settings.outputFolder.resize(*split);
-        settings.splitFolders = true;
-        return false;
-    }
-    settings.splitFolders = settings.trackCount > MaxTracksPerFolder;
-    return settings.splitFolders;
-}
-
 Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsForm& runForm,
                                  const TellMessage& tell, const std::string& path,
                                  const PreviewSource& preview) {
@@ -114,10 +102,6 @@ Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsF
         return Preparation::Refused;
     }
     form.Confirm();
-
-    if (DecideFolderSplit(settings))
-        tell({"Too many tracks to fit in one folder.\nAdding a sequence number to the folder name.",
-              "Error", MessageKind::Notice});
     return Preparation::Confirmed;
 }
 

@@ -1,6 +1,6 @@
 // Getting a merge's settings before its first track is copied: prefill them from the
-// first track's tags, let the user confirm or change them in the Merge Options dialog,
-// and decide whether the output is spread over numbered folders.
+// first track's tags, and let the user confirm or change them in the Merge Options
+// dialog.
 #pragma once
 
 #include <functional>
@@ -38,18 +38,11 @@ using TellMessage = std::function<void(const Message&)>;
 
 // ReadFirstTrackTags, then the Merge Options dialog: builds a MergeOptionsForm over the
 // settings, calls its SetUp, runs it through runForm and, when that returns true, checks
-// the title once more (the form's Refusal, told; Refused) and calls Confirm. Then
-// splitFolders: a confirmed title ending in "_" and a digit is cut there and splits the output;
-// else more than 254 tracks split it after telling "Too many tracks to fit in one
-// folder.\nAdding a sequence number to the folder name.". Cancelled or Refused with
-// outputFolder, splitFolders and the keep flags untouched.
-// The dialog shows the preview of the merge its values would make.
+// the title once more (the form's Refusal, told; Refused) and calls Confirm. Cancelled
+// or Refused with the choices untouched. The dialog shows the preview of the merge its
+// values would make.
 Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsForm& runForm,
                                  const TellMessage& tell, const std::string& path,
                                  const PreviewSource& preview = {});
-
-// Decides splitFolders from the confirmed title and the track count; true when the count
-// alone splits the output (which the user is told).
-bool DecideFolderSplit(MergeSettings& settings);
 
 }  // namespace brambex

@@ -30,10 +30,22 @@ std::size_t FolderNumberEnding(std::string_view title) {
     return 0;
 }
 
-std::string OutputFolderName(const MergeSettings& settings, int folderNumber) {
-    if (!settings.splitFolders)
-        return settings.outputFolder;
-    return settings.outputFolder + "_" + std::to_string(folderNumber);
+OutputSplit SplitOutput(std::string_view title, int tracks) {
+    OutputSplit split;
+    split.outputFolder = title;
+    if (std::optional<std::size_t> at = FolderSplitAt(title)) {
+        split.outputFolder.resize(*at);
+        split.splitFolders = true;
+    } else {
+        split.splitForCount = split.splitFolders = tracks > MaxTracksPerFolder;
+    }
+    return split;
+}
+
+std::string OutputFolderName(std::string_view outputFolder, bool split, int folderNumber) {
+    if (!split)
+        return std::string(outputFolder);
+    return std::string(outputFolder) + "_" + std::to_string(folderNumber);
 }
 
 std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber) {
@@ -45,10 +57,10 @@ std::string SplitAlbumTitle(std::string_view albumTitle, int folderNumber) {
     return std::string(CutUtf8Chars(base, room)) + ending;
 }
 
-std::string FolderAlbumTitle(const MergeSettings& settings, int folderNumber) {
-    if (!settings.splitFolders)
-        return settings.choices.title;
-    return SplitAlbumTitle(settings.choices.title, folderNumber);
+std::string FolderAlbumTitle(std::string_view title, bool split, int folderNumber) {
+    if (!split)
+        return std::string(title);
+    return SplitAlbumTitle(title, folderNumber);
 }
 
 }  // namespace brambex

@@ -18,8 +18,6 @@
 
 namespace brambex {
 
-struct MergeSettings;
-
 inline constexpr std::string_view FirstFolderEnding = "_1";
 
 // The position of the "_" at which the title asks for numbered folders; none when it
@@ -29,13 +27,24 @@ std::optional<std::size_t> FolderSplitAt(std::string_view title);
 // Length of a trailing "_" with one or two digits, 0 when the title has none.
 std::size_t FolderNumberEnding(std::string_view title);
 
-// The name of output folder `folderNumber` in the set's folder: the title, or when
-// the output is split, the title, "_" and the number.
-std::string OutputFolderName(const MergeSettings& settings, int folderNumber);
+// Where the output of a merge of `tracks` tracks under the confirmed title goes: the
+// title cut at FolderSplitAt, whose folders are numbered; else the whole title, whose
+// folders are numbered when the tracks do not fit in one (splitForCount, which the user
+// is told).
+struct OutputSplit {
+    std::string outputFolder;
+    bool splitFolders = false;
+    bool splitForCount = false;
+};
+OutputSplit SplitOutput(std::string_view title, int tracks);
+
+// The name of output folder `folderNumber` in the set's folder: the title without its
+// split ending (outputFolder), or when the output is split, that, "_" and the number.
+std::string OutputFolderName(std::string_view outputFolder, bool split, int folderNumber);
 
 // The album title the tracks of output folder `folderNumber` carry: the confirmed
 // title, or when the output is split, that title with the folder's number.
-std::string FolderAlbumTitle(const MergeSettings& settings, int folderNumber);
+std::string FolderAlbumTitle(std::string_view title, bool split, int folderNumber);
 
 // The album title of output folder `folderNumber` when the output is split: its
 // FolderNumberEnding is replaced by "_<folderNumber>"; at most 511 characters.

@@ -35,9 +35,9 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
 class CoverArtTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        settings.setFolder = tree.Root();
+        run.setFolder = tree.Root();
         tree.File("Out/merged");
-        settings.currentFolder = "Out";
+        run.currentFolder = "Out";
     }
 
     // The disc folder's pictures as the scan lists them.
@@ -51,7 +51,7 @@ class CoverArtTest : public ::testing::Test {
 
     TempTree tree;
     FakeFrontEnd ui;
-    MergeSettings settings;
+    MergeRun run;
 };
 
 TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
@@ -69,7 +69,7 @@ TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
     tree.File("Disc 1/01 A.mp3", "not copied");
     tree.Folder("Disc 1/Scans.jpg");
 
-    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"AlbumArtSmall.jpg", "Back.jpg", "Folder.jpg", "Inlay.JPG",
                                        longest, "Large.jpg", "Odd.jpg", "merged"}));
@@ -83,7 +83,7 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
     tree.File("Disc 2/Folder.jpg", "disc two");
     tree.File("Out/Folder.jpg", "disc one, a longer picture");
     tree.File("Out/.brambex-picture.part", "left over");
-    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 2", Pictures("Disc 2"));
+    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 2", Pictures("Disc 2"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.Read("Out/Folder.jpg"), "disc two");
     EXPECT_EQ(tree.List("Out"), (Names{"Folder.jpg", "merged"}));
@@ -91,8 +91,8 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
 
 TEST_F(CoverArtTest, DiscWithoutPicturesCopiesNothing) {
     tree.File("Disc 1/01 A.mp3");
-    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
-    CopyCoverArt(platform::SystemFiles(), settings, ui, "Missing", Pictures("Missing"));
+    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(platform::SystemFiles(), run, ui, "Missing", Pictures("Missing"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), Names{"merged"});
 }
@@ -111,7 +111,7 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
     for (const auto& [kind, make] : kinds) {
         ASSERT_EQ(make(tree.Path("gone.jpg").c_str(), tree.Path("Disc 1/A.jpg").c_str()), 0);
         ui.messages.clear();
-        CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
+        CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
         EXPECT_TRUE(OnlyMessage(ui, "Could not open input file (not a regular file)",
                                 "Disc 1/A.jpg", MessageKind::Notice))
             << kind;
@@ -124,8 +124,8 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
 
 TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
     tree.File("Disc 1/Folder.jpg", "f");
-    settings.currentFolder = "Gone";
-    CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
+    run.currentFolder = "Gone";
+    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
                             Native("Gone/Folder.jpg"), MessageKind::Notice));
 }
@@ -137,7 +137,7 @@ TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
     tree.File("Out/Big.jpg", "the picture of an earlier merge");
     {
         testing::FileSizeLimit limit(20000);
-        CopyCoverArt(platform::SystemFiles(), settings, ui, "Disc 1", Pictures("Disc 1"));
+        CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
     }
     EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (File too large)", "Out/Big.jpg",
                             MessageKind::Notice));

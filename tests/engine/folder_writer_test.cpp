@@ -162,6 +162,7 @@ class FolderWriterTest : public ::testing::Test {
     FakeFrontEnd ui;
     MergeSession session{ui};
     MergeSettings& settings = session.Settings();
+    const MergeRun& run = session.LastRun();
     MergeOutcome outcome;
 };
 
@@ -183,8 +184,8 @@ TEST_F(FolderWriterTest, WorkedExampleFrameByFrame) {
     ScanAndMerge();
 
     ASSERT_EQ(ui.messages.size(), 0u) << ui.messages[0].text;
-    EXPECT_EQ(settings.outputFolder, "Moby Dick");
-    EXPECT_TRUE(settings.splitFolders);
+    EXPECT_EQ(run.outputFolder, "Moby Dick");
+    EXPECT_TRUE(run.splitFolders);
     ParsedTrack out = Output("Moby Dick_1/07 2-3 Chapter Three.mp3");
     Frames expected = {{"TIT2", "2-3 Moby Dick_1"}, {"TXXX", "kept as is"},
                        {"TPE1", "Herman Melville"}, {"TRCK", "7"},
@@ -459,7 +460,7 @@ TEST_F(FolderWriterTest, UnsplitFolderNeverTakesA255thTrack) {
 
     outcome = session.Merge(ui.cancel);
 
-    EXPECT_FALSE(settings.splitFolders);
+    EXPECT_FALSE(run.splitFolders);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(Tracks("Big Set").size(), 254u);
     EXPECT_TRUE(tree.Exists("Big Set/merged"));
@@ -483,7 +484,7 @@ TEST_F(FolderWriterTest, StrayMp3FilesNeverSplitASetThatFits) {
     ScanAndMerge("Big Set Disc 1");
 
     EXPECT_TRUE(ui.messages.empty()) << ui.messages[0].text;
-    EXPECT_FALSE(settings.splitFolders);
+    EXPECT_FALSE(run.splitFolders);
     EXPECT_EQ(Tracks("Big Set").size(), 250u);
 }
 
@@ -937,8 +938,8 @@ TEST_F(FolderWriterTest, TagKindsArePlannedAndCounted) {
                                                 "TPE2=Herman Melville", "TPE1=Herman Melville"}));
 
     ScanAndMerge();
-    EXPECT_EQ(settings.convertedTags, 1);
-    EXPECT_EQ(settings.newTags, 1);
+    EXPECT_EQ(run.convertedTags, 1);
+    EXPECT_EQ(run.newTags, 1);
     ParsedTrack untagged = Output("Moby Dick_1/03 1-3 C.mp3");
     EXPECT_EQ(untagged.Text("TALB"), "Moby Dick_1");
     EXPECT_EQ(untagged.audio, AudioOf("c"));

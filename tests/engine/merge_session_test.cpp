@@ -100,6 +100,30 @@ TEST(MergeSession, OutcomesTellWhyAMergeEnded) {
     EXPECT_FALSE(session.Run(cancel).Completed());  // Run needs a Prepare first
 }
 
+TEST(MergeSession, TracksTooManyForOneFolderAreSplitAfterANote) {
+    TempTree tree;
+    for (int n = 0; n < MaxTracksPerFolder + 1; ++n) {
+        const int track = n % 99 + 1;
+        tree.File("Big Disc " + std::to_string(n / 99 + 1) + "/" + (track < 10 ? "0" : "") +
+                      std::to_string(track) + " T.mp3",
+                  TrackOf("Big"));
+    }
+    FakeFrontEnd ui;
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.SetTitleText("Big");
+        return true;
+    };
+    MergeSession session(ui);
+    ASSERT_TRUE(session.Scan(tree.Path("Big Disc 1")).Completed());
+    CancelFlag never;
+    EXPECT_TRUE(session.Merge(never).Completed());
+    EXPECT_TRUE(testing::OnlyMessage(
+        ui, "Too many tracks to fit in one folder.\nAdding a sequence number to the folder name.",
+        "Error", MessageKind::Notice));
+    EXPECT_EQ(session.LastRun().folderNumber, 2);
+    EXPECT_TRUE(tree.Exists("Big_2/01 3-57 T.mp3"));
+}
+
 TEST(MergeSession, SetsBesideEachOtherAreProposedTitlesThatNeverMeet) {
     TempTree tree;
     const std::string untagged = testing::PaddedTag(testing::TextFrame("TIT2", "T"), 64) +

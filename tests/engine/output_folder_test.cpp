@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/temporary_file.h"
+#include "options/merge_settings.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "support/failing_file_system.h"
@@ -55,6 +56,28 @@ TEST(SplitAlbumTitle, GivesEachFolderItsOwnNumber) {
         EXPECT_EQ(SplitAlbumTitle(c.title, c.folder), c.result) << c.title << " / " << c.folder;
 }
 
+TEST(SplitOutput, ConfirmedTitleAndTrackCountDecideTheSplit) {
+    struct Case {
+        const char* title;
+        int tracks;
+        const char* folder;
+        bool split;
+        bool forCount;  // the user is told
+    };
+    const Case cases[] = {
+        {"Dune_1", 10, "Dune", true, false},     {"Live_2012", 10, "Live", true, false},
+        {"Opera_2", 300, "Opera", true, false},  {"Best_of", 254, "Best_of", false, false},
+        {"Best_of", 255, "Best_of", true, true}, {"Plain", 254, "Plain", false, false},
+        {"Plain_", 255, "Plain_", true, true},
+    };
+    for (const Case& c : cases) {
+        const OutputSplit split = SplitOutput(c.title, c.tracks);
+        EXPECT_EQ(split.outputFolder, c.folder) << c.title;
+        EXPECT_EQ(split.splitFolders, c.split) << c.title;
+        EXPECT_EQ(split.splitForCount, c.forCount) << c.title;
+    }
+}
+
 TEST(SplitAlbumTitle, LongTitleKeepsItsFolderNumber) {
     std::string title;
     for (int i = 0; i < 511; ++i)
@@ -67,10 +90,9 @@ TEST(SplitAlbumTitle, LongTitleKeepsItsFolderNumber) {
 class OutputFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        settings.setFolder = tree.Root();
-        settings.outputFolder = "Moby Dick";
-        settings.choices.title = "Moby Dick";
-        settings.folderNumber = 1;
+        run.setFolder = tree.Root();
+        run.outputFolder = "Moby Dick";
+        run.folderNumber = 1;
     }
 
     // An output folder of an earlier merge: tracks, pictures, the user's own files.
@@ -93,29 +115,31 @@ class OutputFolderTest : public ::testing::Test {
 
     TempTree tree;
     FakeFrontEnd ui;
-    MergeSettings settings;
+    MergeRun run;
+    // The confirmed title, whose album titles the folders' tracks carry.
+    std::string title = "Moby Dick";
     testing::FailingFileSystem files;
 };
 
 TEST_F(OutputFolderTest, FirstMergeCreatesTheFolderAndItsKeyFile) {
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(settings.currentFolder, "Moby Dick");
-    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick");
+    EXPECT_EQ(run.currentFolder, "Moby Dick");
+    EXPECT_EQ(FolderAlbumTitle(title, run.splitFolders, run.folderNumber), "Moby Dick");
     EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
     EXPECT_EQ(std::filesystem::file_size(tree.Path("Moby Dick/merged")), 0u);
 }
 
 TEST_F(OutputFolderTest, SplitFoldersAreNumbered) {
-    settings.splitFolders = true;
-    settings.choices.title = "Moby Dick_7";
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
-    EXPECT_EQ(settings.currentFolder, "Moby Dick_1");
-    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_1");
-    settings.folderNumber = 2;
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
-    EXPECT_EQ(settings.currentFolder, "Moby Dick_2");
-    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_2");
+    run.splitFolders = true;
+    title = "Moby Dick_7";
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
+    EXPECT_EQ(run.currentFolder, "Moby Dick_1");
+    EXPECT_EQ(FolderAlbumTitle(title, run.splitFolders, run.folderNumber), "Moby Dick_1");
+    run.folderNumber = 2;
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
+    EXPECT_EQ(run.currentFolder, "Moby Dick_2");
+    EXPECT_EQ(FolderAlbumTitle(title, run.splitFolders, run.folderNumber), "Moby Dick_2");
     EXPECT_TRUE(tree.Exists("Moby Dick_1/merged"));
     EXPECT_TRUE(tree.Exists("Moby Dick_2/merged"));
     EXPECT_TRUE(ui.messages.empty());
@@ -124,7 +148,7 @@ TEST_F(OutputFolderTest, SplitFoldersAreNumbered) {
 TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     MakeEarlierOutput("Moby Dick");
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_TRUE(
         OnlyMessage(ui, AlreadyExists("Moby Dick"), "Empty earlier merge?", MessageKind::Question));
     EXPECT_EQ(tree.List("Moby Dick"),
@@ -137,7 +161,7 @@ TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
     MakeEarlierOutput("Moby Dick");
     Names before = tree.List("Moby Dick");
     ui.answers = {Answer::No};
-    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text, AlreadyExists("Moby Dick"));
     EXPECT_TRUE(MessageAt(ui, 1, "Skipping this merge.", NoCaption, MessageKind::Information));
@@ -145,24 +169,24 @@ TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
 }
 
 TEST_F(OutputFolderTest, LaterSplitFolderIsClearedWithoutAsking) {
-    settings.splitFolders = true;
+    run.splitFolders = true;
     MakeEarlierOutput("Moby Dick_2");
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));  // folder 1 is new
-    settings.folderNumber = 2;
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));  // folder 1 is new
+    run.folderNumber = 2;
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Moby Dick_2"),
               (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
 
 TEST_F(OutputFolderTest, SplitRemergeAsksForTheFirstFolderOnly) {
-    settings.splitFolders = true;
+    run.splitFolders = true;
     MakeEarlierOutput("Moby Dick_1");
     MakeEarlierOutput("Moby Dick_2");
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
-    settings.folderNumber = 2;
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
+    run.folderNumber = 2;
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_EQ(ui.MessageTexts(), Names{AlreadyExists("Moby Dick_1")});
     EXPECT_FALSE(tree.Exists("Moby Dick_2/01 1-1 A.mp3"));
 }
@@ -170,14 +194,14 @@ TEST_F(OutputFolderTest, SplitRemergeAsksForTheFirstFolderOnly) {
 TEST_F(OutputFolderTest, EarlierOutputSpeltDecomposedIsTheTitlesFolder) {
     const std::string decomposed = "Cafe\xCC\x81_1";
     MakeEarlierOutput(decomposed);
-    settings.outputFolder = "Caf\xC3\xA9";
-    settings.splitFolders = true;
+    run.outputFolder = "Caf\xC3\xA9";
+    run.splitFolders = true;
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_EQ(ui.MessageTexts(), Names{AlreadyExists(decomposed)});
-    EXPECT_EQ(settings.currentFolder, decomposed);
-    EXPECT_EQ(OutputFolderName(settings, 1), decomposed);
-    EXPECT_EQ(FolderAlbumTitle(settings, settings.folderNumber), "Moby Dick_1");
+    EXPECT_EQ(run.currentFolder, decomposed);
+    EXPECT_EQ(run.FolderName(1), decomposed);
+    EXPECT_EQ(FolderAlbumTitle(title, run.splitFolders, run.folderNumber), "Moby Dick_1");
     EXPECT_FALSE(tree.Exists(decomposed + "/01 1-1 A.mp3"));
     EXPECT_EQ(tree.List().size(), 1u);
 }
@@ -185,9 +209,9 @@ TEST_F(OutputFolderTest, EarlierOutputSpeltDecomposedIsTheTitlesFolder) {
 TEST_F(OutputFolderTest, UsersOwnFolderIsAConflict) {
     tree.File("Moby Dick/01 Mine.mp3");
     tree.File("Moby Dick 2");  // a plain file of that name conflicts too
-    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
-    settings.outputFolder = "Moby Dick 2";
-    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
+    run.outputFolder = "Moby Dick 2";
+    EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(MessageAt(ui, 0,
                           "The output folder \"Moby Dick\" conflicts with an existing\nfolder. "
@@ -202,14 +226,14 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
     MakeEarlierOutput("Rips");
     tree.File("merged");
     tree.File("Top.mp3", "t");
-    settings.setFolder = tree.Path("Rips");
+    run.setFolder = tree.Path("Rips");
     Names rips = tree.List("Rips");
     Names top = tree.List();
     for (const char* title : {".", ".."}) {
         ui.messages.clear();
         ui.answers = {Answer::Yes};
-        settings.outputFolder = title;
-        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << title;
+        run.outputFolder = title;
+        EXPECT_FALSE(PrepareOutputFolder(files, run, ui)) << title;
         ASSERT_EQ(ui.messages.size(), 1u) << title;
         EXPECT_EQ(ui.messages[0].text, "The output folder \"" + std::string(title) +
                                            "\" conflicts with an existing\nfolder. Please select "
@@ -221,8 +245,8 @@ TEST_F(OutputFolderTest, DotTitlesNeverEmptyTheSetsOwnFolders) {
 }
 
 TEST_F(OutputFolderTest, OtherCreationFailureShowsTheFolderName) {
-    settings.outputFolder = "Missing/Moby Dick";
-    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+    run.outputFolder = "Missing/Moby Dick";
+    EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
     EXPECT_TRUE(OnlyMessage(ui,
                             "The output folder \"Missing/Moby Dick\" cannot be created (No such "
                             "file or directory)",
@@ -234,8 +258,8 @@ TEST_F(OutputFolderTest, FolderThatCannotBeCreated) {
     testing::RunUnprivileged(tree, [&] {
         tree.SetMode("Locked",
                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        settings.outputFolder = "Locked/Moby Dick";
-        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+        run.outputFolder = "Locked/Moby Dick";
+        EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Locked/Moby Dick\" cannot be created. Check "
                                 "to see whether you\nhave write permission on this drive. "
@@ -256,7 +280,7 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
         return path == tree.Path("Moby Dick/02 1-2 B.MP3");
     };
     ui.answers = {Answer::Yes};
-    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(MessageAt(ui, 1, CannotDelete(Native("Moby Dick/02 1-2 B.MP3")), "Error",
                           MessageKind::Error));
@@ -269,7 +293,7 @@ TEST_F(OutputFolderTest, FileThatCannotBeDeletedEndsTheClear) {
     files.deleteFails = nullptr;
     ui.messages.clear();
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_EQ(tree.List("Moby Dick"),
               (Names{".brambex-incomplete", "Extras.mp3", "Scans", "merged", "playlist.m3u"}));
 }
@@ -280,7 +304,7 @@ TEST_F(OutputFolderTest, FolderWithoutWritePermissionCannotBeCleared) {
         tree.SetMode("Moby Dick",
                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         ui.answers = {Answer::Yes};
-        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+        EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
         ASSERT_EQ(ui.messages.size(), 2u);
         // The folder cannot be marked as being merged, so nothing of it is deleted.
         EXPECT_EQ(ui.messages[1].text,
@@ -300,7 +324,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeReadStopsTheMergeUntouched) {
         return pattern.starts_with(tree.Path("Moby Dick"));
     };
     ui.answers = {Answer::Yes};
-    EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+    EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
     EXPECT_TRUE(OnlyMessage(ui,
                             "The output folder \"Moby Dick\" cannot be read (Permission denied)",
                             "Error", MessageKind::Error));
@@ -308,7 +332,7 @@ TEST_F(OutputFolderTest, FolderThatCannotBeReadStopsTheMergeUntouched) {
     EXPECT_TRUE(tree.Exists("Moby Dick/01 1-1 A.mp3"));
     // Emptying it stops there too, whoever asks.
     ui.messages.clear();
-    EXPECT_FALSE(ClearOutputFolder(files, settings, ui, "Moby Dick"));
+    EXPECT_FALSE(ClearOutputFolder(files, run, ui, "Moby Dick"));
     EXPECT_TRUE(OnlyMessage(ui,
                             "The output folder \"Moby Dick\" cannot be read (Permission denied)",
                             "Error", MessageKind::Error));
@@ -319,7 +343,7 @@ TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds)
     tree.File("Moby Dick/.brambex-incomplete");
     EXPECT_TRUE(HoldsUnfinishedMerge(files, tree.Path("Moby Dick")));
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].text.find("\"Moby Dick\" holds"), std::string::npos);
     EXPECT_NE(ui.messages[0].text.find("did not finish"), std::string::npos);
@@ -327,12 +351,12 @@ TEST_F(OutputFolderTest, UnfinishedMergeIsSaidSoAndStaysMarkedUntilTheMergeEnds)
 
     // Ended: the marker goes, one already gone is no failure; one that cannot go is.
     tree.Folder("Moby Dick_2");
-    ASSERT_TRUE(MarkMergeFinished(files, settings, ui, {"Moby Dick", "Moby Dick_2"}));
+    ASSERT_TRUE(MarkMergeFinished(files, run, ui, {"Moby Dick", "Moby Dick_2"}));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{"Extras.mp3", "Scans", "merged", "playlist.m3u"}));
     tree.File("Moby Dick/.brambex-incomplete");
     files.deleteFails = [](const std::string&) { return true; };
     ui.messages.clear();
-    EXPECT_FALSE(MarkMergeFinished(files, settings, ui, {"Moby Dick"}));
+    EXPECT_FALSE(MarkMergeFinished(files, run, ui, {"Moby Dick"}));
     EXPECT_TRUE(OnlyMessage(ui, CannotDelete(Native("Moby Dick/.brambex-incomplete")), "Error",
                             MessageKind::Error));
 }
@@ -357,7 +381,7 @@ TEST_F(OutputFolderTest, OnlyAnEmptyFileNamedMergedMarksAnOutputFolder) {
         make("Moby Dick/merged");
         ui.messages.clear();
         ui.answers = {Answer::Yes};
-        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << kind;
+        EXPECT_FALSE(PrepareOutputFolder(files, run, ui)) << kind;
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Moby Dick\" conflicts with an existing\n"
                                 "folder. Please select a different title for this collection.",
@@ -402,7 +426,7 @@ TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
     testing::RunUnprivileged(tree, [&] {
         // The folder is made without write permission for anyone, so its key file cannot be.
         mode_t saved = umask(0277);
-        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui));
+        EXPECT_FALSE(PrepareOutputFolder(files, run, ui));
         umask(saved);
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Moby Dick\" cannot be marked as this "
@@ -415,13 +439,13 @@ TEST_F(OutputFolderTest, KeyFileThatCannotBeMadeTakesTheNewFolderAway) {
 TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
     // The first merge holds its folder for as long as it runs.
     platform::FolderLock first;
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui, &first));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui, &first));
     tree.File("Moby Dick/01 1-1 A.mp3", "a");
     for (int folderNumber : {1, 2}) {
         ui.messages.clear();
         ui.answers = {Answer::Yes};
-        settings.folderNumber = folderNumber;
-        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << folderNumber;
+        run.folderNumber = folderNumber;
+        EXPECT_FALSE(PrepareOutputFolder(files, run, ui)) << folderNumber;
         EXPECT_TRUE(OnlyMessage(ui, "Another merge is writing to \"Moby Dick\".", "Error",
                                 MessageKind::Error));
         EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "01 1-1 A.mp3", "merged"}));
@@ -430,8 +454,8 @@ TEST_F(OutputFolderTest, SecondMergeOfAFolderStopsWithNothingChanged) {
     first.Unlock();
     ui.messages.clear();
     ui.answers = {Answer::Yes};
-    settings.folderNumber = 1;
-    EXPECT_TRUE(PrepareOutputFolder(files, settings, ui));
+    run.folderNumber = 1;
+    EXPECT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
 }
 
@@ -458,11 +482,11 @@ TEST_F(OutputFolderTest, ALockRefusedStopsBeforeAnythingIsWrittenUnlessLocksAreU
         ui.answers = {Answer::Yes};
         files.lockFailure = {c.result, platform::SystemError(c.reason)};
         if (c.result == Result::Unsupported) {
-            EXPECT_TRUE(PrepareOutputFolder(files, settings, ui)) << c.what;
+            EXPECT_TRUE(PrepareOutputFolder(files, run, ui)) << c.what;
             EXPECT_TRUE(tree.Exists("Moby Dick/.brambex-incomplete")) << c.what;
             continue;
         }
-        EXPECT_FALSE(PrepareOutputFolder(files, settings, ui)) << c.what;
+        EXPECT_FALSE(PrepareOutputFolder(files, run, ui)) << c.what;
         EXPECT_TRUE(OnlyMessage(ui,
                                 "The output folder \"Moby Dick\" cannot be locked against other "
                                 "merges (Permission denied)",
@@ -481,7 +505,7 @@ TEST_F(OutputFolderTest, LeftoversOfKilledMergesAreRemovedByTheNext) {
     tree.File("Moby Dick/.brambex-track.part", "half a track of an older version");
     tree.File("Moby Dick/.hidden-notes", "the user's");
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(PrepareOutputFolder(files, settings, ui));
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
     EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", ".hidden-notes", "Extras.mp3",
                                              "Scans", "merged", "playlist.m3u"}));
 }
@@ -491,10 +515,10 @@ TEST_F(OutputFolderTest, DeleteMatchingPassesOverFailuresWhenNotReporting) {
     tree.File("Out/b.mp3");
     tree.Folder("Out/c.mp3");
     files.deleteFails = [&](const std::string& path) { return path == tree.Path("Out/a.mp3"); };
-    EXPECT_TRUE(DeleteMatching(files, settings, ui, "Out", "/*.mp3", false));
+    EXPECT_TRUE(DeleteMatching(files, run, ui, "Out", "/*.mp3", false));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"a.mp3", "c.mp3"}));
-    EXPECT_TRUE(DeleteMatching(files, settings, ui, "Missing", "/*.mp3", true));
+    EXPECT_TRUE(DeleteMatching(files, run, ui, "Missing", "/*.mp3", true));
 }
 
 }  // namespace

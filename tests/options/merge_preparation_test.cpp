@@ -175,49 +175,25 @@ TEST_F(MergePreparationTest, LongTextsAreCut) {
     EXPECT_EQ(settings.genre, "(255)");
 }
 
-TEST_F(MergePreparationTest, ConfirmedTitleDecidesSplit) {
-    struct Case {
-        const char* title;
-        int tracks;
-        const char* folder;
-        bool split;
-        bool message;
-    };
-    const Case cases[] = {
-        {nullptr, 10, "Dune", true, false},  // the title as proposed: Dune_1
-        {"Live_2012", 10, "Live", true, false},    {"Opera_2", 300, "Opera", true, false},
-        {"Best_of", 254, "Best_of", false, false}, {"Best_of", 255, "Best_of", true, true},
-        {"Plain", 254, "Plain", false, false},     {"Plain_", 255, "Plain_", true, true},
-    };
+TEST_F(MergePreparationTest, ConfirmedTitleIsTheFormsAsTyped) {
+    // Where the output goes (a split, numbered folders) is the plan's to decide.
+    const char* titles[] = {nullptr, "Live_2012", "Opera_2", "Best_of", "Plain_"};
     std::string path = Track(AllFour);
-    for (const auto& c : cases) {
-        settings.trackCount = c.tracks;
-        settings.splitFolders = !c.split;
+    for (const char* title : titles) {
         messages.clear();
         mergeOptions = [&](MergeOptionsForm& form) {
-            if (c.title)
-                form.SetTitleText(c.title);
+            if (title)
+                form.SetTitleText(title);
             return !form.Refusal();
         };
         ASSERT_EQ(Prepare(path), Preparation::Confirmed);
-        EXPECT_EQ(settings.outputFolder, c.folder);
-        EXPECT_EQ(settings.choices.title, c.title ? c.title : "Dune_1");
-        EXPECT_EQ(settings.splitFolders, c.split);
-        ASSERT_EQ(messages.size(), c.message ? 1u : 0u);
-        if (c.message) {
-            EXPECT_EQ(messages[0].text,
-                      "Too many tracks to fit in one folder.\nAdding a sequence number "
-                      "to the folder name.");
-            EXPECT_EQ(messages[0].caption, "Error");
-            EXPECT_EQ(messages[0].kind, MessageKind::Notice);
-        }
+        EXPECT_EQ(settings.choices.title, title ? title : "Dune_1");
+        EXPECT_TRUE(messages.empty());
     }
 }
 
 TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
-    settings.outputFolder = "Earlier";
-    settings.splitFolders = true;
-    settings.currentFolder = "Earlier_3";
+    settings.choices.title = "Earlier_3";
     settings.choices.keepArtist = settings.choices.keepGenre = settings.choices.keepTrackNames =
         true;
     mergeOptions = [](MergeOptionsForm& form) {
@@ -226,9 +202,7 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
         return false;
     };
     EXPECT_EQ(Prepare(Track(AllFour)), Preparation::Cancelled);
-    EXPECT_EQ(settings.outputFolder, "Earlier");
-    EXPECT_TRUE(settings.splitFolders);
-    EXPECT_EQ(settings.currentFolder, "Earlier_3");
+    EXPECT_EQ(settings.choices.title, "Earlier_3");
     EXPECT_TRUE(settings.choices.keepArtist);
     EXPECT_TRUE(settings.choices.keepGenre);
     EXPECT_TRUE(settings.choices.keepTrackNames);
@@ -240,13 +214,13 @@ TEST_F(MergePreparationTest, CancelLeavesEarlierChoices) {
 
 TEST_F(MergePreparationTest, ForbiddenTitleNeverReachesSettings) {
     // A front end that returns without running the title check.
-    settings.outputFolder = "Earlier";
+    settings.choices.title = "Earlier";
     mergeOptions = [](MergeOptionsForm& form) {
         form.SetTitleText("../../etc");
         return true;
     };
     EXPECT_EQ(Prepare(Track(AllFour)), Preparation::Refused);
-    EXPECT_EQ(settings.outputFolder, "Earlier");
+    EXPECT_EQ(settings.choices.title, "Earlier");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, MessageKind::Warning);
 }
