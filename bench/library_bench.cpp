@@ -4,8 +4,8 @@
 //                                                  writes the tree (DIR must not exist),
 //                                                  PER_FOLDER sets to an author's folder
 //   library_bench find DIR [RUNS]                  times the search, warm after the first
-//   library_bench check DIR [RUNS]                 times the search and every set's check,
-//                                                  as `brambex-cli library` makes them
+//   library_bench check DIR [RUNS]                 times the search and every set's check
+//                                                  and plan, as `brambex-cli library` makes them
 // The search reports each set as it is found and keeps none, so its memory is what the
 // folders on the way down need; the peak RSS of the process is printed after the runs.
 #include <sys/resource.h>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/library.h"
+#include "engine/library_plan.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -83,8 +84,8 @@ int Find(const std::string& root, int runs, bool check) {
         if (check) {
             const std::vector<brambex::LibrarySet> found = brambex::FindLibrarySets(files, root);
             int problems = 0;
-            for (const std::string& problem : brambex::CheckLibrarySets(files, found))
-                problems += problem.empty() ? 0 : 1;
+            for (const brambex::LibrarySetPlan& plan : brambex::PlanLibrarySets(files, found))
+                problems += plan.problem.empty() ? 0 : 1;
             for (const brambex::LibrarySet& set : found) {
                 ++sets;
                 discs += set.discs;

@@ -11,10 +11,10 @@ LibraryListing ListLibrary(const std::string& folder, bool check) {
     std::vector<LibraryNote> notes;
     listing.sets = FindLibrarySets(platform::SystemFiles(), folder, &notes);
     if (check)
-        listing.problems = CheckLibrarySets(platform::SystemFiles(), listing.sets);
-    listing.problems.resize(listing.sets.size());
-    for (std::string& problem : listing.problems)
-        problem = FirstLine(problem);
+        listing.plans = PlanLibrarySets(platform::SystemFiles(), listing.sets);
+    listing.plans.resize(listing.sets.size());
+    for (const LibrarySetPlan& plan : listing.plans)
+        listing.problems.push_back(FirstLine(plan.problem));
     for (LibraryNote& note : notes) {
         std::string where = ShownFolder(note.relativeFolder);
         if (note.unreadable)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/library.h"
+#include "engine/library_plan.h"
 
 namespace brambex {
 
@@ -19,15 +20,18 @@ struct UnreadableFolder {
 
 struct LibraryListing {
     std::vector<LibrarySet> sets;
-    // Each set's problem, its first line; empty when nothing is wrong (or not checked).
+    // What a merge of each set would come to (empty plans when not checked), and each
+    // set's problem, its first line; empty when nothing is wrong (or not checked).
+    std::vector<LibrarySetPlan> plans;
     std::vector<std::string> problems;
     std::vector<UnreadableFolder> unreadable;
     // "self: A link to ".", a folder above it: not followed.", one for each link.
     std::vector<std::string> passedOver;
 };
 
-// Finds the sets under the folder (an absolute path); with check, checks them too, all
-// together, so that a folder of thousands of sets is read once, not once a set.
+// Finds the sets under the folder (an absolute path); with check, reads and plans each
+// as its merge would (PlanLibrarySets), all together, so that a folder of thousands of
+// sets is read once, not once a set.
 LibraryListing ListLibrary(const std::string& folder, bool check);
 
 // A folder relative to the library as shown: "." for the library itself.

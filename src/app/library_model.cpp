@@ -6,8 +6,19 @@ namespace brambex {
 
 namespace {
 
-std::string PlanText(const LibrarySet& set, const std::string& problem, bool on) {
-    const std::string into = "\"" + set.outputFolder + "\"";
+// The output folders the plan fills: "A_1", or "A_1" ... "A_3".
+std::string Into(const LibrarySet& set, const LibrarySetPlan& plan) {
+    if (plan.outputFolders.empty())
+        return "\"" + set.outputFolder + "\"";
+    std::string into = "\"" + plan.outputFolders.front() + "\"";
+    if (plan.outputFolders.size() > 1)
+        into += " ... \"" + plan.outputFolders.back() + "\"";
+    return into;
+}
+
+std::string PlanText(const LibrarySet& set, const LibrarySetPlan& plan, const std::string& problem,
+                     bool on) {
+    const std::string into = Into(set, plan);
     if (!problem.empty())
         return (on ? "Will fail: " : "Cannot be merged: ") + problem;
     if (set.merged)
@@ -47,7 +58,8 @@ void LibraryModel::Plan() {
     int checked = 0;
     for (std::size_t i = 0; i < listing_.sets.size(); ++i) {
         checked += rows_[i].checked ? 1 : 0;
-        rows_[i].whatHappens = PlanText(listing_.sets[i], listing_.problems[i], rows_[i].checked);
+        rows_[i].whatHappens =
+            PlanText(listing_.sets[i], listing_.plans[i], listing_.problems[i], rows_[i].checked);
     }
     summary_ = std::to_string(listing_.sets.size()) + " sets found, " + std::to_string(checked) +
                " checked.";

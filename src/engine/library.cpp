@@ -298,17 +298,6 @@ void Walk(Walker& w, const std::string& folder, const std::string& relative, Ent
         w.found(std::move(set));
 }
 
-// Messages that only keep the first, for the check.
-class MessageKeeper : public Messages {
-  public:
-    std::string message;
-
-    void ShowMessage(std::string_view text, std::optional<std::string_view>, MessageKind) override {
-        if (message.empty())
-            message = text;
-    }
-};
-
 }  // namespace
 
 void ForEachLibrarySet(platform::FileSystem& files, const std::string& folder,
@@ -361,37 +350,6 @@ std::string ProposedSetTitle(platform::FileSystem& files, const std::string& set
             return set.title;
     }
     return {};
-}
-
-std::string CheckLibrarySet(platform::FileSystem& files, const LibrarySet& set) {
-    // The scan and the check a merge's session makes, their first message kept.
-    MessageKeeper keeper;
-    DiscSet discs;
-    if (ScanDiscSet(files, discs, keeper, set.discOneFolder))
-        CheckDiscSet(files, discs, keeper);
-    return keeper.message;
-}
-
-std::vector<std::string> CheckLibrarySets(platform::FileSystem& files,
-                                          const std::vector<LibrarySet>& sets) {
-    std::vector<std::size_t> order(sets.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return sets[a].setFolder < sets[b].setFolder;
-    });
-    std::vector<std::string> problems(sets.size());
-    std::unique_ptr<platform::KeptListing> kept;
-    for (std::size_t i : order) {
-        // Each set's check searches its folder several times: a folder of thousands of
-        // sets is read once for all of them.
-        if (!kept || kept->Folder() != sets[i].setFolder) {
-            kept.reset();
-            kept = std::make_unique<platform::KeptListing>(sets[i].setFolder, ComposedForm);
-        }
-        problems[i] = CheckLibrarySet(files, sets[i]);
-    }
-    return problems;
 }
 
 }  // namespace brambex

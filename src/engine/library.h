@@ -70,12 +70,4 @@ void ReadMergedState(platform::FileSystem& files, LibrarySet& set);
 std::string ProposedSetTitle(platform::FileSystem& files, const std::string& setFolder,
                              const std::string& discOneName);
 
-// What the check that a merge makes before writing would find wrong with the set,
-// as that message says it; empty when nothing.
-std::string CheckLibrarySet(platform::FileSystem& files, const LibrarySet& set);
-
-// CheckLibrarySet of each set, in order; the sets of one folder share one reading of it.
-std::vector<std::string> CheckLibrarySets(platform::FileSystem& files,
-                                          const std::vector<LibrarySet>& sets);
-
 }  // namespace brambex

@@ -49,7 +49,7 @@ TEST(LibraryModel, EachSetTellsWhatBecomesOfItAsItsBoxStands) {
     ASSERT_EQ(model.Rows().size(), 4u);
     EXPECT_EQ(model.Rows()[0].discs, "2");
     const std::string missing =
-        "Will fail: " + FirstLine(CheckLibrarySet(platform::SystemFiles(), model.Sets()[1]));
+        "Will fail: " + FirstLine(PlanLibrarySet(platform::SystemFiles(), model.Sets()[1]).problem);
     EXPECT_NE(missing.find("could not find a folder for disc 2"), std::string::npos);
     EXPECT_EQ(Plans(model), (std::vector<std::string>{
                                 "Will be merged into \"Alpha_1\"", missing,
@@ -67,6 +67,22 @@ TEST(LibraryModel, EachSetTellsWhatBecomesOfItAsItsBoxStands) {
                                         "Merged already into \"Gamma_1\""}));
     EXPECT_EQ(model.Summary(), "4 sets found, 0 checked.");
     EXPECT_FALSE(model.MergeEnabled());
+}
+
+TEST(LibraryModel, ASetSpreadOverFoldersNamesTheFirstAndTheLast) {
+    TempTree tree;
+    const std::string track = testing::PaddedTag(testing::TextFrame("TALB", "Big"), 64) +
+                              testing::FillerAudio(100) + std::string(128, '\0');
+    // 255 tracks: one more than a folder holds.
+    for (int n = 0; n <= MaxTracksPerFolder; ++n) {
+        const int number = n % 99 + 1;
+        tree.File("Big Disc " + std::to_string(n / 99 + 1) + "/" + (number < 10 ? "0" : "") +
+                      std::to_string(number) + " T.mp3",
+                  track);
+    }
+    LibraryModel model(tree.Root());
+    EXPECT_EQ(Plans(model),
+              std::vector<std::string>{"Will be merged into \"Big_1\" ... \"Big_2\""});
 }
 
 TEST(LibraryModel, AfterAMergeEachRowSaysWhatBecameOfItsSet) {

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "engine/library_merge.h"
+#include "engine/library_plan.h"
 #include "options/merge_options_form.h"
 #include "support/fake_front_end.h"
 #include "support/tag_bytes.h"
@@ -37,6 +38,13 @@ void MakeDiscs(const TempTree& tree, const std::string& where, const std::string
                 where + "/" + stem + std::to_string(disc) + "/0" + std::to_string(track) + " T.mp3",
                 TrackOf(album));
     }
+}
+
+std::vector<std::string> Problems(const std::vector<LibrarySetPlan>& plans) {
+    std::vector<std::string> problems;
+    for (const LibrarySetPlan& plan : plans)
+        problems.push_back(plan.problem);
+    return problems;
 }
 
 void MarkOutput(const TempTree& tree, const std::string& folder) {
@@ -106,10 +114,45 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
             << e.folder;
         EXPECT_EQ(set.artist, "Someone") << e.folder;
     }
-    EXPECT_EQ(CheckLibrarySet(platform::SystemFiles(), sets[0]), "");
+    EXPECT_EQ(PlanLibrarySet(platform::SystemFiles(), sets[0]).problem, "");
     // Checked together, from one reading of each folder: the decomposed disc 2 too.
-    EXPECT_EQ(CheckLibrarySets(platform::SystemFiles(), sets),
+    EXPECT_EQ(Problems(PlanLibrarySets(platform::SystemFiles(), sets)),
               std::vector<std::string>(sets.size()));
+}
+
+TEST(Library, EachSetIsPlannedAsItsMergeWouldBe) {
+    TempTree tree;
+    MakeDiscs(tree, "", "Small Disc ", {1, 2}, "Small");
+    // 255 tracks fill two folders; a first track with a twin stops before anything.
+    for (int n = 0; n <= MaxTracksPerFolder; ++n) {
+        const int track = n % 99 + 1;
+        tree.File("Big Disc " + std::to_string(n / 99 + 1) + "/" + (track < 10 ? "0" : "") +
+                      std::to_string(track) + " T.mp3",
+                  TrackOf("Big"));
+    }
+    tree.File("Twin Disc 1/01 A.mp3", TrackOf("Twin"));
+    tree.File("Twin Disc 1/01 B.mp3", TrackOf("Twin"));
+    struct Expected {
+        std::vector<std::string> folders;
+        int tracks;
+        std::string problem;
+    };
+    const Expected expected[] = {
+        {{"Big_1", "Big_2"}, 255, ""},
+        {{"Small_1"}, 4, ""},
+        {{},
+         0,
+         "Two or more mp3 files have the same sequence number! \"" +
+             testing::Native("Twin Disc 1/01*.mp3") + "\""},
+    };
+    const std::vector<LibrarySet> sets = FindLibrarySets(platform::SystemFiles(), tree.Root());
+    const std::vector<LibrarySetPlan> plans = PlanLibrarySets(platform::SystemFiles(), sets);
+    ASSERT_EQ(plans.size(), std::size(expected));
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        EXPECT_EQ(plans[i].outputFolders, expected[i].folders) << sets[i].relativeFolder;
+        EXPECT_EQ(plans[i].tracks, expected[i].tracks) << sets[i].relativeFolder;
+        EXPECT_EQ(plans[i].problem, expected[i].problem) << sets[i].relativeFolder;
+    }
 }
 
 TEST(Library, EveryFolderIsSearchedOnceWhateverTheLinks) {
@@ -195,13 +238,13 @@ TEST(Library, AFailingSetIsPassedOverAndTheOthersAreMerged) {
     const std::vector<LibrarySet> sets =
         FindLibrarySets(platform::SystemFiles(), shelf.tree.Root());
     ASSERT_EQ(sets.size(), 3u);
-    EXPECT_NE(CheckLibrarySet(platform::SystemFiles(), sets[1])
-                  .find("could not find a folder for disc 2"),
+    EXPECT_NE(PlanLibrarySet(platform::SystemFiles(), sets[1])
+                  .problem.find("could not find a folder for disc 2"),
               std::string::npos);
     // The same answers when the sets' folder is read once for all of them.
-    EXPECT_EQ(
-        CheckLibrarySets(platform::SystemFiles(), sets),
-        (std::vector<std::string>{"", CheckLibrarySet(platform::SystemFiles(), sets[1]), ""}));
+    EXPECT_EQ(Problems(PlanLibrarySets(platform::SystemFiles(), sets)),
+              (std::vector<std::string>{
+                  "", PlanLibrarySet(platform::SystemFiles(), sets[1]).problem, ""}));
     FakeFrontEnd ui;
     LibraryMergeSettings settings;
     const std::vector<LibrarySetResult> results =
