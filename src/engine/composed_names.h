@@ -16,8 +16,8 @@ namespace brambex {
 // letter case folded as the system's search folds it.
 std::string ComposedKey(std::string_view name);
 
-// The form names are compared in. A platform::KeptListing in it answers ListComposed
-// for its folder from memory.
+// The form names are compared in. A platform::KeptListing in it, handed as the file
+// system, answers ListComposed for its folder from memory.
 inline constexpr platform::NameForm ComposedForm = &ComposeNfc;
 
 // True when no other spelling of the name composes to it: an ASCII name.

@@ -6,6 +6,7 @@
 #include "engine/composed_names.h"
 #include "engine/disc_set.h"
 #include "engine/merge_plan.h"
+#include "platform/kept_listing.h"
 
 namespace brambex {
 
@@ -58,9 +59,9 @@ std::vector<LibrarySetPlan> PlanLibrarySets(platform::FileSystem& files,
         // sets is read once for all of them.
         if (!kept || kept->Folder() != sets[i].setFolder) {
             kept.reset();
-            kept = std::make_unique<platform::KeptListing>(sets[i].setFolder, ComposedForm);
+            kept = std::make_unique<platform::KeptListing>(files, sets[i].setFolder, ComposedForm);
         }
-        plans[i] = PlanLibrarySet(files, sets[i]);
+        plans[i] = PlanLibrarySet(*kept, sets[i]);
     }
     return plans;
 }

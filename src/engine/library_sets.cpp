@@ -16,6 +16,7 @@
 #include "options/merge_preparation.h"
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
+#include "platform/kept_listing.h"
 
 namespace brambex {
 
@@ -175,9 +176,10 @@ std::vector<LibrarySet> SetsAmong(platform::FileSystem& files, const std::string
     std::optional<platform::KeptListing> kept;
     if (std::any_of(sets.begin(), sets.end(),
                     [](const LibrarySet& set) { return !HasOneSpelling(set.outputFolder); }))
-        kept.emplace(folder, ComposedForm);
+        kept.emplace(files, folder, ComposedForm);
+    platform::FileSystem& reading = kept ? *kept : files;
     for (LibrarySet& set : sets)
-        ReadMergedState(files, set);
+        ReadMergedState(reading, set);
     return sets;
 }
 

@@ -15,9 +15,6 @@ namespace brambex::platform {
 
 namespace {
 
-// The kept listing searches on this thread go to, the innermost one.
-thread_local KeptListing* keptListing = nullptr;
-
 // Where the pattern's last component, the names it matches, begins.
 std::size_t NameStart(std::string_view pattern) {
     std::size_t cut = pattern.size();
@@ -26,27 +23,24 @@ std::size_t NameStart(std::string_view pattern) {
     return cut;
 }
 
-// The folder a search pattern looks in, spelled as the pattern spells it.
-std::string PatternFolder(std::string_view pattern, std::size_t nameStart) {
-    if (nameStart == 0)
-        return ".";
-    return std::string(pattern.substr(0, nameStart == 1 ? 1 : nameStart - 1));
-}
-
 }  // namespace
 
-Listing ListMatching(const std::string& pattern, NameForm form) {
+SearchPattern SplitSearchPattern(std::string_view pattern) {
     const std::size_t nameStart = NameStart(pattern);
-    const std::string folder = PatternFolder(pattern, nameStart);
-    const std::string_view namePattern = std::string_view(pattern).substr(nameStart);
-    if (keptListing != nullptr && keptListing->Folder() == folder && keptListing->Form() == form)
-        return keptListing->Matching(namePattern);
+    std::string folder = ".";
+    if (nameStart > 0)
+        folder = std::string(pattern.substr(0, nameStart == 1 ? 1 : nameStart - 1));
+    return {std::move(folder), std::string(pattern.substr(nameStart))};
+}
+
+Listing ListMatching(const std::string& pattern, NameForm form) {
     if (form == nullptr)
         return SystemListMatching(pattern);
     // Names that match in the form need not match as they are: the whole folder is
     // read, as the system reads it anyway, and matched here.
+    const std::size_t nameStart = NameStart(pattern);
     Listing listing = SystemListMatching(pattern.substr(0, nameStart) + "*");
-    const std::string key = MatchKey(form(namePattern));
+    const std::string key = MatchKey(form(std::string_view(pattern).substr(nameStart)));
     std::erase_if(listing.entries, [&](const FoundEntry& entry) {
         return !MatchesWildcard(key, MatchKey(form(entry.name)));
     });
@@ -55,41 +49,6 @@ Listing ListMatching(const std::string& pattern, NameForm form) {
 
 std::vector<FoundEntry> FindMatching(const std::string& pattern) {
     return ListMatching(pattern).entries;
-}
-
-KeptListing::KeptListing(const std::string& folder, NameForm form)
-    : folder_(folder), form_(form), outer_(keptListing) {
-    Listing listing = ListMatching(JoinPath(folder, "*"));
-    error_ = listing.error;
-    keyed_.reserve(listing.entries.size());
-    for (FoundEntry& entry : listing.entries)
-        keyed_.emplace_back(MatchKey(form ? form(entry.name) : entry.name), std::move(entry));
-    std::sort(keyed_.begin(), keyed_.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    keptListing = this;
-}
-
-KeptListing::~KeptListing() {
-    keptListing = outer_;
-}
-
-Listing KeptListing::Matching(std::string_view namePattern) const {
-    if (error_)
-        return {{}, error_};
-    // Every name that matches begins with the pattern's text before its first "*".
-    const std::string key = MatchKey(form_ ? form_(namePattern) : std::string(namePattern));
-    const std::string prefix = key.substr(0, std::min(key.find('*'), key.size()));
-    Listing found;
-    auto at =
-        std::lower_bound(keyed_.begin(), keyed_.end(), prefix,
-                         [](const auto& item, const std::string& p) { return item.first < p; });
-    for (; at != keyed_.end() && at->first.starts_with(prefix); ++at) {
-        if (MatchesWildcard(key, at->first))
-            found.entries.push_back(at->second);
-    }
-    std::sort(found.entries.begin(), found.entries.end(),
-              [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
-    return found;
 }
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {

@@ -91,30 +91,14 @@ using NameForm = std::string (*)(std::string_view name);
 // With a form, the names are compared in it and the entries keep their names on disk.
 Listing ListMatching(const std::string& pattern, NameForm form = nullptr);
 
-// While one lives, the searches of its folder on this thread in its name form filter
-// the listing it took once instead of reading the folder again: for many read-only
-// looks at one folder that holds thousands of entries. What changes in the folder
-// meanwhile is not seen.
-class KeptListing {
-  public:
-    explicit KeptListing(const std::string& folder, NameForm form = nullptr);
-    ~KeptListing();
-    KeptListing(const KeptListing&) = delete;
-    KeptListing& operator=(const KeptListing&) = delete;
-
-    const std::string& Folder() const { return folder_; }
-    NameForm Form() const { return form_; }
-    Listing Matching(std::string_view namePattern) const;
-
-  private:
-    std::string folder_;
-    NameForm form_;
-    std::error_code error_;
-    // The entries with their names (in the form) as the system compares them, in that
-    // order.
-    std::vector<std::pair<std::string, FoundEntry>> keyed_;
-    KeptListing* outer_;
+// A search pattern split where its last component begins: the folder it looks in,
+// spelled as the pattern spells it ("." for a pattern without a separator), and the
+// names it matches.
+struct SearchPattern {
+    std::string folder;
+    std::string names;
 };
+SearchPattern SplitSearchPattern(std::string_view pattern);
 
 // Where a folder lies on its system (device and inode; volume and file index on
 // Windows): two paths name one folder exactly when these agree.

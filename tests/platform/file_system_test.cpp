@@ -98,28 +98,6 @@ TEST(FindMatching, EmptyWhenNothingMatchesOrTheFolderIsMissing) {
     EXPECT_TRUE(ListMatching(tree.Path("Set/a.txt/*")).error);
 }
 
-TEST(KeptListing, AnswersAsTheFolderWasWhenItWasTaken) {
-    TempTree tree;
-    for (const char* name : {"Set/Opera 01", "Set/opera 02", "Set/Opera 1 extra", "Set/Other"})
-        tree.Folder(name);
-    const auto names = [](const std::vector<FoundEntry>& found) {
-        std::string text;
-        for (const FoundEntry& entry : found)
-            text += entry.name + (entry.isFolder ? "/ " : " ");
-        return text;
-    };
-    const char* patterns[] = {"OPERA*", "Opera* 0*", "*", "other", "*1", "X*", "Opera 03"};
-    std::vector<std::string> fresh;
-    for (const char* pattern : patterns)
-        fresh.push_back(names(FindMatching(tree.Path("Set/") + pattern)));
-    KeptListing kept(tree.Path("Set"));
-    tree.Folder("Set/Opera 03");
-    for (std::size_t i = 0; i < std::size(patterns); ++i)
-        EXPECT_EQ(names(FindMatching(tree.Path("Set/") + patterns[i])), fresh[i]) << patterns[i];
-    EXPECT_EQ(FindMatching(tree.Path("Set/Opera 01/*")).size(), 0u);
-    EXPECT_EQ(ListMatching(tree.Path("Missing/*")).error, std::errc::no_such_file_or_directory);
-}
-
 // On POSIX a backslash is part of a name: "AC\\DC Live Disc 1" is one folder. Windows
 // takes both (file_system_win32_test.cpp).
 #ifndef _WIN32
