@@ -268,22 +268,42 @@ bool OutputFile::Close() {
     return !failed_;
 }
 
-std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
-    std::uint64_t copied = 0;
-    if (out.failed_) {
-        return 0;
+// The steps of CopyBytes, by where the bytes come from and how they go.
+class ByteCopy {
+  public:
+    static std::uint64_t Copy(InputFile& in, OutputFile& out, std::uint64_t n) {
+        if (out.failed_)
+            return 0;
+        if (in.inMemory_)
+            return FromMemory(in, out, n);
+        std::uint64_t copied = 0;
+        if (in.file_ != platform::native_file::None && out.file_ != platform::native_file::None) {
+            if (InSystem(in, out, n, copied))
+                return copied;
+        } else if (out.file_ != platform::native_file::None && !out.Flush()) {
+            // What the output gathered goes first, so that the bytes stay in order.
+            return 0;
+        }
+        return ThroughBlocks(in, out, n, copied);
     }
-    if (in.inMemory_) {
+
+  private:
+    static std::uint64_t FromMemory(InputFile& in, OutputFile& out, std::uint64_t n) {
         const auto start = static_cast<std::uint64_t>(std::max<std::int64_t>(in.position_, 0));
         const std::uint64_t avail = start < in.memorySize_ ? in.memorySize_ - start : 0;
         const std::uint64_t want = std::min(n, avail);
-        copied = out.WriteSome(in.memory_ + start, static_cast<std::size_t>(want));
+        const std::uint64_t copied =
+            out.WriteSome(in.memory_ + start, static_cast<std::size_t>(want));
         in.position_ += static_cast<std::int64_t>(copied);
         in.lastCount_ = static_cast<std::size_t>(copied);
         in.failed_ = copied < n;
         return copied;
     }
-    if (in.file_ != platform::native_file::None && out.file_ != platform::native_file::None) {
+
+    // Between two files: the bytes up to the output's next boundary join what it
+    // gathered where they fit, and the system copies the rest as far as it can. True
+    // when the copy ends here; `copied` counts what was copied either way.
+    static bool InSystem(InputFile& in, OutputFile& out, std::uint64_t n, std::uint64_t& copied) {
         const std::uint64_t lead =
             std::min(n, (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) %
                             KernelCopyAlignment);
@@ -297,16 +317,15 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
             copied = got;
             if (got < want || copied == n) {
                 in.failed_ = copied < n;
-                return copied;
+                return true;
             }
         }
         // What the output gathered goes first, so that the bytes stay in order. Then the
         // system copies what is left up to the boundary and the rest from there. Any
-        // error, a short count or the input's end hands over to the block copy below,
+        // error, a short count or the input's end hands over to the block copy,
         // which tells whether it was the input or the output that failed.
-        if (!out.Flush()) {
-            return copied;
-        }
+        if (!out.Flush())
+            return true;
         const std::uint64_t toBoundary = lead - copied;
         std::uint64_t inKernel = toBoundary > 0 ? platform::native_file::SystemCopy(
                                                       in.file_, in.position_, out.file_, toBoundary)
@@ -317,29 +336,34 @@ std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
         }
         copied += inKernel;
         out.bytesWritten_ += inKernel;
-    } else if (out.file_ != platform::native_file::None && !out.Flush()) {
-        // What the output gathered goes first, so that the bytes stay in order.
-        return 0;
+        return false;
     }
-    // The copy through user space, for what the system did not copy.
-    const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
-    unsigned char smallBlock[SmallCopyBlockSize];
-    unsigned char* block = ownBlock ? copyBlock : smallBlock;
-    const std::size_t blockSize = ownBlock ? CopyBlockSize : SmallCopyBlockSize;
-    while (copied < n) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, blockSize));
-        const std::size_t got = in.Read(block, want);
-        const std::size_t written = out.WriteSome(block, got);
-        copied += written;
-        if (written < got || got < want) {
-            break;
+
+    // The copy through user space of what the system did not copy, from `copied` on.
+    static std::uint64_t ThroughBlocks(InputFile& in, OutputFile& out, std::uint64_t n,
+                                       std::uint64_t copied) {
+        const bool ownBlock = !copyBlockBusy.test_and_set(std::memory_order_acquire);
+        unsigned char smallBlock[SmallCopyBlockSize];
+        unsigned char* block = ownBlock ? copyBlock : smallBlock;
+        const std::size_t blockSize = ownBlock ? CopyBlockSize : SmallCopyBlockSize;
+        while (copied < n) {
+            const auto want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(n - copied, blockSize));
+            const std::size_t got = in.Read(block, want);
+            const std::size_t written = out.WriteSome(block, got);
+            copied += written;
+            if (written < got || got < want)
+                break;
         }
+        if (ownBlock)
+            copyBlockBusy.clear(std::memory_order_release);
+        in.failed_ = copied < n;
+        return copied;
     }
-    if (ownBlock) {
-        copyBlockBusy.clear(std::memory_order_release);
-    }
-    in.failed_ = copied < n;
-    return copied;
+};
+
+std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n) {
+    return ByteCopy::Copy(in, out, n);
 }
 
 }  // namespace brambex

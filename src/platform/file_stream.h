@@ -49,7 +49,7 @@ class InputFile {
     std::int64_t position_ = 0;
     std::size_t lastCount_ = 0;
     bool failed_ = false;
-    friend std::uint64_t CopyBytes(InputFile& in, class OutputFile& out, std::uint64_t n);
+    friend class ByteCopy;  // the steps of CopyBytes
 };
 
 class OutputFile {
@@ -103,7 +103,7 @@ class OutputFile {
     bool open_ = false;
     bool failed_ = false;
     std::error_code error_;
-    friend std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
+    friend class ByteCopy;
 };
 
 // Copies n bytes from the input's position to the output, in the system where it can,
