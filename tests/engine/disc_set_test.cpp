@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/file_system.h"
+#include "support/failing_file_system.h"
 #include "support/fake_front_end.h"
 #include "support/temp_tree.h"
 
@@ -77,11 +78,9 @@ class DiscSetTest : public ::testing::Test {
         }
     }
     bool Scan(const std::string& relative) {
-        return ScanDiscSet(platform::SystemFiles(), set, ui, tree.Path(relative));
+        return ScanDiscSet(files, set, ui, tree.Path(relative));
     }
-    std::optional<std::string> Find(int disc) {
-        return FindDiscFolder(platform::SystemFiles(), set, ui, disc);
-    }
+    std::optional<std::string> Find(int disc) { return FindDiscFolder(files, set, ui, disc); }
     // The disc folders a window lists after the scan.
     std::vector<std::string> Folders() const {
         std::vector<std::string> names;
@@ -95,6 +94,7 @@ class DiscSetTest : public ::testing::Test {
 
     TempTree tree;
     FakeFrontEnd ui;
+    testing::FailingFileSystem files;
     DiscSet set;
 };
 
@@ -122,32 +122,62 @@ TEST_F(DiscSetTest, TwelveDiscsWithTheirTracks) {
     EXPECT_TRUE(platform::PathExists(set.PathInSet("Moby Dick Disc 10/01 T.mp3")));
 }
 
-TEST_F(DiscSetTest, TwoDigitNumbersAreFoundWithTheSecondPattern) {
-    MakeDiscs("Opera 0", 2);
-    ASSERT_TRUE(Scan("Rips/Opera 01"));
-    EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Opera"));
-    EXPECT_EQ(set.DiscCount(), 2);
-    EXPECT_EQ(Find(1), "Opera 01");
-    EXPECT_EQ(Find(2), "Opera 02");
-}
-
-TEST_F(DiscSetTest, EarlierOutputFolderWithKeyFileIsNoDisc) {
-    MakeDiscs("Opera 0", 2);
-    tree.File("Rips/Opera_1/01 1-1 T.mp3");
-    tree.File("Rips/Opera_1/merged");
-    tree.File("Rips/Opera_2/readme.txt");  // no key file: the user's, so counted
-    ASSERT_TRUE(Scan("Rips/Opera 01"));
-    EXPECT_EQ(set.DiscCount(), 3);
-    EXPECT_EQ(set.FileCount(), 4);
-    EXPECT_EQ(Folders(), (std::vector<std::string>{"Opera 01", "Opera 02", "Opera_2"}));
-}
-
-TEST_F(DiscSetTest, CountsEveryFolderThatBeginsWithTheStem) {
-    MakeDiscs("Moby Dick Disc ", 2);
-    tree.Folder("Rips/Moby Dick Disc 1 (bonus)");  // no tracks: still a disc, adds 0
-    ASSERT_TRUE(Scan("Rips/Moby Dick Disc 1"));
-    EXPECT_EQ(set.DiscCount(), 3);
-    EXPECT_EQ(set.FileCount(), 4);
+// What a scan lists: every folder that begins with the stem, in the order of their
+// names, but no earlier output; the ".mp3" files in them; each disc's folder by number.
+TEST_F(DiscSetTest, ScanListsTheDiscFoldersAndTheirFiles) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;  // a name ending in "/" is an empty folder
+        const char* chosen;
+        const char* stem;                  // the last name of the stem
+        std::vector<std::string> folders;  // as the scan lists them
+        int fileCount;
+        std::vector<std::string> discs;  // what the lookup finds for disc 1, 2, ...
+    };
+    const Case cases[] = {
+        {"two-digit numbers, found with the second pattern",
+         {"Opera 01/01 T.mp3", "Opera 01/02 T.mp3", "Opera 02/01 T.mp3", "Opera 02/02 T.mp3"},
+         "Opera 01",
+         "Opera",
+         {"Opera 01", "Opera 02"},
+         4,
+         {"Opera 01", "Opera 02"}},
+        {"an earlier output folder with its key file is no disc",
+         {"Opera 01/01 T.mp3", "Opera 01/02 T.mp3", "Opera 02/01 T.mp3", "Opera 02/02 T.mp3",
+          "Opera_1/01 1-1 T.mp3", "Opera_1/merged",
+          "Opera_2/readme.txt"},  // no key file: the user's, so counted
+         "Opera 01",
+         "Opera",
+         {"Opera 01", "Opera 02", "Opera_2"},
+         4,
+         {}},
+        {"a folder that begins with the stem counts, without tracks",
+         {"Moby Dick Disc 1/01 T.mp3", "Moby Dick Disc 1/02 T.mp3", "Moby Dick Disc 2/01 T.mp3",
+          "Moby Dick Disc 2/02 T.mp3", "Moby Dick Disc 1 (bonus)/"},
+         "Moby Dick Disc 1",
+         "Moby Dick Disc",
+         {"Moby Dick Disc 1", "Moby Dick Disc 1 (bonus)", "Moby Dick Disc 2"},
+         4,
+         {}},
+        {"a set of one folder", {"X Disc 1/"}, "X Disc 1", "X Disc", {"X Disc 1"}, 0, {"X Disc 1"}},
+    };
+    for (const Case& c : cases) {
+        TempTree sets;
+        for (const std::string& file : c.files) {
+            if (file.ends_with("/"))
+                sets.Folder(file);
+            else
+                sets.File(file);
+        }
+        ASSERT_TRUE(ScanDiscSet(files, set, ui, sets.Path(c.chosen))) << c.name;
+        EXPECT_EQ(set.discFolderStem, sets.Path(c.stem)) << c.name;
+        EXPECT_EQ(set.DiscCount(), static_cast<int>(c.folders.size())) << c.name;
+        EXPECT_EQ(Folders(), c.folders) << c.name;
+        EXPECT_EQ(set.FileCount(), c.fileCount) << c.name;
+        for (std::size_t disc = 1; disc <= c.discs.size(); ++disc)
+            EXPECT_EQ(Find(static_cast<int>(disc)), c.discs[disc - 1]) << c.name;
+        EXPECT_TRUE(ui.messages.empty()) << c.name;
+    }
 }
 
 TEST_F(DiscSetTest, WithoutSuffixTheChosenFolderIsDiscOne) {
@@ -166,32 +196,25 @@ TEST_F(DiscSetTest, WithoutSuffixTheChosenFolderIsDiscOne) {
                             "Error", MessageKind::Error));
 }
 
-TEST_F(DiscSetTest, DiscTwoAndDiscZeroTwoBesideEachOther) {
-    tree.Folder("Rips/X Disc 1");
-    tree.Folder("Rips/X Disc 2");
-    tree.Folder("Rips/X Disc 02");
-    ASSERT_TRUE(Scan("Rips/X Disc 1"));
-    EXPECT_EQ(set.DiscCount(), 3);
-    // One disc in two folders is named as such, not taken for a missing disc 3 later.
-    EXPECT_EQ(Find(2), std::nullopt);
-    EXPECT_TRUE(OnlyMessage(ui,
-                            "There are two folders that appear to be disc 2:\n     \"X Disc "
-                            "02\"\n     \"X Disc 2\"\nPlease rename one or both of these to "
-                            "remove\nthe ambiguity, then start over with this set.",
-                            "Error", MessageKind::Error));
-}
-
+// One disc in two folders is named as such, not taken for a missing disc later.
 TEST_F(DiscSetTest, TwoFoldersForOneDiscAreRefused) {
-    tree.Folder("Rips/X Disc 1");
-    tree.Folder("Rips/X Disc 2");
-    tree.Folder("Rips/X Disc - bonus 2");
-    ASSERT_TRUE(Scan("Rips/X Disc 1"));
-    EXPECT_EQ(Find(2), std::nullopt);
-    EXPECT_TRUE(OnlyMessage(ui,
-                            "There are two folders that appear to be disc 2:\n     \"X Disc - "
-                            "bonus 2\"\n     \"X Disc 2\"\nPlease rename one or both of these to "
-                            "remove\nthe ambiguity, then start over with this set.",
-                            "Error", MessageKind::Error));
+    // The other folder's name sorts first in the message.
+    for (const char* other : {"X Disc 02", "X Disc - bonus 2"}) {
+        TempTree sets;
+        for (const std::string folder : {"X Disc 1", "X Disc 2", other})
+            sets.Folder(folder);
+        ui.messages.clear();
+        ASSERT_TRUE(ScanDiscSet(files, set, ui, sets.Path("X Disc 1"))) << other;
+        EXPECT_EQ(set.DiscCount(), 3) << other;
+        EXPECT_EQ(Find(2), std::nullopt) << other;
+        EXPECT_TRUE(OnlyMessage(ui,
+                                "There are two folders that appear to be disc 2:\n     \"" +
+                                    std::string(other) +
+                                    "\"\n     \"X Disc 2\"\nPlease rename one or both of these "
+                                    "to remove\nthe ambiguity, then start over with this set.",
+                                "Error", MessageKind::Error))
+            << other;
+    }
 }
 
 TEST_F(DiscSetTest, NamesEndingInBlanksAreOneSet) {
@@ -202,10 +225,10 @@ TEST_F(DiscSetTest, NamesEndingInBlanksAreOneSet) {
     EXPECT_EQ(set.DiscCount(), 3);
     EXPECT_EQ(Find(1), "The Odyssey Disc 1 ");
     EXPECT_EQ(Find(2), "The Odyssey Disc 2 ");
-    EXPECT_TRUE(CheckDiscSet(platform::SystemFiles(), set, ui));
+    EXPECT_TRUE(CheckDiscSet(files, set, ui));
     // Disc 2 chosen: its disc 1 is found though the names differ in their last blank.
     ASSERT_TRUE(Scan("Rips/The Odyssey Disc 2 "));
-    EXPECT_FALSE(CheckDiscSet(platform::SystemFiles(), set, ui));
+    EXPECT_FALSE(CheckDiscSet(files, set, ui));
     EXPECT_NE(ui.messages.back().text.find("whose disc 1 is \"The Odyssey Disc 1 \""),
               std::string::npos);
 #endif
@@ -219,22 +242,14 @@ TEST_F(DiscSetTest, NamesInEitherUnicodeFormAreOneSet) {
         rips.File(first + "1/01 T.mp3");
         rips.File(second + "2/01 T.mp3");
         rips.File("Cafe Disc 3/01 T.mp3");  // another name: no disc of this set
-        ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui, rips.Path(first + "1")));
+        ASSERT_TRUE(ScanDiscSet(files, set, ui, rips.Path(first + "1")));
         EXPECT_EQ(set.DiscCount(), 2);
         EXPECT_EQ(Folders(), (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_EQ(Find(2), second + "2");
-        EXPECT_EQ(CheckDiscSet(platform::SystemFiles(), set, ui),
+        EXPECT_EQ(CheckDiscSet(files, set, ui),
                   (std::vector<std::string>{first + "1", second + "2"}));
         EXPECT_TRUE(ui.messages.empty());
     }
-}
-
-TEST_F(DiscSetTest, SetOfOneFolder) {
-    MakeDiscs("X Disc ", 1, 0);
-    ASSERT_TRUE(Scan("Rips/X Disc 1"));
-    EXPECT_EQ(set.DiscCount(), 1);
-    EXPECT_EQ(set.FileCount(), 0);
-    EXPECT_EQ(Find(1), "X Disc 1");
 }
 
 TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
@@ -244,13 +259,13 @@ TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
     EXPECT_EQ(set.DiscCount(), 2);
     EXPECT_EQ(set.setFolder, tree.Path("Rips"));
     EXPECT_EQ(Find(2), "AC\\DC Live Disc 2");
-    EXPECT_TRUE(CheckDiscSet(platform::SystemFiles(), set, ui));
+    EXPECT_TRUE(CheckDiscSet(files, set, ui));
     EXPECT_TRUE(ui.messages.empty());
 #endif
 
     MakeDiscs("Opera 0", 2);
 
-    ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui, tree.Path("Rips/Opera 01/")));
+    ASSERT_TRUE(ScanDiscSet(files, set, ui, tree.Path("Rips/Opera 01/")));
     EXPECT_EQ(set.discFolderStem, tree.Path("Rips/Opera"));
     EXPECT_EQ(set.DiscCount(), 2);
 }
@@ -258,7 +273,7 @@ TEST_F(DiscSetTest, BackslashIsPartOfANameAndTrailingSeparatorIsDropped) {
 TEST_F(DiscSetTest, RelativePathIsTakenFromTheCurrentFolder) {
     MakeDiscs("Opera 0", 2);
     std::filesystem::current_path(tree.Root());  // TempTree puts it back
-    ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui, "Rips/Opera 01"));
+    ASSERT_TRUE(ScanDiscSet(files, set, ui, "Rips/Opera 01"));
     EXPECT_EQ(set.DiscCount(), 2);
     EXPECT_EQ(std::filesystem::path(set.setFolder), std::filesystem::current_path() / "Rips");
     EXPECT_EQ(Current(), std::filesystem::canonical(tree.Root()));
@@ -344,8 +359,7 @@ TEST_F(DiscSetTest, CommonFolderFormsFormTheirSets) {
         for (int d = 1; d <= 3; ++d)
             sets.File(std::string(before) + std::to_string(d) + after + "/01 A.mp3");
         sets.Folder(std::string(before) + "12" + after);
-        ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, ui,
-                                sets.Path(std::string(before) + "1" + after)))
+        ASSERT_TRUE(ScanDiscSet(files, set, ui, sets.Path(std::string(before) + "1" + after)))
             << before;
         EXPECT_EQ(set.DiscCount(), 4) << before;
         EXPECT_EQ(Find(2), std::string(before) + "2" + after);
@@ -419,10 +433,8 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
                 sets.File(file);
         }
         FakeFrontEnd check;
-        ASSERT_TRUE(ScanDiscSet(platform::SystemFiles(), set, check, sets.Path(c.chosen)))
-            << c.name;
-        std::optional<std::vector<std::string>> folders =
-            CheckDiscSet(platform::SystemFiles(), set, check);
+        ASSERT_TRUE(ScanDiscSet(files, set, check, sets.Path(c.chosen))) << c.name;
+        std::optional<std::vector<std::string>> folders = CheckDiscSet(files, set, check);
         if (c.message.empty()) {
             EXPECT_TRUE(folders && check.messages.empty()) << c.name;
             EXPECT_EQ(folders->size(), static_cast<std::size_t>(set.DiscCount())) << c.name;
@@ -433,6 +445,26 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
     }
 }
 
+// A listing the file system refuses, as a folder without read permission or a network
+// drive gone away would: the scan and the check stop with its reason.
+TEST_F(DiscSetTest, ListingsThatFailStopTheScanOrTheCheckWithTheirReason) {
+    MakeDiscs("X Disc ", 2);
+    files.listingFails = [](const std::string& pattern) {
+        return pattern.find("X Disc 2") != std::string::npos;
+    };
+    ASSERT_TRUE(Scan("Rips/X Disc 1"));
+    EXPECT_EQ(CheckDiscSet(files, set, ui), std::nullopt);
+    EXPECT_TRUE(
+        OnlyMessage(ui, "The folder of disc 2, \"X Disc 2\", cannot be read (Permission denied)",
+                    "Error", MessageKind::Error));
+    ui.messages.clear();
+    files.listingFails = [](const std::string& pattern) { return pattern.ends_with("X Disc*"); };
+    EXPECT_FALSE(Scan("Rips/X Disc 1"));
+    EXPECT_TRUE(OnlyMessage(
+        ui, "The folder \"" + tree.Path("Rips") + "\" cannot be read (Permission denied)", "Error",
+        MessageKind::Notice));
+}
+
 // Link loops and file modes are POSIX's.
 #ifndef _WIN32
 TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
@@ -441,7 +473,7 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
     ASSERT_EQ(symlink("Y Disc 2", tree.Path("Rips/Y Disc 2").c_str()), 0);
     ASSERT_TRUE(Scan("Rips/Y Disc 1"));
     EXPECT_EQ(set.DiscCount(), 2);
-    EXPECT_EQ(CheckDiscSet(platform::SystemFiles(), set, ui), std::nullopt);
+    EXPECT_EQ(CheckDiscSet(files, set, ui), std::nullopt);
     EXPECT_TRUE(OnlyMessage(ui,
                             "The folder of disc 2, \"Y Disc 2\", cannot be read (Too many "
                             "levels of symbolic links)",
@@ -452,7 +484,7 @@ TEST_F(DiscSetTest, CheckRefusesADiscFolderThatCannotBeRead) {
     testing::RunUnprivileged(tree, [&] {
         tree.SetMode("Rips/X Disc 2", std::filesystem::perms::none);
         ASSERT_TRUE(Scan("Rips/X Disc 1"));
-        EXPECT_EQ(CheckDiscSet(platform::SystemFiles(), set, ui), std::nullopt);
+        EXPECT_EQ(CheckDiscSet(files, set, ui), std::nullopt);
         EXPECT_TRUE(OnlyMessage(
             ui, "The folder of disc 2, \"X Disc 2\", cannot be read (Permission denied)", "Error",
             MessageKind::Error));
@@ -482,7 +514,7 @@ TEST_F(DiscSetTest, FileCountCountsEveryMp3EntryAndTrackCountTheTracks) {
     tree.File("Rips/D 2/01 E.mp3", std::string(1000, 'x'));
     ASSERT_TRUE(Scan("Rips/D 1"));
     EXPECT_EQ(set.FileCount(), 4);
-    ASSERT_TRUE(CheckDiscSet(platform::SystemFiles(), set, ui));
+    ASSERT_TRUE(CheckDiscSet(files, set, ui));
     // The tracks a merge takes, which decide whether the output is split.
     EXPECT_EQ(set.TrackCount(), 3);
     EXPECT_EQ(set.ByteCount(), 1000);
