@@ -11,6 +11,7 @@
 
 #include "engine/disc_set.h"
 #include "platform/file_system.h"
+#include "support/failing_file_system.h"
 #include "support/fake_front_end.h"
 #include "support/file_size_limit.h"
 #include "support/temp_tree.h"
@@ -41,9 +42,8 @@ class CoverArtTest : public ::testing::Test {
     }
 
     // The disc folder's pictures as the scan lists them.
-    Names Pictures(const std::string& disc) const {
-        for (const DiscFolder& scanned :
-             ReadDiscSet(platform::SystemFiles(), tree.Path(disc)).scanned)
+    Names Pictures(const std::string& disc) {
+        for (const DiscFolder& scanned : ReadDiscSet(files, tree.Path(disc)).scanned)
             if (scanned.name == disc)
                 return scanned.pictures;
         return {};
@@ -51,6 +51,7 @@ class CoverArtTest : public ::testing::Test {
 
     TempTree tree;
     FakeFrontEnd ui;
+    testing::FailingFileSystem files;
     MergeRun run;
 };
 
@@ -69,7 +70,7 @@ TEST_F(CoverArtTest, CopiesEveryJpgByteForByte) {
     tree.File("Disc 1/01 A.mp3", "not copied");
     tree.Folder("Disc 1/Scans.jpg");
 
-    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(files, run, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), (Names{"AlbumArtSmall.jpg", "Back.jpg", "Folder.jpg", "Inlay.JPG",
                                        longest, "Large.jpg", "Odd.jpg", "merged"}));
@@ -83,7 +84,7 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
     tree.File("Disc 2/Folder.jpg", "disc two");
     tree.File("Out/Folder.jpg", "disc one, a longer picture");
     tree.File("Out/.brambex-picture.part", "left over");
-    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 2", Pictures("Disc 2"));
+    CopyCoverArt(files, run, ui, "Disc 2", Pictures("Disc 2"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.Read("Out/Folder.jpg"), "disc two");
     EXPECT_EQ(tree.List("Out"), (Names{"Folder.jpg", "merged"}));
@@ -91,8 +92,8 @@ TEST_F(CoverArtTest, ReplacesAPictureOfTheSameName) {
 
 TEST_F(CoverArtTest, DiscWithoutPicturesCopiesNothing) {
     tree.File("Disc 1/01 A.mp3");
-    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
-    CopyCoverArt(platform::SystemFiles(), run, ui, "Missing", Pictures("Missing"));
+    CopyCoverArt(files, run, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(files, run, ui, "Missing", Pictures("Missing"));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(tree.List("Out"), Names{"merged"});
 }
@@ -111,7 +112,7 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
     for (const auto& [kind, make] : kinds) {
         ASSERT_EQ(make(tree.Path("gone.jpg").c_str(), tree.Path("Disc 1/A.jpg").c_str()), 0);
         ui.messages.clear();
-        CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
+        CopyCoverArt(files, run, ui, "Disc 1", Pictures("Disc 1"));
         EXPECT_TRUE(OnlyMessage(ui, "Could not open input file (not a regular file)",
                                 "Disc 1/A.jpg", MessageKind::Notice))
             << kind;
@@ -125,9 +126,20 @@ TEST_F(CoverArtTest, UnreadablePictureStopsThisDiscsPictures) {
 TEST_F(CoverArtTest, OutputThatCannotBeOpened) {
     tree.File("Disc 1/Folder.jpg", "f");
     run.currentFolder = "Gone";
-    CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
+    CopyCoverArt(files, run, ui, "Disc 1", Pictures("Disc 1"));
     EXPECT_TRUE(OnlyMessage(ui, "Could not open output file (No such file or directory)",
                             Native("Gone/Folder.jpg"), MessageKind::Notice));
+}
+
+TEST_F(CoverArtTest, PictureThatCannotTakeItsNameIsRemovedAndReported) {
+    tree.File("Disc 1/Folder.jpg", "the new picture");
+    tree.File("Out/Folder.jpg", "the picture of an earlier merge");
+    files.renameFails = [&](const std::string& to) { return to == tree.Path("Out/Folder.jpg"); };
+    CopyCoverArt(files, run, ui, "Disc 1", Pictures("Disc 1"));
+    EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (Permission denied)",
+                            Native("Out/Folder.jpg"), MessageKind::Notice));
+    EXPECT_EQ(tree.List("Out"), (Names{"Folder.jpg", "merged"}));
+    EXPECT_EQ(tree.Read("Out/Folder.jpg"), "the picture of an earlier merge");
 }
 
 #ifndef _WIN32
@@ -137,7 +149,7 @@ TEST_F(CoverArtTest, PictureCutShortIsRemovedAndReported) {
     tree.File("Out/Big.jpg", "the picture of an earlier merge");
     {
         testing::FileSizeLimit limit(20000);
-        CopyCoverArt(platform::SystemFiles(), run, ui, "Disc 1", Pictures("Disc 1"));
+        CopyCoverArt(files, run, ui, "Disc 1", Pictures("Disc 1"));
     }
     EXPECT_TRUE(OnlyMessage(ui, "Could not write output file (File too large)", "Out/Big.jpg",
                             MessageKind::Notice));
