@@ -86,10 +86,10 @@ void ReadingPass(const std::uint8_t* data, std::size_t size, bool sizeKnown) {
     MP3 mp3(quiet);
     FuzzEditor editor(0);
     mp3.Rewrite(in, nullptr, editor);
-    CheckUtf8(mp3.TrailerTitle());
-    CheckUtf8(mp3.TrailerArtist());
-    CheckUtf8(mp3.TrailerAlbum());
-    (void)brambex::GenreTable::GenreName(mp3.TrailerGenre());
+    CheckUtf8(mp3.Id3v1().Title());
+    CheckUtf8(mp3.Id3v1().Artist());
+    CheckUtf8(mp3.Id3v1().Album());
+    (void)brambex::GenreTable::GenreName(mp3.Id3v1().Genre());
 }
 
 // The bytes of the ID3v2 tag at data, header and footer included.

@@ -76,13 +76,13 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
     if (!read)
         return;
     if (!seenGenre)
-        settings.genre = "(" + std::to_string(mp3.TrailerGenre()) + ")";
+        settings.genre = "(" + std::to_string(mp3.Id3v1().Genre()) + ")";
     if (!seenAlbum)
-        settings.albumTitle = TrailerField(mp3.TrailerAlbum());
+        settings.albumTitle = TrailerField(mp3.Id3v1().Album());
     if (!seenArtist)
-        settings.artist = TrailerField(mp3.TrailerArtist());
+        settings.artist = TrailerField(mp3.Id3v1().Artist());
     if (!seenTitle)
-        settings.titleTemplate = TrailerField(mp3.TrailerTitle());
+        settings.titleTemplate = TrailerField(mp3.Id3v1().Title());
 }
 
 Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsForm& runForm,

@@ -10,7 +10,7 @@
 
 #include "platform/ascii_case.h"
 #include "tags/byte_order.h"
-#include "tags/mp3.h"
+#include "tags/tag_edits.h"
 
 namespace brambex {
 

@@ -8,8 +8,7 @@
 
 #include "tags/byte_order.h"
 #include "tags/diagnostic.h"
-#include "tags/mp3.h"
-#include "tags/mp3_frame_plan.h"
+#include "tags/frame_walk.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -33,9 +32,9 @@ std::string_view TagFieldId(TagField field) {
     return FieldIds[static_cast<int>(field)];
 }
 
-bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan) {
+bool FrameWalk::Plan(InputFile& in, const FrameHeader& header, FramePlan& plan) {
     plan = FramePlan{};
-    const int version = walk_.header.version;
+    const int version = part_.header.version;
     if (!MapFrameId(version, header.Id(), plan.id)) {
         plan.leftOut = header.Id();
         return true;
@@ -60,32 +59,42 @@ bool MP3::PlanFrame(InputFile& in, const FrameHeader& header, FramePlan& plan) {
         plan.name = "MOOD";
         PlanConverted(UserTextFrame::NamedLayout, plan);
     } else if (version == 4 && !header.compressed && (id == "CHAP" || id == "CTOC")) {
-        plan.kind = FramePlan::Kind::Chapter;
-        plan.start = reader_.Here();
-        const PayloadConverter::Result r = converter_.MeasureChapter(id, reader_, chapterNotes_);
-        plan.out.size = static_cast<std::uint32_t>(plan.extrasSize + r.size);
-        if (!r.valid || plan.extrasSize + r.size > 0xFFFFFFFFu) {
-            plan.kind = FramePlan::Kind::Drop;
-            plan.leftOut = header.Id();
-            plan.unreadable = true;
-        }
+        PlanChapter(header, plan);
     } else if (layout != nullptr && (version == 4 || (version == 2 && id == "APIC"))) {
         PlanConverted(*layout, plan);
     } else {
-        PlanKeyed(layout, plan);
-        if (!ReadHead(plan)) {
-            return false;
-        }
-        plan.kind = FramePlan::Kind::Verbatim;
-        plan.out.size = static_cast<std::uint32_t>(plan.extrasSize + plan.headSize + plan.rest);
-        if (plan.extrasSize + plan.headSize + plan.rest > 0xFFFFFFFFu) {
-            plan.kind = FramePlan::Kind::Drop;
-        }
+        return PlanVerbatim(layout, plan);
     }
     return true;
 }
 
-bool MP3::ReadExtras(InputFile& in, const FrameHeader& header, FramePlan& plan) {
+void FrameWalk::PlanChapter(const FrameHeader& header, FramePlan& plan) {
+    plan.kind = FramePlan::Kind::Chapter;
+    plan.start = reader_.Here();
+    const PayloadConverter::Result r = converter_.MeasureChapter(plan.Id(), reader_, notes_);
+    plan.out.size = static_cast<std::uint32_t>(plan.extrasSize + r.size);
+    if (!r.valid || plan.extrasSize + r.size > 0xFFFFFFFFu) {
+        plan.kind = FramePlan::Kind::Drop;
+        plan.leftOut = header.Id();
+        plan.unreadable = true;
+    }
+}
+
+// A frame kept as it is: its first bytes read for its text, the rest streamed.
+bool FrameWalk::PlanVerbatim(const FrameLayout* layout, FramePlan& plan) {
+    PlanKeyed(layout, plan);
+    if (!ReadHead(plan)) {
+        return false;
+    }
+    plan.kind = FramePlan::Kind::Verbatim;
+    plan.out.size = static_cast<std::uint32_t>(plan.extrasSize + plan.headSize + plan.rest);
+    if (plan.extrasSize + plan.headSize + plan.rest > 0xFFFFFFFFu) {
+        plan.kind = FramePlan::Kind::Drop;
+    }
+    return true;
+}
+
+bool FrameWalk::ReadExtras(InputFile& in, const FrameHeader& header, FramePlan& plan) {
     if (payload_->Unsynchronised()) {
         // The data's length is known only once its stuffed zero bytes are counted.
         std::uint64_t decoded = 0;
@@ -115,7 +124,7 @@ bool MP3::ReadExtras(InputFile& in, const FrameHeader& header, FramePlan& plan) 
 }
 
 // The first bytes of a verbatim text frame, for its text; the rest streams.
-bool MP3::ReadHead(FramePlan& plan) {
+bool FrameWalk::ReadHead(FramePlan& plan) {
     const std::uint64_t dataSize = payloadLeft_;
     if (plan.id[0] == 'T' || plan.kind == FramePlan::Kind::Held) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, HeadSize));
@@ -123,7 +132,7 @@ bool MP3::ReadHead(FramePlan& plan) {
         if (plan.headSize < want) {
             // A frame that runs past the tag (unsynchronised tags can tell only now), or
             // an input that changed since the first walk.
-            walkBroken_ = true;
+            broken_ = true;
             return false;
         }
     }
@@ -140,7 +149,7 @@ bool MP3::ReadHead(FramePlan& plan) {
 
 // 2.4 frames read whole to become other frames: dates, people, volume, and genres by
 // number. Longer ones than the buffer give what their first bytes hold.
-bool MP3::PlanOwnFrames(FramePlan& plan) {
+bool FrameWalk::PlanOwnFrames(FramePlan& plan) {
     plan.kind = FramePlan::Kind::Held;
     if (!ReadHead(plan)) {
         return false;
@@ -171,7 +180,7 @@ bool MP3::PlanOwnFrames(FramePlan& plan) {
     return true;
 }
 
-void MP3::PlanConverted(const FrameLayout& layout, FramePlan& plan) {
+void FrameWalk::PlanConverted(const FrameLayout& layout, FramePlan& plan) {
     plan.kind = FramePlan::Kind::Converted;
     plan.layout = &layout;
     plan.start = reader_.Here();
@@ -192,8 +201,8 @@ void MP3::PlanConverted(const FrameLayout& layout, FramePlan& plan) {
 // A frame kept as it is that a description or owner tells apart from others of its
 // id: with a second tag to merge, the description is read for its key, then the
 // payload again from its start.
-void MP3::PlanKeyed(const FrameLayout* layout, FramePlan& plan) {
-    if (secondStart_ < 0 || layout == nullptr || layout->keyField < 0) {
+void FrameWalk::PlanKeyed(const FrameLayout* layout, FramePlan& plan) {
+    if (!keyed_ || layout == nullptr || layout->keyField < 0) {
         return;
     }
     const PayloadSource::Mark start = reader_.Here();
@@ -201,40 +210,12 @@ void MP3::PlanKeyed(const FrameLayout* layout, FramePlan& plan) {
     reader_.Rewind(start);
 }
 
-MP3::FrameKey MP3::KeyOf(const FramePlan& plan) {
-    FrameKey key{};
-    const std::string_view id = plan.kind == FramePlan::Kind::Gain ? "TXXX" : plan.Id();
-    std::memcpy(key.id, id.data(), 4);
-    key.text = plan.kind == FramePlan::Kind::Gain ? (plan.gain.album ? 1u : 0u) : plan.key;
-    return key;
-}
-
-bool MP3::KnownKey(const FrameKey& key) const {
-    return std::any_of(firstKeys_, firstKeys_ + firstKeyCount_, [&](const FrameKey& k) {
-        return std::memcmp(k.id, key.id, 4) == 0 && k.text == key.text;
-    });
-}
-
-// Dates and people become frames of their own, each written where the tags lack it:
-// the two walks see them alike whichever tag they come from.
-bool MP3::BecomesOwnFrames(const FramePlan& plan) {
-    return plan.kind == FramePlan::Kind::Date || plan.kind == FramePlan::Kind::OriginalDate ||
-           plan.kind == FramePlan::Kind::People;
-}
-
-void MP3::RememberKey(const FramePlan& plan) {
-    if (secondStart_ < 0 || BecomesOwnFrames(plan) || plan.kind == FramePlan::Kind::Drop ||
-        firstKeyCount_ == std::size(firstKeys_)) {
-        return;
-    }
-    const FrameKey key = KeyOf(plan);
-    if (!KnownKey(key)) {
-        firstKeys_[firstKeyCount_++] = key;
-    }
-}
-
-bool MP3::Repeated(const FramePlan& plan) const {
-    return secondStart_ >= 0 && !BecomesOwnFrames(plan) && KnownKey(KeyOf(plan));
+FrameKey FramePlan::Key() const {
+    FrameKey known{};
+    const std::string_view keyId = kind == Kind::Gain ? "TXXX" : Id();
+    std::memcpy(known.id, keyId.data(), 4);
+    known.text = kind == Kind::Gain ? (gain.album ? 1u : 0u) : key;
+    return known;
 }
 
 }  // namespace brambex

@@ -1,92 +1,61 @@
-// The walk over the input tag's frames (over both tags, when a second follows the
-// first), frame header by frame header, and the payload of the current frame as the
-// conversions read it.
+// The walk over the input tag's frames, frame header by frame header, and the payload
+// of the current frame as the conversions read it.
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <iterator>
 
 #include "tags/byte_order.h"
 #include "tags/diagnostic.h"
-#include "tags/mp3.h"
-#include "tags/mp3_frame_plan.h"
-#include "tags/text_encoding.h"
+#include "tags/frame_walk.h"
 
 namespace brambex {
 
-std::size_t MP3::PayloadReader::Read(unsigned char* out, std::size_t n) {
-    return mp3_.ReadPayload(out, n);
+std::size_t FrameWalk::Reader::Read(unsigned char* out, std::size_t n) {
+    return walk_.ReadPayload(out, n);
 }
 
-std::uint64_t MP3::PayloadReader::Skip(std::uint64_t n) {
-    const std::uint64_t k = std::min(n, mp3_.payloadLeft_);
-    const bool skipped = mp3_.payload_->Skip(k);
-    mp3_.payloadLeft_ = skipped ? mp3_.payloadLeft_ - k : 0;
+std::uint64_t FrameWalk::Reader::Skip(std::uint64_t n) {
+    const std::uint64_t k = std::min(n, walk_.payloadLeft_);
+    const bool skipped = walk_.payload_->Skip(k);
+    walk_.payloadLeft_ = skipped ? walk_.payloadLeft_ - k : 0;
     return skipped ? k : 0;
 }
 
-std::uint64_t MP3::PayloadReader::CopyTo(PayloadSink&, std::uint64_t n) {
+std::uint64_t FrameWalk::Reader::CopyTo(PayloadSink& sink, std::uint64_t n) {
+    const std::uint64_t k = std::min(n, walk_.payloadLeft_);
+    if (walk_.output_ == nullptr) {
+        return PayloadSource::CopyTo(sink, k);
+    }
     // The sink is always the pass's output: pictures go the fast way.
-    const std::uint64_t k = std::min(n, mp3_.payloadLeft_);
-    mp3_.CopyPayloadRest(mp3_.output_, k);
+    walk_.output_->CopyPayload(k);
     return k;
 }
 
-PayloadSource::Mark MP3::PayloadReader::Here() const {
-    const TagStream::Mark mark = mp3_.payload_->Here();
-    return {mark.position, mark.afterFF, mp3_.payloadLeft_, 0, false};
+PayloadSource::Mark FrameWalk::Reader::Here() const {
+    const TagStream::Mark mark = walk_.payload_->Here();
+    return {mark.position, mark.afterFF, walk_.payloadLeft_, 0, false};
 }
 
-void MP3::PayloadReader::Rewind(const Mark& mark) {
-    mp3_.payload_->Rewind({mark.position, mark.afterFF});
-    mp3_.payloadLeft_ = mark.left;
+void FrameWalk::Reader::Rewind(const Mark& mark) {
+    walk_.payload_->Rewind({mark.position, mark.afterFF});
+    walk_.payloadLeft_ = mark.left;
 }
 
-void MP3::FindSecondTag(InputFile& in, std::int64_t at) {
-    secondStart_ = -1;
-    std::int64_t fileSize = in.Size();
-    // Where the size cannot be told (a pipe), nor can the end of a second tag be checked:
-    // it is not looked for, and whatever follows the first tag is audio.
-    if (fileSize < 0) {
-        return;
-    }
-    unsigned char bytes[TagHeader::Size];
-    in.Seek(at);
-    const std::size_t n = in.Read(bytes, sizeof bytes);
-    // Some taggers put a new tag in front of the old one instead of replacing it.
-    if (secondHeader_.Read(bytes, n) != TagHeader::Status::Valid) {
-        return;
-    }
-    // A second tag ends before an ID3v1 trailer, an APE tag or a Lyrics3v2 block: a
-    // broken tag kept as audio, which claimed more than its file held, must not become
-    // one once such a tag follows it.
-    fileSize = AudioEndAfter(in, at);
-    if (at + secondHeader_.TotalSize() > fileSize ||
-        (secondHeader_.version == 2 && (secondHeader_.flags & TagHeader::ExtendedHeader) != 0)) {
-        return;
-    }
-    // With a third behind it, the tags after the first stay audio, all of them: merging
-    // two would leave the third to be taken for a second by the next pass.
-    TagHeader third;
-    in.Seek(at + secondHeader_.TotalSize());
-    if (third.Read(bytes, in.Read(bytes, sizeof bytes)) == TagHeader::Status::Valid) {
-        WriteDiagnostic(*diagnostics_,
-                        "More than two ID3v2 tags in a row: those after the first kept as audio");
-        return;
-    }
-    secondStart_ = at;
-    secondEnd_ = at + TagHeader::Size + secondHeader_.size;
-    audioStart_ = at + secondHeader_.TotalSize();
+void FrameWalk::Forget() {
+    tag_.Forget();
+    frame_.Forget();
 }
 
-bool MP3::StartWalk(InputFile& in, const TagPart& part) {
-    walk_ = part;
-    const TagHeader& tag = walk_.header;
+bool FrameWalk::Start(InputFile& in, const TagPart& part, bool keyed, LeftOutNotes* notes,
+                      PayloadOutput* output) {
+    part_ = part;
+    keyed_ = keyed;
+    notes_ = notes;
+    output_ = output;
+    const TagHeader& tag = part_.header;
     const bool wholeTagUnsynchronised = tag.version != 4 && tag.Unsynchronised();
-    tag_.Open(in, walk_.start + TagHeader::Size, walk_.end, wholeTagUnsynchronised);
+    tag_.Open(in, part_.start + TagHeader::Size, part_.end, wholeTagUnsynchronised);
     payload_ = &tag_;
     payloadLeft_ = 0;
-    walkBroken_ = false;
+    broken_ = false;
     if (tag.version == 2 || (tag.flags & TagHeader::ExtendedHeader) == 0) {
         return true;
     }
@@ -101,31 +70,29 @@ bool MP3::StartWalk(InputFile& in, const TagPart& part) {
             return true;
         }
     }
-    walkBroken_ = true;
+    broken_ = true;
     return false;
 }
 
-bool MP3::NextFrame(InputFile& in, FrameHeader& header) {
+bool FrameWalk::Next(InputFile& in, FrameHeader& header, PassReport& report) {
     // Whatever the last frame left unread is passed over.
     if (payloadLeft_ > 0 && payload_ == &tag_ && !tag_.Skip(payloadLeft_)) {
-        walkBroken_ = true;
+        broken_ = true;
         return false;
     }
     payloadLeft_ = 0;
     payload_ = &tag_;
-    const int version = walk_.header.version;
-    const int headerSize = FrameHeader::SizeFor(version);
+    const int version = part_.header.version;
+    const auto headerSize = static_cast<std::size_t>(FrameHeader::SizeFor(version));
     unsigned char bytes[FrameHeader::MaxSize];
-    if (tag_.Read(bytes, static_cast<std::size_t>(headerSize)) <
-            static_cast<std::size_t>(headerSize) ||
-        !header.Read(bytes, version)) {
+    if (tag_.Read(bytes, headerSize) < headerSize || !header.Read(bytes, version)) {
         // Less than a header left, or zero bytes: padding.
         return false;
     }
     const std::int64_t payloadStart = tag_.Position();
-    if (header.size > static_cast<std::uint64_t>(walk_.end - payloadStart)) {
-        WriteDiagnosticNumber(*diagnostics_, "Frame too big: ", header.size);
-        walkBroken_ = true;
+    if (header.size > static_cast<std::uint64_t>(part_.end - payloadStart)) {
+        WriteDiagnosticNumber(report.Sink(), "Frame too big: ", header.size);
+        broken_ = true;
         brokenReported_ = true;
         return false;
     }
@@ -133,14 +100,14 @@ bool MP3::NextFrame(InputFile& in, FrameHeader& header) {
     if (version == 4) {
         frameStart_ = payloadStart;
         frame_.OpenWithin(tag_, in, payloadStart, payloadStart + header.size,
-                          header.unsynchronised || walk_.header.Unsynchronised());
+                          header.unsynchronised || part_.header.Unsynchronised());
         tag_.Skip(header.size);
         payload_ = &frame_;
     }
     return true;
 }
 
-std::size_t MP3::ReadPayload(unsigned char* buffer, std::uint64_t n) {
+std::size_t FrameWalk::ReadPayload(unsigned char* buffer, std::uint64_t n) {
     const auto want = static_cast<std::size_t>(std::min(n, payloadLeft_));
     const std::size_t got = payload_->Read(buffer, want);
     payloadLeft_ -= got;
@@ -148,6 +115,34 @@ std::size_t MP3::ReadPayload(unsigned char* buffer, std::uint64_t n) {
         payloadLeft_ = 0;
     }
     return got;
+}
+
+std::uint64_t FrameWalk::CopyPayload(OutputFile& out, std::uint64_t n) {
+    std::uint64_t copied = 0;
+    if (const unsigned char* held = payload_->TakeInPlace(n)) {
+        // The walk read it with the tag.
+        out.Write(held, static_cast<std::size_t>(n));
+        copied = out.Failed() ? 0 : n;
+        payloadLeft_ -= n;
+    } else if (!payload_->Unsynchronised()) {
+        // Pictures mostly: copied without passing through the codec's buffers.
+        InputFile& in = payload_->Input();
+        in.Seek(payload_->Position());
+        copied = CopyBytes(in, out, n);
+        payload_->Skip(copied);
+        payloadLeft_ -= copied;
+    } else {
+        while (copied < n) {
+            const std::size_t got =
+                ReadPayload(head_, std::min<std::uint64_t>(n - copied, sizeof head_));
+            if (got == 0) {
+                break;
+            }
+            out.Write(head_, got);
+            copied += got;
+        }
+    }
+    return copied;
 }
 
 }  // namespace brambex

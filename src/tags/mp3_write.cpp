@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
-#include "tags/byte_order.h"
-#include "tags/diagnostic.h"
+#include "tags/frame_walk.h"
 #include "tags/mp3.h"
-#include "tags/mp3_frame_plan.h"
 #include "tags/text_encoding.h"
 
 namespace brambex {
@@ -19,80 +16,109 @@ namespace {
 constexpr TagField AddOrder[] = {TagField::Genre, TagField::Track, TagField::Title,
                                  TagField::Album, TagField::Band,  TagField::Artist};
 
-}  // namespace
+class TagWriter : public PayloadOutput {
+  public:
+    TagWriter(OutputFile* out, const TagAsRead& read, const TagEdits& edits, FrameWalk& walk,
+              TagEditor& editor, PassReport& report)
+        : out_(out), read_(read), edits_(edits), walk_(walk), editor_(editor), report_(report) {}
 
-void MP3::WriteTag(InputFile& in, OutputFile* out, const TagEdits& edits, TagEditor& editor) {
-    output_ = out;
-    chapterNotes_ = nullptr;
-    const TagPart parts[] = {{header_, tagStart_, tagEnd_},
-                             {secondHeader_, secondStart_, secondEnd_}};
-    const bool tagged = kind_ != TagKind::None && kind_ != TagKind::Broken;
-    peopleWritten_ = false;
-    for (int p = 0; tagged && p < (secondStart_ >= 0 ? 2 : 1); ++p) {
-        FrameHeader header;
-        FramePlan plan;
-        if (!StartWalk(in, parts[p])) {
-            break;
-        }
-        while (!failed_ && NextFrame(in, header) && PlanFrame(in, header, plan)) {
-            if (p == 0 || !Repeated(plan)) {
-                WriteKeptFrame(out, plan, edits, editor);
-            }
-        }
-        if (walkBroken_) {
-            // The first walk went through: the input changed since.
-            ReportShortInput(in, nullptr);
-            break;
+    // False when the part's walk could not start.
+    bool WalkPart(InputFile& in, const InputTags& tags, int part);
+    void AddMissingFrames();
+    std::uint64_t Written() const { return written_; }
+
+    void Write(const unsigned char* bytes, std::size_t n) override { WriteBytes(bytes, n); }
+    void CopyPayload(std::uint64_t n) override;
+
+  private:
+    void WriteKeptFrame(const FramePlan& plan);
+    void WriteFrame(const FramePlan& plan);
+    void WritePeople();
+    void WriteGain(const VolumeAdjustment& gain);
+    void WriteUserText(std::string_view description, std::string_view value);
+    void WriteDateFrames(bool original);
+    void WriteTextFrame(std::string_view id, std::string_view text, OutputFrame::Origin origin);
+    void WriteBytes(const void* bytes, std::size_t n);
+
+    OutputFile* out_;
+    const TagAsRead& read_;
+    const TagEdits& edits_;
+    FrameWalk& walk_;
+    TagEditor& editor_;
+    PassReport& report_;
+    std::uint64_t written_ = 0;
+    // Only the first frame of each kind gives dates, and people go into one frame.
+    bool dateWritten_ = false;
+    bool originalDateWritten_ = false;
+    bool peopleWritten_ = false;
+};
+
+bool TagWriter::WalkPart(InputFile& in, const InputTags& tags, int part) {
+    FrameHeader header;
+    FramePlan plan;
+    if (!walk_.Start(in, part == 0 ? tags.first : tags.second, tags.HasSecond(), nullptr, this)) {
+        return false;
+    }
+    while (!report_.Failed() && walk_.Next(in, header, report_) && walk_.Plan(in, header, plan)) {
+        if (part == 0 || !Repeated(plan, tags, read_)) {
+            WriteKeptFrame(plan);
         }
     }
+    return true;
+}
+
+void TagWriter::AddMissingFrames() {
     for (const TagField field : AddOrder) {
         const int f = static_cast<int>(field);
-        if (edits.frames[f].set && edits.frames[f].add && fieldCount_[f] == 0) {
-            WriteTextFrame(out, TagFieldId(field), edits.frames[f].text, OutputFrame::Origin::Added,
-                           editor);
+        if (edits_.frames[f].set && edits_.frames[f].add && read_.fieldCount[f] == 0) {
+            WriteTextFrame(TagFieldId(field), edits_.frames[f].text, OutputFrame::Origin::Added);
         }
     }
-    CheckStreams(&in, out);
 }
 
-void MP3::WriteKeptFrame(OutputFile* out, const FramePlan& plan, const TagEdits& edits,
-                         TagEditor& editor) {
-    if (plan.field >= 0 && edits.frames[plan.field].set) {
+void TagWriter::WriteKeptFrame(const FramePlan& plan) {
+    if (plan.field >= 0 && edits_.frames[plan.field].set) {
         if (plan.Kept()) {
-            WriteTextFrame(out, plan.Id(), edits.frames[plan.field].text, OutputFrame::Origin::Set,
-                           editor);
+            WriteTextFrame(plan.Id(), edits_.frames[plan.field].text, OutputFrame::Origin::Set);
         }
     } else if (plan.Kept()) {
-        WriteFrame(out, plan, editor);
+        WriteFrame(plan);
     } else if (plan.kind == FramePlan::Kind::Date && plan.Id() == "TDRC") {
-        WriteDateFrames(out, date_, false, editor);
+        WriteDateFrames(false);
     } else if (plan.kind == FramePlan::Kind::OriginalDate) {
-        WriteDateFrames(out, originalDate_, true, editor);
+        WriteDateFrames(true);
     } else if (plan.kind == FramePlan::Kind::Gain) {
-        char description[32];
-        std::snprintf(description, sizeof description, "REPLAYGAIN_%s_GAIN",
-                      plan.gain.album ? "ALBUM" : "TRACK");
-        WriteUserText(out, description, plan.gain.gain, editor);
-        std::memcpy(description + std::strlen(description) - 4, "PEAK", 4);
-        WriteUserText(out, description, plan.gain.peak, editor);
-    } else if (plan.kind == FramePlan::Kind::People && !peopleWritten_ && !hasPeople_ &&
-               peopleSize_ > 0) {
-        peopleWritten_ = true;
-        const PayloadConverter::Result people = MeasurePeople();
-        FrameHeader ipls;
-        std::memcpy(ipls.id, "IPLS", 4);
-        ipls.size = static_cast<std::uint32_t>(people.size);
-        unsigned char bytes[FrameHeaderSize];
-        ipls.WriteV23(bytes);
-        WriteBytes(out, bytes, sizeof bytes);
-        MemorySource source(converted_, peopleSize_ + 1);
-        converter_.Write(PeopleFrame::Layout, source, people.latin1, writer_);
-        editor.Frame({"IPLS", {}, ipls.size, OutputFrame::Origin::Converted});
+        WriteGain(plan.gain);
+    } else if (plan.kind == FramePlan::Kind::People && !peopleWritten_ && !read_.hasPeople &&
+               read_.peopleSize > 0) {
+        WritePeople();
     }
 }
 
-void MP3::WriteUserText(OutputFile* out, std::string_view description, std::string_view value,
-                        TagEditor& editor) {
+void TagWriter::WritePeople() {
+    peopleWritten_ = true;
+    const PayloadConverter::Result people = MeasurePeople(read_, walk_);
+    FrameHeader ipls;
+    std::memcpy(ipls.id, "IPLS", 4);
+    ipls.size = static_cast<std::uint32_t>(people.size);
+    unsigned char bytes[FrameHeaderSize];
+    ipls.WriteV23(bytes);
+    WriteBytes(bytes, sizeof bytes);
+    MemorySource source(walk_.Scratch(), read_.peopleSize + 1);
+    walk_.Converter().Write(PeopleFrame::Layout, source, people.latin1, *this);
+    editor_.Frame({"IPLS", {}, ipls.size, OutputFrame::Origin::Converted});
+}
+
+void TagWriter::WriteGain(const VolumeAdjustment& gain) {
+    char description[32];
+    std::snprintf(description, sizeof description, "REPLAYGAIN_%s_GAIN",
+                  gain.album ? "ALBUM" : "TRACK");
+    WriteUserText(description, gain.gain);
+    std::memcpy(description + std::strlen(description) - 4, "PEAK", 4);
+    WriteUserText(description, gain.peak);
+}
+
+void TagWriter::WriteUserText(std::string_view description, std::string_view value) {
     unsigned char payload[64];
     FrameHeader header;
     std::memcpy(header.id, "TXXX", 4);
@@ -100,112 +126,120 @@ void MP3::WriteUserText(OutputFile* out, std::string_view description, std::stri
         UserTextFrame::Render(description, value, payload, sizeof payload));
     unsigned char bytes[FrameHeaderSize];
     header.WriteV23(bytes);
-    WriteBytes(out, bytes, sizeof bytes);
-    WriteBytes(out, payload, header.size);
-    editor.Frame({"TXXX", description, header.size, OutputFrame::Origin::Converted});
+    WriteBytes(bytes, sizeof bytes);
+    WriteBytes(payload, header.size);
+    editor_.Frame({"TXXX", description, header.size, OutputFrame::Origin::Converted});
 }
 
-void MP3::WriteDateFrames(OutputFile* out, const Id3Date& date, bool original, TagEditor& editor) {
-    bool& seen = original ? originalDateSeen_ : dateSeen_;
-    if (!seen) {
+void TagWriter::WriteDateFrames(bool original) {
+    bool& written = original ? originalDateWritten_ : dateWritten_;
+    if (!(original ? read_.originalDateSeen : read_.dateSeen) || written) {
         return;
     }
-    // Only the first frame of its kind gives dates.
-    seen = false;
+    written = true;
+    const Id3Date& date = original ? read_.originalDate : read_.date;
     const struct {
         const char* id;
         const char* text;
         bool present;
     } frames[] = {
-        {original ? "TORY" : "TYER", date.year, original ? hasOriginalYear_ : hasYear_},
-        {"TDAT", original ? "" : date.date, hasDate_},
-        {"TIME", original ? "" : date.time, hasTime_},
+        {original ? "TORY" : "TYER", date.year, original ? read_.hasOriginalYear : read_.hasYear},
+        {"TDAT", original ? "" : date.date, read_.hasDate},
+        {"TIME", original ? "" : date.time, read_.hasTime},
     };
     for (const auto& frame : frames) {
         if (frame.text[0] != 0 && !frame.present) {
-            WriteTextFrame(out, frame.id, frame.text, OutputFrame::Origin::Converted, editor);
+            WriteTextFrame(frame.id, frame.text, OutputFrame::Origin::Converted);
         }
     }
 }
 
-void MP3::WriteTextFrame(OutputFile* out, std::string_view id, std::string_view text,
-                         OutputFrame::Origin origin, TagEditor& editor) {
-    unsigned char payload[4 * MaxFieldText + 8];
+void TagWriter::WriteTextFrame(std::string_view id, std::string_view text,
+                               OutputFrame::Origin origin) {
+    unsigned char payload[4 * TagAsRead::MaxFieldText + 8];
     FrameHeader header;
     std::memcpy(header.id, id.data(), 4);
     header.size = static_cast<std::uint32_t>(TextFrame::Render(text, payload, sizeof payload));
     unsigned char bytes[FrameHeaderSize];
     header.WriteV23(bytes);
-    WriteBytes(out, bytes, sizeof bytes);
-    WriteBytes(out, payload, header.size);
-    const std::size_t n = TextFrame::Parse(payload, header.size, text_, sizeof text_);
-    editor.Frame({id, {text_, n}, header.size, origin});
+    WriteBytes(bytes, sizeof bytes);
+    WriteBytes(payload, header.size);
+    char shown[3 * 1024 + 4];
+    const std::size_t n = TextFrame::Parse(payload, header.size, shown, sizeof shown);
+    editor_.Frame({id, {shown, n}, header.size, origin});
 }
 
-void MP3::WriteFrame(OutputFile* out, const FramePlan& plan, TagEditor& editor) {
+void TagWriter::WriteFrame(const FramePlan& plan) {
     unsigned char bytes[FrameHeaderSize];
     plan.out.WriteV23(bytes);
-    WriteBytes(out, bytes, sizeof bytes);
-    WriteBytes(out, plan.extras, plan.extrasSize);
+    WriteBytes(bytes, sizeof bytes);
+    WriteBytes(plan.extras, plan.extrasSize);
     const bool streamed =
         plan.kind == FramePlan::Kind::Converted || plan.kind == FramePlan::Kind::Chapter;
-    if (streamed && out == nullptr) {
+    if (streamed && out_ == nullptr) {
         // A reading pass: the first walk measured it all.
         written_ += plan.out.size - plan.extrasSize;
     } else if (streamed) {
-        reader_.Rewind(plan.start);
+        PayloadSource& payload = walk_.Payload();
+        payload.Rewind(plan.start);
         if (plan.kind == FramePlan::Kind::Chapter) {
-            converter_.WriteChapter(plan.Id(), reader_, writer_);
+            walk_.Converter().WriteChapter(plan.Id(), payload, *this);
         } else {
-            converter_.Write(*plan.layout, reader_, plan.latin1, writer_, plan.name);
+            walk_.Converter().Write(*plan.layout, payload, plan.latin1, *this, plan.name);
         }
     } else {
-        WriteBytes(out, plan.head, plan.headSize);
-        CopyPayloadRest(out, plan.rest);
+        WriteBytes(plan.head, plan.headSize);
+        CopyPayload(plan.rest);
     }
     const bool text = plan.id[0] == 'T' && !plan.out.compressed && !plan.out.encrypted;
-    editor.Frame({plan.Id(), text ? plan.text : std::string_view(), plan.out.size,
-                  plan.kind != FramePlan::Kind::Verbatim || walk_.header.version != 3
-                      ? OutputFrame::Origin::Converted
-                      : OutputFrame::Origin::Kept});
+    editor_.Frame({plan.Id(), text ? plan.text : std::string_view(), plan.out.size,
+                   plan.kind != FramePlan::Kind::Verbatim || walk_.Version() != 3
+                       ? OutputFrame::Origin::Converted
+                       : OutputFrame::Origin::Kept});
 }
 
-void MP3::CopyPayloadRest(OutputFile* out, std::uint64_t n) {
+void TagWriter::CopyPayload(std::uint64_t n) {
     if (n == 0) {
         return;
     }
-    if (out == nullptr || out->Failed()) {
+    if (out_ == nullptr || out_->Failed()) {
         written_ += n;
         return;
     }
-    std::uint64_t copied = 0;
-    if (const unsigned char* held = payload_->TakeInPlace(n)) {
-        // The walk read it with the tag.
-        out->Write(held, static_cast<std::size_t>(n));
-        copied = out->Failed() ? 0 : n;
-        payloadLeft_ -= n;
-    } else if (!payload_->Unsynchronised()) {
-        // Pictures mostly: copied without passing through the codec's buffers.
-        InputFile& in = payload_->Input();
-        in.Seek(payload_->Position());
-        copied = CopyBytes(in, *out, n);
-        payload_->Skip(copied);
-        payloadLeft_ -= copied;
-    } else {
-        while (copied < n) {
-            const std::size_t got =
-                ReadPayload(head_, std::min<std::uint64_t>(n - copied, sizeof head_));
-            if (got == 0) {
-                break;
-            }
-            out->Write(head_, got);
-            copied += got;
-        }
-    }
+    const std::uint64_t copied = walk_.CopyPayload(*out_, n);
     written_ += copied;
     if (copied < n) {
-        ReportShortInput(payload_->Input(), out);
+        report_.ShortInput(walk_.Input(), out_);
     }
+}
+
+void TagWriter::WriteBytes(const void* bytes, std::size_t n) {
+    written_ += n;
+    if (out_ != nullptr) {
+        out_->Write(bytes, n);
+        report_.CheckStreams(nullptr, out_);
+    }
+}
+
+}  // namespace
+
+std::uint64_t WriteTag(InputFile& in, OutputFile* out, const InputTags& tags, const TagAsRead& read,
+                       const TagEdits& edits, FrameWalk& walk, TagEditor& editor,
+                       PassReport& report) {
+    TagWriter writer(out, read, edits, walk, editor, report);
+    for (int p = 0; tags.Walkable() && p < tags.PartCount(); ++p) {
+        if (!writer.WalkPart(in, tags, p)) {
+            break;
+        }
+        if (walk.Broken()) {
+            // The first walk went through: the input changed since.
+            report.ShortInput(in, nullptr);
+            break;
+        }
+    }
+    writer.AddMissingFrames();
+    report.CheckStreams(&in, out);
+    return writer.Written();
 }
 
 }  // namespace brambex

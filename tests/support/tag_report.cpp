@@ -97,14 +97,14 @@ bool PrintTagReport(const std::string& path, std::FILE* out) {
         return true;
     }
     std::fprintf(out, "ID3v1 trailer\n");
-    PrintField(out, "title", mp3.TrailerTitle());
-    PrintField(out, "artist", mp3.TrailerArtist());
-    PrintField(out, "album", mp3.TrailerAlbum());
-    PrintField(out, "year", mp3.TrailerYear());
-    PrintField(out, "comment", mp3.TrailerComment());
-    std::fprintf(out, "  %-8s%d\n", "track", mp3.TrailerTrack());
-    const auto genreName = GenreTable::GenreName(mp3.TrailerGenre());
-    std::fprintf(out, "  %-8s%d (%s)\n", "genre", mp3.TrailerGenre(),
+    PrintField(out, "title", mp3.Id3v1().Title());
+    PrintField(out, "artist", mp3.Id3v1().Artist());
+    PrintField(out, "album", mp3.Id3v1().Album());
+    PrintField(out, "year", mp3.Id3v1().Year());
+    PrintField(out, "comment", mp3.Id3v1().Comment());
+    std::fprintf(out, "  %-8s%d\n", "track", mp3.Id3v1().Track());
+    const auto genreName = GenreTable::GenreName(mp3.Id3v1().Genre());
+    std::fprintf(out, "  %-8s%d (%s)\n", "genre", mp3.Id3v1().Genre(),
                  genreName ? std::string(*genreName).c_str() : "none");
     return true;
 }

@@ -1,6 +1,8 @@
 // Rewrite passes over inputs built from bytes, checked byte for byte.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "support/rewrite_pass.h"
 #include "support/tag_bytes.h"
 #include "tags/mp3.h"
@@ -47,7 +49,7 @@ TEST(Mp3Rewrite, TagGrowsToHoldEveryFrameWhenTheyNoLongerFit) {
     const std::string frames =
         TextFrame("TIT2", "1-1 Kidnapped") + picture + comment + TextFrame("TALB", "Kidnapped");
     EXPECT_TRUE(r.grew);
-    EXPECT_TRUE(SameBytes(r.output, PaddedTag(frames, MP3::Padding) + audio + FreshTrailer()));
+    EXPECT_TRUE(SameBytes(r.output, PaddedTag(frames, OutputTagPadding) + audio + FreshTrailer()));
     EXPECT_EQ(r.frames,
               (std::vector<std::string>{"TIT2=1-1 Kidnapped", "APIC", "COMM", "TALB=Kidnapped"}));
 }
@@ -175,7 +177,7 @@ TEST(Mp3Rewrite, InputsWithoutATagToWalkGetANewOneAndAreCopiedWhole) {
         const std::string trailer =
             hasTrailer ? c.input.substr(c.input.size() - 128) : FreshTrailer();
         EXPECT_TRUE(SameBytes(
-            r.output, PaddedTag(TextFrame("TALB", "new album"), MP3::Padding) + body + trailer))
+            r.output, PaddedTag(TextFrame("TALB", "new album"), OutputTagPadding) + body + trailer))
             << c.name;
     }
 }
@@ -613,10 +615,10 @@ TEST(Mp3Rewrite, ReadingPassSeesFieldsAndTrailerWithoutWriting) {
     EXPECT_TRUE(mp3.HasInputFrame(TagField::Artist));
     EXPECT_FALSE(mp3.HasInputFrame(TagField::Band));
     EXPECT_TRUE(mp3.Layout().trailer);
-    EXPECT_EQ(mp3.TrailerTitle(), "Track");
-    EXPECT_EQ(mp3.TrailerArtist(), "Melville");
-    EXPECT_EQ(mp3.TrailerGenre(), 101);
-    EXPECT_EQ(mp3.TrailerTrack(), 4);
+    EXPECT_EQ(mp3.Id3v1().Title(), "Track");
+    EXPECT_EQ(mp3.Id3v1().Artist(), "Melville");
+    EXPECT_EQ(mp3.Id3v1().Genre(), 101);
+    EXPECT_EQ(mp3.Id3v1().Track(), 4);
 
     // The same codec and stream over another input laid out alike read that one afresh.
     std::string other = input;
@@ -624,6 +626,35 @@ TEST(Mp3Rewrite, ReadingPassSeesFieldsAndTrailerWithoutWriting) {
     in.OpenMemory(reinterpret_cast<const unsigned char*>(other.data()), other.size());
     ASSERT_TRUE(mp3.Read(in));
     EXPECT_EQ(mp3.InputText(TagField::Title), "Chapter 2");
+
+    // Nor does an input without a tag keep the texts of the one before, or fail for them.
+    const std::string untagged = Audio(8000);
+    in.OpenMemory(reinterpret_cast<const unsigned char*>(untagged.data()), untagged.size());
+    ASSERT_TRUE(mp3.Read(in));
+    EXPECT_FALSE(mp3.HasInputFrame(TagField::Title));
+    EXPECT_EQ(mp3.InputText(TagField::Title), "");
+    EXPECT_FALSE(mp3.Layout().trailer);
+}
+
+TEST(Mp3Rewrite, AFailedPassLeavesTheNextOnTheSameCodecWhole) {
+    struct KeepAll : TagEditor {
+        bool Edit(const MP3&, TagEdits&) override { return true; }
+    } keep;
+    const std::string input = Tag(Title, 30) + Audio(5000) + FreshTrailer();
+    InputFile in;
+    in.OpenMemory(reinterpret_cast<const unsigned char*>(input.data()), input.size());
+    DiagnosticText diagnostics;
+    auto mp3 = std::make_unique<MP3>(diagnostics);
+    std::string cut, whole;
+    OutputFile out;
+    out.CreateMemory(&cut, 5);
+    EXPECT_FALSE(mp3->Rewrite(in, &out, keep));
+    in.Seek(0);
+    out.CreateMemory(&whole);
+    EXPECT_TRUE(mp3->Rewrite(in, &out, keep));
+    EXPECT_FALSE(mp3->Failed());
+    EXPECT_TRUE(SameBytes(whole, RewriteInMemory(input).output));
+    EXPECT_EQ(diagnostics.text, "Cannot write the output: No space left on device\n");
 }
 
 TEST(Mp3Rewrite, CompressedFrameHasNoTextAndLosesItsFlagsWhenReplaced) {

@@ -164,15 +164,15 @@ TEST(Mp3Trailer, AccessorsGiveUtf8UpToTheFirstZero) {
     NoDiagnostics quiet;
     MP3 mp3(quiet);
     ASSERT_TRUE(mp3.Read(in));
-    EXPECT_EQ(mp3.TrailerTitle(), "Café");
+    EXPECT_EQ(mp3.Id3v1().Title(), "Café");
     std::string thirtyAe;
     for (int i = 0; i < 30; ++i) {
         thirtyAe += "Æ";
     }
-    EXPECT_EQ(mp3.TrailerArtist(), thirtyAe);
-    EXPECT_EQ(mp3.TrailerAlbum(), "Album");
-    EXPECT_EQ(mp3.TrailerTrack(), 5);
-    EXPECT_EQ(mp3.TrailerGenre(), 101);
+    EXPECT_EQ(mp3.Id3v1().Artist(), thirtyAe);
+    EXPECT_EQ(mp3.Id3v1().Album(), "Album");
+    EXPECT_EQ(mp3.Id3v1().Track(), 5);
+    EXPECT_EQ(mp3.Id3v1().Genre(), 101);
 }
 
 TEST(Mp3Trailer, InputWithoutTrailerGetsAFreshOne) {
@@ -183,8 +183,8 @@ TEST(Mp3Trailer, InputWithoutTrailerGetsAFreshOne) {
     MP3 mp3(quiet);
     ASSERT_TRUE(mp3.Read(in));
     EXPECT_FALSE(mp3.Layout().trailer);
-    EXPECT_EQ(mp3.TrailerTitle(), "");
-    EXPECT_EQ(mp3.TrailerGenre(), 255);
+    EXPECT_EQ(mp3.Id3v1().Title(), "");
+    EXPECT_EQ(mp3.Id3v1().Genre(), 255);
 }
 
 }  // namespace
