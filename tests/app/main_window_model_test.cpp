@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "options/merge_options_form.h"
+
 #include "support/fake_front_end.h"
 #include "support/tag_bytes.h"
 #include "support/temp_tree.h"
@@ -93,6 +95,18 @@ TEST_F(MainWindowModelTest, ACompletedMergeListsItsOutputFoldersUntilTheNextSet)
     EXPECT_TRUE(model.Folders().empty());
     EXPECT_EQ(model.FolderCaption(), "Folders");
     EXPECT_FALSE(model.OpenFolderShown());
+}
+
+TEST_F(MainWindowModelTest, AnAlbumsMergeNamesTheAlbumsFolders) {
+    model.Scan(tree.Path("Books/Dune Disc 1"));
+    ui.mergeOptions = [](MergeOptionsForm& form) {
+        form.ChooseMusic();
+        return true;
+    };
+    std::string captionWhileMerging;
+    ui.onProgressUpdate = [&](int) { captionWhileMerging = model.FolderCaption(); };
+    Merge();
+    EXPECT_EQ(captionWhileMerging, "Folders in this album");
 }
 
 }  // namespace
