@@ -281,9 +281,6 @@ class ForwardingFileSystem : public FileSystem {
         return inner_.LockFolder(lock, folder);
     }
 
-  protected:
-    FileSystem& Inner() { return inner_; }
-
   private:
     FileSystem& inner_;
 };
