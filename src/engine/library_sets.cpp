@@ -161,7 +161,7 @@ std::vector<LibrarySet> SetsAmong(platform::FileSystem& files, const std::string
             continue;
         // The first track's reading keeps the codec's lines to itself.
         MergeSettings tags;
-        ReadFirstTrackTags(tags, platform::JoinPath(folder, firstTrack));
+        ReadFirstTrackTags(files, tags, platform::JoinPath(folder, firstTrack));
         set.artist = tags.artist;
         const std::string title = ProposedTitle(tags.albumTitle);
         if (title.size() > FirstFolderEnding.size())

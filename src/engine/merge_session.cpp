@@ -88,7 +88,7 @@ MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
     };
     const auto runForm = [this](MergeOptionsForm& form) { return ui_.RunMergeOptions(form); };
     const auto tell = [this](const Message& message) { ui_.Show(message); };
-    switch (PrepareMergeSettings(settings_, runForm, tell,
+    switch (PrepareMergeSettings(files_, settings_, runForm, tell,
                                  set_.PathInSet(plan_.tracks.front().inputPath), preview)) {
         case Preparation::Confirmed:
             break;

@@ -24,9 +24,10 @@ std::string TrailerField(std::string_view text) {
 }
 
 // Opens the track; why it cannot be read when it cannot (MergeSettings::firstTrackError).
-std::error_code OpenFirstTrack(const std::string& path, InputFile& in) {
+std::error_code OpenFirstTrack(platform::FileSystem& files, const std::string& path,
+                               InputFile& in) {
     std::error_code error;
-    switch (platform::native_file::KindOf(path, error)) {
+    switch (files.KindOf(path, error)) {
         case platform::native_file::Kind::Missing:
             return error;
         case platform::native_file::Kind::Folder:
@@ -41,7 +42,8 @@ std::error_code OpenFirstTrack(const std::string& path, InputFile& in) {
 
 }  // namespace
 
-void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
+void ReadFirstTrackTags(platform::FileSystem& files, MergeSettings& settings,
+                        const std::string& path) {
     settings.genre.clear();
     settings.albumTitle.clear();
     settings.artist.clear();
@@ -49,7 +51,7 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
 
     settings.firstTrackPath = path;
     InputFile in;
-    settings.firstTrackError = OpenFirstTrack(path, in);
+    settings.firstTrackError = OpenFirstTrack(files, path, in);
     if (settings.firstTrackError)
         return;
     // The merge reads the track again to copy it and reports what it finds then; its
@@ -85,10 +87,10 @@ void ReadFirstTrackTags(MergeSettings& settings, const std::string& path) {
         settings.titleTemplate = TrailerField(mp3.Id3v1().Title());
 }
 
-Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsForm& runForm,
-                                 const TellMessage& tell, const std::string& path,
-                                 const PreviewSource& preview) {
-    ReadFirstTrackTags(settings, path);
+Preparation PrepareMergeSettings(platform::FileSystem& files, MergeSettings& settings,
+                                 const RunMergeOptionsForm& runForm, const TellMessage& tell,
+                                 const std::string& path, const PreviewSource& preview) {
+    ReadFirstTrackTags(files, settings, path);
 
     MergeOptionsForm form(settings);
     form.SetPreviewSource(preview);

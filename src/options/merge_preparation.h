@@ -8,6 +8,7 @@
 
 #include "options/merge_preview.h"
 #include "options/message.h"
+#include "platform/file_system.h"
 
 namespace brambex {
 
@@ -21,8 +22,9 @@ struct MergeSettings;
 // opened gives four empty texts; the missing ones stay empty when the file cannot be
 // read to its end. Frame texts are cut to 511 characters, trailer texts to 30. Never
 // fails: firstTrackPath and firstTrackError say which file was read and why it could
-// not be.
-void ReadFirstTrackTags(MergeSettings& settings, const std::string& path);
+// not be. What the path names is asked of `files`.
+void ReadFirstTrackTags(platform::FileSystem& files, MergeSettings& settings,
+                        const std::string& path);
 
 enum class Preparation {
     Confirmed,
@@ -41,8 +43,8 @@ using TellMessage = std::function<void(const Message&)>;
 // the title once more (the form's Refusal, told; Refused) and calls Confirm. Cancelled
 // or Refused with the choices untouched. The dialog shows the preview of the merge its
 // values would make.
-Preparation PrepareMergeSettings(MergeSettings& settings, const RunMergeOptionsForm& runForm,
-                                 const TellMessage& tell, const std::string& path,
-                                 const PreviewSource& preview = {});
+Preparation PrepareMergeSettings(platform::FileSystem& files, MergeSettings& settings,
+                                 const RunMergeOptionsForm& runForm, const TellMessage& tell,
+                                 const std::string& path, const PreviewSource& preview = {});
 
 }  // namespace brambex

@@ -47,7 +47,8 @@ class MergePreparationTest : public ::testing::Test {
     // stands unless a test says otherwise) and its messages kept in messages.
     Preparation Prepare(const std::string& path) {
         return PrepareMergeSettings(
-            settings, mergeOptions, [this](const Message& m) { messages.push_back(m); }, path);
+            platform::SystemFiles(), settings, mergeOptions,
+            [this](const Message& m) { messages.push_back(m); }, path);
     }
 
     testing::TempTree folder;
@@ -61,7 +62,7 @@ const std::string AllFour = TextFrame("TALB", "Dune Disc 1") + TextFrame("TPE1",
                             TextFrame("TIT2", "Chapter 1");
 
 TEST_F(MergePreparationTest, FramesWinOverTrailer) {
-    ReadFirstTrackTags(settings, Track(AllFour));
+    ReadFirstTrackTags(platform::SystemFiles(), settings, Track(AllFour));
     EXPECT_EQ(settings.albumTitle, "Dune Disc 1");
     EXPECT_EQ(settings.artist, "Frank Herbert");
     EXPECT_EQ(settings.genre, "(101)");
@@ -69,8 +70,9 @@ TEST_F(MergePreparationTest, FramesWinOverTrailer) {
 }
 
 TEST_F(MergePreparationTest, MissingFramesComeFromTrailer) {
-    ReadFirstTrackTags(settings, Track(TextFrame("TPE1", "Lead") + TextFrame("TALB", "Dune") +
-                                       TextFrame("TALB", "Dune Messiah")));
+    ReadFirstTrackTags(platform::SystemFiles(), settings,
+                       Track(TextFrame("TPE1", "Lead") + TextFrame("TALB", "Dune") +
+                             TextFrame("TALB", "Dune Messiah")));
     EXPECT_EQ(settings.albumTitle, "Dune Messiah");  // a repeated frame replaces
     EXPECT_EQ(settings.artist, "Lead");              // the artist stands in for the band
     EXPECT_EQ(settings.genre, "(101)");
@@ -109,14 +111,14 @@ TEST_F(MergePreparationTest, EveryTagKindIsRead) {
     };
     for (const auto& c : cases) {
         const std::string path = folder.File("02 x.mp3", c.file + FillerAudio(9000));
-        ReadFirstTrackTags(settings, path);
+        ReadFirstTrackTags(platform::SystemFiles(), settings, path);
         EXPECT_EQ(settings.albumTitle, "Dune Disc 1") << c.kind;
         EXPECT_EQ(settings.artist, c.artist) << c.kind;
         EXPECT_EQ(settings.genre, "Audiobook/Sci-Fi") << c.kind;
         EXPECT_EQ(settings.titleTemplate, "Chapter 1") << c.kind;
     }
     // Without any ID3v2 tag the ID3v1 trailer gives all four.
-    ReadFirstTrackTags(settings,
+    ReadFirstTrackTags(platform::SystemFiles(), settings,
                        folder.File("02 x.mp3", FillerAudio(9000) + Id3v1Trailer("T", "A", "B", 1)));
     EXPECT_EQ(settings.albumTitle, "B");
     EXPECT_EQ(settings.artist, "A");
@@ -136,7 +138,7 @@ TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTextsAndTheirReason) {
 #endif
     for (const auto& [path, error] : paths) {
         settings.albumTitle = settings.artist = settings.genre = settings.titleTemplate = "old";
-        ReadFirstTrackTags(settings, path);
+        ReadFirstTrackTags(platform::SystemFiles(), settings, path);
         EXPECT_EQ(settings.albumTitle, "") << path;
         EXPECT_EQ(settings.artist, "") << path;
         EXPECT_EQ(settings.genre, "") << path;
@@ -144,7 +146,7 @@ TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTextsAndTheirReason) {
         EXPECT_EQ(settings.firstTrackError, error) << path;
         EXPECT_EQ(settings.firstTrackPath, path);
     }
-    ReadFirstTrackTags(settings, Track(AllFour));
+    ReadFirstTrackTags(platform::SystemFiles(), settings, Track(AllFour));
     EXPECT_FALSE(settings.firstTrackError);
 #ifndef _WIN32
     alarm(0);
@@ -153,7 +155,7 @@ TEST_F(MergePreparationTest, UnusableFilesGiveEmptyTextsAndTheirReason) {
     // is the reference for "none".
     std::string noTrailer =
         folder.File("03 x.mp3", PaddedTag(TextFrame("TALB", "Dune"), 64) + FillerAudio(9000));
-    ReadFirstTrackTags(settings, noTrailer);
+    ReadFirstTrackTags(platform::SystemFiles(), settings, noTrailer);
     EXPECT_EQ(settings.albumTitle, "Dune");
     EXPECT_EQ(settings.artist, "");
     EXPECT_EQ(settings.titleTemplate, "");
@@ -165,7 +167,7 @@ TEST_F(MergePreparationTest, LongTextsAreCut) {
     std::string path = folder.File(
         "03 x.mp3", PaddedTag(TextFrame("TALB", std::string(1000, 'a')), 64) + FillerAudio(9000) +
                         Id3v1Trailer(std::string(40, '\xE9'), "\xC4rtist", "", 255));
-    ReadFirstTrackTags(settings, path);
+    ReadFirstTrackTags(platform::SystemFiles(), settings, path);
     EXPECT_EQ(settings.albumTitle, std::string(511, 'a'));
     std::string accents;
     for (int i = 0; i < 30; ++i)
