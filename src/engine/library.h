@@ -18,7 +18,8 @@ struct LibrarySet {
     std::string discOneFolder;   // the same, absolute
     std::string setFolder;       // the absolute folder that holds the disc folders
     int discs = 0;
-    int tracks = 0;  // files ending in ".mp3" in its disc folders, as a scan counts them
+    int tracks = 0;          // files ending in ".mp3" in its disc folders, as a scan counts them
+    int numberedTracks = 0;  // of those, the numbered tracks its merge takes
     // The title its merge gives it (the Merge Options form's proposal, "Moby Dick_1"),
     // the first output folder's name in setFolder, and the first track's artist.
     std::string title;

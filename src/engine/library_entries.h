@@ -18,6 +18,7 @@ struct LibraryEntry {
     platform::FoundEntry found;
     bool output = false;
     int mp3s = 0;            // files ending in ".mp3" directly in it
+    int numberedTracks = 0;  // of those, the numbered tracks a merge takes
     std::string firstTrack;  // the name of its first track, empty when none
 };
 

@@ -165,7 +165,7 @@ std::vector<LibrarySetResult> MergeLibrary(platform::FileSystem& files,
     std::vector<LibrarySetResult> results(sets.size());
     int totalTracks = 0;
     for (const LibrarySet& set : sets)
-        totalTracks += set.tracks;
+        totalTracks += set.numberedTracks;
     LibraryFrontEnd libraryUi(ui, settings, sets.size(), totalTracks);
     int tracksBefore = 0;
     for (std::size_t i = 0; i < sets.size(); ++i) {
@@ -174,7 +174,7 @@ std::vector<LibrarySetResult> MergeLibrary(platform::FileSystem& files,
         const LibrarySet& set = sets[i];
         LibrarySetResult& result = results[i];
         libraryUi.BeginSet(i, set, tracksBefore);
-        tracksBefore += set.tracks;
+        tracksBefore += set.numberedTracks;
         MergeSession session(libraryUi, files);
         MergeOutcome outcome = session.Scan(set.discOneFolder);
         if (outcome.Completed()) {

@@ -98,6 +98,7 @@ void CountDiscs(platform::FileSystem& files, const FoldedEntries& byName,
             continue;
         ++set.discs;
         set.tracks += disc.mp3s;
+        set.numberedTracks += disc.numberedTracks;
         if (firstTrack.empty() && !disc.firstTrack.empty())
             firstTrack = platform::JoinPath(disc.found.name, disc.firstTrack);
     }
@@ -186,6 +187,7 @@ std::vector<LibrarySet> SetsAmong(platform::FileSystem& files, const std::string
 // What the parent needs to know of a folder from its listing: its tracks.
 void LearnTracks(LibraryEntry& self, const std::vector<platform::FoundEntry>& listing) {
     DiscTracks tracks = TracksAmong(listing);
+    self.numberedTracks = static_cast<int>(tracks.tracks.size());
     if (!tracks.tracks.empty())
         self.firstTrack = tracks.tracks.front().name;
     for (const platform::FoundEntry& item : listing)
