@@ -20,6 +20,16 @@ using testing::FakeFrontEnd;
 using testing::OnlyMessage;
 using testing::TempTree;
 
+// Makes the files of a case's tree; a name ending in "/" is an empty folder.
+void Fill(const TempTree& tree, const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (file.ends_with("/"))
+            tree.Folder(file);
+        else
+            tree.File(file);
+    }
+}
+
 TEST(DiscFolderStem, CutsTheDiscOneSuffix) {
     struct Case {
         const char* chosen;
@@ -163,12 +173,7 @@ TEST_F(DiscSetTest, ScanListsTheDiscFoldersAndTheirFiles) {
     };
     for (const Case& c : cases) {
         TempTree sets;
-        for (const std::string& file : c.files) {
-            if (file.ends_with("/"))
-                sets.Folder(file);
-            else
-                sets.File(file);
-        }
+        Fill(sets, c.files);
         ASSERT_TRUE(ScanDiscSet(files, set, ui, sets.Path(c.chosen))) << c.name;
         EXPECT_EQ(set.discFolderStem, sets.Path(c.stem)) << c.name;
         EXPECT_EQ(set.DiscCount(), static_cast<int>(c.folders.size())) << c.name;
@@ -426,12 +431,7 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
     };
     for (const Case& c : cases) {
         TempTree sets;
-        for (const std::string& file : c.files) {
-            if (file.ends_with("/"))
-                sets.Folder(file);
-            else
-                sets.File(file);
-        }
+        Fill(sets, c.files);
         FakeFrontEnd check;
         ASSERT_TRUE(ScanDiscSet(files, set, check, sets.Path(c.chosen))) << c.name;
         std::optional<std::vector<std::string>> folders = CheckDiscSet(files, set, check);
