@@ -156,6 +156,9 @@ bool OutputFile::Create(const std::string& path, bool exclusive) {
     }
     file_ = file;
     bytesWritten_ = 0;
+    const platform::native_file::Storage storage = platform::native_file::StorageOf(file);
+    blockSize_ = storage.blockSize;
+    sharesBlocks_ = storage.sharesBlocks;
     open_ = true;
     return true;
 }
@@ -167,6 +170,8 @@ void OutputFile::CreateMemory(std::string* sink, std::size_t limit) {
     memory_ = sink;
     memoryLimit_ = limit;
     bytesWritten_ = 0;
+    blockSize_ = platform::native_file::DefaultBlockSize;
+    sharesBlocks_ = false;
     open_ = true;
     failed_ = false;
     error_.clear();
@@ -304,9 +309,10 @@ class ByteCopy {
     // gathered where they fit, and the system copies the rest as far as it can. True
     // when the copy ends here; `copied` counts what was copied either way.
     static bool InSystem(InputFile& in, OutputFile& out, std::uint64_t n, std::uint64_t& copied) {
+        const bool sharing = Shares(in, out);
+        const std::uint64_t alignment = sharing ? out.blockSize_ : KernelCopyAlignment;
         const std::uint64_t lead =
-            std::min(n, (KernelCopyAlignment - out.bytesWritten_ % KernelCopyAlignment) %
-                            KernelCopyAlignment);
+            std::min(n, (alignment - out.bytesWritten_ % alignment) % alignment);
         if (out.gatheredBytes_ + lead <= OutputFile::GatherSize) {
             // Up to the boundary the bytes join what is gathered; at the boundary they all
             // go out in one write.
@@ -331,12 +337,32 @@ class ByteCopy {
                                                       in.file_, in.position_, out.file_, toBoundary)
                                                 : 0;
         if (inKernel == toBoundary && copied + inKernel < n) {
+            const std::uint64_t rest = n - copied - inKernel;
             inKernel += platform::native_file::SystemCopy(in.file_, in.position_, out.file_,
-                                                          n - copied - inKernel);
+                                                          sharing ? SharedPart(in, out, rest) : rest);
         }
         copied += inKernel;
         out.bytesWritten_ += inKernel;
         return false;
+    }
+
+    // Whether the copy can share the input's blocks: the output's file system shares
+    // them and a block boundary of the output falls on one of the input.
+    static bool Shares(const InputFile& in, const OutputFile& out) {
+        return out.sharesBlocks_ && in.position_ >= 0 &&
+               static_cast<std::uint64_t>(in.position_) % out.blockSize_ ==
+                   out.bytesWritten_ % out.blockSize_;
+    }
+
+    // Of the `rest` bytes from a block boundary on, those the system shares: whole blocks,
+    // and the last part of one too where the copy ends with the input. A part block
+    // before a trailer is copied through user space, where it joins the trailer's write.
+    static std::uint64_t SharedPart(const InputFile& in, const OutputFile& out,
+                                    std::uint64_t rest) {
+        const std::int64_t size = in.Size();
+        const bool toTheEnd = size >= 0 && static_cast<std::uint64_t>(in.position_) + rest >=
+                                               static_cast<std::uint64_t>(size);
+        return toTheEnd ? rest : rest - rest % out.blockSize_;
     }
 
     // The copy through user space of what the system did not copy, from `copied` on.

@@ -9,6 +9,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/native_file.h"
+
 namespace brambex {
 
 class InputFile {
@@ -77,6 +79,10 @@ class OutputFile {
     bool Close();
     // Why the first open, write or close failed; none when nothing did.
     std::error_code Error() const { return error_; }
+    // The block size of the output's file system (the default for memory): a copy whose
+    // offsets in input and output agree modulo it can share the input's blocks where
+    // the file system shares blocks.
+    std::uint32_t BlockSize() const { return blockSize_; }
 
   private:
     // Writes what it can of n bytes and returns how many were stored or gathered.
@@ -100,6 +106,8 @@ class OutputFile {
     std::string* memory_ = nullptr;
     std::size_t memoryLimit_ = 0;
     std::uint64_t bytesWritten_ = 0;
+    std::uint32_t blockSize_ = platform::native_file::DefaultBlockSize;
+    bool sharesBlocks_ = false;
     bool open_ = false;
     bool failed_ = false;
     std::error_code error_;
@@ -107,7 +115,9 @@ class OutputFile {
 };
 
 // Copies n bytes from the input's position to the output, in the system where it can,
-// and leaves the input positioned after them. Returns the count copied; fewer than n
+// and leaves the input positioned after them. Where the output's file system shares
+// blocks and the two positions agree modulo its block size, the blocks between the
+// first boundary and the last are shared with the input instead of written. Returns the count copied; fewer than n
 // means the input ended or a write failed (then out.Failed() is set).
 std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
 

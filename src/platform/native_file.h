@@ -31,8 +31,26 @@ std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code
 // The size of a regular file; -1 for anything else.
 std::int64_t Size(Handle file);
 bool Close(Handle file, std::error_code& error);
+// How a file system keeps a file: the block size its copies share whole blocks of (a
+// power of two from 512 bytes to 64 KiB; 4096 where the system tells nothing usable)
+// and whether it shares them at all, so that a copy between two of its files costs no
+// new space when both offsets are on block boundaries.
+inline constexpr std::uint32_t DefaultBlockSize = 4096;
+struct Storage {
+    std::uint32_t blockSize = DefaultBlockSize;
+    bool sharesBlocks = false;
+};
+Storage StorageOf(Handle file);
+// The block size a system reports, where it is one Storage can use.
+inline std::uint32_t UsableBlockSize(std::uint64_t reported) {
+    const bool powerOfTwo = reported != 0 && (reported & (reported - 1)) == 0;
+    return powerOfTwo && reported >= 512 && reported <= 64 * 1024
+               ? static_cast<std::uint32_t>(reported)
+               : DefaultBlockSize;
+}
 // Copies up to n bytes from the input's offset onto the output inside the system,
-// where it can, and advances the offset. Returns the count copied; fewer than n (0
+// where it can, and advances the offset. Where the file system shares blocks and both
+// offsets are on block boundaries, the blocks are shared rather than written. Returns the count copied; fewer than n (0
 // where the system has no such copy) leaves the rest to the caller.
 std::uint64_t SystemCopy(Handle in, std::int64_t& offset, Handle out, std::uint64_t n);
 

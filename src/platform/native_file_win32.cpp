@@ -146,6 +146,10 @@ bool Close(Handle file, std::error_code& error) {
     return true;
 }
 
+Storage StorageOf(Handle) {
+    return {};
+}
+
 std::uint64_t SystemCopy(Handle, std::int64_t&, Handle, std::uint64_t) {
     return 0;
 }

@@ -1,6 +1,7 @@
 // The pass as a whole: each stage in turn, with the record the one before filled. The
 // output tag keeps the input tag's size while every frame fits, so the audio starts at
-// the same offset; otherwise it grows to hold them all. Also the pass's report of the
+// the same offset; otherwise it grows to hold them all, and the audio keeps its offset
+// within a block of the output's file system. Also the pass's report of the
 // streams' failures, and the trailer's edits.
 #include "tags/mp3.h"
 
@@ -62,7 +63,10 @@ bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {
         return false;
     }
     TagEdits edits;
-    if (!editor.Edit(*this, edits) || !SizeOutputTag(tags_, read_, edits, output_, report_)) {
+    const std::uint32_t blockSize =
+        out != nullptr ? out->BlockSize() : platform::native_file::DefaultBlockSize;
+    if (!editor.Edit(*this, edits) ||
+        !SizeOutputTag(tags_, read_, edits, blockSize, output_, report_)) {
         return false;
     }
     if (out != nullptr) {

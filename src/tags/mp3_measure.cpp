@@ -217,7 +217,7 @@ PayloadConverter::Result MeasurePeople(const TagAsRead& read, FrameWalk& walk) {
 }
 
 bool SizeOutputTag(const InputTags& tags, const TagAsRead& read, const TagEdits& edits,
-                   OutputTag& tag, PassReport& report) {
+                   std::uint32_t blockSize, OutputTag& tag, PassReport& report) {
     tag.framesSize = read.keptSize;
     for (int f = 0; f < TagFieldCount; ++f) {
         tag.framesSize += EditedFrameSize(read, edits, f);
@@ -227,9 +227,13 @@ bool SizeOutputTag(const InputTags& tags, const TagAsRead& read, const TagEdits&
             ? static_cast<std::uint64_t>(tags.audioStart - tags.first.start - TagHeader::Size)
             : 0;
     tag.grew = tags.Walkable() && tag.framesSize > room;
-    // A new tag always gets padding, so that a later edit need not move the audio.
-    const std::uint64_t size =
-        tags.Walkable() && tag.framesSize <= room ? room : tag.framesSize + OutputTagPadding;
+    // A new tag always gets padding, so that a later edit need not move the audio, and
+    // as much more as brings the audio to its input offset within a block.
+    const std::uint64_t padded = tag.framesSize + OutputTagPadding;
+    const std::uint64_t behind = (TagHeader::Size + padded) % blockSize;
+    const std::uint64_t wanted = static_cast<std::uint64_t>(tags.audioStart) % blockSize;
+    const std::uint64_t aligned = padded + (wanted + blockSize - behind) % blockSize;
+    const std::uint64_t size = tags.Walkable() && tag.framesSize <= room ? room : aligned;
     if (size > TagHeader::MaxSize) {
         WriteDiagnostic(report.Sink(), "The ID3 tag would be too large");
         report.Fail();

@@ -150,9 +150,12 @@ void MarkBroken(InputTags& tags, std::string_view diagnostic, PassReport& report
 // The measuring walk over the tags; a tag it cannot walk is marked broken.
 void MeasureTag(InputFile& in, InputTags& tags, FrameWalk& walk, TagAsRead& read,
                 PassReport& report);
-// The output tag for these edits; false, reported, when it would be too large.
+// The output tag for these edits; false, reported, when it would be too large. A tag
+// written anew is padded so that the audio's offset in the output agrees with its
+// offset in the input modulo `blockSize`, the output's block size: where the file
+// system shares blocks, the audio's copy then shares the input's.
 bool SizeOutputTag(const InputTags& tags, const TagAsRead& read, const TagEdits& edits,
-                   OutputTag& tag, PassReport& report);
+                   std::uint32_t blockSize, OutputTag& tag, PassReport& report);
 
 // The writing walk: the output tag's frames as the plans and the edits say, without
 // its header and padding (none written without an output). Returns the bytes written.

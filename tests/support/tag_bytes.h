@@ -92,6 +92,14 @@ inline std::string PaddedTag(const std::string& frames, std::size_t padding,
            std::string(padding, '\0');
 }
 
+// The tag the codec writes anew for audio that starts at `audioStart` in the input: 1024
+// bytes of padding, and as much more as keeps the audio's offset within a block of 4096
+// bytes, a memory output's.
+inline std::string NewTag(const std::string& frames, std::size_t audioStart) {
+    const std::size_t behind = (10 + frames.size() + 1024) % 4096;
+    return PaddedTag(frames, 1024 + (audioStart % 4096 + 4096 - behind) % 4096);
+}
+
 // Audio-like bytes that never contain "TAG" and differ from block to block.
 inline std::string Audio(std::size_t n, unsigned seed = 1) {
     std::string bytes(n, '\0');
