@@ -338,8 +338,8 @@ class ByteCopy {
                                                 : 0;
         if (inKernel == toBoundary && copied + inKernel < n) {
             const std::uint64_t rest = n - copied - inKernel;
-            inKernel += platform::native_file::SystemCopy(in.file_, in.position_, out.file_,
-                                                          sharing ? SharedPart(in, out, rest) : rest);
+            inKernel += platform::native_file::SystemCopy(
+                in.file_, in.position_, out.file_, sharing ? SharedPart(in, out, rest) : rest);
         }
         copied += inKernel;
         out.bytesWritten_ += inKernel;

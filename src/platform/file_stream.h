@@ -117,8 +117,8 @@ class OutputFile {
 // Copies n bytes from the input's position to the output, in the system where it can,
 // and leaves the input positioned after them. Where the output's file system shares
 // blocks and the two positions agree modulo its block size, the blocks between the
-// first boundary and the last are shared with the input instead of written. Returns the count copied; fewer than n
-// means the input ended or a write failed (then out.Failed() is set).
+// first boundary and the last are shared with the input instead of written. Returns the count
+// copied; fewer than n means the input ended or a write failed (then out.Failed() is set).
 std::uint64_t CopyBytes(InputFile& in, OutputFile& out, std::uint64_t n);
 
 }  // namespace brambex

@@ -50,8 +50,8 @@ inline std::uint32_t UsableBlockSize(std::uint64_t reported) {
 }
 // Copies up to n bytes from the input's offset onto the output inside the system,
 // where it can, and advances the offset. Where the file system shares blocks and both
-// offsets are on block boundaries, the blocks are shared rather than written. Returns the count copied; fewer than n (0
-// where the system has no such copy) leaves the rest to the caller.
+// offsets are on block boundaries, the blocks are shared rather than written. Returns the count
+// copied; fewer than n (0 where the system has no such copy) leaves the rest to the caller.
 std::uint64_t SystemCopy(Handle in, std::int64_t& offset, Handle out, std::uint64_t n);
 
 }  // namespace brambex::platform::native_file

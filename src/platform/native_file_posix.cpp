@@ -39,8 +39,8 @@ bool NotForTheseFiles(int error) {
 
 // The file systems whose copy_file_range shares blocks (reflinks): XFS made with
 // reflink=1 (the default since xfsprogs 5.1), btrfs, bcachefs, OCFS2 and OpenZFS 2.2.
-constexpr unsigned long SharingFileSystems[] = {0x58465342, 0x9123683e, 0xca451a4e,
-                                                0x7461636f, 0x2fc12fc1};
+constexpr unsigned long SharingFileSystems[] = {0x58465342, 0x9123683e, 0xca451a4e, 0x7461636f,
+                                                0x2fc12fc1};
 
 }  // namespace
 
@@ -127,9 +127,9 @@ Storage StorageOf(Handle file) {
     struct statfs system;
     if (::fstatfs(static_cast<int>(file), &system) == 0) {
         const auto type = static_cast<unsigned long>(system.f_type);
-        storage.sharesBlocks = std::find(std::begin(SharingFileSystems),
-                                         std::end(SharingFileSystems),
-                                         type) != std::end(SharingFileSystems);
+        storage.sharesBlocks =
+            std::find(std::begin(SharingFileSystems), std::end(SharingFileSystems), type) !=
+            std::end(SharingFileSystems);
     }
     return storage;
 }
