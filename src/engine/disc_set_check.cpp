@@ -88,14 +88,13 @@ Finding AllTracksAreFiles(platform::FileSystem& files, const DiscSet& set,
         const std::string name = platform::JoinPath(folder, track.name);
         const std::string path = set.PathInSet(name);
         std::error_code error;
-        const platform::native_file::Kind kind = files.KindOf(path, error);
+        const platform::native_file::Kind kind = files.KindOf(path, error, &track.size);
         if (kind != platform::native_file::Kind::Regular) {
             const std::string named = "The track \"" + name + "\"";
             return Stop(kind == platform::native_file::Kind::Missing
                             ? WithReason(named + " cannot be read", error)
                             : named + " is not a file (a folder, a pipe or a device).");
         }
-        track.size = files.FileSize(path);
     }
     return std::nullopt;
 }

@@ -306,8 +306,10 @@ class ByteCopy {
     }
 
     // Between two files: the bytes up to the output's next boundary join what it
-    // gathered where they fit, and the system copies the rest as far as it can. True
-    // when the copy ends here; `copied` counts what was copied either way.
+    // gathered where they fit, and the system copies the rest as far as it can. The
+    // boundary is a block's where the copy can share the input's blocks, else the
+    // 64 KiB one. True when the copy ends here; `copied` counts what was copied either
+    // way.
     static bool InSystem(InputFile& in, OutputFile& out, std::uint64_t n, std::uint64_t& copied) {
         const bool sharing = Shares(in, out);
         const std::uint64_t alignment = sharing ? out.blockSize_ : KernelCopyAlignment;
@@ -338,8 +340,11 @@ class ByteCopy {
                                                 : 0;
         if (inKernel == toBoundary && copied + inKernel < n) {
             const std::uint64_t rest = n - copied - inKernel;
-            inKernel += platform::native_file::SystemCopy(
-                in.file_, in.position_, out.file_, sharing ? SharedPart(in, out, rest) : rest);
+            // Where blocks are shared, the system takes whole blocks: a part block at the
+            // end is new data in any case, and through user space it joins the write of
+            // what follows (a track's trailer).
+            inKernel += platform::native_file::SystemCopy(in.file_, in.position_, out.file_,
+                                                          sharing ? rest - rest % alignment : rest);
         }
         copied += inKernel;
         out.bytesWritten_ += inKernel;
@@ -352,17 +357,6 @@ class ByteCopy {
         return out.sharesBlocks_ && in.position_ >= 0 &&
                static_cast<std::uint64_t>(in.position_) % out.blockSize_ ==
                    out.bytesWritten_ % out.blockSize_;
-    }
-
-    // Of the `rest` bytes from a block boundary on, those the system shares: whole blocks,
-    // and the last part of one too where the copy ends with the input. A part block
-    // before a trailer is copied through user space, where it joins the trailer's write.
-    static std::uint64_t SharedPart(const InputFile& in, const OutputFile& out,
-                                    std::uint64_t rest) {
-        const std::int64_t size = in.Size();
-        const bool toTheEnd = size >= 0 && static_cast<std::uint64_t>(in.position_) + rest >=
-                                               static_cast<std::uint64_t>(size);
-        return toTheEnd ? rest : rest - rest % out.blockSize_;
     }
 
     // The copy through user space of what the system did not copy, from `copied` on.

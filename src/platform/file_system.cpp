@@ -154,8 +154,9 @@ class SystemFileSystem final : public FileSystem {
     }
     bool IsBrokenLink(const std::string& path) override { return platform::IsBrokenLink(path); }
     std::int64_t FileSize(const std::string& path) override { return platform::FileSize(path); }
-    native_file::Kind KindOf(const std::string& path, std::error_code& error) override {
-        return native_file::KindOf(path, error);
+    native_file::Kind KindOf(const std::string& path, std::error_code& error,
+                             std::int64_t* size = nullptr) override {
+        return native_file::KindOf(path, error, size);
     }
     Status IsFolder(const std::string& path) override { return platform::IsFolder(path); }
     Status CanEnterFolder(const std::string& path) override {

@@ -228,7 +228,9 @@ class FileSystem {
     virtual bool IsEmptyRegularFile(const std::string& path) = 0;
     virtual bool IsBrokenLink(const std::string& path) = 0;
     virtual std::int64_t FileSize(const std::string& path) = 0;
-    virtual native_file::Kind KindOf(const std::string& path, std::error_code& error) = 0;
+    // A regular file's size goes to `size` where one is given, from the same look.
+    virtual native_file::Kind KindOf(const std::string& path, std::error_code& error,
+                                     std::int64_t* size = nullptr) = 0;
     virtual Status IsFolder(const std::string& path) = 0;
     virtual Status CanEnterFolder(const std::string& path) = 0;
     virtual Status IdentifyFolder(const std::string& path, FolderIdentity& identity,
@@ -268,8 +270,9 @@ class ForwardingFileSystem : public FileSystem {
     }
     bool IsBrokenLink(const std::string& path) override { return inner_.IsBrokenLink(path); }
     std::int64_t FileSize(const std::string& path) override { return inner_.FileSize(path); }
-    native_file::Kind KindOf(const std::string& path, std::error_code& error) override {
-        return inner_.KindOf(path, error);
+    native_file::Kind KindOf(const std::string& path, std::error_code& error,
+                             std::int64_t* size = nullptr) override {
+        return inner_.KindOf(path, error, size);
     }
     Status IsFolder(const std::string& path) override { return inner_.IsFolder(path); }
     Status CanEnterFolder(const std::string& path) override { return inner_.CanEnterFolder(path); }

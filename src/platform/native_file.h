@@ -16,8 +16,9 @@ inline constexpr Handle None = -1;
 
 enum class Kind { Missing, Regular, Folder, Other };
 // What the path names, links followed; Missing with error set when it cannot be told.
-// Opening a pipe would wait for a writer, so a reader asks first.
-Kind KindOf(const std::string& path, std::error_code& error);
+// Opening a pipe would wait for a writer, so a reader asks first. A regular file's size
+// goes to `size` where one is given.
+Kind KindOf(const std::string& path, std::error_code& error, std::int64_t* size = nullptr);
 
 Handle OpenForReading(const std::string& path, std::error_code& error);
 // Creates the file, emptying one that exists unless exclusive.

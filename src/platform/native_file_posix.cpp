@@ -44,13 +44,16 @@ constexpr unsigned long SharingFileSystems[] = {0x58465342, 0x9123683e, 0xca451a
 
 }  // namespace
 
-Kind KindOf(const std::string& path, std::error_code& error) {
+Kind KindOf(const std::string& path, std::error_code& error, std::int64_t* size) {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
         error = std::error_code(errno, std::generic_category());
         return Kind::Missing;
     }
     if (S_ISREG(info.st_mode)) {
+        if (size != nullptr) {
+            *size = info.st_size;
+        }
         return Kind::Regular;
     }
     return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::Other;
@@ -119,13 +122,12 @@ bool Close(Handle file, std::error_code& error) {
 }
 
 Storage StorageOf(Handle file) {
+    // The file system's block, the unit its copies share: st_blksize is the size it
+    // prefers for I/O, which may be larger.
     Storage storage;
-    struct stat info;
-    if (::fstat(static_cast<int>(file), &info) == 0) {
-        storage.blockSize = UsableBlockSize(static_cast<std::uint64_t>(info.st_blksize));
-    }
     struct statfs system;
     if (::fstatfs(static_cast<int>(file), &system) == 0) {
+        storage.blockSize = UsableBlockSize(static_cast<std::uint64_t>(system.f_bsize));
         const auto type = static_cast<unsigned long>(system.f_type);
         storage.sharesBlocks =
             std::find(std::begin(SharingFileSystems), std::end(SharingFileSystems), type) !=

@@ -61,7 +61,7 @@ constexpr std::size_t MaxTransfer = std::numeric_limits<DWORD>::max() / 2;
 
 }  // namespace
 
-Kind KindOf(const std::string& path, std::error_code& error) {
+Kind KindOf(const std::string& path, std::error_code& error, std::int64_t* size) {
     HANDLE file = CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -74,6 +74,10 @@ Kind KindOf(const std::string& path, std::error_code& error) {
     if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info)) {
         kind =
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::Folder : Kind::Regular;
+        if (kind == Kind::Regular && size != nullptr) {
+            *size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) |
+                                              info.nFileSizeLow);
+        }
     }
     CloseHandle(file);
     return kind;
