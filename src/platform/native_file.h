@@ -32,10 +32,11 @@ std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code
 // The size of a regular file; -1 for anything else.
 std::int64_t Size(Handle file);
 bool Close(Handle file, std::error_code& error);
-// How a file system keeps a file: the block size its copies share whole blocks of (a
-// power of two from 512 bytes to 64 KiB; 4096 where the system tells nothing usable)
-// and whether it shares them at all, so that a copy between two of its files costs no
-// new space when both offsets are on block boundaries.
+// How a file system keeps a file: whether a copy between two of its files can share
+// blocks, which costs no new space when both offsets are on block boundaries, and the
+// size of those blocks (a power of two from 512 bytes to 64 KiB). Where nothing is
+// shared, or the system tells nothing usable, the block is 4096 bytes all the same, so
+// that a track comes out alike on every such file system.
 inline constexpr std::uint32_t DefaultBlockSize = 4096;
 struct Storage {
     std::uint32_t blockSize = DefaultBlockSize;

@@ -127,11 +127,13 @@ Storage StorageOf(Handle file) {
     Storage storage;
     struct statfs system;
     if (::fstatfs(static_cast<int>(file), &system) == 0) {
-        storage.blockSize = UsableBlockSize(static_cast<std::uint64_t>(system.f_bsize));
         const auto type = static_cast<unsigned long>(system.f_type);
         storage.sharesBlocks =
             std::find(std::begin(SharingFileSystems), std::end(SharingFileSystems), type) !=
             std::end(SharingFileSystems);
+        if (storage.sharesBlocks) {
+            storage.blockSize = UsableBlockSize(static_cast<std::uint64_t>(system.f_bsize));
+        }
     }
     return storage;
 }
