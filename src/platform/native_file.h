@@ -50,6 +50,20 @@ inline std::uint32_t UsableBlockSize(std::uint64_t reported) {
                ? static_cast<std::uint32_t>(reported)
                : DefaultBlockSize;
 }
+// Of n bytes from the input's offset on, those a file system can share onto the output's
+// position in whole blocks: as many whole blocks as the input holds from there (its last
+// block holds more than the file), where both stand on a block boundary; 0 otherwise.
+inline std::uint64_t WholeBlocks(std::int64_t offset, std::int64_t position, std::int64_t inputSize,
+                                 std::uint64_t n, std::uint64_t blockSize) {
+    if (blockSize == 0 || offset < 0 || position < 0 || offset >= inputSize ||
+        static_cast<std::uint64_t>(offset) % blockSize != 0 ||
+        static_cast<std::uint64_t>(position) % blockSize != 0) {
+        return 0;
+    }
+    const auto left = static_cast<std::uint64_t>(inputSize - offset);
+    const std::uint64_t held = n < left ? n : left;
+    return held - held % blockSize;
+}
 // Copies up to n bytes from the input's offset onto the output inside the system,
 // where it can, and advances the offset. Where the file system shares blocks and both
 // offsets are on block boundaries, the blocks are shared rather than written. Returns the count

@@ -1,11 +1,13 @@
 // What only the Windows file system has: the hidden attribute, drive letters and UNC
-// paths, case-blind names beyond ASCII, and names no ANSI code page can hold.
+// paths, case-blind names beyond ASCII, names no ANSI code page can hold, and a
+// volume's cluster size.
 #include <windows.h>
 #undef DeleteFile
 
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "platform/native_file.h"
 #include "platform/win32.h"
 #include "support/temp_tree.h"
 
@@ -119,6 +121,23 @@ TEST(Win32FileSystem, FolderLockKeepsOutASecondLockUnderAnyName) {
     first.Unlock();
     EXPECT_EQ(second.Lock(other).result, FolderLock::Result::Locked);
     EXPECT_EQ(first.Lock(tree.Path("Missing")).result, FolderLock::Result::Failed);
+}
+
+// The block size a copy lines up with is the cluster size of the file's volume, found
+// from the file alone, where the volume shares clusters, and 4096 bytes elsewhere.
+TEST(Win32FileSystem, StorageIsTheClusterSizeOfAVolumeThatSharesClusters) {
+    TempTree tree;
+    std::error_code error;
+    const native_file::Handle file = native_file::Create(tree.Path("out"), false, error);
+    ASSERT_NE(file, native_file::None) << error.message();
+    const native_file::Storage storage = native_file::StorageOf(file);
+    EXPECT_TRUE(native_file::Close(file, error));
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceW(Widen(tree.Root().substr(0, 3)).c_str(), &sectorsPerCluster,
+                                  &bytesPerSector, &freeClusters, &clusters));
+    const std::uint64_t cluster = std::uint64_t{sectorsPerCluster} * bytesPerSector;
+    EXPECT_EQ(storage.blockSize, storage.sharesBlocks ? native_file::UsableBlockSize(cluster)
+                                                      : native_file::DefaultBlockSize);
 }
 
 }  // namespace
