@@ -195,7 +195,8 @@ void TrackScan::Run() {
     }
     // A track of its info frame alone, or one that has none, has no audio.
     if (first < 0) {
-        track_.status = reader_.Failed() ? TrackAudio::Status::ReadFailed : TrackAudio::Status::NoFrames;
+        track_.status =
+            reader_.Failed() ? TrackAudio::Status::ReadFailed : TrackAudio::Status::NoFrames;
         return;
     }
     track_.junkBefore = first - start_ - info;
