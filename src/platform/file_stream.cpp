@@ -335,19 +335,32 @@ class ByteCopy {
         if (!out.Flush())
             return true;
         const std::uint64_t toBoundary = lead - copied;
-        std::uint64_t inKernel = toBoundary > 0 ? platform::native_file::SystemCopy(
-                                                      in.file_, in.position_, out.file_, toBoundary)
-                                                : 0;
-        if (inKernel == toBoundary && copied + inKernel < n) {
-            const std::uint64_t rest = n - copied - inKernel;
+        if (toBoundary > 0) {
+            const std::uint64_t head =
+                platform::native_file::SystemCopy(in.file_, in.position_, out.file_, toBoundary);
+            copied += head;
+            out.bytesWritten_ += head;
+            if (head < toBoundary) {
+                if (!sharing)
+                    return false;
+                // A system that clones whole blocks only (Windows) leaves the head: it goes
+                // through user space, and the blocks after it to the system still.
+                const std::uint64_t end = copied + toBoundary - head;
+                copied = ThroughBlocks(in, out, end, copied);
+                if (copied < end || !out.Flush())
+                    return true;
+            }
+        }
+        if (copied < n) {
             // Where blocks are shared, the system takes whole blocks: a part block at the
             // end is new data in any case, and through user space it joins the write of
             // what follows (a track's trailer).
-            inKernel += platform::native_file::SystemCopy(in.file_, in.position_, out.file_,
-                                                          sharing ? rest - rest % alignment : rest);
+            const std::uint64_t rest = n - copied;
+            const std::uint64_t bulk = platform::native_file::SystemCopy(
+                in.file_, in.position_, out.file_, sharing ? rest - rest % alignment : rest);
+            copied += bulk;
+            out.bytesWritten_ += bulk;
         }
-        copied += inKernel;
-        out.bytesWritten_ += inKernel;
         return false;
     }
 
