@@ -3,30 +3,76 @@
 #include <utility>
 
 #include "engine/merge_outcome.h"
+#include "engine/merge_plan.h"
 #include "platform/file_system.h"
 
 namespace brambex {
 
 namespace {
+
 constexpr const char* FoldersCaption = "Folders";
+constexpr const char* ChooseText = "Select the first folder in the sequence";
+
+// "1 disc", "2 discs".
+std::string Counted(int n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
+}  // namespace
+
 MainWindowModel::MainWindowModel(FrontEnd& ui)
-    : session_(ui), caption_(FoldersCaption), status_("Select the first folder in the sequence") {}
+    : messages_(ui), session_(messages_), caption_(FoldersCaption), status_(ChooseText) {}
 
 void MainWindowModel::ForgetSet() {
     ForgetOutcome();
     folders_.clear();
+    chosen_.clear();
+    finding_.clear();
+    discOne_.clear();
+    mergeable_ = false;
     session_.ForgetSet();
 }
 
 void MainWindowModel::Scan(const std::string& folder) {
-    const MergeOutcome scanned = session_.Scan(folder);
-    if (!scanned.Completed())
+    ForgetSet();
+    chosen_ = folder;
+    const MergeOutcome scanned = ReadSet();
+    if (!scanned.Completed()) {
+        status_ = ChooseText;
         return;
+    }
     folders_ = session_.ScannedFolders();
-    status_ =
-        std::to_string(scanned.discs) + " discs, " + std::to_string(scanned.tracks) + " files.";
+    status_ = Counted(scanned.discs, "disc") + ", " + Counted(scanned.tracks, "file") + ".";
+}
+
+void MainWindowModel::UseDiscOne() {
+    if (!discOne_.empty())
+        Scan(std::string(discOne_));
+}
+
+MergeOutcome MainWindowModel::ReadSet() {
+    messages_.Hold();
+    const MergeOutcome scanned = session_.Scan(chosen_);
+    if (scanned.Completed())
+        session_.Check();
+    finding_.clear();
+    discOne_.clear();
+    for (const Message& message : messages_.Release())
+        finding_ += (finding_.empty() ? "" : "\n") + message.text;
+    const DiscSet& set = session_.Set();
+    if (!set.chosenFolder.empty())
+        chosen_ = set.chosenFolder;
+    if (!set.discOne.empty())
+        discOne_ = set.PathInSet(set.discOne);
+    // Two tracks with one number are the plan's finding: the merge would stop there.
+    if (finding_.empty() && scanned.Completed()) {
+        if (const MergePlan plan = PlanMerge(set, session_.Settings().choices); plan.stop)
+            finding_ = "Two or more tracks have the same number: \"" + plan.stop->at +
+                       "\".\nPlease give each track a number of its own, then select the "
+                       "set again.";
+    }
+    mergeable_ = session_.HasSet() && finding_.empty();
+    return scanned;
 }
 
 void MainWindowModel::Merge(const Cancellation& cancel) {
@@ -54,10 +100,12 @@ void MainWindowModel::MergeEnded() {
     notes_ = std::move(outcome_.notes);
     if (!outcome_.Completed())
         return;
-    // The set is merged: the list shows where it went.
+    // The set is merged: the list shows where it went, and the set stays chosen, to be
+    // merged again.
     outputFolders_ = MergedFolders(session_.LastRun(), true);
     folders_ = MergedFolders(session_.LastRun(), false);
     caption_ = "Output folders";
+    ReadSet();
 }
 
 std::string MainWindowModel::OutputFolderPath(const std::string& chosenName) const {

@@ -1,8 +1,9 @@
-// What the main window shows, decided without widgets: the folder list (the chosen
-// set's disc folders, or a completed merge's output folders) and its group's caption
-// (which names the book's or album's folders while a merge runs),
-// the status line (the set's counts, what a merge came to, a status the merge gave),
-// and whether "Open folder" and "Details" are offered. It owns the window's merge
+// What the main window shows, decided without widgets: the chosen set's folder, the
+// folder list (the set's disc folders, or a completed merge's output folders) and its
+// group's caption (which names the book's or album's folders while a merge runs), what
+// the whole-set check found when the set was chosen, whether it can be merged, the
+// status line (the set's counts, what a merge came to, a status the merge gave), and
+// whether "Use disc 1 instead", "Open folder" and "Details" are offered. It owns the window's merge
 // session for the program's whole run. The window calls it on its own thread, except
 // Merge, which runs on the merge's worker thread while the window only shows.
 #pragma once
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/held_messages.h"
 #include "engine/front_end.h"
 #include "engine/merge_session.h"
 
@@ -22,6 +24,14 @@ class MainWindowModel {
     // window's thread.
     explicit MainWindowModel(FrontEnd& ui);
 
+    // The chosen disc-1 folder's full path; empty before a set is chosen.
+    const std::string& SetPath() const { return chosen_; }
+    // What keeps the chosen set from being merged, with what to do about it, in the
+    // check's words; empty when it can be merged.
+    const std::string& Finding() const { return finding_; }
+    bool MergeEnabled() const { return mergeable_; }
+    // The chosen folder was a later disc of the set, or holds its disc 1.
+    bool UseDiscOneShown() const { return !discOne_.empty(); }
     const std::vector<std::string>& Folders() const { return folders_; }
     const std::string& FolderCaption() const { return caption_; }
     const std::string& Status() const { return status_; }
@@ -34,8 +44,12 @@ class MainWindowModel {
 
     // The chosen set is forgotten, with what its last merge came to.
     void ForgetSet();
-    // Scans the chosen disc-1 folder; the list shows the disc folders it found.
+    // Scans the chosen disc-1 folder and checks the whole set, as a merge would before
+    // writing; the list shows the disc folders found, and what the check found is said
+    // in the window, never in a box.
     void Scan(const std::string& folder);
+    // "Use disc 1 instead": chooses the set's disc-1 folder the check named.
+    void UseDiscOne();
     // "Merge folders": Merge Options, then every track. On the worker thread; once the
     // merge is ready to write, the caption names the book's or album's folders, for the
     // window to show before the progress window opens.
@@ -55,8 +69,15 @@ class MainWindowModel {
   private:
     // Back to the disc folders of a set (or none): no output folders, no notes.
     void ForgetOutcome();
+    // Scans the chosen folder and checks the set, the findings held for the window.
+    MergeOutcome ReadSet();
 
+    HeldMessages messages_;
     MergeSession session_;
+    std::string chosen_;
+    std::string finding_;
+    std::string discOne_;  // full path of the disc-1 folder to choose instead
+    bool mergeable_ = false;
     std::vector<std::string> folders_;
     std::string caption_;
     std::string status_;

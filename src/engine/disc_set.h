@@ -59,6 +59,10 @@ struct DiscSet {
     // Once checked without a finding: the disc folders in disc order.
     std::vector<DiscFolder> discs;
     std::optional<SetFinding> finding;
+    // With the check's finding: the set's disc-1 folder (a name in the set's folder)
+    // when the chosen folder was a later disc of the set or holds its disc 1, which is
+    // what the user meant to choose.
+    std::string discOne;
 
     int DiscCount() const { return static_cast<int>(scanned.size()); }
     // Entries ending in ".mp3" of every disc folder, as a scan shows them.

@@ -119,7 +119,7 @@ std::vector<std::string> NumberedFolders(platform::FileSystem& files, const Disc
 // "Opera 01") would be merged as a set of its own, without the discs before it. A bare
 // number is the folder's own ("Symphony 5" beside "Symphony 1") unless every disc
 // before it has its folder.
-Finding RefuseLaterDisc(platform::FileSystem& files, const DiscSet& set) {
+Finding RefuseLaterDisc(platform::FileSystem& files, const DiscSet& set, std::string& discOne) {
     const std::string name = LastName(set.discFolderStem);
     std::optional<DiscEnding> ending = FindDiscEnding(WithoutTrailingBlanks(name));
     if (!ending || ending->number < 2)
@@ -133,9 +133,11 @@ Finding RefuseLaterDisc(platform::FileSystem& files, const DiscSet& set) {
     }
     const std::string found = "The folder \"" + name + "\" looks like disc " +
                               std::to_string(ending->number) + " of a set";
-    if (!first.empty())
+    if (!first.empty()) {
+        discOne = first[0];
         return Stop(found + ", whose disc 1 is \"" + first[0] +
                     "\".\nPlease select the folder of disc 1.");
+    }
     if (!ending->word)
         return std::nullopt;
     return Stop(found +
@@ -193,7 +195,7 @@ std::optional<std::string> LookUpDisc(platform::FileSystem& files, const DiscSet
 // The message for a set without tracks; it points to a disc-1 folder inside the chosen
 // one, which the user may have meant.
 SetFinding NoTracks(platform::FileSystem& files, const DiscSet& set,
-                    const std::vector<DiscFolder>& discs) {
+                    const std::vector<DiscFolder>& discs, std::string& discOne) {
     std::string first = discs.empty() ? LastName(set.discFolderStem) : discs[0].name;
     std::string text = "The folder \"" + first + "\" holds no tracks";
     if (discs.size() > 1)
@@ -207,6 +209,7 @@ SetFinding NoTracks(platform::FileSystem& files, const DiscSet& set,
         if (entry.isFolder && ending && ending->number == 1) {
             text += "\nIt holds the folder \"" + entry.name +
                     "\": please select that folder, the first disc of the set.";
+            discOne = platform::JoinPath(first, entry.name);
             break;
         }
     }
@@ -231,9 +234,9 @@ Finding CheckDisc(platform::FileSystem& files, const DiscSet& set, DiscFolder& d
 
 // The whole-set check without a front end: the discs in order, or what stops the merge.
 Finding CheckedDiscs(platform::FileSystem& files, const DiscSet& set,
-                     std::vector<DiscFolder>& discs) {
+                     std::vector<DiscFolder>& discs, std::string& discOne) {
     if (!set.discSuffixFound)
-        if (Finding later = RefuseLaterDisc(files, set))
+        if (Finding later = RefuseLaterDisc(files, set, discOne))
             return later;
     for (int disc = 1; disc <= set.DiscCount(); ++disc) {
         Finding finding;
@@ -252,7 +255,7 @@ Finding CheckedDiscs(platform::FileSystem& files, const DiscSet& set,
         tracks += static_cast<int>(discs[i].found.tracks.size());
     }
     if (tracks == 0)
-        return NoTracks(files, set, discs);
+        return NoTracks(files, set, discs, discOne);
     return std::nullopt;
 }
 
@@ -277,7 +280,8 @@ std::optional<std::vector<std::string>> CheckDiscSet(platform::FileSystem& files
                                                      Messages& ui) {
     std::vector<DiscFolder> discs;
     set.discs.clear();
-    set.finding = CheckedDiscs(files, set, discs);
+    set.discOne.clear();
+    set.finding = CheckedDiscs(files, set, discs, set.discOne);
     if (set.finding) {
         ui.ShowMessage(set.finding->text, set.finding->caption, set.finding->style);
         return std::nullopt;

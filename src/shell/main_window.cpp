@@ -97,11 +97,23 @@ void MainWindow::MakeControls() {
     libraryButton_ = MakePushButton("Merge a &library...", "mergeLibraryButton", this);
     folderGroup_ = new QGroupBox(this);
     folderGroup_->setObjectName(QStringLiteral("folderGroup"));
+    setPathLine_ = new QLabel(folderGroup_);
+    setPathLine_->setObjectName(QStringLiteral("setPathLine"));
+    setPathLine_->setAccessibleName(QStringLiteral("Chosen folder"));
+    setPathLine_->setTextFormat(Qt::PlainText);
+    setPathLine_->setWordWrap(true);
+    setPathLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     folderList_ = new QListWidget(folderGroup_);
     folderList_->setObjectName(QStringLiteral("folderList"));
     folderList_->setSortingEnabled(true);
     folderList_->setMinimumSize(280, 180);
     folderList_->setAccessibleName(QStringLiteral("Folders"));
+    findingLine_ = new QLabel(folderGroup_);
+    findingLine_->setObjectName(QStringLiteral("findingLine"));
+    findingLine_->setAccessibleName(QStringLiteral("What the check found"));
+    findingLine_->setTextFormat(Qt::PlainText);
+    findingLine_->setWordWrap(true);
+    discOneButton_ = MakePushButton("&Use disc 1 instead", "useDiscOneButton", folderGroup_);
     statusLine_ = new QLabel(folderGroup_);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
     statusLine_->setAccessibleName(QStringLiteral("Status"));
@@ -125,7 +137,12 @@ void MainWindow::LayOut() {
     top->addWidget(libraryButton_);
     top->addStretch();
     auto* group = new QVBoxLayout(folderGroup_);
+    group->addWidget(setPathLine_);
     group->addWidget(folderList_, 1);
+    auto* finding = new QHBoxLayout;
+    finding->addWidget(findingLine_, 1);
+    finding->addWidget(discOneButton_, 0, Qt::AlignTop);
+    group->addLayout(finding);
     group->addWidget(statusLine_);
     auto* outcomeButtons = new QHBoxLayout;
     outcomeButtons->addStretch();
@@ -143,9 +160,9 @@ void MainWindow::LayOut() {
     layout->addWidget(folderGroup_, 1);
     layout->addLayout(bottom);
 
-    QWidget* order[] = {selectButton_, mergeButton_,      libraryButton_,
-                        folderList_,   openFolderButton_, detailsButton_,
-                        exitButton_,   optionsButton_,    helpButton_};
+    QWidget* order[] = {selectButton_,  mergeButton_,      libraryButton_, folderList_,
+                        discOneButton_, openFolderButton_, detailsButton_, exitButton_,
+                        optionsButton_, helpButton_};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -159,6 +176,7 @@ void MainWindow::Connect() {
     connect(exitButton_, &QPushButton::clicked, this, [this] { RequestEnd(); });
     connect(openFolderButton_, &QPushButton::clicked, this, [this] { OpenOutputFolder(); });
     connect(detailsButton_, &QPushButton::clicked, this, [this] { ShowDetails(); });
+    connect(discOneButton_, &QPushButton::clicked, this, [this] { UseDiscOne(); });
     connect(folderList_, &QListWidget::itemDoubleClicked, this, [this] {
         if (model_->ShowsOutput())
             OpenOutputFolder();
@@ -176,6 +194,12 @@ void MainWindow::Show() {
             folderList_->setCurrentRow(0);
     }
     folderGroup_->setTitle(ToQString(model_->FolderCaption()));
+    setPathLine_->setText(ToQString(model_->SetPath()));
+    setPathLine_->setVisible(!model_->SetPath().empty());
+    findingLine_->setText(ToQString(model_->Finding()));
+    findingLine_->setVisible(!model_->Finding().empty());
+    discOneButton_->setVisible(model_->UseDiscOneShown());
+    mergeButton_->setEnabled(model_->MergeEnabled());
     statusLine_->setText(ToQString(model_->Status()));
     openFolderButton_->setVisible(model_->OpenFolderShown());
     detailsButton_->setVisible(model_->DetailsShown());
@@ -207,33 +231,30 @@ void MainWindow::SelectMainFolder() {
     // Scanning changes the set a running merge reads from, so it waits for the merge.
     if (Merging())
         return;
+    // A browser cancelled or out of reach leaves the chosen set as it was.
     RunGuarded([this] {
-        model_->ForgetSet();
-        Show();
         const std::string root = BrowseRoot();
-        FolderChoice choice = Desktop().ChooseFolder(this, root, QString());
-        switch (choice.kind) {
-            case FolderChoice::Failed:
-                ShowCannotBrowse(this, root);
-                return;
-            case FolderChoice::Cancelled:
-                ShowMessageBox(this, "No folder selected, try again.", NoCaption,
-                               MessageKind::Notice);
-                return;
-            case FolderChoice::Chosen:
-                ScanFolder(choice.path);
-                return;
-        }
+        FolderChoice choice =
+            Desktop().ChooseFolder(this, root, QStringLiteral("Choose the folder of disc 1"));
+        if (choice.kind == FolderChoice::Failed)
+            ShowCannotBrowse(this, root);
+        if (choice.kind == FolderChoice::Chosen)
+            ScanFolder(choice.path);
     });
 }
 
 void MainWindow::SelectFolder(const std::string& folder) {
     if (Merging())
         return;
-    RunGuarded([this, &folder] {
-        model_->ForgetSet();
+    RunGuarded([this, &folder] { ScanFolder(folder); });
+}
+
+void MainWindow::UseDiscOne() {
+    if (Merging())
+        return;
+    RunGuarded([this] {
+        model_->UseDiscOne();
         Show();
-        ScanFolder(folder);
     });
 }
 

@@ -1,7 +1,8 @@
 // The program's one window, captioned "Brambex", with a minimise but no maximise box:
-// "Select main folder" and "Merge folders", the list of the chosen set's disc folders
-// inside the "Folders" group, the status line, and "Exit", "Options" and "Help". When a
-// merge has ended, the status line says what it came to; a completed merge's output
+// "Select main folder" and "Merge folders", the chosen set's folder and the list of
+// its disc folders inside the "Folders" group, what the check of the set found (with
+// "Use disc 1 instead" where a later disc was chosen), the status line, and "Exit", "Options" and
+// "Help". When a merge has ended, the status line says what it came to; a completed merge's output
 // folders take the list's place, with "Open folder", and the tracks' notes wait under
 // "Details". The window keeps its size and position from one run to the next. It
 // drives one merge session for the program's whole run. A merge copies its tracks on a
@@ -61,6 +62,8 @@ class MainWindow : public QWidget {
 
     // "Select main folder" with a folder chosen elsewhere (dropped on the window).
     void SelectFolder(const std::string& folder);
+    // "Use disc 1 instead": the set's disc-1 folder in place of the later disc chosen.
+    void UseDiscOne();
 
     bool Merging() const { return runner_.Running(); }
     // Closes the window as soon as no merge is running (cancelling one that is).
@@ -90,7 +93,10 @@ class MainWindow : public QWidget {
     QPushButton* mergeButton_;
     QPushButton* libraryButton_;
     QGroupBox* folderGroup_;
+    QLabel* setPathLine_;
     QListWidget* folderList_;
+    QLabel* findingLine_;
+    QPushButton* discOneButton_;
     QLabel* statusLine_;
     QPushButton* openFolderButton_;
     QPushButton* detailsButton_;

@@ -51,8 +51,66 @@ TEST_F(MainWindowModelTest, AScanListsTheDiscsAndCountsTheirFiles) {
     model.Scan(tree.Path("Books/Dune Disc 1"));
     EXPECT_EQ(model.Folders(), (Folders{"Dune Disc 1", "Dune Disc 2"}));
     EXPECT_EQ(model.Status(), "2 discs, 4 files.");
+    EXPECT_EQ(model.SetPath(), tree.Path("Books/Dune Disc 1"));
+    EXPECT_EQ(model.Finding(), "");
+    EXPECT_TRUE(model.MergeEnabled());
+    EXPECT_FALSE(model.UseDiscOneShown());
     EXPECT_FALSE(model.OpenFolderShown());
     EXPECT_FALSE(model.DetailsShown());
+}
+
+// Choosing a set checks it whole at once; what the check finds is said in the window,
+// never in a box, and such a set cannot be merged.
+TEST_F(MainWindowModelTest, AScanSaysWhatKeepsTheSetFromMerging) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;
+        const char* chosen;
+        const char* finding;  // how the check's words begin
+        const char* status;
+        const char* discOne = "";  // offered instead
+    };
+    const Case cases[] = {
+        {"later disc",
+         {"Opera 01/01 A.mp3", "Opera 02/01 A.mp3"},
+         "Opera 02",
+         "The folder \"Opera 02\" looks like disc 2 of a set",
+         "1 disc, 1 file.",
+         "Opera 01"},
+        {"missing disc",
+         {"X Disc 1/01 A.mp3", "X Disc 3/01 A.mp3"},
+         "X Disc 1",
+         "I could not find a folder for disc 2.",
+         "2 discs, 2 files."},
+        {"no tracks",
+         {"X Disc 1/A.mp3"},
+         "X Disc 1",
+         "The folder \"X Disc 1\" holds no tracks",
+         "1 disc, 1 file."},
+        {"two tracks of one number",
+         {"X Disc 1/01 A.mp3", "X Disc 1/01 B.mp3"},
+         "X Disc 1",
+         "Two or more tracks have the same number: \"X Disc 1/01*.mp3\".",
+         "1 disc, 2 files."},
+        {"not there", {}, "Gone Disc 1", "", "Select the first folder in the sequence"},
+    };
+    for (const Case& c : cases) {
+        TempTree sets;
+        for (const std::string& file : c.files)
+            sets.File(file);
+        model.Scan(sets.Path(c.chosen));
+        EXPECT_TRUE(ui.messages.empty()) << c.name << ": " << ui.MessageTexts().front();
+        EXPECT_TRUE(model.Finding().starts_with(c.finding)) << c.name << ": " << model.Finding();
+        EXPECT_FALSE(model.Finding().empty()) << c.name;
+        EXPECT_FALSE(model.MergeEnabled()) << c.name;
+        EXPECT_EQ(model.Status(), c.status) << c.name;
+        EXPECT_EQ(model.UseDiscOneShown(), *c.discOne != '\0') << c.name;
+        model.UseDiscOne();
+        if (*c.discOne) {
+            EXPECT_EQ(model.SetPath(), sets.Path(c.discOne)) << c.name;
+        }
+        EXPECT_EQ(model.MergeEnabled(), *c.discOne != '\0') << c.name;
+    }
 }
 
 TEST_F(MainWindowModelTest, AMergeThatNeverStartedLeavesTheWindowAsItWas) {
@@ -90,6 +148,9 @@ TEST_F(MainWindowModelTest, ACompletedMergeListsItsOutputFoldersUntilTheNextSet)
     EXPECT_TRUE(model.OpenFolderShown());
     EXPECT_EQ(model.OutputFolderPath(""), tree.Path("Books/Dune_1"));
     EXPECT_EQ(model.OutputFolderPath("Dune_1"), tree.Path("Books/Dune_1"));
+    // The set stays chosen, to be merged again.
+    EXPECT_EQ(model.SetPath(), tree.Path("Books/Dune Disc 1"));
+    EXPECT_TRUE(model.MergeEnabled());
 
     model.ForgetSet();
     EXPECT_TRUE(model.Folders().empty());

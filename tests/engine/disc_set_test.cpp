@@ -383,7 +383,8 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
         const char* name;
         std::vector<std::string> files;  // a name ending in "/" is an empty folder
         const char* chosen;
-        std::string message;  // empty: the set passes
+        std::string message;       // empty: the set passes
+        const char* discOne = "";  // the folder the finding offers instead
     };
     const Case cases[] = {
         {"missing disc",
@@ -401,7 +402,8 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
          "Dracula",
          "The folder \"Dracula\" holds no tracks" + noTracks +
              "\nIt holds the folder \"Dracula CD1\": please select that folder, the first disc "
-             "of the set."},
+             "of the set.",
+         "Dracula/Dracula CD1"},
         {"later disc with a word",
          {"Dracula CD2/01 A.mp3", "Dracula CD3/01 A.mp3"},
          "Dracula CD2",
@@ -412,7 +414,8 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
          {"Opera 01/01 A.mp3", "Opera 02/01 A.mp3"},
          "Opera 02",
          "The folder \"Opera 02\" looks like disc 2 of a set, whose disc 1 is \"Opera "
-         "01\".\nPlease select the folder of disc 1."},
+         "01\".\nPlease select the folder of disc 1.",
+         "Opera 01"},
         {"a number of its own", {"Symphony 5/01 A.mp3", "Symphony 1/01 A.mp3"}, "Symphony 5", ""},
         {"all discs in one folder",
          {"Moby Dick/1-01 A.mp3", "Moby Dick/1-02 B.mp3", "Moby Dick/2-01 C.mp3"},
@@ -441,6 +444,7 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
         } else {
             EXPECT_FALSE(folders) << c.name;
             EXPECT_TRUE(OnlyMessage(check, c.message, "Error", MessageKind::Error)) << c.name;
+            EXPECT_EQ(set.discOne, c.discOne) << c.name;
         }
     }
 }

@@ -168,6 +168,8 @@ class MainWindowTest : public QObject {
     }
 
     void tabVisitsTheControlsInTemplateOrder() {
+        // Merge takes the focus once there is a set to merge.
+        SelectSet(MakeDiscSet(*dir_, "Opera Disc", 2, 1));
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         Find<QPushButton>("selectMainFolderButton")->setFocus();
@@ -286,17 +288,16 @@ class MainWindowTest : public QObject {
         QCOMPARE(choice.kind, FolderChoice::Failed);
     }
 
-    void browseFailuresEmptyTheList_data() {
+    void browseFailuresKeepTheSet_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
-        QTest::newRow("cancelled")
-            << int(FolderChoice::Cancelled) << "No folder selected, try again.";
+        QTest::newRow("cancelled") << int(FolderChoice::Cancelled) << QString();
         QTest::newRow("failed") << int(FolderChoice::Failed)
                                 << QString::fromStdString(
                                        "The folder browser cannot open the folder\n\"" +
                                        HomeFolder() + "\".");
     }
-    void browseFailuresEmptyTheList() {
+    void browseFailuresKeepTheSet() {
         QFETCH(int, kind);
         QFETCH(QString, text);
         SelectSet(MakeDiscSet(*dir_, "Moby Dick Disc", 2, 1));
@@ -305,19 +306,27 @@ class MainWindowTest : public QObject {
         SeenBox seen;
         AnswerMessageBox(&seen);
         Click("selectMainFolderButton");
+        QCOMPARE(desktop_.browses.back().title, QStringLiteral("Choose the folder of disc 1"));
         QCOMPARE(seen.text, text);
-        QCOMPARE(seen.caption, QStringLiteral("Brambex"));
-        QCOMPARE(int(seen.icon), int(QMessageBox::NoIcon));
-        QCOMPARE(Find<QListWidget>("folderList")->count(), 0);
+        if (!text.isEmpty()) {
+            QCOMPARE(seen.caption, QStringLiteral("Brambex"));
+            QCOMPARE(int(seen.icon), int(QMessageBox::NoIcon));
+        }
+        QCOMPARE(Find<QListWidget>("folderList")->count(), 2);
+        QVERIFY(Find<QPushButton>("mergeFoldersButton")->isEnabled());
+    }
 
-        // With the list empty, a merge refuses to start.
-        SeenBox refusal;
-        AnswerMessageBox(&refusal);
-        MergeAndWait();
-        QCOMPARE(refusal.text, QStringLiteral("Before merging, you must first select the "
-                                              "folder\ncontaining the first disk of the set."));
-        QCOMPARE(refusal.caption, QStringLiteral("Error"));
-        QCOMPARE(int(refusal.icon), int(QMessageBox::Warning));
+    // The window shows what the check found and follows "Use disc 1 instead".
+    void laterDiscChosenOffersDiscOne() {
+        const std::string first = MakeDiscSet(*dir_, "Opera", 2, 1);
+        SelectSet(dir_->filePath(QStringLiteral("Opera 2")).toStdString());
+        QVERIFY(Find<QLabel>("findingLine")->isVisible());
+        QVERIFY(!Find<QPushButton>("mergeFoldersButton")->isEnabled());
+        Click("useDiscOneButton");
+        QCOMPARE(Find<QLabel>("setPathLine")->text(), QString::fromStdString(first));
+        QVERIFY(!Find<QLabel>("findingLine")->isVisible());
+        QVERIFY(!Find<QPushButton>("useDiscOneButton")->isVisible());
+        QVERIFY(Find<QPushButton>("mergeFoldersButton")->isEnabled());
     }
 
     void droppedFolderIsSelected() {

@@ -1,0 +1,54 @@
+// The main window's front end as its merge session sees it: everything goes on to the
+// window's own front end, except the messages the model holds back to say them in the
+// window instead of a box (the check's findings when a set is chosen; what stopped a
+// merge while its progress window is up).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "engine/front_end.h"
+
+namespace brambex {
+
+class HeldMessages : public FrontEnd {
+  public:
+    explicit HeldMessages(FrontEnd& ui) : ui_(ui) {}
+
+    // From here on messages are kept, not shown, until Release.
+    void Hold() {
+        holding_ = true;
+        held_.clear();
+    }
+    // Shows messages again; returns those kept since Hold.
+    std::vector<Message> Release();
+
+    void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
+                     MessageKind kind) override;
+    Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
+        return ui_.Ask(text, caption);
+    }
+    bool RunMergeOptions(MergeOptionsForm& form) override { return ui_.RunMergeOptions(form); }
+    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
+                                                 std::string_view initialMessage,
+                                                 int total) override {
+        return ui_.OpenProgress(caption, initialMessage, total);
+    }
+    void ShowStatus(std::string_view text) override { ui_.ShowStatus(text); }
+    void WritingTemporaryFile(std::string_view path) override { ui_.WritingTemporaryFile(path); }
+    void WritingTrackFile(int slot, std::string_view path) override {
+        ui_.WritingTrackFile(slot, path);
+    }
+    void ShowDiagnostic(std::string_view line, std::string_view file) override {
+        ui_.ShowDiagnostic(line, file);
+    }
+
+  private:
+    FrontEnd& ui_;
+    bool holding_ = false;
+    std::vector<Message> held_;
+};
+
+}  // namespace brambex
