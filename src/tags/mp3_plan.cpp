@@ -126,7 +126,8 @@ bool FrameWalk::ReadExtras(InputFile& in, const FrameHeader& header, FramePlan& 
 // The first bytes of a verbatim text frame, for its text; the rest streams.
 bool FrameWalk::ReadHead(FramePlan& plan) {
     const std::uint64_t dataSize = payloadLeft_;
-    if (plan.id[0] == 'T' || plan.kind == FramePlan::Kind::Held) {
+    // A chapter's head gives its times and title to the editor.
+    if (plan.id[0] == 'T' || plan.kind == FramePlan::Kind::Held || plan.Id() == "CHAP") {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, HeadSize));
         plan.headSize = ReadPayload(head_, want);
         if (plan.headSize < want) {

@@ -191,11 +191,16 @@ void TagWriter::WriteFrame(const FramePlan& plan) {
         WriteBytes(plan.head, plan.headSize);
         CopyPayload(plan.rest);
     }
-    const bool text = plan.id[0] == 'T' && !plan.out.compressed && !plan.out.encrypted;
+    const bool readable = !plan.out.compressed && !plan.out.encrypted;
+    const bool text = plan.id[0] == 'T' && readable;
+    const bool chapter = plan.Id() == "CHAP" && readable && plan.headSize > plan.TextStart();
     editor_.Frame({plan.Id(), text ? plan.text : std::string_view(), plan.out.size,
                    plan.kind != FramePlan::Kind::Verbatim || walk_.Version() != 3
                        ? OutputFrame::Origin::Converted
-                       : OutputFrame::Origin::Kept});
+                       : OutputFrame::Origin::Kept,
+                   chapter
+                       ? std::span(plan.head + plan.TextStart(), plan.headSize - plan.TextStart())
+                       : std::span<const unsigned char>()});
 }
 
 void TagWriter::CopyPayload(std::uint64_t n) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace brambex {
@@ -46,6 +47,9 @@ struct OutputFrame {
     std::string_view text;   // text frames only, as UTF-8
     std::uint32_t size = 0;  // payload bytes
     Origin origin = Origin::Kept;
+    // A chapter's (CHAP) first payload bytes, where the frame is kept as it is: enough
+    // for ChapterFrame::Parse to give its times and title.
+    std::span<const unsigned char> chapterHead = {};
 };
 
 }  // namespace brambex

@@ -3,6 +3,8 @@
 #include <memory>
 #include <utility>
 
+#include "tags/chapter_frames.h"
+
 namespace brambex::testing {
 
 namespace {
@@ -18,8 +20,13 @@ class StepsEditor : public TagEditor {
     }
     void Frame(const OutputFrame& frame) override {
         std::string line(frame.id);
+        ChapterFrame::Parsed chapter;
         if (!frame.id.empty() && frame.id[0] == 'T') {
             line += "=" + std::string(frame.text);
+        } else if (ChapterFrame::Parse(frame.chapterHead.data(), frame.chapterHead.size(),
+                                       chapter)) {
+            line += "=" + std::string(chapter.elementId) + " " + std::to_string(chapter.startMs) +
+                    "-" + std::to_string(chapter.endMs) + " " + std::string(chapter.Title());
         }
         result_.frames.push_back(line);
     }

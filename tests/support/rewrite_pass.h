@@ -30,7 +30,8 @@ struct PassResult {
     bool inputHadTrailer = false;
     TagKind kind = TagKind::None;
     bool grew = false;
-    // Every frame of the output tag as "ID" or, for text frames, "ID=text".
+    // Every frame of the output tag as "ID" or, for text frames, "ID=text", and for
+    // chapters "CHAP=ch1 0-1500 title".
     std::vector<std::string> frames;
 };
 

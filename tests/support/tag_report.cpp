@@ -5,6 +5,7 @@
 
 #include "platform/file_stream.h"
 #include "platform/native_file.h"
+#include "tags/chapter_frames.h"
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
 #include "tags/tag_header.h"
@@ -45,9 +46,18 @@ class FrameLister : public TagEditor {
     void Frame(const OutputFrame& frame) override {
         const std::string id(frame.id);
         std::fprintf(out_, "  %-4s  %7u", id.c_str(), static_cast<unsigned>(frame.size));
-        // Only text frames carry a text; the payload of any other is binary.
+        // Only text frames carry a text, and chapters their times and title; the
+        // payload of any other is binary.
+        ChapterFrame::Parsed chapter;
         if (id[0] == 'T') {
             std::fprintf(out_, "  \"%s\"", std::string(frame.text).c_str());
+        } else if (!frame.chapterHead.empty() &&
+                   ChapterFrame::Parse(frame.chapterHead.data(), frame.chapterHead.size(),
+                                       chapter)) {
+            std::fprintf(out_, "  %s %u-%u ms \"%s\"", std::string(chapter.elementId).c_str(),
+                         static_cast<unsigned>(chapter.startMs),
+                         static_cast<unsigned>(chapter.endMs),
+                         std::string(chapter.Title()).c_str());
         }
         std::fputc('\n', out_);
     }

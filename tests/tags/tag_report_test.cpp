@@ -39,18 +39,22 @@ std::string ReportFor(const std::string& bytes, bool* ok = nullptr) {
 TEST(TagReport, ListsFramesAndTrailer) {
     std::string trailer = Trailer("Chapter", "Melville", "Moby", 3, 12);
     trailer.replace(93, 4, "1851");
-    const std::string input = Tag(TextFrame("TALB", "Caf\xE9") + Frame("APIC", Audio(2000)) +
-                                      Frame("TIT2", std::string("\x01\xFF\xFE"
-                                                                "A\0",
-                                                                5)),
-                                  2100) +
-                              Audio(5000) + trailer;
+    const std::string input =
+        Tag(TextFrame("TALB", "Caf\xE9") + Frame("APIC", Audio(2000)) +
+                Frame("TIT2", std::string("\x01\xFF\xFE"
+                                          "A\0",
+                                          5)) +
+                Frame("CHAP", "ch1" + std::string(1, '\0') + BigEndian32(0) + BigEndian32(1500) +
+                                  BigEndian32(9) + BigEndian32(99) + TextFrame("TIT2", "One")),
+            2100) +
+        Audio(5000) + trailer;
     bool ok = false;
     EXPECT_EQ(ReportFor(input, &ok),
               "ID3v2.3.0 tag, 2100 bytes after its header\n"
               "  TALB        5  \"Café\"\n"
               "  APIC     2000\n"
               "  TIT2        5  \"A\"\n"
+              "  CHAP       34  ch1 0-1500 ms \"One\"\n"
               "ID3v1 trailer\n"
               "  title   \"Chapter\"\n"
               "  artist  \"Melville\"\n"
