@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/merge_end_words.h"
 #include "engine/merge_outcome.h"
 #include "engine/merge_plan.h"
 #include "platform/file_system.h"
@@ -20,8 +21,8 @@ std::string Counted(int n, const char* what) {
 
 }  // namespace
 
-MainWindowModel::MainWindowModel(FrontEnd& ui)
-    : messages_(ui), session_(messages_), caption_(FoldersCaption), status_(ChooseText) {}
+MainWindowModel::MainWindowModel(FrontEnd& ui, platform::FileSystem& files)
+    : messages_(ui), session_(messages_, files), caption_(FoldersCaption), status_(ChooseText) {}
 
 void MainWindowModel::ForgetSet() {
     ForgetOutcome();
@@ -77,6 +78,7 @@ MergeOutcome MainWindowModel::ReadSet() {
 
 void MainWindowModel::Merge(const Cancellation& cancel) {
     ran_ = false;
+    held_.clear();
     outcome_ = session_.Prepare();
     ran_ = outcome_.Completed();
     if (!ran_)
@@ -84,7 +86,9 @@ void MainWindowModel::Merge(const Cancellation& cancel) {
     // Never a merge under "Folders": the list's caption says whose folders they are.
     caption_ = session_.Settings().choices.audioBookMode ? "Folders in this book"
                                                          : "Folders in this album";
+    messages_.Hold();
     outcome_ = session_.Run(cancel);
+    held_ = messages_.Release();
 }
 
 void MainWindowModel::MergeEnded() {
@@ -96,8 +100,15 @@ void MainWindowModel::MergeEnded() {
         (statusShown || outcome_.kind != MergeOutcome::Kind::Stopped || outcome_.stoppedAt.empty()))
         return;
     ForgetOutcome();
+    // What went wrong while the tracks were written comes first under Details.
+    notes_ = HeldMessageNotes(held_);
+    notes_.insert(notes_.end(), outcome_.notes.begin(), outcome_.notes.end());
+    if (ran_ && !outcome_.Completed()) {
+        status_ =
+            EndedMergeStatus(outcome_, session_.LastRun(), session_.Set().TrackCount(), held_);
+        return;
+    }
     status_ = MergeSummary(outcome_, session_.LastRun(), false);
-    notes_ = std::move(outcome_.notes);
     if (!outcome_.Completed())
         return;
     // The set is merged: the list shows where it went, and the set stays chosen, to be

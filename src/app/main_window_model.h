@@ -21,8 +21,8 @@ namespace brambex {
 class MainWindowModel {
   public:
     // ui is what the session asks and tells; it reaches this model's ShowStatus on the
-    // window's thread.
-    explicit MainWindowModel(FrontEnd& ui);
+    // window's thread. The session looks at the disk through files.
+    explicit MainWindowModel(FrontEnd& ui, platform::FileSystem& files = platform::SystemFiles());
 
     // The chosen disc-1 folder's full path; empty before a set is chosen.
     const std::string& SetPath() const { return chosen_; }
@@ -52,9 +52,12 @@ class MainWindowModel {
     void UseDiscOne();
     // "Merge folders": Merge Options, then every track. On the worker thread; once the
     // merge is ready to write, the caption names the book's or album's folders, for the
-    // window to show before the progress window opens.
+    // window to show before the progress window opens. While the tracks are written,
+    // what would stop the merge is held for the status line, not shown in a box.
     void Merge(const Cancellation& cancel);
-    // Back on the window's thread: the status line says what the merge came to.
+    // Back on the window's thread: the status line says what the merge came to; a merge
+    // that stopped or was cancelled says why, and how many tracks were written where,
+    // and Details shows what stopped it.
     void MergeEnded();
 
     // The folder "Open folder" shows for the name chosen in the list; the first output
@@ -84,6 +87,7 @@ class MainWindowModel {
     bool statusShown_ = false;  // a status from the merge is on the status line
     MergeOutcome outcome_;
     bool ran_ = false;                        // the last merge got past Merge Options
+    std::vector<Message> held_;               // what the last merge said while it wrote
     std::vector<std::string> outputFolders_;  // full paths, once a merge has completed
     std::vector<std::string> notes_;
 };

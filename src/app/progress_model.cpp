@@ -22,4 +22,16 @@ std::string ProgressModel::CountLine() const {
     return timeLeft_.empty() ? count + "." : count + ". " + timeLeft_;
 }
 
+std::string ProgressModel::CloseQuestion() const {
+    if (done_ >= total_)
+        return {};
+    std::string question = "Cancel the merge?\nIt stops once the tracks being written are complete";
+    if (done_ == 0)
+        return question + ".";
+    return question + "; the " +
+           (done_ == 1 ? std::string("track written so far stays")
+                       : std::to_string(done_) + " tracks written so far stay") +
+           " in the output folder.";
+}
+
 }  // namespace brambex

@@ -21,6 +21,9 @@ class ProgressModel {
     void SetBytes(std::int64_t done, std::int64_t total, double seconds);
 
     int Percent() const { return meter_.Percent(); }
+    // What the close box asks before it cancels the merge: empty once every track is
+    // written, when there is nothing left to cancel.
+    std::string CloseQuestion() const;
     // Empty for a set of no tracks.
     std::string CountLine() const;
 

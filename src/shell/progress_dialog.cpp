@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <string>
 
 #include "shell/message_box.h"
 
@@ -65,6 +66,12 @@ void ProgressDialog::Create() {
 
 void ProgressDialog::Finish() {
     QTimer::singleShot(RemainingShowMs(), this, [this] {
+        // The close box's question owns a loop of its own: the window goes once it is
+        // answered.
+        if (asking_) {
+            finishPending_ = true;
+            return;
+        }
         hide();
         deleteLater();
     });
@@ -105,16 +112,27 @@ void ProgressDialog::reject() {
     Cancel();
 }
 
-// The close box takes the window away (after its second on screen) but leaves the
-// merge running; later updates have nothing to show.
+// The close box is Cancel, asked first while tracks remain to be written; the window
+// stays until the merge has stopped.
 void ProgressDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
-    int remaining = RemainingShowMs();
-    if (remaining == 0) {
-        hide();
+    const std::string question = model_.CloseQuestion();
+    if (question.empty()) {
+        Cancel();
         return;
     }
-    QTimer::singleShot(remaining, this, [this] { hide(); });
+    if (asking_)
+        return;
+    asking_ = true;
+    const Answer answer =
+        AskYesNo(this, question, "Cancel merge", MessageKind::Question, Answer::No);
+    asking_ = false;
+    if (answer == Answer::Yes)
+        Cancel();
+    if (finishPending_) {
+        hide();
+        deleteLater();
+    }
 }
 
 int ProgressDialog::RemainingShowMs() const {

@@ -2,7 +2,8 @@
 // disc folder, a line naming the track, "Track i of n" with the time left as the bytes
 // copied so far tell it, a percentage bar and Cancel. The merge runs on
 // a worker thread, so the window lives and updates on the GUI thread like any other;
-// Cancel only requests the merge's cancel, which the merge polls before each track.
+// Cancel only requests the merge's cancel, which the merge polls before each track;
+// the close box does the same, after asking while tracks remain to be written.
 // Once finished, the window stays on screen until it has been up for a second, however
 // quickly the merge ended.
 #pragma once
@@ -61,6 +62,8 @@ class ProgressDialog : public QDialog {
     CancelFlag* cancel_;
     ProgressModel model_;
     QElapsedTimer shown_;
+    bool asking_ = false;         // the close box's question is up
+    bool finishPending_ = false;  // the merge ended while it was
 };
 
 }  // namespace brambex

@@ -7,6 +7,7 @@
 
 #include "options/merge_options_form.h"
 
+#include "support/failing_file_system.h"
 #include "support/fake_front_end.h"
 #include "support/tag_bytes.h"
 #include "support/temp_tree.h"
@@ -42,7 +43,8 @@ class MainWindowModelTest : public ::testing::Test {
 
     TempTree tree;
     WindowFrontEnd ui;
-    MainWindowModel model{ui};
+    testing::FailingFileSystem files;
+    MainWindowModel model{ui, files};
 };
 
 TEST_F(MainWindowModelTest, AScanListsTheDiscsAndCountsTheirFiles) {
@@ -129,11 +131,53 @@ TEST_F(MainWindowModelTest, ACancelledMergeKeepsTheSetAndSaysHowFarItGot) {
     model.Scan(tree.Path("Books/Dune Disc 1"));
     ui.cancel.Request();
     Merge();
-    EXPECT_EQ(model.Status(), "Merge cancelled after 0 tracks.");
+    EXPECT_EQ(model.Status(), "Merge cancelled. No track was written.");
+    EXPECT_TRUE(ui.messages.empty());  // no box over the progress window
     EXPECT_EQ(model.Folders(), (Folders{"Dune Disc 1", "Dune Disc 2"}));
     EXPECT_EQ(model.FolderCaption(), "Folders");
     EXPECT_FALSE(model.OpenFolderShown());
     EXPECT_EQ(model.OutputFolderPath(""), "");
+}
+
+// A merge that ends before its last track says on the status line, never in a box over
+// the progress window, what happened, why, and how many tracks are where; Details shows
+// the message that stopped it.
+TEST_F(MainWindowModelTest, AMergeEndedEarlySaysWhyAndWhereTheTracksAre) {
+    struct Case {
+        const char* name;
+        bool cancelAtSecond;  // else the third track cannot take its name
+        const char* status;
+        const char* firstNote;
+    };
+    const Case cases[] = {
+        {"cancelled", true, "Merge cancelled. 2 of 4 tracks are in \"Dune_1\".", ""},
+        {"stopped", false, "Merge stopped: permission denied. 2 of 4 tracks are in \"Dune_1\".",
+         "Dune_1/03 2-1 C.mp3: Could not open output file (Permission denied)."},
+    };
+    for (const Case& c : cases) {
+        model.Scan(tree.Path("Books/Dune Disc 1"));
+        ui.messages.clear();
+        ui.answers = {Answer::Yes};  // an earlier case's output folder is emptied
+        ui.cancel.Clear();
+        ui.onProgressUpdate = [&](int) {
+            if (c.cancelAtSecond && ui.progress.back().value == 2)
+                ui.cancel.Request();
+        };
+        files.renameFails = [&](const std::string& to) {
+            return !c.cancelAtSecond && to.ends_with(".mp3") &&
+                   to.find("/03 ") != std::string::npos;
+        };
+        Merge();
+        EXPECT_EQ(model.Status(), c.status) << c.name;
+        for (const testing::RecordedMessage& m : ui.messages)
+            EXPECT_EQ(m.style, MessageKind::Question) << c.name << ": " << m.text;
+        EXPECT_EQ(model.DetailsShown(), *c.firstNote != '\0') << c.name;
+        if (model.DetailsShown()) {
+            EXPECT_EQ(model.Notes().front(), c.firstNote) << c.name;
+        }
+        EXPECT_EQ(model.Folders(), (Folders{"Dune Disc 1", "Dune Disc 2"})) << c.name;
+        EXPECT_TRUE(model.MergeEnabled()) << c.name;
+    }
 }
 
 TEST_F(MainWindowModelTest, ACompletedMergeListsItsOutputFoldersUntilTheNextSet) {

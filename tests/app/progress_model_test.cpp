@@ -94,3 +94,20 @@ TEST(ProgressModelTest, CountLineNamesTheTrackUnderWayAndTheTimeLeft) {
     EXPECT_EQ(progress.CountLine(), "Track 120 of 120.");
     EXPECT_EQ(brambex::ProgressModel(0).CountLine(), "");
 }
+
+// The close box asks while tracks remain, and says what stays of them.
+TEST(ProgressModelTest, CloseAsksOnlyWhileTracksRemain) {
+    brambex::ProgressModel progress(3);
+    progress.SetDone(1);
+    EXPECT_EQ(progress.CloseQuestion(),
+              "Cancel the merge?\nIt stops once the tracks being written are complete; the track "
+              "written so far stays in the output folder.");
+    progress.SetDone(2);
+    EXPECT_NE(progress.CloseQuestion().find("; the 2 tracks written so far stay in"),
+              std::string::npos);
+    progress.SetDone(0);
+    EXPECT_EQ(progress.CloseQuestion(),
+              "Cancel the merge?\nIt stops once the tracks being written are complete.");
+    progress.SetDone(3);
+    EXPECT_EQ(progress.CloseQuestion(), "");
+}

@@ -1,4 +1,4 @@
-// The progress window: the percentage bar, Cancel and Esc, the close box, and the
+// The progress window: the percentage bar, Cancel and Esc, the close box as Cancel, and the
 // second it stays on screen once the merge has finished.
 #include <QElapsedTimer>
 #include <QLabel>
@@ -91,15 +91,23 @@ class ProgressDialogTest : public QObject {
         QVERIFY(!progress.findChild<QPushButton*>(QStringLiteral("cancelButton"))->isVisible());
     }
 
-    void closeBoxHidesWithoutCancelling() {
+    void closeBoxAsksThenCancels() {
         CancelFlag cancel;
         auto progress = std::make_unique<ProgressDialog>(nullptr, "", 10, &cancel, "", true);
         progress->Create();
-        progress->close();
-        QVERIFY(progress->isVisible());  // not before its second is up
-        QVERIFY(WaitUntil([&] { return !progress->isVisible(); }, 3000));
-        QVERIFY(!cancel.Requested());
-        progress->SetProgress(5);  // later updates have nothing to show, and no harm
+        progress->SetProgress(4);
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            int asked = 0;
+            SetMessageBoxAnswererForTesting([&](const MessageBoxShown& box) {
+                asked += box.question ? 1 : 0;
+                return answer;
+            });
+            progress->close();
+            QCOMPARE(asked, 1);
+            QCOMPARE(cancel.Requested(), answer == Answer::Yes);
+            QVERIFY(progress->isVisible());  // until the merge has stopped
+        }
+        SetMessageBoxAnswererForTesting(nullptr);
         progress.reset();
     }
 
