@@ -39,12 +39,21 @@ LibraryModel::LibraryModel(const std::string& folder) : listing_(ListLibrary(fol
                          std::to_string(set.discs),
                          std::to_string(set.tracks),
                          true,
-                         !set.merged,
+                         // A set whose merge would fail is left for the user to mend.
+                         !set.merged && listing_.problems[rows_.size()].empty(),
+                         {},
                          {}});
     // Sets in a folder the search could not read may be missing: each such folder is a
     // row of its own, with the reason and nothing to check.
     for (const UnreadableFolder& folderNote : listing_.unreadable)
-        rows_.push_back({folderNote.folder, {}, {}, {}, false, false, FirstLine(folderNote.text)});
+        rows_.push_back({folderNote.folder,
+                         {},
+                         {},
+                         {},
+                         false,
+                         false,
+                         FirstLine(folderNote.text),
+                         folderNote.text});
     Plan();
 }
 
@@ -60,6 +69,8 @@ void LibraryModel::Plan() {
         checked += rows_[i].checked ? 1 : 0;
         rows_[i].whatHappens =
             PlanText(listing_.sets[i], listing_.plans[i], listing_.problems[i], rows_[i].checked);
+        rows_[i].whatHappensInFull = PlanText(listing_.sets[i], listing_.plans[i],
+                                              listing_.plans[i].problem, rows_[i].checked);
     }
     summary_ = std::to_string(listing_.sets.size()) + " sets found, " + std::to_string(checked) +
                " checked.";
@@ -104,6 +115,7 @@ void LibraryModel::MergeEnded(const std::vector<LibrarySetResult>& results) {
             case LibrarySetResult::State::Failed:
                 ++failed;
                 text = "Failed: " + FirstLine(result.message);
+                rows_[i].whatHappensInFull = "Failed: " + result.message;
                 break;
             case LibrarySetResult::State::Cancelled:
                 text = "Cancelled";
@@ -112,6 +124,8 @@ void LibraryModel::MergeEnded(const std::vector<LibrarySetResult>& results) {
                 text = "Not started";
                 break;
         }
+        if (result.state != LibrarySetResult::State::Failed)
+            rows_[i].whatHappensInFull = text;
     }
     merging_ = false;
     summary_ = std::to_string(merged) + " merged, " + std::to_string(failed) + " failed.";

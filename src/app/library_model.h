@@ -1,8 +1,8 @@
 // The library dialog's list, decided without widgets: a row for each set found, with
-// a check box (the sets not merged yet checked) and what will become of it as the
-// boxes stand, then a row for each folder that could not be read; the summary under
-// the list and whether Merge can be pressed. After a merge each merged set's row says
-// what became of it.
+// a check box (the sets neither merged yet nor bound to fail checked) and what will
+// become of it as the boxes stand, in a line and in full, then a row for each folder that could not
+// be read; the summary under the list and whether Merge can be pressed. After a merge each merged
+// set's row says what became of it.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +22,7 @@ struct LibraryRow {
     bool checkable = false;
     bool checked = false;
     std::string whatHappens;
+    std::string whatHappensInFull;  // with every line of a problem's message
 };
 
 class LibraryModel {

@@ -63,6 +63,9 @@ class LibraryFrontEnd : public FrontEnd {
         if (settings_.askOnce && shared_) {
             ApplySharedOptions(*shared_, form);
         } else {
+            // The title and artist typed would be this set's alone: they are not asked.
+            if (settings_.askOnce)
+                form.ShareAmongSets();
             if (!inner_.RunMergeOptions(form))
                 return false;
             if (!settings_.askOnce)

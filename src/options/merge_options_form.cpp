@@ -371,4 +371,11 @@ void MergeOptionsForm::Changed() {
         changed_();
 }
 
+std::string MergeOptionsForm::SharedNote() const {
+    if (!sharedAmongSets_)
+        return {};
+    return std::string("Each set keeps its own title and ") +
+           (audioBooksChecked_ ? "author" : "artist") + ", from its first track.";
+}
+
 }  // namespace brambex

@@ -148,6 +148,15 @@ class MergeOptionsForm {
     // settings; the settings themselves are not touched.
     MergePreview Preview() const;
 
+    // The form answers for several sets at once (a library's merge): each set keeps its
+    // own title and artist, so the title and artist fields are not offered, and a note
+    // says so instead. Before the dialog is shown.
+    void ShareAmongSets() { sharedAmongSets_ = true; }
+    bool SharedAmongSets() const { return sharedAmongSets_; }
+    // "Each set keeps its own title and author, from its first track."; empty for a
+    // form of one set.
+    std::string SharedNote() const;
+
     // A view may register one callback; it runs after every operation above that
     // changed the form (SetUp, the radio buttons, the setters and picks).
     void SetChangedCallback(std::function<void()> callback);
@@ -212,6 +221,7 @@ class MergeOptionsForm {
     std::optional<int> genreSelection_;
     FieldState genre_;
     bool genreTextHighlighted_ = false;
+    bool sharedAmongSets_ = false;
 };
 
 }  // namespace brambex

@@ -95,6 +95,8 @@ void LibraryDialog::Show() {
         if (rows[i].checkable)
             item->setCheckState(SetColumn, rows[i].checked ? Qt::Checked : Qt::Unchecked);
         item->setText(PlanColumn, ToQString(rows[i].whatHappens));
+        // A problem's message is longer than its row: the whole of it in the tooltip.
+        item->setToolTip(PlanColumn, ToQString(rows[i].whatHappensInFull));
     }
     list_->setEnabled(!model_.Merging());
     summary_->setText(ToQString(model_.Summary()));

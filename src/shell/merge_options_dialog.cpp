@@ -143,6 +143,9 @@ void MergeOptionsDialog::MakeChoices(QGroupBox* optionsGroup, QGroupBox* genreGr
     titleField_ = Field("titleField", titleGroup_);
     artistField_ = Field("artistField", artistGroup_);
     nameField_ = Field("nameField", nameGroup_);
+    sharedNote_ = Named(new QLabel(this), "sharedNote");
+    sharedNote_->setTextFormat(Qt::PlainText);
+    sharedNote_->setWordWrap(true);
 }
 
 // What the values would make, from the plan of the merge itself.
@@ -187,6 +190,8 @@ void MergeOptionsDialog::LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup,
     grid->addWidget(genreGroup, 0, 1);
     grid->addWidget(titleGroup_, 1, 1);
     grid->addWidget(artistGroup_, 2, 1);
+    // Shown in their place when the title and artist are each set's own.
+    grid->addWidget(sharedNote_, 1, 1, 2, 1);
     grid->addWidget(nameGroup_, 3, 1);
     grid->addWidget(previewGroup, 4, 0, 1, 2);
 
@@ -253,6 +258,10 @@ void MergeOptionsDialog::ShowForm() {
     nameGroup_->setTitle(Text(form_.NameGroupCaption()));
     ShowField(titleField_, form_.Title(), MergeOptionsForm::EditTypingLimit);
     ShowField(artistField_, form_.Artist(), MergeOptionsForm::EditTypingLimit);
+    titleGroup_->setVisible(!form_.SharedAmongSets());
+    artistGroup_->setVisible(!form_.SharedAmongSets());
+    sharedNote_->setText(Text(form_.SharedNote()));
+    sharedNote_->setVisible(form_.SharedAmongSets());
     ShowField(nameField_, form_.Name(), MergeOptionsForm::EditTypingLimit);
     ShowCheck(keepGenreBox_, form_.KeepGenre());
     ShowCheck(keepAlbumTitleBox_, form_.KeepAlbumTitle());

@@ -56,6 +56,7 @@ class MergeOptionsDialog : public QDialog {
     QLineEdit* titleField_;
     QLineEdit* artistField_;
     QLineEdit* nameField_;
+    QLabel* sharedNote_;  // instead of the title and artist, for a library's sets
     QLabel* previewFolders_;
     QTreeWidget* previewList_;
 };

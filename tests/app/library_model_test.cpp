@@ -51,13 +51,23 @@ TEST(LibraryModel, EachSetTellsWhatBecomesOfItAsItsBoxStands) {
     const std::string missing =
         "Will fail: " + FirstLine(PlanLibrarySet(platform::SystemFiles(), model.Sets()[1]).problem);
     EXPECT_NE(missing.find("could not find a folder for disc 2"), std::string::npos);
-    EXPECT_EQ(Plans(model), (std::vector<std::string>{
-                                "Will be merged into \"Alpha_1\"", missing,
-                                "Will be merged again into \"Delta_1\", replacing a merge that "
-                                "did not finish",
-                                "Merged already into \"Gamma_1\""}));
-    EXPECT_EQ(model.Summary(), "4 sets found, 3 checked.");
+    // A set bound to fail is not checked until the user checks it.
+    EXPECT_EQ(Plans(model),
+              (std::vector<std::string>{
+                  "Will be merged into \"Alpha_1\"", "Cannot be merged: " + missing.substr(11),
+                  "Will be merged again into \"Delta_1\", replacing a merge that "
+                  "did not finish",
+                  "Merged already into \"Gamma_1\""}));
+    EXPECT_EQ(model.Summary(), "4 sets found, 2 checked.");
     EXPECT_TRUE(model.MergeEnabled());
+    model.SetChecked(1, true);
+    EXPECT_EQ(Plans(model)[1], missing);
+    // The row's line is the problem's first; the tooltip has all of it.
+    EXPECT_EQ(model.Rows()[1].whatHappensInFull,
+              "Will fail: " + PlanLibrarySet(platform::SystemFiles(), model.Sets()[1]).problem);
+    EXPECT_NE(model.Rows()[1].whatHappensInFull, missing);
+    EXPECT_EQ(model.Rows()[0].whatHappensInFull, Plans(model)[0]);
+    EXPECT_EQ(model.Summary(), "4 sets found, 3 checked.");
 
     for (std::size_t row = 0; row < 3; ++row)
         model.SetChecked(row, false);
@@ -88,6 +98,7 @@ TEST(LibraryModel, ASetSpreadOverFoldersNamesTheFirstAndTheLast) {
 TEST(LibraryModel, AfterAMergeEachRowSaysWhatBecameOfItsSet) {
     Shelf shelf;
     LibraryModel model(shelf.tree.Root());
+    model.SetChecked(1, true);
     model.SetChecked(3, true);
     const std::vector<LibrarySet> chosen = model.StartMerge();
     ASSERT_EQ(chosen.size(), 4u);

@@ -319,7 +319,9 @@ TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
     MakeDiscs(tree, "", "Alpha Disc ", {1}, "Alpha");
     tree.File("Beta Disc 1/01 T.mp3", TrackOf("Beta", "Other"));
     FakeFrontEnd ui;
-    ui.mergeOptions = [](MergeOptionsForm& form) {
+    bool shared = false;
+    ui.mergeOptions = [&](MergeOptionsForm& form) {
+        shared = form.SharedAmongSets();
         form.ChooseMusic();
         form.SetKeepTrackNames(false);
         form.SetNameText("Part <album>");
@@ -334,6 +336,7 @@ TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
                      ui, ui.cancel, settings,
                      [&](std::size_t i, const MergeSession&) -> DryRun* { return &plans[i]; });
     EXPECT_EQ(ui.mergeOptionsRuns, 1);
+    EXPECT_TRUE(shared);  // the dialog offers no title or artist of its own
     EXPECT_EQ(results[0].outputFolders, std::vector<std::string>{"Alpha_1"});
     EXPECT_EQ(results[1].outputFolders, std::vector<std::string>{"Beta_1"});
     EXPECT_EQ(plans[0].firstFrames["TPE1"], "Someone");

@@ -145,6 +145,17 @@ TEST_F(MergeOptionsFormTest, FirstViewOfMusicCds) {
     EXPECT_EQ(form.NameGroupCaption(), "Song name");
 }
 
+// A form shared by a library's sets offers no title or artist, and says why in the
+// words of the type of CDs.
+TEST_F(MergeOptionsFormTest, ASharedFormSaysEachSetKeepsItsOwnTitleAndArtist) {
+    Open(true);
+    EXPECT_EQ(form.SharedNote(), "");
+    form.ShareAmongSets();
+    EXPECT_EQ(form.SharedNote(), "Each set keeps its own title and author, from its first track.");
+    form.ChooseMusic();
+    EXPECT_EQ(form.SharedNote(), "Each set keeps its own title and artist, from its first track.");
+}
+
 TEST_F(MergeOptionsFormTest, MusicShowsNoGenreForAnUntaggedTrack) {
     settings.genre = "(255)";
     Open(false);
