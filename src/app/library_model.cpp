@@ -72,7 +72,7 @@ void LibraryModel::Plan() {
         rows_[i].whatHappensInFull = PlanText(listing_.sets[i], listing_.plans[i],
                                               listing_.plans[i].problem, rows_[i].checked);
     }
-    summary_ = std::to_string(listing_.sets.size()) + " sets found, " + std::to_string(checked) +
+    summary_ = Counted(listing_.sets.size(), "set", "sets") + " found, " + std::to_string(checked) +
                " checked.";
     const std::size_t unreadable = listing_.unreadable.size();
     if (unreadable == 1)

@@ -41,7 +41,7 @@ MergeOutcome MergeSession::Prepare(DryRun* dryRun) {
     writer_.reset();
     if (!hasSet_) {
         ui_.ShowMessage(
-            "Before merging, you must first select the folder\ncontaining the first disk of "
+            "Before merging, you must first select the folder\ncontaining the first disc of "
             "the set.",
             "Error", MessageKind::Warning);
         return {MergeOutcome::Kind::Stopped, 0, 0};

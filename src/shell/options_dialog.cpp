@@ -75,8 +75,8 @@ void OptionsDialog::SetLibraryPath() {
     switch (choice.kind) {
         case FolderChoice::Failed:
             ShowMessageBox(this,
-                           "Use the \"Forget Music Library Path\" button\nto reset the path "
-                           "to \"My Computer\".",
+                           "Use the \"Forget Music Library Path\" button\nto start the folder "
+                           "browser in your home folder again.",
                            "", MessageKind::Information);
             return;
         case FolderChoice::Cancelled:

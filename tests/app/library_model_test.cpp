@@ -93,6 +93,7 @@ TEST(LibraryModel, ASetSpreadOverFoldersNamesTheFirstAndTheLast) {
     LibraryModel model(tree.Root());
     EXPECT_EQ(Plans(model),
               std::vector<std::string>{"Will be merged into \"Big_1\" ... \"Big_2\""});
+    EXPECT_EQ(model.Summary(), "1 set found, 1 checked.");
 }
 
 TEST(LibraryModel, AfterAMergeEachRowSaysWhatBecameOfItsSet) {

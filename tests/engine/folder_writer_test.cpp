@@ -633,7 +633,7 @@ TEST_F(FolderWriterTest, NoSetSelectedRefusesToStart) {
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
-              "Before merging, you must first select the folder\ncontaining the first disk of "
+              "Before merging, you must first select the folder\ncontaining the first disc of "
               "the set.");
     EXPECT_EQ(ui.messages[0].style, MessageKind::Warning);
     EXPECT_EQ(ui.mergeOptionsRuns, 0);

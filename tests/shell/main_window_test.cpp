@@ -316,6 +316,19 @@ class MainWindowTest : public QObject {
         QVERIFY(Find<QPushButton>("mergeFoldersButton")->isEnabled());
     }
 
+    // Without a set Merge is off; a merge started all the same refuses.
+    void mergeWithoutASetIsRefused() {
+        QVERIFY(!Find<QPushButton>("mergeFoldersButton")->isEnabled());
+        SeenBox refusal;
+        AnswerMessageBox(&refusal);
+        window_->MergeFolders();
+        QVERIFY(WaitUntil([this] { return !window_->Merging(); }, 60000));
+        QCOMPARE(refusal.text, QStringLiteral("Before merging, you must first select the "
+                                              "folder\ncontaining the first disc of the set."));
+        QCOMPARE(refusal.caption, QStringLiteral("Error"));
+        QCOMPARE(int(refusal.icon), int(QMessageBox::Warning));
+    }
+
     // The window shows what the check found and follows "Use disc 1 instead".
     void laterDiscChosenOffersDiscOne() {
         const std::string first = MakeDiscSet(*dir_, "Opera", 2, 1);

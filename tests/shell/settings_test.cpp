@@ -260,8 +260,8 @@ class SettingsTest : public QObject {
             << "Brambex" << int(QMessageBox::NoIcon);
         QTest::newRow("browser failed")
             << int(FolderChoice::Failed)
-            << "Use the \"Forget Music Library Path\" button\nto reset the path to \"My "
-               "Computer\"."
+            << "Use the \"Forget Music Library Path\" button\nto start the folder browser in "
+               "your home folder again."
             << "" << int(QMessageBox::Information);
     }
     void setFailuresChangeNothing() {
