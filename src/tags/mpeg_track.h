@@ -11,8 +11,8 @@
 // range carries them, and decoders step over them) and are counted too.
 //
 // The scan reads headers through one 64 KiB buffer and allocates nothing per frame;
-// what it keeps of a track is a fixed size (TrackAudio), so that a book of thousands
-// of tracks is summed in little memory.
+// what it keeps of a track is a fixed size (TrackAudio, about 1 KiB), so that a book of
+// thousands of tracks is summed in little memory.
 #pragma once
 
 #include <array>

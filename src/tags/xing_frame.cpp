@@ -52,39 +52,6 @@ void RenderLameExtension(unsigned char* p, const XingFields& f, std::uint32_t mu
 
 }  // namespace
 
-BookAudio JoinTrackAudio(std::span<const TrackAudio> tracks) {
-    BookAudio book;
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
-        const TrackAudio& t = tracks[i];
-        book.track = i;
-        if (!t.Ok()) {
-            book.status = BookAudio::Status::Unusable;
-            return book;
-        }
-        if (i == 0) {
-            book.format = t.format;
-            book.bitrateKbps = t.bitrateKbps;
-            book.encoderDelay = t.encoderDelay;
-        } else if (!t.format.Continues(book.format)) {
-            book.status = BookAudio::Status::Differs;
-            return book;
-        }
-        if (t.lameExtension && book.encoder[0] == '\0') {
-            book.encoder = t.encoder;
-            book.quality = t.quality;
-        }
-        book.constantBitrate =
-            book.constantBitrate && t.constantBitrate && t.bitrateKbps == book.bitrateKbps;
-        book.encoderPadding = t.encoderPadding;
-        book.frames += t.frames;
-        book.bytes += t.Bytes();
-        book.samples += t.samples;
-    }
-    book.track = 0;
-    book.status = tracks.empty() ? BookAudio::Status::NoTracks : BookAudio::Status::Ok;
-    return book;
-}
-
 int XingFrameBitrate(const MpegFormat& format, int streamKbps) {
     if (format.layer != 3 || format.sampleRate == 0) {
         return 0;

@@ -9,7 +9,8 @@
 //     const BookAudio book = JoinTrackAudio(tracks);
 //     if (book.status != BookAudio::Status::Ok) { ... name tracks[book.track] ... }
 //     const std::vector<unsigned char> frame = BookXingFrame(book, tracks);
-//     // write frame, then each track's [framesStart, framesEnd) in order
+//     // the tag, its chapters at TrackStartsMs(book, tracks) (book_audio.h), the
+//     // frame, then each track's [framesStart, framesEnd) in order, then the trailer
 //
 // The frame counts "Info" when every frame of the book has one bitrate and "Xing"
 // otherwise. Its byte count covers the frame itself and every audio frame, as LAME
@@ -25,34 +26,11 @@
 #include <span>
 #include <vector>
 
+#include "tags/book_audio.h"
 #include "tags/mpeg_frame.h"
 #include "tags/mpeg_track.h"
 
 namespace brambex {
-
-// The audio of a whole book, summed from its tracks in order.
-struct BookAudio {
-    // Unusable: tracks[track] has no audio frames or could not be read; Differs: its
-    // frames are of another version, layer or sample rate than the first track's.
-    enum class Status : std::uint8_t { Ok, NoTracks, Unusable, Differs };
-    Status status = Status::NoTracks;
-    std::size_t track = 0;
-
-    MpegFormat format;
-    std::uint64_t frames = 0;
-    std::uint64_t bytes = 0;  // the audio frames', without the Xing frame
-    std::uint64_t samples = 0;
-    int bitrateKbps = 0;
-    bool constantBitrate = true;
-    // The first track's delay and the last track's padding; the encoder and quality of
-    // the first track with a LAME extension.
-    int encoderDelay = 0;
-    int encoderPadding = 0;
-    std::array<char, 9> encoder{};
-    std::uint32_t quality = 0;
-};
-
-BookAudio JoinTrackAudio(std::span<const TrackAudio> tracks);
 
 // What a Xing/Info frame says.
 struct XingFields {

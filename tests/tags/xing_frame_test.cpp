@@ -92,29 +92,6 @@ TEST(XingFrame, BitrateHoldsTheTag) {
     EXPECT_EQ(XingFrameBitrate({MpegVersion::Mpeg1, 2, 44100, 2}, 128), 0);
 }
 
-TEST(XingFrame, JoinsTracksOfOneFormat) {
-    const TrackAudio first = Scan(LameInfoFrame("Info", 576, 100) + Frames(3));
-    const TrackAudio last = Scan(LameInfoFrame("Info", 576, 1000) + Frames(4));
-    const TrackAudio faster = Scan(Frames(2, Vbr160));
-    const BookAudio b = JoinTrackAudio(std::vector<TrackAudio>{first, Scan(Frames(2)), last});
-    EXPECT_EQ(std::tuple(b.status, b.frames, b.bytes, b.samples, b.constantBitrate),
-              std::tuple(BookAudio::Status::Ok, 9u, 9u * 417, 9u * 1152, true));
-    EXPECT_EQ(std::tuple(b.encoderDelay, b.encoderPadding), std::tuple(576, 1000));
-    EXPECT_FALSE(JoinTrackAudio(std::vector<TrackAudio>{first, faster}).constantBitrate);
-
-    const struct {
-        std::vector<TrackAudio> tracks;
-        BookAudio::Status status;
-        std::size_t track;
-    } cases[] = {{{}, BookAudio::Status::NoTracks, 0},
-                 {{first, Scan(Frames(2, 0xFFFB9464))}, BookAudio::Status::Differs, 1},
-                 {{first, last, Scan("no audio")}, BookAudio::Status::Unusable, 2}};
-    for (const auto& c : cases) {
-        const BookAudio joined = JoinTrackAudio(c.tracks);
-        EXPECT_EQ(std::tuple(joined.status, joined.track), std::tuple(c.status, c.track));
-    }
-}
-
 TEST(XingFrame, TocPlacesEachPercentInItsTrack) {
     // 60 frames of 192 bytes, then 40 of 384, behind 192 bytes: 27072 in all.
     const std::vector<TrackAudio> tracks = {Scan(Frames(60, 0xFFFB5464)),
