@@ -38,8 +38,8 @@ bool MP3::HasInputFrame(TagField field) const {
 }
 
 PassLayout MP3::Layout() const {
-    return {output_.size,    output_.grew,   read_.leftOut,     tags_.HasSecond(),
-            tail_.inputSize, tail_.audioEnd, tail_.ape.Found(), tail_.hadTrailer};
+    return {output_.size,   output_.grew,      read_.leftOut,    tags_.HasSecond(), tail_.inputSize,
+            tail_.audioEnd, tail_.ape.Found(), tail_.hadTrailer, tags_.audioStart};
 }
 
 bool MP3::Rewrite(InputFile& in, OutputFile* out, TagEditor& editor) {

@@ -48,6 +48,8 @@ struct PassLayout {
     bool apeTag = false;
     // Whether an ID3v1 trailer ended the input.
     bool trailer = false;
+    // Where the input's audio started, after its ID3v2 tags.
+    std::int64_t audioStart = 0;
 };
 
 // The caller's side of a pass.

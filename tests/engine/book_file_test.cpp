@@ -1,0 +1,118 @@
+// A book written as one MP3 file from tracks built as bytes: what lies where in it, its
+// chapters' times and offsets, and the tracks it refuses.
+#include "engine/book_file.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/mpeg_bytes.h"
+#include "support/tag_bytes.h"
+#include "support/temp_tree.h"
+#include "tags/chapter_frames.h"
+
+namespace brambex::testing {
+namespace {
+
+// The CHAP frames of an ID3v2.3 tag at the start of bytes, in order.
+std::vector<ChapterFrame::Parsed> ChaptersIn(const std::string& bytes, std::size_t tagEnd) {
+    std::vector<ChapterFrame::Parsed> chapters;
+    for (std::size_t at = 10; at + 10 <= tagEnd && bytes[at] != '\0';) {
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+        const std::size_t size = (std::size_t{p[4]} << 24) | (p[5] << 16) | (p[6] << 8) | p[7];
+        if (bytes.compare(at, 4, "CHAP") == 0) {
+            chapters.emplace_back();
+            EXPECT_TRUE(ChapterFrame::Parse(p + 10, size, chapters.back()));
+        }
+        at += 10 + size;
+    }
+    return chapters;
+}
+
+class BookFileTest : public ::testing::Test {
+  protected:
+    std::string Book(const std::vector<std::string>& tracks, BookFileResult& result) {
+        std::vector<BookTrack> list;
+        for (std::size_t i = 0; i < tracks.size(); ++i) {
+            const std::string name = "0" + std::to_string(i + 1) + ".mp3";
+            list.push_back({tree.File(name, tracks[i]), "Chapter " + std::to_string(i + 1)});
+        }
+        OutputFile out;
+        EXPECT_TRUE(out.Create(tree.Path("book.mp3")));
+        result = WriteBookFile(list, {"Moby Dick", "Herman Melville", "(101)", "1851", {}, {}}, out,
+                               nullptr);
+        EXPECT_TRUE(out.Close());
+        return tree.Read("book.mp3");
+    }
+
+    TempTree tree;
+};
+
+TEST_F(BookFileTest, JoinsEveryTracksFramesBehindOneTagAndXingFrame) {
+    const std::string first = Frames(10), second = Frames(5), third = Frames(4, Vbr160);
+    BookFileResult result;
+    const std::string book =
+        Book({PaddedTag(TextFrame("TIT2", "one"), 100) + LameInfoFrame("Info", 576, 1000) + first,
+              second + Trailer("two", "", "", 2, 0), "junk" + third},
+             result);
+    ASSERT_EQ(result.kind, BookFileResult::Kind::Written) << result.detail;
+    EXPECT_EQ(result.bytes, book.size());
+    const std::size_t tagEnd = 10 + ((std::size_t{static_cast<unsigned char>(book[6])} << 21) |
+                                     (book[7] << 14) | (book[8] << 7) | book[9]);
+    const TrackAudio xing = Scan(book.substr(tagEnd, book.size() - tagEnd - 128));
+    EXPECT_EQ(xing.infoFrame, InfoFrame::Xing);  // bitrates differ
+    EXPECT_EQ(xing.frames, 19u);
+    EXPECT_EQ(xing.encoderDelay, 576);
+    const std::size_t audioStart = book.size() - 128 - first.size() - second.size() - third.size();
+    EXPECT_EQ(book.substr(audioStart, book.size() - 128 - audioStart), first + second + third);
+    EXPECT_EQ(book.compare(book.size() - 128, 12, "TAGMoby Dick"), 0);
+
+    const std::vector<ChapterFrame::Parsed> chapters = ChaptersIn(book, tagEnd);
+    ASSERT_EQ(chapters.size(), 3u);
+    // Players skip the encoder's delay and the decoder's 529 samples.
+    const std::uint32_t second_start = (10 * 1152 - 576 - 529) * 1000 / 44100;
+    const struct {
+        std::uint32_t startMs, startOffset, endOffset;
+    } expected[] = {
+        {0, static_cast<std::uint32_t>(audioStart),
+         static_cast<std::uint32_t>(audioStart + first.size())},
+        {second_start, static_cast<std::uint32_t>(audioStart + first.size()),
+         static_cast<std::uint32_t>(audioStart + first.size() + second.size())},
+        {(15 * 1152 - 576 - 529) * 1000 / 44100,
+         static_cast<std::uint32_t>(audioStart + first.size() + second.size()),
+         static_cast<std::uint32_t>(book.size() - 128)},
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(chapters[i].elementId, "ch" + std::to_string(i + 1));
+        EXPECT_EQ(chapters[i].Title(), "Chapter " + std::to_string(i + 1));
+        EXPECT_EQ(chapters[i].startMs, expected[i].startMs) << i;
+        EXPECT_EQ(chapters[i].startOffset, expected[i].startOffset) << i;
+        EXPECT_EQ(chapters[i].endOffset, expected[i].endOffset) << i;
+        if (i > 0) {
+            EXPECT_EQ(chapters[i - 1].endMs, chapters[i].startMs) << i;
+        }
+    }
+}
+
+TEST_F(BookFileTest, ATrackOfAnotherFormatOrWithoutAudioIsNamedAndNothingIsJoined) {
+    const struct {
+        std::string second;
+        BookFileResult::Kind kind;
+        const char* detail;
+    } cases[] = {
+        {Frames(3, 0xFFFB9464), BookFileResult::Kind::Differs, "48000 Hz instead of 44100 Hz"},
+        {Frames(3, 0xFFFB90E4), BookFileResult::Kind::Differs, "mono instead of stereo"},
+        {std::string(5000, 'x'), BookFileResult::Kind::NoAudio, ""},
+    };
+    for (const auto& c : cases) {
+        BookFileResult result;
+        const std::string book = Book({Frames(4), c.second, Frames(2)}, result);
+        EXPECT_EQ(result.kind, c.kind) << c.detail;
+        EXPECT_EQ(result.track, 1u) << c.detail;
+        EXPECT_EQ(result.detail, c.detail);
+        EXPECT_TRUE(book.empty()) << c.detail;
+    }
+}
+
+}  // namespace
+}  // namespace brambex::testing
