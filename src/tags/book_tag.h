@@ -49,6 +49,7 @@ struct BookCover {
     std::string_view mimeType;
 };
 
+// Texts and titles are views the caller keeps alive until the tag is written.
 struct BookTag {
     BookTexts texts;
     BookCover cover;
