@@ -300,6 +300,9 @@ def check_against_mutagen(work, base):
             ("v2.4 TMOO, RVA2 track and album", [k for k in EXPECTED_V24 if k.startswith(("TXXX:M", "TXXX:R"))]),
             ("v2.4 TDRC 2001-05-03T00:00", ("TDRC",))]
     check_readers("v24", os.path.join(work, "oracle-v24.ours.mp3"), build_taglib_reader(work), EXPECTED_V24, rows)
+    listing = run(BRAMBEX_TAGS, os.path.join(work, "oracle-v24.ours.mp3")).decode()
+    for chapter in ('ch1 0-1000 ms "Rozdział Łódź"', 'ch2 1000-2000 ms "Mit Bild ✓"'):
+        check(chapter in listing, "v24: brambex-tags does not list " + chapter + " in:\n" + listing)
 
 
 def check_doubled_tag(work, base):
