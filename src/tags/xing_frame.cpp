@@ -38,7 +38,7 @@ void RenderLameExtension(unsigned char* p, const XingFields& f, std::uint32_t mu
     // Revision 0; the method "constant bitrate", or "unknown".
     p[9] = f.constantBitrate ? 1 : 0;
     if (f.constantBitrate) {
-        p[20] = static_cast<unsigned char>(std::min(f.bitrateKbps, 255));
+        p[20] = static_cast<unsigned char>(std::clamp(f.streamKbps, 0, 255));
     }
     const auto delay = static_cast<unsigned>(std::clamp(f.encoderDelay, 0, 4095));
     const auto padding = static_cast<unsigned>(std::clamp(f.encoderPadding, 0, 4095));
@@ -151,6 +151,7 @@ std::vector<unsigned char> BookXingFrame(const BookAudio& book,
     }
     const auto length = static_cast<std::uint64_t>(MpegFrameLength(f.format, f.bitrateKbps));
     f.constantBitrate = book.constantBitrate;
+    f.streamKbps = book.constantBitrate ? book.bitrateKbps : 0;
     f.frames = book.frames;
     f.bytes = length + book.bytes;
     f.toc = BookToc(tracks, length);

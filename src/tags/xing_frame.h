@@ -38,6 +38,9 @@ struct XingFields {
     // The frame header's bitrate (XingFrameBitrate).
     int bitrateKbps = 0;
     bool constantBitrate = true;
+    // The audio's bitrate when it is constant, for LAME's field of it: a low one's
+    // frames are too small for the tag, and this frame's bitrate is then higher.
+    int streamKbps = 0;
     // The audio frames after this one; the bytes of this frame and of them.
     std::uint64_t frames = 0;
     std::uint64_t bytes = 0;

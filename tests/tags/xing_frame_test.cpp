@@ -13,8 +13,10 @@ namespace {
 
 std::string Hex(const char* hex) {
     std::string bytes;
-    for (const char* p = hex; p[0] != '\0' && p[1] != '\0'; p += 2) {
-        bytes += static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16));
+    for (const char* p = hex; p[0] != '\0' && p[1] != '\0'; p += p[0] == ' ' ? 1 : 2) {
+        if (p[0] != ' ') {
+            bytes += static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16));
+        }
     }
     return bytes;
 }
@@ -27,6 +29,7 @@ XingFields CbrFields() {
     XingFields f;
     f.format = {MpegVersion::Mpeg2, 3, 24000, 2};
     f.bitrateKbps = 64;
+    f.streamKbps = 48;
     f.frames = 419;
     f.bytes = 80640;
     for (int i = 0; i < 100; ++i) {
@@ -44,24 +47,13 @@ TEST(XingFrame, InfoFrameBytes) {
     for (int i = 0; i < 100; ++i) {
         toc += static_cast<char>(2 * i + 1);
     }
-    const std::string expected = Hex("FFF38440") + std::string(17, '\0') + "Info" +
-                                 Hex("0000000F000001A300013B00") + toc + Hex("00000039") +
-                                 "LAME3.100" +
-                                 // method, lowpass, peak, replay gains, flags, bitrate, delay and
-                                 // padding, misc, gain, preset, music length, music CRC, tag CRC
-                                 Hex("0100"
-                                     "00000000"
-                                     "00000000"
-                                     "00"
-                                     "40"
-                                     "240300"
-                                     "00"
-                                     "00"
-                                     "0000"
-                                     "00013B00"
-                                     "0000"
-                                     "E60C") +
-                                 std::string(15, '\0');
+    const std::string expected =
+        Hex("FFF38440") + std::string(17, '\0') + "Info" + Hex("0000000F000001A300013B00") + toc +
+        Hex("00000039") + "LAME3.100" +
+        // method, lowpass, peak, replay gains, flags, bitrate, delay and
+        // padding, misc, gain, preset, music length, music CRC, tag CRC
+        Hex("01 00 00000000 00000000 00 30 240300 00 00 0000 00013B00 0000 567D") +
+        std::string(15, '\0');
     EXPECT_TRUE(SameBytes(Bytes(RenderXingFrame(CbrFields())), expected));
 }
 
