@@ -57,6 +57,15 @@ def lyrics3(text):
     return block + b"%06d" % len(block) + b"LYRICS200"
 
 
+# MPEG audio frames: lame's info frame with its LAME extension, frames of two bitrates
+# with junk between them, and a truncated last frame.
+INFO = bytearray(bytes([0xFF, 0xFB, 0x90, 0x64]) + bytes(413))
+INFO[36:44] = b"Info\0\0\0\x0f"
+INFO[156:165] = b"LAME3.100"
+INFO[177:180] = bytes([0x24, 0x03, 0x00])
+FRAMES = bytes(INFO) + (bytes([0xFF, 0xFB, 0x90, 0x64]) + bytes(413)) * 3 + b"junk" + \
+    (bytes([0xFF, 0xFB, 0xA0, 0x64]) + bytes(518)) * 2 + bytes([0xFF, 0xFB, 0x90, 0x64]) + bytes(99)
+
 APE_ITEMS = ape_item(b"Album", b"Old album") + ape_item(b"TITLE", b"Old title") + \
     ape_item(b"Track", b"7/12") + ape_item(b"REPLAYGAIN_TRACK_GAIN", b"-6.20 dB") + \
     ape_item(b"Cover Art (Front)", b"cover.jpg\0" + bytes([0xFF, 0xD8]) + bytes(300), 2)
@@ -99,6 +108,7 @@ SEEDS = {
     "v24-long-frames": b"\x00\x00" + header(4, len(long24) + 16) + long24 + bytes(16) + AUDIO,
     "doubled-tag": b"\x13\x00" + doubled + AUDIO + TRAILER,
     "no-tag": b"\x17\x00" + AUDIO + TRAILER,
+    "mpeg-frames": b"\x00\x00" + header(3, 16) + bytes(16) + FRAMES + TRAILER,
     "unknown-size": b"\x03\x01" + header(3, len(v23)) + v23 + AUDIO,
     "broken-size": b"\x03\x01" + b"ID3\x03\0\0\x80\0\0\x10" + AUDIO,
     "ape-before-trailer": b"\x07\x02" + header(3, len(v23) + 64) + v23 + bytes(64) + AUDIO +

@@ -2,7 +2,9 @@
 // size) and a rewrite pass with edits chosen by the input, in memory and through real
 // file descriptors. Besides crashes it traps when a rewrite loses or changes audio
 // bytes, writes a tag it cannot read back as the frames it reported, writes an APE tag
-// it cannot read back, or would change its own output on a second pass.
+// it cannot read back, or would change its own output on a second pass. The input is
+// also scanned for MPEG audio frames, which must lie inside it, and a book of it twice
+// gets a Xing frame whose seek table never goes back and whose tag CRC holds.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
 #include "tags/text_encoding.h"
+#include "tags/xing_frame.h"
 
 namespace {
 
@@ -210,11 +213,49 @@ void RewritePass(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+void FramePass(const std::uint8_t* data, std::size_t size) {
+    InputFile in;
+    in.OpenMemory(data, size);
+    const auto end = static_cast<std::int64_t>(size);
+    const brambex::TrackAudio t = brambex::ScanTrackAudio(in, 0, end);
+    if (!t.Ok()) {
+        return;
+    }
+    if (t.framesStart < t.junkBefore || t.framesEnd <= t.framesStart || t.framesEnd > end ||
+        t.junkAfter != end - t.framesEnd || t.frames == 0 || t.junkInside >= end) {
+        __builtin_trap();
+    }
+    const brambex::TrackAudio tracks[] = {t, t};
+    const std::vector<unsigned char> frame =
+        brambex::BookXingFrame(brambex::JoinTrackAudio(tracks), tracks);
+    const auto toc = brambex::BookToc(tracks, frame.size());
+    for (std::size_t i = 1; i < toc.size(); ++i) {
+        if (toc[i] < toc[i - 1]) {
+            __builtin_trap();
+        }
+    }
+    if (frame.empty()) {
+        return;
+    }
+    // The tag CRC is the last field of LAME's extension, 156 bytes after "Xing"/"Info".
+    std::size_t tag = 0;
+    while (tag + 4 <= frame.size() && std::memcmp(&frame[tag], "Xing", 4) != 0 &&
+           std::memcmp(&frame[tag], "Info", 4) != 0) {
+        ++tag;
+    }
+    const std::size_t crcAt = tag + 154;
+    if (crcAt + 2 > frame.size() ||
+        brambex::Crc16(frame.data(), crcAt) != (frame[crcAt] << 8 | frame[crcAt + 1])) {
+        __builtin_trap();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ReadingPass(data, size, true);
     ReadingPass(data, size, false);
     RewritePass(data, size);
+    FramePass(data, size);
     return 0;
 }
