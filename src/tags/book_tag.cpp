@@ -7,12 +7,15 @@
 #include "platform/native_file.h"
 #include "tags/frame_bodies.h"
 #include "tags/frame_header.h"
+#include "tags/text_encoding.h"
 
 namespace brambex {
 
 namespace {
 
-// A longer text is cut on a character boundary, alike when measured and written.
+// A longer text is cut on a character boundary, alike when measured and written: first
+// to as many bytes of UTF-8 as ISO-8859-1 can surely hold, since the frame's renderer
+// takes one character off at a time until a text fits.
 constexpr std::size_t MaxTextSize = 8 * 1024;
 constexpr unsigned char FrontCover = 3;
 
@@ -55,8 +58,8 @@ std::uint64_t PutTextFrames(const BookTexts& texts, OutputFile* out) {
         }
         FrameHeader header;
         std::memcpy(header.id, f.id, 4);
-        header.size = static_cast<std::uint32_t>(
-            TextFrame::Render(f.text, frame + FrameHeader::MaxSize, MaxTextSize));
+        header.size = static_cast<std::uint32_t>(TextFrame::Render(
+            CutUtf8(f.text, MaxTextSize - 1), frame + FrameHeader::MaxSize, MaxTextSize));
         header.WriteV23(frame);
         size += FrameHeader::MaxSize + header.size;
         if (out != nullptr) {

@@ -7,6 +7,7 @@
 #include "tags/byte_order.h"
 #include "tags/frame_bodies.h"
 #include "tags/frame_header.h"
+#include "tags/text_encoding.h"
 
 namespace brambex {
 
@@ -63,8 +64,9 @@ std::size_t ChapterFrame::Render(std::size_t index, const Chapter& chapter, unsi
         n += 4;
     }
     if (!chapter.title.empty()) {
-        const std::size_t titleSize =
-            TextFrame::Render(chapter.title, out + n + FrameHeader::MaxSize, MaxTitleSize);
+        // Cut as book_tag.cpp cuts its texts.
+        const std::size_t titleSize = TextFrame::Render(
+            CutUtf8(chapter.title, MaxTitleSize - 1), out + n + FrameHeader::MaxSize, MaxTitleSize);
         n += PutHeader("TIT2", FrameHeader::MaxSize + titleSize, out + n);
     }
     return PutHeader("CHAP", n, out);

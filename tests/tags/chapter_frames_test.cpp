@@ -52,6 +52,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "\x01\xFF\xFE" + Utf16Le(u"Kapitel \u03A9")},
         ChapterCase{2, {"", 1, 2, 3, 4}, "ch3", ""}));
 
+TEST(ChapterFrame, ALongTitleIsCutToFit) {
+    const std::string title(100000, 'x');
+    unsigned char frame[ChapterFrame::MaxSize];
+    ChapterFrame::Parsed read;
+    ASSERT_TRUE(
+        ChapterFrame::Parse(frame + 10, ChapterFrame::Render(0, {title}, frame) - 10, read));
+    EXPECT_EQ(read.Title(), title.substr(0, ChapterFrame::MaxTitleSize - 1));
+}
+
 TEST(ChapterFrame, ParseRefusesAPayloadShortOfItsTimes) {
     const std::string payload = "ch1" + std::string(1, '\0') + BigEndian32(0) + BigEndian32(9);
     ChapterFrame::Parsed read;
