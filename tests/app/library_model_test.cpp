@@ -65,8 +65,6 @@ TEST(LibraryModel, EachSetTellsWhatBecomesOfItAsItsBoxStands) {
     // The row's line is the problem's first; the tooltip has all of it.
     EXPECT_EQ(model.Rows()[1].whatHappensInFull,
               "Will fail: " + PlanLibrarySet(platform::SystemFiles(), model.Sets()[1]).problem);
-    EXPECT_NE(model.Rows()[1].whatHappensInFull, missing);
-    EXPECT_EQ(model.Rows()[0].whatHappensInFull, Plans(model)[0]);
     EXPECT_EQ(model.Summary(), "4 sets found, 3 checked.");
 
     for (std::size_t row = 0; row < 3; ++row)

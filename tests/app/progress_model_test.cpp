@@ -102,9 +102,6 @@ TEST(ProgressModelTest, CloseAsksOnlyWhileTracksRemain) {
     EXPECT_EQ(progress.CloseQuestion(),
               "Cancel the merge?\nIt stops once the tracks being written are complete; the track "
               "written so far stays in the output folder.");
-    progress.SetDone(2);
-    EXPECT_NE(progress.CloseQuestion().find("; the 2 tracks written so far stay in"),
-              std::string::npos);
     progress.SetDone(0);
     EXPECT_EQ(progress.CloseQuestion(),
               "Cancel the merge?\nIt stops once the tracks being written are complete.");
