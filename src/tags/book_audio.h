@@ -43,7 +43,10 @@ struct BookAudio {
 BookAudio JoinTrackAudio(std::span<const TrackAudio> tracks);
 
 // Where each track starts in the book's playing time, in milliseconds: the samples of
-// the tracks before it, less the delay decoders skip; the first starts at 0.
+// the tracks before it, less the first track's encoder delay; the first starts at 0.
+// (Decoders skip the delay and their own 529 samples, but their output lags the frames
+// by those 529 samples too, so only the encoder delay moves a track's start.) A track
+// starts with its own encoder delay, after the padding of the track before it.
 std::vector<std::uint32_t> TrackStartsMs(const BookAudio& book, std::span<const TrackAudio> tracks);
 // The book's playing time in milliseconds: its samples less the delay and padding.
 std::uint32_t BookLengthMs(const BookAudio& book);
