@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/file_stream.h"
+#include "tags/chapter_frames.h"
 #include "tags/genre_table.h"
 #include "tags/mp3.h"
 #include "tags/text_encoding.h"
@@ -71,6 +72,12 @@ class FuzzEditor : public brambex::TagEditor {
     }
     void Frame(const OutputFrame& frame) override {
         CheckUtf8(frame.text);
+        // A chapter's head as brambex-tags reads it.
+        brambex::ChapterFrame::Parsed chapter;
+        if (brambex::ChapterFrame::Parse(frame.chapterHead.data(), frame.chapterHead.size(),
+                                         chapter)) {
+            CheckUtf8(chapter.Title());
+        }
         ids.emplace_back(frame.id);
     }
     std::vector<std::string> ids;
