@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tags/book_audio.h"
 #include "tags/book_tag.h"
 #include "tags/diagnostic.h"
 #include "tags/genre_table.h"
@@ -17,8 +18,6 @@ namespace brambex {
 
 namespace {
 
-// What a decoder drops at the start besides the encoder's delay.
-constexpr std::uint64_t DecoderDelay = 529;
 // The book's tag leaves this much room for a later edit.
 constexpr std::uint32_t BookTagPadding = 1024;
 
@@ -83,31 +82,20 @@ BookFileResult ScanTracks(std::span<const BookTrack> tracks, std::vector<TrackAu
     return {};
 }
 
-// Milliseconds of playing time before the sample at `samples` of the joined audio.
-std::uint32_t PlayingMs(std::uint64_t samples, std::uint64_t skipped, int sampleRate) {
-    const std::uint64_t played = samples > skipped ? samples - skipped : 0;
-    return static_cast<std::uint32_t>(played * 1000 / static_cast<std::uint64_t>(sampleRate));
-}
-
-// Each track's chapter: its times as players count them, its offsets behind the tag and
-// the Xing frame (audioStart).
+// Each track's chapter: its times as players count them (tags/book_audio.h), its
+// offsets behind the tag and the Xing frame (audioStart).
 std::vector<Chapter> Chapters(std::span<const BookTrack> tracks, std::span<const TrackAudio> audio,
                               const BookAudio& book, std::uint64_t audioStart) {
     std::vector<Chapter> chapters(tracks.size());
-    const std::uint64_t skipped = static_cast<std::uint64_t>(book.encoderDelay) + DecoderDelay;
-    std::uint64_t samples = 0, offset = audioStart;
+    const std::vector<std::uint32_t> starts = TrackStartsMs(book, audio);
+    std::uint64_t offset = audioStart;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         Chapter& c = chapters[i];
         c.title = tracks[i].title;
-        c.startMs = PlayingMs(samples, skipped, book.format.sampleRate);
+        c.startMs = starts[i];
+        c.endMs = i + 1 < tracks.size() ? starts[i + 1] : BookLengthMs(book);
         c.startOffset = ChapterOffset(offset);
-        samples += audio[i].samples;
         offset += audio[i].Bytes();
-        const bool last = i + 1 == tracks.size();
-        c.endMs = PlayingMs(
-            last ? samples - std::min(samples, static_cast<std::uint64_t>(book.encoderPadding))
-                 : samples,
-            skipped, book.format.sampleRate);
         c.endOffset = ChapterOffset(offset);
     }
     return chapters;
@@ -147,7 +135,9 @@ BookFileResult WriteBookFile(std::span<const BookTrack> tracks, const BookFileTe
         total += a.Bytes();
     const BookAudio book = JoinTrackAudio(audio);
     if (book.status != BookAudio::Status::Ok)
-        return Failure(BookFileResult::Kind::Differs, book.track, "other frames");
+        return Failure(book.status == BookAudio::Status::Differs ? BookFileResult::Kind::Differs
+                                                                 : BookFileResult::Kind::NoAudio,
+                       book.track);
 
     const std::vector<unsigned char> xing = BookXingFrame(book, audio);
     std::vector<Chapter> chapters = Chapters(tracks, audio, book, 0);

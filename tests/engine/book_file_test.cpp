@@ -69,17 +69,16 @@ TEST_F(BookFileTest, JoinsEveryTracksFramesBehindOneTagAndXingFrame) {
 
     const std::vector<ChapterFrame::Parsed> chapters = ChaptersIn(book, tagEnd);
     ASSERT_EQ(chapters.size(), 3u);
-    // Players skip the encoder's delay and the decoder's 529 samples.
-    const std::uint32_t second_start = (10 * 1152 - 576 - 529) * 1000 / 44100;
+    // Players skip the first track's encoder delay: 10 * 1152 - 576 and 15 * 1152 - 576
+    // samples at 44.1 kHz, to the nearest millisecond.
     const struct {
         std::uint32_t startMs, startOffset, endOffset;
     } expected[] = {
         {0, static_cast<std::uint32_t>(audioStart),
          static_cast<std::uint32_t>(audioStart + first.size())},
-        {second_start, static_cast<std::uint32_t>(audioStart + first.size()),
+        {248, static_cast<std::uint32_t>(audioStart + first.size()),
          static_cast<std::uint32_t>(audioStart + first.size() + second.size())},
-        {(15 * 1152 - 576 - 529) * 1000 / 44100,
-         static_cast<std::uint32_t>(audioStart + first.size() + second.size()),
+        {379, static_cast<std::uint32_t>(audioStart + first.size() + second.size()),
          static_cast<std::uint32_t>(book.size() - 128)},
     };
     for (std::size_t i = 0; i < 3; ++i) {
