@@ -384,7 +384,7 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
         std::vector<std::string> files;  // a name ending in "/" is an empty folder
         const char* chosen;
         std::string message;       // empty: the set passes
-        const char* discOne = "";  // the folder the finding offers instead
+        std::string discOne = {};  // the folder the finding offers instead
     };
     const Case cases[] = {
         {"missing disc",
@@ -403,7 +403,7 @@ TEST_F(DiscSetTest, CheckNamesTheFolderAndTheReason) {
          "The folder \"Dracula\" holds no tracks" + noTracks +
              "\nIt holds the folder \"Dracula CD1\": please select that folder, the first disc "
              "of the set.",
-         "Dracula/Dracula CD1"},
+         platform::JoinPath("Dracula", "Dracula CD1")},
         {"later disc with a word",
          {"Dracula CD2/01 A.mp3", "Dracula CD3/01 A.mp3"},
          "Dracula CD2",
