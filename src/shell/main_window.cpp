@@ -203,6 +203,13 @@ void MainWindow::Show() {
     statusLine_->setText(ToQString(model_->Status()));
     openFolderButton_->setVisible(model_->OpenFolderShown());
     detailsButton_->setVisible(model_->DetailsShown());
+    // Wrapped lines (a long path, a finding, a summary) may need more height than the
+    // window has: it grows rather than laying them over the list.
+    if (QLayout* lines = layout(); lines && lines->hasHeightForWidth()) {
+        lines->activate();
+        if (const int needed = lines->totalHeightForWidth(width()); needed > height())
+            resize(width(), needed);
+    }
 }
 
 // A settings file that had to be left as it is is named once, in the status line.
