@@ -17,13 +17,22 @@ class HeldMessages : public FrontEnd {
   public:
     explicit HeldMessages(FrontEnd& ui) : ui_(ui) {}
 
-    // From here on messages are kept, not shown, until Release.
-    void Hold() {
-        holding_ = true;
-        held_.clear();
-    }
-    // Shows messages again; returns those kept since Hold.
-    std::vector<Message> Release();
+    // Holds messages while it lives, and hands what was kept to `into` when it ends,
+    // however that comes (an escaped error included).
+    class Holding {
+      public:
+        Holding(HeldMessages& messages, std::vector<Message>& into)
+            : messages_(messages), into_(into) {
+            messages_.Hold();
+        }
+        ~Holding() { into_ = messages_.Release(); }
+        Holding(const Holding&) = delete;
+        Holding& operator=(const Holding&) = delete;
+
+      private:
+        HeldMessages& messages_;
+        std::vector<Message>& into_;
+    };
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageKind kind) override;
@@ -46,6 +55,14 @@ class HeldMessages : public FrontEnd {
     }
 
   private:
+    // From here on messages are kept, not shown, until Release.
+    void Hold() {
+        holding_ = true;
+        held_.clear();
+    }
+    // Shows messages again; returns those kept since Hold.
+    std::vector<Message> Release();
+
     FrontEnd& ui_;
     bool holding_ = false;
     std::vector<Message> held_;

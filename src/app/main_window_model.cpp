@@ -52,13 +52,17 @@ void MainWindowModel::UseDiscOne() {
 }
 
 MergeOutcome MainWindowModel::ReadSet() {
-    messages_.Hold();
-    const MergeOutcome scanned = session_.Scan(chosen_);
-    if (scanned.Completed())
-        session_.Check();
+    std::vector<Message> found;
+    MergeOutcome scanned;
+    {
+        const HeldMessages::Holding holding(messages_, found);
+        scanned = session_.Scan(chosen_);
+        if (scanned.Completed())
+            session_.Check();
+    }
     finding_.clear();
     discOne_.clear();
-    for (const Message& message : messages_.Release())
+    for (const Message& message : found)
         finding_ += (finding_.empty() ? "" : "\n") + message.text;
     const DiscSet& set = session_.Set();
     if (!set.chosenFolder.empty())
@@ -86,9 +90,8 @@ void MainWindowModel::Merge(const Cancellation& cancel) {
     // Never a merge under "Folders": the list's caption says whose folders they are.
     caption_ = session_.Settings().choices.audioBookMode ? "Folders in this book"
                                                          : "Folders in this album";
-    messages_.Hold();
+    const HeldMessages::Holding holding(messages_, held_);
     outcome_ = session_.Run(cancel);
-    held_ = messages_.Release();
 }
 
 void MainWindowModel::MergeEnded() {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "options/merge_options_form.h"
 #include "platform/file_system.h"
 
@@ -180,6 +182,18 @@ TEST_F(MainWindowModelTest, AMergeEndedEarlySaysWhyAndWhereTheTracksAre) {
         }
         EXPECT_TRUE(model.MergeEnabled()) << c.name;  // the set stays chosen
     }
+}
+
+// An error that escapes a merge (the window reports it) leaves no message held back.
+TEST_F(MainWindowModelTest, AMergeThatThrowsHoldsNoLaterMessage) {
+    model.Scan(tree.Path("Books/Dune Disc 1"));
+    ui.onProgressUpdate = [](int) { throw std::runtime_error("escaped"); };
+    EXPECT_THROW(model.Merge(ui.cancel), std::runtime_error);
+    ui.onProgressUpdate = nullptr;
+    ui.messages.clear();
+    model.ForgetSet();
+    Merge();
+    EXPECT_EQ(ui.MessageTexts().size(), 1u);  // "Before merging, you must first select ..."
 }
 
 TEST_F(MainWindowModelTest, ACompletedMergeListsItsOutputFoldersUntilTheNextSet) {
