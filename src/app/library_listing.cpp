@@ -1,5 +1,6 @@
 #include "app/library_listing.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -35,6 +36,11 @@ std::string FirstLine(const std::string& text) {
 
 std::string Counted(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string ScanCounts(int discs, int files) {
+    return Counted(static_cast<std::size_t>(std::max(discs, 0)), "disc", "discs") + ", " +
+           Counted(static_cast<std::size_t>(std::max(files, 0)), "file", "files") + ".";
 }
 
 std::string MergedWord(const LibrarySet& set) {

@@ -40,6 +40,9 @@ std::string ShownFolder(const std::string& relative);
 std::string FirstLine(const std::string& text);
 // "1 set", "2 sets".
 std::string Counted(std::size_t n, const char* one, const char* many);
+// What a scan of a set counted, as the window and the command line say it: "1 disc,
+// 3 files.", "2 discs, 1 file.".
+std::string ScanCounts(int discs, int files);
 // Whether the set is merged: "yes", "interrupted" (a merge that did not finish) or "no".
 std::string MergedWord(const LibrarySet& set);
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/library_listing.h"
 #include "app/merge_end_words.h"
 #include "engine/merge_outcome.h"
 #include "engine/merge_plan.h"
@@ -13,11 +14,6 @@ namespace {
 
 constexpr const char* FoldersCaption = "Folders";
 constexpr const char* ChooseText = "Select the first folder in the sequence";
-
-// "1 disc", "2 discs".
-std::string Counted(int n, const char* what) {
-    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-}
 
 }  // namespace
 
@@ -43,7 +39,7 @@ void MainWindowModel::Scan(const std::string& folder) {
         return;
     }
     folders_ = session_.ScannedFolders();
-    status_ = Counted(scanned.discs, "disc") + ", " + Counted(scanned.tracks, "file") + ".";
+    status_ = ScanCounts(scanned.discs, scanned.tracks);
 }
 
 void MainWindowModel::UseDiscOne() {

@@ -2,6 +2,7 @@
 // every track merged, or with --dry-run each output folder and track printed.
 #include <cstdio>
 
+#include "app/library_listing.h"
 #include "cli/command_entries.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
@@ -19,7 +20,7 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
     if (!scanned.Completed())
         return ExitStopped;
     if (!options.quiet) {
-        std::fprintf(stderr, "%d discs, %d files.\n", scanned.discs, scanned.tracks);
+        std::fprintf(stderr, "%s\n", ScanCounts(scanned.discs, scanned.tracks).c_str());
         std::fflush(stderr);
     }
     // The Merge Options form opens in the type of CDs the options chose.

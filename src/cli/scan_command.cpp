@@ -2,6 +2,7 @@
 // find wrong before writing anything.
 #include <cstdio>
 
+#include "app/library_listing.h"
 #include "app/sorted_names.h"
 #include "cli/command_entries.h"
 #include "cli/commands.h"
@@ -18,7 +19,7 @@ int RunScan(const CliOptions& options, TerminalFrontEnd& ui) {
         return ExitStopped;
     for (const std::string& name : SortedNames(session.ScannedFolders()))
         std::printf("%s\n", Printable(name, stdout).c_str());
-    std::printf("%d discs, %d files.\n", scanned.discs, scanned.tracks);
+    std::printf("%s\n", ScanCounts(scanned.discs, scanned.tracks).c_str());
     std::fflush(stdout);
     if (!session.Check().Completed())
         return ExitStopped;
