@@ -13,7 +13,7 @@ std::vector<Message> HeldMessages::Release() {
 void HeldMessages::ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                                MessageKind kind) {
     if (!holding_) {
-        ui_.ShowMessage(text, caption, kind);
+        inner_.ShowMessage(text, caption, kind);
         return;
     }
     held_.push_back({std::string(text),

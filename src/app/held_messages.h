@@ -13,9 +13,9 @@
 
 namespace brambex {
 
-class HeldMessages : public FrontEnd {
+class HeldMessages : public ForwardingFrontEnd {
   public:
-    explicit HeldMessages(FrontEnd& ui) : ui_(ui) {}
+    explicit HeldMessages(FrontEnd& ui) : ForwardingFrontEnd(ui) {}
 
     // Holds messages while it lives, and hands what was kept to `into` when it ends,
     // however that comes (an escaped error included).
@@ -36,23 +36,6 @@ class HeldMessages : public FrontEnd {
 
     void ShowMessage(std::string_view text, std::optional<std::string_view> caption,
                      MessageKind kind) override;
-    Answer Ask(std::string_view text, std::optional<std::string_view> caption) override {
-        return ui_.Ask(text, caption);
-    }
-    bool RunMergeOptions(MergeOptionsForm& form) override { return ui_.RunMergeOptions(form); }
-    std::unique_ptr<ProgressWindow> OpenProgress(std::string_view caption,
-                                                 std::string_view initialMessage,
-                                                 int total) override {
-        return ui_.OpenProgress(caption, initialMessage, total);
-    }
-    void ShowStatus(std::string_view text) override { ui_.ShowStatus(text); }
-    void WritingTemporaryFile(std::string_view path) override { ui_.WritingTemporaryFile(path); }
-    void WritingTrackFile(int slot, std::string_view path) override {
-        ui_.WritingTrackFile(slot, path);
-    }
-    void ShowDiagnostic(std::string_view line, std::string_view file) override {
-        ui_.ShowDiagnostic(line, file);
-    }
 
   private:
     // From here on messages are kept, not shown, until Release.
@@ -63,7 +46,6 @@ class HeldMessages : public FrontEnd {
     // Shows messages again; returns those kept since Hold.
     std::vector<Message> Release();
 
-    FrontEnd& ui_;
     bool holding_ = false;
     std::vector<Message> held_;
 };

@@ -15,11 +15,14 @@ namespace {
 // The front end as one set of the library sees it: its title goes into the Merge
 // Options form, its progress is a stretch of the library's one window, and what it
 // says is kept for the results.
-class LibraryFrontEnd : public FrontEnd {
+class LibraryFrontEnd : public ForwardingFrontEnd {
   public:
     LibraryFrontEnd(FrontEnd& inner, const LibraryMergeSettings& settings, std::size_t setCount,
                     int totalTracks)
-        : inner_(inner), settings_(settings), setCount_(setCount), totalTracks_(totalTracks) {}
+        : ForwardingFrontEnd(inner),
+          settings_(settings),
+          setCount_(setCount),
+          totalTracks_(totalTracks) {}
 
     void BeginSet(std::size_t index, const LibrarySet& set, int tracksBefore) {
         index_ = index;
@@ -82,13 +85,6 @@ class LibraryFrontEnd : public FrontEnd {
             window_ = inner_.OpenProgress(caption, initialMessage, totalTracks_);
         return std::make_unique<Stretch>(*this);
     }
-    void WritingTemporaryFile(std::string_view path) override { inner_.WritingTemporaryFile(path); }
-    void WritingTrackFile(int slot, std::string_view path) override {
-        inner_.WritingTrackFile(slot, path);
-    }
-    void ShowDiagnostic(std::string_view line, std::string_view file) override {
-        inner_.ShowDiagnostic(line, file);
-    }
 
   private:
     // One set's view of the library's progress window.
@@ -116,7 +112,6 @@ class LibraryFrontEnd : public FrontEnd {
         return "Set " + std::to_string(index_ + 1) + " of " + std::to_string(setCount_) + ": ";
     }
 
-    FrontEnd& inner_;
     const LibraryMergeSettings& settings_;
     const std::size_t setCount_;
     const int totalTracks_;
