@@ -104,7 +104,7 @@ MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
             "Error", MessageKind::Notice);
     // Each merge starts from a fresh record of where its output stands.
     run_ = StartRun(plan_);
-    writer_ = MakeOutputWriter(OutputFormat::FolderOfTracks,
+    writer_ = MakeOutputWriter(settings_.choices.format,
                                {run_, ui_, files_, set_, dryRun, settings_.choices.jobs});
     MergeOutcome outcome = writer_->Begin(plan_);
     if (!outcome.Completed())

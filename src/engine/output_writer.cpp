@@ -8,6 +8,9 @@ namespace brambex {
 std::unique_ptr<OutputWriter> MakeOutputWriter(OutputFormat format, const WriterContext& context) {
     switch (format) {
         case OutputFormat::FolderOfTracks:
+        // The one-file formats come with their writers; until then they write folders.
+        case OutputFormat::Mp3Book:
+        case OutputFormat::M4bBook:
             break;
     }
     return MakeFolderWriter(context);

@@ -12,13 +12,10 @@
 #include "engine/merge_outcome.h"
 #include "engine/merge_plan.h"
 #include "engine/merge_run.h"
+#include "options/merge_choices.h"
 #include "platform/file_system.h"
 
 namespace brambex {
-
-enum class OutputFormat {
-    FolderOfTracks,  // numbered output folders of MP3 tracks
-};
 
 // What a writer works with besides the plan; all of it outlives the writer. The
 // writer keeps where the output stands (folder, running number, tag counts) in the

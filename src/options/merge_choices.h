@@ -9,6 +9,13 @@
 
 namespace brambex {
 
+// What a merge writes.
+enum class OutputFormat {
+    FolderOfTracks,  // numbered output folders of MP3 tracks
+    Mp3Book,         // one chaptered MP3 of the whole set
+    M4bBook,         // one M4B audiobook, re-encoded as AAC
+};
+
 struct MergeChoices {
     // "Audio Books" rather than "Music CDs".
     bool audioBookMode = true;
@@ -24,6 +31,7 @@ struct MergeChoices {
     bool keepGenre = false;
     // Tracks written at the same time; 0: two on a machine with more than one core.
     int jobs = 0;
+    OutputFormat format = OutputFormat::FolderOfTracks;
 };
 
 }  // namespace brambex
