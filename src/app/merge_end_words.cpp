@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "options/merge_settings.h"
+
 namespace brambex {
 
 namespace {
@@ -44,7 +46,14 @@ std::string StopReason(const std::vector<Message>& held) {
 std::string WhereTracksAre(const MergeOutcome& outcome, const MergeRun& run, int total) {
     if (outcome.tracks == 0)
         return "No track was written.";
-    const std::vector<std::string> folders = MergedFolders(run, false);
+    std::vector<std::string> folders = MergedFolders(run, false);
+    // Every output folder but the last is filled whole before the next is begun, so the
+    // tracks written lie in the first folders that hold them all; a folder begun when
+    // the merge stopped may still be empty and is no place to look for them.
+    const std::size_t holding =
+        static_cast<std::size_t>((outcome.tracks + MaxTracksPerFolder - 1) / MaxTracksPerFolder);
+    if (folders.size() > holding)
+        folders.resize(holding);
     std::string list;
     for (std::size_t f = 0; f < folders.size(); ++f) {
         if (f > 0)
