@@ -6,6 +6,7 @@
 #include "app/merge_end_words.h"
 #include "engine/merge_outcome.h"
 #include "engine/merge_plan.h"
+#include "engine/system_reason.h"
 #include "platform/file_system.h"
 
 namespace brambex {
@@ -18,7 +19,11 @@ constexpr const char* ChooseText = "Select the first folder in the sequence";
 }  // namespace
 
 MainWindowModel::MainWindowModel(FrontEnd& ui, platform::FileSystem& files)
-    : messages_(ui), session_(messages_, files), caption_(FoldersCaption), status_(ChooseText) {}
+    : files_(files),
+      messages_(ui),
+      session_(messages_, files),
+      caption_(FoldersCaption),
+      status_(ChooseText) {}
 
 void MainWindowModel::ForgetSet() {
     ForgetOutcome();
@@ -40,6 +45,17 @@ void MainWindowModel::Scan(const std::string& folder) {
     }
     folders_ = session_.ScannedFolders();
     status_ = ScanCounts(scanned.discs, scanned.tracks);
+    recent_.Add(chosen_);
+}
+
+std::string MainWindowModel::OpenRecent(const std::string& path) {
+    if (const platform::Status there = files_.IsFolder(path); !there) {
+        recent_.Remove(path);
+        return WithReason("The folder \"" + path + "\" is no longer there", there.error) +
+               ".\nIt is taken off the recent sets.";
+    }
+    Scan(path);
+    return {};
 }
 
 void MainWindowModel::UseDiscOne() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/held_messages.h"
+#include "app/recent_sets.h"
 #include "engine/front_end.h"
 #include "engine/merge_session.h"
 
@@ -41,6 +42,15 @@ class MainWindowModel {
     bool DetailsShown() const { return !notes_.empty(); }
     // The last merge's notes of its tracks, for Details.
     const std::vector<std::string>& Notes() const { return notes_; }
+
+    // The sets chosen lately, newest first: a set joins once its scan has found it.
+    const RecentSets& Recent() const { return recent_; }
+    // The list as the settings kept it, at start.
+    void KeepRecent(const std::vector<std::string>& kept) { recent_ = RecentSets(kept); }
+    void ClearRecent() { recent_.Clear(); }
+    // "Open Recent": scans the set again. A set whose folder is gone leaves the list
+    // instead, and the words that say so come back for a box; empty when it was scanned.
+    std::string OpenRecent(const std::string& path);
 
     // The chosen set is forgotten, with what its last merge came to.
     void ForgetSet();
@@ -75,8 +85,10 @@ class MainWindowModel {
     // Scans the chosen folder and checks the set, the findings held for the window.
     MergeOutcome ReadSet();
 
+    platform::FileSystem& files_;
     HeldMessages messages_;
     MergeSession session_;
+    RecentSets recent_;
     std::string chosen_;
     std::string finding_;
     std::string discOne_;  // full path of the disc-1 folder to choose instead

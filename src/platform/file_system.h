@@ -71,6 +71,10 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name);
 // and a name is the search's answer.
 std::string MatchKey(std::string_view name);
 
+// A whole path as the system tells two paths of one item apart: byte for byte on POSIX;
+// on Windows every letter in upper case and "/" as "\". Equal keys name one folder.
+std::string PathKey(std::string_view path);
+
 // Entries of the pattern's folder whose names match its last component, sorted by name
 // (byte order); empty when none match or the folder cannot be read. Never "." or "..".
 // A pattern without a separator searches the current folder.

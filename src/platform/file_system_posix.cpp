@@ -114,6 +114,10 @@ std::string MatchKey(std::string_view name) {
     return key;
 }
 
+std::string PathKey(std::string_view path) {
+    return std::string(path);
+}
+
 Status IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0)

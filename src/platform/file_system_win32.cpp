@@ -101,6 +101,12 @@ std::string MatchKey(std::string_view name) {
     return UpperCase(name);
 }
 
+std::string PathKey(std::string_view path) {
+    std::string key = UpperCase(path);
+    std::replace(key.begin(), key.end(), '/', '\\');
+    return key;
+}
+
 Status IdentifyFolder(const std::string& path, FolderIdentity& identity, bool& isLink) {
     const std::wstring wide = Widen(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());

@@ -120,6 +120,26 @@ TEST_F(MainWindowModelTest, AScanSaysWhatKeepsTheSetFromMerging) {
     }
 }
 
+// A set joins the recent sets once its scan finds it; one whose folder has gone since
+// leaves them when chosen there, with words that say so.
+TEST_F(MainWindowModelTest, RecentSetsAreTheSetsFoundAndLoseTheGoneOnes) {
+    model.Scan(tree.Path("Books/Gone Disc 1"));
+    EXPECT_TRUE(model.Recent().Paths().empty());
+    model.Scan(tree.Path("Books/Dune Disc 1"));
+    EXPECT_EQ(model.Recent().Paths(), Folders{tree.Path("Books/Dune Disc 1")});
+
+    model.KeepRecent({tree.Path("Books/Gone Disc 1"), tree.Path("Books/Dune Disc 1")});
+    EXPECT_EQ(model.OpenRecent(tree.Path("Books/Gone Disc 1")),
+              "The folder \"" + tree.Path("Books/Gone Disc 1") +
+                  "\" is no longer there (No such file or directory).\nIt is taken off the "
+                  "recent sets.");
+    EXPECT_EQ(model.Recent().Paths(), Folders{tree.Path("Books/Dune Disc 1")});
+    model.ForgetSet();
+    EXPECT_EQ(model.OpenRecent(tree.Path("Books/Dune Disc 1")), "");
+    EXPECT_EQ(model.SetPath(), tree.Path("Books/Dune Disc 1"));
+    EXPECT_TRUE(model.MergeEnabled());
+}
+
 TEST_F(MainWindowModelTest, AMergeThatNeverStartedLeavesTheWindowAsItWas) {
     Merge();
     EXPECT_EQ(ui.MessageTexts().size(), 1u);  // "Before merging, you must first select ..."
