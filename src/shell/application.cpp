@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "brambex_version.h"
+#include "shell/command_line.h"
 #include "shell/help.h"
 #include "shell/main_window.h"
 #include "shell/message_box.h"
@@ -37,15 +38,21 @@ void Application::SetDesktop(DesktopServices* services) {
     desktop_ = services ? services : qtDesktop_.get();
 }
 
-MainWindow* Application::CreateMainWindow() {
+MainWindow* Application::CreateMainWindow(const std::string& folder) {
     window_ = std::make_unique<MainWindow>();
     window_->SetupWindow();
     window_->show();
+    if (!folder.empty())
+        window_->SelectFolder(folder);
     return window_.get();
 }
 
 int Application::Run() {
-    CreateMainWindow();
+    std::vector<std::string> given;
+    // Qt's own options are gone from arguments() by now; the program's name is first.
+    for (const QString& argument : arguments().mid(1))
+        given.push_back(argument.toStdString());
+    CreateMainWindow(FolderArgument(given));
     int status = exec();
     return endRequested_ ? 1 : status;
 }

@@ -27,10 +27,12 @@ class Application : public QApplication {
     // The running application; null before it is made and once it is going.
     static Application* Instance();
 
-    // Creates the main window and shows it centred on the screen.
-    MainWindow* CreateMainWindow();
+    // Creates the main window and shows it centred on the screen, with the set of
+    // `folder` chosen as "Select main folder" chooses it, when one is named.
+    MainWindow* CreateMainWindow(const std::string& folder = {});
     MainWindow* Window() const { return window_.get(); }
-    // Creates the main window and runs the event loop; the process's exit status.
+    // Creates the main window with the folder the command line names, and runs the
+    // event loop; the process's exit status.
     int Run();
 
     // Shows the error's text and "OK to resume?". True when the user resumes; on No

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace brambex {
 
@@ -11,5 +13,10 @@ namespace brambex {
 // the exit status; otherwise gives nothing and the program opens its window. Every
 // other argument is left to Qt (-platform, -style, ...).
 std::optional<int> AnswerWithoutWindow(int argc, char** argv, std::FILE* out);
+
+// The folder named on the command line ("brambex FOLDER", as a desktop opens a folder
+// with the program), from what Qt left of the arguments after the program's name: the
+// first that is no option, or the first after "--". Empty when none is named.
+std::string FolderArgument(const std::vector<std::string>& arguments);
 
 }  // namespace brambex

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "shell/application.h"
@@ -11,6 +12,17 @@
 namespace brambex {
 
 namespace {
+
+// Opens a local file or folder with the desktop's program for it. On Linux and the other
+// free desktops Qt hands it to xdg-open, which some minimal systems lack; without it
+// nothing could show the file, whatever Qt answers.
+bool OpenLocal(const std::string& path) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+        return false;
+#endif
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
 
 class QtDesktopServices : public DesktopServices {
   public:
@@ -26,12 +38,8 @@ class QtDesktopServices : public DesktopServices {
             return {FolderChoice::Cancelled, {}};
         return {FolderChoice::Chosen, QDir::toNativeSeparators(chosen).toStdString()};
     }
-    bool OpenHelpFile(const std::string& path) override {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-    }
-    bool OpenFolder(const std::string& path) override {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-    }
+    bool OpenHelpFile(const std::string& path) override { return OpenLocal(path); }
+    bool OpenFolder(const std::string& path) override { return OpenLocal(path); }
 };
 
 }  // namespace

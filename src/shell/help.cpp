@@ -4,6 +4,7 @@
 
 #include "shell/application.h"
 #include "shell/desktop_services.h"
+#include "shell/help_window.h"
 #include "shell/message_box.h"
 
 #ifndef BRAMBEX_DATADIR
@@ -36,12 +37,13 @@ std::string LocateHelpFile(const std::string& besideProgram) {
 void ShowHelp(QWidget* owner) {
     Application* app = Application::Instance();
     std::string file = LocateHelpFile(app ? app->HelpFilePath() : HelpFileName);
-    bool exists = QFileInfo(QString::fromStdString(file)).isFile();
-    if (exists && Desktop().OpenHelpFile(file))
+    if (!QFileInfo(QString::fromStdString(file)).isFile()) {
+        ShowMessageBox(owner, "The manual is missing:\n" + file, "Help", MessageKind::Warning);
         return;
-    std::string text = exists ? "No web browser could be started to show the manual\n" + file
-                              : "The manual is missing:\n" + file;
-    ShowMessageBox(owner, text, "Help", MessageKind::Warning);
+    }
+    // Without a web browser the manual is still read, in the program's own window.
+    if (!Desktop().OpenHelpFile(file))
+        ShowHelpWindow(owner, file);
 }
 
 }  // namespace brambex

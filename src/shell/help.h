@@ -19,8 +19,9 @@ std::string FormHelpFilePath(std::string_view programPath);
 // folder (".../bin" -> ".../share/brambex").
 std::string LocateHelpFile(const std::string& besideProgram);
 
-// Opens the manual in the desktop's browser and returns at once. When there is no
-// manual or no browser, says so in a message box owned by owner.
+// Opens the manual in the desktop's browser and returns at once; where no browser can
+// be started, in the program's help window. When there is no manual, says so in a
+// message box owned by owner.
 void ShowHelp(QWidget* owner);
 
 }  // namespace brambex

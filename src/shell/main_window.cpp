@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -78,6 +79,7 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowTitle(QString::fromLatin1(ApplicationName));
     setAccessibleName(QStringLiteral("Brambex main window"));
     MakeControls();
+    MakeMenus();
     LayOut();
     frontEnd_ = std::make_unique<QtFrontEnd>(this, &runner_.Flag());
     model_ = std::make_unique<MainWindowModel>(*frontEnd_);
@@ -85,6 +87,9 @@ MainWindow::MainWindow(QWidget* parent)
     Connect();
     setAcceptDrops(true);
     Settings().LoadLibraryPath();
+    keptRecent_ = Settings().StoredRecentSets();
+    model_->KeepRecent(keptRecent_);
+    FillRecentMenu();
     ShowSettingsNotice();
     Show();
 }
@@ -124,7 +129,6 @@ void MainWindow::MakeControls() {
     openFolderButton_ = MakePushButton("&Open folder", "openFolderButton", folderGroup_);
     detailsButton_ = MakePushButton("&Details", "detailsButton", folderGroup_);
     exitButton_ = MakePushButton("E&xit", "exitButton", this);
-    exitButton_->setDefault(true);
     optionsButton_ = MakePushButton("O&ptions", "optionsButton", this);
     helpButton_ = MakePushButton("&Help", "helpButton", this);
 }
@@ -156,6 +160,7 @@ void MainWindow::LayOut() {
     bottom->addWidget(helpButton_);
     bottom->addStretch();
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar_);
     layout->addLayout(top);
     layout->addWidget(folderGroup_, 1);
     layout->addLayout(bottom);
@@ -200,6 +205,7 @@ void MainWindow::Show() {
     findingLine_->setVisible(!model_->Finding().empty());
     discOneButton_->setVisible(model_->UseDiscOneShown());
     mergeButton_->setEnabled(model_->MergeEnabled());
+    mergeButton_->setDefault(model_->MergeEnabled());
     statusLine_->setText(ToQString(model_->Status()));
     openFolderButton_->setVisible(model_->OpenFolderShown());
     detailsButton_->setVisible(model_->DetailsShown());
@@ -261,12 +267,14 @@ void MainWindow::UseDiscOne() {
         return;
     RunGuarded([this] {
         model_->UseDiscOne();
+        KeepRecent();
         Show();
     });
 }
 
 void MainWindow::ScanFolder(const std::string& folder) {
     model_->Scan(folder);
+    KeepRecent();
     Show();
 }
 
@@ -311,8 +319,8 @@ void MainWindow::OpenOutputFolder() {
     QListWidgetItem* item = folderList_->item(std::max(folderList_->currentRow(), 0));
     const std::string path = model_->OutputFolderPath(item ? item->text().toStdString() : "");
     if (!Desktop().OpenFolder(path))
-        ShowMessageBox(this, "No file manager could be started to show\n" + path, "Error",
-                       MessageKind::Warning);
+        ShowMessageBox(this, "No file manager could be started to show the folder\n" + path,
+                       "Open folder", MessageKind::Warning);
 }
 
 void MainWindow::ShowDetails() {
@@ -351,14 +359,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// Return works as in a dialog: it clicks the focused button, else Exit.
+// Return works as in a dialog: it clicks the focused button, else the default one, if
+// any.
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
         QWidget::keyPressEvent(event);
         return;
     }
-    auto* focused = qobject_cast<QPushButton*>(focusWidget());
-    (focused ? focused : exitButton_)->click();
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()))
+        focused->click();
+    else if (mergeButton_->isDefault())
+        mergeButton_->click();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,8 +1,9 @@
 // The program's one window, captioned "Brambex", with a minimise but no maximise box:
-// "Select main folder" and "Merge folders", the chosen set's folder and the list of
-// its disc folders inside the "Folders" group, what the check of the set found (with
-// "Use disc 1 instead" where a later disc was chosen), the status line, and "Exit", "Options" and
-// "Help". When a merge has ended, the status line says what it came to; a completed merge's output
+// the menu bar (main_window_menu.cpp), "Select main folder" and "Merge folders", the chosen set's
+// folder and the list of its disc folders inside the "Folders" group, what the check of the set
+// found (with "Use disc 1 instead" where a later disc was chosen), the status line, and "Exit",
+// "Options" and "Help". Merge folders is the default button while the set can be merged; otherwise
+// none is. When a merge has ended, the status line says what it came to; a completed merge's output
 // folders take the list's place, with "Open folder", and the tracks' notes wait under
 // "Details". The window keeps its size and position from one run to the next. It
 // drives one merge session for the program's whole run. A merge copies its tracks on a
@@ -24,6 +25,8 @@
 class QGroupBox;
 class QLabel;
 class QListWidget;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 
 namespace brambex {
@@ -53,6 +56,12 @@ class MainWindow : public QWidget {
     void MergeLibrary();
     void ShowOptions();
     void ShowHelp();
+    // File > Open Recent: the set chosen again, or, when its folder is gone, a box that
+    // says it leaves the list.
+    void OpenRecent(const std::string& folder);
+    void ClearRecent();
+    // Help > About Brambex: the version and the licence.
+    void ShowAbout();
 
     // Shows the selected (else the first) output folder of the last merge in the file
     // manager.
@@ -80,6 +89,10 @@ class MainWindow : public QWidget {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    void MakeMenus();
+    void FillRecentMenu();
+    // Writes the recent sets to the settings when they have changed.
+    void KeepRecent();
     void MakeControls();
     void LayOut();
     void Connect();
@@ -89,6 +102,9 @@ class MainWindow : public QWidget {
     void ScanFolder(const std::string& folder);
     void MergeEnded();
 
+    QMenuBar* menuBar_;
+    QMenu* recentMenu_;
+    std::vector<std::string> keptRecent_;  // the recent sets as the settings hold them
     QPushButton* selectButton_;
     QPushButton* mergeButton_;
     QPushButton* libraryButton_;

@@ -59,6 +59,8 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::optional<std::st
                     owner);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText);
+    // A path or a reason in a message can be copied from it.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 

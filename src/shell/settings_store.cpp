@@ -1,6 +1,8 @@
 #include "shell/settings_store.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSettings>
 #include <QStandardPaths>
 #include <utility>
@@ -48,6 +50,9 @@ bool StoreExists(const QString& location) {
 #endif
 
 const QString GeometryName = QStringLiteral("Geometry");
+// A list of paths is one JSON text: an INI list would be read back as a single text
+// when it holds one path, and a path may hold any character but NUL.
+const QString RecentSetsName = QStringLiteral("RecentSets");
 
 }  // namespace
 
@@ -103,6 +108,23 @@ QByteArray SettingsStore::StoredWindowGeometry() {
 
 void SettingsStore::StoreWindowGeometry(const QByteArray& geometry) {
     WriteValue(WindowLocation(), GeometryName, geometry);
+}
+
+std::vector<std::string> SettingsStore::StoredRecentSets() {
+    const QByteArray text = ReadValue(KeyLocation(), RecentSetsName).toString().toUtf8();
+    std::vector<std::string> paths;
+    for (const QJsonValue& path : QJsonDocument::fromJson(text).array())
+        if (path.isString())
+            paths.push_back(path.toString().toStdString());
+    return paths;
+}
+
+void SettingsStore::StoreRecentSets(const std::vector<std::string>& paths) {
+    QJsonArray list;
+    for (const std::string& path : paths)
+        list.append(QString::fromStdString(path));
+    WriteValue(KeyLocation(), RecentSetsName,
+               QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)));
 }
 
 void SettingsStore::LoadLibraryPath() {

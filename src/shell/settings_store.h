@@ -1,9 +1,9 @@
-// The setting the program keeps across runs: the music library path, the folder
-// from which "Select main folder" starts browsing. It lives under the key
-// "Software\Halvern Labs\Brambex" of the user's settings (the registry on Windows, a
-// file under the XDG config folder elsewhere), as that key's default value. A settings
-// file is never deleted, and is changed only where the program's own value stands:
-// one it cannot surely keep whole is left as it is, and the main window says so once.
+// The settings the program keeps across runs: the music library path, the folder
+// from which "Select main folder" starts browsing, and the sets chosen lately. It lives under the
+// key "Software\Halvern Labs\Brambex" of the user's settings (the registry on Windows, a file under
+// the XDG config folder elsewhere), as that key's default value. A settings file is never deleted,
+// and is changed only where the program's own value stands: one it cannot surely keep whole is left
+// as it is, and the main window says so once.
 #pragma once
 
 #include <QByteArray>
@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <string>
+#include <vector>
 
 namespace brambex {
 
@@ -39,6 +40,11 @@ class SettingsStore {
 
     // Stores the empty value under an existing key.
     ForgetResult ForgetStoredLibraryPath();
+
+    // The sets File > Open Recent offers, newest first, kept beside the library path as
+    // one value ("RecentSets"); empty when none are kept or the value cannot be read.
+    std::vector<std::string> StoredRecentSets();
+    void StoreRecentSets(const std::vector<std::string>& paths);
 
     // The main window's size and position as Qt saves them, kept beside the key, in a
     // store of its own. Empty when none is kept.

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -147,7 +148,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(Find<QPushButton>("selectMainFolderButton")->accessibleName(),
                  QStringLiteral("Select main folder"));
         QCOMPARE(Find<QPushButton>("mergeFoldersButton")->text(), QStringLiteral("&Merge folders"));
-        QVERIFY(Find<QPushButton>("exitButton")->isDefault());
+        // Nothing to merge yet: Enter presses no button.
+        QVERIFY(!Find<QPushButton>("exitButton")->isDefault());
+        QVERIFY(!Find<QPushButton>("mergeFoldersButton")->isDefault());
         QCOMPARE(Find<QPushButton>("optionsButton")->text(), QStringLiteral("O&ptions"));
         QCOMPARE(Find<QPushButton>("helpButton")->text(), QStringLiteral("&Help"));
         QVERIFY(!Find<QPushButton>("openFolderButton")->isVisible());
@@ -222,6 +225,7 @@ class MainWindowTest : public QObject {
         QString manual = dir_->filePath(QStringLiteral("Brambex.html"));
         QFile file(manual);
         QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><h1>The manual</h1></body></html>");
         file.close();
         Application::Instance()->SetHelpFilePath(manual.toStdString());
         Click("helpButton");
@@ -234,9 +238,19 @@ class MainWindowTest : public QObject {
         SeenBox seen;
         AnswerMessageBox(&seen);
         Click("helpButton");
-        Application::Instance()->SetHelpFilePath(saved);
         QVERIFY(seen.text.startsWith(QStringLiteral("The manual is missing:\n")));
         QCOMPARE(desktop_.helpOpened.size(), std::size_t(2));
+
+        // Without a web browser the manual opens in the program's own window, once.
+        Application::Instance()->SetHelpFilePath(manual.toStdString());
+        desktop_.noBrowser = true;
+        Click("helpButton");
+        Click("helpButton");
+        Application::Instance()->SetHelpFilePath(saved);
+        QCOMPARE(VisibleTopLevels(), 2);
+        auto* browser = TopLevel("helpWindow")->findChild<QTextBrowser*>("helpBrowser");
+        QCOMPARE(browser->toPlainText().trimmed(), QStringLiteral("The manual"));
+        TopLevel("helpWindow")->close();
     }
 
     void installedManualFoundBesideBinFolder() {
@@ -334,10 +348,12 @@ class MainWindowTest : public QObject {
         const std::string first = MakeDiscSet(*dir_, "Opera", 2, 1);
         SelectSet(dir_->filePath(QStringLiteral("Opera 2")).toStdString());
         QVERIFY(Find<QLabel>("findingLine")->isVisible());
+        QVERIFY(!Find<QPushButton>("mergeFoldersButton")->isDefault());
         Click("useDiscOneButton");
         QCOMPARE(Find<QLabel>("setPathLine")->text(), QString::fromStdString(first));
         QVERIFY(!Find<QLabel>("findingLine")->isVisible());
         QVERIFY(Find<QPushButton>("mergeFoldersButton")->isEnabled());
+        QVERIFY(Find<QPushButton>("mergeFoldersButton")->isDefault());
     }
 
     void droppedFolderIsSelected() {
@@ -383,6 +399,15 @@ class MainWindowTest : public QObject {
         Click("openFolderButton");
         QCOMPARE(desktop_.foldersOpened,
                  std::vector<std::string>{dir_->filePath("Moby Dick").toStdString()});
+        // Without a file manager, a box says so with the path, which can be copied.
+        desktop_.noFileManager = true;
+        WhenModal(QStringLiteral("messageBox"), [&](QWidget* box) {
+            auto* shown = static_cast<QMessageBox*>(box);
+            QVERIFY(shown->text().endsWith("\n" + dir_->filePath("Moby Dick")));
+            QVERIFY(shown->textInteractionFlags() & Qt::TextSelectableByMouse);
+            shown->accept();
+        });
+        Click("openFolderButton");
         QStringList details;
         WhenModal(QStringLiteral("detailsDialog"), [&](QWidget* dialog) {
             details = Items(dialog->findChild<QListWidget*>(QStringLiteral("detailsList")));

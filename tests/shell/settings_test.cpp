@@ -173,6 +173,14 @@ class SettingsTest : public QObject {
         Settings().libraryPath.clear();
         Settings().LoadLibraryPath();
         QCOMPARE(QString::fromStdString(Settings().libraryPath), path);
+        // The recent sets keep such a path too, alone and beside another.
+        for (const std::vector<std::string>& recent :
+             {std::vector<std::string>{path.toStdString()},
+              std::vector<std::string>{"/srv/b", path.toStdString()}}) {
+            Settings().StoreRecentSets(recent);
+            QVERIFY(Settings().StoredRecentSets() == recent);
+        }
+        QCOMPARE(Settings().TakeNotice(), QString());
     }
 
     void forgetKeepsKeyWithEmptyValue() {

@@ -29,6 +29,8 @@ class FakeDesktop : public DesktopServices {
     std::vector<Browse> browses;
     std::vector<std::string> helpOpened;
     std::vector<std::string> foldersOpened;
+    bool noBrowser = false;      // no web browser can be started
+    bool noFileManager = false;  // no file manager can be started
 
     FolderChoice ChooseFolder(QWidget*, const std::string& root, const QString& title) override {
         browses.push_back({root, title});
@@ -42,11 +44,11 @@ class FakeDesktop : public DesktopServices {
     }
     bool OpenHelpFile(const std::string& path) override {
         helpOpened.push_back(path);
-        return true;
+        return !noBrowser;
     }
     bool OpenFolder(const std::string& path) override {
         foldersOpened.push_back(path);
-        return true;
+        return !noFileManager;
     }
 };
 
