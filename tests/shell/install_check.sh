@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks that the desktop program, the
 # CLI, the manual, the icon, the desktop entry, the AppStream data, the manual pages and
-# the completion land where desktops and shells look for them.
+# the completion land where desktops and shells look for them, and that the desktop
+# entry passes desktop-file-validate (where it is installed).
 # Usage: install_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -25,7 +26,14 @@ for program in bin/brambex bin/brambex-cli; do
   [ -x "$prefix/$program" ] || { echo "not executable: $program" >&2; status=1; }
 done
 entry="$prefix/share/applications/brambex.desktop"
-for line in '^Type=Application$' '^Name=Brambex$' '^Exec=brambex$' '^Icon=brambex$'; do
+# A folder opened with Brambex from a file manager is the set it starts with.
+for line in '^Type=Application$' '^Name=Brambex$' '^Exec=brambex %f$' '^Icon=brambex$' \
+            '^MimeType=inode/directory;$'; do
   grep -q "$line" "$entry" || { echo "desktop entry lacks $line" >&2; status=1; }
 done
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$entry" || { echo "desktop entry invalid" >&2; status=1; }
+else
+  echo "desktop-file-validate is not installed: the desktop entry is not validated" >&2
+fi
 exit $status
