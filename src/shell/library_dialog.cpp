@@ -39,8 +39,8 @@ LibraryDialog::LibraryDialog(const std::string& folder, QWidget* parent)
     notes->setTextFormat(Qt::PlainText);
     notes->setWordWrap(true);
     notes->setVisible(!model_.PassedOver().empty());
-    mergeButton_ = MakePushButton("Merge", "mergeButton", this);
-    closeButton_ = MakePushButton("Close", "closeButton", this);
+    mergeButton_ = MakePushButton("&Merge", "mergeButton", this);
+    closeButton_ = MakePushButton("&Close", "closeButton", this);
     LayOut(notes);
 
     connect(list_, &QTreeWidget::itemChanged, this, [this] { CheckChanged(); });

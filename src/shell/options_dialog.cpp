@@ -18,8 +18,8 @@ namespace brambex {
 OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("optionsDialog"));
     setWindowTitle(QStringLiteral("Options"));
-    auto* ok = MakePushButton("OK", "okButton", this);
-    auto* help = MakePushButton("Help", "helpButton", this);
+    auto* ok = MakePushButton("&OK", "okButton", this);
+    auto* help = MakePushButton("&Help", "helpButton", this);
     auto* group = new QGroupBox(QStringLiteral("Music Library Path"), this);
     group->setObjectName(QStringLiteral("libraryPathGroup"));
     pathLabel_ = new QLabel(group);
@@ -27,8 +27,8 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     pathLabel_->setAlignment(Qt::AlignCenter);
     pathLabel_->setTextFormat(Qt::PlainText);
     pathLabel_->setWordWrap(true);
-    auto* set = MakePushButton("Set Music Library Path", "setLibraryPathButton", this);
-    auto* forget = MakePushButton("Forget Music Library Path", "forgetLibraryPathButton", this);
+    auto* set = MakePushButton("&Set Music Library Path", "setLibraryPathButton", this);
+    auto* forget = MakePushButton("&Forget Music Library Path", "forgetLibraryPathButton", this);
 
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(pathLabel_);
