@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "options/merge_choices.h"
+
 namespace brambex::cli {
 
 enum class Command { None, Help, Version, Scan, Merge, Demo, Library, MergeAll };
@@ -32,9 +34,6 @@ struct CliOptions {
     bool quiet = false;
     int jobs = 0;  // tracks written at the same time; 0: the engine's choice
 };
-
-// The most tracks --jobs lets a merge write at the same time.
-constexpr int MaxJobs = 8;
 
 struct ParseResult {
     CliOptions options;

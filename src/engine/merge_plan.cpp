@@ -98,6 +98,11 @@ MergePreview PreviewPlan(const MergePlan& plan,
     // A set that has no track yet still names the folder its merge would make.
     if (plan.folders.empty())
         preview.folders.push_back(OutputFolderName(plan.outputFolder, plan.splitFolders, 1));
+    // A book is named as its folder is.
+    if (plan.choices.format == OutputFormat::Mp3Book)
+        preview.bookFile = preview.folders.front() + ".mp3";
+    else if (plan.choices.format == OutputFormat::M4bBook)
+        preview.bookFile = preview.folders.front() + ".m4b";
     const std::size_t shown = std::min(ownTitles.size(), plan.tracks.size());
     for (std::size_t i = 0; i < shown; ++i) {
         const PlannedTrack& track = plan.tracks[i];

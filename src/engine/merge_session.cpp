@@ -16,7 +16,11 @@ MergeOutcome MergeSession::Scan(const std::string& chosenFolder) {
     writer_.reset();
     hasSet_ = false;
     settings_.proposedTitle.clear();
+    const std::string previous = set_.chosenFolder;
     const bool scanned = ScanDiscSet(files_, set_, ui_, chosenFolder);
+    // Choices confirmed for one set are never proposed for another.
+    if (set_.chosenFolder != previous)
+        settings_.choicesConfirmed = false;
     if (!scanned)
         return {MergeOutcome::Kind::Stopped, 0, 0};
     // A folder with no disc folders beside it gives nothing to merge.
@@ -91,6 +95,7 @@ MergeOutcome MergeSession::PlanAndBegin(DryRun* dryRun) {
     switch (PrepareMergeSettings(files_, settings_, runForm, tell,
                                  set_.PathInSet(plan_.tracks.front().inputPath), preview)) {
         case Preparation::Confirmed:
+            settings_.choicesConfirmed = true;
             break;
         case Preparation::Cancelled:
             return {MergeOutcome::Kind::Cancelled, set_.DiscCount(), 0};

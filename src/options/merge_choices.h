@@ -16,6 +16,9 @@ enum class OutputFormat {
     M4bBook,         // one M4B audiobook, re-encoded as AAC
 };
 
+// The most tracks a merge may write at the same time.
+inline constexpr int MaxJobs = 8;
+
 struct MergeChoices {
     // "Audio Books" rather than "Music CDs".
     bool audioBookMode = true;

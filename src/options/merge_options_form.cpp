@@ -9,7 +9,6 @@
 #include "options/merge_settings.h"
 #include "options/title_numbers.h"
 #include "platform/ascii_case.h"
-#include "platform/file_system.h"
 #include "tags/genre_table.h"
 #include "tags/text_encoding.h"
 
@@ -20,47 +19,7 @@ namespace {
 constexpr std::string_view AudiobookGenre = "Audiobook";
 constexpr std::string_view MusicPattern = "<song>";
 constexpr std::string_view BookPattern = "<disc>-<track> <book>";
-constexpr std::string_view ForbiddenTitleMessage =
-    "The album name cannot contain any of\nthese characters: \\ / : * ? \" < > |\n"
-    "Please remove all of these characters or\nreplace them with some other ones.";
-constexpr std::string_view EmptyTitleMessage =
-    "The album name cannot be empty: it names the folder\nthat the merged tracks go into.\n"
-    "Please type a name.";
-constexpr std::string_view DeviceNameMessage =
-    "The album name cannot be CON, PRN, AUX, NUL, COM1 to COM9\nor LPT1 to LPT9, with or "
-    "without an extension:\nWindows keeps these names for its devices.\n"
-    "Please choose another name.";
-constexpr std::string_view TrailingDotMessage =
-    "The album name cannot end in a dot or a space:\nWindows drops them from a folder's "
-    "name.\nPlease remove them.";
-
-// "COM1" to "COM9" and "LPT1" to "LPT9"; Windows takes "¹", "²" and "³" for digits too.
-bool IsNumberedDevice(std::string_view stem) {
-    if (!EqualIgnoringAsciiCase(stem.substr(0, 3), "com") &&
-        !EqualIgnoringAsciiCase(stem.substr(0, 3), "lpt"))
-        return false;
-    const std::string_view number = stem.substr(3);
-    if (number.size() == 1)
-        return number[0] >= '1' && number[0] <= '9';
-    return number == "\u00b9" || number == "\u00b2" || number == "\u00b3";
-}
-
 }  // namespace
-
-WindowsNameProblem FindWindowsNameProblem(std::string_view name) {
-    if (!name.empty() && (name.back() == '.' || name.back() == ' '))
-        return WindowsNameProblem::TrailingDotOrSpace;
-    // Windows reads a device's name in what comes before the first dot, without the
-    // blanks that end it.
-    std::string_view stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ')
-        stem.remove_suffix(1);
-    for (std::string_view device : {"con", "prn", "aux", "nul"}) {
-        if (EqualIgnoringAsciiCase(stem, device))
-            return WindowsNameProblem::DeviceName;
-    }
-    return IsNumberedDevice(stem) ? WindowsNameProblem::DeviceName : WindowsNameProblem::None;
-}
 
 std::string ProposedTitle(std::string_view albumTitle) {
     std::string title(WithoutOuterBlanks(albumTitle));
@@ -122,6 +81,51 @@ void MergeOptionsForm::SetUp() {
                          return LessIgnoringAsciiCase(a.name, b.name);
                      });
     genreSelection_.reset();
+    format_ = settings_.choices.format;
+    jobs_ = settings_.choices.jobs;
+    if (settings_.choicesConfirmed)
+        ShowConfirmed();
+    Changed();
+}
+
+// The controls as their choices were confirmed: each keep box with the state it gives
+// its field, and every text as it was, not as the boxes' responses would put it.
+void MergeOptionsForm::ShowConfirmed() {
+    const MergeChoices& confirmed = settings_.choices;
+    keepGenre_.checked = confirmed.keepGenre;
+    keepAlbumTitle_.checked = confirmed.keepAlbumTitle;
+    keepArtist_.checked = confirmed.keepArtist;
+    keepTrackNames_.checked = confirmed.keepTrackNames;
+    genre_.enabled = !confirmed.keepGenre;
+    title_.enabled = !confirmed.keepAlbumTitle;
+    artist_.enabled = !confirmed.keepArtist;
+    name_.enabled = !confirmed.keepTrackNames;
+    title_.text = confirmed.title;
+    artist_.text = confirmed.artist;
+    name_.text = confirmed.titleTemplate;
+    ShowConfirmedGenre(confirmed.genre);
+}
+
+// A genre picked from the list was confirmed as its reference and is picked again;
+// any other text was typed and comes back as typed.
+void MergeOptionsForm::ShowConfirmedGenre(std::string_view genre) {
+    genreSelection_.reset();
+    genre_.text = genre;
+    for (std::size_t i = 0; i < genreList_.size(); ++i) {
+        if (genre == GenreReference(genreList_[i].number)) {
+            genreSelection_ = static_cast<int>(i);
+            genre_.text = genreList_[i].name;
+        }
+    }
+}
+
+void MergeOptionsForm::SetFormat(OutputFormat format) {
+    format_ = format;
+    Changed();
+}
+
+void MergeOptionsForm::SetJobs(int jobs) {
+    jobs_ = jobs;
     Changed();
 }
 
@@ -288,24 +292,8 @@ std::error_code MergeOptionsForm::FirstTrackError() const {
 }
 
 std::string_view MergeOptionsForm::TitleRefusal() const {
-    // The title names the output folder as it is cut for the settings, and no folder
-    // has the empty name.
-    std::string_view title = CutUtf8Chars(title_.text, MaxSettingsText);
-    if (title.empty())
-        return EmptyTitleMessage;
-    if (title.find_first_of(ForbiddenTitleChars) != std::string_view::npos)
-        return ForbiddenTitleMessage;
-    if (!platform::RefusesWindowsNames)
-        return {};
-    switch (FindWindowsNameProblem(title)) {
-        case WindowsNameProblem::DeviceName:
-            return DeviceNameMessage;
-        case WindowsNameProblem::TrailingDotOrSpace:
-            return TrailingDotMessage;
-        case WindowsNameProblem::None:
-            break;
-    }
-    return {};
+    // The title names the output folder as it is cut for the settings.
+    return TitleRefusalText(CutUtf8Chars(title_.text, MaxSettingsText));
 }
 
 std::string MergeOptionsForm::Proposal() const {
@@ -336,7 +324,7 @@ MergePreview MergeOptionsForm::Preview() const {
     if (!preview_)
         return {};
     if (!TitleAllowed())
-        return {{}, {}, std::string(TitleRefusal())};
+        return {{}, {}, std::string(TitleRefusal()), {}};
     MergeSettings tentative = settings_;
     ConfirmInto(tentative);
     return preview_(tentative.choices);
@@ -360,6 +348,8 @@ void MergeOptionsForm::ConfirmInto(MergeSettings& settings) const {
     choices.keepGenre = keepGenre_.checked;
     choices.keepArtist = keepArtist_.checked;
     choices.keepAlbumTitle = keepAlbumTitle_.checked;
+    choices.format = format_;
+    choices.jobs = jobs_;
 }
 
 void MergeOptionsForm::SetChangedCallback(std::function<void()> callback) {

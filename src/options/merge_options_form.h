@@ -24,15 +24,14 @@
 #include <system_error>
 #include <vector>
 
+#include "options/merge_choices.h"
 #include "options/merge_preview.h"
 #include "options/message.h"
+#include "options/title_check.h"
 
 namespace brambex {
 
 struct MergeSettings;
-
-// Characters a title may not contain, since it becomes the output folder's name.
-inline constexpr std::string_view ForbiddenTitleChars = "\\/:*?\"<>|";
 
 // The title proposed from an album title alone: the album title without leading and
 // trailing blanks and a trailing disc-1 ending, marked as the first of numbered output
@@ -40,13 +39,6 @@ inline constexpr std::string_view ForbiddenTitleChars = "\\/:*?\"<>|";
 // proposes what ProposedSetTitle (engine/library.h) makes of it; this alone serves a
 // form that was told no proposal.
 std::string ProposedTitle(std::string_view albumTitle);
-
-// Why Windows cannot give a folder this name: a device's name (CON, PRN, AUX, NUL, COM1
-// to COM9, LPT1 to LPT9, in any letter case, also with an extension or with blanks
-// before it: "con.txt", "Nul .mp3"), or an ending in a dot or a space, which Windows
-// drops ("Book." becomes "Book").
-enum class WindowsNameProblem { None, DeviceName, TrailingDotOrSpace };
-WindowsNameProblem FindWindowsNameProblem(std::string_view name);
 
 // The name of the genre that a genre reference such as "(17)" stands for ("Rock"); any
 // text that does not read as a reference to a known genre is given back unchanged.
@@ -96,6 +88,8 @@ class MergeOptionsForm {
 
     // Called once before the dialog is shown: checks the radio button of the current
     // type of CDs, applies that type's wording and defaults, then fills the genre list.
+    // Settings whose choices were confirmed for this set already (choicesConfirmed)
+    // are shown as confirmed instead of the defaults.
     void SetUp();
 
     // The two radio buttons: set the program-wide type of CDs and apply its wording and
@@ -114,6 +108,13 @@ class MergeOptionsForm {
     bool PickGenre(int listIndex);
     // Picking the entry that carries a genre number; false when none does.
     bool PickGenreNumber(int number);
+
+    // What the merge writes, and how many tracks it writes at a time (0: as many as
+    // suit the machine); both stay from one merge to the next, as the type of CDs does.
+    void SetFormat(OutputFormat format);
+    void SetJobs(int jobs);
+    OutputFormat Format() const { return format_; }
+    int Jobs() const { return jobs_; }
 
     // Clicks on the keep boxes: set the check state, then run the box's response.
     void SetKeepGenre(bool checked);
@@ -193,6 +194,8 @@ class MergeOptionsForm {
     std::string Proposal() const;
     void ChooseMode(bool books);
     void ApplyMode();
+    void ShowConfirmed();
+    void ShowConfirmedGenre(std::string_view genre);
     void KeepGenreResponse();
     void KeepAlbumTitleResponse();
     void KeepArtistResponse();
@@ -222,6 +225,8 @@ class MergeOptionsForm {
     FieldState genre_;
     bool genreTextHighlighted_ = false;
     bool sharedAmongSets_ = false;
+    OutputFormat format_ = OutputFormat::FolderOfTracks;
+    int jobs_ = 0;
 };
 
 }  // namespace brambex

@@ -21,6 +21,9 @@ struct MergePreview {
     std::vector<std::string> folders;  // every output folder, names in the set's folder
     std::vector<PreviewTrack> tracks;  // the first few
     std::string problem;               // why the merge would stop, when it would
+    // The one file of a book in the first folder, whose chapters the tracks are; empty
+    // for folders of tracks.
+    std::string bookFile;
 };
 
 // Plans the first tracks of a merge made with these choices (as the dialog's values

@@ -43,6 +43,11 @@ struct MergeSettings {
 
     // What the Merge Options form decided.
     MergeChoices choices;
+    // The choices were confirmed for the set being merged: the next Merge Options form
+    // of the same set shows them again rather than the defaults (a merge that stopped
+    // before writing is started again as it was asked for). The session forgets them
+    // when another set is chosen.
+    bool choicesConfirmed = false;
 };
 
 }  // namespace brambex

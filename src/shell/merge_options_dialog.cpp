@@ -10,15 +10,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/merge_options_view.h"
 #include "options/merge_options_form.h"
 #include "shell/application.h"
 #include "shell/help.h"
 #include "shell/message_box.h"
 #include "shell/qt_front_end.h"
+#include "shell/screen_fit.h"
 
 namespace brambex {
 
@@ -32,11 +35,6 @@ template <typename W>
 W* Named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
-}
-
-// The caption with its first letter as the mnemonic.
-QString WithMnemonic(std::string_view caption) {
-    return QStringLiteral("&") + Text(caption);
 }
 
 QGroupBox* Group(std::string_view caption, const char* name, QWidget* parent) {
@@ -61,9 +59,25 @@ void ShowField(QLineEdit* field, const FieldState& state, int typingLimit) {
     field->setEnabled(state.enabled);
 }
 
-void ShowCheck(QCheckBox* box, const CheckState& state) {
-    box->setText(Text(state.caption));
+void ShowCheck(QCheckBox* box, const CheckState& state, const std::string& caption) {
+    box->setText(Text(caption));
     box->setChecked(state.checked);
+}
+
+// A field at fault shows a warning sign, and says what is wrong when pointed at.
+QAction* AddMark(QLineEdit* field) {
+    QAction* mark = field->addAction(field->style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                                     QLineEdit::TrailingPosition);
+    mark->setVisible(false);
+    return mark;
+}
+
+void ShowMark(QLineEdit* field, QAction* mark, const std::string& problem) {
+    const QString text = Text(problem);
+    mark->setVisible(!text.isEmpty());
+    mark->setToolTip(text);
+    field->setToolTip(text);
+    field->setAccessibleDescription(text);
 }
 
 }  // namespace
@@ -76,19 +90,20 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
 
     auto* typeGroup = Group(MergeOptionsForm::TypeGroupCaption, "typeOfCdsGroup", this);
     auto* optionsGroup = Group(MergeOptionsForm::OptionsGroupCaption, "optionsGroup", this);
-    auto* genreGroup = Group(MergeOptionsForm::GenreGroupCaption, "genreGroup", this);
+    genreGroup_ = Group(MergeOptionsForm::GenreGroupCaption, "genreGroup", this);
     titleGroup_ = Group("Album/Book title", "titleGroup", this);
     artistGroup_ = Group("Artist/Author", "artistGroup", this);
     nameGroup_ = Group("Song/Track name", "nameGroup", this);
     MakeButtons(typeGroup);
-    MakeChoices(optionsGroup, genreGroup);
-    LayOut(typeGroup, optionsGroup, genreGroup, MakePreview());
+    MakeChoices(optionsGroup, genreGroup_);
+    LayOut(typeGroup, optionsGroup, genreGroup_, MakeOutputChoices(), MakePreview());
 
-    // The keyboard visits the controls in the order the dialog has always had.
-    QWidget* order[] = {startButton_,       cancelButton_, helpButton_,        musicButton_,
-                        audioBooksButton_,  keepGenreBox_, keepAlbumTitleBox_, keepArtistBox_,
-                        keepTrackNamesBox_, genreBox_,     titleField_,        artistField_,
-                        nameField_};
+    // The keyboard visits the controls in the order the dialog has always had, then
+    // the output's choices.
+    QWidget* order[] = {
+        startButton_,  cancelButton_,      helpButton_,    musicButton_,       audioBooksButton_,
+        keepGenreBox_, keepAlbumTitleBox_, keepArtistBox_, keepTrackNamesBox_, genreBox_,
+        titleField_,   artistField_,       nameField_,     formatBox_,         jobsBox_};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -98,41 +113,36 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     Bind();
     form_.SetChangedCallback([this] { ShowForm(); });
     ShowForm();
+    FitToScreen(this);
 }
 
 void MergeOptionsDialog::MakeButtons(QGroupBox* typeGroup) {
-    startButton_ = Named(new QPushButton(WithMnemonic(MergeOptionsForm::StartCaption), this),
-                         "startMergeButton");
-    cancelButton_ =
-        Named(new QPushButton(Text(MergeOptionsForm::CancelCaption), this), "cancelButton");
-    helpButton_ =
-        Named(new QPushButton(WithMnemonic(MergeOptionsForm::HelpCaption), this), "helpButton");
-    musicButton_ = Named(new QRadioButton(WithMnemonic(MergeOptionsForm::MusicCaption), typeGroup),
-                         "musicCdsButton");
-    audioBooksButton_ =
-        Named(new QRadioButton(WithMnemonic(MergeOptionsForm::AudioBooksCaption), typeGroup),
-              "audioBooksButton");
-    for (QAbstractButton* button :
-         {static_cast<QAbstractButton*>(startButton_), static_cast<QAbstractButton*>(helpButton_),
-          static_cast<QAbstractButton*>(musicButton_),
-          static_cast<QAbstractButton*>(audioBooksButton_)})
+    startButton_ = Named(new QPushButton(this), "startMergeButton");
+    cancelButton_ = Named(new QPushButton(this), "cancelButton");
+    helpButton_ = Named(new QPushButton(this), "helpButton");
+    musicButton_ = Named(new QRadioButton(typeGroup), "musicCdsButton");
+    audioBooksButton_ = Named(new QRadioButton(typeGroup), "audioBooksButton");
+    const MergeOptionsCaptions captions = MarkedCaptions(form_);
+    const std::pair<QAbstractButton*, const std::string*> buttons[] = {
+        {startButton_, &captions.start},
+        {cancelButton_, &captions.cancel},
+        {helpButton_, &captions.help},
+        {musicButton_, &captions.music},
+        {audioBooksButton_, &captions.audioBooks}};
+    for (auto [button, caption] : buttons) {
+        button->setText(Text(*caption));
         button->setAccessibleName(button->text().remove(QLatin1Char('&')));
+    }
     startButton_->setDefault(true);
     cancelButton_->setAutoDefault(false);
     helpButton_->setAutoDefault(false);
 }
 
 void MergeOptionsDialog::MakeChoices(QGroupBox* optionsGroup, QGroupBox* genreGroup) {
-    keepGenreBox_ = Named(new QCheckBox(QStringLiteral("Keep the current genre"), optionsGroup),
-                          "keepGenreBox");
-    keepAlbumTitleBox_ =
-        Named(new QCheckBox(QStringLiteral("Keep the current album title"), optionsGroup),
-              "keepAlbumTitleBox");
-    keepArtistBox_ = Named(new QCheckBox(QStringLiteral("Keep the current artist"), optionsGroup),
-                           "keepArtistBox");
-    keepTrackNamesBox_ =
-        Named(new QCheckBox(QStringLiteral("Keep the current track names"), optionsGroup),
-              "keepTrackNamesBox");
+    keepGenreBox_ = Named(new QCheckBox(optionsGroup), "keepGenreBox");
+    keepAlbumTitleBox_ = Named(new QCheckBox(optionsGroup), "keepAlbumTitleBox");
+    keepArtistBox_ = Named(new QCheckBox(optionsGroup), "keepArtistBox");
+    keepTrackNamesBox_ = Named(new QCheckBox(optionsGroup), "keepTrackNamesBox");
     genreBox_ = Named(new QComboBox(genreGroup), "genreBox");
     genreBox_->setEditable(true);
     genreBox_->setInsertPolicy(QComboBox::NoInsert);
@@ -143,9 +153,32 @@ void MergeOptionsDialog::MakeChoices(QGroupBox* optionsGroup, QGroupBox* genreGr
     titleField_ = Field("titleField", titleGroup_);
     artistField_ = Field("artistField", artistGroup_);
     nameField_ = Field("nameField", nameGroup_);
+    titleMark_ = AddMark(titleField_);
+    nameMark_ = AddMark(nameField_);
     sharedNote_ = Named(new QLabel(this), "sharedNote");
     sharedNote_->setTextFormat(Qt::PlainText);
     sharedNote_->setWordWrap(true);
+}
+
+// What the merge writes, and how many tracks at a time.
+QGroupBox* MergeOptionsDialog::MakeOutputChoices() {
+    outputGroup_ = Group("Output", "outputGroup", this);
+    formatBox_ = Named(new QComboBox(outputGroup_), "formatBox");
+    for (const FormatEntry& entry : OfferedFormats())
+        formatBox_->addItem(Text(entry.caption));
+    jobsBox_ = Named(new QComboBox(outputGroup_), "jobsBox");
+    for (const JobsEntry& entry : JobsEntries())
+        jobsBox_->addItem(Text(entry.caption), entry.jobs);
+    jobsLabel_ = Named(new QLabel(outputGroup_), "jobsLabel");
+    jobsLabel_->setBuddy(jobsBox_);
+    auto* jobsRow = new QHBoxLayout;
+    jobsRow->addWidget(jobsLabel_);
+    jobsRow->addWidget(jobsBox_);
+    jobsRow->addStretch();
+    auto* layout = new QVBoxLayout(outputGroup_);
+    layout->addWidget(formatBox_);
+    layout->addLayout(jobsRow);
+    return outputGroup_;
 }
 
 // What the values would make, from the plan of the merge itself.
@@ -170,7 +203,8 @@ QGroupBox* MergeOptionsDialog::MakePreview() {
 }
 
 void MergeOptionsDialog::LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup,
-                                QGroupBox* genreGroup, QGroupBox* previewGroup) {
+                                QGroupBox* genreGroup, QGroupBox* outputGroup,
+                                QGroupBox* previewGroup) {
     auto* typeLayout = new QVBoxLayout(typeGroup);
     typeLayout->addWidget(musicButton_);
     typeLayout->addWidget(audioBooksButton_);
@@ -184,9 +218,13 @@ void MergeOptionsDialog::LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup,
     (new QVBoxLayout(artistGroup_))->addWidget(artistField_);
     (new QVBoxLayout(nameGroup_))->addWidget(nameField_);
 
-    auto* grid = new QGridLayout;
+    // The choices and the preview scroll on a small screen; the buttons below them do not.
+    auto* scroll = Named(new FittingScrollArea(this), "choicesArea");
+    auto* choices = new QWidget(scroll);
+    auto* grid = new QGridLayout(choices);
     grid->addWidget(typeGroup, 0, 0);
-    grid->addWidget(optionsGroup, 1, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(optionsGroup, 1, 0, 2, 1, Qt::AlignTop);
+    grid->addWidget(outputGroup, 3, 0);
     grid->addWidget(genreGroup, 0, 1);
     grid->addWidget(titleGroup_, 1, 1);
     grid->addWidget(artistGroup_, 2, 1);
@@ -194,6 +232,7 @@ void MergeOptionsDialog::LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup,
     grid->addWidget(sharedNote_, 1, 1, 2, 1);
     grid->addWidget(nameGroup_, 3, 1);
     grid->addWidget(previewGroup, 4, 0, 1, 2);
+    scroll->setWidget(choices);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -202,7 +241,7 @@ void MergeOptionsDialog::LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup,
     buttons->addWidget(helpButton_);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
+    layout->addWidget(scroll, 1);
     layout->addLayout(buttons);
 }
 
@@ -234,6 +273,14 @@ void MergeOptionsDialog::Bind() {
         if (!showing_)
             form_.PickGenre(index);
     });
+    connect(formatBox_, &QComboBox::activated, this, [this](int index) {
+        if (!showing_)
+            form_.SetFormat(OfferedFormats()[static_cast<std::size_t>(index)].format);
+    });
+    connect(jobsBox_, &QComboBox::activated, this, [this](int index) {
+        if (!showing_)
+            form_.SetJobs(jobsBox_->itemData(index).toInt());
+    });
     connect(startButton_, &QPushButton::clicked, this, [this] { StartMerge(); });
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
     connect(helpButton_, &QPushButton::clicked, this,
@@ -253,9 +300,7 @@ void MergeOptionsDialog::ShowForm() {
     showing_ = true;
     musicButton_->setChecked(form_.MusicChecked());
     audioBooksButton_->setChecked(form_.AudioBooksChecked());
-    titleGroup_->setTitle(Text(form_.TitleGroupCaption()));
-    artistGroup_->setTitle(Text(form_.ArtistGroupCaption()));
-    nameGroup_->setTitle(Text(form_.NameGroupCaption()));
+    ShowCaptions();
     ShowField(titleField_, form_.Title(), MergeOptionsForm::EditTypingLimit);
     ShowField(artistField_, form_.Artist(), MergeOptionsForm::EditTypingLimit);
     titleGroup_->setVisible(!form_.SharedAmongSets());
@@ -263,11 +308,29 @@ void MergeOptionsDialog::ShowForm() {
     sharedNote_->setText(Text(form_.SharedNote()));
     sharedNote_->setVisible(form_.SharedAmongSets());
     ShowField(nameField_, form_.Name(), MergeOptionsForm::EditTypingLimit);
-    ShowCheck(keepGenreBox_, form_.KeepGenre());
-    ShowCheck(keepAlbumTitleBox_, form_.KeepAlbumTitle());
-    ShowCheck(keepArtistBox_, form_.KeepArtist());
-    ShowCheck(keepTrackNamesBox_, form_.KeepTrackNames());
+    ShowGenre();
+    formatBox_->setCurrentIndex(FormatIndex(form_.Format()));
+    jobsBox_->setCurrentIndex(std::max(0, jobsBox_->findData(form_.Jobs())));
+    ShowPreview();
+    showing_ = false;
+}
 
+// The keep boxes and the fields' groups speak of the type of CDs chosen.
+void MergeOptionsDialog::ShowCaptions() {
+    const MergeOptionsCaptions captions = MarkedCaptions(form_);
+    titleGroup_->setTitle(Text(captions.title));
+    artistGroup_->setTitle(Text(captions.artist));
+    nameGroup_->setTitle(Text(captions.name));
+    genreGroup_->setTitle(Text(captions.genre));
+    outputGroup_->setTitle(Text(captions.format));
+    jobsLabel_->setText(Text(captions.jobs));
+    ShowCheck(keepGenreBox_, form_.KeepGenre(), captions.keepGenre);
+    ShowCheck(keepAlbumTitleBox_, form_.KeepAlbumTitle(), captions.keepAlbumTitle);
+    ShowCheck(keepArtistBox_, form_.KeepArtist(), captions.keepArtist);
+    ShowCheck(keepTrackNamesBox_, form_.KeepTrackNames(), captions.keepTrackNames);
+}
+
+void MergeOptionsDialog::ShowGenre() {
     // Changing the selection rewrites the edit field; what the user is typing comes
     // back with the cursor where it was.
     QLineEdit* genreEdit = genreBox_->lineEdit();
@@ -287,30 +350,23 @@ void MergeOptionsDialog::ShowForm() {
     if (form_.GenreTextHighlighted())
         genreEdit->selectAll();
     genreBox_->setEnabled(form_.Genre().enabled);
-    ShowPreview();
-    showing_ = false;
 }
 
 void MergeOptionsDialog::ShowPreview() {
     const MergePreview preview = form_.Preview();
+    const PreviewLines lines = ListPreview(preview, form_.Format());
     previewList_->clear();
-    for (const PreviewTrack& track : preview.tracks)
-        previewList_->addTopLevelItem(
-            new QTreeWidgetItem(QStringList{Text(track.fileName), Text(track.title)}));
-    if (!preview.problem.empty() || preview.folders.empty()) {
-        previewFolders_->setText(Text(preview.problem));
-        return;
-    }
-    QString folders;
-    for (std::size_t f = 0; f < preview.folders.size(); ++f) {
-        if (f > 0)
-            folders +=
-                f + 1 == preview.folders.size() ? QStringLiteral(" and ") : QStringLiteral(", ");
-        folders += QLatin1Char('"') + Text(preview.folders[f]) + QLatin1Char('"');
-    }
-    previewFolders_->setText((preview.folders.size() == 1 ? QStringLiteral("Into the folder ")
-                                                          : QStringLiteral("Into the folders ")) +
-                             folders + QLatin1Char(':'));
+    previewList_->setHeaderLabels({Text(lines.firstColumn), QStringLiteral("Title")});
+    for (const auto& [first, title] : lines.rows)
+        previewList_->addTopLevelItem(new QTreeWidgetItem(QStringList{Text(first), Text(title)}));
+    previewFolders_->setText(Text(lines.heading));
+    ShowProblems(FindFormProblems(form_, preview));
+}
+
+void MergeOptionsDialog::ShowProblems(const FormProblems& problems) {
+    ShowMark(titleField_, titleMark_, problems.title);
+    ShowMark(nameField_, nameMark_, problems.name);
+    startButton_->setEnabled(problems.StartEnabled());
 }
 
 }  // namespace brambex

@@ -1,10 +1,13 @@
 // The "Merge Options" dialog: widgets bound to a MergeOptionsForm. Every click and
 // keystroke goes to the form; after each change the widgets show the form again,
-// with the preview of the first tracks' names and titles and the output folders.
+// with the preview of the first tracks' names and titles and the output folders. The
+// choices and the preview scroll where the screen is too small for them; the buttons
+// stay in sight.
 #pragma once
 
 #include <QDialog>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -17,6 +20,7 @@ class QTreeWidget;
 namespace brambex {
 
 class MergeOptionsForm;
+struct FormProblems;
 
 class MergeOptionsDialog : public QDialog {
     Q_OBJECT
@@ -31,11 +35,15 @@ class MergeOptionsDialog : public QDialog {
     void MakeButtons(QGroupBox* typeGroup);
     // The keep boxes, the genre box and the text fields.
     void MakeChoices(QGroupBox* optionsGroup, QGroupBox* genreGroup);
+    QGroupBox* MakeOutputChoices();
     QGroupBox* MakePreview();
     void LayOut(QGroupBox* typeGroup, QGroupBox* optionsGroup, QGroupBox* genreGroup,
-                QGroupBox* previewGroup);
+                QGroupBox* outputGroup, QGroupBox* previewGroup);
     void ShowForm();
+    void ShowCaptions();
+    void ShowGenre();
     void ShowPreview();
+    void ShowProblems(const FormProblems& problems);
     void Bind();
 
     MergeOptionsForm& form_;
@@ -50,12 +58,20 @@ class MergeOptionsDialog : public QDialog {
     QCheckBox* keepArtistBox_;
     QCheckBox* keepTrackNamesBox_;
     QComboBox* genreBox_;
+    QGroupBox* genreGroup_;
     QGroupBox* titleGroup_;
     QGroupBox* artistGroup_;
     QGroupBox* nameGroup_;
+    QGroupBox* outputGroup_;
     QLineEdit* titleField_;
     QLineEdit* artistField_;
     QLineEdit* nameField_;
+    // The marks of a field at fault, with what is wrong in their tooltips.
+    QAction* titleMark_;
+    QAction* nameMark_;
+    QComboBox* formatBox_;
+    QComboBox* jobsBox_;
+    QLabel* jobsLabel_;
     QLabel* sharedNote_;  // instead of the title and artist, for a library's sets
     QLabel* previewFolders_;
     QTreeWidget* previewList_;

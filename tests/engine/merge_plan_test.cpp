@@ -163,6 +163,18 @@ TEST(PreviewPlan, TitlesFromThePatternAndTheTracksOwnTitles) {
     const MergePreview bad = PreviewPlan(PlanMerge(Set({Disc("A 1", 1)}), choices), {"Own"});
     EXPECT_TRUE(bad.tracks.empty());
     EXPECT_TRUE(bad.problem.starts_with("Unrecognized code: <chapter>")) << bad.problem;
+    EXPECT_TRUE(preview.bookFile.empty());
+}
+
+TEST(PreviewPlan, ABookIsOneFileNamedAsItsFolder) {
+    MergeChoices choices = Titled("Book");
+    choices.format = OutputFormat::Mp3Book;
+    choices.titleTemplate = "<track>. <song>";
+    const MergePreview preview = PreviewPlan(PlanMerge(Set({Disc("A 1", 2)}), choices), {"Call"});
+    EXPECT_EQ(preview.folders, (Names{"Book"}));
+    EXPECT_EQ(preview.bookFile, "Book.mp3");
+    ASSERT_EQ(preview.tracks.size(), 1u);
+    EXPECT_EQ(preview.tracks[0].title, "1. Call");  // its chapter's title
 }
 
 }  // namespace

@@ -100,6 +100,31 @@ TEST(MergeSession, OutcomesTellWhyAMergeEnded) {
     EXPECT_FALSE(session.Run(cancel).Completed());  // Run needs a Prepare first
 }
 
+// A merge that stopped before writing asks again with what was confirmed for its set;
+// another set is proposed its own defaults.
+TEST(MergeSession, ConfirmedChoicesComeBackForTheSameSetOnly) {
+    TempTree tree;
+    MakeSet(tree, "Books", "Dune");
+    MakeSet(tree, "Books", "Emma");
+    FakeFrontEnd ui;
+    std::vector<std::string> shown;
+    ui.mergeOptions = [&](MergeOptionsForm& form) {
+        shown.push_back(form.Title().text);
+        if (shown.size() == 1)
+            form.SetTitleText("Typed");
+        return true;
+    };
+    MergeSession session(ui);
+    CancelFlag cancel;
+    cancel.Request();
+    ASSERT_TRUE(session.Scan(tree.Path("Books/Dune Disc 1")).Completed());
+    EXPECT_EQ(session.Merge(cancel).kind, Kind::Cancelled);
+    session.Merge(cancel);
+    ASSERT_TRUE(session.Scan(tree.Path("Books/Emma Disc 1")).Completed());
+    session.Merge(cancel);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Dune_1", "Typed", "Emma_1"}));
+}
+
 TEST(MergeSession, TracksTooManyForOneFolderAreSplitAfterANote) {
     TempTree tree;
     for (int n = 0; n < MaxTracksPerFolder + 1; ++n) {

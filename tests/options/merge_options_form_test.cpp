@@ -311,6 +311,53 @@ TEST_F(MergeOptionsFormTest, SwitchingModesDiscardsEditsAndRemembersMode) {
     EXPECT_TRUE(next.MusicChecked());
 }
 
+// A set whose merge stopped before writing is asked for again as it was confirmed:
+// each keep box with its field's state, the texts as they were, not the defaults.
+TEST_F(MergeOptionsFormTest, ConfirmedChoicesAreShownAsConfirmed) {
+    Open(true);
+    form.SetTitleText("Typed");
+    form.SetKeepArtist(true);
+    ASSERT_TRUE(form.PickGenreNumber(8));
+    form.SetNameText("<track> <song>");
+    form.SetFormat(OutputFormat::Mp3Book);
+    form.SetJobs(3);
+    form.Confirm();
+    settings.choicesConfirmed = true;
+
+    MergeOptionsForm again(settings);
+    again.SetUp();
+    EXPECT_EQ(again.Title().text, "Typed");
+    EXPECT_TRUE(again.KeepArtist().checked);
+    EXPECT_FALSE(again.Artist().enabled);
+    EXPECT_EQ(again.Genre().text, "Jazz");
+    ASSERT_TRUE(again.GenreSelection().has_value());
+    EXPECT_EQ(again.GenreList()[static_cast<std::size_t>(*again.GenreSelection())].number, 8);
+    EXPECT_EQ(again.Name().text, "<track> <song>");
+    EXPECT_TRUE(again.Name().enabled);
+    EXPECT_EQ(again.Format(), OutputFormat::Mp3Book);
+    EXPECT_EQ(again.Jobs(), 3);
+
+    // A typed genre comes back typed, also one that reads as a reference.
+    for (const char* typed : {"(8)x", "Rock"}) {
+        again.SetGenreText(typed);
+        again.Confirm();
+        MergeOptionsForm third(settings);
+        third.SetUp();
+        EXPECT_FALSE(third.GenreSelection().has_value()) << typed;
+        third.Confirm();
+        EXPECT_EQ(settings.choices.genre, typed);
+    }
+
+    // Not confirmed for this set: the type's defaults; the format and the jobs stay.
+    settings.choicesConfirmed = false;
+    MergeOptionsForm fresh(settings);
+    fresh.SetUp();
+    EXPECT_EQ(fresh.Title().text, "Moby Dick_1");
+    EXPECT_FALSE(fresh.KeepArtist().checked);
+    EXPECT_EQ(fresh.Format(), OutputFormat::Mp3Book);
+    EXPECT_EQ(fresh.Jobs(), 3);
+}
+
 TEST_F(MergeOptionsFormTest, KeepBoxesEnableTheirFieldsAndSetNamePattern) {
     Open(true);
     form.SetTitleText("Typed");

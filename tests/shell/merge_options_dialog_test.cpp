@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 #include "options/merge_options_form.h"
@@ -88,11 +89,12 @@ class MergeOptionsDialogTest : public QObject {
         QVERIFY(!Field("nameField")->isEnabled());
         QVERIFY(Find<QCheckBox>("keepGenreBox")->isChecked());
         QVERIFY(!Find<QCheckBox>("keepAlbumTitleBox")->isChecked());
-        QCOMPARE(Find<QCheckBox>("keepTrackNamesBox")->text(),
+        QCOMPARE(Find<QCheckBox>("keepTrackNamesBox")->text().remove(QLatin1Char('&')),
                  QStringLiteral("Keep the current song names"));
-        QCOMPARE(Find<QGroupBox>("titleGroup")->title(),
+        QCOMPARE(Find<QGroupBox>("titleGroup")->title().remove(QLatin1Char('&')),
                  QStringLiteral("Album title (and output folder name)"));
-        QCOMPARE(Find<QGroupBox>("artistGroup")->title(), QStringLiteral("Artist"));
+        QCOMPARE(Find<QGroupBox>("artistGroup")->title().remove(QLatin1Char('&')),
+                 QStringLiteral("Artist"));
         QVERIFY(Start());
         QCOMPARE(settings_->choices.genre, std::string("Rock"));
         QCOMPARE(settings_->choices.title, std::string("Moby Dick_1"));
@@ -142,20 +144,67 @@ class MergeOptionsDialogTest : public QObject {
         Open(true, "AC/DC Live");
         QCOMPARE(Field("titleField")->text(), QStringLiteral("AC-DC Live_1"));
         QTest::keyClicks(Field("titleField"), QStringLiteral("/"));
+        const QString refusal = QStringLiteral(
+            "The album name cannot contain any of\nthese characters: \\ / : * ? \" < > |\n"
+            "Please remove all of these characters or\nreplace them with some other ones.");
+        // The field at fault says why, and Start Merge waits for it to be put right.
+        QCOMPARE(Field("titleField")->toolTip(), refusal);
+        QVERIFY(Field("titleField")->actions().front()->isVisible());
+        QVERIFY(!Find<QPushButton>("startMergeButton")->isEnabled());
+        QVERIFY(!Start());
+        // Start Merge reached otherwise is refused with the message.
         SeenBox seen;
         AnswerMessageBox(&seen);
-        QVERIFY(!Start());
-        QCOMPARE(seen.text, QStringLiteral("The album name cannot contain any of\nthese "
-                                           "characters: \\ / : * ? \" < > |\nPlease remove all "
-                                           "of these characters or\nreplace them with some "
-                                           "other ones."));
+        dialog_->StartMerge();
+        QCOMPARE(seen.text, refusal);
         QCOMPARE(seen.caption, QStringLiteral("Error"));
         QCOMPARE(int(seen.icon), int(QMessageBox::Warning));
         QVERIFY(dialog_->isVisible());
         QCOMPARE(Field("titleField")->text(), QStringLiteral("AC-DC Live_1/"));
         QTest::keyClick(Field("titleField"), Qt::Key_Backspace);
+        QVERIFY(!Field("titleField")->actions().front()->isVisible());
         QVERIFY(Start());
         QCOMPARE(settings_->choices.title, std::string("AC-DC Live_1"));
+    }
+
+    void unknownPatternCodeMarksTheNameField() {
+        Open(true);
+        Field("nameField")->selectAll();
+        QTest::keyClicks(Field("nameField"), QStringLiteral("<Title>"));
+        QCOMPARE(Field("nameField")->toolTip(),
+                 QStringLiteral("Unrecognized code: <Title> ignored."));
+        QVERIFY(!Find<QPushButton>("startMergeButton")->isEnabled());
+        Field("nameField")->selectAll();
+        QTest::keyClicks(Field("nameField"), QStringLiteral("<track>"));
+        QVERIFY(Field("nameField")->toolTip().isEmpty());
+        QVERIFY(Find<QPushButton>("startMergeButton")->isEnabled());
+    }
+
+    void formatAndJobsReachTheForm() {
+        Open(true);
+        auto* format = Find<QComboBox>("formatBox");
+        QCOMPARE(format->currentText(), QStringLiteral("Folders of tracks"));
+        QCOMPARE(Find<QComboBox>("jobsBox")->currentText(), QStringLiteral("Automatic"));
+        format->setCurrentIndex(1);
+        emit format->activated(1);
+        auto* jobs = Find<QComboBox>("jobsBox");
+        jobs->setCurrentIndex(3);
+        emit jobs->activated(3);
+        QVERIFY(Start());
+        QCOMPARE(int(settings_->choices.format), int(OutputFormat::Mp3Book));
+        QCOMPARE(settings_->choices.jobs, 3);
+    }
+
+    // At any scale the buttons stay on the screen; the choices scroll instead.
+    void buttonsLieOnTheScreen() {
+        Open(true);
+        const QRect room = dialog_->screen()->availableGeometry();
+        QVERIFY(dialog_->height() <= room.height());
+        for (const char* name : {"startMergeButton", "cancelButton", "helpButton"}) {
+            auto* button = Find<QPushButton>(name);
+            const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+            QVERIFY2(room.contains(place), name);
+        }
     }
 
     void switchingTypeDiscardsEdits() {
@@ -168,12 +217,14 @@ class MergeOptionsDialogTest : public QObject {
         QCOMPARE(Field("artistField")->text(), QStringLiteral("Herman Melville"));
         QCOMPARE(Genre()->currentText(), QStringLiteral("Rock"));
         QCOMPARE(Field("nameField")->text(), QStringLiteral("<song>"));
-        QCOMPARE(Find<QCheckBox>("keepGenreBox")->text(), QStringLiteral("Keep the current genre"));
+        QCOMPARE(Find<QCheckBox>("keepGenreBox")->text().remove(QLatin1Char('&')),
+                 QStringLiteral("Keep the current genre"));
         // The type that is already chosen applies its defaults again too.
         QTest::keyClicks(Field("titleField"), QStringLiteral("!"));
         Find<QRadioButton>("musicCdsButton")->click();
         QCOMPARE(Field("titleField")->text(), QStringLiteral("Moby Dick_1"));
-        QCOMPARE(Find<QCheckBox>("keepGenreBox")->text(), QStringLiteral("Keep the current genre"));
+        QCOMPARE(Find<QCheckBox>("keepGenreBox")->text().remove(QLatin1Char('&')),
+                 QStringLiteral("Keep the current genre"));
     }
 
     void longPrefilledTitleIsShownWhole() {
@@ -189,7 +240,7 @@ class MergeOptionsDialogTest : public QObject {
                                 "musicCdsButton",    "audioBooksButton", "keepGenreBox",
                                 "keepAlbumTitleBox", "keepArtistBox",    "keepTrackNamesBox",
                                 "genreBox",          "titleField",       "artistField",
-                                "nameField"};
+                                "nameField",         "formatBox",        "jobsBox"};
         QWidget* w = Find<QPushButton>("startMergeButton");
         QStringList seen = {w->objectName()};
         for (int i = 1; i < expected.size(); ++i) {

@@ -90,13 +90,15 @@ void UseConfigFolder(const QTemporaryDir& dir);
 }  // namespace brambex::testing
 
 // A main for a Qt Test class that creates the real application object first, with
-// a config folder of its own so that no test reaches the user's settings.
-#define BRAMBEX_SHELL_TEST_MAIN(TestClass)         \
-    int main(int argc, char** argv) {              \
-        qputenv("QT_QPA_PLATFORM", "offscreen");   \
-        QTemporaryDir config;                      \
-        brambex::testing::UseConfigFolder(config); \
-        brambex::Application app(argc, argv);      \
-        TestClass tests;                           \
-        return QTest::qExec(&tests, argc, argv);   \
+// a config folder of its own so that no test reaches the user's settings. It runs
+// offscreen, on the offscreen screens the environment names where it names them.
+#define BRAMBEX_SHELL_TEST_MAIN(TestClass)                       \
+    int main(int argc, char** argv) {                            \
+        if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen")) \
+            qputenv("QT_QPA_PLATFORM", "offscreen");             \
+        QTemporaryDir config;                                    \
+        brambex::testing::UseConfigFolder(config);               \
+        brambex::Application app(argc, argv);                    \
+        TestClass tests;                                         \
+        return QTest::qExec(&tests, argc, argv);                 \
     }

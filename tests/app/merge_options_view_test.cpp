@@ -1,0 +1,133 @@
+// What the Merge Options dialog shows beside the form: the problems that keep Start
+// Merge from being pressed, the Alt keys, the offered formats and the preview's lines.
+#include "app/merge_options_view.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "options/merge_options_form.h"
+#include "options/merge_settings.h"
+
+namespace brambex {
+namespace {
+
+TEST(MergeOptionsView, ProblemsMarkTheFieldAtFaultAndDisableStart) {
+    const struct {
+        const char* title;
+        const char* pattern;
+        bool keepNames;
+        const char* previewProblem;
+        const char* titleProblem;  // its first words
+        const char* nameProblem;
+        const char* previewShown;
+    } cases[] = {
+        {"Moby Dick_1", "<disc>-<track> <book>", false, "", "", "", ""},
+        {"Moby Dick_1", "<Title>", false, "", "", "Unrecognized code: <Title> ignored.", ""},
+        {"Moby Dick_1", "<track> <>", false, "", "", "Unrecognized code: <> ignored.", ""},
+        // A kept track name makes no use of the pattern.
+        {"Moby Dick_1", "<Title>", true, "", "", "", ""},
+        {"AC/DC", "<song>", false, "", "The album name cannot contain", "", ""},
+        {"", "<song>", false, "", "The album name cannot be empty", "", ""},
+        // The preview says again what a field says; only the field is marked then.
+        {"", "<x>", false, "Unrecognized code: <x> ignored.", "The album name cannot be empty",
+         "Unrecognized code: <x> ignored.", ""},
+        {"Moby Dick_1", "<song>", false, "Two or more mp3 files have the same sequence number!", "",
+         "", "Two or more mp3 files have the same sequence number!"},
+    };
+    for (const auto& c : cases) {
+        MergeSettings settings;
+        MergeOptionsForm form(settings);
+        form.SetUp();
+        form.SetTitleText(c.title);
+        form.SetKeepTrackNames(c.keepNames);
+        form.SetNameText(c.pattern);
+        MergePreview preview;
+        preview.problem = c.previewProblem;
+        const FormProblems problems = FindFormProblems(form, preview);
+        EXPECT_TRUE(problems.title.starts_with(c.titleProblem)) << c.title << problems.title;
+        EXPECT_EQ(problems.title.empty(), std::string(c.titleProblem).empty()) << c.title;
+        EXPECT_EQ(problems.name, c.nameProblem) << c.pattern;
+        EXPECT_EQ(problems.preview, c.previewShown) << c.previewProblem;
+        EXPECT_EQ(problems.StartEnabled(), !*c.titleProblem && !*c.nameProblem && !*c.previewShown)
+            << c.title << " " << c.pattern;
+    }
+}
+
+TEST(MergeOptionsView, EveryControlHasAnAltKeyOfItsOwnInBothTypes) {
+    for (const bool books : {false, true}) {
+        MergeSettings settings;
+        settings.choices.audioBookMode = books;
+        MergeOptionsForm form(settings);
+        form.SetUp();
+        const MergeOptionsCaptions c = MarkedCaptions(form);
+        std::set<char> keys;
+        for (const std::string* caption :
+             {&c.start, &c.cancel, &c.help, &c.music, &c.audioBooks, &c.keepGenre,
+              &c.keepAlbumTitle, &c.keepArtist, &c.keepTrackNames, &c.genre, &c.title, &c.artist,
+              &c.name, &c.format, &c.jobs}) {
+            const std::size_t at = caption->find('&');
+            ASSERT_NE(at, std::string::npos) << *caption;
+            EXPECT_EQ(caption->find('&', at + 1), std::string::npos) << *caption;
+            // A key of its own, and a letter of the caption rather than one put after it.
+            EXPECT_TRUE(keys.insert(static_cast<char>(std::tolower((*caption)[at + 1]))).second)
+                << *caption;
+            EXPECT_EQ(caption->find(" (&"), std::string::npos) << *caption;
+        }
+        EXPECT_EQ(c.name, books ? "Track &name" : "Song &name");
+    }
+}
+
+TEST(MergeOptionsView, MnemonicGoesBeforeAWordThatBeginsWithTheKey) {
+    const struct {
+        const char* caption;
+        char key;
+        const char* marked;
+    } cases[] = {
+        {"Start Merge", 's', "&Start Merge"},
+        {"Song name", 'n', "Song &name"},
+        {"Author", 'r', "Autho&r"},
+        {"Keep the current book title", 'b', "Keep the current &book title"},
+        {"OK", 'x', "OK (&X)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WithMnemonic(c.caption, c.key), c.marked);
+}
+
+TEST(MergeOptionsView, OffersFoldersAndOneMp3AndAutomaticJobs) {
+    ASSERT_EQ(OfferedFormats().size(), 2u);
+    EXPECT_EQ(OfferedFormats()[0].caption, "Folders of tracks");
+    EXPECT_EQ(OfferedFormats()[1].caption, "One MP3 with chapters");
+    EXPECT_EQ(FormatIndex(OutputFormat::Mp3Book), 1);
+    EXPECT_EQ(FormatIndex(OutputFormat::M4bBook), 0);  // not offered
+    const std::vector<JobsEntry> jobs = JobsEntries();
+    ASSERT_EQ(jobs.size(), static_cast<std::size_t>(MaxJobs) + 1);
+    EXPECT_EQ(jobs.front().caption, "Automatic");
+    EXPECT_EQ(jobs.front().jobs, 0);
+    EXPECT_EQ(jobs.back().caption, std::to_string(MaxJobs));
+}
+
+TEST(MergeOptionsView, PreviewListsFilesOrABooksChapters) {
+    MergePreview preview;
+    preview.folders = {"Dune_1", "Dune_2", "Dune_3"};
+    preview.tracks = {{"01 1-1 A.mp3", "1-1 Dune"}, {"02 1-2 B.mp3", "1-2 Dune"}};
+    PreviewLines lines = ListPreview(preview, OutputFormat::FolderOfTracks);
+    EXPECT_EQ(lines.heading, "Into the folders \"Dune_1\", \"Dune_2\" and \"Dune_3\":");
+    EXPECT_EQ(lines.firstColumn, "File");
+    ASSERT_EQ(lines.rows.size(), 2u);
+    EXPECT_EQ(lines.rows[1], (std::pair<std::string, std::string>{"02 1-2 B.mp3", "1-2 Dune"}));
+
+    preview.folders = {"Dune"};
+    preview.bookFile = "Dune.mp3";
+    lines = ListPreview(preview, OutputFormat::Mp3Book);
+    EXPECT_EQ(lines.heading, "Into the folder \"Dune\", the file \"Dune.mp3\" with the chapters:");
+    EXPECT_EQ(lines.firstColumn, "Chapter");
+    EXPECT_EQ(lines.rows[1], (std::pair<std::string, std::string>{"2", "1-2 Dune"}));
+
+    preview.problem = "Unrecognized code: <x> ignored.";
+    EXPECT_EQ(ListPreview(preview, OutputFormat::Mp3Book).heading, preview.problem);
+}
+
+}  // namespace
+}  // namespace brambex
