@@ -136,6 +136,8 @@ SharedMergeOptions RecordSharedOptions(const MergeOptionsForm& form) {
     if (std::optional<int> at = form.GenreSelection())
         shared.genreNumber = form.GenreList()[static_cast<std::size_t>(*at)].number;
     shared.pattern = form.Name().text;
+    shared.format = form.Format();
+    shared.jobs = form.Jobs();
     return shared;
 }
 
@@ -152,6 +154,8 @@ void ApplySharedOptions(const SharedMergeOptions& shared, MergeOptionsForm& form
     }
     if (!shared.keepTrackNames)
         answers.pattern = shared.pattern;
+    answers.format = shared.format;
+    answers.jobs = shared.jobs;
     AnswerMergeOptions(form, answers);
 }
 

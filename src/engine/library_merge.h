@@ -30,6 +30,8 @@ struct SharedMergeOptions {
     std::string genre;
     std::optional<int> genreNumber;  // a genre picked from the list
     std::string pattern;
+    OutputFormat format = OutputFormat::FolderOfTracks;
+    int jobs = 0;
 };
 
 SharedMergeOptions RecordSharedOptions(const MergeOptionsForm& form);

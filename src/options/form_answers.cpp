@@ -39,6 +39,10 @@ void AnswerMergeOptions(MergeOptionsForm& form, const FormAnswers& a) {
         form.SetNameText(*a.pattern);
     if (a.genre && (!a.genreNumber || !form.PickGenreNumber(*a.genreNumber)))
         form.SetGenreText(*a.genre);
+    if (a.format)
+        form.SetFormat(*a.format);
+    if (a.jobs)
+        form.SetJobs(*a.jobs);
 }
 
 }  // namespace brambex

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "options/merge_choices.h"
+
 namespace brambex {
 
 class MergeOptionsForm;
@@ -23,6 +25,8 @@ struct FormAnswers {
     // as text otherwise.
     std::optional<std::string> genre;
     std::optional<int> genreNumber;
+    std::optional<OutputFormat> format;
+    std::optional<int> jobs;
 };
 
 // Answers the form in the one order that gives each answer its meaning: the type of

@@ -9,6 +9,7 @@
 #include "engine/library_merge.h"
 #include "engine/library_plan.h"
 #include "options/merge_options_form.h"
+#include "options/merge_settings.h"
 #include "support/fake_front_end.h"
 #include "support/tag_bytes.h"
 #include "support/temp_tree.h"
@@ -343,6 +344,21 @@ TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
     EXPECT_EQ(plans[1].firstFrames["TPE1"], "Other");
     EXPECT_EQ(plans[0].firstFrames["TIT2"], "Part Alpha_1");
     EXPECT_EQ(plans[1].firstFrames["TIT2"], "Part Beta_1");
+}
+
+// What one dialog chose of the output holds for every set it answers for.
+TEST(Library, SharedChoicesCarryTheFormatAndTheJobs) {
+    MergeSettings first;
+    MergeOptionsForm asked(first);
+    asked.SetUp();
+    asked.SetFormat(OutputFormat::Mp3Book);
+    asked.SetJobs(3);
+    MergeSettings other;
+    MergeOptionsForm answered(other);
+    answered.SetUp();
+    ApplySharedOptions(RecordSharedOptions(asked), answered);
+    EXPECT_EQ(answered.Format(), OutputFormat::Mp3Book);
+    EXPECT_EQ(answered.Jobs(), 3);
 }
 
 TEST(Library, CancelStopsAfterTheRunningTrack) {
