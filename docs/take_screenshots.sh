@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Takes docs/main-window.png, docs/merge-options.png, docs/merge-ended.png and
-# docs/merge-details.png from the real windows on a virtual X display, with the sample
-# set that brambex-cli writes. Two of its tracks are given other tags first (one none,
-# one ID3v2.4 when mutagen is there), so that the merge has notes to show. When openbox is
-# installed it frames the windows, so that their captions show in the pictures.
+# Takes docs/main-window.png, docs/merge-options.png, docs/merge-ended.png,
+# docs/merge-details.png, docs/set-finding.png, docs/library.png, docs/file-menu.png and
+# docs/merge-stopped.png from the real windows on a virtual X display, with the sample
+# set that brambex-cli writes (and a second one beside it, for the library). Two of its
+# tracks are given other tags first (one none, one ID3v2.4 when mutagen is there), so
+# that the merge has notes to show. When openbox is installed it frames the windows, so
+# that their captions show in the pictures.
 # Usage: docs/take_screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +15,7 @@ cmake --build "$build" -j2 --target brambex-cli brambex-screenshots
 sample=$(mktemp -d)
 trap 'rm -rf "$sample"' EXIT
 "$build/src/cli/brambex-cli" demo "$sample" >/dev/null
+"$build/src/cli/brambex-cli" demo "$sample/Shelf 2" >/dev/null
 first=$(find "$sample" -mindepth 1 -maxdepth 1 -type d -name '* 1' | head -n 1)
 second=${first% 1}" 2"
 mapfile -t tracks < <(find "$second" -name '*.mp3' | sort)
