@@ -59,8 +59,11 @@ std::string MainWindowModel::OpenRecent(const std::string& path) {
 }
 
 void MainWindowModel::UseDiscOne() {
-    if (!discOne_.empty())
-        Scan(std::string(discOne_));
+    if (discOne_.empty())
+        return;
+    // The later disc was a wrong pick of this set, not a set of its own to offer again.
+    recent_.Remove(chosen_);
+    Scan(std::string(discOne_));
 }
 
 MergeOutcome MainWindowModel::ReadSet() {

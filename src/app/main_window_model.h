@@ -58,7 +58,8 @@ class MainWindowModel {
     // writing; the list shows the disc folders found, and what the check found is said
     // in the window, never in a box.
     void Scan(const std::string& folder);
-    // "Use disc 1 instead": chooses the set's disc-1 folder the check named.
+    // "Use disc 1 instead": chooses the set's disc-1 folder the check named, which
+    // takes the later disc's place among the recent sets.
     void UseDiscOne();
     // "Merge folders": Merge Options, then every track. On the worker thread; once the
     // merge is ready to write, the caption names the book's or album's folders, for the
