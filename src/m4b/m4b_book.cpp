@@ -1,0 +1,271 @@
+#include "m4b/m4b_book.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <numeric>
+#include <thread>
+#include <vector>
+
+#include "m4b/m4b_movie.h"
+#include "m4b/piece_encoder.h"
+#include "m4b/piece_plan.h"
+#include "m4b/track_decoder.h"
+
+namespace brambex {
+
+namespace {
+
+using Progress = std::function<bool(std::uint64_t, std::uint64_t)>;
+
+M4bResult Failure(M4bResult::Kind kind, std::size_t track = 0, std::string detail = {},
+                  std::error_code error = {}) {
+    M4bResult r;
+    r.kind = kind;
+    r.track = track;
+    r.detail = std::move(detail);
+    r.error = error;
+    return r;
+}
+
+// Runs work(0) to work(count - 1) on up to `jobs` threads; meanwhile the calling thread
+// calls report a few times a second, and sets stop when it returns false.
+void RunParallel(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
+                 std::atomic<bool>& stop, const std::function<bool()>& report) {
+    std::atomic<std::size_t> next{0}, finished{0};
+    std::vector<std::jthread> threads;
+    const auto threadCount =
+        std::min<std::size_t>(count, static_cast<std::size_t>(std::max(jobs, 1)));
+    for (std::size_t t = 0; t < threadCount; ++t) {
+        threads.emplace_back([&] {
+            for (std::size_t i; (i = next++) < count; ++finished)
+                work(i);
+        });
+    }
+    while (finished < count) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!stop && !report())
+            stop = true;
+    }
+}
+
+struct TrackCount {
+    TrackFormat format;
+    std::uint64_t samples = 0;
+    std::string failure;  // the decoder's reason, when it failed
+};
+
+// Decodes a track to count its samples.
+TrackCount CountTrack(const std::string& path, const std::atomic<bool>& stop) {
+    TrackCount count;
+    TrackDecoder decoder;
+    if (!decoder.Open(path)) {
+        count.failure = decoder.Reason();
+        return count;
+    }
+    count.format = decoder.Format();
+    while (!stop && decoder.Next([&](const float* const*, int n) {
+        count.samples += static_cast<std::uint64_t>(n);
+    })) {
+    }
+    if (decoder.Failed())
+        count.failure = decoder.Reason();
+    else if (count.samples == 0 && !stop)
+        count.failure = "it holds no audio";
+    return count;
+}
+
+// Reads the cover picture whole: it goes into the movie box.
+bool ReadCover(const std::string& path, M4bTags& tags, std::error_code& error) {
+    InputFile in;
+    const std::int64_t size = in.Open(path) ? in.Size() : -1;
+    if (size >= 0) {
+        tags.cover.resize(static_cast<std::size_t>(size));
+        if (in.Read(tags.cover.data(), tags.cover.size()) == tags.cover.size()) {
+            tags.coverIsPng = tags.cover.starts_with("\x89PNG");
+            return true;
+        }
+    }
+    error = in.Error() ? in.Error() : std::make_error_code(std::errc::io_error);
+    return false;
+}
+
+// Spool files, removed as soon as they are open: the system frees them when they
+// are closed, however the program ends.
+struct Spools {
+    std::vector<std::FILE*> files;
+    ~Spools() {
+        for (std::FILE* f : files)
+            std::fclose(f);
+    }
+    bool Open(const std::string& stem, std::size_t count, std::error_code& error) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string path = stem + "." + std::to_string(i);
+            std::FILE* f = std::fopen(path.c_str(), "w+b");
+            if (!f) {
+                error = std::error_code(errno, std::generic_category());
+                return false;
+            }
+            files.push_back(f);
+            std::remove(path.c_str());
+        }
+        return true;
+    }
+};
+
+// Copies a spool file's packets to the output.
+bool CopySpool(std::FILE* spool, OutputFile& out) {
+    std::rewind(spool);
+    std::vector<char> buffer(256 * 1024);
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), spool)) > 0;)
+        out.Write(buffer.data(), n);
+    return !std::ferror(spool) && !out.Failed();
+}
+
+}  // namespace
+
+namespace {
+
+// Counts every track's samples at the book's rate, which is the first track's.
+M4bResult CountTracks(std::span<const M4bTrack> tracks, int jobs, std::atomic<bool>& stop,
+                      const Progress& progress, std::vector<std::uint64_t>& samples,
+                      TrackFormat& first) {
+    std::vector<TrackCount> counts(tracks.size());
+    RunParallel(
+        tracks.size(), jobs, [&](std::size_t i) { counts[i] = CountTrack(tracks[i].path, stop); },
+        stop, [&] { return !progress || progress(0, 0); });
+    if (stop)
+        return Failure(M4bResult::Kind::Stopped);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        if (!counts[i].failure.empty())
+            return Failure(M4bResult::Kind::Undecodable, i, counts[i].failure);
+    }
+    first = counts.front().format;
+    for (const TrackCount& count : counts)
+        samples.push_back(SamplesAtRate(count.samples, count.format.sampleRate, first.sampleRate));
+    return {};
+}
+
+// Encodes every piece of the plan on its own thread into its spool file.
+M4bResult EncodePieces(const PiecePlan& plan, std::span<const M4bTrack> tracks,
+                       std::span<const std::uint64_t> samples, const BookFormat& format,
+                       const Spools& spools, std::atomic<bool>& stop, const Progress& progress,
+                       std::vector<PieceOutcome>& outcomes) {
+    std::vector<std::string> paths;
+    for (const M4bTrack& track : tracks)
+        paths.push_back(track.path);
+    std::atomic<std::uint64_t> fed{0};
+    std::uint64_t toFeed = 0;
+    for (const Piece& piece : plan.pieces)
+        toFeed += piece.feedEnd - piece.feedStart;
+    outcomes.resize(plan.pieces.size());
+    const auto encode = [&](std::size_t p) {
+        outcomes[p] = EncodePiece({&plan.pieces[p], paths, plan.trackStarts, samples, format,
+                                   spools.files[p], &fed, &stop});
+        if (outcomes[p].kind != PieceOutcome::Kind::Encoded)
+            stop = true;
+    };
+    const auto report = [&] {
+        return !progress ||
+               progress(fed * plan.samples / std::max<std::uint64_t>(toFeed, 1), plan.samples);
+    };
+    RunParallel(plan.pieces.size(), static_cast<int>(plan.pieces.size()), encode, stop, report);
+    // The first piece that failed says why; the others stopped because it did.
+    for (const PieceOutcome& outcome : outcomes) {
+        switch (outcome.kind) {
+            case PieceOutcome::Kind::Encoded:
+            case PieceOutcome::Kind::Stopped:
+                continue;
+            case PieceOutcome::Kind::Undecodable:
+                return Failure(M4bResult::Kind::Undecodable, outcome.track, outcome.detail);
+            case PieceOutcome::Kind::EncodeFailed:
+                return Failure(M4bResult::Kind::EncodeFailed, 0, outcome.detail);
+            case PieceOutcome::Kind::WriteFailed:
+                return Failure(M4bResult::Kind::WriteFailed, 0, {},
+                               std::make_error_code(std::errc::io_error));
+        }
+    }
+    return stop ? Failure(M4bResult::Kind::Stopped) : M4bResult{};
+}
+
+// The file: its type, the movie box, then the media data: packets and chapter titles.
+M4bResult WriteFile(const M4bAudio& audio, std::span<const M4bChapter> chapters,
+                    const M4bTags& tags, const Spools& spools, OutputFile& out) {
+    const std::string fileType = RenderFileType();
+    std::string chapterText;
+    for (const M4bChapter& chapter : chapters)
+        chapterText += RenderChapterSample(chapter.title);
+    const std::uint64_t audioBytes =
+        std::accumulate(audio.packetSizes.begin(), audio.packetSizes.end(), std::uint64_t{0});
+    const std::string dataHead = RenderMediaDataHead(audioBytes + chapterText.size());
+    // The movie's size depends on where the data starts only where its offsets need
+    // 64 bits; a second rendering settles it.
+    std::string movie = RenderMovie(audio, chapters, tags, 0);
+    for (std::size_t size = 0; size != movie.size();) {
+        size = movie.size();
+        movie = RenderMovie(audio, chapters, tags, fileType.size() + size + dataHead.size());
+    }
+    out.Write(fileType.data(), fileType.size());
+    out.Write(movie.data(), movie.size());
+    out.Write(dataHead.data(), dataHead.size());
+    for (std::FILE* spool : spools.files) {
+        if (!CopySpool(spool, out))
+            return Failure(M4bResult::Kind::WriteFailed, 0, {},
+                           out.Failed() ? out.Error() : std::make_error_code(std::errc::io_error));
+    }
+    out.Write(chapterText.data(), chapterText.size());
+    if (out.Failed())
+        return Failure(M4bResult::Kind::WriteFailed, 0, {}, out.Error());
+    M4bResult written;
+    written.bytes =
+        fileType.size() + movie.size() + dataHead.size() + audioBytes + chapterText.size();
+    return written;
+}
+
+}  // namespace
+
+M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookTexts& texts,
+                       const M4bSettings& settings, const std::string& spoolStem, OutputFile& out,
+                       const Progress& progress) {
+    QuietDecoderLogs();
+    M4bTags tags{texts.title, texts.artist, texts.genre, texts.year, texts.description, {}, false};
+    std::error_code error;
+    if (!texts.coverPath.empty() && !ReadCover(texts.coverPath, tags, error))
+        return Failure(M4bResult::Kind::CoverUnreadable, 0, {}, error);
+    std::atomic<bool> stop{false};
+    std::vector<std::uint64_t> samples;
+    TrackFormat first;
+    if (M4bResult r = CountTracks(tracks, settings.jobs, stop, progress, samples, first);
+        r.kind != M4bResult::Kind::Written || tracks.empty())
+        return r;
+    const BookFormat format{first.sampleRate, settings.mono ? 1 : first.channels,
+                            settings.bitrateKbps};
+    const PiecePlan plan = PlanPieces(samples, settings.jobs);
+    Spools spools;
+    if (!spools.Open(spoolStem, plan.pieces.size(), error))
+        return Failure(M4bResult::Kind::WriteFailed, 0, {}, error);
+    std::vector<PieceOutcome> pieces;
+    if (M4bResult r = EncodePieces(plan, tracks, samples, format, spools, stop, progress, pieces);
+        r.kind != M4bResult::Kind::Written)
+        return r;
+    std::vector<std::uint32_t> sizes;
+    for (const PieceOutcome& piece : pieces)
+        sizes.insert(sizes.end(), piece.packetSizes.begin(), piece.packetSizes.end());
+    const std::uint64_t audioBytes = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
+    const M4bAudio audio{
+        static_cast<std::uint32_t>(format.sampleRate),
+        static_cast<std::uint16_t>(format.channels),
+        static_cast<std::uint32_t>(audioBytes * 8 * static_cast<std::uint64_t>(format.sampleRate) /
+                                   std::max<std::uint64_t>(sizes.size() * AacFrame, 1)),
+        pieces.front().config,
+        plan.samples,
+        sizes};
+    std::vector<M4bChapter> chapters;
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        chapters.push_back({tracks[i].title, plan.trackStarts[i]});
+    return WriteFile(audio, chapters, tags, spools, out);
+}
+
+}  // namespace brambex

@@ -1,0 +1,63 @@
+// The boxes of an M4B audiobook around its AAC packets: the file type, the movie box
+// (written before the media data, so that players start without seeking to the end)
+// with the audio track, a QuickTime chapter text track and the iTunes tags, and the
+// head of the media data. The media data holds the audio packets in order and after
+// them the chapter track's text samples.
+//
+// The audio track's edit list starts after the encoder's delay and plays the book's
+// samples alone; iTunSMPB says the same, to the sample, for players that read only it.
+// Chapters start on their track's first sample in the chapter track, which counts time
+// in the audio's samples.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace brambex {
+
+struct M4bAudio {
+    std::uint32_t sampleRate = 0;
+    std::uint16_t channels = 0;
+    std::uint32_t bitrate = 0;  // bits per second
+    // The AAC AudioSpecificConfig the encoder gave.
+    std::string config;
+    // The book's samples, without the encoder delay and the last packet's padding.
+    std::uint64_t samples = 0;
+    std::span<const std::uint32_t> packetSizes;
+};
+
+struct M4bChapter {
+    std::string title;
+    std::uint64_t start = 0;  // in samples
+};
+
+struct M4bTags {
+    std::string title;   // ©nam and ©alb
+    std::string artist;  // ©ART and aART
+    std::string genre;
+    std::string year;
+    std::string description;  // desc and ©cmt
+    std::string cover;        // the picture's bytes, JPEG or PNG
+    bool coverIsPng = false;
+};
+
+std::string RenderFileType();
+// The movie box, for media data whose packets start at byte `dataStart` of the file.
+std::string RenderMovie(const M4bAudio& audio, std::span<const M4bChapter> chapters,
+                        const M4bTags& tags, std::uint64_t dataStart);
+// The head of the media data box for `payload` bytes; its length tells where they start.
+std::string RenderMediaDataHead(std::uint64_t payload);
+// A chapter track's text sample: the title and that it is UTF-8.
+std::string RenderChapterSample(const std::string& title);
+
+// The iTunes gapless text: delay, padding and samples in hexadecimal.
+std::string ITunSmpb(std::uint64_t delay, std::uint64_t padding, std::uint64_t samples);
+
+// The parts of the movie box, by box.
+class BoxWriter;
+void WriteChapterList(BoxWriter& w, std::span<const M4bChapter> chapters, std::uint32_t sampleRate);
+void WriteItemList(BoxWriter& w, const M4bTags& tags, const std::string& gapless);
+
+}  // namespace brambex
