@@ -38,7 +38,13 @@ int RunCommand(const CliOptions& options) {
         return ExitSuccess;
     }
     if (options.command == Command::Version) {
-        std::printf("brambex-cli %s\n", Version);
+        std::printf(
+            "brambex-cli %s\n"
+            "Copyright 2026 Halvern Labs\n"
+            "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+            "This is free software: you are free to change and redistribute it.\n"
+            "There is NO WARRANTY, to the extent permitted by law.\n",
+            Version);
         return ExitSuccess;
     }
     if (options.command == Command::Demo)

@@ -18,10 +18,12 @@ status=0
 fail() { echo "package check: $*" >&2; status=1; }
 
 for program in brambex brambex-cli; do
-  answer=$("$bin/$program" --version) || fail "$program --version failed"
+  # The first line names the program and its version; the licence follows.
+  answer=$("$bin/$program" --version | head -n 1) || fail "$program --version failed"
   [ "$answer" = "$program $version" ] ||
     fail "$program --version says '$answer', the package is $version"
 done
+"$bin/brambex-cli" --version | grep -q "GPLv3+" || fail "brambex-cli --version names no licence"
 
 # The desktop program is still up after a few seconds on an offscreen display, with
 # its settings in the throwaway root.
