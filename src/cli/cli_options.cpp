@@ -56,6 +56,18 @@ std::string TakeJobs(CliOptions& o, std::string_view name, std::string_view valu
     return {};
 }
 
+std::string TakeFormat(CliOptions& o, std::string_view name, std::string_view value) {
+    if (value == "folders")
+        o.format = OutputFormat::FolderOfTracks;
+    else if (value == "mp3")
+        o.format = OutputFormat::Mp3Book;
+    else if (value == "m4b")
+        return std::string(name) + " m4b is not available in this build";
+    else
+        return std::string(name) + " needs folders or mp3";
+    return {};
+}
+
 // An option without a value; false when there is none of that name.
 bool TakeSwitch(CliOptions& o, std::string_view name) {
     for (const KeepOption& k : KeepOptions) {
@@ -90,6 +102,8 @@ std::string TakeOption(CliOptions& o, std::string_view arg,
     }
     if (name == "--jobs" || name == "-j")
         return TakeJobs(o, name, OptionValue(inlineValue, args, i).value_or(""));
+    if (name == "--format")
+        return TakeFormat(o, name, OptionValue(inlineValue, args, i).value_or(""));
     for (const TextOption& t : TextOptions) {
         if (name != t.name)
             continue;

@@ -33,6 +33,7 @@ struct CliOptions {
     bool redo = false;  // merge-all: merged sets too
     bool quiet = false;
     int jobs = 0;  // tracks written at the same time; 0: the engine's choice
+    OutputFormat format = OutputFormat::FolderOfTracks;  // --format
 };
 
 struct ParseResult {

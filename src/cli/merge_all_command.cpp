@@ -39,6 +39,7 @@ std::vector<LibrarySetResult> MergeSets(const CliOptions& options,
     LibraryMergeSettings settings;
     settings.audioBookMode = !options.music.value_or(false);
     settings.jobs = options.jobs;
+    settings.format = options.format;
     settings.redo = options.redo;
     std::unique_ptr<PrintedPlan> plan;
     LibraryPlanFor planFor;

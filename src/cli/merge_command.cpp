@@ -26,6 +26,7 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
     // The Merge Options form opens in the type of CDs the options chose.
     session.Settings().choices.audioBookMode = !options.music.value_or(false);
     session.Settings().choices.jobs = options.jobs;
+    session.Settings().choices.format = options.format;
     PrintedPlan plan(ui, session);
     MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);
     std::fflush(stdout);

@@ -1,5 +1,6 @@
 #include "cli/printed_plan.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "app/output_folder_note.h"
@@ -15,6 +16,15 @@ std::string Quoted(const std::string& text) {
     return "\"" + Printable(text, stdout) + "\"";
 }
 
+// "1:02:03.456" of a chapter's start.
+std::string ChapterTime(std::uint32_t ms) {
+    const unsigned seconds = ms / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%u:%02u:%02u.%03u", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60, static_cast<unsigned>(ms % 1000));
+    return text;
+}
+
 }  // namespace
 
 void PrintedPlan::OutputFolder(const std::string& folder, const std::string& discFolder,
@@ -25,6 +35,19 @@ void PrintedPlan::OutputFolder(const std::string& folder, const std::string& dis
     for (const std::string& picture : pictures)
         std::printf("  picture %s from %s\n", Quoted(picture).c_str(), Quoted(discFolder).c_str());
     std::fflush(stdout);
+}
+
+void PrintedPlan::BookFile(const PlannedBookFile& file) {
+    ui_.ClearBar();
+    std::printf("%s\n", Printable(file.outputPath, stdout).c_str());
+    for (std::size_t i = 0; i < file.chapters.size(); ++i) {
+        const PlannedChapter& chapter = file.chapters[i];
+        std::printf("  chapter %zu at %s %s\n    from %s\n", i + 1,
+                    ChapterTime(chapter.startMs).c_str(), Quoted(chapter.title).c_str(),
+                    Printable(chapter.inputPath, stdout).c_str());
+    }
+    std::fflush(stdout);
+    tracks += static_cast<int>(file.chapters.size());
 }
 
 void PrintedPlan::Track(const PlannedTrack& track) {

@@ -24,6 +24,7 @@ class PrintedPlan : public DryRun {
     void OutputFolder(const std::string& folder, const std::string& discFolder,
                       const std::vector<std::string>& pictures) override;
     void Track(const PlannedTrack& track) override;
+    void BookFile(const PlannedBookFile& file) override;
     int tracks = 0;
 
   private:

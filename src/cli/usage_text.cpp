@@ -80,6 +80,12 @@ dialog shows for the chosen type, filled from the tags of the first track):
                        2 on a machine with more than one core, else 1. Tracks are
                        named in order, and a merge that stops keeps none after the
                        track where it stopped.
+  --format FORMAT      What the merge writes: "folders" (the default), output
+                       folders of numbered tracks; "mp3", the whole set as one
+                       MP3 file "TITLE/TITLE.mp3" with a chapter for each track,
+                       its audio copied without re-encoding (a book past 4 GiB
+                       in parts "TITLE - Part 1.mp3", ...). Tracks that differ in
+                       MPEG version, layer, sample rate or channels are refused.
   Options also take the form --title=TEXT.
 )";
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -21,7 +22,8 @@ namespace {
 // The book's tag leaves this much room for a later edit.
 constexpr std::uint32_t BookTagPadding = 1024;
 
-using Progress = std::function<bool(std::uint64_t, std::uint64_t)>;
+// More than the longest MPEG audio frame (layer II at 384 kbit/s and 8 kHz: 6912 bytes).
+constexpr std::uint64_t MaxFrameLength = 8192;
 
 BookFileResult Failure(BookFileResult::Kind kind, std::size_t track, std::string detail = {},
                        std::error_code error = {}) {
@@ -60,25 +62,34 @@ std::string FormatDifference(const MpegFormat& first, const MpegFormat& other) {
     return {};
 }
 
-// The first reading: where each track's audio lies and what its frames are.
-BookFileResult ScanTracks(std::span<const BookTrack> tracks, std::vector<TrackAudio>& audio) {
-    NoDiagnostics quiet;
-    auto mp3 = std::make_unique<MP3>(quiet);
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
-        InputFile in;
-        if (!in.Open(tracks[i].path) || !mp3->Read(in) || mp3->Layout().audioEnd < 0)
-            return Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
-        const PassLayout layout = mp3->Layout();
-        audio.push_back(ScanTrackAudio(in, layout.audioStart, layout.audioEnd));
-        const TrackAudio& track = audio.back();
-        if (track.status == TrackAudio::Status::ReadFailed)
-            return Failure(BookFileResult::Kind::Unreadable, i, {}, track.error);
-        if (!track.Ok())
-            return Failure(BookFileResult::Kind::NoAudio, i);
-        if (std::string differs = FormatDifference(audio.front().format, track.format);
-            !differs.empty())
-            return Failure(BookFileResult::Kind::Differs, i, std::move(differs));
-    }
+// The first track's year, from its TYER or its trailer; "0000" and blanks are none.
+std::string YearOf(const MP3& mp3) {
+    std::string year = mp3.InputYear();
+    while (!year.empty() && (year.back() == ' ' || year.back() == '\0'))
+        year.pop_back();
+    return year.empty() || year.find_first_not_of('0') == std::string::npos ? std::string() : year;
+}
+
+// The first reading of one track: where its audio lies and what its frames are.
+BookFileResult ScanTrack(MP3& mp3, const BookTrack& track, std::size_t i, ScannedBook& scanned) {
+    InputFile in;
+    if (!in.Open(track.path) || !mp3.Read(in) || mp3.Layout().audioEnd < 0)
+        return Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
+    const PassLayout layout = mp3.Layout();
+    if (i == 0)
+        scanned.year = YearOf(mp3);
+    std::optional<std::string>& title = scanned.ownTitles.emplace_back();
+    if (mp3.HasInputFrame(TagField::Title))
+        title = std::string(mp3.InputText(TagField::Title));
+    scanned.audio.push_back(ScanTrackAudio(in, layout.audioStart, layout.audioEnd));
+    const TrackAudio& audio = scanned.audio.back();
+    if (audio.status == TrackAudio::Status::ReadFailed)
+        return Failure(BookFileResult::Kind::Unreadable, i, {}, audio.error);
+    if (!audio.Ok())
+        return Failure(BookFileResult::Kind::NoAudio, i);
+    if (std::string differs = FormatDifference(scanned.audio.front().format, audio.format);
+        !differs.empty())
+        return Failure(BookFileResult::Kind::Differs, i, std::move(differs));
     return {};
 }
 
@@ -101,36 +112,102 @@ std::vector<Chapter> Chapters(std::span<const BookTrack> tracks, std::span<const
     return chapters;
 }
 
-// The second reading: each track's frames, in order.
+// The second reading: each track's frames, in order, a piece at a time.
 BookFileResult CopyFrames(std::span<const BookTrack> tracks, std::span<const TrackAudio> audio,
-                          OutputFile& out, std::uint64_t total, const Progress& progress) {
+                          OutputFile& out, std::uint64_t total, const BookProgress& progress) {
     std::uint64_t done = 0;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         InputFile in;
         if (!in.Open(tracks[i].path))
             return Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
         in.Seek(audio[i].framesStart);
-        if (CopyBytes(in, out, audio[i].Bytes()) < audio[i].Bytes()) {
-            return out.Failed() ? Failure(BookFileResult::Kind::WriteFailed, i, {}, out.Error())
-                                : Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
+        for (std::uint64_t left = audio[i].Bytes(); left > 0;) {
+            const std::uint64_t piece = std::min(left, BookCopyPiece);
+            if (CopyBytes(in, out, piece) < piece) {
+                return out.Failed() ? Failure(BookFileResult::Kind::WriteFailed, i, {}, out.Error())
+                                    : Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
+            }
+            left -= piece;
+            done += piece;
+            // A long track is no reason to wait for a stop.
+            if (progress && !progress(done, total))
+                return Failure(BookFileResult::Kind::Stopped, i);
         }
-        done += audio[i].Bytes();
-        if (progress && !progress(done, total))
-            return Failure(BookFileResult::Kind::Stopped, i);
     }
     return {};
 }
 
+BookTag TagOf(const BookFileTexts& texts, std::span<const Chapter> chapters) {
+    return {{texts.title, texts.artist, texts.artist, texts.genre, texts.year},
+            {texts.coverPath, texts.coverMimeType},
+            chapters};
+}
+
 }  // namespace
 
+BookFileResult ScanBookTracks(std::span<const BookTrack> tracks, ScannedBook& scanned,
+                              const std::function<bool(std::size_t)>& keepGoing) {
+    NoDiagnostics quiet;
+    auto mp3 = std::make_unique<MP3>(quiet);
+    scanned.audio.reserve(tracks.size());
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        if (keepGoing && !keepGoing(i))
+            return Failure(BookFileResult::Kind::Stopped, i);
+        if (BookFileResult r = ScanTrack(*mp3, tracks[i], i, scanned);
+            r.kind != BookFileResult::Kind::Written)
+            return r;
+    }
+    return {};
+}
+
+std::vector<std::size_t> BookPartStarts(std::span<const std::uint64_t> trackBytes,
+                                        std::uint64_t room) {
+    std::vector<std::size_t> starts;
+    std::uint64_t used = 0;
+    for (std::size_t i = 0; i < trackBytes.size(); ++i) {
+        if (starts.empty() || trackBytes[i] > room - std::min(used, room)) {
+            starts.push_back(i);
+            used = 0;
+        }
+        used += trackBytes[i];
+    }
+    return starts;
+}
+
+BookFileResult PlanBookParts(std::span<const BookTrack> tracks, const ScannedBook& scanned,
+                             const BookFileTexts& texts, std::vector<std::size_t>& starts) {
+    const BookAudio book = JoinTrackAudio(scanned.audio);
+    const std::vector<Chapter> chapters = Chapters(tracks, scanned.audio, book, 0);
+    const BookTagSize size = MeasureBookTag(TagOf(texts, chapters));
+    if (!size.status.Ok())
+        return Failure(BookFileResult::Kind::TagFailed, 0, std::string(size.status.Text()),
+                       size.status.error);
+    // A chapter's offsets and the Xing frame's byte count are 32 bits; the largest is
+    // a part's last byte of audio. A part's Xing frame may be longer than the whole
+    // book's (its first frame's bitrate sets its length), never by more than a frame.
+    const std::uint64_t head =
+        size.TagSize(BookTagPadding) + BookXingFrame(book, scanned.audio).size() + MaxFrameLength;
+    const std::uint64_t room = Chapter::NoOffset - 1 - head;
+    std::vector<std::uint64_t> bytes;
+    bytes.reserve(scanned.audio.size());
+    for (const TrackAudio& a : scanned.audio)
+        bytes.push_back(a.Bytes());
+    starts = BookPartStarts(bytes, room);
+    return {};
+}
+
 BookFileResult WriteBookFile(std::span<const BookTrack> tracks, const BookFileTexts& texts,
-                             OutputFile& out, const Progress& progress) {
+                             OutputFile& out, const BookProgress& progress) {
+    ScannedBook scanned;
+    if (BookFileResult r = ScanBookTracks(tracks, scanned); r.kind != BookFileResult::Kind::Written)
+        return r;
+    return WriteBookPart(tracks, scanned.audio, texts, out, progress);
+}
+
+BookFileResult WriteBookPart(std::span<const BookTrack> tracks, std::span<const TrackAudio> audio,
+                             const BookFileTexts& texts, OutputFile& out,
+                             const BookProgress& progress) {
     std::uint64_t total = 0;
-    std::vector<TrackAudio> audio;
-    audio.reserve(tracks.size());
-    if (BookFileResult scanned = ScanTracks(tracks, audio);
-        scanned.kind != BookFileResult::Kind::Written)
-        return scanned;
     for (const TrackAudio& a : audio)
         total += a.Bytes();
     const BookAudio book = JoinTrackAudio(audio);
@@ -141,9 +218,7 @@ BookFileResult WriteBookFile(std::span<const BookTrack> tracks, const BookFileTe
 
     const std::vector<unsigned char> xing = BookXingFrame(book, audio);
     std::vector<Chapter> chapters = Chapters(tracks, audio, book, 0);
-    BookTag tag{{texts.title, texts.artist, texts.artist, texts.genre, texts.year},
-                {texts.coverPath, texts.coverMimeType},
-                chapters};
+    BookTag tag = TagOf(texts, chapters);
     const BookTagSize size = MeasureBookTag(tag);
     if (!size.status.Ok())
         return Failure(BookFileResult::Kind::TagFailed, 0, std::string(size.status.Text()),

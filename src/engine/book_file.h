@@ -9,16 +9,23 @@
 // keeps of a track is of a fixed size, so a book of thousands of tracks takes little
 // memory. Where a track's frames differ from the first track's in version, layer,
 // sample rate or channels, nothing is written.
+//
+// A writer that names each chapter from the track's own tag, or that spreads a book
+// past 4 GiB over parts, takes the steps one by one: ScanBookTracks (the first
+// reading), PlanBookParts, then WriteBookPart for each part.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/file_stream.h"
+#include "tags/mpeg_track.h"
 
 namespace brambex {
 
@@ -53,10 +60,45 @@ struct BookFileResult {
     std::uint64_t bytes = 0;  // the file's, when written
 };
 
-// Writes the book to out (not closed). progress gets the audio bytes copied so far, of
-// the book's, after each track; returning false stops the writing.
-BookFileResult WriteBookFile(
-    std::span<const BookTrack> tracks, const BookFileTexts& texts, OutputFile& out,
-    const std::function<bool(std::uint64_t done, std::uint64_t total)>& progress);
+// Gets the audio bytes copied so far, of the book's (or part's), after each track and
+// within a long track after every BookCopyPiece bytes; returning false stops the writing.
+using BookProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// How much of a track is copied between two calls of the progress.
+inline constexpr std::uint64_t BookCopyPiece = 16u << 20;
+
+// Writes the book to out (not closed): ScanBookTracks, then WriteBookPart of every track.
+BookFileResult WriteBookFile(std::span<const BookTrack> tracks, const BookFileTexts& texts,
+                             OutputFile& out, const BookProgress& progress);
+
+// What the first reading learns: each track's audio (a fixed record per track), each
+// track's own title (TIT2; none where it has none) and the first track's year.
+struct ScannedBook {
+    std::vector<TrackAudio> audio;
+    std::vector<std::optional<std::string>> ownTitles;
+    std::string year;
+};
+
+// The first reading of every track (the titles are not used). keepGoing, asked before
+// each track, stops the reading (Stopped) when it returns false.
+BookFileResult ScanBookTracks(std::span<const BookTrack> tracks, ScannedBook& scanned,
+                              const std::function<bool(std::size_t track)>& keepGoing = {});
+
+// Where each part of a book begins (its first track), for tracks whose audio takes
+// trackBytes, when a part's audio may take `room` bytes: each part takes as many whole
+// tracks as fit, and a track larger than room alone makes a part.
+std::vector<std::size_t> BookPartStarts(std::span<const std::uint64_t> trackBytes,
+                                        std::uint64_t room);
+
+// The parts of the scanned book: one unless its chapters' offsets or its Xing frame's
+// byte count would pass 32 bits, which they count in. The room is measured with the
+// tag of the whole book, which no part's tag is larger than.
+BookFileResult PlanBookParts(std::span<const BookTrack> tracks, const ScannedBook& scanned,
+                             const BookFileTexts& texts, std::vector<std::size_t>& starts);
+
+// Writes the scanned tracks (audio[i] is tracks[i]'s) as one file to out (not closed).
+BookFileResult WriteBookPart(std::span<const BookTrack> tracks, std::span<const TrackAudio> audio,
+                             const BookFileTexts& texts, OutputFile& out,
+                             const BookProgress& progress);
 
 }  // namespace brambex

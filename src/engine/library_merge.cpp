@@ -182,6 +182,7 @@ std::vector<LibrarySetResult> MergeLibrary(platform::FileSystem& files,
         if (outcome.Completed()) {
             session.Settings().choices.audioBookMode = settings.audioBookMode;
             session.Settings().choices.jobs = settings.jobs;
+            session.Settings().choices.format = settings.format;
             session.Settings().proposedTitle = set.title;
             outcome = session.Merge(cancel, planFor ? planFor(i, session) : nullptr);
         }

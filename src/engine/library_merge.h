@@ -40,6 +40,7 @@ void ApplySharedOptions(const SharedMergeOptions& options, MergeOptionsForm& for
 struct LibraryMergeSettings {
     bool audioBookMode = true;
     int jobs = 0;
+    OutputFormat format = OutputFormat::FolderOfTracks;
     // Sets merged already are merged again: emptying their output is not asked. The
     // output of a merge that did not finish is emptied without asking either way.
     bool redo = false;

@@ -56,11 +56,14 @@ MergePlan PlanMerge(const DiscSet& set, const MergeChoices& choices) {
     plan.choices = choices;
     plan.setFolder = set.setFolder;
     const int total = set.TrackCount();
-    OutputSplit split = SplitOutput(choices.title, total);
+    // A book written as one file has one folder, whatever its title ends in.
+    OutputSplit split = choices.format == OutputFormat::FolderOfTracks
+                            ? SplitOutput(choices.title, total)
+                            : OutputSplit{choices.title, false, false};
     plan.outputFolder = std::move(split.outputFolder);
     plan.splitFolders = split.splitFolders;
     plan.splitForCount = split.splitForCount;
-    int running = MaxTracksPerFolder;  // a folder is begun with the first track
+    int running = 0;
     for (std::size_t d = 0; d < set.discs.size(); ++d) {
         const DiscFolder& disc = set.discs[d];
         const std::vector<DiscTrack>& tracks = disc.found.tracks;
@@ -70,7 +73,7 @@ MergePlan PlanMerge(const DiscSet& set, const MergeChoices& choices) {
                 plan.stopDisc = static_cast<int>(d) + 1;
                 return plan;
             }
-            if (running == MaxTracksPerFolder) {
+            if (plan.folders.empty() || (plan.splitFolders && running == MaxTracksPerFolder)) {
                 BeginFolder(plan, disc);
                 running = 0;
             }

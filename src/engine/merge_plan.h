@@ -94,8 +94,22 @@ inline constexpr std::size_t PreviewTracks = 5;
 MergePreview PreviewPlan(const MergePlan& plan,
                          const std::vector<std::optional<std::string>>& ownTitles);
 
+// A chapter of a book written as one file: the track it is made of and where it starts.
+struct PlannedChapter {
+    std::string title;
+    std::uint32_t startMs = 0;
+    std::string inputPath;  // in the set's folder
+};
+
+// One file of a book written as one file (or one part of it).
+struct PlannedBookFile {
+    std::string outputPath;  // in the set's folder
+    std::vector<PlannedChapter> chapters;
+};
+
 // Receives a dry run: each output folder and track as the merge would make them, with
-// the frames each track's tag would get.
+// the frames each track's tag would get; for a book written as one file, each of its
+// files with its chapters instead of the tracks.
 class DryRun {
   public:
     virtual ~DryRun() = default;
@@ -103,6 +117,7 @@ class DryRun {
     virtual void OutputFolder(const std::string& folder, const std::string& discFolder,
                               const std::vector<std::string>& pictures) = 0;
     virtual void Track(const PlannedTrack& track) = 0;
+    virtual void BookFile(const PlannedBookFile& file) { (void)file; }
 };
 
 }  // namespace brambex

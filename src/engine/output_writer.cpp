@@ -1,15 +1,17 @@
 // The writers, by output format.
 #include "engine/output_writer.h"
 
+#include "engine/book_writer.h"
 #include "engine/folder_writer.h"
 
 namespace brambex {
 
 std::unique_ptr<OutputWriter> MakeOutputWriter(OutputFormat format, const WriterContext& context) {
     switch (format) {
-        case OutputFormat::FolderOfTracks:
-        // The one-file formats come with their writers; until then they write folders.
         case OutputFormat::Mp3Book:
+            return MakeBookWriter(context);
+        case OutputFormat::FolderOfTracks:
+        // The M4B format comes with its writer; until then it writes folders.
         case OutputFormat::M4bBook:
             break;
     }

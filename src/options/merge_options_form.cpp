@@ -297,13 +297,16 @@ std::string_view MergeOptionsForm::TitleRefusal() const {
 }
 
 std::string MergeOptionsForm::Proposal() const {
-    return settings_.proposedTitle.empty() ? ProposedTitle(settings_.albumTitle)
-                                           : settings_.proposedTitle;
+    return ProposedTitleFor(settings_.choices.format, settings_.proposedTitle.empty()
+                                                          ? ProposedTitle(settings_.albumTitle)
+                                                          : settings_.proposedTitle);
 }
 
 bool MergeOptionsForm::TitleFromFolder() const {
-    return !settings_.proposedTitle.empty() && title_.text == settings_.proposedTitle &&
-           title_.text != ProposedTitle(settings_.albumTitle);
+    const OutputFormat format = settings_.choices.format;
+    return !settings_.proposedTitle.empty() &&
+           title_.text == ProposedTitleFor(format, settings_.proposedTitle) &&
+           title_.text != ProposedTitleFor(format, ProposedTitle(settings_.albumTitle));
 }
 
 bool MergeOptionsForm::TitleAllowed() const {

@@ -13,6 +13,12 @@ bool IsDigit(char c) {
 
 }  // namespace
 
+std::string ProposedTitleFor(OutputFormat format, std::string_view proposal) {
+    if (format != OutputFormat::FolderOfTracks && proposal.ends_with(FirstFolderEnding))
+        proposal.remove_suffix(FirstFolderEnding.size());
+    return std::string(proposal);
+}
+
 std::optional<std::size_t> FolderSplitAt(std::string_view title) {
     std::size_t underscore = title.rfind('_');
     if (underscore == std::string_view::npos || underscore + 1 >= title.size() ||

@@ -16,9 +16,15 @@
 #include <string>
 #include <string_view>
 
+#include "options/merge_choices.h"
+
 namespace brambex {
 
 inline constexpr std::string_view FirstFolderEnding = "_1";
+
+// A proposed title as the format takes it: a format that writes the book as one file
+// has no numbered folders, so its proposal loses the FirstFolderEnding.
+std::string ProposedTitleFor(OutputFormat format, std::string_view proposal);
 
 // The position of the "_" at which the title asks for numbered folders; none when it
 // does not.

@@ -37,6 +37,12 @@ bool MP3::HasInputFrame(TagField field) const {
     return read_.fieldCount[static_cast<int>(field)] > 0;
 }
 
+std::string MP3::InputYear() const {
+    if (read_.year[0] != '\0')
+        return read_.year;
+    return tail_.hadTrailer ? tail_.trailer.Year() : std::string();
+}
+
 PassLayout MP3::Layout() const {
     return {output_.size,   output_.grew,      read_.leftOut,    tags_.HasSecond(), tail_.inputSize,
             tail_.audioEnd, tail_.ape.Found(), tail_.hadTrailer, tags_.audioStart};

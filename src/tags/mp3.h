@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/file_stream.h"
@@ -83,6 +84,9 @@ class MP3 {
     // input lacks the frame.
     std::string_view InputText(TagField field) const;
     bool HasInputFrame(TagField field) const;
+    // The input's year: its TYER's (a 2.4 tag's recording time's), else its trailer's;
+    // empty when it has neither.
+    std::string InputYear() const;
     // The ID3v1 trailer: the input's (fresh when it had none), as edited once written.
     const Trailer& Id3v1() const { return tail_.trailer; }
     PassLayout Layout() const;

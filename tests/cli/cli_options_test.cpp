@@ -35,6 +35,10 @@ TEST(ParseCommandLine, RefusesBadCommandLines) {
         {"library", "x", "--yes"},
         {"merge-all", "x", "--title", "t"},
         {"merge-all", "x", "--artist=a"},
+        {"merge", "x", "--format", "flac"},
+        {"merge", "x", "--format"},
+        {"merge", "x", "--format=m4b"},
+        {"scan", "x", "--format", "mp3"},
     };
     for (const auto& args : bad) {
         std::string line;
@@ -65,6 +69,10 @@ TEST(ParseCommandLine, TakesTheMergeOptions) {
     EXPECT_TRUE(o.yes && o.dryRun && o.quiet);
     EXPECT_EQ(o.jobs, 3);
     EXPECT_EQ(Parse({"merge", "x", "-j", "1"}).options.jobs, 1);
+    EXPECT_EQ(o.format, OutputFormat::FolderOfTracks);
+    EXPECT_EQ(Parse({"merge", "x", "--format", "mp3"}).options.format, OutputFormat::Mp3Book);
+    EXPECT_EQ(Parse({"merge-all", "x", "--format=mp3", "--format=folders"}).options.format,
+              OutputFormat::FolderOfTracks);
 }
 
 TEST(ParseCommandLine, LaterOptionWinsAndEmptyValuesCount) {
@@ -91,26 +99,12 @@ TEST(ParseCommandLine, HelpVersionAndFoldersThatLookLikeOptions) {
 
 TEST(UsageText, DocumentsEveryOptionAndStatus) {
     std::string usage = UsageText();
-    for (const char* word : {"scan FOLDER",
-                             "merge FOLDER",
-                             "library FOLDER",
-                             "merge-all FOLDER",
-                             "--redo",
-                             "demo DIR",
-                             "--audiobook",
-                             "--music",
-                             "--title",
-                             "--artist",
-                             "--genre",
-                             "--pattern",
-                             "--keep-genre",
-                             "--no-keep-names",
-                             "--yes",
-                             "--dry-run",
-                             "--quiet",
-                             "--jobs",
-                             "130",
-                             "Ctrl-C"})
+    for (const char* word :
+         {"scan FOLDER", "merge FOLDER", "library FOLDER", "merge-all FOLDER", "--redo",
+          "demo DIR",    "--audiobook",  "--music",        "--title",          "--artist",
+          "--genre",     "--pattern",    "--keep-genre",   "--no-keep-names",  "--yes",
+          "--dry-run",   "--quiet",      "--jobs",         "--format",         "130",
+          "Ctrl-C"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 

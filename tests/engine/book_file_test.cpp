@@ -93,6 +93,46 @@ TEST_F(BookFileTest, JoinsEveryTracksFramesBehindOneTagAndXingFrame) {
     }
 }
 
+TEST_F(BookFileTest, TheFirstReadingKeepsEachTracksOwnTitleAndTheFirstTracksYear) {
+    const std::vector<BookTrack> tracks = {
+        {tree.File(
+             "01.mp3",
+             PaddedTag(TextFrame("TIT2", "Call me") + TextFrame("TYER", "1851"), 20) + Frames(2)),
+         {}},
+        {tree.File("02.mp3", Frames(2)), {}},
+    };
+    ScannedBook scanned;
+    ASSERT_EQ(ScanBookTracks(tracks, scanned).kind, BookFileResult::Kind::Written);
+    EXPECT_EQ(scanned.year, "1851");
+    ASSERT_EQ(scanned.ownTitles.size(), 2u);
+    EXPECT_EQ(scanned.ownTitles[0], "Call me");
+    EXPECT_FALSE(scanned.ownTitles[1]);
+    EXPECT_EQ(ScanBookTracks(tracks, scanned, [](std::size_t track) { return track < 1; }).kind,
+              BookFileResult::Kind::Stopped);
+    // A stop asked for while the frames are copied leaves the book unfinished.
+    OutputFile out;
+    ASSERT_TRUE(out.Create(tree.Path("book.mp3")));
+    EXPECT_EQ(
+        WriteBookFile(tracks, {}, out, [](std::uint64_t, std::uint64_t) { return false; }).kind,
+        BookFileResult::Kind::Stopped);
+}
+
+TEST(BookPartStarts, EachPartTakesTheWholeTracksThatFitItsRoom) {
+    const struct {
+        std::vector<std::uint64_t> bytes;
+        std::vector<std::size_t> starts;
+    } cases[] = {
+        {{}, {}},
+        {{3, 3, 3}, {0}},
+        {{4, 4, 4}, {0, 2}},
+        {{5, 5, 5, 5}, {0, 2}},  // a part may fill its room exactly
+        {{12, 1, 1}, {0, 1}},    // a track past the room is a part of its own
+        {{1, 12, 1}, {0, 1, 2}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BookPartStarts(c.bytes, 10), c.starts) << c.bytes.size();
+}
+
 TEST_F(BookFileTest, ATrackOfAnotherFormatOrWithoutAudioIsNamedAndNothingIsJoined) {
     const struct {
         std::string second;

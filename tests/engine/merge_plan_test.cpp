@@ -31,9 +31,10 @@ DiscSet Set(std::vector<DiscFolder> discs) {
     return set;
 }
 
-MergeChoices Titled(const std::string& title) {
+MergeChoices Titled(const std::string& title, OutputFormat format = OutputFormat::FolderOfTracks) {
     MergeChoices choices;
     choices.title = title;
+    choices.format = format;
     return choices;
 }
 
@@ -46,6 +47,7 @@ TEST(PlanMerge, FoldersNamesAndNumbers) {
         const char* name;
         std::vector<DiscFolder> discs;
         const char* title;
+        OutputFormat format;
         Names folders;
         Names albums;
         bool splitForCount;
@@ -58,6 +60,7 @@ TEST(PlanMerge, FoldersNamesAndNumbers) {
         {"one folder",
          {Disc("A 1", 3, 1, {"cover.jpg"}), Disc("A 2", 2)},
          "Moby Dick",
+         OutputFormat::FolderOfTracks,
          {"Moby Dick"},
          {"Moby Dick"},
          false,
@@ -67,6 +70,7 @@ TEST(PlanMerge, FoldersNamesAndNumbers) {
         {"split by the title",
          {Disc("A 1", 2)},
          "Moby Dick_1",
+         OutputFormat::FolderOfTracks,
          {"Moby Dick_1"},
          {"Moby Dick_1"},
          false,
@@ -76,6 +80,7 @@ TEST(PlanMerge, FoldersNamesAndNumbers) {
         {"split by the count",
          {Disc("A 1", 99), Disc("A 2", 99), Disc("A 3", 62, 1, {"c.jpg"})},
          "Big",
+         OutputFormat::FolderOfTracks,
          {"Big_1", "Big_2"},
          {"Big_1", "Big_2"},
          true,
@@ -85,15 +90,28 @@ TEST(PlanMerge, FoldersNamesAndNumbers) {
         {"a disc without tracks",
          {Disc("A 1", 0), Disc("A 2", 1, 7)},
          "X",
+         OutputFormat::FolderOfTracks,
          {"X"},
          {"X"},
          false,
          1,
          In("X", "01 2-7 T.mp3"),
          In("X", "01 2-7 T.mp3")},
+        // A book written as one file has one folder: neither its title nor its count
+        // splits it.
+        {"one file, a long set",
+         {Disc("A 1", 99), Disc("A 2", 99), Disc("A 3", 62)},
+         "Big_2",
+         OutputFormat::Mp3Book,
+         {"Big_2"},
+         {"Big_2"},
+         false,
+         260,
+         In("Big_2", "001 1-1 T.mp3"),
+         In("Big_2", "260 3-62 T.mp3")},
     };
     for (const Case& c : cases) {
-        const MergePlan plan = PlanMerge(Set(c.discs), Titled(c.title));
+        const MergePlan plan = PlanMerge(Set(c.discs), Titled(c.title, c.format));
         Names folders, albums;
         for (const PlannedFolder& folder : plan.folders) {
             folders.push_back(folder.name);

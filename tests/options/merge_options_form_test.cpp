@@ -118,6 +118,21 @@ TEST_F(MergeOptionsFormTest, TheSessionsProposalWinsUntilATitleIsTyped) {
     EXPECT_EQ(settings.choices.title, "Typed");
 }
 
+// A book written as one file has no numbered folders for "_1" to begin.
+TEST_F(MergeOptionsFormTest, AOneFileFormatProposesTheTitleWithoutAFolderNumber) {
+    settings.choices.format = OutputFormat::Mp3Book;
+    Open(true);
+    EXPECT_EQ(form.Title().text, "Moby Dick");
+    settings.albumTitle = "Opus 1";
+    settings.proposedTitle = "Walden_1";
+    form.ChooseMusic();
+    EXPECT_EQ(form.Title().text, "Walden");
+    EXPECT_TRUE(form.TitleFromFolder());
+    settings.proposedTitle.clear();
+    form.ChooseMusic();
+    EXPECT_EQ(form.Title().text, "Opus 1");
+}
+
 TEST_F(MergeOptionsFormTest, FirstViewOfMusicCds) {
     Open(false);
     EXPECT_TRUE(form.MusicChecked());

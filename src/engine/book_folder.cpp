@@ -1,0 +1,33 @@
+#include "engine/book_folder.h"
+
+#include "engine/cover_art.h"
+#include "engine/output_folder.h"
+#include "tags/text_encoding.h"
+
+namespace brambex {
+
+std::string BookFileName(std::string_view title, std::string_view extension, int part, int parts) {
+    const std::string ending =
+        (parts > 1 ? " - Part " + std::to_string(part) : std::string()) + std::string(extension);
+    return std::string(CutUtf8(title, platform::MaxNameBytes - ending.size())) + ending;
+}
+
+bool PrepareBookFolder(platform::FileSystem& files, MergeRun& run, FrontEnd& ui,
+                       platform::FolderLock& lock, const MergePlan& plan,
+                       std::string_view temporaryName) {
+    run.folderNumber = 1;
+    if (!PrepareOutputFolder(files, run, ui, &lock))
+        return false;
+    const PlannedFolder& folder = plan.folders.front();
+    CopyCoverArt(files, run, ui, folder.discFolder, folder.pictures, temporaryName);
+    return true;
+}
+
+std::string BookCoverPath(const MergeRun& run, const MergePlan& plan) {
+    if (plan.folders.empty() || plan.folders.front().pictures.empty())
+        return {};
+    const PlannedFolder& folder = plan.folders.front();
+    return run.PathInSet(platform::JoinPath(folder.discFolder, folder.pictures.front()));
+}
+
+}  // namespace brambex
