@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/book_folder.h"
 #include "engine/format.h"
 #include "engine/track_copy.h"
 #include "options/title_numbers.h"
@@ -103,9 +104,9 @@ MergePreview PreviewPlan(const MergePlan& plan,
         preview.folders.push_back(OutputFolderName(plan.outputFolder, plan.splitFolders, 1));
     // A book is named as its folder is.
     if (plan.choices.format == OutputFormat::Mp3Book)
-        preview.bookFile = preview.folders.front() + ".mp3";
+        preview.bookFile = BookFileName(preview.folders.front(), ".mp3", 1, 1);
     else if (plan.choices.format == OutputFormat::M4bBook)
-        preview.bookFile = preview.folders.front() + ".m4b";
+        preview.bookFile = BookFileName(preview.folders.front(), ".m4b", 1, 1);
     const std::size_t shown = std::min(ownTitles.size(), plan.tracks.size());
     for (std::size_t i = 0; i < shown; ++i) {
         const PlannedTrack& track = plan.tracks[i];

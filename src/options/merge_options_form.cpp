@@ -66,6 +66,8 @@ MergeOptionsForm::MergeOptionsForm(MergeSettings& settings) : settings_(settings
 void MergeOptionsForm::SetUp() {
     musicChecked_ = !settings_.choices.audioBookMode;
     audioBooksChecked_ = settings_.choices.audioBookMode;
+    // The title proposed depends on the format.
+    format_ = settings_.choices.format;
     ApplyMode();
     // The list is filled after the mode's genre text went into the box, so that text is
     // shown as typed and selects no entry.
@@ -81,7 +83,6 @@ void MergeOptionsForm::SetUp() {
                          return LessIgnoringAsciiCase(a.name, b.name);
                      });
     genreSelection_.reset();
-    format_ = settings_.choices.format;
     jobs_ = settings_.choices.jobs;
     if (settings_.choicesConfirmed)
         ShowConfirmed();
@@ -120,7 +121,11 @@ void MergeOptionsForm::ShowConfirmedGenre(std::string_view genre) {
 }
 
 void MergeOptionsForm::SetFormat(OutputFormat format) {
+    // A title still as proposed follows the format, with or without its "_1".
+    const bool proposed = title_.text == Proposal(format_);
     format_ = format;
+    if (proposed)
+        title_.text = Proposal(format_);
     Changed();
 }
 
@@ -158,7 +163,7 @@ void MergeOptionsForm::ApplyMode() {
     artistGroupCaption_ = books ? "Author" : "Artist";
     nameGroupCaption_ = books ? "Track name" : "Song name";
 
-    title_.text = Proposal();
+    title_.text = Proposal(format_);
     keepAlbumTitle_.checked = false;
     artist_.text = settings_.artist;
     if (books) {
@@ -296,17 +301,16 @@ std::string_view MergeOptionsForm::TitleRefusal() const {
     return TitleRefusalText(CutUtf8Chars(title_.text, MaxSettingsText));
 }
 
-std::string MergeOptionsForm::Proposal() const {
-    return ProposedTitleFor(settings_.choices.format, settings_.proposedTitle.empty()
-                                                          ? ProposedTitle(settings_.albumTitle)
-                                                          : settings_.proposedTitle);
+std::string MergeOptionsForm::Proposal(OutputFormat format) const {
+    return ProposedTitleFor(format, settings_.proposedTitle.empty()
+                                        ? ProposedTitle(settings_.albumTitle)
+                                        : settings_.proposedTitle);
 }
 
 bool MergeOptionsForm::TitleFromFolder() const {
-    const OutputFormat format = settings_.choices.format;
     return !settings_.proposedTitle.empty() &&
-           title_.text == ProposedTitleFor(format, settings_.proposedTitle) &&
-           title_.text != ProposedTitleFor(format, ProposedTitle(settings_.albumTitle));
+           title_.text == ProposedTitleFor(format_, settings_.proposedTitle) &&
+           title_.text != ProposedTitleFor(format_, ProposedTitle(settings_.albumTitle));
 }
 
 bool MergeOptionsForm::TitleAllowed() const {

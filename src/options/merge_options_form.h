@@ -191,7 +191,7 @@ class MergeOptionsForm {
   private:
     // The message that refuses the title; empty when it is allowed.
     std::string_view TitleRefusal() const;
-    std::string Proposal() const;
+    std::string Proposal(OutputFormat format) const;
     void ChooseMode(bool books);
     void ApplyMode();
     void ShowConfirmed();

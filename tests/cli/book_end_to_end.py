@@ -64,9 +64,9 @@ def encode(path, seconds, lame_options, resample="44.1"):
 
 def packets(path):
     probe = subprocess.run(["ffprobe", "-v", "error", "-count_packets", "-select_streams", "a:0",
-                            "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0", path],
+                            "-show_entries", "stream=nb_read_packets", "-of", "json", path],
                            capture_output=True, text=True, check=True)
-    return int(probe.stdout.strip())
+    return int(json.loads(probe.stdout)["streams"][0]["nb_read_packets"])
 
 
 def make_set(root, odd_rate=False):

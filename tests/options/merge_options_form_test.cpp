@@ -131,6 +131,12 @@ TEST_F(MergeOptionsFormTest, AOneFileFormatProposesTheTitleWithoutAFolderNumber)
     settings.proposedTitle.clear();
     form.ChooseMusic();
     EXPECT_EQ(form.Title().text, "Opus 1");
+    // Choosing another format re-proposes a title still as proposed, never a typed one.
+    form.SetFormat(OutputFormat::FolderOfTracks);
+    EXPECT_EQ(form.Title().text, "Opus 1_1");
+    form.SetTitleText("Typed");
+    form.SetFormat(OutputFormat::Mp3Book);
+    EXPECT_EQ(form.Title().text, "Typed");
 }
 
 TEST_F(MergeOptionsFormTest, FirstViewOfMusicCds) {
@@ -363,11 +369,12 @@ TEST_F(MergeOptionsFormTest, ConfirmedChoicesAreShownAsConfirmed) {
         EXPECT_EQ(settings.choices.genre, typed);
     }
 
-    // Not confirmed for this set: the type's defaults; the format and the jobs stay.
+    // Not confirmed for this set: the type's defaults, the title proposed for the format
+    // (one file: no "_1"); the format and the jobs stay.
     settings.choicesConfirmed = false;
     MergeOptionsForm fresh(settings);
     fresh.SetUp();
-    EXPECT_EQ(fresh.Title().text, "Moby Dick_1");
+    EXPECT_EQ(fresh.Title().text, "Moby Dick");
     EXPECT_FALSE(fresh.KeepArtist().checked);
     EXPECT_EQ(fresh.Format(), OutputFormat::Mp3Book);
     EXPECT_EQ(fresh.Jobs(), 3);
