@@ -2,10 +2,11 @@
 # Takes docs/main-window.png, docs/merge-options.png, docs/merge-ended.png,
 # docs/merge-details.png, docs/set-finding.png, docs/library.png, docs/file-menu.png and
 # docs/merge-stopped.png from the real windows on a virtual X display, with the sample
-# set that brambex-cli writes (and a second one beside it, for the library). Two of its
-# tracks are given other tags first (one none, one ID3v2.4 when mutagen is there), so
-# that the merge has notes to show. When openbox is installed it frames the windows, so
-# that their captions show in the pictures.
+# set that brambex-cli writes (and a second one beside it, for the library), and
+# docs/merge-options-scale2.png, Merge Options at twice the scale on a 1440x900 screen.
+# Two of its tracks are given other tags first (one none, one ID3v2.4 when mutagen is
+# there), so that the merge has notes to show. When openbox is installed it frames the
+# windows, so that their captions show in the pictures.
 # Usage: docs/take_screenshots.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,13 +35,21 @@ except ImportError:
 PY
 export XDG_CONFIG_HOME="$sample/config" QT_QPA_PLATFORM=xcb
 export TOOL="$build/tests/shell/brambex-screenshots" FIRST="$first" DOCS="$PWD/docs"
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+# shoot SCREEN [NAME]: the pictures on a virtual screen of that size; with NAME, only
+# Merge Options, saved as docs/NAME.
+shoot() {
+  xvfb-run -a -s "-screen 0 $1" bash -c '
   if command -v openbox >/dev/null; then
     openbox >/dev/null 2>&1 &
     wm=$!
     sleep 1
   fi
   status=0
-  "$TOOL" "$FIRST" "$DOCS" || status=$?
+  "$TOOL" "$FIRST" "$DOCS" "$@" || status=$?
   if [ -n "${wm:-}" ]; then kill "$wm"; fi
-  exit $status'
+  exit $status' shoot "${@:2}"
+}
+# Twice the scale on a laptop's screen, before the merges below change the set: the
+# buttons stay in sight.
+QT_SCALE_FACTOR=2 shoot 1440x900x24 merge-options-scale2.png
+shoot 1280x800x24

@@ -113,7 +113,15 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
     Bind();
     form_.SetChangedCallback([this] { ShowForm(); });
     ShowForm();
-    FitToScreen(this);
+}
+
+// Fitted once its controls have been shown: a combo box knows its width from then on.
+void MergeOptionsDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!fitted_) {
+        fitted_ = true;
+        FitToScreen(this);
+    }
 }
 
 void MergeOptionsDialog::MakeButtons(QGroupBox* typeGroup) {

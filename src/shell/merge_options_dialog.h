@@ -31,6 +31,9 @@ class MergeOptionsDialog : public QDialog {
     // "Start Merge": closes with Accepted when the title passes the form's check.
     void StartMerge();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void MakeButtons(QGroupBox* typeGroup);
     // The keep boxes, the genre box and the text fields.
@@ -48,6 +51,7 @@ class MergeOptionsDialog : public QDialog {
 
     MergeOptionsForm& form_;
     bool showing_ = false;
+    bool fitted_ = false;
     QPushButton* startButton_;
     QPushButton* cancelButton_;
     QPushButton* helpButton_;

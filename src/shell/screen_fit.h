@@ -15,7 +15,8 @@ class FittingScrollArea : public QScrollArea {
 };
 
 // Resizes the window to its size hint, capped to the available part of its screen
-// less the frame the window system puts around it.
+// less the frame the window system puts around it, and moves it where it lies
+// inside that part.
 void FitToScreen(QWidget* window);
 
 }  // namespace brambex

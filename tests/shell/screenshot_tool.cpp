@@ -5,7 +5,9 @@
 // set, the open File menu, and a merge of the set that stops at a track that became a
 // folder after the check. Run it on an X display (docs/take_screenshots.sh starts one
 // with Xvfb):
-//   brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER
+//   brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER [NAME]
+// With NAME it takes Merge Options alone, saved under that name (the script runs it so
+// at twice the scale).
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -120,12 +122,28 @@ struct LaterShots {
     }
 };
 
+int MergeOptionsAlone(Application& app, MainWindow* window, const QString& file) {
+    bool ok = false;
+    QTimer::singleShot(500, [&] {
+        testing::WhenModal(QStringLiteral("mergeOptionsDialog"), [&](QWidget* dialog) {
+            QTimer::singleShot(500, dialog, [&, dialog] {
+                ok = Save(dialog, file);
+                static_cast<QDialog*>(dialog)->reject();
+                QTimer::singleShot(200, [&] { app.quit(); });
+            });
+        });
+        window->MergeFolders();
+    });
+    app.exec();
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: brambex-screenshots DISC1_FOLDER OUTPUT_FOLDER [NAME]\n");
         return 2;
     }
     QString output = QString::fromLocal8Bit(argv[2]);
@@ -135,6 +153,12 @@ int main(int argc, char** argv) {
 
     MainWindow* window = app.CreateMainWindow();
     window->SelectMainFolder();
+    if (argc == 4) {
+        const int status = MergeOptionsAlone(
+            app, window, output + QLatin1Char('/') + QString::fromLocal8Bit(argv[3]));
+        SetDesktopServices(nullptr);
+        return status;
+    }
     bool ok = true;
     LaterShots later{window, &desktop, QString::fromLocal8Bit(argv[1]),
                      output, &ok,      [&] { QTimer::singleShot(200, [&] { app.quit(); }); }};
