@@ -76,8 +76,10 @@ BookFileResult ScanTrack(MP3& mp3, const BookTrack& track, std::size_t i, Scanne
     if (!in.Open(track.path) || !mp3.Read(in) || mp3.Layout().audioEnd < 0)
         return Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
     const PassLayout layout = mp3.Layout();
-    if (i == 0)
+    if (i == 0) {
         scanned.year = YearOf(mp3);
+        scanned.cover = FindFrontCover(in);
+    }
     std::optional<std::string>& title = scanned.ownTitles.emplace_back();
     if (mp3.HasInputFrame(TagField::Title))
         title = std::string(mp3.InputText(TagField::Title));
@@ -139,7 +141,7 @@ BookFileResult CopyFrames(std::span<const BookTrack> tracks, std::span<const Tra
 
 BookTag TagOf(const BookFileTexts& texts, std::span<const Chapter> chapters) {
     return {{texts.title, texts.artist, texts.artist, texts.genre, texts.year},
-            {texts.coverPath, texts.coverMimeType},
+            {texts.coverPath, texts.coverMimeType, texts.coverOffset, texts.coverSize},
             chapters};
 }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/file_stream.h"
+#include "tags/front_cover.h"
 #include "tags/mpeg_track.h"
 
 namespace brambex {
@@ -41,6 +42,9 @@ struct BookFileTexts {
     std::string year;
     std::string coverPath;  // none when empty
     std::string coverMimeType;
+    // The picture's bytes within the file; the whole file when coverSize is negative.
+    std::int64_t coverOffset = 0;
+    std::int64_t coverSize = -1;
 };
 
 struct BookFileResult {
@@ -72,11 +76,13 @@ BookFileResult WriteBookFile(std::span<const BookTrack> tracks, const BookFileTe
                              OutputFile& out, const BookProgress& progress);
 
 // What the first reading learns: each track's audio (a fixed record per track), each
-// track's own title (TIT2; none where it has none) and the first track's year.
+// track's own title (TIT2; none where it has none), the first track's year and where its
+// own front cover lies (size 0: it has none).
 struct ScannedBook {
     std::vector<TrackAudio> audio;
     std::vector<std::optional<std::string>> ownTitles;
     std::string year;
+    FrontCover cover;
 };
 
 // The first reading of every track (the titles are not used). keepGoing, asked before

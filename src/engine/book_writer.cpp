@@ -121,8 +121,16 @@ MergeOutcome BookWriter::Write(const Cancellation& cancel) {
     texts_.artist = plan_->choices.artist;
     texts_.genre = plan_->choices.genre;
     texts_.year = scanned_.year;
-    texts_.coverPath = BookCoverPath(run_, *plan_);
-    texts_.coverMimeType = texts_.coverPath.empty() ? "" : "image/jpeg";
+    // The first track's own front cover, else the disc-1 folder's picture.
+    if (scanned_.cover.size > 0) {
+        texts_.coverPath = tracks_.front().path;
+        texts_.coverMimeType = scanned_.cover.mimeType;
+        texts_.coverOffset = scanned_.cover.offset;
+        texts_.coverSize = scanned_.cover.size;
+    } else {
+        texts_.coverPath = BookCoverPath(run_, *plan_);
+        texts_.coverMimeType = texts_.coverPath.empty() ? "" : "image/jpeg";
+    }
     if (const BookFileResult parts = PlanBookParts(tracks_, scanned_, texts_, starts_);
         parts.kind != Kind::Written) {
         Refused(parts, PartPath(0));

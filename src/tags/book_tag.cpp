@@ -99,7 +99,10 @@ bool WritePicture(const BookTag& tag, std::uint64_t coverSize, OutputFile& out,
     if (!OpenCover(tag.cover.path, in, status)) {
         return false;
     }
-    if (in.Size() != static_cast<std::int64_t>(coverSize)) {
+    const auto measured = static_cast<std::int64_t>(coverSize);
+    if (tag.cover.size < 0
+            ? in.Size() != measured
+            : in.Size() < tag.cover.offset + measured || !in.Seek(tag.cover.offset)) {
         status.problem = Problem::Changed;
         return false;
     }
@@ -150,11 +153,12 @@ BookTagSize MeasureBookTag(const BookTag& tag) {
         if (!OpenCover(tag.cover.path, in, size.status)) {
             return size;
         }
-        if (in.Size() <= 0) {
+        const std::int64_t coverSize = tag.cover.size < 0 ? in.Size() : tag.cover.size;
+        if (coverSize <= 0 || in.Size() < tag.cover.offset + coverSize) {
             size.status.problem = Problem::CoverUnreadable;
             return size;
         }
-        size.coverSize = static_cast<std::uint64_t>(in.Size());
+        size.coverSize = static_cast<std::uint64_t>(coverSize);
     }
     size.framesSize = PutTextFrames(tag.texts, nullptr) + PictureFrameSize(tag, size.coverSize) +
                       MeasureChapterFrames(tag.chapters);

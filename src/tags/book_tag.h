@@ -47,6 +47,10 @@ struct BookTexts {
 struct BookCover {
     std::string path;  // none when empty
     std::string_view mimeType;
+    // The picture's bytes within the file (a track's own cover); the whole file when
+    // size is negative.
+    std::int64_t offset = 0;
+    std::int64_t size = -1;
 };
 
 // Texts and titles are views the caller keeps alive until the tag is written.

@@ -80,6 +80,18 @@ TEST_F(BookWriterTest, TheSetBecomesOneFileInAFolderNamedByTheTitle) {
     EXPECT_TRUE(ui.writing.empty());
 }
 
+TEST_F(BookWriterTest, TheFirstTracksOwnFrontCoverWinsOverTheDiscFoldersPicture) {
+    const std::string cover = "\xFF\xD8 the track's own cover";
+    tree.File("Moby Dick Disc 1/01 A.mp3",
+              testing::PaddedTag(
+                  testing::Frame("APIC", std::string("\0image/jpeg\0\x03\0", 14) + cover), 64) +
+                  testing::Frames(10));
+    ScanAndMerge();
+    const std::string book = tree.Read("Moby Dick/Moby Dick.mp3");
+    EXPECT_NE(book.find(cover), std::string::npos);
+    EXPECT_EQ(book.find("picture"), std::string::npos);
+}
+
 TEST_F(BookWriterTest, KeptNamesAreTheChaptersWhereTheTracksHaveThem) {
     ui.mergeOptions = [](MergeOptionsForm& form) {
         form.SetKeepTrackNames(true);
