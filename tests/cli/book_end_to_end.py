@@ -158,6 +158,13 @@ def main():
     try:
         root = os.path.join(work, "set")
         inputs = make_set(root)
+        dry = subprocess.run([BIN, "merge", os.path.join(root, "Night Train Disc 1"),
+                              "--format", "mp3", "--dry-run"], capture_output=True, text=True)
+        check(dry.returncode == 0 and not os.path.exists(os.path.join(root, "Night Train")),
+              "a dry run writes nothing: " + dry.stderr)
+        check("Night Train/Night Train.mp3\n  chapter 1 at 0:00:00.000 \"1-1 Night Train\"" in
+              dry.stdout and "chapter 4 at 0:00:0" in dry.stdout,
+              "a dry run lists the file and its chapters: " + dry.stdout)
         result = subprocess.run([BIN, "merge", os.path.join(root, "Night Train Disc 1"),
                                  "--format", "mp3"], capture_output=True, text=True)
         check(result.returncode == 0, "merge --format mp3: %d %s" % (result.returncode,
