@@ -18,7 +18,7 @@ namespace brambex {
 
 namespace {
 
-using Progress = std::function<bool(std::uint64_t, std::uint64_t)>;
+using Progress = M4bProgress;
 
 M4bResult Failure(M4bResult::Kind kind, std::size_t track = 0, std::string detail = {},
                   std::error_code error = {}) {
@@ -128,26 +128,6 @@ bool CopySpool(std::FILE* spool, OutputFile& out) {
 
 namespace {
 
-// Counts every track's samples at the book's rate, which is the first track's.
-M4bResult CountTracks(std::span<const M4bTrack> tracks, int jobs, std::atomic<bool>& stop,
-                      const Progress& progress, std::vector<std::uint64_t>& samples,
-                      TrackFormat& first) {
-    std::vector<TrackCount> counts(tracks.size());
-    RunParallel(
-        tracks.size(), jobs, [&](std::size_t i) { counts[i] = CountTrack(tracks[i].path, stop); },
-        stop, [&] { return !progress || progress(0, 0); });
-    if (stop)
-        return Failure(M4bResult::Kind::Stopped);
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        if (!counts[i].failure.empty())
-            return Failure(M4bResult::Kind::Undecodable, i, counts[i].failure);
-    }
-    first = counts.front().format;
-    for (const TrackCount& count : counts)
-        samples.push_back(SamplesAtRate(count.samples, count.format.sampleRate, first.sampleRate));
-    return {};
-}
-
 // Encodes every piece of the plan on its own thread into its spool file.
 M4bResult EncodePieces(const PiecePlan& plan, std::span<const M4bTrack> tracks,
                        std::span<const std::uint64_t> samples, const BookFormat& format,
@@ -226,22 +206,48 @@ M4bResult WriteFile(const M4bAudio& audio, std::span<const M4bChapter> chapters,
 
 }  // namespace
 
-M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookTexts& texts,
-                       const M4bSettings& settings, const std::string& spoolStem, OutputFile& out,
-                       const Progress& progress) {
+M4bResult ReadM4bTracks(std::span<const M4bTrack> tracks, int jobs, const M4bProgress& progress,
+                        M4bBookAudio& audio) {
+    QuietDecoderLogs();
+    std::atomic<bool> stop{false};
+    std::atomic<std::uint64_t> read{0};
+    std::vector<TrackCount> counts(tracks.size());
+    const auto count = [&](std::size_t i) {
+        counts[i] = CountTrack(tracks[i].path, stop);
+        ++read;
+    };
+    RunParallel(tracks.size(), jobs, count, stop,
+                [&] { return !progress || progress(read, tracks.size()); });
+    if (stop)
+        return Failure(M4bResult::Kind::Stopped);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        if (!counts[i].failure.empty())
+            return Failure(M4bResult::Kind::Undecodable, i, counts[i].failure);
+    }
+    if (counts.empty())
+        return {};
+    audio.sampleRate = counts.front().format.sampleRate;
+    audio.channels = counts.front().format.channels;
+    for (const TrackCount& c : counts)
+        audio.trackSamples.push_back(
+            SamplesAtRate(c.samples, c.format.sampleRate, audio.sampleRate));
+    return {};
+}
+
+M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookAudio& audio,
+                       const M4bBookTexts& texts, const M4bSettings& settings,
+                       const std::string& spoolStem, OutputFile& out, const M4bProgress& progress) {
     QuietDecoderLogs();
     M4bTags tags{texts.title, texts.artist, texts.genre, texts.year, texts.description, {}, false};
     std::error_code error;
     if (!texts.coverPath.empty() && !ReadCover(texts.coverPath, tags, error))
         return Failure(M4bResult::Kind::CoverUnreadable, 0, {}, error);
+    if (tracks.empty() || audio.trackSamples.size() != tracks.size())
+        return Failure(M4bResult::Kind::EncodeFailed, 0, "no tracks");
     std::atomic<bool> stop{false};
-    std::vector<std::uint64_t> samples;
-    TrackFormat first;
-    if (M4bResult r = CountTracks(tracks, settings.jobs, stop, progress, samples, first);
-        r.kind != M4bResult::Kind::Written || tracks.empty())
-        return r;
-    const BookFormat format{first.sampleRate, settings.mono ? 1 : first.channels,
+    const BookFormat format{audio.sampleRate, settings.mono ? 1 : audio.channels,
                             settings.bitrateKbps};
+    const std::span<const std::uint64_t> samples = audio.trackSamples;
     const PiecePlan plan = PlanPieces(samples, settings.jobs);
     Spools spools;
     if (!spools.Open(spoolStem, plan.pieces.size(), error))
@@ -254,7 +260,7 @@ M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookTexts& tex
     for (const PieceOutcome& piece : pieces)
         sizes.insert(sizes.end(), piece.packetSizes.begin(), piece.packetSizes.end());
     const std::uint64_t audioBytes = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
-    const M4bAudio audio{
+    const M4bAudio book{
         static_cast<std::uint32_t>(format.sampleRate),
         static_cast<std::uint16_t>(format.channels),
         static_cast<std::uint32_t>(audioBytes * 8 * static_cast<std::uint64_t>(format.sampleRate) /
@@ -265,7 +271,7 @@ M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookTexts& tex
     std::vector<M4bChapter> chapters;
     for (std::size_t i = 0; i < tracks.size(); ++i)
         chapters.push_back({tracks[i].title, plan.trackStarts[i]});
-    return WriteFile(audio, chapters, tags, spools, out);
+    return WriteFile(book, chapters, tags, spools, out);
 }
 
 }  // namespace brambex

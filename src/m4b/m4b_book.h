@@ -4,8 +4,8 @@
 // (m4b/piece_plan.h). Each track is a chapter; the file carries the book's tags and
 // cover. Nothing of this interface shows the libraries that decode and encode.
 //
-// WriteM4bBook decodes every track once to count its samples before it encodes
-// anything, so that a track that does not decode stops the book before a byte is
+// ReadM4bTracks decodes every track once to count its samples before anything is
+// encoded, so that a track that does not decode stops the book before a byte is
 // written. Each piece's packets wait in a spool file (removed as soon as it is open,
 // so that nothing of it outlives the program), and the movie box is written before
 // them once their sizes are known. Memory stays small whatever the book's length:
@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/file_stream.h"
 
@@ -59,12 +60,27 @@ struct M4bResult {
     std::uint64_t bytes = 0;  // the file's, when written
 };
 
-// Decodes, encodes and writes the book to out (not closed), with spool files named
-// from spoolStem. progress gets the samples encoded so far of the book's (0 of 0
-// while the tracks are counted), a few times a second; returning false stops.
-M4bResult WriteM4bBook(
-    std::span<const M4bTrack> tracks, const M4bBookTexts& texts, const M4bSettings& settings,
-    const std::string& spoolStem, OutputFile& out,
-    const std::function<bool(std::uint64_t done, std::uint64_t total)>& progress);
+// What the first reading found: each track's samples at the book's sample rate (the
+// first track's), and its channels.
+struct M4bBookAudio {
+    std::vector<std::uint64_t> trackSamples;
+    int sampleRate = 0;
+    int channels = 0;
+};
+
+// Called a few times a second from the calling thread with what is done so far of the
+// whole; returning false stops.
+using M4bProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// Decodes every track on up to `jobs` threads to count its samples; progress counts
+// the tracks read.
+M4bResult ReadM4bTracks(std::span<const M4bTrack> tracks, int jobs, const M4bProgress& progress,
+                        M4bBookAudio& audio);
+
+// Encodes and writes the book the tracks' reading found to out (not closed), with
+// spool files named from spoolStem; progress counts the book's samples encoded.
+M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookAudio& audio,
+                       const M4bBookTexts& texts, const M4bSettings& settings,
+                       const std::string& spoolStem, OutputFile& out, const M4bProgress& progress);
 
 }  // namespace brambex
