@@ -61,10 +61,27 @@ std::string TakeFormat(CliOptions& o, std::string_view name, std::string_view va
         o.format = OutputFormat::FolderOfTracks;
     else if (value == "mp3")
         o.format = OutputFormat::Mp3Book;
+#ifdef BRAMBEX_M4B
     else if (value == "m4b")
-        return std::string(name) + " m4b is not available in this build";
+        o.format = OutputFormat::M4bBook;
+#else
+    else if (value == "m4b")
+        return NoM4bInThisBuild;
+#endif
     else
-        return std::string(name) + " needs folders or mp3";
+        return std::string(name) + " needs folders, mp3 or m4b";
+    return {};
+}
+
+// An M4B book's AAC bitrate: what the encoder takes for speech and music alike.
+std::string TakeBitrate(CliOptions& o, std::string_view name, std::string_view value) {
+    int n = 0;
+    const char* end = value.data() + value.size();
+    auto [stop, error] = std::from_chars(value.data(), end, n);
+    if (value.empty() || error != std::errc() || stop != end || n < MinBitrate || n > MaxBitrate)
+        return std::string(name) + " needs a number of kb/s from " + std::to_string(MinBitrate) +
+               " to " + std::to_string(MaxBitrate);
+    o.bitrateKbps = n;
     return {};
 }
 
@@ -86,6 +103,8 @@ bool TakeSwitch(CliOptions& o, std::string_view name) {
         o.dryRun = true;
     else if (name == "--quiet" || name == "-q")
         o.quiet = true;
+    else if (name == "--mono")
+        o.mono = true;
     else
         return false;
     return true;
@@ -102,6 +121,8 @@ std::string TakeOption(CliOptions& o, std::string_view arg,
     }
     if (name == "--jobs" || name == "-j")
         return TakeJobs(o, name, OptionValue(inlineValue, args, i).value_or(""));
+    if (name == "--bitrate")
+        return TakeBitrate(o, name, OptionValue(inlineValue, args, i).value_or(""));
     if (name == "--format")
         return TakeFormat(o, name, OptionValue(inlineValue, args, i).value_or(""));
     for (const TextOption& t : TextOptions) {

@@ -34,6 +34,8 @@ struct CliOptions {
     bool quiet = false;
     int jobs = 0;  // tracks written at the same time; 0: the engine's choice
     OutputFormat format = OutputFormat::FolderOfTracks;  // --format
+    int bitrateKbps = 64;                                // --bitrate, of an M4B book
+    bool mono = false;                                   // --mono: an M4B book in one channel
 };
 
 struct ParseResult {

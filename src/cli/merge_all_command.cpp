@@ -40,6 +40,8 @@ std::vector<LibrarySetResult> MergeSets(const CliOptions& options,
     settings.audioBookMode = !options.music.value_or(false);
     settings.jobs = options.jobs;
     settings.format = options.format;
+    settings.bitrateKbps = options.bitrateKbps;
+    settings.mono = options.mono;
     settings.redo = options.redo;
     std::unique_ptr<PrintedPlan> plan;
     LibraryPlanFor planFor;

@@ -27,6 +27,8 @@ int RunMerge(const CliOptions& options, TerminalFrontEnd& ui) {
     session.Settings().choices.audioBookMode = !options.music.value_or(false);
     session.Settings().choices.jobs = options.jobs;
     session.Settings().choices.format = options.format;
+    session.Settings().choices.bitrateKbps = options.bitrateKbps;
+    session.Settings().choices.mono = options.mono;
     PrintedPlan plan(ui, session);
     MergeOutcome merged = session.Merge(InterruptCancellation(), options.dryRun ? &plan : nullptr);
     std::fflush(stdout);

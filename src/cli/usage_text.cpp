@@ -85,7 +85,11 @@ dialog shows for the chosen type, filled from the tags of the first track):
                        MP3 file "TITLE/TITLE.mp3" with a chapter for each track,
                        its audio copied without re-encoding (a book past 4 GiB
                        in parts "TITLE - Part 1.mp3", ...). Tracks that differ in
-                       MPEG version, layer, sample rate or channels are refused.
+                       MPEG version, layer, sample rate or channels are refused;
+                       "m4b", the whole set as one M4B audiobook "TITLE/TITLE.m4b",
+                       re-encoded as AAC with a chapter for each track.
+  --bitrate KBPS       An M4B book's AAC bitrate, 16 to 320 kb/s (default 64).
+  --mono               An M4B book in one channel (default: the first track's).
   Options also take the form --title=TEXT.
 )";
 

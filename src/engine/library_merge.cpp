@@ -183,6 +183,8 @@ std::vector<LibrarySetResult> MergeLibrary(platform::FileSystem& files,
             session.Settings().choices.audioBookMode = settings.audioBookMode;
             session.Settings().choices.jobs = settings.jobs;
             session.Settings().choices.format = settings.format;
+            session.Settings().choices.bitrateKbps = settings.bitrateKbps;
+            session.Settings().choices.mono = settings.mono;
             session.Settings().proposedTitle = set.title;
             outcome = session.Merge(cancel, planFor ? planFor(i, session) : nullptr);
         }

@@ -41,6 +41,8 @@ struct LibraryMergeSettings {
     bool audioBookMode = true;
     int jobs = 0;
     OutputFormat format = OutputFormat::FolderOfTracks;
+    int bitrateKbps = 64;  // of an M4B book
+    bool mono = false;
     // Sets merged already are merged again: emptying their output is not asked. The
     // output of a merge that did not finish is emptied without asking either way.
     bool redo = false;

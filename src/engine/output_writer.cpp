@@ -3,16 +3,39 @@
 
 #include "engine/book_writer.h"
 #include "engine/folder_writer.h"
+#include "engine/m4b_writer.h"
 
 namespace brambex {
+
+namespace {
+
+// Where the M4B encoder is not built, a merge chosen as M4B says so and writes nothing.
+class [[maybe_unused]] NoM4bWriter : public OutputWriter {
+  public:
+    explicit NoM4bWriter(Messages& ui) : ui_(ui) {}
+    MergeOutcome Begin(const MergePlan&) override {
+        ui_.ShowMessage(NoM4bInThisBuild, "Error", MessageKind::Error);
+        return {MergeOutcome::Kind::Stopped, 0, 0};
+    }
+    MergeOutcome Write(const Cancellation&) override { return {MergeOutcome::Kind::Stopped, 0, 0}; }
+
+  private:
+    Messages& ui_;
+};
+
+}  // namespace
 
 std::unique_ptr<OutputWriter> MakeOutputWriter(OutputFormat format, const WriterContext& context) {
     switch (format) {
         case OutputFormat::Mp3Book:
             return MakeBookWriter(context);
-        case OutputFormat::FolderOfTracks:
-        // The M4B format comes with its writer; until then it writes folders.
         case OutputFormat::M4bBook:
+#ifdef BRAMBEX_M4B
+            return MakeM4bWriter(context);
+#else
+            return std::make_unique<NoM4bWriter>(context.ui);
+#endif
+        case OutputFormat::FolderOfTracks:
             break;
     }
     return MakeFolderWriter(context);

@@ -18,6 +18,12 @@ enum class OutputFormat {
 
 // The most tracks a merge may write at the same time.
 inline constexpr int MaxJobs = 8;
+// Why a build without the M4B encoder (BRAMBEX_M4B) writes no M4B book.
+inline constexpr const char* NoM4bInThisBuild =
+    "This build of Brambex cannot write M4B files: it was built without the ffmpeg libraries.";
+// The AAC bitrates of an M4B book, in kb/s.
+inline constexpr int MinBitrate = 16;
+inline constexpr int MaxBitrate = 320;
 
 struct MergeChoices {
     // "Audio Books" rather than "Music CDs".
@@ -35,6 +41,10 @@ struct MergeChoices {
     // Tracks written at the same time; 0: two on a machine with more than one core.
     int jobs = 0;
     OutputFormat format = OutputFormat::FolderOfTracks;
+    // An M4B book's AAC bitrate, and whether it is mixed down to one channel (otherwise
+    // it keeps the first track's channels).
+    int bitrateKbps = 64;
+    bool mono = false;
 };
 
 }  // namespace brambex

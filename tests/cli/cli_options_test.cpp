@@ -37,8 +37,14 @@ TEST(ParseCommandLine, RefusesBadCommandLines) {
         {"merge-all", "x", "--artist=a"},
         {"merge", "x", "--format", "flac"},
         {"merge", "x", "--format"},
+#ifndef BRAMBEX_M4B
         {"merge", "x", "--format=m4b"},
+#endif
         {"scan", "x", "--format", "mp3"},
+        {"merge", "x", "--bitrate", "8"},
+        {"merge", "x", "--bitrate=321"},
+        {"merge", "x", "--bitrate", "64k"},
+        {"scan", "x", "--mono"},
     };
     for (const auto& args : bad) {
         std::string line;
@@ -73,6 +79,16 @@ TEST(ParseCommandLine, TakesTheMergeOptions) {
     EXPECT_EQ(Parse({"merge", "x", "--format", "mp3"}).options.format, OutputFormat::Mp3Book);
     EXPECT_EQ(Parse({"merge-all", "x", "--format=mp3", "--format=folders"}).options.format,
               OutputFormat::FolderOfTracks);
+    EXPECT_EQ(o.bitrateKbps, 64);
+    EXPECT_FALSE(o.mono);
+    const CliOptions m4b = Parse({"merge", "x", "--bitrate=96", "--mono"}).options;
+    EXPECT_EQ(m4b.bitrateKbps, 96);
+    EXPECT_TRUE(m4b.mono);
+#ifdef BRAMBEX_M4B
+    EXPECT_EQ(Parse({"merge", "x", "--format", "m4b"}).options.format, OutputFormat::M4bBook);
+#else
+    EXPECT_EQ(Parse({"merge", "x", "--format", "m4b"}).error, NoM4bInThisBuild);
+#endif
 }
 
 TEST(ParseCommandLine, LaterOptionWinsAndEmptyValuesCount) {
@@ -103,8 +119,8 @@ TEST(UsageText, DocumentsEveryOptionAndStatus) {
          {"scan FOLDER", "merge FOLDER", "library FOLDER", "merge-all FOLDER", "--redo",
           "demo DIR",    "--audiobook",  "--music",        "--title",          "--artist",
           "--genre",     "--pattern",    "--keep-genre",   "--no-keep-names",  "--yes",
-          "--dry-run",   "--quiet",      "--jobs",         "--format",         "130",
-          "Ctrl-C"})
+          "--dry-run",   "--quiet",      "--jobs",         "--format",         "--bitrate",
+          "--mono",      "130",          "Ctrl-C"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
