@@ -100,13 +100,18 @@ std::string Counted(int count, const char* thing) {
 std::string EarlierOutputCount(platform::FileSystem& files, const MergeRun& run,
                                const std::string& folder) {
     const int tracks = CountMatching(files, run, folder, "/*.mp3");
+    const int books = CountMatching(files, run, folder, "/*.m4b");
     const int pictures =
         CountMatching(files, run, folder, "/*.jpg") + CountMatching(files, run, folder, "/*.jpeg");
-    if (tracks == 0 && pictures == 0)
+    if (tracks == 0 && books == 0 && pictures == 0)
         return "no tracks";
+    std::string words = Counted(tracks, "track");
+    if (books > 0)
+        words =
+            tracks == 0 ? Counted(books, "M4B book") : words + ", " + Counted(books, "M4B book");
     if (pictures == 0)
-        return Counted(tracks, "track");
-    return Counted(tracks, "track") + " and " + Counted(pictures, "picture");
+        return words;
+    return words + " and " + Counted(pictures, "picture");
 }
 
 // Our own folder from an earlier merge. The first folder of a merge is only emptied
@@ -268,6 +273,7 @@ bool ClearOutputFolder(platform::FileSystem& files, const MergeRun& run, Message
         "/" + std::string(PartialFilePrefix) + "*" + std::string(PartialFileEnding);
     return DeleteMatching(files, run, ui, folder, leftovers, true) &&
            DeleteMatching(files, run, ui, folder, "/*.mp3", true) &&
+           DeleteMatching(files, run, ui, folder, "/*.m4b", true) &&
            DeleteMatching(files, run, ui, folder, "/*.jpg", true) &&
            DeleteMatching(files, run, ui, folder, "/*.jpeg", true);
 }

@@ -157,6 +157,17 @@ TEST_F(OutputFolderTest, RemergeAfterYesClearsTracksAndPicturesOnly) {
     EXPECT_TRUE(tree.Exists("Moby Dick/Scans/back.jpg"));
 }
 
+TEST_F(OutputFolderTest, RemergeEmptiesAnEarlierM4bBookToo) {
+    tree.File("Moby Dick/merged");
+    tree.File("Moby Dick/Moby Dick.m4b", "b");
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(PrepareOutputFolder(files, run, ui));
+    EXPECT_EQ(ui.messages.at(0).text,
+              "The output folder \"Moby Dick\" holds 1 M4B book of an earlier merge.\nEmpty it "
+              "and merge again?");
+    EXPECT_EQ(tree.List("Moby Dick"), (Names{".brambex-incomplete", "merged"}));
+}
+
 TEST_F(OutputFolderTest, RemergeAfterNoTouchesNothing) {
     MakeEarlierOutput("Moby Dick");
     Names before = tree.List("Moby Dick");
