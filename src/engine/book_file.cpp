@@ -147,6 +147,13 @@ BookTag TagOf(const BookFileTexts& texts, std::span<const Chapter> chapters) {
 
 }  // namespace
 
+std::string ReadTrackYear(const std::string& path) {
+    NoDiagnostics quiet;
+    const auto mp3 = std::make_unique<MP3>(quiet);
+    InputFile in;
+    return in.Open(path) && mp3->Read(in) ? YearOf(*mp3) : std::string();
+}
+
 BookFileResult ScanBookTracks(std::span<const BookTrack> tracks, ScannedBook& scanned,
                               const std::function<bool(std::size_t)>& keepGoing) {
     NoDiagnostics quiet;

@@ -90,6 +90,10 @@ struct ScannedBook {
 BookFileResult ScanBookTracks(std::span<const BookTrack> tracks, ScannedBook& scanned,
                               const std::function<bool(std::size_t track)>& keepGoing = {});
 
+// The year a book takes from its first track (see ScannedBook::year); empty where the
+// track cannot be read.
+std::string ReadTrackYear(const std::string& path);
+
 // Where each part of a book begins (its first track), for tracks whose audio takes
 // trackBytes, when a part's audio may take `room` bytes: each part takes as many whole
 // tracks as fit, and a track larger than room alone makes a part.

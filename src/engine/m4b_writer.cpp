@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/book_file.h"
 #include "engine/book_folder.h"
 #include "engine/book_writer.h"
 #include "engine/output_folder.h"
@@ -207,7 +208,7 @@ bool M4bWriter::Encode(const Cancellation& cancel) {
     const M4bBookTexts texts{choices.title,
                              choices.artist,
                              GenreName(choices.genre),
-                             {},
+                             ReadTrackYear(tracks_.front().path),
                              {},
                              BookCoverPath(run_, *plan_)};
     const int jobs =

@@ -15,6 +15,7 @@ import tempfile
 import unittest
 
 try:
+    from mutagen.id3 import ID3, TYER
     from mutagen.mp4 import MP4
 except ImportError:
     print("skipped: mutagen is missing (install python3-mutagen)")
@@ -69,6 +70,9 @@ class M4bTest(unittest.TestCase):
                                           (2, 2, 660, 2)])
         subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=red:s=16x16",
                         "-frames:v", "1", os.path.join(disc1, "Folder.jpg")], check=True)
+        year = ID3()
+        year.add(TYER(encoding=0, text="1851"))
+        year.save(inputs[0], v2_version=3)
         result = run("merge", disc1, "--format", "m4b", "--title", "Tones", "--artist", "Ann Lee",
                      "--jobs", "2", "-q")
         self.assertEqual(result.returncode, 0, result.stderr)
@@ -99,6 +103,7 @@ class M4bTest(unittest.TestCase):
         self.assertEqual(tags["\xa9ART"], ["Ann Lee"])
         self.assertEqual(tags["aART"], ["Ann Lee"])
         self.assertEqual(tags["\xa9gen"], ["Audiobook"])
+        self.assertEqual(tags["\xa9day"], ["1851"])
         self.assertEqual(tags["stik"], [2])
         with open(os.path.join(disc1, "Folder.jpg"), "rb") as f:
             self.assertEqual(bytes(tags["covr"][0]), f.read())
