@@ -213,11 +213,13 @@ void BookWriter::ShowBookFiles() {
 bool BookWriter::WritePart(std::size_t part, const Cancellation& cancel) {
     const std::string outputPath = PartPath(part);
     writing_ = run_.PathInSet(platform::JoinPath(run_.currentFolder, partialName_));
-    ui_.WritingTemporaryFile(writing_);
+    ui_.WritingTrackFile(0, writing_);
     if (progress_)
         progress_->SetMessage("Writing \"" + outputPath + "\"");
     const auto out = std::make_unique<OutputFile>();
     if (!CreateTemporaryFile(files_, *out, writing_)) {
+        writing_.clear();
+        ui_.WritingTrackFile(0, {});
         at_ = outputPath;
         ui_.ShowMessage(WithReason("Could not open output file", out->Error()), outputPath,
                         MessageKind::Notice);
@@ -250,7 +252,7 @@ bool BookWriter::WritePart(std::size_t part, const Cancellation& cancel) {
     else
         DiscardTemporaryFile(files_, writing_);
     writing_.clear();
-    ui_.WritingTemporaryFile({});
+    ui_.WritingTrackFile(0, {});
     if (written.kind != Kind::Written)
         return Refused(written, outputPath);
     if (!named) {

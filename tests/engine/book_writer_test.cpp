@@ -77,6 +77,8 @@ TEST_F(BookWriterTest, TheSetBecomesOneFileInAFolderNamedByTheTitle) {
                              "CHAP=ch1 0-261 1-1 Moby Dick", "CHAP=ch2 261-392 1-2 Moby Dick",
                              "CHAP=ch3 392-496 2-1 Moby Dick"}));
     EXPECT_EQ(ui.bytes.first, ui.bytes.second);
+    // The front end knew the temporary file while it was written, to remove it on a signal.
+    EXPECT_EQ(ui.mostWritingAtOnce, 1u);
     EXPECT_TRUE(ui.writing.empty());
 }
 
