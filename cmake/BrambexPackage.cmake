@@ -70,8 +70,10 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${brambex_changelog}.gz
           DESTINATION ${brambex_docdir})
 elseif(WIN32)
-  # A ZIP to unpack anywhere: one folder with the programs and their manuals.
+  # A ZIP to unpack anywhere: one folder with the programs, their manuals and the
+  # licence.
   set(CPACK_GENERATOR ZIP)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
   set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-x64)
 endif()
 

@@ -1,0 +1,271 @@
+#include "shell_win32/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+
+#include "app/chosen_folder.h"
+#include "brambex_version.h"
+#include "platform/win32.h"
+#include "shell_win32/controls.h"
+#include "shell_win32/details_dialog.h"
+#include "shell_win32/folder_picker.h"
+#include "shell_win32/help.h"
+#include "shell_win32/library_dialog.h"
+#include "shell_win32/options_dialog.h"
+#include "shell_win32/resource_ids.h"
+#include "shell_win32/settings_store.h"
+
+namespace brambex::win32 {
+
+namespace {
+
+// The folder picker could not start where it was asked to: the folder is gone or out
+// of reach since it was last seen.
+void ShowCannotBrowse(HWND owner, const std::string& root) {
+    ShowMessageBox(owner, "The folder browser cannot open the folder\n\"" + root + "\".", NoCaption,
+                   MessageKind::Notice);
+}
+
+// An error that escapes a handler is shown, and the program goes on.
+template <typename Work>
+void Guarded(HWND owner, Work work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        ShowMessageBox(owner, e.what(), "Unhandled Exception", MessageKind::Error);
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : model_(std::make_unique<MainWindowModel>(frontEnd_)) {}
+
+MainWindow::~MainWindow() = default;
+
+HWND MainWindow::Create(int show) {
+    CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, Proc,
+                       reinterpret_cast<LPARAM>(this));
+    ShowWindow(window_, show);
+    return window_;
+}
+
+INT_PTR CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        reinterpret_cast<MainWindow*>(lParam)->SetUp(window);
+        return TRUE;
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+    return self ? self->OnMessage(message, wParam, lParam) : FALSE;
+}
+
+void MainWindow::SetUp(HWND window) {
+    window_ = window;
+    frontEnd_.SetOwner(window_, &worker_.Flag());
+    frontEnd_.SetWindowModel(model_.get(), [this] { Show(); });
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (auto [size, which] :
+         {std::pair{SM_CXICON, ICON_BIG}, std::pair{SM_CXSMICON, ICON_SMALL}}) {
+        const int pixels = GetSystemMetrics(size);
+        auto* icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_BRAMBEX),
+                                                   IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR));
+        SendMessageW(window_, WM_SETICON, static_cast<WPARAM>(which),
+                     reinterpret_cast<LPARAM>(icon));
+    }
+    SetUpList(GetDlgItem(window_, IDC_FOLDER_LIST), {"Folder"});
+    DragAcceptFiles(window_, TRUE);
+    libraryPath_ = LoadLibraryPath();
+    Show();
+}
+
+INT_PTR MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            Guarded(window_, [&] { Command(LOWORD(wParam), HIWORD(wParam)); });
+            return TRUE;
+        case WM_NOTIFY: {
+            // A double click on an output folder shows it.
+            const auto* note = reinterpret_cast<const NMHDR*>(lParam);
+            if (note->idFrom != IDC_FOLDER_LIST || note->code != NM_DBLCLK)
+                return FALSE;
+            if (model_->ShowsOutput())
+                OpenOutputFolder();
+            return TRUE;
+        }
+        case WM_DROPFILES:
+            Guarded(window_, [&] { Dropped(reinterpret_cast<HDROP>(wParam)); });
+            return TRUE;
+        case WM_CLOSE:
+            RequestEnd();
+            return TRUE;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+void MainWindow::Command(int id, int code) {
+    if (code != BN_CLICKED && code != 1)
+        return;
+    switch (id) {
+        case IDC_SELECT:
+        case IDM_OPEN:
+            SelectFolder();
+            break;
+        case IDC_MERGE:
+            Merge();
+            break;
+        case IDC_DISC_ONE:
+            if (!Merging()) {
+                model_->UseDiscOne();
+                Show();
+            }
+            break;
+        case IDC_OPEN_FOLDER:
+            OpenOutputFolder();
+            break;
+        case IDC_DETAILS:
+            RunDetailsDialog(window_, model_->Notes());
+            break;
+        case IDM_LIBRARY:
+            MergeLibrary();
+            break;
+        case IDM_OPTIONS:
+            ShowOptions();
+            break;
+        case IDM_MANUAL:
+            ShowHelp(window_);
+            break;
+        case IDM_ABOUT:
+            ShowAbout();
+            break;
+        case IDC_EXIT:
+        case IDM_EXIT:
+            RequestEnd();
+            break;
+    }
+}
+
+void MainWindow::Show() {
+    HWND list = GetDlgItem(window_, IDC_FOLDER_LIST);
+    if (shownFolders_ != model_->Folders()) {
+        shownFolders_ = model_->Folders();
+        std::vector<std::vector<std::string>> rows;
+        for (const std::string& name : shownFolders_)
+            rows.push_back({name});
+        SetListRows(list, rows);
+        if (model_->ShowsOutput())
+            ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    SetItemText(window_, IDC_FOLDER_GROUP, model_->FolderCaption());
+    SetItemText(window_, IDC_SET_PATH, model_->SetPath());
+    SetItemText(window_, IDC_FINDING, model_->Finding());
+    ShowItem(window_, IDC_DISC_ONE, model_->UseDiscOneShown());
+    EnableItem(window_, IDC_MERGE, model_->MergeEnabled());
+    SetItemText(window_, IDC_STATUS, model_->Status());
+    ShowItem(window_, IDC_OPEN_FOLDER, model_->OpenFolderShown());
+    ShowItem(window_, IDC_DETAILS, model_->DetailsShown());
+}
+
+void MainWindow::SelectFolder() {
+    // Scanning changes the set a running merge reads from, so it waits for the merge.
+    if (Merging())
+        return;
+    const std::string root = BrowseRoot(libraryPath_);
+    const FolderChoice choice = ChooseFolder(window_, root, "Choose the folder of disc 1");
+    if (choice.kind == FolderChoice::Failed)
+        ShowCannotBrowse(window_, root);
+    if (choice.kind == FolderChoice::Chosen)
+        ScanFolder(choice.path);
+}
+
+void MainWindow::ScanFolder(const std::string& folder) {
+    model_->Scan(folder);
+    Show();
+}
+
+// One folder dropped on the window is chosen as if picked; anything else is not taken.
+void MainWindow::Dropped(HDROP drop) {
+    std::wstring path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+        path.resize(DragQueryFileW(drop, 0, nullptr, 0) + 1);
+        path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+    }
+    DragFinish(drop);
+    const DWORD attributes =
+        path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    if (Merging() || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    ScanFolder(platform::Narrow(path));
+}
+
+void MainWindow::Merge() {
+    if (Merging())
+        return;
+    worker_.Start([this](const Cancellation& cancel) { model_->Merge(cancel); },
+                  [this](const std::string& error) { MergeEnded(error); });
+}
+
+void MainWindow::MergeEnded(const std::string& error) {
+    if (error.empty())
+        model_->MergeEnded();
+    else
+        ShowMessageBox(window_, error, "Unhandled Exception", MessageKind::Error);
+    Show();
+    if (closeAfterMerge_)
+        DestroyWindow(window_);
+}
+
+void MainWindow::MergeLibrary() {
+    if (Merging())
+        return;
+    const std::string root = BrowseRoot(libraryPath_);
+    const FolderChoice choice =
+        ChooseFolder(window_, root, "Choose the folder that holds the sets");
+    if (choice.kind == FolderChoice::Failed)
+        ShowCannotBrowse(window_, root);
+    if (choice.kind == FolderChoice::Chosen)
+        RunLibraryDialog(window_, ChosenFolderFullPath(choice.path));
+}
+
+void MainWindow::OpenOutputFolder() {
+    if (!model_->ShowsOutput())
+        return;
+    HWND list = GetDlgItem(window_, IDC_FOLDER_LIST);
+    const int row = ListSelection(list);
+    const std::string path = model_->OutputFolderPath(ListText(list, row < 0 ? 0 : row));
+    if (reinterpret_cast<INT_PTR>(ShellExecuteW(window_, L"explore", platform::Widen(path).c_str(),
+                                                nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+        ShowMessageBox(window_, "No file manager could be started to show\n" + path, "Error",
+                       MessageKind::Warning);
+}
+
+void MainWindow::ShowOptions() {
+    RunOptionsDialog(window_, libraryPath_);
+}
+
+void MainWindow::ShowAbout() {
+    ShowMessageBox(window_,
+                   std::string("Brambex ") + Version +
+                       "\n\nJoins the disc folders of a ripped multi-disc audiobook or album "
+                       "into folders of MP3 files that play in one continuous order.",
+                   "About Brambex", MessageKind::Information);
+}
+
+void MainWindow::RequestEnd() {
+    // The merge works on this window's session: it is cancelled first, and the window
+    // closes when it has stopped.
+    if (Merging()) {
+        closeAfterMerge_ = true;
+        worker_.Cancel();
+        return;
+    }
+    DestroyWindow(window_);
+}
+
+}  // namespace brambex::win32

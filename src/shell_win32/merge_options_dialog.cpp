@@ -1,0 +1,214 @@
+#include "shell_win32/merge_options_dialog.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "options/merge_options_form.h"
+#include "platform/win32.h"
+#include "shell_win32/controls.h"
+#include "shell_win32/help.h"
+#include "shell_win32/resource_ids.h"
+
+namespace brambex::win32 {
+
+namespace {
+
+class MergeOptionsDialog {
+  public:
+    explicit MergeOptionsDialog(MergeOptionsForm& form) : form_(form) {}
+    ~MergeOptionsDialog() { form_.SetChangedCallback(nullptr); }
+
+    bool Run(HWND owner) {
+        return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MERGE_OPTIONS),
+                               owner, Proc, reinterpret_cast<LPARAM>(this)) == IDOK;
+    }
+
+  private:
+    static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_INITDIALOG) {
+            SetWindowLongPtrW(window, DWLP_USER, lParam);
+            reinterpret_cast<MergeOptionsDialog*>(lParam)->SetUp(window);
+            return TRUE;
+        }
+        auto* self = reinterpret_cast<MergeOptionsDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+        if (self && message == WM_COMMAND)
+            return self->Command(LOWORD(wParam), HIWORD(wParam));
+        return FALSE;
+    }
+
+    void SetUp(HWND window) {
+        window_ = window;
+        for (int field : {IDC_TITLE, IDC_ARTIST, IDC_NAME})
+            SendDlgItemMessageW(window_, field, EM_LIMITTEXT, MergeOptionsForm::EditTypingLimit, 0);
+        SendDlgItemMessageW(window_, IDC_GENRE, CB_LIMITTEXT, MergeOptionsForm::GenreTypingLimit,
+                            0);
+        for (const GenreEntry& entry : form_.GenreList())
+            SendDlgItemMessageW(window_, IDC_GENRE, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(platform::Widen(entry.name).c_str()));
+        SetUpList(GetDlgItem(window_, IDC_PREVIEW_LIST), {"File", "Title"});
+        form_.SetChangedCallback([this] { ShowForm(); });
+        ShowForm();
+    }
+
+    INT_PTR Command(int id, int code) {
+        // Only the user's own actions go to the form; what ShowForm puts into a
+        // control must not come back as an edit.
+        if (showing_)
+            return FALSE;
+        switch (id) {
+            case IDC_MUSIC:
+                if (code == BN_CLICKED)
+                    form_.ChooseMusic();
+                return TRUE;
+            case IDC_AUDIOBOOKS:
+                if (code == BN_CLICKED)
+                    form_.ChooseAudioBooks();
+                return TRUE;
+            case IDC_KEEP_GENRE:
+                form_.SetKeepGenre(ItemChecked(window_, id));
+                return TRUE;
+            case IDC_KEEP_ALBUM:
+                form_.SetKeepAlbumTitle(ItemChecked(window_, id));
+                return TRUE;
+            case IDC_KEEP_ARTIST:
+                form_.SetKeepArtist(ItemChecked(window_, id));
+                return TRUE;
+            case IDC_KEEP_NAMES:
+                form_.SetKeepTrackNames(ItemChecked(window_, id));
+                return TRUE;
+            case IDC_TITLE:
+            case IDC_ARTIST:
+            case IDC_NAME:
+                if (code == EN_CHANGE)
+                    Edited(id);
+                return TRUE;
+            case IDC_GENRE:
+                GenreCommand(code);
+                return TRUE;
+            case IDOK:
+                StartMerge();
+                return TRUE;
+            case IDCANCEL:
+                EndDialog(window_, IDCANCEL);
+                return TRUE;
+            case IDC_HELP_BUTTON:
+                ShowHelp(window_);
+                return TRUE;
+        }
+        return FALSE;
+    }
+
+    void Edited(int id) {
+        const std::string text = ItemText(window_, id);
+        if (id == IDC_TITLE)
+            form_.SetTitleText(text);
+        else if (id == IDC_ARTIST)
+            form_.SetArtistText(text);
+        else
+            form_.SetNameText(text);
+    }
+
+    void GenreCommand(int code) {
+        if (code == CBN_EDITCHANGE) {
+            form_.SetGenreText(ItemText(window_, IDC_GENRE));
+        } else if (code == CBN_SELCHANGE) {
+            const auto index = SendDlgItemMessageW(window_, IDC_GENRE, CB_GETCURSEL, 0, 0);
+            if (index != CB_ERR)
+                form_.PickGenre(static_cast<int>(index));
+        }
+    }
+
+    void StartMerge() {
+        if (std::optional<Message> refusal = form_.Refusal()) {
+            ShowMessageBox(
+                window_, refusal->text,
+                refusal->caption ? std::optional<std::string_view>(*refusal->caption) : NoCaption,
+                refusal->kind);
+            return;
+        }
+        EndDialog(window_, IDOK);
+    }
+
+    void ShowField(int group, const std::string& caption, int field, const FieldState& state) {
+        SetItemText(window_, group, caption);
+        SetItemText(window_, field, state.text);
+        EnableItem(window_, field, state.enabled);
+    }
+
+    void ShowCheck(int id, const CheckState& state) {
+        SetItemText(window_, id, state.caption);
+        CheckItem(window_, id, state.checked);
+    }
+
+    void ShowForm() {
+        showing_ = true;
+        CheckItem(window_, IDC_MUSIC, form_.MusicChecked());
+        CheckItem(window_, IDC_AUDIOBOOKS, form_.AudioBooksChecked());
+        ShowField(IDC_TITLE_GROUP, form_.TitleGroupCaption(), IDC_TITLE, form_.Title());
+        ShowField(IDC_ARTIST_GROUP, form_.ArtistGroupCaption(), IDC_ARTIST, form_.Artist());
+        ShowField(IDC_NAME_GROUP, form_.NameGroupCaption(), IDC_NAME, form_.Name());
+        // A library's sets keep their own title and artist: a note stands there instead.
+        const bool shared = form_.SharedAmongSets();
+        for (int id : {IDC_TITLE_GROUP, IDC_TITLE, IDC_ARTIST_GROUP, IDC_ARTIST})
+            ShowItem(window_, id, !shared);
+        SetItemText(window_, IDC_SHARED_NOTE, form_.SharedNote());
+        ShowItem(window_, IDC_SHARED_NOTE, shared);
+        ShowCheck(IDC_KEEP_GENRE, form_.KeepGenre());
+        ShowCheck(IDC_KEEP_ALBUM, form_.KeepAlbumTitle());
+        ShowCheck(IDC_KEEP_ARTIST, form_.KeepArtist());
+        ShowCheck(IDC_KEEP_NAMES, form_.KeepTrackNames());
+        ShowGenre();
+        ShowPreview();
+        showing_ = false;
+    }
+
+    // Changing the selection rewrites the edit field; what the user is typing comes
+    // back with the caret where it was.
+    void ShowGenre() {
+        HWND box = GetDlgItem(window_, IDC_GENRE);
+        const int selection = form_.GenreSelection().value_or(-1);
+        if (SendMessageW(box, CB_GETCURSEL, 0, 0) != selection)
+            SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+        if (ItemText(window_, IDC_GENRE) != form_.Genre().text) {
+            SetItemText(window_, IDC_GENRE, form_.Genre().text);
+            SendMessageW(box, CB_SETEDITSEL, 0, MAKELPARAM(-1, -1));
+        }
+        if (form_.GenreTextHighlighted())
+            SendMessageW(box, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        EnableItem(window_, IDC_GENRE, form_.Genre().enabled);
+    }
+
+    void ShowPreview() {
+        const MergePreview preview = form_.Preview();
+        std::vector<std::vector<std::string>> rows;
+        for (const PreviewTrack& track : preview.tracks)
+            rows.push_back({track.fileName, track.title});
+        SetListRows(GetDlgItem(window_, IDC_PREVIEW_LIST), rows);
+        std::string line = preview.problem;
+        if (line.empty() && !preview.folders.empty()) {
+            line = preview.folders.size() == 1 ? "Into the folder " : "Into the folders ";
+            for (std::size_t f = 0; f < preview.folders.size(); ++f) {
+                if (f > 0)
+                    line += f + 1 == preview.folders.size() ? " and " : ", ";
+                line += "\"" + preview.folders[f] + "\"";
+            }
+            line += ":";
+        }
+        SetItemText(window_, IDC_PREVIEW_FOLDERS, line);
+    }
+
+    MergeOptionsForm& form_;
+    HWND window_ = nullptr;
+    bool showing_ = false;
+};
+
+}  // namespace
+
+bool RunMergeOptionsDialog(HWND owner, MergeOptionsForm& form) {
+    MergeOptionsDialog dialog(form);
+    return dialog.Run(owner);
+}
+
+}  // namespace brambex::win32

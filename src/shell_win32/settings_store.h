@@ -1,0 +1,24 @@
+// The setting the program keeps across runs: the music library path, the folder from
+// which choosing a folder starts. It is the default value of the key
+// "HKEY_CURRENT_USER\Software\Halvern Labs\Brambex", where the Qt program on Windows
+// keeps it too.
+#pragma once
+
+#include <string>
+
+namespace brambex::win32 {
+
+enum class ForgetResult {
+    NoKey,        // the key does not exist or cannot be opened; nothing was changed
+    Forgotten,    // the key now holds the empty value
+    WriteFailed,  // the key exists but the empty value could not be written
+};
+
+// Empty when none is kept or it cannot be read.
+std::string LoadLibraryPath();
+// Writes the path, making the key where needed; false when that fails.
+bool StoreLibraryPath(const std::string& path);
+// Stores the empty value under an existing key.
+ForgetResult ForgetLibraryPath();
+
+}  // namespace brambex::win32
