@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brambex {
@@ -30,5 +31,11 @@ class RecentSets {
   private:
     std::vector<std::string> paths_;
 };
+
+// The list as the settings keep it, one value for every system: a JSON array of
+// strings, since a path may hold any character but NUL.
+std::string RecentSetsText(const std::vector<std::string>& paths);
+// The paths of such a text; none from a text that is not such an array.
+std::vector<std::string> ReadRecentSetsText(std::string_view text);
 
 }  // namespace brambex

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QString>
 
+#include "app/about_text.h"
 #include "brambex_version.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
@@ -109,13 +110,7 @@ void MainWindow::KeepRecent() {
 }
 
 void MainWindow::ShowAbout() {
-    ShowMessageBox(this,
-                   std::string("Brambex ") + Version +
-                       "\n\nJoins the disc folders of a ripped multi-disc audiobook or album into "
-                       "MP3 folders that play in one order, with tags that agree.\n\n"
-                       "Licence: GPL-3.0-or-later (the GNU General Public License, version 3 "
-                       "or any later version).",
-                   "About Brambex", MessageKind::Information);
+    ShowMessageBox(this, AboutText(Version), "About Brambex", MessageKind::Information);
 }
 
 }  // namespace brambex

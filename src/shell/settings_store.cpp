@@ -1,12 +1,11 @@
 #include "shell/settings_store.h"
 
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSettings>
 #include <QStandardPaths>
 #include <utility>
 
+#include "app/recent_sets.h"
 #include "shell/application.h"
 #include "shell/settings_file.h"
 
@@ -111,20 +110,11 @@ void SettingsStore::StoreWindowGeometry(const QByteArray& geometry) {
 }
 
 std::vector<std::string> SettingsStore::StoredRecentSets() {
-    const QByteArray text = ReadValue(KeyLocation(), RecentSetsName).toString().toUtf8();
-    std::vector<std::string> paths;
-    for (const QJsonValue& path : QJsonDocument::fromJson(text).array())
-        if (path.isString())
-            paths.push_back(path.toString().toStdString());
-    return paths;
+    return ReadRecentSetsText(ReadValue(KeyLocation(), RecentSetsName).toString().toStdString());
 }
 
 void SettingsStore::StoreRecentSets(const std::vector<std::string>& paths) {
-    QJsonArray list;
-    for (const std::string& path : paths)
-        list.append(QString::fromStdString(path));
-    WriteValue(KeyLocation(), RecentSetsName,
-               QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)));
+    WriteValue(KeyLocation(), RecentSetsName, QString::fromStdString(RecentSetsText(paths)));
 }
 
 void SettingsStore::LoadLibraryPath() {

@@ -56,5 +56,35 @@ TEST(RecentSetsTest, ASetGoneLeavesTheList) {
     EXPECT_TRUE(recent.Paths().empty());
 }
 
+// The settings keep the list as JSON, which the Qt program's JSON reader and writer
+// read and write alike on the same Windows key.
+TEST(RecentSetsTest, TheKeptTextGivesBackEveryPath) {
+    const Paths paths{"C:\\Books\\Dune \"Deluxe\" Disc 1", "/ö/tab\there", "/a\nb", ""};
+    EXPECT_EQ(RecentSetsText(paths), R"(["C:\\Books\\Dune \"Deluxe\" Disc 1","/ö/tab\u0009here",)"
+                                     R"("/a\u000ab",""])");
+    EXPECT_EQ(ReadRecentSetsText(RecentSetsText(paths)), paths);
+    EXPECT_EQ(ReadRecentSetsText(RecentSetsText({})), Paths{});
+}
+
+TEST(RecentSetsTest, KeptTextReadsAsJsonDoes) {
+    const struct {
+        const char* text;
+        Paths paths;
+    } cases[] = {
+        {R"( [ "/a" , "/b\/c\t" ] )", {"/a", "/b/c\t"}},
+        {R"(["\u00e9\ud83c\udfb5"])", {"é\xF0\x9F\x8E\xB5"}},
+        // What is not a list of strings keeps nothing.
+        {"", {}},
+        {R"("/a")", {}},
+        {R"(["/a", 1])", {}},
+        {R"(["/a")", {}},
+        {R"(["/a"] x)", {}},
+        {R"(["\ud83c"])", {}},
+        {R"(["\q"])", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadRecentSetsText(c.text), c.paths) << c.text;
+}
+
 }  // namespace
 }  // namespace brambex
