@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "app/about_text.h"
 #include "app/chosen_folder.h"
 #include "brambex_version.h"
 #include "platform/win32.h"
@@ -20,6 +21,9 @@
 namespace brambex::win32 {
 
 namespace {
+
+// Open Recent's place in the File menu.
+constexpr int RecentMenuPosition = 1;
 
 // The folder picker could not start where it was asked to: the folder is gone or out
 // of reach since it was last seen.
@@ -77,6 +81,9 @@ void MainWindow::SetUp(HWND window) {
     SetUpList(GetDlgItem(window_, IDC_FOLDER_LIST), {"Folder"});
     DragAcceptFiles(window_, TRUE);
     libraryPath_ = LoadLibraryPath();
+    keptRecent_ = LoadRecentSets();
+    model_->KeepRecent(keptRecent_);
+    FillRecentMenu();
     Show();
 }
 
@@ -121,8 +128,13 @@ void MainWindow::Command(int id, int code) {
         case IDC_DISC_ONE:
             if (!Merging()) {
                 model_->UseDiscOne();
+                KeepRecent();
                 Show();
             }
+            break;
+        case IDM_RECENT_CLEAR:
+            model_->ClearRecent();
+            KeepRecent();
             break;
         case IDC_OPEN_FOLDER:
             OpenOutputFolder();
@@ -146,6 +158,10 @@ void MainWindow::Command(int id, int code) {
         case IDM_EXIT:
             RequestEnd();
             break;
+        default:
+            if (id >= IDM_RECENT_FIRST &&
+                id < IDM_RECENT_FIRST + static_cast<int>(RecentSets::MaxSets))
+                OpenRecent(static_cast<std::size_t>(id - IDM_RECENT_FIRST));
     }
 }
 
@@ -185,7 +201,47 @@ void MainWindow::SelectFolder() {
 
 void MainWindow::ScanFolder(const std::string& folder) {
     model_->Scan(folder);
+    KeepRecent();
     Show();
+}
+
+// Filled anew whenever the model's list changes: the sets, newest first, then "Clear
+// list".
+void MainWindow::FillRecentMenu() {
+    HMENU recent = GetSubMenu(GetSubMenu(GetMenu(window_), 0), RecentMenuPosition);
+    while (GetMenuItemCount(recent) > 0)
+        DeleteMenu(recent, 0, MF_BYPOSITION);
+    const std::vector<std::string>& paths = model_->Recent().Paths();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        // "&" marks a mnemonic in a menu, so a path's own is doubled.
+        std::wstring text;
+        for (wchar_t c : platform::Widen(paths[i]))
+            text += c == L'&' ? std::wstring(L"&&") : std::wstring(1, c);
+        AppendMenuW(recent, MF_STRING, IDM_RECENT_FIRST + i, text.c_str());
+    }
+    if (!paths.empty())
+        AppendMenuW(recent, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(recent, MF_STRING | (paths.empty() ? MF_GRAYED : 0), IDM_RECENT_CLEAR,
+                L"&Clear list");
+}
+
+void MainWindow::OpenRecent(std::size_t index) {
+    const std::vector<std::string>& paths = model_->Recent().Paths();
+    if (Merging() || index >= paths.size())
+        return;
+    const std::string gone = model_->OpenRecent(std::string(paths[index]));
+    KeepRecent();
+    Show();
+    if (!gone.empty())
+        ShowMessageBox(window_, gone, "Open Recent", MessageKind::Warning);
+}
+
+void MainWindow::KeepRecent() {
+    if (model_->Recent().Paths() == keptRecent_)
+        return;
+    keptRecent_ = model_->Recent().Paths();
+    FillRecentMenu();
+    StoreRecentSets(keptRecent_);
 }
 
 // One folder dropped on the window is chosen as if picked; anything else is not taken.
@@ -250,11 +306,7 @@ void MainWindow::ShowOptions() {
 }
 
 void MainWindow::ShowAbout() {
-    ShowMessageBox(window_,
-                   std::string("Brambex ") + Version +
-                       "\n\nJoins the disc folders of a ripped multi-disc audiobook or album "
-                       "into folders of MP3 files that play in one continuous order.",
-                   "About Brambex", MessageKind::Information);
+    ShowMessageBox(window_, AboutText(Version), "About Brambex", MessageKind::Information);
 }
 
 void MainWindow::RequestEnd() {

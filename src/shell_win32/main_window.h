@@ -45,6 +45,11 @@ class MainWindow {
 
     void SelectFolder();
     void ScanFolder(const std::string& folder);
+    // Open Recent: the menu from the model's list, a set of it chosen again, and the
+    // list kept in the settings whenever it changed.
+    void FillRecentMenu();
+    void OpenRecent(std::size_t index);
+    void KeepRecent();
     void Dropped(HDROP drop);
     void Merge();
     void MergeEnded(const std::string& error);
@@ -58,6 +63,7 @@ class MainWindow {
     HWND window_ = nullptr;
     std::string libraryPath_;
     std::vector<std::string> shownFolders_;  // what the list was last filled with
+    std::vector<std::string> keptRecent_;    // the recent sets as the settings hold them
     bool closeAfterMerge_ = false;
     WindowFrontEnd frontEnd_;
     std::unique_ptr<MainWindowModel> model_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/merge_options_view.h"
 #include "options/merge_options_form.h"
 #include "platform/win32.h"
 #include "shell_win32/controls.h"
@@ -47,9 +48,24 @@ class MergeOptionsDialog {
         for (const GenreEntry& entry : form_.GenreList())
             SendDlgItemMessageW(window_, IDC_GENRE, CB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(platform::Widen(entry.name).c_str()));
+        for (const FormatEntry& entry : OfferedFormats())
+            AddChoice(IDC_FORMAT, entry.caption);
+        for (const JobsEntry& entry : JobsEntries())
+            AddChoice(IDC_JOBS, entry.caption);
         SetUpList(GetDlgItem(window_, IDC_PREVIEW_LIST), {"File", "Title"});
         form_.SetChangedCallback([this] { ShowForm(); });
         ShowForm();
+    }
+
+    void AddChoice(int box, std::string_view caption) {
+        SendDlgItemMessageW(window_, box, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(platform::Widen(caption).c_str()));
+    }
+
+    // The entry chosen in a drop-down list, or -1.
+    int Chosen(int box) const {
+        const auto index = SendDlgItemMessageW(window_, box, CB_GETCURSEL, 0, 0);
+        return index == CB_ERR ? -1 : static_cast<int>(index);
     }
 
     INT_PTR Command(int id, int code) {
@@ -86,6 +102,14 @@ class MergeOptionsDialog {
                 return TRUE;
             case IDC_GENRE:
                 GenreCommand(code);
+                return TRUE;
+            case IDC_FORMAT:
+                if (code == CBN_SELCHANGE && Chosen(id) >= 0)
+                    form_.SetFormat(OfferedFormats()[static_cast<std::size_t>(Chosen(id))].format);
+                return TRUE;
+            case IDC_JOBS:
+                if (code == CBN_SELCHANGE && Chosen(id) >= 0)
+                    form_.SetJobs(JobsEntries()[static_cast<std::size_t>(Chosen(id))].jobs);
                 return TRUE;
             case IDOK:
                 StartMerge();
@@ -137,29 +161,50 @@ class MergeOptionsDialog {
         EnableItem(window_, field, state.enabled);
     }
 
-    void ShowCheck(int id, const CheckState& state) {
-        SetItemText(window_, id, state.caption);
+    void ShowCheck(int id, const CheckState& state, const std::string& caption) {
+        SetItemText(window_, id, caption);
         CheckItem(window_, id, state.checked);
+    }
+
+    // The captions with their Alt keys follow the type of CDs chosen.
+    void ShowCaptions() {
+        const MergeOptionsCaptions captions = MarkedCaptions(form_);
+        for (auto [id, caption] : {std::pair{IDOK, &captions.start},
+                                   {IDCANCEL, &captions.cancel},
+                                   {IDC_HELP_BUTTON, &captions.help},
+                                   {IDC_MUSIC, &captions.music},
+                                   {IDC_AUDIOBOOKS, &captions.audioBooks},
+                                   {IDC_GENRE_GROUP, &captions.genre},
+                                   {IDC_FORMAT_GROUP, &captions.format},
+                                   {IDC_JOBS_LABEL, &captions.jobs}})
+            SetItemText(window_, id, *caption);
+        ShowCheck(IDC_KEEP_GENRE, form_.KeepGenre(), captions.keepGenre);
+        ShowCheck(IDC_KEEP_ALBUM, form_.KeepAlbumTitle(), captions.keepAlbumTitle);
+        ShowCheck(IDC_KEEP_ARTIST, form_.KeepArtist(), captions.keepArtist);
+        ShowCheck(IDC_KEEP_NAMES, form_.KeepTrackNames(), captions.keepTrackNames);
+        ShowField(IDC_TITLE_GROUP, captions.title, IDC_TITLE, form_.Title());
+        ShowField(IDC_ARTIST_GROUP, captions.artist, IDC_ARTIST, form_.Artist());
+        ShowField(IDC_NAME_GROUP, captions.name, IDC_NAME, form_.Name());
     }
 
     void ShowForm() {
         showing_ = true;
         CheckItem(window_, IDC_MUSIC, form_.MusicChecked());
         CheckItem(window_, IDC_AUDIOBOOKS, form_.AudioBooksChecked());
-        ShowField(IDC_TITLE_GROUP, form_.TitleGroupCaption(), IDC_TITLE, form_.Title());
-        ShowField(IDC_ARTIST_GROUP, form_.ArtistGroupCaption(), IDC_ARTIST, form_.Artist());
-        ShowField(IDC_NAME_GROUP, form_.NameGroupCaption(), IDC_NAME, form_.Name());
+        ShowCaptions();
         // A library's sets keep their own title and artist: a note stands there instead.
         const bool shared = form_.SharedAmongSets();
         for (int id : {IDC_TITLE_GROUP, IDC_TITLE, IDC_ARTIST_GROUP, IDC_ARTIST})
             ShowItem(window_, id, !shared);
         SetItemText(window_, IDC_SHARED_NOTE, form_.SharedNote());
         ShowItem(window_, IDC_SHARED_NOTE, shared);
-        ShowCheck(IDC_KEEP_GENRE, form_.KeepGenre());
-        ShowCheck(IDC_KEEP_ALBUM, form_.KeepAlbumTitle());
-        ShowCheck(IDC_KEEP_ARTIST, form_.KeepArtist());
-        ShowCheck(IDC_KEEP_NAMES, form_.KeepTrackNames());
         ShowGenre();
+        SendDlgItemMessageW(window_, IDC_FORMAT, CB_SETCURSEL,
+                            static_cast<WPARAM>(FormatIndex(form_.Format())), 0);
+        const std::vector<JobsEntry> jobs = JobsEntries();
+        for (std::size_t i = 0; i < jobs.size(); ++i)
+            if (jobs[i].jobs == form_.Jobs())
+                SendDlgItemMessageW(window_, IDC_JOBS, CB_SETCURSEL, i, 0);
         ShowPreview();
         showing_ = false;
     }
@@ -182,21 +227,23 @@ class MergeOptionsDialog {
 
     void ShowPreview() {
         const MergePreview preview = form_.Preview();
+        const PreviewLines lines = ListPreview(preview, form_.Format());
+        HWND list = GetDlgItem(window_, IDC_PREVIEW_LIST);
+        std::wstring first = platform::Widen(lines.firstColumn);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = first.data();
+        ListView_SetColumn(list, 0, &column);
         std::vector<std::vector<std::string>> rows;
-        for (const PreviewTrack& track : preview.tracks)
-            rows.push_back({track.fileName, track.title});
-        SetListRows(GetDlgItem(window_, IDC_PREVIEW_LIST), rows);
-        std::string line = preview.problem;
-        if (line.empty() && !preview.folders.empty()) {
-            line = preview.folders.size() == 1 ? "Into the folder " : "Into the folders ";
-            for (std::size_t f = 0; f < preview.folders.size(); ++f) {
-                if (f > 0)
-                    line += f + 1 == preview.folders.size() ? " and " : ", ";
-                line += "\"" + preview.folders[f] + "\"";
-            }
-            line += ":";
-        }
-        SetItemText(window_, IDC_PREVIEW_FOLDERS, line);
+        for (const auto& [name, title] : lines.rows)
+            rows.push_back({name, title});
+        SetListRows(list, rows);
+        SetItemText(window_, IDC_PREVIEW_FOLDERS, lines.heading);
+        // Start Merge waits for the field at fault, which the line under the fields
+        // names.
+        const FormProblems problems = FindFormProblems(form_, preview);
+        SetItemText(window_, IDC_PROBLEM, problems.title.empty() ? problems.name : problems.title);
+        EnableItem(window_, IDOK, problems.StartEnabled());
     }
 
     MergeOptionsForm& form_;

@@ -25,7 +25,7 @@
 #define IDM_EXIT 303
 #define IDM_MANUAL 304
 #define IDM_ABOUT 305
-#define IDM_RECENT_MENU 306
+#define IDM_RECENT_CLEAR 306
 // The recent sets take the ids from here on, one each.
 #define IDM_RECENT_FIRST 320
 
@@ -60,6 +60,13 @@
 #define IDC_PREVIEW_FOLDERS 1115
 #define IDC_PREVIEW_LIST 1116
 #define IDC_HELP_BUTTON 1117
+#define IDC_GENRE_GROUP 1118
+#define IDC_FORMAT_GROUP 1119
+#define IDC_FORMAT 1120
+#define IDC_JOBS_LABEL 1121
+#define IDC_JOBS 1122
+// What keeps Start Merge from being pressed, where a field is at fault.
+#define IDC_PROBLEM 1123
 
 // The progress window; its Cancel is IDCANCEL.
 #define IDC_PROGRESS_MESSAGE 1201

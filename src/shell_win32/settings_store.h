@@ -1,10 +1,11 @@
-// The setting the program keeps across runs: the music library path, the folder from
-// which choosing a folder starts. It is the default value of the key
-// "HKEY_CURRENT_USER\Software\Halvern Labs\Brambex", where the Qt program on Windows
-// keeps it too.
+// The settings the program keeps across runs, where the Qt program on Windows keeps
+// them too: the music library path, the folder from which choosing a folder starts, as
+// the default value of the key "HKEY_CURRENT_USER\Software\Halvern Labs\Brambex", and
+// the sets chosen lately as its value "RecentSets".
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace brambex::win32 {
 
@@ -20,5 +21,9 @@ std::string LoadLibraryPath();
 bool StoreLibraryPath(const std::string& path);
 // Stores the empty value under an existing key.
 ForgetResult ForgetLibraryPath();
+
+// Newest first; none when none are kept or they cannot be read.
+std::vector<std::string> LoadRecentSets();
+void StoreRecentSets(const std::vector<std::string>& paths);
 
 }  // namespace brambex::win32

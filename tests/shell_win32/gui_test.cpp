@@ -148,6 +148,9 @@ void Drive(HWND main, const fs::path& dir) {
     Check(ItemText(main, IDC_SET_PATH) == discOne, "the set's path is shown");
     Check(ListView_GetItemCount(GetDlgItem(main, IDC_FOLDER_LIST)) == 3,
           "the list shows the three disc folders");
+    wchar_t recent[MAX_PATH] = {};
+    GetMenuStringW(GetSubMenu(GetSubMenu(GetMenu(main), 0), 1), 0, recent, MAX_PATH, MF_BYPOSITION);
+    Check(Narrow(recent) == discOne, "Open Recent offers the set first: " + Narrow(recent));
     Shot("windows-main-window");
 
     Check(MergeAs(main, L"GUI Test Book_1", "windows-merge-options"),
