@@ -210,11 +210,22 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         ExitProcess(1);
     }).detach();
+    // The program's settings go to a key of the test's own, not the user's.
+    const std::wstring settings =
+        L"Software\\Brambex Tests\\GUI " + std::to_wstring(GetCurrentProcessId());
+    HKEY user = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, settings.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &user, nullptr);
+    RegOverridePredefKey(HKEY_CURRENT_USER, user);
     std::thread driver;
     brambex::win32::RunApplication(
         SW_SHOWNORMAL, [&](HWND main) { driver = std::thread([main, dir] { Drive(main, dir); }); });
     if (driver.joinable())
         driver.join();
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(user);
+    RegDeleteTreeW(HKEY_CURRENT_USER, settings.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Brambex Tests");
     std::error_code ignored;
     fs::remove_all(dir, ignored);
     std::printf("%d passed, %d failed\n", passed, failed);
