@@ -121,7 +121,15 @@ const std::string& TrackEditor::TextFor(TagField field) const {
 bool OpenTrackInput(platform::FileSystem& files, const std::string& path,
                     const std::string& inputPath, InputFile& in, TrackCopyResult& result) {
     result.caption = inputPath;
-    if (!files.IsRegularFile(path)) {
+    // A track deleted since the check says so, with the system's reason; a folder or a
+    // pipe in its place is not opened at all.
+    std::error_code error;
+    const platform::native_file::Kind kind = files.KindOf(path, error);
+    if (kind == platform::native_file::Kind::Missing) {
+        result.message = WithReason("Could not open input file", error);
+        return false;
+    }
+    if (kind != platform::native_file::Kind::Regular) {
         result.message = "Could not open input file (not a regular file)";
         return false;
     }

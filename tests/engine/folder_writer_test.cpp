@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "engine/disc_set.h"
+#include "engine/system_reason.h"
 #include "engine/track_pipeline.h"
 #include "options/merge_options_form.h"
+#include "platform/native_file.h"
 #include "support/fake_front_end.h"
 #include "support/file_size_limit.h"
 #include "support/tag_bytes.h"
@@ -544,15 +546,20 @@ TEST_F(FolderWriterTest, TracksWrittenAtTheSameTimeStopInOrder) {
     const std::vector<std::string> firstThree = {".brambex-incomplete", "01 1-1 A.mp3",
                                                  "02 1-2 B.mp3", "03 1-3 C.mp3", "merged"};
     const std::string noFile = "Could not open input file (not a regular file)";
+    std::error_code goneError;
+    platform::native_file::KindOf(tree.Path(fourth), goneError);
+    const std::string gone = WithReason("Could not open input file", goneError);
     struct Case {
         const char* name;
         const char* cancelAt;  // the progress message at which Cancel is pressed
         std::vector<std::string> messages;
         std::vector<std::string> output;
         std::vector<int> progress;
+        bool deleted = false;  // the fourth is deleted rather than made a folder
     };
     const Case cases[] = {
         {"failure", nullptr, {noFile}, firstThree, {1, 2, 3}},
+        {"deleted", nullptr, {gone}, firstThree, {1, 2, 3}, true},
         {"cancel",
          "Merging track  2 from \"Moby Dick Disc 1\"",
          {"Merge cancelled."},
@@ -579,7 +586,8 @@ TEST_F(FolderWriterTest, TracksWrittenAtTheSameTimeStopInOrder) {
                 // Another program puts a folder in its place after the check.
                 if (std::filesystem::is_regular_file(testing::FsPath(tree.Path(fourth)))) {
                     std::filesystem::remove(tree.Path(fourth));
-                    tree.Folder(fourth);
+                    if (!c.deleted)
+                        tree.Folder(fourth);
                 }
                 if (c.cancelAt && ui.progress.back().text == c.cancelAt)
                     ui.cancel.Request();
