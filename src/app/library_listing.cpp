@@ -7,10 +7,12 @@
 
 namespace brambex {
 
-LibraryListing ListLibrary(const std::string& folder, bool check) {
+LibraryListing ListLibrary(const std::string& folder, bool check, OutputFormat format) {
     LibraryListing listing;
     std::vector<LibraryNote> notes;
     listing.sets = FindLibrarySets(platform::SystemFiles(), folder, &notes);
+    for (LibrarySet& set : listing.sets)
+        ReadSetForFormat(platform::SystemFiles(), set, format);
     if (check)
         listing.plans = PlanLibrarySets(platform::SystemFiles(), listing.sets);
     listing.plans.resize(listing.sets.size());

@@ -31,8 +31,10 @@ struct LibraryListing {
 
 // Finds the sets under the folder (an absolute path); with check, reads and plans each
 // as its merge would (PlanLibrarySets), all together, so that a folder of thousands of
-// sets is read once, not once a set.
-LibraryListing ListLibrary(const std::string& folder, bool check);
+// sets is read once, not once a set. Titles and merged states are those of a merge in
+// `format`.
+LibraryListing ListLibrary(const std::string& folder, bool check,
+                           OutputFormat format = OutputFormat::FolderOfTracks);
 
 // A folder relative to the library as shown: "." for the library itself.
 std::string ShownFolder(const std::string& relative);

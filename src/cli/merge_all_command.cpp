@@ -122,7 +122,7 @@ Ending PrintResults(const CliOptions& options, const LibraryListing& listing,
 }  // namespace
 
 int RunMergeAll(const CliOptions& options, const std::string& folder, TerminalFrontEnd& ui) {
-    const LibraryListing listing = ListLibrary(folder, false);
+    const LibraryListing listing = ListLibrary(folder, false, options.format);
     const std::vector<LibrarySet> sets = SetsToMerge(options, listing);
     const std::vector<LibrarySetResult> results = MergeSets(options, sets, ui);
     const Ending ending = PrintResults(options, listing, sets, results);

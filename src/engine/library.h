@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "options/merge_choices.h"
 #include "platform/file_system.h"
 
 namespace brambex {
@@ -61,6 +62,11 @@ std::vector<LibrarySet> FindLibrarySets(platform::FileSystem& files, const std::
 
 // Sets merged and interrupted from what the set's output folder holds now.
 void ReadMergedState(platform::FileSystem& files, LibrarySet& set);
+
+// The set's title and output folder as a merge in `format` proposes them (a book written
+// as one file goes to a folder named by the title without "_1"), and whether that output
+// is merged.
+void ReadSetForFormat(platform::FileSystem& files, LibrarySet& set, OutputFormat format);
 
 // The title a merge of a set proposes, by the one rule for every front end: from its
 // first track's album ("Moby Dick_1"); where that names none, or where another set in

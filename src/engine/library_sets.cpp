@@ -219,6 +219,14 @@ void ReadMergedState(platform::FileSystem& files, LibrarySet& set) {
     set.merged = ours && !set.interrupted;
 }
 
+void ReadSetForFormat(platform::FileSystem& files, LibrarySet& set, OutputFormat format) {
+    if (format == OutputFormat::FolderOfTracks)
+        return;
+    set.title = ProposedTitleFor(format, set.title);
+    set.outputFolder = set.title;
+    ReadMergedState(files, set);
+}
+
 std::string ProposedSetTitle(platform::FileSystem& files, const std::string& setFolder,
                              const std::string& discOneName) {
     for (const LibrarySet& set :

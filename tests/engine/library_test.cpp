@@ -121,6 +121,21 @@ TEST(Library, FindsNestedSetsAndTellsMergedOnes) {
               std::vector<std::string>(sets.size()));
 }
 
+TEST(Library, ABookWrittenAsOneFileIsMergedIntoTheTitleWithoutItsNumber) {
+    TempTree tree;
+    MakeDiscs(tree, "Sea", "Moby Dick Disc ", {1, 2}, "Moby Dick");
+    MarkOutput(tree, "Sea/Moby Dick");
+    for (OutputFormat format : {OutputFormat::FolderOfTracks, OutputFormat::Mp3Book}) {
+        std::vector<LibrarySet> sets = FindLibrarySets(platform::SystemFiles(), tree.Root());
+        ASSERT_EQ(sets.size(), 1u);
+        ReadSetForFormat(platform::SystemFiles(), sets[0], format);
+        const bool book = format == OutputFormat::Mp3Book;
+        EXPECT_EQ(sets[0].title, book ? "Moby Dick" : "Moby Dick_1");
+        EXPECT_EQ(sets[0].outputFolder, book ? "Moby Dick" : "Moby Dick_1");
+        EXPECT_EQ(sets[0].merged, book);
+    }
+}
+
 TEST(Library, EachSetIsPlannedAsItsMergeWouldBe) {
     TempTree tree;
     MakeDiscs(tree, "", "Small Disc ", {1, 2}, "Small");
