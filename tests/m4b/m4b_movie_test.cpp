@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "m4b/box_writer.h"
 
@@ -11,6 +13,89 @@ namespace brambex::testing {
 namespace {
 
 using namespace std::string_literals;
+
+std::uint64_t Big(std::string_view bytes, std::size_t at, int width) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < width; ++i)
+        v = v << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+// The nth child of this type of a container box (whose children follow its header).
+std::string_view Child(std::string_view box, std::string_view type, int nth = 0) {
+    for (std::size_t at = 8; at + 8 <= box.size();) {
+        const auto size = static_cast<std::size_t>(Big(box, at, 4));
+        if (size < 8 || at + size > box.size())
+            break;
+        if (box.substr(at + 4, 4) == type && nth-- == 0)
+            return box.substr(at, size);
+        at += size;
+    }
+    ADD_FAILURE() << "no " << type;
+    return {};
+}
+
+std::string_view Path(std::string_view box, std::initializer_list<std::string_view> types) {
+    for (std::string_view type : types)
+        box = Child(box, type);
+    return box;
+}
+
+// A movie of 600 packets of 10 bytes whose data starts at dataStart.
+struct Movie {
+    explicit Movie(std::uint64_t dataStart) {
+        audio.sampleRate = 44100;
+        audio.channels = 2;
+        audio.config = "\x12\x10";
+        audio.samples = 600 * 1024 - 1024 - 500;
+        audio.packetSizes = sizes;
+        bytes = RenderMovie(audio, chapters, {}, dataStart);
+    }
+    std::vector<std::uint32_t> sizes = std::vector<std::uint32_t>(600, 10);
+    M4bAudio audio;
+    const M4bChapter chapters[2] = {{"One", 0}, {"Two", 44100}};
+    std::string bytes;
+};
+
+TEST(M4bMovie, SampleTablesPlaceEveryPacketAndTheEditListSkipsTheEncoderDelay) {
+    const Movie movie(1000);
+    const std::string_view moov = movie.bytes;
+    ASSERT_EQ(Big(moov, 0, 4), moov.size());
+    // The movie counts milliseconds: 612 876 samples at 44.1 kHz, rounded up.
+    const std::string_view mvhd = Child(moov, "mvhd");
+    EXPECT_EQ(Big(mvhd, 20, 4), 1000u);
+    EXPECT_EQ(Big(mvhd, 24, 4), 13898u);
+    const std::string_view audio = Child(moov, "trak");
+    const std::string_view elst = Path(audio, {"edts", "elst"});
+    EXPECT_EQ(Big(elst, 16, 4), 13898u);  // plays the book's samples alone,
+    EXPECT_EQ(Big(elst, 20, 4), 1024u);   // after the encoder's delay
+    EXPECT_EQ(Big(Path(audio, {"tref", "chap"}), 8, 4), 2u);
+    const std::string_view stbl = Path(audio, {"mdia", "minf", "stbl"});
+    EXPECT_EQ(Child(stbl, "stts").substr(12), "\0\0\0\1\0\0\x02\x58\0\0\x04\0"s);
+    // Chunks of 256 packets, the last holding the 88 left.
+    EXPECT_EQ(Child(stbl, "stsc").substr(12),
+              "\0\0\0\2\0\0\0\1\0\0\1\0\0\0\0\1\0\0\0\3\0\0\0\x58\0\0\0\1"s);
+    EXPECT_EQ(Big(Child(stbl, "stsz"), 16, 4), 600u);
+    const std::string_view stco = Child(stbl, "stco");
+    EXPECT_EQ(Big(stco, 12, 4), 3u);
+    EXPECT_EQ(Big(stco, 16, 4), 1000u);
+    EXPECT_EQ(Big(stco, 20, 4), 1000u + 2560u);
+    EXPECT_EQ(Big(stco, 24, 4), 1000u + 5120u);
+    // The chapter titles follow the audio: a second at 44.1 kHz, then the rest.
+    const std::string_view text = Path(Child(moov, "trak", 1), {"mdia", "minf", "stbl"});
+    EXPECT_EQ(Big(Child(text, "stco"), 16, 4), 1000u + 6000u);
+    EXPECT_EQ(Child(text, "stts").substr(12, 20),
+              "\0\0\0\2\0\0\0\1\0\0\xAC\x44\0\0\0\1\0\x08\xAD\xC8"s);
+}
+
+TEST(M4bMovie, ChunkOffsetsPastFourGigabytesTake64Bits) {
+    const Movie movie(0xFFFFF000u);
+    const std::string_view stbl = Path(movie.bytes, {"trak", "mdia", "minf", "stbl"});
+    const std::string_view co64 = Child(stbl, "co64");
+    EXPECT_EQ(Big(co64, 12, 4), 3u);
+    EXPECT_EQ(Big(co64, 16, 8), 0xFFFFF000u);
+    EXPECT_EQ(Big(co64, 32, 8), std::uint64_t{0xFFFFF000} + 5120);
+}
 
 TEST(M4bMovie, NeroChapterListCountsHundredsOfNanoseconds) {
     BoxWriter w;
