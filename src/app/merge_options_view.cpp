@@ -17,10 +17,14 @@ bool SameLetter(char a, char b) {
            std::tolower(static_cast<unsigned char>(b));
 }
 
-constexpr std::array<FormatEntry, 2> Formats = {{
+// A build without the M4B encoder does not offer what it cannot write.
+constexpr auto Formats = std::to_array<FormatEntry>({
     {OutputFormat::FolderOfTracks, "Folders of tracks"},
     {OutputFormat::Mp3Book, "One MP3 with chapters"},
-}};
+#ifdef BRAMBEX_M4B
+    {OutputFormat::M4bBook, "One M4B audiobook"},
+#endif
+});
 
 // "Into the folder "A":", "Into the folders "A_1", "A_2" and "A_3":".
 std::string FoldersHeading(const std::vector<std::string>& folders) {

@@ -95,12 +95,18 @@ TEST(MergeOptionsView, MnemonicGoesBeforeAWordThatBeginsWithTheKey) {
         EXPECT_EQ(WithMnemonic(c.caption, c.key), c.marked);
 }
 
-TEST(MergeOptionsView, OffersFoldersAndOneMp3AndAutomaticJobs) {
-    ASSERT_EQ(OfferedFormats().size(), 2u);
+TEST(MergeOptionsView, OffersFoldersAndOneMp3AndM4bWhereBuiltAndAutomaticJobs) {
     EXPECT_EQ(OfferedFormats()[0].caption, "Folders of tracks");
     EXPECT_EQ(OfferedFormats()[1].caption, "One MP3 with chapters");
     EXPECT_EQ(FormatIndex(OutputFormat::Mp3Book), 1);
+#ifdef BRAMBEX_M4B
+    ASSERT_EQ(OfferedFormats().size(), 3u);
+    EXPECT_EQ(OfferedFormats()[2].caption, "One M4B audiobook");
+    EXPECT_EQ(FormatIndex(OutputFormat::M4bBook), 2);
+#else
+    ASSERT_EQ(OfferedFormats().size(), 2u);
     EXPECT_EQ(FormatIndex(OutputFormat::M4bBook), 0);  // not offered
+#endif
     const std::vector<JobsEntry> jobs = JobsEntries();
     ASSERT_EQ(jobs.size(), static_cast<std::size_t>(MaxJobs) + 1);
     EXPECT_EQ(jobs.front().caption, "Automatic");
