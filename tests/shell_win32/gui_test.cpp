@@ -93,6 +93,18 @@ HWND ShownDialog(const wchar_t* caption) {
     return nullptr;
 }
 
+// No window of ours is shown over the main window.
+bool OnlyMainShown(HWND main) {
+    HWND found = nullptr;
+    while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(found, &process);
+        if (found != main && process == GetCurrentProcessId() && IsWindowVisible(found))
+            return false;
+    }
+    return true;
+}
+
 HWND WaitForDialog(const wchar_t* caption) {
     HWND found = nullptr;
     WaitFor([&] { return (found = ShownDialog(caption)) != nullptr; });
@@ -167,6 +179,8 @@ void Drive(HWND main, const fs::path& dir) {
     Check(ItemText(main, IDC_STATUS).find("GUI Test Book_1") != std::string::npos,
           "the status line names the output folder");
     Check(IsWindowVisible(GetDlgItem(main, IDC_OPEN_FOLDER)), "Open folder is offered");
+    Check(WaitFor([&] { return OnlyMainShown(main); }),
+          "the progress window goes once the merge has ended");
     Shot("windows-merge-ended");
 
     // Merged again into the same folder: No to emptying it changes nothing.
