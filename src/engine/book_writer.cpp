@@ -11,6 +11,7 @@
 
 #include "engine/book_file.h"
 #include "engine/book_folder.h"
+#include "engine/book_writer_base.h"
 #include "engine/format.h"
 #include "engine/output_folder.h"
 #include "engine/system_reason.h"
@@ -32,28 +33,14 @@ namespace {
 
 using Kind = BookFileResult::Kind;
 
-class BookWriter : public OutputWriter {
+class BookWriter : public BookWriterBase<BookTrack> {
   public:
-    explicit BookWriter(const WriterContext& context)
-        : run_(context.run),
-          ui_(context.ui),
-          files_(context.files),
-          set_(context.set),
-          dryRun_(context.dryRun),
-          partialName_(TemporaryFileName()) {}
-    ~BookWriter() override {
-        if (!writing_.empty())
-            DiscardTemporaryFile(files_, writing_);
-    }
-    BookWriter(const BookWriter&) = delete;
-    BookWriter& operator=(const BookWriter&) = delete;
+    using BookWriterBase::BookWriterBase;
 
-    MergeOutcome Begin(const MergePlan& plan) override;
     MergeOutcome Write(const Cancellation& cancel) override;
 
   private:
     bool Scan(const Cancellation& cancel);
-    bool NameChapters();
     void ShowBookFiles();
     bool WritePart(std::size_t part, const Cancellation& cancel);
     bool Refused(const BookFileResult& result, const std::string& outputPath);
@@ -61,62 +48,19 @@ class BookWriter : public OutputWriter {
     std::size_t PartEnd(std::size_t part) const {
         return part + 1 < starts_.size() ? starts_[part + 1] : tracks_.size();
     }
-    MergeOutcome Ended(MergeOutcome::Kind kind) {
-        progress_.reset();
-        MergeOutcome outcome{kind, set_.DiscCount(), placed_};
-        if (kind == MergeOutcome::Kind::Stopped)
-            outcome.stoppedAt = at_;
-        return outcome;
-    }
 
-    MergeRun& run_;
-    FrontEnd& ui_;
-    platform::FileSystem& files_;
-    const DiscSet& set_;
-    DryRun* dryRun_;
-    const MergePlan* plan_ = nullptr;
-    const std::string partialName_;
-    std::vector<BookTrack> tracks_;
     ScannedBook scanned_;
     BookFileTexts texts_;
     std::vector<std::size_t> starts_;  // each part's first track
     std::uint64_t bytesDone_ = 0;
     std::uint64_t bytesTotal_ = 0;
-    std::string writing_;  // the temporary file being written, a path on disk
-    platform::FolderLock lock_;
-    std::unique_ptr<ProgressWindow> progress_;
-    int placed_ = 0;
-    bool cancelled_ = false;
-    std::string at_;
 };
-
-MergeOutcome BookWriter::Begin(const MergePlan& plan) {
-    plan_ = &plan;
-    if (plan.folders.empty()) {
-        ShowNothingMerged(ui_);
-        return Ended(MergeOutcome::Kind::Stopped);
-    }
-    // A book is whole or not there: two tracks with one number stop it before anything.
-    if (plan.stop) {
-        at_ = plan.stop->at;
-        ui_.ShowMessage(plan.stop->text, plan.stop->caption, plan.stop->style);
-        return Ended(MergeOutcome::Kind::Stopped);
-    }
-    run_.folderNumber = 1;
-    NameOutputFolder(run_);
-    if (dryRun_)
-        dryRun_->OutputFolder(run_.currentFolder, plan.folders.front().discFolder,
-                              plan.folders.front().pictures);
-    for (const PlannedTrack& track : plan.tracks)
-        tracks_.push_back({run_.PathInSet(track.inputPath), {}});
-    return {MergeOutcome::Kind::Completed, set_.DiscCount(), 0};
-}
 
 MergeOutcome BookWriter::Write(const Cancellation& cancel) {
     progress_ = ui_.OpenProgress("Merging \"" + plan_->folders.front().discFolder + "\"", "",
                                  2 * static_cast<int>(tracks_.size()));
-    if (!Scan(cancel) || !NameChapters())
-        return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
+    if (!Scan(cancel) || !NameChapters(scanned_.ownTitles))
+        return EndedEarly();
     texts_.title = plan_->choices.title;
     texts_.artist = plan_->choices.artist;
     texts_.genre = plan_->choices.genre;
@@ -148,7 +92,7 @@ MergeOutcome BookWriter::Write(const Cancellation& cancel) {
         bytesTotal_ += audio.Bytes();
     for (std::size_t part = 0; part < starts_.size(); ++part) {
         if (!WritePart(part, cancel))
-            return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
+            return EndedEarly();
     }
     if (!MarkMergeFinished(files_, run_, ui_, {run_.currentFolder})) {
         at_ = run_.currentFolder;
@@ -175,18 +119,6 @@ bool BookWriter::Scan(const Cancellation& cancel) {
     if (scanned.kind == Kind::Written)
         return true;
     return Refused(scanned, PartPath(0));
-}
-
-bool BookWriter::NameChapters() {
-    for (std::size_t i = 0; i < tracks_.size(); ++i) {
-        std::string error;
-        if (!ChapterTitle(ValuesForTrack(*plan_, plan_->tracks[i]), scanned_.ownTitles[i],
-                          tracks_[i].title, error)) {
-            ui_.ShowMessage(error, "Error", MessageKind::Error);
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string BookWriter::PartPath(std::size_t part) const {

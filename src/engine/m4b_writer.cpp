@@ -12,7 +12,7 @@
 
 #include "engine/book_file.h"
 #include "engine/book_folder.h"
-#include "engine/book_writer.h"
+#include "engine/book_writer_base.h"
 #include "engine/output_folder.h"
 #include "engine/plan_resolution.h"
 #include "engine/system_reason.h"
@@ -39,28 +39,14 @@ std::string GenreName(const std::string& genre) {
     return genre;
 }
 
-class M4bWriter : public OutputWriter {
+class M4bWriter : public BookWriterBase<M4bTrack> {
   public:
     explicit M4bWriter(const WriterContext& context)
-        : run_(context.run),
-          ui_(context.ui),
-          files_(context.files),
-          set_(context.set),
-          dryRun_(context.dryRun),
-          jobs_(context.jobs),
-          partialName_(TemporaryFileName()) {}
-    ~M4bWriter() override {
-        if (!writing_.empty())
-            DiscardTemporaryFile(files_, writing_);
-    }
-    M4bWriter(const M4bWriter&) = delete;
-    M4bWriter& operator=(const M4bWriter&) = delete;
+        : BookWriterBase(context), jobs_(context.jobs) {}
 
-    MergeOutcome Begin(const MergePlan& plan) override;
     MergeOutcome Write(const Cancellation& cancel) override;
 
   private:
-    bool NameChapters();
     bool Read(const Cancellation& cancel);
     void ShowBookFile();
     bool Encode(const Cancellation& cancel);
@@ -69,61 +55,15 @@ class M4bWriter : public OutputWriter {
         return platform::JoinPath(run_.currentFolder,
                                   BookFileName(plan_->outputFolder, ".m4b", 1, 1));
     }
-    MergeOutcome Ended(MergeOutcome::Kind kind) {
-        progress_.reset();
-        MergeOutcome outcome{kind, set_.DiscCount(), placed_};
-        if (kind == MergeOutcome::Kind::Stopped)
-            outcome.stoppedAt = at_;
-        return outcome;
-    }
-    MergeOutcome EndedEarly() {
-        return Ended(cancelled_ ? MergeOutcome::Kind::Cancelled : MergeOutcome::Kind::Stopped);
-    }
 
-    MergeRun& run_;
-    FrontEnd& ui_;
-    platform::FileSystem& files_;
-    const DiscSet& set_;
-    DryRun* dryRun_;
     int jobs_;
-    const MergePlan* plan_ = nullptr;
-    const std::string partialName_;
-    std::vector<M4bTrack> tracks_;
     M4bBookAudio audio_;
-    std::string writing_;  // the temporary file being written, a path on disk
-    platform::FolderLock lock_;
-    std::unique_ptr<ProgressWindow> progress_;
-    int placed_ = 0;
-    bool cancelled_ = false;
-    std::string at_;
 };
-
-MergeOutcome M4bWriter::Begin(const MergePlan& plan) {
-    plan_ = &plan;
-    if (plan.folders.empty()) {
-        ShowNothingMerged(ui_);
-        return Ended(MergeOutcome::Kind::Stopped);
-    }
-    // A book is whole or not there: two tracks with one number stop it before anything.
-    if (plan.stop) {
-        at_ = plan.stop->at;
-        ui_.ShowMessage(plan.stop->text, plan.stop->caption, plan.stop->style);
-        return Ended(MergeOutcome::Kind::Stopped);
-    }
-    run_.folderNumber = 1;
-    NameOutputFolder(run_);
-    if (dryRun_)
-        dryRun_->OutputFolder(run_.currentFolder, plan.folders.front().discFolder,
-                              plan.folders.front().pictures);
-    for (const PlannedTrack& track : plan.tracks)
-        tracks_.push_back({run_.PathInSet(track.inputPath), {}});
-    return {MergeOutcome::Kind::Completed, set_.DiscCount(), 0};
-}
 
 MergeOutcome M4bWriter::Write(const Cancellation& cancel) {
     progress_ = ui_.OpenProgress("Merging \"" + plan_->folders.front().discFolder + "\"", "",
                                  ProgressSteps);
-    if (!NameChapters() || !Read(cancel))
+    if (!NameChapters(ReadOwnTitles(files_, *plan_, plan_->tracks.size())) || !Read(cancel))
         return EndedEarly();
     if (dryRun_) {
         ShowBookFile();
@@ -140,20 +80,6 @@ MergeOutcome M4bWriter::Write(const Cancellation& cancel) {
         return Ended(MergeOutcome::Kind::Stopped);
     }
     return Ended(MergeOutcome::Kind::Completed);
-}
-
-bool M4bWriter::NameChapters() {
-    const std::vector<std::optional<std::string>> ownTitles =
-        ReadOwnTitles(files_, *plan_, plan_->tracks.size());
-    for (std::size_t i = 0; i < tracks_.size(); ++i) {
-        std::string error;
-        if (!ChapterTitle(ValuesForTrack(*plan_, plan_->tracks[i]), ownTitles[i], tracks_[i].title,
-                          error)) {
-            ui_.ShowMessage(error, "Error", MessageKind::Error);
-            return false;
-        }
-    }
-    return true;
 }
 
 // The first reading: every track decoded and counted, before anything is written.
