@@ -1,7 +1,8 @@
-// The M4B writer. Every track is decoded once before anything is written: a track that
-// does not decode refuses the whole set, naming it, while the output folder is still
-// untouched. Then the folder is prepared and the book is encoded into a temporary file
-// that takes the book's name once it is whole.
+// The M4B writer. The encoder's module is loaded as the merge begins: without it the
+// merge says why and writes nothing. Every track is decoded once before anything is
+// written: a track that does not decode refuses the whole set, naming it, while the
+// output folder is still untouched. Then the folder is prepared and the book is encoded
+// into a temporary file that takes the book's name once it is whole.
 #include "engine/m4b_writer.h"
 
 #include <algorithm>
@@ -13,11 +14,11 @@
 #include "engine/book_file.h"
 #include "engine/book_folder.h"
 #include "engine/book_writer_base.h"
+#include "engine/m4b_encoder.h"
 #include "engine/output_folder.h"
 #include "engine/plan_resolution.h"
 #include "engine/system_reason.h"
 #include "engine/temporary_file.h"
-#include "m4b/m4b_book.h"
 #include "tags/genre_table.h"
 
 namespace brambex {
@@ -44,6 +45,7 @@ class M4bWriter : public BookWriterBase<M4bTrack> {
     explicit M4bWriter(const WriterContext& context)
         : BookWriterBase(context), jobs_(context.jobs) {}
 
+    MergeOutcome Begin(const MergePlan& plan) override;
     MergeOutcome Write(const Cancellation& cancel) override;
 
   private:
@@ -57,8 +59,22 @@ class M4bWriter : public BookWriterBase<M4bTrack> {
     }
 
     int jobs_;
+    const M4bModuleFunctions* encoder_ = nullptr;
     M4bBookAudio audio_;
 };
+
+MergeOutcome M4bWriter::Begin(const MergePlan& plan) {
+    const M4bEncoder encoder = LoadM4bEncoder();
+    if (!encoder.functions) {
+        at_ = encoder.path;
+        ui_.ShowMessage(
+            "Could not load the M4B encoder, so no M4B book was written (" + encoder.reason + ")",
+            encoder.path, MessageKind::Error);
+        return Ended(MergeOutcome::Kind::Stopped);
+    }
+    encoder_ = encoder.functions;
+    return BookWriterBase::Begin(plan);
+}
 
 MergeOutcome M4bWriter::Write(const Cancellation& cancel) {
     progress_ = ui_.OpenProgress("Merging \"" + plan_->folders.front().discFolder + "\"", "",
@@ -92,7 +108,7 @@ bool M4bWriter::Read(const Cancellation& cancel) {
                                   std::to_string(total));
         return !cancel.Requested();
     };
-    return Refused(ReadM4bTracks(tracks_, jobs_, progress, audio_));
+    return Refused(encoder_->readTracks(tracks_, jobs_, progress, audio_));
 }
 
 // The file the merge would write, with its chapters' titles and times.
@@ -140,8 +156,8 @@ bool M4bWriter::Encode(const Cancellation& cancel) {
     const int jobs =
         jobs_ > 0 ? jobs_ : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     M4bResult written =
-        WriteM4bBook(tracks_, audio_, texts, {choices.bitrateKbps, choices.mono, jobs}, writing_,
-                     *out, progress);
+        encoder_->writeBook(tracks_, audio_, texts, {choices.bitrateKbps, choices.mono, jobs},
+                            writing_, *out, progress);
     if (!out->Close() && written.kind == Kind::Written)
         written = {Kind::WriteFailed, 0, {}, out->Error(), 0};
     platform::Status named;
