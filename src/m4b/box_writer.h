@@ -1,5 +1,7 @@
 // The bytes of MP4 boxes, big-endian as the format stores them, appended to one string:
 // a box is opened with its type, filled, and closed, which writes its size in front.
+// One stretch of a box's body may be left for the caller to write elsewhere (a gap):
+// the boxes around it count its bytes all the same.
 #pragma once
 
 #include <cstddef>
@@ -34,14 +36,21 @@ class BoxWriter {
         U24(flags);
         return at;
     }
+    // Leaves n bytes here to be written by the caller; one gap a writer. The boxes open
+    // now count them; a box opened from here on follows them.
+    void Gap(std::uint64_t n) {
+        gapAt_ = out_.size();
+        gapBytes_ = n;
+    }
     // Writes the size of the box started at `at`, which ends here.
     void Close(std::size_t at) {
-        const std::size_t size = out_.size() - at;
+        const std::uint64_t size = out_.size() - at + (at < gapAt_ ? gapBytes_ : 0);
         for (int i = 0; i < 4; ++i)
             out_[at + static_cast<std::size_t>(i)] = static_cast<char>(size >> (24 - 8 * i));
     }
 
     std::size_t Size() const { return out_.size(); }
+    std::size_t GapAt() const { return gapAt_; }
     const std::string& Bytes() const { return out_; }
     std::string Take() { return std::move(out_); }
 
@@ -52,6 +61,8 @@ class BoxWriter {
     }
 
     std::string out_;
+    std::size_t gapAt_ = static_cast<std::size_t>(-1);
+    std::uint64_t gapBytes_ = 0;
 };
 
 }  // namespace brambex

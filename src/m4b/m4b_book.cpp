@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -93,35 +92,43 @@ bool ReadCover(const std::string& path, M4bTags& tags, std::error_code& error) {
 }
 
 // Spool files, removed as soon as they are open: the system frees them when they
-// are closed, however the program ends.
+// are closed, however the program ends. Each piece has one for its packets and one
+// for their sizes.
 struct Spools {
-    std::vector<std::FILE*> files;
+    std::vector<std::FILE*> packets;
+    std::vector<std::FILE*> sizes;
     ~Spools() {
-        for (std::FILE* f : files)
-            std::fclose(f);
+        for (const auto* files : {&packets, &sizes}) {
+            for (std::FILE* f : *files)
+                std::fclose(f);
+        }
     }
     bool Open(const std::string& stem, std::size_t count, std::error_code& error) {
-        for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < 2 * count; ++i) {
             const std::string path = stem + "." + std::to_string(i);
             std::FILE* f = std::fopen(path.c_str(), "w+b");
             if (!f) {
                 error = std::error_code(errno, std::generic_category());
                 return false;
             }
-            files.push_back(f);
+            (i < count ? packets : sizes).push_back(f);
             std::remove(path.c_str());
         }
         return true;
     }
 };
 
-// Copies a spool file's packets to the output.
-bool CopySpool(std::FILE* spool, OutputFile& out) {
-    std::rewind(spool);
+// Copies spool files' bytes to the output, one after another.
+bool CopySpools(std::span<std::FILE* const> spools, OutputFile& out) {
     std::vector<char> buffer(256 * 1024);
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), spool)) > 0;)
-        out.Write(buffer.data(), n);
-    return !std::ferror(spool) && !out.Failed();
+    for (std::FILE* spool : spools) {
+        std::rewind(spool);
+        for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), spool)) > 0;)
+            out.Write(buffer.data(), n);
+        if (std::ferror(spool) || out.Failed())
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -143,7 +150,7 @@ M4bResult EncodePieces(const PiecePlan& plan, std::span<const M4bTrack> tracks,
     outcomes.resize(plan.pieces.size());
     const auto encode = [&](std::size_t p) {
         outcomes[p] = EncodePiece({&plan.pieces[p], paths, plan.trackStarts, samples, format,
-                                   spools.files[p], &fed, &stop});
+                                   spools.packets[p], spools.sizes[p], &fed, &stop});
         if (outcomes[p].kind != PieceOutcome::Kind::Encoded)
             stop = true;
     };
@@ -170,37 +177,41 @@ M4bResult EncodePieces(const PiecePlan& plan, std::span<const M4bTrack> tracks,
     return stop ? Failure(M4bResult::Kind::Stopped) : M4bResult{};
 }
 
-// The file: its type, the movie box, then the media data: packets and chapter titles.
+// The file: its type, the movie box (its table of packet sizes copied in from the
+// spools), then the media data: packets and chapter titles.
 M4bResult WriteFile(const M4bAudio& audio, std::span<const M4bChapter> chapters,
                     const M4bTags& tags, const Spools& spools, OutputFile& out) {
     const std::string fileType = RenderFileType();
     std::string chapterText;
     for (const M4bChapter& chapter : chapters)
         chapterText += RenderChapterSample(chapter.title);
-    const std::uint64_t audioBytes =
-        std::accumulate(audio.packetSizes.begin(), audio.packetSizes.end(), std::uint64_t{0});
+    const std::uint64_t audioBytes = audio.packets.bytes;
     const std::string dataHead = RenderMediaDataHead(audioBytes + chapterText.size());
     // The movie's size depends on where the data starts only where its offsets need
     // 64 bits; a second rendering settles it.
-    std::string movie = RenderMovie(audio, chapters, tags, 0);
-    for (std::size_t size = 0; size != movie.size();) {
-        size = movie.size();
+    RenderedMovie movie = RenderMovie(audio, chapters, tags, 0);
+    for (std::uint64_t size = 0; size != movie.Size();) {
+        size = movie.Size();
         movie = RenderMovie(audio, chapters, tags, fileType.size() + size + dataHead.size());
     }
+    const std::string_view moov = movie.bytes;
     out.Write(fileType.data(), fileType.size());
-    out.Write(movie.data(), movie.size());
-    out.Write(dataHead.data(), dataHead.size());
-    for (std::FILE* spool : spools.files) {
-        if (!CopySpool(spool, out))
-            return Failure(M4bResult::Kind::WriteFailed, 0, {},
-                           out.Failed() ? out.Error() : std::make_error_code(std::errc::io_error));
+    out.Write(moov.data(), movie.sizesAt);
+    bool copied = CopySpools(spools.sizes, out);
+    if (copied) {
+        out.Write(moov.data() + movie.sizesAt, moov.size() - movie.sizesAt);
+        out.Write(dataHead.data(), dataHead.size());
+        copied = CopySpools(spools.packets, out);
     }
+    if (!copied)
+        return Failure(M4bResult::Kind::WriteFailed, 0, {},
+                       out.Failed() ? out.Error() : std::make_error_code(std::errc::io_error));
     out.Write(chapterText.data(), chapterText.size());
     if (out.Failed())
         return Failure(M4bResult::Kind::WriteFailed, 0, {}, out.Error());
     M4bResult written;
     written.bytes =
-        fileType.size() + movie.size() + dataHead.size() + audioBytes + chapterText.size();
+        fileType.size() + movie.Size() + dataHead.size() + audioBytes + chapterText.size();
     return written;
 }
 
@@ -256,18 +267,17 @@ M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookAudio& aud
     if (M4bResult r = EncodePieces(plan, tracks, samples, format, spools, stop, progress, pieces);
         r.kind != M4bResult::Kind::Written)
         return r;
-    std::vector<std::uint32_t> sizes;
+    PacketTally packets;
     for (const PieceOutcome& piece : pieces)
-        sizes.insert(sizes.end(), piece.packetSizes.begin(), piece.packetSizes.end());
-    const std::uint64_t audioBytes = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
-    const M4bAudio book{
-        static_cast<std::uint32_t>(format.sampleRate),
-        static_cast<std::uint16_t>(format.channels),
-        static_cast<std::uint32_t>(audioBytes * 8 * static_cast<std::uint64_t>(format.sampleRate) /
-                                   std::max<std::uint64_t>(sizes.size() * AacFrame, 1)),
-        pieces.front().config,
-        plan.samples,
-        sizes};
+        packets.Append(piece.packets);
+    const M4bAudio book{static_cast<std::uint32_t>(format.sampleRate),
+                        static_cast<std::uint16_t>(format.channels),
+                        static_cast<std::uint32_t>(
+                            packets.bytes * 8 * static_cast<std::uint64_t>(format.sampleRate) /
+                            std::max<std::uint64_t>(packets.packets * AacFrame, 1)),
+                        pieces.front().config,
+                        plan.samples,
+                        std::move(packets)};
     std::vector<M4bChapter> chapters;
     for (std::size_t i = 0; i < tracks.size(); ++i)
         chapters.push_back({tracks[i].title, plan.trackStarts[i]});

@@ -9,7 +9,7 @@
 // written. Each piece's packets wait in a spool file (removed as soon as it is open,
 // so that nothing of it outlives the program), and the movie box is written before
 // them once their sizes are known. Memory stays small whatever the book's length:
-// a few frames per job and four bytes per packet.
+// a few frames per job, and of the packets only where each chunk of them starts.
 #pragma once
 
 #include <cstddef>

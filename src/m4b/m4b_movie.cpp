@@ -3,7 +3,6 @@
 #include "m4b/m4b_movie.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "m4b/box_writer.h"
 #include "m4b/piece_plan.h"
@@ -14,9 +13,6 @@ namespace {
 
 constexpr std::uint32_t AudioTrackId = 1;
 constexpr std::uint32_t ChapterTrackId = 2;
-// Packets per chunk of the audio track: a few seconds, so that a player reads the
-// packets it plays in few requests and the chunk table stays short.
-constexpr std::uint64_t ChunkPackets = 256;
 constexpr std::uint16_t Undetermined = 0x55C4;  // "und", packed as ISO 639-2/T
 
 // The movie counts time in milliseconds, as readers of the Nero chapter list expect;
@@ -128,10 +124,7 @@ std::string Descriptor(std::uint8_t tag, const std::string& body) {
 }
 
 std::string DecoderConfig(const M4bAudio& audio) {
-    const std::uint32_t largest =
-        audio.packetSizes.empty()
-            ? 0
-            : *std::max_element(audio.packetSizes.begin(), audio.packetSizes.end());
+    const std::uint32_t largest = audio.packets.largest;
     BoxWriter d;
     d.U8(0x40);  // MPEG-4 audio
     d.U8(0x15);  // an audio stream
@@ -173,14 +166,10 @@ void SampleDescription(BoxWriter& w, const M4bAudio* audio) {
     w.Close(box);
 }
 
+using Runs = std::vector<std::pair<std::uint32_t, std::uint64_t>>;
+
 // Sample durations as (count, duration) runs.
-void TimeToSample(BoxWriter& w, std::span<const std::uint64_t> durations) {
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> runs;
-    for (std::uint64_t d : durations) {
-        if (runs.empty() || runs.back().second != d)
-            runs.emplace_back(0, d);
-        ++runs.back().first;
-    }
+void TimeToSample(BoxWriter& w, const Runs& runs) {
     const std::size_t box = w.OpenFull("stts", 0);
     w.U32(static_cast<std::uint32_t>(runs.size()));
     for (const auto& [count, duration] : runs) {
@@ -188,6 +177,16 @@ void TimeToSample(BoxWriter& w, std::span<const std::uint64_t> durations) {
         w.U32(static_cast<std::uint32_t>(duration));
     }
     w.Close(box);
+}
+
+Runs DurationRuns(std::span<const std::uint64_t> durations) {
+    Runs runs;
+    for (std::uint64_t d : durations) {
+        if (runs.empty() || runs.back().second != d)
+            runs.emplace_back(0, d);
+        ++runs.back().first;
+    }
+    return runs;
 }
 
 // Chunks of `perChunk` samples, the last holding the rest.
@@ -208,28 +207,25 @@ void SampleToChunk(BoxWriter& w, std::uint64_t samples, std::uint64_t perChunk) 
     w.Close(box);
 }
 
-void SampleSizes(BoxWriter& w, std::span<const std::uint32_t> sizes) {
+// The sizes of the samples, or with none given a gap for `count` of them.
+void SampleSizes(BoxWriter& w, std::uint64_t count, std::span<const std::uint32_t> sizes = {}) {
     const std::size_t box = w.OpenFull("stsz", 0);
     w.U32(0);
-    w.U32(static_cast<std::uint32_t>(sizes.size()));
+    w.U32(static_cast<std::uint32_t>(count));
     for (std::uint32_t size : sizes)
         w.U32(size);
+    if (sizes.empty())
+        w.Gap(count * 4);
     w.Close(box);
 }
 
-// Where each chunk of `perChunk` samples of these sizes starts, the first at `start`.
-void ChunkOffsets(BoxWriter& w, std::span<const std::uint32_t> sizes, std::uint64_t perChunk,
-                  std::uint64_t start) {
-    std::vector<std::uint64_t> offsets;
-    for (std::size_t i = 0; i < sizes.size(); start += sizes[i++]) {
-        if (i % perChunk == 0)
-            offsets.push_back(start);
-    }
-    const bool wide = !offsets.empty() && Wide(offsets.back());
+// Where each chunk starts: `start` and the bytes before it from there.
+void ChunkOffsets(BoxWriter& w, std::span<const std::uint64_t> chunkStarts, std::uint64_t start) {
+    const bool wide = !chunkStarts.empty() && Wide(start + chunkStarts.back());
     const std::size_t box = w.OpenFull(wide ? "co64" : "stco", 0);
-    w.U32(static_cast<std::uint32_t>(offsets.size()));
-    for (std::uint64_t offset : offsets)
-        Time(w, wide, offset);
+    w.U32(static_cast<std::uint32_t>(chunkStarts.size()));
+    for (std::uint64_t offset : chunkStarts)
+        Time(w, wide, start + offset);
     w.Close(box);
 }
 
@@ -244,7 +240,8 @@ void AudioTrack(BoxWriter& w, const M4bAudio& audio, std::uint64_t dataStart) {
     w.Close(chap);
     w.Close(tref);
     const std::size_t mdia = w.Open("mdia");
-    MediaHeader(w, audio.sampleRate, audio.packetSizes.size() * AacFrame);
+    const std::uint64_t packets = audio.packets.packets;
+    MediaHeader(w, audio.sampleRate, packets * AacFrame);
     Handler(w, "soun", "SoundHandler");
     const std::size_t minf = w.Open("minf");
     const std::size_t smhd = w.OpenFull("smhd", 0);
@@ -253,11 +250,10 @@ void AudioTrack(BoxWriter& w, const M4bAudio& audio, std::uint64_t dataStart) {
     DataInformation(w);
     const std::size_t stbl = w.Open("stbl");
     SampleDescription(w, &audio);
-    const std::uint64_t frame = AacFrame;
-    TimeToSample(w, std::vector<std::uint64_t>(audio.packetSizes.size(), frame));
-    SampleToChunk(w, audio.packetSizes.size(), ChunkPackets);
-    SampleSizes(w, audio.packetSizes);
-    ChunkOffsets(w, audio.packetSizes, ChunkPackets, dataStart);
+    TimeToSample(w, {{static_cast<std::uint32_t>(packets), AacFrame}});
+    SampleToChunk(w, packets, ChunkPackets);
+    SampleSizes(w, packets);
+    ChunkOffsets(w, audio.packets.chunkStarts, dataStart);
     for (std::size_t box : {stbl, minf, mdia, trak})
         w.Close(box);
 }
@@ -291,15 +287,32 @@ void ChapterTrack(BoxWriter& w, const M4bAudio& audio, std::span<const M4bChapte
     DataInformation(w);
     const std::size_t stbl = w.Open("stbl");
     SampleDescription(w, nullptr);
-    TimeToSample(w, durations);
+    TimeToSample(w, DurationRuns(durations));
+    // One chunk of every title.
     SampleToChunk(w, chapters.size(), std::max<std::uint64_t>(chapters.size(), 1));
-    SampleSizes(w, sizes);
-    ChunkOffsets(w, sizes, std::max<std::uint64_t>(chapters.size(), 1), textStart);
+    SampleSizes(w, sizes.size(), sizes);
+    ChunkOffsets(w, std::vector<std::uint64_t>(chapters.empty() ? 0 : 1, 0), textStart);
     for (std::size_t box : {stbl, minf, mdia, trak})
         w.Close(box);
 }
 
 }  // namespace
+
+void PacketTally::Add(std::uint32_t size) {
+    if ((first + packets) % ChunkPackets == 0)
+        chunkStarts.push_back(bytes);
+    ++packets;
+    bytes += size;
+    largest = std::max(largest, size);
+}
+
+void PacketTally::Append(const PacketTally& next) {
+    for (std::uint64_t start : next.chunkStarts)
+        chunkStarts.push_back(bytes + start);
+    packets += next.packets;
+    bytes += next.bytes;
+    largest = std::max(largest, next.largest);
+}
 
 std::string RenderFileType() {
     BoxWriter w;
@@ -311,24 +324,23 @@ std::string RenderFileType() {
     return w.Take();
 }
 
-std::string RenderMovie(const M4bAudio& audio, std::span<const M4bChapter> chapters,
-                        const M4bTags& tags, std::uint64_t dataStart) {
+RenderedMovie RenderMovie(const M4bAudio& audio, std::span<const M4bChapter> chapters,
+                          const M4bTags& tags, std::uint64_t dataStart) {
     BoxWriter w;
     const std::size_t moov = w.Open("moov");
     MovieHeader(w, MovieTimescale, MovieTime(audio.samples, audio.sampleRate));
     AudioTrack(w, audio, dataStart);
-    const std::uint64_t audioBytes =
-        std::accumulate(audio.packetSizes.begin(), audio.packetSizes.end(), std::uint64_t{0});
-    ChapterTrack(w, audio, chapters, dataStart + audioBytes);
+    ChapterTrack(w, audio, chapters, dataStart + audio.packets.bytes);
     const std::size_t udta = w.Open("udta");
     WriteChapterList(w, chapters, audio.sampleRate);
     WriteItemList(w, tags,
                   ITunSmpb(AacEncoderDelay,
-                           audio.packetSizes.size() * AacFrame - AacEncoderDelay - audio.samples,
+                           audio.packets.packets * AacFrame - AacEncoderDelay - audio.samples,
                            audio.samples));
     w.Close(udta);
     w.Close(moov);
-    return w.Take();
+    const std::size_t sizesAt = w.GapAt();
+    return {w.Take(), sizesAt, audio.packets.packets * 4};
 }
 
 std::string RenderMediaDataHead(std::uint64_t payload) {

@@ -8,6 +8,11 @@
 // samples alone; iTunSMPB says the same, to the sample, for players that read only it.
 // Chapters start on their track's first sample in the chapter track, which counts time
 // in the audio's samples.
+//
+// The table of the packets' sizes (four bytes a packet) is the one part of the movie
+// that grows with the book: it is not rendered here but written into its place from
+// the encoder's size files, so that a book of many hours needs no more memory than a
+// short one. What the movie needs of the packets besides is a tally kept as they come.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +22,26 @@
 
 namespace brambex {
 
+// Packets per chunk of the audio track: a few seconds, so that a player reads the
+// packets it plays in few requests and the chunk table stays short.
+constexpr std::uint64_t ChunkPackets = 256;
+
+// The audio packets counted as they are written: how many, their bytes, the largest,
+// and where each chunk starts. Counting may start at any packet of the book (a piece's
+// first); a tally appended to the one before it counts on from there.
+struct PacketTally {
+    std::uint64_t first = 0;  // the book's index of the first packet counted
+    std::uint64_t packets = 0;
+    std::uint64_t bytes = 0;
+    std::uint32_t largest = 0;
+    // The bytes before each chunk's first packet, from the first packet counted.
+    std::vector<std::uint64_t> chunkStarts;
+
+    void Add(std::uint32_t size);
+    // Counts on with the packets that follow these (`next.first` is where these end).
+    void Append(const PacketTally& next);
+};
+
 struct M4bAudio {
     std::uint32_t sampleRate = 0;
     std::uint16_t channels = 0;
@@ -25,7 +50,17 @@ struct M4bAudio {
     std::string config;
     // The book's samples, without the encoder delay and the last packet's padding.
     std::uint64_t samples = 0;
-    std::span<const std::uint32_t> packetSizes;
+    // Every packet of the book, counted from its first.
+    PacketTally packets;
+};
+
+// A movie box without its packet sizes: they go at `sizesAt`, a big-endian 32-bit
+// number per packet in order, and the boxes around them count them in.
+struct RenderedMovie {
+    std::string bytes;
+    std::size_t sizesAt = 0;
+    std::uint64_t sizesBytes = 0;
+    std::uint64_t Size() const { return bytes.size() + sizesBytes; }
 };
 
 struct M4bChapter {
@@ -45,8 +80,8 @@ struct M4bTags {
 
 std::string RenderFileType();
 // The movie box, for media data whose packets start at byte `dataStart` of the file.
-std::string RenderMovie(const M4bAudio& audio, std::span<const M4bChapter> chapters,
-                        const M4bTags& tags, std::uint64_t dataStart);
+RenderedMovie RenderMovie(const M4bAudio& audio, std::span<const M4bChapter> chapters,
+                          const M4bTags& tags, std::uint64_t dataStart);
 // The head of the media data box for `payload` bytes; its length tells where they start.
 std::string RenderMediaDataHead(std::uint64_t payload);
 // A chapter track's text sample: the title and that it is UTF-8.

@@ -16,7 +16,9 @@ namespace {
 // The encoder of one piece, the samples waiting for a whole frame, and what it kept.
 class PieceRun {
   public:
-    explicit PieceRun(const PieceJob& job) : job_(job), piece_(*job.piece) {}
+    explicit PieceRun(const PieceJob& job) : job_(job), piece_(*job.piece) {
+        outcome.packets.first = piece_.firstPacket;
+    }
     ~PieceRun() {
         av_audio_fifo_free(fifo_);
         av_frame_free(&frame_);
@@ -162,12 +164,16 @@ bool PieceRun::Drain() {
     while (avcodec_receive_packet(codec_, packet_) >= 0) {
         const std::uint64_t book = firstFed + packets_++;
         if (book >= piece_.firstPacket && book < piece_.endPacket) {
-            const auto size = static_cast<std::size_t>(packet_->size);
-            if (std::fwrite(packet_->data, 1, size, job_.spool) != size) {
+            const auto size = static_cast<std::uint32_t>(packet_->size);
+            const unsigned char big[4] = {
+                static_cast<unsigned char>(size >> 24), static_cast<unsigned char>(size >> 16),
+                static_cast<unsigned char>(size >> 8), static_cast<unsigned char>(size)};
+            if (std::fwrite(packet_->data, 1, size, job_.spool) != size ||
+                std::fwrite(big, 1, 4, job_.sizes) != 4) {
                 av_packet_unref(packet_);
                 return Fail(PieceOutcome::Kind::WriteFailed, 0, {});
             }
-            outcome.packetSizes.push_back(static_cast<std::uint32_t>(size));
+            outcome.packets.Add(size);
         }
         av_packet_unref(packet_);
     }
@@ -178,11 +184,12 @@ bool PieceRun::Finish() {
     if (!EncodeFrames(true))
         return false;
     const std::uint64_t expected = piece_.endPacket - piece_.firstPacket;
-    if (outcome.packetSizes.size() != expected)
+    if (outcome.packets.packets != expected)
         return Fail(PieceOutcome::Kind::EncodeFailed, 0,
-                    "the encoder gave " + std::to_string(outcome.packetSizes.size()) +
+                    "the encoder gave " + std::to_string(outcome.packets.packets) +
                         " packets instead of " + std::to_string(expected));
-    return std::fflush(job_.spool) == 0 || Fail(PieceOutcome::Kind::WriteFailed, 0, {});
+    return (std::fflush(job_.spool) == 0 && std::fflush(job_.sizes) == 0) ||
+           Fail(PieceOutcome::Kind::WriteFailed, 0, {});
 }
 
 }  // namespace

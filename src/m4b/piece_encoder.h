@@ -1,6 +1,7 @@
 // One piece of the book encoded as AAC-LC (m4b/piece_plan.h): its tracks decoded in
 // order, the samples it is fed cut from them, and the packets it keeps written to its
-// spool file, their sizes kept.
+// spool file, their sizes to a file of their own (as the movie's table holds them) and
+// counted.
 #pragma once
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "m4b/m4b_movie.h"
 #include "m4b/piece_plan.h"
 
 namespace brambex {
@@ -27,6 +29,7 @@ struct PieceJob {
     std::span<const std::uint64_t> trackSamples;
     BookFormat format;
     std::FILE* spool = nullptr;
+    std::FILE* sizes = nullptr;  // each packet's size, big-endian in four bytes
     // Samples fed so far, added to as they are; the piece stops when `stop` is set.
     std::atomic<std::uint64_t>* fed = nullptr;
     const std::atomic<bool>* stop = nullptr;
@@ -37,7 +40,7 @@ struct PieceOutcome {
     Kind kind = Kind::Encoded;
     std::size_t track = 0;
     std::string detail;
-    std::vector<std::uint32_t> packetSizes;
+    PacketTally packets;
     // The encoder's AudioSpecificConfig.
     std::string config;
 };

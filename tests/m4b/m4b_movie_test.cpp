@@ -41,19 +41,26 @@ std::string_view Path(std::string_view box, std::initializer_list<std::string_vi
     return box;
 }
 
-// A movie of 600 packets of 10 bytes whose data starts at dataStart.
+// A movie of `packets` packets of 10 bytes whose data starts at dataStart, with the
+// packets' sizes put into their place as the book's writer copies them in.
 struct Movie {
-    explicit Movie(std::uint64_t dataStart) {
+    explicit Movie(std::uint64_t dataStart, std::uint64_t packets = 600) {
         audio.sampleRate = 44100;
         audio.channels = 2;
         audio.config = "\x12\x10";
-        audio.samples = 600 * 1024 - 1024 - 500;
-        audio.packetSizes = sizes;
-        bytes = RenderMovie(audio, chapters, {}, dataStart);
+        audio.samples = packets * 1024 - 1024 - 500;
+        for (std::uint64_t i = 0; i < packets; ++i)
+            audio.packets.Add(10);
+        rendered = RenderMovie(audio, chapters, {}, dataStart);
+        bytes = rendered.bytes;
+        std::string sizes;
+        for (std::uint64_t i = 0; i < packets; ++i)
+            sizes += "\0\0\0\x0A"s;
+        bytes.insert(rendered.sizesAt, sizes);
     }
-    std::vector<std::uint32_t> sizes = std::vector<std::uint32_t>(600, 10);
     M4bAudio audio;
     const M4bChapter chapters[2] = {{"One", 0}, {"Two", 44100}};
+    RenderedMovie rendered;
     std::string bytes;
 };
 
@@ -75,7 +82,10 @@ TEST(M4bMovie, SampleTablesPlaceEveryPacketAndTheEditListSkipsTheEncoderDelay) {
     // Chunks of 256 packets, the last holding the 88 left.
     EXPECT_EQ(Child(stbl, "stsc").substr(12),
               "\0\0\0\2\0\0\0\1\0\0\1\0\0\0\0\1\0\0\0\3\0\0\0\x58\0\0\0\1"s);
-    EXPECT_EQ(Big(Child(stbl, "stsz"), 16, 4), 600u);
+    const std::string_view stsz = Child(stbl, "stsz");
+    EXPECT_EQ(Big(stsz, 16, 4), 600u);
+    ASSERT_EQ(stsz.size(), 20u + 600u * 4);
+    EXPECT_EQ(Big(stsz, 20 + 599 * 4, 4), 10u);
     const std::string_view stco = Child(stbl, "stco");
     EXPECT_EQ(Big(stco, 12, 4), 3u);
     EXPECT_EQ(Big(stco, 16, 4), 1000u);
@@ -86,6 +96,35 @@ TEST(M4bMovie, SampleTablesPlaceEveryPacketAndTheEditListSkipsTheEncoderDelay) {
     EXPECT_EQ(Big(Child(text, "stco"), 16, 4), 1000u + 6000u);
     EXPECT_EQ(Child(text, "stts").substr(12, 20),
               "\0\0\0\2\0\0\0\1\0\0\xAC\x44\0\0\0\1\0\x08\xAD\xC8"s);
+}
+
+// The packets' sizes are the movie's one table that grows with the book; they are
+// written from the encoder's files, so the movie held in memory grows only by a chunk
+// offset per 256 packets.
+TEST(M4bMovie, MovieHeldInMemoryLeavesOutThePacketSizes) {
+    const Movie short_(1000), long_(1000, 600 * 256 + 88);
+    EXPECT_EQ(long_.rendered.sizesBytes, (600u * 256 + 88) * 4);
+    EXPECT_EQ(long_.rendered.bytes.size() - short_.rendered.bytes.size(), (601u - 3) * 4);
+    EXPECT_EQ(Big(long_.bytes, 0, 4), long_.rendered.Size());
+}
+
+// Pieces count their packets from their own first; appended, they place the chunks as
+// one count of the whole book would.
+TEST(M4bMovie, TalliesOfPiecesAppendAsOneTallyOfTheBook) {
+    PacketTally whole, first, second, third;
+    second.first = 300;
+    third.first = 600;
+    for (std::uint32_t i = 0; i < 900; ++i) {
+        whole.Add(i);
+        (i < 300 ? first : i < 600 ? second : third).Add(i);
+    }
+    first.Append(second);
+    first.Append(third);
+    EXPECT_EQ(first.chunkStarts, whole.chunkStarts);
+    EXPECT_EQ(whole.chunkStarts, (std::vector<std::uint64_t>{0, 32640, 130816, 294528}));
+    EXPECT_EQ(first.bytes, whole.bytes);
+    EXPECT_EQ(first.packets, 900u);
+    EXPECT_EQ(first.largest, 899u);
 }
 
 TEST(M4bMovie, ChunkOffsetsPastFourGigabytesTake64Bits) {
