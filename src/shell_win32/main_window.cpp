@@ -51,8 +51,25 @@ MainWindow::~MainWindow() = default;
 HWND MainWindow::Create(int show) {
     CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, Proc,
                        reinterpret_cast<LPARAM>(this));
+    PlaceAsLeft();
     ShowWindow(window_, show);
     return window_;
+}
+
+// Where the user left the window last time, at the size its layout gives it now (the
+// monitor's scale may have changed since); centred when that place is on no monitor
+// (one unplugged).
+void MainWindow::PlaceAsLeft() {
+    const std::optional<RECT> kept = LoadWindowPlacement();
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!kept || !MonitorFromRect(&*kept, MONITOR_DEFAULTTONULL) ||
+        !GetWindowPlacement(window_, &placement))
+        return;
+    RECT& place = placement.rcNormalPosition;
+    OffsetRect(&place, kept->left - place.left, kept->top - place.top);
+    placement.showCmd = SW_HIDE;
+    SetWindowPlacement(window_, &placement);
 }
 
 INT_PTR CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -107,9 +124,14 @@ INT_PTR MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             RequestEnd();
             return TRUE;
-        case WM_DESTROY:
+        case WM_DESTROY: {
+            WINDOWPLACEMENT placement{};
+            placement.length = sizeof(placement);
+            if (GetWindowPlacement(window_, &placement))
+                StoreWindowPlacement(placement.rcNormalPosition);
             PostQuitMessage(0);
             return TRUE;
+        }
     }
     return FALSE;
 }

@@ -7,7 +7,7 @@
 // folder dropped on the window is chosen as if picked. It shows the MainWindowModel,
 // which drives one merge session for the program's whole run; a merge runs on a worker
 // thread, so the window stays responsive, and closing the window cancels the merge and
-// closes once it has stopped.
+// closes once it has stopped. The window opens where it was last closed.
 #pragma once
 
 #include <windows.h>
@@ -40,6 +40,7 @@ class MainWindow {
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Command(int id, int code);
     void SetUp(HWND window);
+    void PlaceAsLeft();
     // Shows what the model holds now.
     void Show();
 

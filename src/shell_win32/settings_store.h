@@ -1,9 +1,14 @@
 // The settings the program keeps across runs, where the Qt program on Windows keeps
 // them too: the music library path, the folder from which choosing a folder starts, as
 // the default value of the key "HKEY_CURRENT_USER\Software\Halvern Labs\Brambex", and
-// the sets chosen lately as its value "RecentSets".
+// the sets chosen lately as its value "RecentSets". The main window's place on the
+// screen is the value "Placement" of the key "Brambex Window" beside it, where the Qt
+// program keeps its own window's geometry.
 #pragma once
 
+#include <windows.h>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,5 +30,10 @@ ForgetResult ForgetLibraryPath();
 // Newest first; none when none are kept or they cannot be read.
 std::vector<std::string> LoadRecentSets();
 void StoreRecentSets(const std::vector<std::string>& paths);
+
+// The window's rectangle as it was last closed (not minimised nor maximised), as
+// GetWindowPlacement gives it; none when none is kept or it cannot be read.
+std::optional<RECT> LoadWindowPlacement();
+void StoreWindowPlacement(const RECT& place);
 
 }  // namespace brambex::win32
