@@ -71,6 +71,34 @@ bool ItemChecked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
+void ShowWarningSign(HWND dialog, int id, std::string_view text, HWND& tips) {
+    HWND sign = GetDlgItem(dialog, id);
+    const std::wstring tip = Widen(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(sign);
+    tool.lpszText = const_cast<wchar_t*>(tip.c_str());
+    if (!tips) {
+        // Owned by the dialog, it goes with it.
+        tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+        // A long reason wraps over several lines.
+        SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    if (!SendMessageW(sign, STM_GETICON, 0, 0)) {
+        const int size = GetSystemMetrics(SM_CXSMICON);
+        // The system's own icon: shared, never freed.
+        HANDLE warning = LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, size, size, LR_SHARED);
+        SendMessageW(sign, STM_SETICON, reinterpret_cast<WPARAM>(warning), 0);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ShowWindow(sign, text.empty() ? SW_HIDE : SW_SHOWNA);
+}
+
 void SetUpList(HWND list, const std::vector<std::string>& columns, bool checkBoxes) {
     DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
     if (checkBoxes)

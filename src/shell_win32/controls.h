@@ -22,6 +22,11 @@ void EnableItem(HWND dialog, int id, bool enabled);
 void CheckItem(HWND dialog, int id, bool checked);
 bool ItemChecked(HWND dialog, int id);
 
+// A warning sign (the system's, at a small icon's size) in the static icon control id,
+// shown with text as its tip, and hidden when text is empty. tips is the dialog's
+// tooltip window, made on the first call.
+void ShowWarningSign(HWND dialog, int id, std::string_view text, HWND& tips);
+
 // A list view in report mode with whole-row selection and these column headings.
 void SetUpList(HWND list, const std::vector<std::string>& columns, bool checkBoxes = false);
 // Fills the list anew, one row of cells each, and fits the columns to their texts.

@@ -239,15 +239,18 @@ class MergeOptionsDialog {
             rows.push_back({name, title});
         SetListRows(list, rows);
         SetItemText(window_, IDC_PREVIEW_FOLDERS, lines.heading);
-        // Start Merge waits for the field at fault, which the line under the fields
-        // names.
+        // Start Merge waits for the field at fault, which bears a warning sign that
+        // says what is wrong when pointed at, as the line under the fields does.
         const FormProblems problems = FindFormProblems(form_, preview);
+        ShowWarningSign(window_, IDC_TITLE_MARK, problems.title, tips_);
+        ShowWarningSign(window_, IDC_NAME_MARK, problems.name, tips_);
         SetItemText(window_, IDC_PROBLEM, problems.title.empty() ? problems.name : problems.title);
         EnableItem(window_, IDOK, problems.StartEnabled());
     }
 
     MergeOptionsForm& form_;
     HWND window_ = nullptr;
+    HWND tips_ = nullptr;  // the warning signs' tips
     bool showing_ = false;
 };
 

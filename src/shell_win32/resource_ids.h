@@ -67,6 +67,9 @@
 #define IDC_JOBS 1122
 // What keeps Start Merge from being pressed, where a field is at fault.
 #define IDC_PROBLEM 1123
+// The warning signs beside the title and the track-title pattern when they are at fault.
+#define IDC_TITLE_MARK 1140
+#define IDC_NAME_MARK 1141
 
 // The progress window; its Cancel is IDCANCEL.
 #define IDC_PROGRESS_MESSAGE 1201
