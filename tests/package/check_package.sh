@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package with scripts/package, unpacks it into a throwaway root and
 # runs what it installed there: both programs' --version, the desktop program's start,
-# and a merge of the demo set with the installed brambex-cli. Then checks the desktop
+# and merges of the demo set with the installed brambex-cli, as folders and as an M4B
+# book (which loads the encoder's module installed beside it). Then checks the desktop
 # entry, the AppStream data and the package itself with the tools that desktops and
 # Debian use (lintian: no errors).
 set -euo pipefail
@@ -41,6 +42,16 @@ elif ! summary=$("$bin/brambex-cli" merge "$disc1" -y 2>&1); then
   fail "merging the demo set failed: $summary"
 else
   echo "$summary"
+  # Outside the build tree the program takes the module installed with it.
+  book=$(basename "${disc1% Disc 1}")
+  if ! summary=$(env -u BRAMBEX_M4B_MODULE "$bin/brambex-cli" merge "$disc1" -y --format m4b \
+      --title "$book Book" 2>&1); then
+    fail "merging the demo set as an M4B book failed: $summary"
+  elif [ ! -s "$root/demo/$book Book/$book Book.m4b" ]; then
+    fail "the M4B merge wrote no book: $summary"
+  else
+    echo "$summary"
+  fi
 fi
 
 desktop-file-validate "$share/applications/brambex.desktop" || fail "desktop entry invalid"
