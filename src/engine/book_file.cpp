@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/book_copy.h"
 #include "tags/book_audio.h"
 #include "tags/book_tag.h"
 #include "tags/diagnostic.h"
@@ -70,12 +71,15 @@ std::string YearOf(const MP3& mp3) {
     return year.empty() || year.find_first_not_of('0') == std::string::npos ? std::string() : year;
 }
 
-// The first reading of one track: where its audio lies and what its frames are.
-BookFileResult ScanTrack(MP3& mp3, const BookTrack& track, std::size_t i, ScannedBook& scanned) {
+// The first reading of one track: where its audio lies and what its frames are, or
+// without countFrames how they start.
+BookFileResult ScanTrack(MP3& mp3, const BookTrack& track, std::size_t i, ScannedBook& scanned,
+                         bool countFrames) {
     InputFile in;
     if (!in.Open(track.path) || !mp3.Read(in) || mp3.Layout().audioEnd < 0)
         return Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
     const PassLayout layout = mp3.Layout();
+    scanned.ranges.push_back({layout.audioEnd, in.Size()});
     if (i == 0) {
         scanned.year = YearOf(mp3);
         scanned.cover = FindFrontCover(in);
@@ -83,8 +87,10 @@ BookFileResult ScanTrack(MP3& mp3, const BookTrack& track, std::size_t i, Scanne
     std::optional<std::string>& title = scanned.ownTitles.emplace_back();
     if (mp3.HasInputFrame(TagField::Title))
         title = std::string(mp3.InputText(TagField::Title));
-    scanned.audio.push_back(ScanTrackAudio(in, layout.audioStart, layout.audioEnd));
-    const TrackAudio& audio = scanned.audio.back();
+    scanned.audio.push_back(ScanTrackStart(in, layout.audioStart, layout.audioEnd));
+    TrackAudio& audio = scanned.audio.back();
+    if (countFrames)
+        ScanTrackFrames(in, layout.audioEnd, audio);
     if (audio.status == TrackAudio::Status::ReadFailed)
         return Failure(BookFileResult::Kind::Unreadable, i, {}, audio.error);
     if (!audio.Ok())
@@ -114,31 +120,6 @@ std::vector<Chapter> Chapters(std::span<const BookTrack> tracks, std::span<const
     return chapters;
 }
 
-// The second reading: each track's frames, in order, a piece at a time.
-BookFileResult CopyFrames(std::span<const BookTrack> tracks, std::span<const TrackAudio> audio,
-                          OutputFile& out, std::uint64_t total, const BookProgress& progress) {
-    std::uint64_t done = 0;
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
-        InputFile in;
-        if (!in.Open(tracks[i].path))
-            return Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
-        in.Seek(audio[i].framesStart);
-        for (std::uint64_t left = audio[i].Bytes(); left > 0;) {
-            const std::uint64_t piece = std::min(left, BookCopyPiece);
-            if (CopyBytes(in, out, piece) < piece) {
-                return out.Failed() ? Failure(BookFileResult::Kind::WriteFailed, i, {}, out.Error())
-                                    : Failure(BookFileResult::Kind::Unreadable, i, {}, in.Error());
-            }
-            left -= piece;
-            done += piece;
-            // A long track is no reason to wait for a stop.
-            if (progress && !progress(done, total))
-                return Failure(BookFileResult::Kind::Stopped, i);
-        }
-    }
-    return {};
-}
-
 BookTag TagOf(const BookFileTexts& texts, std::span<const Chapter> chapters) {
     return {{texts.title, texts.artist, texts.artist, texts.genre, texts.year},
             {texts.coverPath, texts.coverMimeType, texts.coverOffset, texts.coverSize},
@@ -154,15 +135,22 @@ std::string ReadTrackYear(const std::string& path) {
     return in.Open(path) && mp3->Read(in) ? YearOf(*mp3) : std::string();
 }
 
+std::uint64_t ScannedBook::AudioBytes(std::size_t track) const {
+    const TrackAudio& a = audio[track];
+    return a.Counted() ? a.Bytes()
+                       : static_cast<std::uint64_t>(ranges[track].audioEnd - a.framesStart);
+}
+
 BookFileResult ScanBookTracks(std::span<const BookTrack> tracks, ScannedBook& scanned,
-                              const std::function<bool(std::size_t)>& keepGoing) {
+                              const std::function<bool(std::size_t)>& keepGoing, bool countFrames) {
     NoDiagnostics quiet;
     auto mp3 = std::make_unique<MP3>(quiet);
     scanned.audio.reserve(tracks.size());
+    scanned.ranges.reserve(tracks.size());
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         if (keepGoing && !keepGoing(i))
             return Failure(BookFileResult::Kind::Stopped, i);
-        if (BookFileResult r = ScanTrack(*mp3, tracks[i], i, scanned);
+        if (BookFileResult r = ScanTrack(*mp3, tracks[i], i, scanned, countFrames);
             r.kind != BookFileResult::Kind::Written)
             return r;
     }
@@ -183,7 +171,7 @@ std::vector<std::size_t> BookPartStarts(std::span<const std::uint64_t> trackByte
     return starts;
 }
 
-BookFileResult PlanBookParts(std::span<const BookTrack> tracks, const ScannedBook& scanned,
+BookFileResult PlanBookParts(std::span<const BookTrack> tracks, ScannedBook& scanned,
                              const BookFileTexts& texts, std::vector<std::size_t>& starts) {
     const BookAudio book = JoinTrackAudio(scanned.audio);
     const std::vector<Chapter> chapters = Chapters(tracks, scanned.audio, book, 0);
@@ -199,56 +187,83 @@ BookFileResult PlanBookParts(std::span<const BookTrack> tracks, const ScannedBoo
     const std::uint64_t room = Chapter::NoOffset - 1 - head;
     std::vector<std::uint64_t> bytes;
     bytes.reserve(scanned.audio.size());
-    for (const TrackAudio& a : scanned.audio)
-        bytes.push_back(a.Bytes());
+    bool counted = true;
+    for (std::size_t i = 0; i < scanned.audio.size(); ++i) {
+        bytes.push_back(scanned.AudioBytes(i));
+        counted = counted && scanned.audio[i].Counted();
+    }
     starts = BookPartStarts(bytes, room);
-    return {};
+    if (starts.size() == 1 || counted)
+        return {};
+    for (std::size_t i = 0; i < scanned.audio.size(); ++i) {
+        if (BookFileResult r = CountTrackFrames(tracks[i], scanned.ranges[i], i, scanned.audio[i]);
+            r.kind != BookFileResult::Kind::Written)
+            return r;
+    }
+    return PlanBookParts(tracks, scanned, texts, starts);
 }
 
 BookFileResult WriteBookFile(std::span<const BookTrack> tracks, const BookFileTexts& texts,
                              OutputFile& out, const BookProgress& progress) {
     ScannedBook scanned;
-    if (BookFileResult r = ScanBookTracks(tracks, scanned); r.kind != BookFileResult::Kind::Written)
+    if (BookFileResult r = ScanBookTracks(tracks, scanned, {}, false);
+        r.kind != BookFileResult::Kind::Written)
         return r;
-    return WriteBookPart(tracks, scanned.audio, texts, out, progress);
+    return WriteBookPart(tracks, scanned.audio, scanned.ranges, texts, out, progress);
 }
 
-BookFileResult WriteBookPart(std::span<const BookTrack> tracks, std::span<const TrackAudio> audio,
-                             const BookFileTexts& texts, OutputFile& out,
-                             const BookProgress& progress) {
-    std::uint64_t total = 0;
-    for (const TrackAudio& a : audio)
-        total += a.Bytes();
-    const BookAudio book = JoinTrackAudio(audio);
-    if (book.status != BookAudio::Status::Ok)
-        return Failure(book.status == BookAudio::Status::Differs ? BookFileResult::Kind::Differs
-                                                                 : BookFileResult::Kind::NoAudio,
-                       book.track);
-
-    const std::vector<unsigned char> xing = BookXingFrame(book, audio);
-    std::vector<Chapter> chapters = Chapters(tracks, audio, book, 0);
+BookFileResult WriteBookPart(std::span<const BookTrack> tracks, std::span<TrackAudio> audio,
+                             std::span<const TrackRange> ranges, const BookFileTexts& texts,
+                             OutputFile& out, const BookProgress& progress) {
+    // How the tracks' frames start tells whether they join, and the longest the Xing
+    // frame can be; their counts come with the copy.
+    const BookAudio started = JoinTrackAudio(audio);
+    if (started.status != BookAudio::Status::Ok)
+        return Failure(started.status == BookAudio::Status::Differs ? BookFileResult::Kind::Differs
+                                                                    : BookFileResult::Kind::NoAudio,
+                       started.track);
+    const std::size_t xingRoom = BookXingFrame(started, audio).size();
+    std::vector<Chapter> chapters = Chapters(tracks, audio, started, 0);
     BookTag tag = TagOf(texts, chapters);
     const BookTagSize size = MeasureBookTag(tag);
     if (!size.status.Ok())
         return Failure(BookFileResult::Kind::TagFailed, 0, std::string(size.status.Text()),
                        size.status.error);
-    chapters = Chapters(tracks, audio, book, size.TagSize(BookTagPadding) + xing.size());
-    tag.chapters = chapters;
-    if (const BookTagStatus written = WriteBookTag(tag, size, BookTagPadding, out); !written.Ok())
-        return Failure(BookFileResult::Kind::TagFailed, 0, std::string(written.Text()),
-                       written.error);
-    out.Write(xing.data(), xing.size());
-    if (BookFileResult copied = CopyFrames(tracks, audio, out, total, progress);
+    const std::uint64_t head = size.TagSize(BookTagPadding) + xingRoom;
+    std::uint64_t most = 0;
+    for (std::size_t i = 0; i < audio.size(); ++i)
+        most += audio[i].Counted()
+                    ? audio[i].Bytes()
+                    : static_cast<std::uint64_t>(ranges[i].audioEnd - audio[i].framesStart);
+    // The audio goes behind the room for the head, which is written once it is counted.
+    if (!out.SeekTo(static_cast<std::int64_t>(head)))
+        return Failure(BookFileResult::Kind::WriteFailed, 0, {}, out.Error());
+    if (BookFileResult copied = CopyBookAudio(tracks, audio, ranges, out, most, progress);
         copied.kind != BookFileResult::Kind::Written)
         return copied;
     Trailer trailer;
     trailer.Set(texts.title, texts.artist, texts.title, 0, ReadGenreText(texts.genre).number);
     trailer.SetYear(texts.year);
     out.Write(trailer.Bytes(), Trailer::Size);
+    const BookAudio book = JoinTrackAudio(audio);
+    const std::vector<unsigned char> xing = BookXingFrame(book, audio);
+    // A Xing frame shorter than its room (the audio's bitrate varies after all) leaves
+    // the rest to the tag's padding.
+    if (book.status != BookAudio::Status::Ok || xing.size() > xingRoom)
+        return Failure(BookFileResult::Kind::TagFailed, 0, "the Xing frame outgrew its room");
+    chapters = Chapters(tracks, audio, book, head);
+    tag.chapters = chapters;
+    const auto padding = static_cast<std::uint32_t>(BookTagPadding + xingRoom - xing.size());
+    if (!out.SeekTo(0))
+        return Failure(BookFileResult::Kind::WriteFailed, tracks.size(), {}, out.Error());
+    if (const BookTagStatus written = WriteBookTag(tag, size, padding, out); !written.Ok())
+        return Failure(BookFileResult::Kind::TagFailed, 0, std::string(written.Text()),
+                       written.error);
+    out.Write(xing.data(), xing.size());
     if (out.Failed())
         return Failure(BookFileResult::Kind::WriteFailed, tracks.size(), {}, out.Error());
     BookFileResult r;
-    r.bytes = size.TagSize(BookTagPadding) + xing.size() + total + Trailer::Size;
+    r.bytes = head + book.bytes + Trailer::Size;
     return r;
 }
 

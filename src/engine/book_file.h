@@ -3,12 +3,14 @@
 // then an ID3v1 trailer. Nothing is decoded: each track's frames are one contiguous
 // range, copied by the system's copy.
 //
-// WriteBookFile reads every track twice: first its tag (for where the audio lies) and
-// its frame headers (how many frames, of which format, and the encoder's delay and
-// padding), then, once the tag and the Xing frame are written, its frames. What it
-// keeps of a track is of a fixed size, so a book of thousands of tracks takes little
-// memory. Where a track's frames differ from the first track's in version, layer,
-// sample rate or channels, nothing is written.
+// WriteBookFile reads every track first for its tag (where the audio lies) and the
+// start of its audio (the format of its frames, the encoder's delay and padding): where
+// a track's frames differ from the first track's in version, layer, sample rate or
+// channels, or it has none, nothing is written. Then it copies each track's frames
+// behind room left for the tag and the Xing frame, while a thread of its own counts
+// the frame headers of the tracks ahead (see book_copy.h); the tag and the Xing frame,
+// which need every count, go into that room last. What it keeps of a track is of a
+// fixed size, so a book of thousands of tracks takes little memory.
 //
 // A writer that names each chapter from the track's own tag, or that spreads a book
 // past 4 GiB over parts, takes the steps one by one: ScanBookTracks (the first
@@ -55,6 +57,7 @@ struct BookFileResult {
         Differs,      // tracks[track]'s frames differ from the first track's (detail)
         TagFailed,    // the tag cannot be made (detail, error)
         WriteFailed,  // the output failed (error)
+        Changed,      // tracks[track] changed size after its first reading
         Stopped,      // progress asked to stop
     };
     Kind kind = Kind::Written;
@@ -75,20 +78,33 @@ inline constexpr std::uint64_t BookCopyPiece = 16u << 20;
 BookFileResult WriteBookFile(std::span<const BookTrack> tracks, const BookFileTexts& texts,
                              OutputFile& out, const BookProgress& progress);
 
-// What the first reading learns: each track's audio (a fixed record per track), each
-// track's own title (TIT2; none where it has none), the first track's year and where its
-// own front cover lies (size 0: it has none).
+// Where a track's audio range ends, and the track's size when it was first read: its
+// frames are counted and copied within that range of a file of that size.
+struct TrackRange {
+    std::int64_t audioEnd = 0;
+    std::int64_t size = 0;
+};
+
+// What the first reading learns: each track's audio (a fixed record per track) and
+// range, each track's own title (TIT2; none where it has none), the first track's year
+// and where its own front cover lies (size 0: it has none).
 struct ScannedBook {
     std::vector<TrackAudio> audio;
+    std::vector<TrackRange> ranges;
     std::vector<std::optional<std::string>> ownTitles;
     std::string year;
     FrontCover cover;
+
+    // A track's audio bytes once its frames are counted; until then the most they can be.
+    std::uint64_t AudioBytes(std::size_t track) const;
 };
 
-// The first reading of every track (the titles are not used). keepGoing, asked before
-// each track, stops the reading (Stopped) when it returns false.
+// The first reading of every track (the titles are not used): its tag and the start of
+// its audio, and with countFrames its frames too (which a dry run shows the times of).
+// keepGoing, asked before each track, stops the reading (Stopped) when it returns false.
 BookFileResult ScanBookTracks(std::span<const BookTrack> tracks, ScannedBook& scanned,
-                              const std::function<bool(std::size_t track)>& keepGoing = {});
+                              const std::function<bool(std::size_t track)>& keepGoing = {},
+                              bool countFrames = true);
 
 // The year a book takes from its first track (see ScannedBook::year); empty where the
 // track cannot be read.
@@ -102,13 +118,16 @@ std::vector<std::size_t> BookPartStarts(std::span<const std::uint64_t> trackByte
 
 // The parts of the scanned book: one unless its chapters' offsets or its Xing frame's
 // byte count would pass 32 bits, which they count in. The room is measured with the
-// tag of the whole book, which no part's tag is larger than.
-BookFileResult PlanBookParts(std::span<const BookTrack> tracks, const ScannedBook& scanned,
+// tag of the whole book, which no part's tag is larger than. Where the most the
+// uncounted tracks can hold would not fit one part, their frames are counted here, so
+// that the parts take whole tracks by what they hold.
+BookFileResult PlanBookParts(std::span<const BookTrack> tracks, ScannedBook& scanned,
                              const BookFileTexts& texts, std::vector<std::size_t>& starts);
 
-// Writes the scanned tracks (audio[i] is tracks[i]'s) as one file to out (not closed).
-BookFileResult WriteBookPart(std::span<const BookTrack> tracks, std::span<const TrackAudio> audio,
-                             const BookFileTexts& texts, OutputFile& out,
-                             const BookProgress& progress);
+// Writes the scanned tracks (audio[i] and ranges[i] are tracks[i]'s) as one file to
+// out (not closed), counting the frames of those not counted yet.
+BookFileResult WriteBookPart(std::span<const BookTrack> tracks, std::span<TrackAudio> audio,
+                             std::span<const TrackRange> ranges, const BookFileTexts& texts,
+                             OutputFile& out, const BookProgress& progress);
 
 }  // namespace brambex

@@ -1,7 +1,8 @@
-// The book writer. Nothing is written before every track has been read once: a track
-// that cannot be joined (another sample rate, no audio) refuses the whole set while the
-// output folder is still untouched. Then the folder is prepared and each part is written
-// under a temporary name that takes the part's name once the part is whole.
+// The book writer. Nothing is written before every track has been read once (its tag
+// and how its audio starts): a track that cannot be joined (another sample rate, no
+// audio) refuses the whole set while the output folder is still untouched. Then the
+// folder is prepared and each part is written under a temporary name that takes the
+// part's name once the part is whole; its frames are counted while it is copied.
 #include "engine/book_writer.h"
 
 #include <algorithm>
@@ -88,8 +89,8 @@ MergeOutcome BookWriter::Write(const Cancellation& cancel) {
         at_ = run_.currentFolder;
         return Ended(MergeOutcome::Kind::Stopped);
     }
-    for (const TrackAudio& audio : scanned_.audio)
-        bytesTotal_ += audio.Bytes();
+    for (std::size_t i = 0; i < scanned_.audio.size(); ++i)
+        bytesTotal_ += scanned_.AudioBytes(i);
     for (std::size_t part = 0; part < starts_.size(); ++part) {
         if (!WritePart(part, cancel))
             return EndedEarly();
@@ -115,7 +116,8 @@ bool BookWriter::Scan(const Cancellation& cancel) {
         }
         return true;
     };
-    const BookFileResult scanned = ScanBookTracks(tracks_, scanned_, keepGoing);
+    // A dry run shows the chapters' times, which need every frame counted.
+    const BookFileResult scanned = ScanBookTracks(tracks_, scanned_, keepGoing, dryRun_ != nullptr);
     if (scanned.kind == Kind::Written)
         return true;
     return Refused(scanned, PartPath(0));
@@ -173,7 +175,8 @@ bool BookWriter::WritePart(std::size_t part, const Cancellation& cancel) {
     const std::size_t first = starts_[part], end = PartEnd(part);
     BookFileResult written =
         WriteBookPart(std::span(tracks_).subspan(first, end - first),
-                      std::span<const TrackAudio>(scanned_.audio).subspan(first, end - first),
+                      std::span(scanned_.audio).subspan(first, end - first),
+                      std::span<const TrackRange>(scanned_.ranges).subspan(first, end - first),
                       texts_, *out, progress);
     written.track += first;
     if (!out->Close() && written.kind == Kind::Written)
@@ -229,6 +232,10 @@ bool BookWriter::Refused(const BookFileResult& result, const std::string& output
             ui_.ShowMessage(
                 WithReason("Could not write the book's tag: " + result.detail, result.error),
                 outputPath, MessageKind::Notice);
+            break;
+        case Kind::Changed:
+            ui_.ShowMessage("Could not read input file (it changed while the book was written)",
+                            track, MessageKind::Notice);
             break;
         case Kind::WriteFailed:
             at_ = outputPath;

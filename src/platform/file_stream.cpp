@@ -197,9 +197,11 @@ std::size_t OutputFile::WriteSome(const void* data, std::size_t n) {
         return 0;
     }
     if (memory_ != nullptr) {
-        const std::size_t room = memoryLimit_ - std::min(memoryLimit_, memory_->size());
+        const auto at = static_cast<std::size_t>(bytesWritten_);
+        const std::size_t room = memoryLimit_ - std::min(memoryLimit_, at);
         const std::size_t stored = std::min(room, n);
-        memory_->append(static_cast<const char*>(data), stored);
+        memory_->replace(at, std::min(stored, memory_->size() - at), static_cast<const char*>(data),
+                         stored);
         bytesWritten_ += stored;
         if (stored < n) {
             Fail(std::make_error_code(std::errc::no_space_on_device));
@@ -251,6 +253,26 @@ bool OutputFile::Flush() {
 
 void OutputFile::Write(const void* data, std::size_t n) {
     WriteSome(data, n);
+}
+
+bool OutputFile::SeekTo(std::int64_t offset) {
+    if (!open_ || failed_ || offset < 0) {
+        Fail(std::make_error_code(std::errc::invalid_argument));
+        return false;
+    }
+    if (memory_ != nullptr) {
+        if (static_cast<std::uint64_t>(offset) > memory_->size()) {
+            memory_->resize(static_cast<std::size_t>(offset), '\0');
+        }
+    } else {
+        std::error_code error;
+        if (!Flush() || !platform::native_file::Seek(file_, offset, error)) {
+            Fail(error);
+            return false;
+        }
+    }
+    bytesWritten_ = static_cast<std::uint64_t>(offset);
+    return true;
 }
 
 bool OutputFile::Close() {

@@ -40,6 +40,9 @@ class InputFile {
     std::int64_t Size() const;
     // Why the last open or read failed; none when the input simply ended.
     std::error_code Error() const { return error_; }
+    // The system's file, for a look at it in place (platform/mapped_file.h); None for
+    // bytes in memory.
+    platform::native_file::Handle NativeHandle() const { return file_; }
 
   private:
     std::intptr_t file_ = -1;  // a native_file::Handle
@@ -75,6 +78,10 @@ class OutputFile {
     // failure may show only then.
     void Write(const void* data, std::size_t n);
     bool Failed() const { return failed_; }
+    // Moves to an offset of the output, where the next writes go: past its end they
+    // leave a hole of zeros, before it they write over what is there. False when it
+    // cannot move (or a write failed before).
+    bool SeekTo(std::int64_t offset);
     // Closes the file; false when any write or the close itself failed.
     bool Close();
     // Why the first open, write or close failed; none when nothing did.

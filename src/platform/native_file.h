@@ -29,6 +29,8 @@ std::int64_t ReadAt(Handle file, void* buffer, std::size_t n, std::int64_t offse
                     std::error_code& error);
 // Writes up to n bytes at the file's position: the count, -1 with error set.
 std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code& error);
+// Moves the file's position, where the next write goes, to the offset.
+bool Seek(Handle file, std::int64_t offset, std::error_code& error);
 // The size of a regular file; -1 for anything else.
 std::int64_t Size(Handle file);
 bool Close(Handle file, std::error_code& error);

@@ -105,6 +105,14 @@ std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code
     }
 }
 
+bool Seek(Handle file, std::int64_t offset, std::error_code& error) {
+    if (::lseek(static_cast<int>(file), static_cast<off_t>(offset), SEEK_SET) < 0) {
+        error = std::error_code(errno, std::generic_category());
+        return false;
+    }
+    return true;
+}
+
 std::int64_t Size(Handle file) {
     struct stat info;
     if (::fstat(static_cast<int>(file), &info) != 0 || !S_ISREG(info.st_mode)) {

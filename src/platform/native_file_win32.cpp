@@ -250,6 +250,16 @@ std::int64_t Write(Handle file, const void* data, std::size_t n, std::error_code
     return written;
 }
 
+bool Seek(Handle file, std::int64_t offset, std::error_code& error) {
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    if (!SetFilePointerEx(AsHandle(file), to, nullptr, FILE_BEGIN)) {
+        error = LastError();
+        return false;
+    }
+    return true;
+}
+
 std::int64_t Size(Handle file) {
     LARGE_INTEGER size;
     if (GetFileType(AsHandle(file)) != FILE_TYPE_DISK || !GetFileSizeEx(AsHandle(file), &size)) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
+#include "platform/mapped_file.h"
 #include "tags/byte_order.h"
 
 namespace brambex {
@@ -11,6 +13,11 @@ namespace brambex {
 namespace {
 
 constexpr std::int64_t BufferSize = 64 * 1024;
+// A mapped window costs no copy, and a larger one fewer mappings; its pages count in
+// the program's memory while it is mapped, so it stays small.
+constexpr std::int64_t WindowSize = 1 << 20;
+// How many frames ahead the scan asks for the header it will look at.
+constexpr int LookAheadFrames = 8;
 // The most bytes looked at in one place: an info frame's fields and LAME extension.
 constexpr int LongestLook = 256;
 
@@ -20,49 +27,90 @@ constexpr int LameExtensionSize = 36;
 constexpr int EncoderSize = 9;
 constexpr int DelayOffset = 21;
 
-// The bytes of [start, end) of the input, read forwards through one buffer.
+// A fault in a mapped window leaves the scan wherever it was (platform/mapped_file.h):
+// what it holds on the way must need no undoing.
+static_assert(std::is_trivially_destructible_v<MpegFrameHeader>);
+
+// The bytes of [start, end) of the input, forwards: looked at in place through a
+// mapped window where the input is a file the system maps, else read through one
+// buffer. Only the frame headers are looked at, so a mapped track is never copied.
 class FrameReader {
   public:
-    FrameReader(InputFile& in, std::int64_t end)
-        : in_(in), end_(end), buffer_(std::make_unique<unsigned char[]>(BufferSize)) {}
+    FrameReader(InputFile& in, std::int64_t end, bool map) : in_(in), end_(end), map_(map) {}
     // The n bytes at pos, which the caller knows to lie before the end; null once a
     // read has failed.
     const unsigned char* At(std::int64_t pos, int n) {
-        if (pos >= bufferStart_ && pos + n <= bufferStart_ + bufferSize_) {
-            return buffer_.get() + (pos - bufferStart_);
+        if (pos >= windowStart_ && pos + n <= windowStart_ + windowSize_) {
+            return window_ + (pos - windowStart_);
         }
         return Fill(pos, n);
     }
     bool Failed() const { return failed_; }
+    // Asks the processor for the bytes at pos ahead of the look at them: in a mapped
+    // window each header is the first touch of its part of memory.
+    void LookAhead(std::int64_t pos) const {
+#if defined(__GNUC__)
+        if (pos >= windowStart_ && pos < windowStart_ + windowSize_) {
+            __builtin_prefetch(window_ + (pos - windowStart_));
+        }
+#else
+        (void)pos;
+#endif
+    }
 
   private:
     const unsigned char* Fill(std::int64_t pos, int n);
 
     InputFile& in_;
     const std::int64_t end_;
+    bool map_;
+    platform::MappedFile mapped_;
     std::unique_ptr<unsigned char[]> buffer_;
-    std::int64_t bufferStart_ = 0;
-    std::int64_t bufferSize_ = 0;
+    const unsigned char* window_ = nullptr;
+    std::int64_t windowStart_ = 0;
+    std::int64_t windowSize_ = 0;
     bool failed_ = false;
 };
 
 const unsigned char* FrameReader::Fill(std::int64_t pos, int n) {
-    const std::int64_t want = std::min(BufferSize, end_ - pos);
-    if (failed_ || want < n || !in_.Seek(pos) ||
-        in_.Read(buffer_.get(), static_cast<std::size_t>(want)) != static_cast<std::size_t>(want)) {
+    const std::int64_t want = std::min(map_ ? WindowSize : BufferSize, end_ - pos);
+    if (failed_ || want < n) {
         failed_ = true;
         return nullptr;
     }
-    bufferStart_ = pos;
-    bufferSize_ = want;
-    return buffer_.get();
+    if (map_ && mapped_.Map(in_.NativeHandle(), pos, want)) {
+        window_ = mapped_.Data();
+    } else {
+        // Where the system maps nothing, every window is read.
+        map_ = false;
+        const std::int64_t size = std::min(BufferSize, want);
+        if (!buffer_) {
+            buffer_ = std::make_unique<unsigned char[]>(BufferSize);
+        }
+        if (size < n || !in_.Seek(pos) ||
+            in_.Read(buffer_.get(), static_cast<std::size_t>(size)) !=
+                static_cast<std::size_t>(size)) {
+            failed_ = true;
+            return nullptr;
+        }
+        window_ = buffer_.get();
+        windowSize_ = size;
+        windowStart_ = pos;
+        return window_;
+    }
+    windowStart_ = pos;
+    windowSize_ = want;
+    return window_;
 }
 
 class TrackScan {
   public:
-    TrackScan(InputFile& in, std::int64_t start, std::int64_t end, TrackAudio& track)
-        : reader_(in, end), start_(start), end_(end), track_(track) {}
-    void Run();
+    TrackScan(InputFile& in, std::int64_t start, std::int64_t end, bool map, TrackAudio& track)
+        : reader_(in, end, map), start_(start), end_(end), track_(track) {}
+    // The first audio frame after any info frame (ScanTrackStart).
+    void Start();
+    // The frames from the first on (ScanTrackFrames).
+    void Count();
 
   private:
     // A header at pos that continues the stream (any header before the stream is
@@ -171,6 +219,7 @@ void TrackScan::CountFrames(std::int64_t pos) {
                 track_.constantBitrate && header.bitrateKbps == track_.bitrateKbps;
             ++track_.frames;
             pos += header.length;
+            reader_.LookAhead(pos + LookAheadFrames * header.length);
         }
         track_.framesEnd = pos;
         const std::int64_t next = reader_.Failed() ? -1 : FindStream(pos + 1, header);
@@ -182,7 +231,7 @@ void TrackScan::CountFrames(std::int64_t pos) {
     }
 }
 
-void TrackScan::Run() {
+void TrackScan::Start() {
     MpegFrameHeader header;
     std::int64_t first = FindStream(start_, header);
     std::int64_t info = 0;
@@ -202,11 +251,38 @@ void TrackScan::Run() {
     track_.junkBefore = first - start_ - info;
     track_.format = header.format;
     track_.bitrateKbps = header.bitrateKbps;
+    track_.framesStart = first;
+    track_.framesEnd = first;
+    track_.status = TrackAudio::Status::Ok;
+}
+
+void TrackScan::Count() {
     streamKnown_ = true;
-    CountFrames(first);
+    track_.frames = 0;
+    track_.junkInside = 0;
+    track_.constantBitrate = true;
+    track_.index.Clear();
+    CountFrames(track_.framesStart);
     track_.samples = track_.frames * static_cast<std::uint64_t>(track_.format.SamplesPerFrame());
     track_.junkAfter = end_ - track_.framesEnd;
     track_.status = reader_.Failed() ? TrackAudio::Status::ReadFailed : TrackAudio::Status::Ok;
+}
+
+// Runs one step of the scan; a fault in a mapped window (the file shrank under it, or
+// its disk failed) fails the read.
+void Guarded(InputFile& in, std::int64_t start, std::int64_t end, TrackAudio& track,
+             void (*step)(void* scan)) {
+    // A range within the file is looked at in place; one past its end is read, and
+    // found short.
+    const bool map = in.NativeHandle() != platform::native_file::None && end <= in.Size();
+    TrackScan scan(in, start, end, map, track);
+    if (!platform::ReadMapped(step, &scan)) {
+        track.status = TrackAudio::Status::ReadFailed;
+        track.error =
+            in.Size() < end ? std::error_code() : std::make_error_code(std::errc::io_error);
+    } else if (track.status == TrackAudio::Status::ReadFailed) {
+        track.error = in.Error();
+    }
 }
 
 }  // namespace
@@ -239,15 +315,24 @@ std::uint64_t FrameIndex::OffsetOf(std::uint64_t frame, std::uint64_t frames,
     return lo + (hi - lo) * (frame - belowFrame) / (aboveFrame - belowFrame);
 }
 
-TrackAudio ScanTrackAudio(InputFile& in, std::int64_t start, std::int64_t end) {
+TrackAudio ScanTrackStart(InputFile& in, std::int64_t start, std::int64_t end) {
     TrackAudio track;
-    if (start < 0 || end <= start) {
-        return track;
+    if (start >= 0 && end > start) {
+        Guarded(in, start, end, track, [](void* scan) { static_cast<TrackScan*>(scan)->Start(); });
     }
-    TrackScan(in, start, end, track).Run();
-    if (track.status == TrackAudio::Status::ReadFailed) {
-        track.error = in.Error();
+    return track;
+}
+
+void ScanTrackFrames(InputFile& in, std::int64_t end, TrackAudio& track) {
+    if (track.Ok() && end > track.framesStart) {
+        Guarded(in, track.framesStart, end, track,
+                [](void* scan) { static_cast<TrackScan*>(scan)->Count(); });
     }
+}
+
+TrackAudio ScanTrackAudio(InputFile& in, std::int64_t start, std::int64_t end) {
+    TrackAudio track = ScanTrackStart(in, start, end);
+    ScanTrackFrames(in, end, track);
     return track;
 }
 

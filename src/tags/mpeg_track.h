@@ -10,9 +10,11 @@
 // bytes between frames where the stream loses step stay in (a copy of one contiguous
 // range carries them, and decoders step over them) and are counted too.
 //
-// The scan reads headers through one 64 KiB buffer and allocates nothing per frame;
-// what it keeps of a track is a fixed size (TrackAudio, about 1 KiB), so that a book of
-// thousands of tracks is summed in little memory.
+// The scan looks only at the headers: in place, through a window of the file mapped
+// into memory, so that the audio between them is never copied (where the system maps
+// nothing, through one 64 KiB buffer read from the file). It allocates nothing per
+// frame; what it keeps of a track is a fixed size (TrackAudio, about 1 KiB), so that a
+// book of thousands of tracks is summed in little memory.
 #pragma once
 
 #include <array>
@@ -88,10 +90,19 @@ struct TrackAudio {
     FrameIndex index;
 
     bool Ok() const { return status == Status::Ok; }
+    // Whether its frames were counted: a track with audio has at least one.
+    bool Counted() const { return frames > 0; }
     std::uint64_t Bytes() const { return static_cast<std::uint64_t>(framesEnd - framesStart); }
 };
 
-// Scans the audio frames in [start, end) of the input (see above).
+// Scans the audio frames in [start, end) of the input (see above): ScanTrackStart,
+// then ScanTrackFrames.
 TrackAudio ScanTrackAudio(InputFile& in, std::int64_t start, std::int64_t end);
+// The start of the audio alone: the first frame's format and bitrate, the info frame
+// and its LAME fields, and where the frames start, which tell whether the track joins
+// a book. Its frames are not counted yet (Counted() is false).
+TrackAudio ScanTrackStart(InputFile& in, std::int64_t start, std::int64_t end);
+// Counts the frames of a track whose start was scanned, up to the end of its range.
+void ScanTrackFrames(InputFile& in, std::int64_t end, TrackAudio& track);
 
 }  // namespace brambex

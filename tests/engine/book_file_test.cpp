@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "support/mpeg_bytes.h"
@@ -115,6 +116,46 @@ TEST_F(BookFileTest, TheFirstReadingKeepsEachTracksOwnTitleAndTheFirstTracksYear
     EXPECT_EQ(
         WriteBookFile(tracks, {}, out, [](std::uint64_t, std::uint64_t) { return false; }).kind,
         BookFileResult::Kind::Stopped);
+}
+
+// The frames are counted while they are copied, after the room for the tag and the Xing
+// frame was kept: where the bitrate changes inside a track, after every track began
+// alike, the Xing frame is shorter than that room and the tag's padding takes the rest.
+TEST_F(BookFileTest, ABitrateChangingInsideATrackLeavesTheXingFramesRoomToThePadding) {
+    const std::string first = Frames(3), second = Frames(2) + Frames(2, Vbr160);
+    BookFileResult result;
+    const std::string book = Book({first, second}, result);
+    ASSERT_EQ(result.kind, BookFileResult::Kind::Written) << result.detail;
+    EXPECT_EQ(result.bytes, book.size());
+    const std::size_t tagEnd = 10 + ((std::size_t{static_cast<unsigned char>(book[6])} << 21) |
+                                     (book[7] << 14) | (book[8] << 7) | book[9]);
+    const std::size_t audioStart = book.size() - 128 - first.size() - second.size();
+    const TrackAudio xing = Scan(book.substr(tagEnd, book.size() - tagEnd - 128));
+    EXPECT_EQ(std::tuple(xing.infoFrame, xing.frames, xing.junkBefore, tagEnd + xing.framesStart),
+              std::tuple(InfoFrame::Xing, 7u, 0, audioStart));
+    EXPECT_EQ(book.substr(audioStart, first.size() + second.size()), first + second);
+    const std::vector<ChapterFrame::Parsed> chapters = ChaptersIn(book, tagEnd);
+    ASSERT_EQ(chapters.size(), 2u);
+    EXPECT_EQ(chapters[1].startOffset, audioStart + first.size());
+}
+
+// A track whose size changed after its first reading is named before anything of it is
+// copied, however it changed.
+TEST_F(BookFileTest, ATrackThatChangedAfterItsFirstReadingIsNamedNotCopiedInPart) {
+    const std::vector<BookTrack> tracks = {{tree.File("01.mp3", Frames(4)), "one"},
+                                           {tree.File("02.mp3", Frames(4)), "two"}};
+    ScannedBook scanned;
+    ASSERT_EQ(ScanBookTracks(tracks, scanned, {}, false).kind, BookFileResult::Kind::Written);
+    for (const std::string& changed : {Frames(2), Frames(6)}) {
+        tree.File("02.mp3", changed);
+        OutputFile out;
+        ASSERT_TRUE(out.Create(tree.Path("book.mp3")));
+        const BookFileResult result =
+            WriteBookPart(tracks, scanned.audio, scanned.ranges, {}, out, nullptr);
+        EXPECT_EQ(std::tuple(result.kind, result.track),
+                  std::tuple(BookFileResult::Kind::Changed, 1u))
+            << changed.size();
+    }
 }
 
 TEST(BookPartStarts, EachPartTakesTheWholeTracksThatFitItsRoom) {

@@ -312,6 +312,25 @@ TEST_F(FileStreamTest, FullDiskFailsTheOutputAndCloseReportsIt) {
 }
 #endif
 
+// Past the end a move leaves zeros; before it, the writes go over what is there.
+TEST_F(FileStreamTest, SeekToLeavesAHoleOrWritesOverTheOutput) {
+    for (const bool memory : {false, true}) {
+        std::string sink;
+        OutputFile out;
+        if (memory)
+            out.CreateMemory(&sink);
+        else
+            ASSERT_TRUE(out.Create(Path("out")));
+        out.Write("12345", 5);
+        EXPECT_TRUE(out.SeekTo(8));
+        out.Write("tail", 4);
+        EXPECT_TRUE(out.SeekTo(1));
+        out.Write("ab", 2);
+        EXPECT_TRUE(out.Close());
+        EXPECT_EQ(memory ? sink : ReadFile("out"), std::string("1ab45\0\0\0tail", 12)) << memory;
+    }
+}
+
 TEST_F(FileStreamTest, SmallWritesReachTheFileInOrderAndTheirFailureByClose) {
     // Small writes are gathered; a copy between them and the end must keep the order,
     // and a failure of gathered bytes must still fail Close.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_stream.h"
+#include "support/temp_tree.h"
 #include "tags/mpeg_track.h"
 
 namespace brambex::testing {
@@ -50,6 +51,14 @@ inline std::string LameInfoFrame(const char* id, int delay, int padding) {
 inline TrackAudio Scan(const std::string& bytes, std::int64_t start = 0, std::int64_t end = -1) {
     InputFile in;
     in.OpenMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return ScanTrackAudio(in, start, end < 0 ? static_cast<std::int64_t>(bytes.size()) : end);
+}
+
+// The same bytes scanned from a file in the folder, which the system maps.
+inline TrackAudio ScanFile(const TempTree& folder, const std::string& bytes, std::int64_t start = 0,
+                           std::int64_t end = -1) {
+    InputFile in;
+    EXPECT_TRUE(in.Open(folder.File("track.mp3", bytes)));
     return ScanTrackAudio(in, start, end < 0 ? static_cast<std::int64_t>(bytes.size()) : end);
 }
 

@@ -76,18 +76,32 @@ TEST(MpegTrack, FindsTheFramesBetweenJunk) {
          {517, 1768, 100, 0, 0, 3, InfoFrame::Info}},
         {vbri + Frames(4), {417, 2085, 0, 0, 0, 4, InfoFrame::Vbri}},
     };
-    for (const auto& c : cases) {
-        const TrackAudio t = Scan(c.bytes);
-        ASSERT_TRUE(t.Ok()) << &c - cases;
-        EXPECT_EQ(std::tuple(t.framesStart, t.framesEnd, t.junkBefore, t.junkAfter, t.junkInside,
-                             t.frames, t.infoFrame),
-                  c.scanned)
-            << &c - cases;
-        EXPECT_EQ(t.samples, t.frames * 1152);
+    // Read from memory, and looked at in place in a mapped file.
+    TempTree folder;
+    for (const bool mapped : {false, true}) {
+        for (const auto& c : cases) {
+            const TrackAudio t = mapped ? ScanFile(folder, c.bytes) : Scan(c.bytes);
+            ASSERT_TRUE(t.Ok()) << &c - cases << mapped;
+            EXPECT_EQ(std::tuple(t.framesStart, t.framesEnd, t.junkBefore, t.junkAfter,
+                                 t.junkInside, t.frames, t.infoFrame),
+                      c.scanned)
+                << &c - cases << mapped;
+            EXPECT_EQ(t.samples, t.frames * 1152);
+        }
     }
     // Only the range counts: here, after a tag and before a trailer.
     const TrackAudio t = Scan("ID3 tag!" + Frames(3) + "TAG", 8, 8 + 3 * 417);
     EXPECT_EQ(std::tuple(t.framesStart, t.frames, t.junkAfter), std::tuple(8, 3u, 0));
+}
+
+// A mapped file is looked at a window at a time: frames across a window's edge count
+// once, and junk there is stepped over as anywhere else.
+TEST(MpegTrack, AMappedTrackLongerThanAWindowCountsEveryFrame) {
+    TempTree folder;
+    const std::string frames = Frames(3000) + std::string(37, '\x44') + Frames(3000);
+    const TrackAudio t = ScanFile(folder, frames);
+    EXPECT_EQ(std::tuple(t.frames, t.Bytes(), t.junkInside), std::tuple(6000u, frames.size(), 37));
+    EXPECT_EQ(t.index.OffsetOf(3008, 6000, t.Bytes()), 3008u * 417 + 37);
 }
 
 TEST(MpegTrack, ReadsTheLameExtensionsDelayAndPadding) {
@@ -113,6 +127,10 @@ TEST(MpegTrack, WithoutAudioFramesTheTrackIsUnusable) {
     EXPECT_EQ(Scan(LameInfoFrame("Info", 0, 0)).status, TrackAudio::Status::NoFrames);
     // A range past the end of the file cannot be read.
     EXPECT_EQ(Scan(Frames(3), 0, 100000).status, TrackAudio::Status::ReadFailed);
+    TempTree folder;
+    const TrackAudio t = ScanFile(folder, Frames(3), 0, 100000);
+    EXPECT_EQ(std::tuple(t.status, t.error),
+              std::tuple(TrackAudio::Status::ReadFailed, std::error_code()));
 }
 
 TEST(MpegTrack, TheFrameIndexStaysSmallAndFindsEveryFrame) {
