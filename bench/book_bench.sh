@@ -4,7 +4,8 @@
 # the same tracks into one MP3 with a chapters metadata file, the three run in turn
 # (merge, copy, ffmpeg, merge, ...) after one uncounted round, so that all see the same
 # machine. Reports the median of the round ratios (merge / cp -r, ffmpeg / cp -r,
-# merge / ffmpeg) with their spread, and the peak memory of brambex-cli.
+# merge / ffmpeg) with their spread, the peak memory of brambex-cli and the machine's
+# load average before and after.
 #
 # Usage: bench/book_bench.sh [ROUNDS]                  (default 7)
 # Environment (defaults in brackets):
@@ -98,4 +99,5 @@ for row in merge_cp ffmpeg_cp merge_ffmpeg; do
   printf '%-16s %8s %13s\n' "${row/_/ \/ }" "$median" "$spread"
 done
 echo "tracks $tracks, $megabytes MB each, $rounds rounds; brambex-cli peak $((peak / 1024)) MiB"
+echo "load average $load at the start, $(cut -d' ' -f1 /proc/loadavg) at the end"
 rm -rf "$work"
