@@ -20,8 +20,7 @@ namespace brambex {
 namespace {
 
 TEST(M4bEncoder, TheModuleIsFoundBesideTheProgramInstalledOrInTheBuildTree) {
-    EXPECT_EQ(M4bModulePath("/usr/bin/brambex-cli", nullptr), "/usr/lib/brambex/brambex-m4b.so");
-    EXPECT_EQ(M4bModulePath("/opt/b/bin/brambex", ""), "/opt/b/lib/brambex/brambex-m4b.so");
+    EXPECT_EQ(M4bModulePath("/usr/bin/brambex", ""), "/usr/lib/brambex/brambex-m4b.so");
     EXPECT_EQ(M4bModulePath("/usr/bin/brambex", "/tmp/m.so"), "/tmp/m.so");
     // This test runs in the build tree, and loads the module built there.
     const std::string built = M4bModulePath(platform::ExecutablePath(), nullptr);
@@ -52,7 +51,7 @@ TEST(M4bWriter, AModuleThatCannotBeUsedStopsTheMergeBeforeAnythingIsWritten) {
         std::string module, reason;
     };
     const Case cases[] = {
-        {tree.Path("none.so"), "(cannot open shared object file: No such file or directory)"},
+        {tree.Path("none.so"), "cannot open shared object file: No such file or directory"},
         {"libc.so.6", "it is not the M4B encoder of Brambex"},
         {STALE_M4B_MODULE, "it comes from another build of Brambex"},
     };
@@ -67,11 +66,8 @@ TEST(M4bWriter, AModuleThatCannotBeUsedStopsTheMergeBeforeAnythingIsWritten) {
         EXPECT_EQ(outcome.stoppedAt, c.module);
         ASSERT_EQ(ui.messages.size(), 1u) << c.module;
         EXPECT_EQ(ui.messages[0].caption, c.module);
-        const std::string& text = ui.messages[0].text;
-        EXPECT_TRUE(
-            text.starts_with("Could not load the M4B encoder, so no M4B book was written ("))
-            << text;
-        EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+        EXPECT_EQ(ui.messages[0].text,
+                  "Could not load the M4B encoder, so no M4B book was written (" + c.reason + ")");
         EXPECT_FALSE(tree.Exists("Moby Dick"));
     }
 }
