@@ -24,6 +24,10 @@ std::string_view FolderOf(std::string_view path) {
 
 M4bEncoder Load(const std::string& path) {
     M4bEncoder encoder{nullptr, path, {}};
+    if (path.empty()) {
+        encoder.reason = "the program cannot tell which folder it was started from";
+        return encoder;
+    }
     const platform::LoadedModule module = platform::LoadModule(path);
     if (!module) {
         encoder.reason = module.reason;
@@ -50,6 +54,10 @@ std::string M4bModulePath(const std::string& executable, const char* override) {
     if (executable.size() > buildTree.size() && executable.starts_with(buildTree) &&
         executable[buildTree.size()] == platform::Separator)
         return M4bModuleInBuildTree;
+    // Without the program's own place a relative path would be taken from the current
+    // folder, where anyone may have put a file of that name.
+    if (!executable.starts_with(platform::Separator))
+        return {};
     // "../lib/brambex" from /usr/bin is /usr/lib/brambex.
     std::string_view folder = FolderOf(executable);
     std::string_view relative = M4bModuleFromPrograms;

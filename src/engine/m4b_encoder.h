@@ -21,7 +21,7 @@ struct M4bEncoder {
 };
 
 // The module's path for a program whose file is executable, with the override when
-// one is set (not null, not empty).
+// one is set (not null, not empty); none when the program's file is not known.
 std::string M4bModulePath(const std::string& executable, const char* override);
 
 // Loads the module where M4bModulePath says, once per path; a module that does not

@@ -22,6 +22,9 @@ namespace {
 TEST(M4bEncoder, TheModuleIsFoundBesideTheProgramInstalledOrInTheBuildTree) {
     EXPECT_EQ(M4bModulePath("/usr/bin/brambex", ""), "/usr/lib/brambex/brambex-m4b.so");
     EXPECT_EQ(M4bModulePath("/usr/bin/brambex", "/tmp/m.so"), "/tmp/m.so");
+    // Never a path taken from the current folder.
+    EXPECT_EQ(M4bModulePath("", nullptr), "");
+    EXPECT_EQ(M4bModulePath("brambex", nullptr), "");
     // This test runs in the build tree, and loads the module built there.
     const std::string built = M4bModulePath(platform::ExecutablePath(), nullptr);
     const std::string inTree = "/src/m4b/brambex-m4b.so";
