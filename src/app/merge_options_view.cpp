@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 
+#include "options/bitrate.h"
 #include "options/merge_options_form.h"
 #include "options/title_template.h"
 
@@ -75,6 +76,8 @@ MergeOptionsCaptions MarkedCaptions(const MergeOptionsForm& form) {
     c.name = WithMnemonic(form.NameGroupCaption(), 'n');
     c.format = WithMnemonic("Output", 'o');
     c.jobs = WithMnemonic("Tracks written at a time", 'w');
+    c.bitrate = WithMnemonic("Bitrate (kb/s)", 'i');
+    c.mono = WithMnemonic("Mix down to mono", 'd');
     return c;
 }
 
@@ -89,9 +92,15 @@ FormProblems FindFormProblems(const MergeOptionsForm& form, const MergePreview& 
     if (!form.KeepTrackNames().checked &&
         !ExpandTitleTemplate(form.Title().text, form.Name().text, 1, 1, "", title, error))
         problems.name = error;
-    if (problems.title.empty() && problems.name.empty())
+    if (BookStreamOffered(form) && !ReadBitrate(form.Bitrate().text))
+        problems.bitrate = "The bitrate needs " + BitrateRangeText() + ".";
+    if (problems.title.empty() && problems.name.empty() && problems.bitrate.empty())
         problems.preview = preview.problem;
     return problems;
+}
+
+const std::string& FormProblems::FieldProblem() const {
+    return !title.empty() ? title : !name.empty() ? name : bitrate;
 }
 
 std::span<const FormatEntry> OfferedFormats() {
@@ -112,7 +121,19 @@ std::vector<JobsEntry> JobsEntries() {
     return entries;
 }
 
-PreviewLines ListPreview(const MergePreview& preview, OutputFormat format) {
+bool BookStreamOffered(const MergeOptionsForm& form) {
+    return form.Format() == OutputFormat::M4bBook;
+}
+
+std::string BookStreamText(const MergeOptionsForm& form) {
+    const std::optional<int> kbps = ReadBitrate(form.Bitrate().text);
+    if (!BookStreamOffered(form) || !kbps)
+        return {};
+    return "AAC at " + std::to_string(*kbps) + " kb/s" + (form.Mono() ? ", mono" : "");
+}
+
+PreviewLines ListPreview(const MergePreview& preview, OutputFormat format,
+                         std::string_view bookStream) {
     PreviewLines lines;
     const bool book = format != OutputFormat::FolderOfTracks;
     lines.firstColumn = book ? "Chapter" : "File";
@@ -128,7 +149,10 @@ PreviewLines ListPreview(const MergePreview& preview, OutputFormat format) {
     // A book is one file in its folder, and the tracks are its chapters.
     if (book && !preview.bookFile.empty()) {
         lines.heading.pop_back();
-        lines.heading += ", the file \"" + preview.bookFile + "\" with the chapters:";
+        lines.heading += ", the file \"" + preview.bookFile + "\"";
+        if (!bookStream.empty())
+            lines.heading += " (" + std::string(bookStream) + ")";
+        lines.heading += " with the chapters:";
     }
     return lines;
 }

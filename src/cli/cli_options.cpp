@@ -3,6 +3,8 @@
 #include <charconv>
 #include <utility>
 
+#include "options/bitrate.h"
+
 namespace brambex::cli {
 
 namespace {
@@ -75,13 +77,10 @@ std::string TakeFormat(CliOptions& o, std::string_view name, std::string_view va
 
 // An M4B book's AAC bitrate: what the encoder takes for speech and music alike.
 std::string TakeBitrate(CliOptions& o, std::string_view name, std::string_view value) {
-    int n = 0;
-    const char* end = value.data() + value.size();
-    auto [stop, error] = std::from_chars(value.data(), end, n);
-    if (value.empty() || error != std::errc() || stop != end || n < MinBitrate || n > MaxBitrate)
-        return std::string(name) + " needs a number of kb/s from " + std::to_string(MinBitrate) +
-               " to " + std::to_string(MaxBitrate);
-    o.bitrateKbps = n;
+    const std::optional<int> kbps = ReadBitrate(value);
+    if (!kbps)
+        return std::string(name) + " needs " + BitrateRangeText();
+    o.bitrateKbps = *kbps;
     return {};
 }
 

@@ -138,6 +138,8 @@ SharedMergeOptions RecordSharedOptions(const MergeOptionsForm& form) {
     shared.pattern = form.Name().text;
     shared.format = form.Format();
     shared.jobs = form.Jobs();
+    shared.bitrate = form.Bitrate().text;
+    shared.mono = form.Mono();
     return shared;
 }
 
@@ -156,6 +158,8 @@ void ApplySharedOptions(const SharedMergeOptions& shared, MergeOptionsForm& form
         answers.pattern = shared.pattern;
     answers.format = shared.format;
     answers.jobs = shared.jobs;
+    answers.bitrate = shared.bitrate;
+    answers.mono = shared.mono;
     AnswerMergeOptions(form, answers);
 }
 

@@ -32,6 +32,8 @@ struct SharedMergeOptions {
     std::string pattern;
     OutputFormat format = OutputFormat::FolderOfTracks;
     int jobs = 0;
+    std::string bitrate;  // an M4B book's, as typed
+    bool mono = false;
 };
 
 SharedMergeOptions RecordSharedOptions(const MergeOptionsForm& form);

@@ -43,6 +43,10 @@ void AnswerMergeOptions(MergeOptionsForm& form, const FormAnswers& a) {
         form.SetFormat(*a.format);
     if (a.jobs)
         form.SetJobs(*a.jobs);
+    if (a.bitrate)
+        form.SetBitrateText(*a.bitrate);
+    if (a.mono)
+        form.SetMono(*a.mono);
 }
 
 }  // namespace brambex

@@ -27,6 +27,8 @@ struct FormAnswers {
     std::optional<int> genreNumber;
     std::optional<OutputFormat> format;
     std::optional<int> jobs;
+    std::optional<std::string> bitrate;  // as typed
+    std::optional<bool> mono;
 };
 
 // Answers the form in the one order that gives each answer its meaning: the type of

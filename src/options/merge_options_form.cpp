@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "options/bitrate.h"
 #include "options/disc_ending.h"
 #include "options/merge_preparation.h"
 #include "options/merge_settings.h"
@@ -84,6 +85,8 @@ void MergeOptionsForm::SetUp() {
                      });
     genreSelection_.reset();
     jobs_ = settings_.choices.jobs;
+    bitrate_.text = std::to_string(settings_.choices.bitrateKbps);
+    mono_ = settings_.choices.mono;
     if (settings_.choicesConfirmed)
         ShowConfirmed();
     Changed();
@@ -131,6 +134,16 @@ void MergeOptionsForm::SetFormat(OutputFormat format) {
 
 void MergeOptionsForm::SetJobs(int jobs) {
     jobs_ = jobs;
+    Changed();
+}
+
+void MergeOptionsForm::SetBitrateText(std::string_view text) {
+    bitrate_.text = text;
+    Changed();
+}
+
+void MergeOptionsForm::SetMono(bool mono) {
+    mono_ = mono;
     Changed();
 }
 
@@ -357,6 +370,9 @@ void MergeOptionsForm::ConfirmInto(MergeSettings& settings) const {
     choices.keepAlbumTitle = keepAlbumTitle_.checked;
     choices.format = format_;
     choices.jobs = jobs_;
+    if (const std::optional<int> kbps = ReadBitrate(bitrate_.text))
+        choices.bitrateKbps = *kbps;
+    choices.mono = mono_;
 }
 
 void MergeOptionsForm::SetChangedCallback(std::function<void()> callback) {

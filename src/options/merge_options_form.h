@@ -80,6 +80,7 @@ class MergeOptionsForm {
     // itself may be longer.
     static constexpr int EditTypingLimit = 254;
     static constexpr int GenreTypingLimit = 29;
+    static constexpr int BitrateTypingLimit = 3;
 
     // The form proposes the first track's tags and the type of CDs of the settings,
     // which must outlive it; Confirm writes the controls' values into their choices,
@@ -115,6 +116,13 @@ class MergeOptionsForm {
     void SetJobs(int jobs);
     OutputFormat Format() const { return format_; }
     int Jobs() const { return jobs_; }
+    // An M4B book's AAC bitrate as typed (ReadBitrate reads it) and whether it is mixed
+    // down to one channel; they stay from one merge to the next as the format does. A
+    // bitrate that does not read leaves the one confirmed before.
+    void SetBitrateText(std::string_view text);
+    void SetMono(bool mono);
+    const FieldState& Bitrate() const { return bitrate_; }
+    bool Mono() const { return mono_; }
 
     // Clicks on the keep boxes: set the check state, then run the box's response.
     void SetKeepGenre(bool checked);
@@ -227,6 +235,8 @@ class MergeOptionsForm {
     bool sharedAmongSets_ = false;
     OutputFormat format_ = OutputFormat::FolderOfTracks;
     int jobs_ = 0;
+    FieldState bitrate_;
+    bool mono_ = false;
 };
 
 }  // namespace brambex

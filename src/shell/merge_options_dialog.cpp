@@ -100,10 +100,12 @@ MergeOptionsDialog::MergeOptionsDialog(QWidget* parent, MergeOptionsForm& form)
 
     // The keyboard visits the controls in the order the dialog has always had, then
     // the output's choices.
-    QWidget* order[] = {
-        startButton_,  cancelButton_,      helpButton_,    musicButton_,       audioBooksButton_,
-        keepGenreBox_, keepAlbumTitleBox_, keepArtistBox_, keepTrackNamesBox_, genreBox_,
-        titleField_,   artistField_,       nameField_,     formatBox_,         jobsBox_};
+    QWidget* order[] = {startButton_,       cancelButton_,     helpButton_,
+                        musicButton_,       audioBooksButton_, keepGenreBox_,
+                        keepAlbumTitleBox_, keepArtistBox_,    keepTrackNamesBox_,
+                        genreBox_,          titleField_,       artistField_,
+                        nameField_,         formatBox_,        jobsBox_,
+                        bitrateField_,      monoBox_};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -183,9 +185,24 @@ QGroupBox* MergeOptionsDialog::MakeOutputChoices() {
     jobsRow->addWidget(jobsLabel_);
     jobsRow->addWidget(jobsBox_);
     jobsRow->addStretch();
+    bookStreamRow_ = Named(new QWidget(outputGroup_), "bookStreamRow");
+    bitrateField_ = Named(new QLineEdit(bookStreamRow_), "bitrateField");
+    bitrateField_->setMaxLength(MergeOptionsForm::BitrateTypingLimit);
+    bitrateField_->setFixedWidth(bitrateField_->fontMetrics().horizontalAdvance(u'0') * 6 + 30);
+    bitrateMark_ = AddMark(bitrateField_);
+    bitrateLabel_ = Named(new QLabel(bookStreamRow_), "bitrateLabel");
+    bitrateLabel_->setBuddy(bitrateField_);
+    monoBox_ = Named(new QCheckBox(bookStreamRow_), "monoBox");
+    auto* streamRow = new QHBoxLayout(bookStreamRow_);
+    streamRow->setContentsMargins(0, 0, 0, 0);
+    streamRow->addWidget(bitrateLabel_);
+    streamRow->addWidget(bitrateField_);
+    streamRow->addWidget(monoBox_);
+    streamRow->addStretch();
     auto* layout = new QVBoxLayout(outputGroup_);
     layout->addWidget(formatBox_);
     layout->addLayout(jobsRow);
+    layout->addWidget(bookStreamRow_);
     return outputGroup_;
 }
 
@@ -289,6 +306,9 @@ void MergeOptionsDialog::Bind() {
         if (!showing_)
             form_.SetJobs(jobsBox_->itemData(index).toInt());
     });
+    connect(bitrateField_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetBitrateText(text.toStdString()); });
+    connect(monoBox_, &QCheckBox::clicked, this, [this](bool on) { form_.SetMono(on); });
     connect(startButton_, &QPushButton::clicked, this, [this] { StartMerge(); });
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
     connect(helpButton_, &QPushButton::clicked, this,
@@ -319,6 +339,9 @@ void MergeOptionsDialog::ShowForm() {
     ShowGenre();
     formatBox_->setCurrentIndex(FormatIndex(form_.Format()));
     jobsBox_->setCurrentIndex(std::max(0, jobsBox_->findData(form_.Jobs())));
+    ShowField(bitrateField_, form_.Bitrate(), MergeOptionsForm::BitrateTypingLimit);
+    monoBox_->setChecked(form_.Mono());
+    bookStreamRow_->setVisible(BookStreamOffered(form_));
     ShowPreview();
     showing_ = false;
 }
@@ -332,6 +355,8 @@ void MergeOptionsDialog::ShowCaptions() {
     genreGroup_->setTitle(Text(captions.genre));
     outputGroup_->setTitle(Text(captions.format));
     jobsLabel_->setText(Text(captions.jobs));
+    bitrateLabel_->setText(Text(captions.bitrate));
+    monoBox_->setText(Text(captions.mono));
     ShowCheck(keepGenreBox_, form_.KeepGenre(), captions.keepGenre);
     ShowCheck(keepAlbumTitleBox_, form_.KeepAlbumTitle(), captions.keepAlbumTitle);
     ShowCheck(keepArtistBox_, form_.KeepArtist(), captions.keepArtist);
@@ -362,7 +387,7 @@ void MergeOptionsDialog::ShowGenre() {
 
 void MergeOptionsDialog::ShowPreview() {
     const MergePreview preview = form_.Preview();
-    const PreviewLines lines = ListPreview(preview, form_.Format());
+    const PreviewLines lines = ListPreview(preview, form_.Format(), BookStreamText(form_));
     previewList_->clear();
     previewList_->setHeaderLabels({Text(lines.firstColumn), QStringLiteral("Title")});
     for (const auto& [first, title] : lines.rows)
@@ -374,6 +399,7 @@ void MergeOptionsDialog::ShowPreview() {
 void MergeOptionsDialog::ShowProblems(const FormProblems& problems) {
     ShowMark(titleField_, titleMark_, problems.title);
     ShowMark(nameField_, nameMark_, problems.name);
+    ShowMark(bitrateField_, bitrateMark_, problems.bitrate);
     startButton_->setEnabled(problems.StartEnabled());
 }
 

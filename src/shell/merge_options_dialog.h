@@ -1,6 +1,7 @@
 // The "Merge Options" dialog: widgets bound to a MergeOptionsForm. Every click and
 // keystroke goes to the form; after each change the widgets show the form again,
-// with the preview of the first tracks' names and titles and the output folders. The
+// with the preview of the first tracks' names and titles and the output folders; an
+// M4B book's bitrate and mono are shown only while that format is chosen. The
 // choices and the preview scroll where the screen is too small for them; the buttons
 // stay in sight.
 #pragma once
@@ -76,6 +77,11 @@ class MergeOptionsDialog : public QDialog {
     QComboBox* formatBox_;
     QComboBox* jobsBox_;
     QLabel* jobsLabel_;
+    QWidget* bookStreamRow_;  // the bitrate and mono, shown for an M4B book
+    QLabel* bitrateLabel_;
+    QLineEdit* bitrateField_;
+    QAction* bitrateMark_;
+    QCheckBox* monoBox_;
     QLabel* sharedNote_;  // instead of the title and artist, for a library's sets
     QLabel* previewFolders_;
     QTreeWidget* previewList_;

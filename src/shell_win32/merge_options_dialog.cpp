@@ -45,6 +45,8 @@ class MergeOptionsDialog {
             SendDlgItemMessageW(window_, field, EM_LIMITTEXT, MergeOptionsForm::EditTypingLimit, 0);
         SendDlgItemMessageW(window_, IDC_GENRE, CB_LIMITTEXT, MergeOptionsForm::GenreTypingLimit,
                             0);
+        SendDlgItemMessageW(window_, IDC_BITRATE, EM_LIMITTEXT,
+                            MergeOptionsForm::BitrateTypingLimit, 0);
         for (const GenreEntry& entry : form_.GenreList())
             SendDlgItemMessageW(window_, IDC_GENRE, CB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(platform::Widen(entry.name).c_str()));
@@ -102,6 +104,13 @@ class MergeOptionsDialog {
                 return TRUE;
             case IDC_GENRE:
                 GenreCommand(code);
+                return TRUE;
+            case IDC_BITRATE:
+                if (code == EN_CHANGE)
+                    form_.SetBitrateText(ItemText(window_, id));
+                return TRUE;
+            case IDC_MONO:
+                form_.SetMono(ItemChecked(window_, id));
                 return TRUE;
             case IDC_FORMAT:
                 if (code == CBN_SELCHANGE && Chosen(id) >= 0)
@@ -176,7 +185,9 @@ class MergeOptionsDialog {
                                    {IDC_AUDIOBOOKS, &captions.audioBooks},
                                    {IDC_GENRE_GROUP, &captions.genre},
                                    {IDC_FORMAT_GROUP, &captions.format},
-                                   {IDC_JOBS_LABEL, &captions.jobs}})
+                                   {IDC_JOBS_LABEL, &captions.jobs},
+                                   {IDC_BITRATE_LABEL, &captions.bitrate},
+                                   {IDC_MONO, &captions.mono}})
             SetItemText(window_, id, *caption);
         ShowCheck(IDC_KEEP_GENRE, form_.KeepGenre(), captions.keepGenre);
         ShowCheck(IDC_KEEP_ALBUM, form_.KeepAlbumTitle(), captions.keepAlbumTitle);
@@ -205,6 +216,11 @@ class MergeOptionsDialog {
         for (std::size_t i = 0; i < jobs.size(); ++i)
             if (jobs[i].jobs == form_.Jobs())
                 SendDlgItemMessageW(window_, IDC_JOBS, CB_SETCURSEL, i, 0);
+        // The bitrate and mono stay in place, usable for an M4B book alone.
+        SetItemText(window_, IDC_BITRATE, form_.Bitrate().text);
+        CheckItem(window_, IDC_MONO, form_.Mono());
+        for (int id : {IDC_BITRATE_LABEL, IDC_BITRATE, IDC_MONO})
+            EnableItem(window_, id, BookStreamOffered(form_));
         ShowPreview();
         showing_ = false;
     }
@@ -227,7 +243,7 @@ class MergeOptionsDialog {
 
     void ShowPreview() {
         const MergePreview preview = form_.Preview();
-        const PreviewLines lines = ListPreview(preview, form_.Format());
+        const PreviewLines lines = ListPreview(preview, form_.Format(), BookStreamText(form_));
         HWND list = GetDlgItem(window_, IDC_PREVIEW_LIST);
         std::wstring first = platform::Widen(lines.firstColumn);
         LVCOLUMNW column{};
@@ -244,7 +260,8 @@ class MergeOptionsDialog {
         const FormProblems problems = FindFormProblems(form_, preview);
         ShowWarningSign(window_, IDC_TITLE_MARK, problems.title, tips_);
         ShowWarningSign(window_, IDC_NAME_MARK, problems.name, tips_);
-        SetItemText(window_, IDC_PROBLEM, problems.title.empty() ? problems.name : problems.title);
+        ShowWarningSign(window_, IDC_BITRATE_MARK, problems.bitrate, tips_);
+        SetItemText(window_, IDC_PROBLEM, problems.FieldProblem());
         EnableItem(window_, IDOK, problems.StartEnabled());
     }
 

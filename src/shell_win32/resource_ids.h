@@ -67,9 +67,15 @@
 #define IDC_JOBS 1122
 // What keeps Start Merge from being pressed, where a field is at fault.
 #define IDC_PROBLEM 1123
-// The warning signs beside the title and the track-title pattern when they are at fault.
+// An M4B book's bitrate and mono, enabled while that format is chosen.
+#define IDC_BITRATE_LABEL 1124
+#define IDC_BITRATE 1125
+#define IDC_MONO 1126
+// The warning signs beside the title, the track-title pattern and the bitrate when they
+// are at fault.
 #define IDC_TITLE_MARK 1140
 #define IDC_NAME_MARK 1141
+#define IDC_BITRATE_MARK 1142
 
 // The progress window; its Cancel is IDCANCEL.
 #define IDC_PROGRESS_MESSAGE 1201

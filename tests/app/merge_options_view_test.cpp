@@ -55,6 +55,72 @@ TEST(MergeOptionsView, ProblemsMarkTheFieldAtFaultAndDisableStart) {
     }
 }
 
+// The bitrate is read as the command line reads --bitrate, and only where an M4B book
+// is written; the preview says what stream the book gets.
+TEST(MergeOptionsView, BitrateAndMonoAreOfferedCheckedAndPreviewedForAnM4bBookAlone) {
+    const struct {
+        OutputFormat format;
+        const char* bitrate;
+        bool mono;
+        bool problem;
+        const char* stream;
+    } cases[] = {
+        {OutputFormat::M4bBook, "64", false, false, "AAC at 64 kb/s"},
+        {OutputFormat::M4bBook, "16", true, false, "AAC at 16 kb/s, mono"},
+        {OutputFormat::M4bBook, "320", false, false, "AAC at 320 kb/s"},
+        {OutputFormat::M4bBook, "15", false, true, ""},
+        {OutputFormat::M4bBook, "321", false, true, ""},
+        {OutputFormat::M4bBook, "", false, true, ""},
+        {OutputFormat::M4bBook, "64k", false, true, ""},
+        {OutputFormat::M4bBook, "-64", false, true, ""},
+        {OutputFormat::Mp3Book, "8", true, false, ""},
+        {OutputFormat::FolderOfTracks, "", false, false, ""},
+    };
+    for (const auto& c : cases) {
+        MergeSettings settings;
+        MergeOptionsForm form(settings);
+        form.SetUp();
+        form.SetTitleText("Dune");
+        form.SetFormat(c.format);
+        form.SetBitrateText(c.bitrate);
+        form.SetMono(c.mono);
+        MergePreview preview;
+        preview.problem = "Two or more mp3 files have the same sequence number!";
+        const FormProblems problems = FindFormProblems(form, preview);
+        EXPECT_EQ(BookStreamOffered(form), c.format == OutputFormat::M4bBook);
+        EXPECT_EQ(problems.bitrate.empty(), !c.problem) << c.bitrate;
+        if (c.problem) {
+            EXPECT_EQ(problems.bitrate, "The bitrate needs a number of kb/s from 16 to 320.");
+            EXPECT_EQ(problems.FieldProblem(), problems.bitrate);
+            // Only the field is marked.
+            EXPECT_EQ(problems.preview, "");
+            EXPECT_FALSE(problems.StartEnabled());
+        }
+        EXPECT_EQ(BookStreamText(form), c.stream) << c.bitrate;
+    }
+}
+
+// Confirmed, they stay for the next merge, as the format does; a bitrate that does not
+// read keeps the one confirmed before.
+TEST(MergeOptionsView, BitrateAndMonoStayFromOneMergeToTheNext) {
+    MergeSettings settings;
+    MergeOptionsForm first(settings);
+    first.SetUp();
+    EXPECT_EQ(first.Bitrate().text, "64");
+    first.SetBitrateText("96");
+    first.SetMono(true);
+    first.Confirm();
+    EXPECT_EQ(settings.choices.bitrateKbps, 96);
+    EXPECT_TRUE(settings.choices.mono);
+    MergeOptionsForm next(settings);
+    next.SetUp();
+    EXPECT_EQ(next.Bitrate().text, "96");
+    EXPECT_TRUE(next.Mono());
+    next.SetBitrateText("9");
+    next.Confirm();
+    EXPECT_EQ(settings.choices.bitrateKbps, 96);
+}
+
 TEST(MergeOptionsView, EveryControlHasAnAltKeyOfItsOwnInBothTypes) {
     for (const bool books : {false, true}) {
         MergeSettings settings;
@@ -66,7 +132,7 @@ TEST(MergeOptionsView, EveryControlHasAnAltKeyOfItsOwnInBothTypes) {
         for (const std::string* caption :
              {&c.start, &c.cancel, &c.help, &c.music, &c.audioBooks, &c.keepGenre,
               &c.keepAlbumTitle, &c.keepArtist, &c.keepTrackNames, &c.genre, &c.title, &c.artist,
-              &c.name, &c.format, &c.jobs}) {
+              &c.name, &c.format, &c.jobs, &c.bitrate, &c.mono}) {
             const std::size_t at = caption->find('&');
             ASSERT_NE(at, std::string::npos) << *caption;
             EXPECT_EQ(caption->find('&', at + 1), std::string::npos) << *caption;
@@ -130,6 +196,11 @@ TEST(MergeOptionsView, PreviewListsFilesOrABooksChapters) {
     EXPECT_EQ(lines.heading, "Into the folder \"Dune\", the file \"Dune.mp3\" with the chapters:");
     EXPECT_EQ(lines.firstColumn, "Chapter");
     EXPECT_EQ(lines.rows[1], (std::pair<std::string, std::string>{"2", "1-2 Dune"}));
+
+    preview.bookFile = "Dune.m4b";
+    EXPECT_EQ(ListPreview(preview, OutputFormat::M4bBook, "AAC at 64 kb/s, mono").heading,
+              "Into the folder \"Dune\", the file \"Dune.m4b\" (AAC at 64 kb/s, mono) with the "
+              "chapters:");
 
     preview.problem = "Unrecognized code: <x> ignored.";
     EXPECT_EQ(ListPreview(preview, OutputFormat::Mp3Book).heading, preview.problem);

@@ -362,18 +362,22 @@ TEST(Library, OneDialogAnswersForEverySetEachKeepingItsTitleAndArtist) {
 }
 
 // What one dialog chose of the output holds for every set it answers for.
-TEST(Library, SharedChoicesCarryTheFormatAndTheJobs) {
+TEST(Library, SharedChoicesCarryTheFormatTheJobsAndTheBooksStream) {
     MergeSettings first;
     MergeOptionsForm asked(first);
     asked.SetUp();
     asked.SetFormat(OutputFormat::Mp3Book);
     asked.SetJobs(3);
+    asked.SetBitrateText("96");
+    asked.SetMono(true);
     MergeSettings other;
     MergeOptionsForm answered(other);
     answered.SetUp();
     ApplySharedOptions(RecordSharedOptions(asked), answered);
     EXPECT_EQ(answered.Format(), OutputFormat::Mp3Book);
     EXPECT_EQ(answered.Jobs(), 3);
+    EXPECT_EQ(answered.Bitrate().text, "96");
+    EXPECT_TRUE(answered.Mono());
 }
 
 TEST(Library, CancelStopsAfterTheRunningTrack) {
