@@ -5,6 +5,7 @@
 // book, and the names of the book's files in it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,7 @@
 #include "engine/merge_plan.h"
 #include "engine/merge_run.h"
 #include "platform/file_system.h"
+#include "tags/front_cover.h"
 
 namespace brambex {
 
@@ -30,5 +32,17 @@ bool PrepareBookFolder(platform::FileSystem& files, MergeRun& run, FrontEnd& ui,
 // The picture the book's tag carries: the first picture of the disc-1 folder, as a
 // path on disk; empty when the folder has none.
 std::string BookCoverPath(const MergeRun& run, const MergePlan& plan);
+
+// The picture a book carries: the first track's own front cover (`own`, found in
+// firstTrack) where it has one, else the disc-1 folder's first picture; no path when
+// there is neither.
+struct BookCover {
+    std::string path;
+    std::int64_t offset = 0;
+    std::int64_t size = -1;  // the whole file
+    std::string mimeType;
+};
+BookCover ChooseBookCover(const MergeRun& run, const MergePlan& plan, const std::string& firstTrack,
+                          const FrontCover& own);
 
 }  // namespace brambex

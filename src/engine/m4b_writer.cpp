@@ -40,6 +40,12 @@ std::string GenreName(const std::string& genre) {
     return genre;
 }
 
+// Where the track's own front cover lies; none where it has none or cannot be read.
+FrontCover ReadFrontCover(const std::string& path) {
+    InputFile in;
+    return in.Open(path) ? FindFrontCover(in) : FrontCover{};
+}
+
 class M4bWriter : public BookWriterBase<M4bTrack> {
   public:
     explicit M4bWriter(const WriterContext& context)
@@ -147,12 +153,16 @@ bool M4bWriter::Encode(const Cancellation& cancel) {
         return !cancel.Requested();
     };
     const MergeChoices& choices = plan_->choices;
+    const std::string& first = tracks_.front().path;
+    const BookCover cover = ChooseBookCover(run_, *plan_, first, ReadFrontCover(first));
     const M4bBookTexts texts{choices.title,
                              choices.artist,
                              GenreName(choices.genre),
-                             ReadTrackYear(tracks_.front().path),
+                             ReadTrackYear(first),
                              {},
-                             BookCoverPath(run_, *plan_)};
+                             cover.path,
+                             cover.offset,
+                             cover.size};
     const int jobs =
         jobs_ > 0 ? jobs_ : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     M4bResult written =

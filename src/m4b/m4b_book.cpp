@@ -77,10 +77,12 @@ TrackCount CountTrack(const std::string& path, const std::atomic<bool>& stop) {
 }
 
 // Reads the cover picture whole: it goes into the movie box.
-bool ReadCover(const std::string& path, M4bTags& tags, std::error_code& error) {
+bool ReadCover(const M4bBookTexts& texts, M4bTags& tags, std::error_code& error) {
     InputFile in;
-    const std::int64_t size = in.Open(path) ? in.Size() : -1;
-    if (size >= 0) {
+    std::int64_t size = -1;
+    if (in.Open(texts.coverPath))
+        size = texts.coverSize >= 0 ? texts.coverSize : in.Size();
+    if (size >= 0 && in.Seek(texts.coverOffset)) {
         tags.cover.resize(static_cast<std::size_t>(size));
         if (in.Read(tags.cover.data(), tags.cover.size()) == tags.cover.size()) {
             tags.coverIsPng = tags.cover.starts_with("\x89PNG");
@@ -251,7 +253,7 @@ M4bResult WriteM4bBook(std::span<const M4bTrack> tracks, const M4bBookAudio& aud
     QuietDecoderLogs();
     M4bTags tags{texts.title, texts.artist, texts.genre, texts.year, texts.description, {}, false};
     std::error_code error;
-    if (!texts.coverPath.empty() && !ReadCover(texts.coverPath, tags, error))
+    if (!texts.coverPath.empty() && !ReadCover(texts, tags, error))
         return Failure(M4bResult::Kind::CoverUnreadable, 0, {}, error);
     if (tracks.empty() || audio.trackSamples.size() != tracks.size())
         return Failure(M4bResult::Kind::EncodeFailed, 0, "no tracks");

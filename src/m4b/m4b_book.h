@@ -36,6 +36,10 @@ struct M4bBookTexts {
     std::string year;
     std::string description;
     std::string coverPath;  // JPEG or PNG; none when empty
+    // Where the picture lies in that file (a track's own front cover): coverSize bytes
+    // from coverOffset; the whole file when coverSize is negative.
+    std::int64_t coverOffset = 0;
+    std::int64_t coverSize = -1;
 };
 
 struct M4bSettings {

@@ -18,7 +18,7 @@
 namespace brambex {
 
 // One more whenever a function of the table or a type that crosses changes.
-inline constexpr std::uint32_t M4bModuleVersion = 1;
+inline constexpr std::uint32_t M4bModuleVersion = 2;
 
 // The sizes of the types that cross, in one number.
 inline constexpr std::uint64_t M4bModuleLayout = [] {

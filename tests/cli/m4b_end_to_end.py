@@ -15,8 +15,8 @@ import tempfile
 import unittest
 
 try:
-    from mutagen.id3 import ID3, TYER
-    from mutagen.mp4 import MP4
+    from mutagen.id3 import APIC, ID3, TYER
+    from mutagen.mp4 import MP4, MP4Cover
 except ImportError:
     print("skipped: mutagen is missing (install python3-mutagen)")
     sys.exit(77)
@@ -125,6 +125,25 @@ class M4bTest(unittest.TestCase):
         info = MP4(os.path.join(self.root, "Mixed", "Mixed.m4b")).info
         self.assertEqual(info.channels, 1)
         self.assertLess(info.bitrate, 48000)
+
+    def test_first_tracks_own_front_cover_comes_before_the_folders_picture(self):
+        disc1, inputs = self.make_set(2, [(1, 1, 300, 1), (1, 2, 400, 1)])
+        pictures = {}
+        for name, colour in (("Folder.jpg", "red"), ("own.png", "blue")):
+            path = os.path.join(self.root, name)
+            subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                            f"color=c={colour}:s=16x16", "-frames:v", "1", path], check=True)
+            with open(path, "rb") as f:
+                pictures[name] = f.read()
+        shutil.copy(os.path.join(self.root, "Folder.jpg"), disc1)
+        tag = ID3()
+        tag.add(APIC(encoding=0, mime="image/png", type=3, desc="", data=pictures["own.png"]))
+        tag.save(inputs[0], v2_version=3)
+        result = run("merge", disc1, "--format", "m4b", "--title", "Covered", "-q")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        cover = MP4(os.path.join(self.root, "Covered", "Covered.m4b")).tags["covr"][0]
+        self.assertEqual(bytes(cover), pictures["own.png"])
+        self.assertEqual(cover.imageformat, MP4Cover.FORMAT_PNG)
 
     def test_track_that_does_not_decode_stops_the_book_before_anything_is_written(self):
         disc1, _ = self.make_set(2, [(1, 1, 300, 1)])
