@@ -53,6 +53,14 @@ TrackDecoder::~TrackDecoder() = default;
 bool TrackDecoder::Open(const std::string& path) {
     State& s = *s_;
     const AVCodec* decoder = nullptr;
+    // The demuxer keeps an index for seeking, up to a megabyte a track, that a track
+    // read once from start to end never uses.
+    s.format = avformat_alloc_context();
+    if (!s.format) {
+        s.error = AVERROR(ENOMEM);
+        return false;
+    }
+    s.format->max_index_size = 1024;
     if ((s.error = avformat_open_input(&s.format, path.c_str(), nullptr, nullptr)) < 0 ||
         (s.error = avformat_find_stream_info(s.format, nullptr)) < 0 ||
         (s.error = av_find_best_stream(s.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0)) < 0)
