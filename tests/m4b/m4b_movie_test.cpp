@@ -157,6 +157,24 @@ TEST(M4bMovie, NeroChapterListTakesTheFirst255ChaptersAndCutsLongTitles) {
     EXPECT_EQ(w.Size(), 17u + 255u * (8 + 1 + 255));
 }
 
+// The Nero list counts its chapters in a byte; the chapter track has no such limit.
+TEST(M4bMovie, ChapterTrackHoldsEveryChapterWhereTheNeroListHasTheFirst255) {
+    M4bAudio audio;
+    audio.sampleRate = 44100;
+    audio.samples = 300 * 1024;
+    for (int i = 0; i < 302; ++i)
+        audio.packets.Add(10);
+    std::vector<M4bChapter> chapters;
+    for (std::uint64_t i = 0; i < 300; ++i)
+        chapters.push_back({"Part " + std::to_string(i + 1), i * 1024});
+    const RenderedMovie movie = RenderMovie(audio, chapters, {}, 0);
+    std::string moov = movie.bytes;
+    moov.insert(movie.sizesAt, movie.sizesBytes, '\0');
+    const std::string_view text = Path(Child(moov, "trak", 1), {"mdia", "minf", "stbl"});
+    EXPECT_EQ(Big(Child(text, "stsz"), 16, 4), 300u);
+    EXPECT_EQ(Big(Path(moov, {"udta", "chpl"}), 16, 1), 255u);
+}
+
 TEST(M4bMovie, ItemListHoldsTheTagsTheAudiobookKindAndTheGaplessText) {
     BoxWriter w;
     M4bTags tags;
