@@ -30,11 +30,11 @@ std::string BookCoverPath(const MergeRun& run, const MergePlan& plan) {
     return run.PathInSet(platform::JoinPath(folder.discFolder, folder.pictures.front()));
 }
 
-BookCover ChooseBookCover(const MergeRun& run, const MergePlan& plan, const std::string& firstTrack,
-                          const FrontCover& own) {
+ChosenCover ChooseBookCover(const MergeRun& run, const MergePlan& plan,
+                            const std::string& firstTrack, const FrontCover& own) {
     if (own.size > 0)
         return {firstTrack, own.offset, own.size, own.mimeType};
-    BookCover folder;
+    ChosenCover folder;
     folder.path = BookCoverPath(run, plan);
     if (!folder.path.empty())
         folder.mimeType = "image/jpeg";

@@ -36,13 +36,13 @@ std::string BookCoverPath(const MergeRun& run, const MergePlan& plan);
 // The picture a book carries: the first track's own front cover (`own`, found in
 // firstTrack) where it has one, else the disc-1 folder's first picture; no path when
 // there is neither.
-struct BookCover {
+struct ChosenCover {
     std::string path;
     std::int64_t offset = 0;
     std::int64_t size = -1;  // the whole file
     std::string mimeType;
 };
-BookCover ChooseBookCover(const MergeRun& run, const MergePlan& plan, const std::string& firstTrack,
-                          const FrontCover& own);
+ChosenCover ChooseBookCover(const MergeRun& run, const MergePlan& plan,
+                            const std::string& firstTrack, const FrontCover& own);
 
 }  // namespace brambex

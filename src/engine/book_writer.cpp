@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/book_file.h"
@@ -66,16 +67,11 @@ MergeOutcome BookWriter::Write(const Cancellation& cancel) {
     texts_.artist = plan_->choices.artist;
     texts_.genre = plan_->choices.genre;
     texts_.year = scanned_.year;
-    // The first track's own front cover, else the disc-1 folder's picture.
-    if (scanned_.cover.size > 0) {
-        texts_.coverPath = tracks_.front().path;
-        texts_.coverMimeType = scanned_.cover.mimeType;
-        texts_.coverOffset = scanned_.cover.offset;
-        texts_.coverSize = scanned_.cover.size;
-    } else {
-        texts_.coverPath = BookCoverPath(run_, *plan_);
-        texts_.coverMimeType = texts_.coverPath.empty() ? "" : "image/jpeg";
-    }
+    ChosenCover cover = ChooseBookCover(run_, *plan_, tracks_.front().path, scanned_.cover);
+    texts_.coverPath = std::move(cover.path);
+    texts_.coverMimeType = std::move(cover.mimeType);
+    texts_.coverOffset = cover.offset;
+    texts_.coverSize = cover.size;
     if (const BookFileResult parts = PlanBookParts(tracks_, scanned_, texts_, starts_);
         parts.kind != Kind::Written) {
         Refused(parts, PartPath(0));

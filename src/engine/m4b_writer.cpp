@@ -154,7 +154,7 @@ bool M4bWriter::Encode(const Cancellation& cancel) {
     };
     const MergeChoices& choices = plan_->choices;
     const std::string& first = tracks_.front().path;
-    const BookCover cover = ChooseBookCover(run_, *plan_, first, ReadFrontCover(first));
+    const ChosenCover cover = ChooseBookCover(run_, *plan_, first, ReadFrontCover(first));
     const M4bBookTexts texts{choices.title,
                              choices.artist,
                              GenreName(choices.genre),
