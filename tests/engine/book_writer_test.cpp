@@ -139,6 +139,24 @@ TEST_F(BookWriterTest, ACancelLeavesNoBookAndNoTemporaryFile) {
     }
 }
 
+// A track that changes while the book is written stops it there, named, and no part of
+// a book is left.
+TEST_F(BookWriterTest, ATrackChangedWhileTheBookIsWrittenIsNamedAndLeavesNoBook) {
+    // Updates 0 to 5 read the three tracks; 6 says the book is being written.
+    ui.onProgressUpdate = [&](int update) {
+        if (update == 6)
+            Put("Moby Dick Disc 2/01 C.mp3", "The Carpet-Bag", testing::Frames(6));
+    };
+    ScanAndMerge();
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Stopped);
+    EXPECT_EQ(outcome.stoppedAt, Native("Moby Dick Disc 2/01 C.mp3"));
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().text,
+              "Could not read input file (it changed while the book was written)");
+    EXPECT_FALSE(tree.Exists("Moby Dick/Moby Dick.mp3"));
+    EXPECT_TRUE(ui.writing.empty());
+}
+
 TEST_F(BookWriterTest, ADryRunListsTheFileAndItsChaptersAndWritesNothing) {
     BookPlan plan;
     ScanAndMerge(&plan);
