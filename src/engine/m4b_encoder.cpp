@@ -51,8 +51,8 @@ std::string M4bModulePath(const std::string& executable, const char* override) {
     if (override && *override)
         return override;
     const std::string_view buildTree = M4bBuildTree;
-    if (executable.size() > buildTree.size() && executable.starts_with(buildTree) &&
-        executable[buildTree.size()] == platform::Separator)
+    if (!buildTree.empty() && executable.size() > buildTree.size() &&
+        executable.starts_with(buildTree) && executable[buildTree.size()] == platform::Separator)
         return M4bModuleInBuildTree;
     // Without the program's own place a relative path would be taken from the current
     // folder, where anyone may have put a file of that name.

@@ -3,9 +3,10 @@
 // then on. Built only where the M4B encoder is (BRAMBEX_M4B).
 //
 // Where it is looked for: the file BRAMBEX_M4B_MODULE names, where that is set; else,
-// for a program run from the build tree that built it, the module built there; else
-// the installed module, found from the running program's own folder (<bindir> to
-// <libdir>/brambex, as the install placed them).
+// for a program run from the build tree that built it, the module built there (not in
+// a build for a package: BRAMBEX_BUILT_MODULE=OFF); else the installed module, found
+// from the running program's own folder (<bindir> to <libdir>/brambex, as the install
+// placed them).
 #pragma once
 
 #include <string>

@@ -25,6 +25,10 @@ for program in brambex brambex-cli; do
     fail "$program --version says '$answer', the package is $version"
 done
 "$bin/brambex-cli" --version | grep -q "GPLv3+" || fail "brambex-cli --version names no licence"
+# One commit gives one package, wherever it was built.
+for program in brambex brambex-cli; do
+  ! grep -q "$PWD/build" "$bin/$program" || fail "$program carries the path of the build tree"
+done
 
 # The desktop program is still up after a few seconds on an offscreen display, with
 # its settings in the throwaway root.
