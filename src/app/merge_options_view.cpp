@@ -114,6 +114,12 @@ int FormatIndex(OutputFormat format) {
     return at == offered.end() ? 0 : static_cast<int>(at - offered.begin());
 }
 
+bool FormatOffered(OutputFormat format) {
+    const auto offered = OfferedFormats();
+    return std::any_of(offered.begin(), offered.end(),
+                       [&](const FormatEntry& entry) { return entry.format == format; });
+}
+
 std::vector<JobsEntry> JobsEntries() {
     std::vector<JobsEntry> entries{{0, "Automatic"}};
     for (int jobs = 1; jobs <= MaxJobs; ++jobs)

@@ -53,6 +53,9 @@ struct FormatEntry {
 std::span<const FormatEntry> OfferedFormats();
 // The format's place in OfferedFormats(); the first's for a format not offered.
 int FormatIndex(OutputFormat format);
+// Whether OfferedFormats() holds the format: a build without the M4B encoder shows
+// no bitrate or mono at all.
+bool FormatOffered(OutputFormat format);
 
 struct JobsEntry {
     int jobs = 0;

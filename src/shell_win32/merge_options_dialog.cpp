@@ -216,11 +216,14 @@ class MergeOptionsDialog {
         for (std::size_t i = 0; i < jobs.size(); ++i)
             if (jobs[i].jobs == form_.Jobs())
                 SendDlgItemMessageW(window_, IDC_JOBS, CB_SETCURSEL, i, 0);
-        // The bitrate and mono stay in place, usable for an M4B book alone.
+        // The bitrate and mono stay in place, usable for an M4B book alone; a build that
+        // writes none shows them not at all.
         SetItemText(window_, IDC_BITRATE, form_.Bitrate().text);
         CheckItem(window_, IDC_MONO, form_.Mono());
-        for (int id : {IDC_BITRATE_LABEL, IDC_BITRATE, IDC_MONO})
+        for (int id : {IDC_BITRATE_LABEL, IDC_BITRATE, IDC_MONO}) {
+            ShowItem(window_, id, FormatOffered(OutputFormat::M4bBook));
             EnableItem(window_, id, BookStreamOffered(form_));
+        }
         ShowPreview();
         showing_ = false;
     }

@@ -169,9 +169,11 @@ TEST(MergeOptionsView, OffersFoldersAndOneMp3AndM4bWhereBuiltAndAutomaticJobs) {
     ASSERT_EQ(OfferedFormats().size(), 3u);
     EXPECT_EQ(OfferedFormats()[2].caption, "One M4B audiobook");
     EXPECT_EQ(FormatIndex(OutputFormat::M4bBook), 2);
+    EXPECT_TRUE(FormatOffered(OutputFormat::M4bBook));
 #else
     ASSERT_EQ(OfferedFormats().size(), 2u);
     EXPECT_EQ(FormatIndex(OutputFormat::M4bBook), 0);  // not offered
+    EXPECT_FALSE(FormatOffered(OutputFormat::M4bBook));
 #endif
     const std::vector<JobsEntry> jobs = JobsEntries();
     ASSERT_EQ(jobs.size(), static_cast<std::size_t>(MaxJobs) + 1);
