@@ -12,6 +12,7 @@
 #include "m4b/piece_encoder.h"
 #include "m4b/piece_plan.h"
 #include "m4b/track_decoder.h"
+#include "platform/worker_thread.h"
 
 namespace brambex {
 
@@ -30,24 +31,27 @@ M4bResult Failure(M4bResult::Kind kind, std::size_t track = 0, std::string detai
 }
 
 // Runs work(0) to work(count - 1) on up to `jobs` threads; meanwhile the calling thread
-// calls report a few times a second, and sets stop when it returns false.
+// calls report a few times a second, and sets stop when it returns false. The threads
+// are the merge's workers, on which the stop signals are never handled.
 void RunParallel(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
                  std::atomic<bool>& stop, const std::function<bool()>& report) {
     std::atomic<std::size_t> next{0}, finished{0};
-    std::vector<std::jthread> threads;
+    std::vector<std::thread> threads;
     const auto threadCount =
         std::min<std::size_t>(count, static_cast<std::size_t>(std::max(jobs, 1)));
     for (std::size_t t = 0; t < threadCount; ++t) {
-        threads.emplace_back([&] {
+        threads.push_back(platform::StartWorkerThread([&] {
             for (std::size_t i; (i = next++) < count; ++finished)
                 work(i);
-        });
+        }));
     }
     while (finished < count) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         if (!stop && !report())
             stop = true;
     }
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 struct TrackCount {
