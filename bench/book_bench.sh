@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # One-file benchmark, run by hand: `brambex-cli merge --format mp3` of a generated set
 # against `cp -r` of the same disc folders, and against ffmpeg's concat demuxer copying
-# the same tracks into one MP3 with a chapters metadata file, the three run in turn
-# (merge, copy, ffmpeg, merge, ...) after one uncounted round, so that all see the same
-# machine. Reports the median of the round ratios (merge / cp -r, ffmpeg / cp -r,
-# merge / ffmpeg) with their spread, the peak memory of brambex-cli and the machine's
-# load average before and after.
+# the same tracks into one MP3 with a chapters metadata file, and against the floor of
+# any one-file book (every track appended to one file by the in-kernel copy), the four
+# run in turn (merge, copy, ffmpeg, floor, merge, ...) after one uncounted round, so that
+# all see the same machine. Reports the median of the round ratios (merge / cp -r,
+# ffmpeg / cp -r, merge / ffmpeg, floor / cp -r, merge / floor) with their spread, the
+# peak memory of brambex-cli and the machine's load average before and after.
 #
 # Usage: bench/book_bench.sh [ROUNDS]                  (default 7)
 # Environment (defaults in brackets):
@@ -22,7 +23,7 @@ megabytes=${MB:-3}
 work=${WORK_DIR:-$PWD/build/book-bench-work}
 cli=${BRAMBEX_CLI:-$PWD/build/test/src/cli/brambex-cli}
 
-for tool in ffmpeg /usr/bin/time; do
+for tool in ffmpeg cc /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "book_bench: needs $tool" >&2; exit 2; }
 done
 load=$(cut -d' ' -f1 /proc/loadavg)
@@ -67,6 +68,31 @@ measure() {
   awk -v t0="$t0" -v t1="$EPOCHREALTIME" '{ printf "%.4f %d\n", t1 - t0, $1 }' "$work/time.log"
 }
 
+# The floor for any one-file book: every track's bytes appended to one file by the
+# in-kernel copy, with no tag and no frame scan.
+cc -O2 -x c -o "$work/append" - <<'C'
+#define _GNU_SOURCE
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+int main(int argc, char** argv) {
+    int out = open(argv[1], O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    for (int i = 2; out >= 0 && i < argc; ++i) {
+        int in = open(argv[i], O_RDONLY);
+        struct stat st;
+        if (in < 0 || fstat(in, &st) != 0) return 1;
+        for (off_t left = st.st_size; left > 0;) {
+            ssize_t n = copy_file_range(in, NULL, out, NULL, (size_t)left, 0);
+            if (n <= 0) return 1;
+            left -= n;
+        }
+        close(in);
+    }
+    return out < 0 || close(out) != 0;
+}
+C
+
 # Median, smallest and largest of the numbers on standard input.
 stats() {
   sort -g | awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
@@ -77,7 +103,7 @@ out="$work/Bench Book"
 merge_cmd=("$cli" merge "$work/Bench Book Disc 1" --format mp3 --title "Bench Book" -q -y)
 ffmpeg_cmd=(ffmpeg -v fatal -y -f concat -safe 0 -i "$work/list.txt" -i "$work/chapters.txt"
   -map 0:a -map_metadata 1 -map_chapters 1 -c copy "$out/ffmpeg.mp3")
-merge_cp=() ffmpeg_cp=() merge_ffmpeg=() peak=0
+merge_cp=() ffmpeg_cp=() merge_ffmpeg=() floor_cp=() merge_floor=() peak=0
 for ((i = 0; i <= rounds; i++)); do
   rm -rf "$out" && sync
   read -r merge kib < <(measure "${merge_cmd[@]}")
@@ -86,14 +112,19 @@ for ((i = 0; i <= rounds; i++)); do
   read -r copy _ < <(measure cp -r "$work"/Bench\ Book\ Disc\ * "$out/")
   rm -rf "$out" && mkdir "$out" && sync
   read -r joined _ < <(measure "${ffmpeg_cmd[@]}")
+  rm -rf "$out" && mkdir "$out" && sync
+  read -r floor _ < <(measure "$work/append" "$out/book.mp3" "$work"/Bench\ Book\ Disc\ */*.mp3)
   ((i > 0)) || continue
-  [ -z "${VERBOSE:-}" ] || echo "  round $i: merge $merge s, cp -r $copy s, ffmpeg $joined s" >&2
+  [ -z "${VERBOSE:-}" ] ||
+    echo "  round $i: merge $merge s, cp -r $copy s, ffmpeg $joined s, floor $floor s" >&2
   merge_cp+=("$(awk -v a="$merge" -v b="$copy" 'BEGIN { print a / b }')")
   ffmpeg_cp+=("$(awk -v a="$joined" -v b="$copy" 'BEGIN { print a / b }')")
   merge_ffmpeg+=("$(awk -v a="$merge" -v b="$joined" 'BEGIN { print a / b }')")
+  floor_cp+=("$(awk -v a="$floor" -v b="$copy" 'BEGIN { print a / b }')")
+  merge_floor+=("$(awk -v a="$merge" -v b="$floor" 'BEGIN { print a / b }')")
 done
 printf '%-16s %8s %13s\n' "ratio" "median" "min-max"
-for row in merge_cp ffmpeg_cp merge_ffmpeg; do
+for row in merge_cp ffmpeg_cp merge_ffmpeg floor_cp merge_floor; do
   declare -n values=$row
   read -r median spread < <(printf '%s\n' "${values[@]}" | stats)
   printf '%-16s %8s %13s\n' "${row/_/ \/ }" "$median" "$spread"
